@@ -1,0 +1,38 @@
+# The two set-up commands: `make run` and `make test`. Both install what is missing first.
+JOBS ?= 2
+BUILD_DIR ?= build
+TEST_DIR ?= build-test
+CORE_DIR ?= build-core
+BENCH_DIR ?= build-bench
+
+.PHONY: all deps build run test test-core bench format clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEGAUGE_BUILD_TESTS=OFF
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/cli/sitegauge-cli --help
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_BUILD_GUI=OFF
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 120
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_TESTS=OFF -DSITEGAUGE_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	$(BENCH_DIR)/bench/sitegauge_bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD_DIR) $(TEST_DIR) $(CORE_DIR) $(BENCH_DIR)

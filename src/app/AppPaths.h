@@ -1,0 +1,19 @@
+#pragma once
+// The working-folder paths, set once by StartUp and only read afterwards.
+
+#include <string>
+
+namespace sg {
+
+struct AppPaths {
+    std::string workDir;
+    std::string profilesDir;          // workDir + "/Profiles"
+    std::string reportsDir;           // workDir + "/Reports"
+    std::string positionAnalyzerDir;  // reportsDir + "/Position Analyzer"
+    std::string readinessDir;         // reportsDir + "/Search Engine Rediness" (sic: reports link to it)
+    std::string linkPopularityDir;    // reportsDir + "/Link Popularity"
+    std::string linkValidatorDir;     // reportsDir + "/Link Validator"
+    std::string proxyFile;            // $XDG_CONFIG_HOME/sitegauge/proxy.txt
+};
+
+}  // namespace sg

@@ -1,0 +1,54 @@
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+thread_local RunControl* currentControl = nullptr;
+RunControl& IdleControl() {
+    static RunControl idle;
+    return idle;
+}
+}  // namespace
+
+void RunControl::RequestCancel() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        cancelled_.store(true);
+    }
+    changed_.notify_all();
+}
+
+void RunControl::Pause() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paused_ = true;
+}
+
+void RunControl::Resume() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        paused_ = false;
+    }
+    changed_.notify_all();
+}
+
+bool RunControl::Paused() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return paused_;
+}
+
+bool RunControl::WaitWhilePaused() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !paused_ || cancelled_.load(); });
+    return !cancelled_.load();
+}
+
+RunControl& RunControl::Current() {
+    return currentControl != nullptr ? *currentControl : IdleControl();
+}
+
+RunControl::Scope::Scope(RunControl& control) : previous_(currentControl) {
+    currentControl = &control;
+}
+
+RunControl::Scope::~Scope() { currentControl = previous_; }
+
+}  // namespace sg
