@@ -1,0 +1,64 @@
+#include "app/StartUp.h"
+
+#include <cstdlib>
+
+#include "app/AppState.h"
+#include "platform/FileSystem.h"
+#include "platform/Resources.h"
+
+namespace sg {
+namespace {
+
+std::string ProxyFilePath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && *config == '/') {
+        return std::string(config) + "/sitegauge/proxy.txt";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.config/sitegauge/proxy.txt";
+}
+
+// Installed content: written when missing and never overwritten, so a user's edits stay.
+void WriteIfMissing(const std::string& path, std::string_view content) {
+    if (!FileExists(path)) {
+        WriteWholeFile(path, content);
+    }
+}
+
+}  // namespace
+
+void StartUp(const std::string& workDir) {
+    AppPaths& paths = App().paths;
+    paths.workDir = workDir.empty() ? CurrentDirectory() : workDir;
+    while (paths.workDir.size() > 1 && paths.workDir.back() == '/') {
+        paths.workDir.pop_back();
+    }
+    paths.profilesDir = paths.workDir + "/Profiles";
+    paths.reportsDir = paths.workDir + "/Reports";
+    paths.proxyFile = ProxyFilePath();
+
+    // A folder that exists or cannot be created is not an error: later writes fail silently.
+    CreateFolder(paths.profilesDir);
+    CreateFolder(paths.reportsDir);
+    paths.positionAnalyzerDir = paths.reportsDir + "/Position Analyzer";
+    CreateFolder(paths.positionAnalyzerDir);
+    paths.readinessDir = paths.reportsDir + "/Search Engine Rediness";
+    CreateFolder(paths.readinessDir);
+    paths.linkPopularityDir = paths.reportsDir + "/Link Popularity";
+    CreateFolder(paths.linkPopularityDir);
+    paths.linkValidatorDir = paths.reportsDir + "/Link Validator";
+    CreateFolder(paths.linkValidatorDir);
+
+    // Every report page refers to these two; rewritten at every start.
+    WriteWholeFile(paths.reportsDir + "/toplogo.gif", resources::toplogo_gif);
+    WriteWholeFile(paths.reportsDir + "/clear.gif", resources::clear_gif);
+
+    const std::string tutorialDir = paths.workDir + "/tutorial";
+    CreateFolder(tutorialDir);
+    WriteIfMissing(tutorialDir + "/index.html", resources::index_html);
+    WriteIfMissing(tutorialDir + "/help.html", resources::help_html);
+
+    // The proxy settings are read here once the network layer has them.
+}
+
+}  // namespace sg

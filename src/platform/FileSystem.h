@@ -1,0 +1,25 @@
+#pragma once
+// Files and folders. Every operation reports success as a flag and never throws; callers that
+// the design makes silent simply ignore it.
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace sg {
+
+std::string CurrentDirectory();
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// Creates one folder (not its parents). False when it exists already or cannot be created.
+bool CreateFolder(const std::string& path);
+// Creates the file (truncating an existing one) and writes `data` in one piece.
+bool WriteWholeFile(const std::string& path, std::string_view data);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& data);
+// Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over
+// `path`, so a failed write never destroys the old file. The file gets `mode`. Creates no
+// folders.
+bool WriteFileAtomically(const std::string& path, std::string_view data, mode_t mode = 0644);
+
+}  // namespace sg

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+
+namespace sg {
+
+// Milliseconds of the monotonic clock; only differences mean anything.
+std::uint64_t TickCount();
+
+}  // namespace sg

@@ -1,0 +1,113 @@
+#include <chrono>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
+#include "platform/OpenDocument.h"
+#include "platform/RunControl.h"
+#include "platform/TickCount.h"
+#include "support/TempDir.h"
+
+namespace sg {
+namespace {
+
+// Writes a script that records its first argument, so a test can see what a viewer was given.
+std::string RecorderScript(const test::TempDir& dir, const std::string& name) {
+    std::string script = dir / name;
+    WriteWholeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n");
+    ::chmod(script.c_str(), 0755);
+    return script;
+}
+
+bool WaitForFile(const std::string& path, std::string& content) {
+    for (int i = 0; i < 200; ++i) {
+        if (ReadWholeFile(path, content) && !content.empty()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(OpenDocument, FallsBackWhenTheFirstViewerCannotStartAndPassesThePathVerbatim) {
+    test::TempDir dir;
+    std::string fallback = RecorderScript(dir, "browser");
+    // Shell syntax in the path must reach the viewer as one plain argument.
+    std::string path = dir / "my report; touch pwned.html";
+    ASSERT_TRUE(LaunchDocumentViewer(dir / "no-such-opener", fallback, path));
+    std::string seen;
+    ASSERT_TRUE(WaitForFile(fallback + ".out", seen));
+    EXPECT_EQ(seen, path);
+    EXPECT_FALSE(FileExists(dir / "pwned.html"));
+    EXPECT_FALSE(LaunchDocumentViewer(dir / "none", "", path));
+}
+
+TEST(OpenDocument, ReplaceableOpenerRecordsPaths) {
+    std::vector<std::string> opened;
+    SetDocumentOpener([&](const std::string& p) { opened.push_back(p); });
+    OpenDocument("/tmp/a.html");
+    SetDocumentOpener(nullptr);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], "/tmp/a.html");
+}
+
+TEST(Connectivity, CheckCanBeReplaced) {
+    SetOnlineCheck([] { return false; });
+    EXPECT_FALSE(IsOnline());
+    SetOnlineCheck([] { return true; });
+    EXPECT_TRUE(IsOnline());
+    SetOnlineCheck(nullptr);
+}
+
+TEST(TickCount, AdvancesWithTime) {
+    std::uint64_t start = TickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    std::uint64_t elapsed = TickCount() - start;
+    EXPECT_GE(elapsed, 50u);
+    EXPECT_LT(elapsed, 2000u);
+}
+
+TEST(RunControl, CancelReleasesAPausedWorkerAndScopesNest) {
+    RunControl control;
+    EXPECT_FALSE(RunCancelled());
+    control.Pause();
+    std::atomic<int> result{-1};
+    std::thread worker([&] {
+        RunControl::Scope scope(control);
+        result = control.WaitWhilePaused() ? 1 : 0;
+        EXPECT_TRUE(RunCancelled());
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(result.load(), -1);  // still held at the gate
+    control.RequestCancel();
+    worker.join();
+    EXPECT_EQ(result.load(), 0);
+    EXPECT_FALSE(RunCancelled());  // this thread never had the control
+
+    RunControl outer, inner;
+    inner.RequestCancel();
+    RunControl::Scope a(outer);
+    {
+        RunControl::Scope b(inner);
+        EXPECT_TRUE(RunCancelled());
+    }
+    EXPECT_FALSE(RunCancelled());
+}
+
+TEST(RunControl, ResumeLetsTheWorkerGoOn) {
+    RunControl control;
+    control.Pause();
+    std::thread resumer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        control.Resume();
+    });
+    EXPECT_TRUE(control.WaitWhilePaused());
+    resumer.join();
+    EXPECT_FALSE(control.Paused());
+}
+
+}  // namespace
+}  // namespace sg
