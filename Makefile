@@ -20,7 +20,8 @@ run: build
 	$(BUILD_DIR)/src/cli/sitegauge-cli --help
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+test:
+	scripts/install-deps --test
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_BUILD_GUI=OFF
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \

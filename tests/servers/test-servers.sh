@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Starts or stops the real servers of the integration tests on loopback high ports:
+# nginx (static site), tinyproxy (open, and with credentials) and vsftpd (active mode).
+#   test-servers.sh start RUNDIR   |   test-servers.sh stop RUNDIR
+# RUNDIR must end in "/test-servers".
+# The ports are fixed so that tests and tools find them; see tests/support/TestServers.h.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+action=${1:?start or stop}
+run=${2:?run folder}
+HTTP_PORT=18080
+PROXY_PORT=18888
+PROXY_AUTH_PORT=18889
+FTP_PORT=18021
+FTP_USER=sgftp
+FTP_PASSWORD=sgftp-pass
+
+stop_pid() {
+    [ -f "$1" ] && kill "$(cat "$1")" 2>/dev/null
+    rm -f "$1"
+}
+
+if [ "$action" = stop ]; then
+    stop_pid "$run/nginx.pid"
+    stop_pid "$run/tinyproxy-$PROXY_PORT.pid"
+    stop_pid "$run/tinyproxy-$PROXY_AUTH_PORT.pid"
+    # Servers left by another build folder hold the same fixed ports.
+    pkill -f 'nginx -c .*/test-servers/nginx.conf' 2>/dev/null
+    pkill -f 'tinyproxy -c .*/test-servers/tinyproxy-' 2>/dev/null
+    pkill -f 'vsftpd .*/test-servers/vsftpd.conf' 2>/dev/null
+    rm -f "$run/vsftpd.pid"
+    for _ in $(seq 30); do
+        busy=0
+        for port in $HTTP_PORT $PROXY_PORT $PROXY_AUTH_PORT $FTP_PORT; do
+            (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && busy=1
+        done
+        [ $busy = 0 ] && break
+        sleep 0.1
+    done
+    exit 0
+fi
+
+"$0" stop "$run"
+mkdir -p "$run" "$run/empty" "$run/ftp"
+chmod 755 "$run"
+rm -rf "$run/site"
+cp -r "$here/site" "$run/site"
+# An 8 MiB page for the fetch benchmark and the body cap.
+head -c 8388608 /dev/zero | tr '\0' 'x' | fold -w 100 > "$run/site/big.txt"
+chmod -R a+rX "$run/site"
+
+subst() {
+    sed -e "s|@RUN@|$run|g" -e "s|@SITE@|$run/site|g" -e "s|@HTTP_PORT@|$HTTP_PORT|g" \
+        -e "s|@FTP_PORT@|$FTP_PORT|g" -e "s|@FTP_ROOT@|$run/ftp|g" "$@"
+}
+
+failed=0
+if command -v nginx >/dev/null; then
+    subst "$here/nginx.conf.in" > "$run/nginx.conf"
+    nginx -c "$run/nginx.conf" -e "$run/nginx-error.log" || failed=1
+fi
+if command -v tinyproxy >/dev/null; then
+    for port in $PROXY_PORT $PROXY_AUTH_PORT; do
+        auth=""
+        [ "$port" = $PROXY_AUTH_PORT ] && auth="BasicAuth proxyuser proxypass"
+        subst "$here/tinyproxy.conf.in" | sed -e "s|@PORT@|$port|g" -e "s|@AUTH@|$auth|" \
+            > "$run/tinyproxy-$port.conf"
+        [ "$(id -u)" = 0 ] && printf 'User root\nGroup root\n' >> "$run/tinyproxy-$port.conf"
+        tinyproxy -c "$run/tinyproxy-$port.conf" || failed=1
+    done
+fi
+if command -v vsftpd >/dev/null && [ "$(id -u)" = 0 ]; then
+    # A local user for the FTP log-in; its home is the FTP root.
+    if ! id "$FTP_USER" >/dev/null 2>&1; then
+        useradd --no-create-home --home-dir "$run/ftp" --shell /bin/sh "$FTP_USER" || failed=1
+    fi
+    echo "$FTP_USER:$FTP_PASSWORD" | chpasswd || failed=1
+    chown "$FTP_USER" "$run/ftp"
+    subst "$here/vsftpd.conf.in" > "$run/vsftpd.conf"
+    vsftpd "$run/vsftpd.conf" && touch "$run/vsftpd.pid" || failed=1
+fi
+
+# Wait until every port answers.
+for port in $HTTP_PORT $PROXY_PORT $PROXY_AUTH_PORT $FTP_PORT; do
+    for _ in $(seq 50); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+        sleep 0.1
+    done
+done
+exit $failed

@@ -1,0 +1,34 @@
+#pragma once
+// Where the real servers of the integration tests listen (started by tests/servers/test-servers.sh).
+
+#include <string>
+
+namespace sg::test {
+
+inline constexpr int kNginxPort = 18080;
+inline constexpr int kProxyPort = 18888;
+inline constexpr int kAuthProxyPort = 18889;  // needs proxyuser / proxypass
+inline constexpr int kFtpPort = 18021;
+inline constexpr const char* kProxyUser = "proxyuser";
+inline constexpr const char* kProxyPassword = "proxypass";
+inline constexpr const char* kFtpUser = "sgftp";
+inline constexpr const char* kFtpPassword = "sgftp-pass";
+
+// The folder the servers run from: site/ is nginx's root, ftp/ the FTP user's home.
+std::string ServersDir();
+bool PortAnswers(int port);
+// Under CI the servers must be there; elsewhere a missing server skips the test.
+bool ServersMustRun();
+
+}  // namespace sg::test
+
+// Skips the test (or fails it under CI) when the server on `port` does not answer.
+#define SG_REQUIRE_SERVER(port)                                                       \
+    do {                                                                              \
+        if (!::sg::test::PortAnswers(port)) {                                         \
+            if (::sg::test::ServersMustRun()) {                                       \
+                FAIL() << "server on 127.0.0.1:" << (port) << " is not running";      \
+            }                                                                         \
+            GTEST_SKIP() << "server on 127.0.0.1:" << (port) << " is not running";    \
+        }                                                                             \
+    } while (0)
