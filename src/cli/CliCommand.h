@@ -1,0 +1,30 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sg {
+
+// What a command gets to work with: its own arguments (after the command name) and the two
+// terminal streams. Text for the terminal is UTF-8; the core's text is Windows-1252.
+struct CliContext {
+    std::vector<std::string> args;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// One command of sitegauge-cli. `run` returns an exit code (ExitCode.h); it is called after
+// StartUp.
+struct CliCommand {
+    std::string_view name;
+    // Lines for --help, each a full invocation without the program name.
+    std::string_view usage;
+    int (*run)(CliContext& context);
+};
+
+// Writes "sitegauge-cli: " + message as one line on the error stream.
+void CliError(CliContext& context, std::string_view message);
+
+}  // namespace sg

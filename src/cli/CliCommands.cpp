@@ -1,0 +1,25 @@
+#include "cli/CliCommands.h"
+
+#include <vector>
+
+#include "cli/ProfileCommand.h"
+
+namespace sg {
+
+std::span<const CliCommand> CliCommands() {
+    static const std::vector<CliCommand> kCommands = {
+        ProfileCommand(),
+    };
+    return kCommands;
+}
+
+const CliCommand* FindCliCommand(std::string_view name) {
+    for (const CliCommand& command : CliCommands()) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace sg

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace sg {
+
+// The exit codes of sitegauge-cli.
+inline constexpr int kExitOk = 0;
+// The command was understood but could not do its work (for example a save failed).
+inline constexpr int kExitFailed = 1;
+// Bad usage, or input that cannot be read.
+inline constexpr int kExitUsage = 2;
+
+}  // namespace sg

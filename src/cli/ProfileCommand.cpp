@@ -1,0 +1,135 @@
+#include "cli/ProfileCommand.h"
+
+#include "app/AppState.h"
+#include "app/ProfileFile.h"
+#include "cli/CliArgs.h"
+#include "cli/ExitCode.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kUsage =
+    "profile create FILE --name NAME [--url URL]... [--keyword WORD]...\n"
+    "                 write a profile; URLs and keywords are kept in the order given\n"
+    "profile show FILE\n"
+    "                 print a profile's name, URLs (with their short names) and keywords";
+
+int UsageError(CliContext& context, std::string_view message) {
+    CliError(context, std::string("profile: ") + std::string(message) + " (see --help)");
+    return kExitUsage;
+}
+
+int Create(CliContext& context, CliArgs& args) {
+    std::string file;
+    std::string name;
+    bool haveName = false;
+    std::vector<std::string> urls;
+    std::vector<std::string> keywords;
+    std::string value;
+    while (!args.AtEnd() && !args.Failed()) {
+        if (args.TakeValue("--name", value)) {
+            if (haveName && !args.Failed()) {
+                args.Fail("--name given twice");
+            }
+            haveName = true;
+            name = value;
+        } else if (args.TakeValue("--url", value)) {
+            urls.push_back(value);
+        } else if (args.TakeValue("--keyword", value)) {
+            keywords.push_back(value);
+        } else if (args.TakePositional(value)) {
+            if (!file.empty()) {
+                args.Fail("unexpected argument " + value);
+            }
+            file = value;
+        } else {
+            args.Fail("unknown option " + args.Current());
+        }
+    }
+    if (args.Failed()) {
+        return UsageError(context, "create: " + args.Error());
+    }
+    if (file.empty()) {
+        return UsageError(context, "create: no FILE given");
+    }
+    if (!haveName) {
+        return UsageError(context, "create: --name NAME is required");
+    }
+
+    // The same steps as the Project dialog: the project is rebuilt from what was typed.
+    Project& project = App().project;
+    project.ClearUrls();
+    project.ClearKeywords();
+    project.SetName(Utf8ToAnsi(name));
+    for (const std::string& url : urls) {
+        project.AddUrl(Utf8ToAnsi(url));
+    }
+    for (const std::string& keyword : keywords) {
+        project.AddKeyword(Utf8ToAnsi(keyword));
+    }
+    if (SaveProfile(project, file) != kProfileOk) {
+        CliError(context, "profile create: cannot write " + file);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Show(CliContext& context, CliArgs& args) {
+    std::string file;
+    if (!args.TakePositional(file)) {
+        return UsageError(context, args.AtEnd() ? "show: no FILE given"
+                                                : "show: unknown option " + args.Current());
+    }
+    if (!args.AtEnd()) {
+        return UsageError(context, "show: unexpected argument " + args.Current());
+    }
+
+    Project& project = App().project;
+    std::string errorText;
+    int result = LoadProfile(project, file, &errorText);
+    if (result == kProfileCannotOpen) {
+        CliError(context, "profile show: cannot open " + file);
+        return kExitUsage;
+    }
+    if (result != kProfileOk) {
+        // The message is ASCII around the path, and the path is already in the terminal's
+        // encoding, so it is printed unconverted.
+        context.err << errorText << '\n';
+        return kExitUsage;
+    }
+
+    context.out << "name: " << AnsiToUtf8(project.GetName()) << '\n';
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        const UrlEntry* entry = project.GetUrl(i);
+        context.out << "url: " << AnsiToUtf8(entry->GetUrl())
+                    << " (short name: " << AnsiToUtf8(entry->GetShortName()) << ")\n";
+    }
+    for (int i = 0; i < project.KeywordCount(); ++i) {
+        context.out << "keyword: " << AnsiToUtf8(project.GetKeyword(i)) << '\n';
+    }
+    return kExitOk;
+}
+
+int Run(CliContext& context) {
+    CliArgs args(context.args);
+    std::string action;
+    if (!args.TakePositional(action)) {
+        return UsageError(context, "expected create or show");
+    }
+    if (action == "create") {
+        return Create(context, args);
+    }
+    if (action == "show") {
+        return Show(context, args);
+    }
+    return UsageError(context, "unknown action " + action + " (expected create or show)");
+}
+
+}  // namespace
+
+CliCommand ProfileCommand() {
+    return CliCommand{"profile", kUsage, &Run};
+}
+
+}  // namespace sg
