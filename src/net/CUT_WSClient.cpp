@@ -1,0 +1,668 @@
+#include "net/CUT_WSClient.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFilePiece = 256;
+constexpr int kTokenBuffer = 60;
+
+// A point on the monotonic clock, or none at all.
+struct Deadline {
+    bool limited = false;
+    Clock::time_point at{};
+
+    static Deadline None() { return {}; }
+    static Deadline After(long long ms) {
+        return {true, Clock::now() + std::chrono::milliseconds(std::max(0LL, ms))};
+    }
+    // Read-style time-outs: zero or less means no limit.
+    static Deadline ForTimeout(long long ms) { return ms > 0 ? After(ms) : None(); }
+};
+
+enum class WaitResult { Ready, TimedOut, Failed };
+
+// Every blocking wait of the class: poll in slices so that a cancelled run is noticed within
+// one slice. A cancel counts as a time-out.
+WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
+    if (fd == CUT_WSClient::kInvalidSocket) {
+        return WaitResult::Failed;
+    }
+    for (;;) {
+        if (RunCancelled()) {
+            return WaitResult::TimedOut;
+        }
+        int slice = RunControl::kWaitSliceMs;
+        if (deadline.limited) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline.at - Clock::now()).count();
+            slice = static_cast<int>(std::clamp<long long>(left, 0, slice));
+        }
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, slice);
+        if (ready > 0) {
+            return (entry.revents & POLLNVAL) != 0 ? WaitResult::Failed : WaitResult::Ready;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return WaitResult::Failed;
+        }
+        if (deadline.limited && Clock::now() >= deadline.at) {
+            return WaitResult::TimedOut;
+        }
+    }
+}
+
+constexpr int kReceiveTimedOut = -2;
+
+// One receive after the socket became readable: the count, 0 when the peer closed, -1 on error,
+// kReceiveTimedOut when the deadline passed or the run was cancelled first.
+int ReceiveOnce(int fd, char* buffer, int size, int flags, const Deadline& deadline) {
+    for (;;) {
+        switch (WaitFor(fd, POLLIN, deadline)) {
+            case WaitResult::TimedOut:
+                return kReceiveTimedOut;
+            case WaitResult::Failed:
+                return -1;
+            case WaitResult::Ready:
+                break;
+        }
+        const ssize_t got = ::recv(fd, buffer, static_cast<size_t>(size), flags | MSG_DONTWAIT);
+        if (got >= 0) {
+            return static_cast<int>(got);
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return -1;
+        }
+    }
+}
+
+// Takes `count` bytes that an earlier peek showed are queued. False if the socket fails.
+bool Consume(int fd, char* buffer, int count) {
+    int taken = 0;
+    while (taken < count) {
+        const ssize_t got = ::recv(fd, buffer + taken, static_cast<size_t>(count - taken), 0);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        taken += static_cast<int>(got);
+    }
+    return true;
+}
+
+bool SetNonBlocking(int fd, bool on) {
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0) {
+        return false;
+    }
+    return ::fcntl(fd, F_SETFL, on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK)) == 0;
+}
+
+void CloseQuietly(int& fd) {
+    if (fd != CUT_WSClient::kInvalidSocket) {
+        ::close(fd);
+        fd = CUT_WSClient::kInvalidSocket;
+    }
+}
+
+long long WaitMs(int seconds, int microseconds) {
+    const long long total = static_cast<long long>(seconds) * 1000 + (microseconds + 999LL) / 1000;
+    return std::max(0LL, total);
+}
+
+}  // namespace
+
+CUT_WSClient::CUT_WSClient() = default;
+
+CUT_WSClient::~CUT_WSClient() {
+    Disconnect();
+}
+
+int CUT_WSClient::OnReceiveProgress(long bytesSoFar) {
+    return receiveProgress_ != nullptr ? receiveProgress_(bytesSoFar) : 1;
+}
+
+int CUT_WSClient::OnSendProgress(long bytesSoFar) {
+    return sendProgress_ != nullptr ? sendProgress_(bytesSoFar) : 1;
+}
+
+// --- Connection ---------------------------------------------------------------------------
+
+int CUT_WSClient::OpenConnection(int port, const char* address, int family, int type) {
+    if (dataSocket_ != kInvalidSocket) {
+        return 1;
+    }
+    remotePort_ = port;
+    remoteAddress_[0] = '\0';
+    if (address != nullptr) {
+        const size_t length = std::min(std::strlen(address), sizeof(remoteAddress_) - 1);
+        std::memcpy(remoteAddress_, address, length);
+        remoteAddress_[length] = '\0';
+    }
+    addressFamily_ = family;
+    socketType_ = type;
+    remoteSockAddr_ = {};
+    remoteSockAddr_.sin_family = static_cast<sa_family_t>(family);
+    remoteSockAddr_.sin_port = htons(static_cast<uint16_t>(port));
+    // No name lookup here: callers resolve names first.
+    const bool dotted =
+        address != nullptr && ::inet_pton(AF_INET, address, &remoteSockAddr_.sin_addr) == 1;
+
+    int fd = ::socket(family, type | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return 2;
+    }
+    if (!dotted) {
+        CloseQuietly(fd);
+        return 3;
+    }
+    // Always non-blocking while connecting, so that the wait can notice a cancel even when no
+    // time-out of our own is set.
+    if (!SetNonBlocking(fd, true)) {
+        CloseQuietly(fd);
+        return 3;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remoteSockAddr_),
+                  sizeof(remoteSockAddr_)) != 0) {
+        if (errno != EINPROGRESS) {
+            CloseQuietly(fd);
+            return 3;
+        }
+        const WaitResult waited =
+            WaitFor(fd, POLLOUT, Deadline::ForTimeout(static_cast<long long>(sendTimeoutMs_)));
+        if (waited == WaitResult::TimedOut) {
+            CloseQuietly(fd);
+            return 4;
+        }
+        int error = 0;
+        socklen_t length = sizeof(error);
+        if (waited == WaitResult::Failed ||
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            CloseQuietly(fd);
+            return 3;
+        }
+    }
+    SetNonBlocking(fd, false);
+    dataSocket_ = fd;
+    return 0;
+}
+
+int CUT_WSClient::Disconnect() {
+    int failures = 0;
+    if (dataSocket_ != kInvalidSocket) {
+        if (socketType_ == 1 && ::shutdown(dataSocket_, SHUT_RDWR) != 0) {
+            failures |= 1;
+        }
+        if (::close(dataSocket_) != 0) {
+            failures |= 2;
+        }
+        dataSocket_ = kInvalidSocket;
+    }
+    if (listenSocket_ != kInvalidSocket) {
+        if (::shutdown(listenSocket_, SHUT_RDWR) != 0) {
+            failures |= 4;
+        }
+        if (::close(listenSocket_) != 0) {
+            failures |= 8;
+        }
+        listenSocket_ = kInvalidSocket;
+        listenSockAddr_ = {};
+    }
+    return failures;
+}
+
+int CUT_WSClient::Listen(int port, int backlog, int family, unsigned long localAddress) {
+    if (listenSocket_ != kInvalidSocket) {
+        return 1;
+    }
+    int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return 2;
+    }
+    sockaddr_in local{};
+    local.sin_family = static_cast<sa_family_t>(family);
+    local.sin_port = htons(static_cast<uint16_t>(port));
+    local.sin_addr.s_addr = htonl(static_cast<uint32_t>(localAddress));
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0) {
+        CloseQuietly(fd);
+        return 3;
+    }
+    if (::listen(fd, backlog) != 0) {
+        CloseQuietly(fd);
+        return 4;
+    }
+    // Non-blocking, so that an accept after a wait never blocks on a vanished connection.
+    SetNonBlocking(fd, true);
+    socklen_t length = sizeof(local);
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        local.sin_port = htons(static_cast<uint16_t>(port));
+    }
+    listenSockAddr_ = local;
+    listenSocket_ = fd;
+    return 0;
+}
+
+int CUT_WSClient::ListenAny(int port) {
+    return Listen(port, 1, AF_INET, INADDR_ANY);
+}
+
+int CUT_WSClient::ListeningPort() const {
+    return listenSocket_ != kInvalidSocket ? ntohs(listenSockAddr_.sin_port) : 0;
+}
+
+int CUT_WSClient::WaitForIncoming(int seconds) {
+    return WaitForIncoming(Milliseconds(WaitMs(seconds, 0)));
+}
+
+int CUT_WSClient::WaitForIncoming(Milliseconds timeout) {
+    if (listenSocket_ == kInvalidSocket) {
+        return 1;
+    }
+    const Deadline deadline = Deadline::After(timeout.count());
+    return WaitFor(listenSocket_, POLLIN, deadline) == WaitResult::Ready ? 0 : 1;
+}
+
+int CUT_WSClient::AcceptIncoming() {
+    if (listenSocket_ == kInvalidSocket || dataSocket_ != kInvalidSocket) {
+        return 1;
+    }
+    const Deadline deadline = Deadline::ForTimeout(receiveTimeoutMs_);
+    for (;;) {
+        if (WaitFor(listenSocket_, POLLIN, deadline) != WaitResult::Ready) {
+            return 1;
+        }
+        sockaddr_in peer{};
+        socklen_t length = sizeof(peer);
+        // The accepted socket is blocking whatever the listening socket is.
+        const int fd =
+            ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+        if (fd >= 0) {
+            dataSocket_ = fd;
+            remoteSockAddr_ = peer;
+            return 0;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
+            return 1;
+        }
+    }
+}
+
+// --- Transfer -----------------------------------------------------------------------------
+
+int CUT_WSClient::SendText(const char* data, int length) {
+    if (data == nullptr || dataSocket_ == kInvalidSocket) {
+        return -1;
+    }
+    const size_t total = length > 0 ? static_cast<size_t>(length) : std::strlen(data);
+    const Deadline deadline = Deadline::ForTimeout(sendTimeoutMs_);
+    size_t sent = 0;
+    while (sent < total) {
+        if (WaitFor(dataSocket_, POLLOUT, deadline) != WaitResult::Ready) {
+            break;
+        }
+        const ssize_t put =
+            ::send(dataSocket_, data + sent, total - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (put >= 0) {
+            sent += static_cast<size_t>(put);
+        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            break;
+        }
+    }
+    if (sent == 0 && total > 0) {
+        return -1;
+    }
+    return static_cast<int>(sent);
+}
+
+int CUT_WSClient::ReadAvailable(char* buffer, int size, int timeoutSeconds) {
+    return ReadAvailable(buffer, size, Milliseconds(WaitMs(timeoutSeconds, 0)));
+}
+
+int CUT_WSClient::ReadAvailable(char* buffer, int size, Milliseconds timeout) {
+    if (buffer == nullptr || size <= 0 || dataSocket_ == kInvalidSocket) {
+        return -1;
+    }
+    const int got =
+        ReceiveOnce(dataSocket_, buffer, size, 0, Deadline::ForTimeout(timeout.count()));
+    if (got == kReceiveTimedOut) {
+        // Without a time-out of our own only a cancel ends the wait: report it as a failure.
+        return timeout.count() > 0 ? 0 : -1;
+    }
+    return got;
+}
+
+int CUT_WSClient::ReadLine(char* buffer, int size, int timeoutSeconds) {
+    return ReadLine(buffer, size, Milliseconds(WaitMs(timeoutSeconds, 0)));
+}
+
+int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout) {
+    if (buffer == nullptr || size <= 0) {
+        return 0;
+    }
+    buffer[0] = '\0';
+    if (dataSocket_ == kInvalidSocket) {
+        return 0;
+    }
+    int room = size - 1;
+    int total = 0;
+    // One deadline for the whole line, so that a peer trickling bytes cannot stretch one call
+    // past its time-out.
+    const Deadline deadline = Deadline::ForTimeout(timeout.count());
+    while (room > 0) {
+        // The peek lands where the bytes will be stored; consuming them rewrites the same bytes.
+        char* const chunk = buffer + total;
+        const int peeked = ReceiveOnce(dataSocket_, chunk, room, MSG_PEEK, deadline);
+        if (peeked <= 0) {
+            break;
+        }
+        // A CR that ended the previous chunk and the LF that starts this one: the line end.
+        // Any other byte after that CR belongs to the line, so it is not taken as its end.
+        if (total > 0 && buffer[total - 1] == '\r' && chunk[0] == '\n') {
+            if (Consume(dataSocket_, chunk, 1)) {
+                ++total;
+            }
+            break;
+        }
+        const std::string_view seen(chunk, static_cast<size_t>(peeked));
+        const size_t end = seen.find("\r\n");
+        if (end != std::string_view::npos) {
+            const int lineBytes = static_cast<int>(end) + 2;
+            if (Consume(dataSocket_, chunk, lineBytes)) {
+                total += lineBytes;
+            }
+            break;
+        }
+        if (!Consume(dataSocket_, chunk, peeked)) {
+            break;
+        }
+        total += peeked;
+        room -= peeked;
+    }
+    buffer[total] = '\0';
+    return total;
+}
+
+int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived, int timeoutSeconds) {
+    return ReadToFile(path, mode, bytesReceived, Milliseconds(WaitMs(timeoutSeconds, 0)));
+}
+
+int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
+                             Milliseconds timeout) {
+    long received = 0;
+    if (bytesReceived != nullptr) {
+        *bytesReceived = 0;
+    }
+    if (mode != 1 && mode != 2) {
+        return 1;
+    }
+    std::FILE* file = path != nullptr ? std::fopen(path, mode == 1 ? "w+b" : "a+b") : nullptr;
+    if (file == nullptr) {
+        return 2;
+    }
+    char piece[kFilePiece];
+    int result = 0;
+    for (;;) {
+        const int got =
+            ReceiveOnce(dataSocket_, piece, kFilePiece, 0, Deadline::ForTimeout(timeout.count()));
+        if (got == kReceiveTimedOut) {
+            result = 3;
+            break;
+        }
+        if (got == 0) {
+            result = 0;
+            break;
+        }
+        if (got < 0) {
+            result = 4;
+            break;
+        }
+        if (std::fwrite(piece, 1, static_cast<size_t>(got), file) != static_cast<size_t>(got)) {
+            result = 5;
+            break;
+        }
+        received += got;
+        if (bytesReceived != nullptr) {
+            *bytesReceived = received;
+        }
+        if (OnReceiveProgress(received) == 0) {
+            result = 6;
+            break;
+        }
+    }
+    if (std::fclose(file) != 0 && result == 0) {
+        result = 5;
+    }
+    return result;
+}
+
+int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
+    long sent = 0;
+    if (bytesSent != nullptr) {
+        *bytesSent = 0;
+    }
+    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    if (file == nullptr) {
+        return 1;
+    }
+    char piece[kFilePiece];
+    int result = 0;
+    for (;;) {
+        const size_t got = std::fread(piece, 1, sizeof(piece), file);
+        if (got == 0) {
+            break;
+        }
+        // A piece only partly handed over within the send time-out counts as a failed send:
+        // counting it whole would lose the rest without a word.
+        if (SendText(piece, static_cast<int>(got)) != static_cast<int>(got)) {
+            result = 2;
+            break;
+        }
+        sent += static_cast<long>(got);
+        if (bytesSent != nullptr) {
+            *bytesSent = sent;
+        }
+        if (OnSendProgress(sent) == 0) {
+            break;
+        }
+    }
+    std::fclose(file);
+    return result;
+}
+
+int CUT_WSClient::DrainInput() {
+    char discard[kFilePiece];
+    while (HasPendingInput() != 0) {
+        if (::recv(dataSocket_, discard, sizeof(discard), MSG_DONTWAIT) <= 0) {
+            break;
+        }
+    }
+    return 0;
+}
+
+int CUT_WSClient::HasPendingInput() {
+    if (dataSocket_ == kInvalidSocket) {
+        return 0;
+    }
+    int pending = 0;
+    return ::ioctl(dataSocket_, FIONREAD, &pending) == 0 && pending > 0 ? 1 : 0;
+}
+
+int CUT_WSClient::WaitReadable(int seconds, int microseconds) {
+    const Deadline deadline = Deadline::After(WaitMs(seconds, microseconds));
+    return WaitFor(dataSocket_, POLLIN, deadline) == WaitResult::Ready ? 0 : 1;
+}
+
+int CUT_WSClient::WaitWritable(int seconds, int microseconds) {
+    const Deadline deadline = Deadline::After(WaitMs(seconds, microseconds));
+    return WaitFor(dataSocket_, POLLOUT, deadline) == WaitResult::Ready ? 0 : 1;
+}
+
+// --- Names and text -----------------------------------------------------------------------
+
+int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize) {
+    if (name == nullptr) {
+        return 2;
+    }
+    // A mail address resolves its domain: the text after the last "@" past the first character.
+    const std::string_view whole(name);
+    const char* host = name;
+    for (size_t i = whole.size(); i > 1; --i) {
+        if (whole[i - 1] == '@') {
+            host = name + i;
+            break;
+        }
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) {
+        return 2;
+    }
+    char text[INET_ADDRSTRLEN];
+    const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    const bool converted = ::inet_ntop(AF_INET, &address->sin_addr, text, sizeof(text)) != nullptr;
+    ::freeaddrinfo(found);
+    if (!converted) {
+        return 2;
+    }
+    const size_t length = std::strlen(text);
+    if (out == nullptr || outSize <= 0 || length + 1 > static_cast<size_t>(outSize)) {
+        return 1;
+    }
+    std::memcpy(out, text, length + 1);
+    return 0;
+}
+
+int CUT_WSClient::IsDottedAddress(const char* text) {
+    in_addr address{};
+    return text != nullptr && ::inet_pton(AF_INET, text, &address) == 1 ? 1 : 0;
+}
+
+int CUT_WSClient::LocalAddress(char* out, int outSize, int socketOnly) {
+    if (out == nullptr || outSize <= 0) {
+        return 1;
+    }
+    out[0] = '\0';
+    char text[INET_ADDRSTRLEN] = {};
+    bool found = false;
+    if (socketOnly == 0) {
+        char host[257] = {};
+        if (::gethostname(host, 256) == 0) {
+            host[256] = '\0';
+            found = ResolveHost(host, text, sizeof(text)) == 0;
+        }
+    }
+    if (!found) {
+        if (dataSocket_ == kInvalidSocket) {
+            return 1;
+        }
+        sockaddr_in local{};
+        socklen_t length = sizeof(local);
+        if (::getsockname(dataSocket_, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+            ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof(text)) == nullptr) {
+            return 1;
+        }
+    }
+    const size_t length = std::min(std::strlen(text), static_cast<size_t>(outSize - 1));
+    std::memcpy(out, text, length);
+    out[length] = '\0';
+    return 0;
+}
+
+int CUT_WSClient::NthToken(const char* text, const char* separators, int index, char* out,
+                           int outSize) {
+    if (out != nullptr && outSize > 0) {
+        out[0] = '\0';
+    }
+    if (text == nullptr || separators == nullptr || index < 0) {
+        return 1;
+    }
+    bool isSeparator[256] = {};
+    for (const char* s = separators; *s != '\0'; ++s) {
+        isSeparator[static_cast<unsigned char>(*s)] = true;
+    }
+    const std::string_view all(text);
+    const auto separatorAt = [&](size_t i) {
+        return isSeparator[static_cast<unsigned char>(all[i])];
+    };
+    size_t pos = 0;
+    for (int current = 0;; ++current) {
+        while (pos < all.size() && separatorAt(pos)) {
+            ++pos;
+        }
+        if (pos == all.size()) {
+            return 1;
+        }
+        const size_t begin = pos;
+        while (pos < all.size() && !separatorAt(pos)) {
+            ++pos;
+        }
+        if (current == index) {
+            const size_t length = pos - begin;
+            if (out == nullptr || outSize <= 0 || length >= static_cast<size_t>(outSize)) {
+                return 1;
+            }
+            std::memcpy(out, text + begin, length);
+            out[length] = '\0';
+            return 0;
+        }
+    }
+}
+
+int CUT_WSClient::NthTokenAsLong(const char* text, const char* separators, int index, long* value) {
+    char token[kTokenBuffer];
+    if (value == nullptr || NthToken(text, separators, index, token, sizeof(token)) != 0) {
+        return 1;
+    }
+    const char* first = token;
+    const char* const last = token + std::strlen(token);
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') {
+            return 1;
+        }
+    }
+    long number = 0;
+    const auto [end, error] = std::from_chars(first, last, number, 10);
+    if (error != std::errc() || end == first) {
+        return 1;
+    }
+    *value = number;
+    return 0;
+}
+
+void CUT_WSClient::StripLineEnd(char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    const size_t length = std::strlen(text);
+    const auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    if (length >= 2 && isLineEnd(text[length - 2])) {
+        text[length - 2] = '\0';
+    } else if (length >= 1 && isLineEnd(text[length - 1])) {
+        text[length - 1] = '\0';
+    }
+}
+
+}  // namespace sg
