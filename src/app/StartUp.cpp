@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/AppState.h"
+#include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
 
@@ -58,7 +59,8 @@ void StartUp(const std::string& workDir) {
     WriteIfMissing(tutorialDir + "/index.html", resources::index_html);
     WriteIfMissing(tutorialDir + "/help.html", resources::help_html);
 
-    // The proxy settings are read here once the network layer has them.
+    // A missing proxy file leaves the settings empty: no proxy.
+    LoadProxySettings();
 }
 
 }  // namespace sg

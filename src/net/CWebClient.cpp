@@ -1,0 +1,445 @@
+#include "net/CWebClient.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "analysis/LinkExtractor.h"
+#include "platform/Ansi.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+constexpr std::size_t kProxyAddressChars = 256;
+constexpr std::size_t kServerNameChars = 256;
+constexpr std::size_t kServerAddressChars = 32;
+
+struct Span {
+    std::size_t begin = std::string_view::npos;
+    std::size_t end = std::string_view::npos;
+    bool Found() const { return begin != std::string_view::npos; }
+};
+
+// The index-th run of characters that are not separators (the tokens NthToken gives).
+Span TokenSpan(std::string_view text, std::string_view separators, int index) {
+    std::size_t pos = 0;
+    for (int current = 0;; ++current) {
+        pos = text.find_first_not_of(separators, pos);
+        if (pos == std::string_view::npos) {
+            return {};
+        }
+        const std::size_t end = std::min(text.find_first_of(separators, pos), text.size());
+        if (current == index) {
+            return {pos, end};
+        }
+        pos = end;
+    }
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The port written after the last ":" of a host, or 0 when there is none that is usable.
+int PortInHost(std::string_view host, std::size_t& colon) {
+    colon = host.rfind(':');
+    if (colon == std::string_view::npos) {
+        return 0;
+    }
+    const std::string_view digits = host.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return 0;
+    }
+    int port = 0;
+    for (char c : digits) {
+        port = port * 10 + (c - '0');
+    }
+    return port >= 1 && port <= 65535 ? port : 0;
+}
+
+bool IsTextPage(std::string_view contentTypeLine) {
+    return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
+           StartsWithNoCase(contentTypeLine, "Content-Type: text/plain");
+}
+
+void ReplaceBackslashes(char* address) {
+    for (char* c = address; *c != '\0'; ++c) {
+        if (*c == '\\') {
+            *c = '/';
+        }
+    }
+}
+
+}  // namespace
+
+CWebClient::CWebClient() = default;
+
+// --- Configuration ------------------------------------------------------------------------
+
+int CWebClient::SetProxyAddress(const char* address) {
+    if (address == nullptr) {
+        return 1;
+    }
+    proxyAddress_.assign(address, std::min(std::strlen(address), kProxyAddressChars - 1));
+    return 0;
+}
+
+int CWebClient::SetServerPort(int port) {
+    if (port < 0) {
+        return 1;
+    }
+    port_ = port;
+    return 0;
+}
+
+int CWebClient::AddRequestHeader(const char* line) {
+    if (line == nullptr) {
+        return 1;
+    }
+    std::string copy(line);
+    const std::size_t n = copy.size();
+    const bool endsInLf = n >= 1 && copy[n - 1] == '\n';
+    const bool crBeforeLast = n >= 2 && copy[n - 2] == '\r';
+    if (!endsInLf && !crBeforeLast) {
+        copy += "\r\n";
+    }
+    requestHeaders_.push_back(std::move(copy));
+    return 1;
+}
+
+// --- Addresses ------------------------------------------------------------------------------
+
+int CWebClient::SplitUrl(char* address, std::string& path) {
+    path.clear();
+    if (address == nullptr) {
+        return 3;
+    }
+    ReplaceBackslashes(address);
+    const std::string_view text(address);
+    const int hostIndex = text.find("://") != std::string_view::npos ? 1 : 0;
+    const Span host = TokenSpan(text, "/?", hostIndex);
+    int result = 0;
+    std::string hostText;
+    if (!host.Found() || host.end - host.begin >= kServerNameChars) {
+        result |= 1;
+    } else {
+        hostText.assign(text.substr(host.begin, host.end - host.begin));
+        const std::string_view rest = text.substr(host.end);
+        const Span beforeStar = TokenSpan(rest, "*", 0);
+        if (beforeStar.Found()) {
+            path.assign(rest.substr(beforeStar.begin, beforeStar.end - beforeStar.begin));
+        }
+    }
+    if (SelectServer(hostText.c_str()) != 0) {
+        result |= 2;
+    }
+    return result;
+}
+
+int CWebClient::SelectServer(const char* host) {
+    if (host == nullptr) {
+        return 2;
+    }
+    // The lookup is skipped when the host repeats (as it does on every later attempt).
+    if (serverName_ == host) {
+        return 0;
+    }
+    const std::string_view name(host);
+    if (name.size() >= kServerNameChars) {
+        return 1;
+    }
+    serverName_.assign(name);
+    serverAddress_.clear();
+    // A port written in the address is used for the connection; the name keeps it, so the Host
+    // line names it too.
+    std::size_t colon = 0;
+    sitePort_ = PortInHost(name, colon);
+    const std::string lookup(sitePort_ > 0 ? name.substr(0, colon) : name);
+    if (IsDottedAddress(lookup.c_str()) != 0 && lookup.size() < kServerAddressChars) {
+        serverAddress_ = lookup;
+    }
+    char resolved[kServerAddressChars] = {};
+    const int found = ResolveHost(lookup.c_str(), resolved, sizeof(resolved));
+    if (found == 0) {
+        serverAddress_ = resolved;
+    }
+    return found;
+}
+
+// --- Fetching -------------------------------------------------------------------------------
+
+int CWebClient::FetchPage(char* address) {
+    Disconnect();
+    const Clock::time_point deadline =
+        attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
+    return useProxy_ != 0 ? FetchPageThroughProxy(address, deadline)
+                          : FetchPageDirect(address, deadline);
+}
+
+int CWebClient::FetchHead(char* address) {
+    Disconnect();
+    const Clock::time_point deadline =
+        attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
+    return useProxy_ != 0 ? FetchHeadThroughProxy(address, deadline)
+                          : FetchHeadDirect(address, deadline);
+}
+
+int CWebClient::FetchPageRetrying(char* address, int attempts) {
+    int result = 1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (RunCancelled()) {
+            break;
+        }
+        result = FetchPage(address);
+        if (result == 0) {
+            break;
+        }
+    }
+    return result;
+}
+
+int CWebClient::FetchHeadRetrying(char* address, int attempts) {
+    int result = 1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (RunCancelled()) {
+            break;
+        }
+        result = FetchHead(address);
+        if (result == 0) {
+            break;
+        }
+    }
+    return result;
+}
+
+int CWebClient::FetchPageDirect(char* address, Clock::time_point deadline) {
+    result_.ClearResponse();
+    std::string path;
+    if (address == nullptr || SplitUrl(address, path) != 0) {
+        return 3;
+    }
+    if (Connect(SitePort(), serverAddress_, deadline) != 0) {
+        return 1;
+    }
+    std::string request = "GET ";
+    if (path.empty() || path[0] != '/') {
+        request += '/';
+    }
+    request += path;
+    request += " HTTP/1.0\r\n";
+    // Added to the kept lines, so the later attempts send it too.
+    if (!HasHostHeader()) {
+        AddRequestHeader(("Host: " + serverName_).c_str());
+    }
+    // The whole request in one send: the bytes are those of the separate lines, without
+    // waiting on delayed acknowledgements between them.
+    for (const std::string& line : requestHeaders_) {
+        request += line;
+    }
+    request += "\r\n";
+    if (!Send(request)) {
+        Disconnect();
+        return 4;
+    }
+    return ReadPage(address, deadline);
+}
+
+int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline) {
+    result_.ClearResponse();
+    if (address == nullptr) {
+        return 3;
+    }
+    if (Connect(port_, proxyAddress_, deadline) != 0) {
+        return 1;
+    }
+    const std::string_view text(address);
+    std::string request = "GET ";
+    if (StartsWithNoCase(text, "ftp://")) {
+        request += text;
+    } else if (StartsWithNoCase(text, "ftp.")) {
+        request += "ftp://";
+        request += text;
+    } else if (StartsWithNoCase(text, "http://") || text.starts_with("//")) {
+        request += text;
+    } else if (text.starts_with("/")) {
+        request += "http://" + proxyAddress_ + ":" + std::to_string(port_);
+        request += text;
+    } else {
+        request += "http://";
+        request += text;
+    }
+    request += " HTTP/1.0\r\n";
+    for (const std::string& line : requestHeaders_) {
+        request += line;
+    }
+    if (!HasHostHeader()) {
+        std::string ignored;
+        SplitUrl(address, ignored);
+        requestHeaders_.push_back("Host: " + serverName_ + "\r\n");
+        request += requestHeaders_.back();
+    }
+    request += "\r\n";
+    if (!Send(request)) {
+        Disconnect();
+        return 4;
+    }
+    // Read like a direct fetch, so that a crawl behind a proxy sees the same pages and links.
+    return ReadPage(address, deadline);
+}
+
+int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
+    result_.ClearResponse();
+    std::string path;
+    if (address == nullptr || SplitUrl(address, path) != 0) {
+        return 3;
+    }
+    if (Connect(SitePort(), serverAddress_, deadline) != 0) {
+        return 1;
+    }
+    std::string request = "HEAD ";
+    if (path.empty() || path[0] != '/') {
+        request += '/';
+    }
+    request += path;
+    request += " HTTP/1.0\r\n";
+    for (const std::string& line : requestHeaders_) {
+        request += line;
+    }
+    request += "\r\n";
+    if (!Send(request)) {
+        Disconnect();
+        return 4;
+    }
+    ReadHead(deadline);
+    DrainInput();
+    Disconnect();
+    return 0;
+}
+
+int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline) {
+    result_.ClearResponse();
+    if (address == nullptr) {
+        return 3;
+    }
+    if (Connect(port_, proxyAddress_, deadline) != 0) {
+        return 1;
+    }
+    const std::string_view text(address);
+    std::string request = "HEAD ";
+    if (!StartsWithNoCase(text, "http://")) {
+        request += "http://";
+    }
+    request += text;
+    request += " HTTP/1.0\r\n";
+    for (const std::string& line : requestHeaders_) {
+        request += line;
+    }
+    request += "\r\n";
+    if (!Send(request)) {
+        Disconnect();
+        return 4;
+    }
+    ReadHead(deadline);
+    DrainInput();
+    Disconnect();
+    return 0;
+}
+
+// --- Pieces of a fetch ----------------------------------------------------------------------
+
+int CWebClient::Connect(int port, const std::string& address, Clock::time_point deadline) {
+    Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
+    wait = std::min(wait, NextWaitUntil(deadline));
+    if (wait.count() <= 0) {
+        return 1;
+    }
+    // The send time-out bounds the connect and every send of the request.
+    SetSendTimeout(static_cast<int>(std::min<long long>(wait.count(), 0x7fffffff)));
+    return OpenConnection(port, address.c_str()) == 0 ? 0 : 1;
+}
+
+bool CWebClient::Send(const std::string& text) {
+    return SendText(text.data(), static_cast<int>(text.size())) == static_cast<int>(text.size());
+}
+
+bool CWebClient::HasHostHeader() const {
+    return std::any_of(requestHeaders_.begin(), requestHeaders_.end(), [](const std::string& line) {
+        return line.find("Host: ") != std::string::npos;
+    });
+}
+
+CWebClient::Milliseconds CWebClient::NextWaitUntil(Clock::time_point deadline) {
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) {
+        return Milliseconds(0);
+    }
+    return std::chrono::ceil<Milliseconds>(deadline - now);
+}
+
+CWebClient::Milliseconds CWebClient::NextWait(Clock::time_point deadline) const {
+    const Milliseconds left = NextWaitUntil(deadline);
+    return pieceTimeout_.count() > 0 ? std::min(pieceTimeout_, left) : left;
+}
+
+int CWebClient::ReadHead(Clock::time_point deadline) {
+    char buffer[kLineBuffer];
+    std::size_t kept = 0;
+    for (;;) {
+        const Milliseconds wait = NextWait(deadline);
+        if (wait.count() <= 0) {
+            return 0;
+        }
+        const int got = ReadLine(buffer, kLineBuffer, wait);
+        // The empty line ends the head; so do a time-out and a closed connection (0).
+        if (got <= 2) {
+            return got;
+        }
+        StripLineEnd(buffer);
+        const std::size_t length = std::strlen(buffer);
+        if (kept + length > bodyCap_) {
+            // A head without end: keep what fits and read no body.
+            result_.headerLines.emplace_back(buffer, bodyCap_ - kept);
+            return 0;
+        }
+        result_.headerLines.emplace_back(buffer, length);
+        kept += length;
+    }
+}
+
+void CWebClient::ReadBody(Clock::time_point deadline) {
+    char buffer[kLineBuffer];
+    std::size_t kept = 0;
+    while (kept < bodyCap_) {
+        const Milliseconds wait = NextWait(deadline);
+        if (wait.count() <= 0) {
+            return;
+        }
+        const int got = ReadLine(buffer, kLineBuffer, wait);
+        if (got <= 0) {
+            return;
+        }
+        const std::size_t take = std::min(static_cast<std::size_t>(got), bodyCap_ - kept);
+        result_.bodyPieces.emplace_back(buffer, take);
+        kept += take;
+    }
+}
+
+int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
+    const int headEnd = ReadHead(deadline);
+    if (!IsTextPage(ContentTypeLine())) {
+        Disconnect();
+        return 5;
+    }
+    if (headEnd > 0) {
+        ReadBody(deadline);
+    }
+    // Whatever of the body was not read (beyond the cap) is discarded with the connection.
+    Disconnect();
+    const std::string body = result_.BodyText();
+    ExtractPageLinks(body, address, result_.frames, result_.links);
+    return 0;
+}
+
+}  // namespace sg

@@ -1,0 +1,140 @@
+#pragma once
+// The HTTP/1.0 client: fetches one page, or the head of one address, straight from the site or
+// through the proxy, and holds the response for its caller to read. A client is made for one
+// address, configured, used for up to a few attempts, read and destroyed; the connection is
+// opened and closed inside each fetch.
+//
+// Every wait is bounded: the connect, each piece of the head and body, and the attempt as a
+// whole; and one body (and one head) keeps at most a fixed number of bytes. The bounds default
+// to the program's values and can be set shorter for tests.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "net/CUT_WSClient.h"
+#include "net/FetchResult.h"
+
+namespace sg {
+
+class CWebClient : public CUT_WSClient {
+  public:
+    using Milliseconds = std::chrono::milliseconds;
+
+    static constexpr int kDefaultPort = 80;
+    // Every line of a response goes through one buffer of this size.
+    static constexpr int kLineBuffer = 512;
+    static constexpr Milliseconds kDefaultConnectTimeout{10000};
+    static constexpr Milliseconds kDefaultPieceTimeout{5000};
+    static constexpr Milliseconds kDefaultAttemptDeadline{60000};
+    static constexpr std::size_t kDefaultBodyCap = 8u * 1024u * 1024u;
+
+    CWebClient();
+
+    // --- Configuration ----------------------------------------------------------------------
+    // 0; 1 when null. The text is copied (up to 255 characters); it must be dotted IPv4, since
+    // no name lookup is made for the proxy.
+    int SetProxyAddress(const char* address);
+    // 0; 1 when negative (the port is unchanged). The port of the proxy, and of the site when
+    // the address names none.
+    int SetServerPort(int port);
+    void UseProxy(int flag) { useProxy_ = flag; }
+    // Always 1. Appends a copy to the extra request header lines; CR LF is appended unless the
+    // line ends in LF or has CR as its second-to-last character.
+    int AddRequestHeader(const char* line);
+
+    void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
+    void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
+    void SetAttemptDeadline(Milliseconds deadline) { attemptDeadline_ = deadline; }
+    // Bytes kept of one body (and, separately, of one head); the rest is discarded and the
+    // connection closed.
+    void SetBodyCap(std::size_t bytes) { bodyCap_ = bytes; }
+
+    // --- Fetching ---------------------------------------------------------------------------
+    // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
+    // the host lookup failed; 4 sending the request failed; 5 the response is neither
+    // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
+    // Backslashes in the address become slashes in place.
+    int FetchPage(char* address);
+    // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
+    // 0 or the last result.
+    int FetchPageRetrying(char* address, int attempts);
+    // 0, 1, 3 or 4 as for FetchPage; only the head is kept.
+    int FetchHead(char* address);
+    int FetchHeadRetrying(char* address, int attempts);
+
+    // Splits the address into host and path and selects the host as the server: 0; 1 no host
+    // was found; 2 the server lookup failed; 3 both. Backslashes become slashes in place.
+    int SplitUrl(char* address, std::string& path);
+    // Makes `host` the server, looking its address up unless it is the current server name.
+    // A port written after the host ("host:8080") is kept in the name and used to connect.
+    // 0; 1 the name is 256 characters or longer; 2 the lookup failed.
+    int SelectServer(const char* host);
+
+    // --- Reading the response -----------------------------------------------------------------
+    const FetchResult& Result() const { return result_; }
+    std::string HeaderText() const { return result_.HeaderText(); }
+    std::string BodyText() const { return result_.BodyText(); }
+    int BodyLineCount() const { return result_.BodyLineCount(); }
+    const char* BodyLine(int n) const { return result_.BodyLine(n); }
+    std::string ContentTypeLine() const { return result_.ContentTypeLine(); }
+    int LinkCount() const { return result_.LinkCount(); }
+    const std::string& LinkAt(int n) const { return result_.LinkAt(n); }
+    int FrameCount() const { return result_.FrameCount(); }
+    const std::string& FrameAt(int n) const { return result_.FrameAt(n); }
+
+    // --- State, for callers that report it and for tests -------------------------------------
+    const std::string& ServerName() const { return serverName_; }
+    const std::string& ServerAddress() const { return serverAddress_; }
+    const std::string& ProxyAddress() const { return proxyAddress_; }
+    int ServerPort() const { return port_; }
+    int UsingProxy() const { return useProxy_; }
+    // The port the next direct fetch connects to: the one written in the address, else the
+    // configured one.
+    int SitePort() const { return sitePort_ > 0 ? sitePort_ : port_; }
+    const std::vector<std::string>& RequestHeaders() const { return requestHeaders_; }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    int FetchPageDirect(char* address, Clock::time_point deadline);
+    int FetchPageThroughProxy(char* address, Clock::time_point deadline);
+    int FetchHeadDirect(char* address, Clock::time_point deadline);
+    int FetchHeadThroughProxy(char* address, Clock::time_point deadline);
+
+    int Connect(int port, const std::string& address, Clock::time_point deadline);
+    // The text whole, or false.
+    bool Send(const std::string& text);
+    // Every extra request header line; false when one could not be sent.
+    bool SendRequestHeaders();
+    bool HasHostHeader() const;
+    // The head into the header lines. Returns the last ReadLine result: above 0 when the head
+    // ended with its empty line.
+    int ReadHead(Clock::time_point deadline);
+    void ReadBody(Clock::time_point deadline);
+    // The wait for the next piece: the piece time-out, cut to what is left of the attempt;
+    // zero when nothing is left.
+    Milliseconds NextWait(Clock::time_point deadline) const;
+    // What is left of the attempt, rounded up; zero once it has passed.
+    static Milliseconds NextWaitUntil(Clock::time_point deadline);
+    // The content-type test, the body and the links: the part every page fetch shares once the
+    // request is sent.
+    int ReadPage(const char* address, Clock::time_point deadline);
+
+    int useProxy_ = 0;
+    std::string proxyAddress_;
+    std::string serverAddress_;
+    std::string serverName_;
+    int sitePort_ = 0;
+    int port_ = kDefaultPort;
+    std::vector<std::string> requestHeaders_;
+    FetchResult result_;
+
+    Milliseconds connectTimeout_ = kDefaultConnectTimeout;
+    Milliseconds pieceTimeout_ = kDefaultPieceTimeout;
+    Milliseconds attemptDeadline_ = kDefaultAttemptDeadline;
+    std::size_t bodyCap_ = kDefaultBodyCap;
+};
+
+}  // namespace sg

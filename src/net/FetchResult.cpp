@@ -1,0 +1,98 @@
+#include "net/FetchResult.h"
+
+#include <string_view>
+
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+const std::string kEmpty;
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::size_t size = 0;
+    for (const std::string& part : parts) {
+        size += part.size();
+    }
+    std::string out;
+    out.reserve(size);
+    for (const std::string& part : parts) {
+        out += part;
+    }
+    return out;
+}
+
+const std::string& Entry(const std::vector<std::string>& list, int n) {
+    return n >= 0 && static_cast<std::size_t>(n) < list.size() ? list[static_cast<std::size_t>(n)]
+                                                               : kEmpty;
+}
+
+// Token 0 of the line split on ":" and " ": the field name, leading blanks skipped.
+std::string_view FieldName(std::string_view line) {
+    const std::size_t begin = line.find_first_not_of(": ");
+    if (begin == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t end = line.find_first_of(": ", begin);
+    return line.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+}
+
+}  // namespace
+
+void FetchResult::ClearResponse() {
+    headerLines.clear();
+    bodyPieces.clear();
+}
+
+std::string FetchResult::HeaderText() const {
+    return Joined(headerLines);
+}
+
+std::string FetchResult::BodyText() const {
+    return Joined(bodyPieces);
+}
+
+std::size_t FetchResult::BodyBytes() const {
+    std::size_t size = 0;
+    for (const std::string& piece : bodyPieces) {
+        size += piece.size();
+    }
+    return size;
+}
+
+int FetchResult::BodyLineCount() const {
+    return static_cast<int>(bodyPieces.size());
+}
+
+const char* FetchResult::BodyLine(int n) const {
+    return n >= 0 && static_cast<std::size_t>(n) < bodyPieces.size()
+               ? bodyPieces[static_cast<std::size_t>(n)].c_str()
+               : nullptr;
+}
+
+std::string FetchResult::ContentTypeLine() const {
+    for (const std::string& line : headerLines) {
+        if (EqualsNoCase(FieldName(line), "Content-Type")) {
+            return line;
+        }
+    }
+    return {};
+}
+
+int FetchResult::LinkCount() const {
+    return static_cast<int>(links.size());
+}
+
+const std::string& FetchResult::LinkAt(int n) const {
+    return Entry(links, n);
+}
+
+int FetchResult::FrameCount() const {
+    return static_cast<int>(frames.size());
+}
+
+const std::string& FetchResult::FrameAt(int n) const {
+    return Entry(frames, n);
+}
+
+}  // namespace sg

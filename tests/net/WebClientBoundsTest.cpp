@@ -1,0 +1,199 @@
+// Peers that would hold a fetch forever or fill memory: silent, closing, endless and dripping
+// servers, and a cancelled run. Every fetch must end within its bounds.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/CWebClient.h"
+#include "net/HttpTestPeer.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackConnection;
+using test::LoopbackServer;
+using test::MillisecondsSince;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kHtmlHead = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+
+// Sends the head, then `chunk` again and again until the client goes away (recorded) or the
+// server stops.
+LoopbackServer::Handler Endless(std::string head, std::string chunk,
+                                std::atomic<bool>& clientClosed) {
+    return [head, chunk, &clientClosed](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        if (!conn.Send(head)) {
+            clientClosed = true;
+            return;
+        }
+        while (!conn.Stopping()) {
+            if (!conn.Send(chunk)) {
+                clientClosed = true;
+                return;
+            }
+        }
+    };
+}
+
+TEST(WebClientBounds, SilentPeerEndsTheFetchAfterOnePieceWait) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Sleep(5s);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(300ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    const auto start = Clock::now();
+    // No head at all: no content type either.
+    EXPECT_EQ(client.FetchPage(address.data()), 5);
+    const long long elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 250);
+    EXPECT_LT(elapsed, 2000);
+    EXPECT_TRUE(client.Result().headerLines.empty());
+}
+
+TEST(WebClientBounds, PeerFallingSilentMidBodyKeepsWhatCame) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send(std::string(kHtmlHead) + "part\r\n");
+        conn.Sleep(5s);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(300ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    const auto start = Clock::now();
+    EXPECT_EQ(client.FetchPage(address.data()), 0);
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    EXPECT_EQ(client.BodyText(), "part\r\n");
+}
+
+TEST(WebClientBounds, PeerClosingAtOnceIsNoticedWithoutWaiting) {
+    LoopbackServer server([](LoopbackConnection&) {});
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(3000ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    const auto start = Clock::now();
+    EXPECT_EQ(client.FetchPage(address.data()), 5);
+    EXPECT_LT(MillisecondsSince(start), 1500);
+    EXPECT_TRUE(client.Result().headerLines.empty());
+}
+
+TEST(WebClientBounds, EndlessBodyStopsAtTheCapAndClosesTheConnection) {
+    std::atomic<bool> clientClosed{false};
+    std::string line(998, 'x');
+    line += "\r\n";
+    std::string chunk;
+    for (int i = 0; i < 64; ++i) {
+        chunk += line;
+    }
+    LoopbackServer server(Endless(kHtmlHead, chunk, clientClosed));
+    CWebClient client;
+    client.SetConnectTimeout(1000ms);
+    client.SetPieceTimeout(2000ms);
+    client.SetAttemptDeadline(40s);
+    std::string address = test::Loopback(server.Port(), "/big");
+    const auto start = Clock::now();
+    ASSERT_EQ(client.FetchPage(address.data()), 0);
+    EXPECT_LT(MillisecondsSince(start), 30000);
+    EXPECT_EQ(client.BodyText().size(), CWebClient::kDefaultBodyCap);
+    // The server learns that the client is gone: its next send fails.
+    ASSERT_TRUE(server.WaitHandled(1, 5000ms));
+    EXPECT_TRUE(clientClosed.load());
+}
+
+TEST(WebClientBounds, CapCutsThePieceThatCrossesIt) {
+    std::atomic<bool> clientClosed{false};
+    LoopbackServer server(Endless(kHtmlHead, std::string(1000, 'x') + "\r\n", clientClosed));
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetBodyCap(1000);
+    std::string address = test::Loopback(server.Port(), "/");
+    ASSERT_EQ(client.FetchPage(address.data()), 0);
+    EXPECT_EQ(client.Result().bodyPieces,
+              (std::vector<std::string>{std::string(511, 'x'), std::string(489, 'x')}));
+}
+
+TEST(WebClientBounds, EndlessHeadStopsAtTheCapWithoutABody) {
+    std::atomic<bool> clientClosed{false};
+    LoopbackServer server(Endless("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n",
+                                  "X-Filler: " + std::string(40, 'f') + "\r\n", clientClosed));
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetBodyCap(2000);
+    std::string address = test::Loopback(server.Port(), "/");
+    ASSERT_EQ(client.FetchPage(address.data()), 0);
+    const auto& lines = client.Result().headerLines;
+    const std::size_t kept =
+        std::accumulate(lines.begin(), lines.end(), std::size_t{0},
+                        [](std::size_t sum, const std::string& s) { return sum + s.size(); });
+    EXPECT_EQ(kept, 2000u);
+    EXPECT_EQ(client.BodyLineCount(), 0);
+    ASSERT_TRUE(server.WaitHandled(1, 5000ms));
+    EXPECT_TRUE(clientClosed.load());
+}
+
+TEST(WebClientBounds, DrippingPeerIsEndedByTheAttemptDeadline) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send(kHtmlHead);
+        while (!conn.Stopping() && conn.Send("x\r\n")) {
+            conn.Sleep(20ms);
+        }
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(2000ms);
+    client.SetAttemptDeadline(500ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    const auto start = Clock::now();
+    EXPECT_EQ(client.FetchPage(address.data()), 0);
+    const long long elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 450);
+    EXPECT_LT(elapsed, 1500);
+    EXPECT_GT(client.BodyLineCount(), 3);
+}
+
+TEST(WebClientBounds, CancelledRunMakesNoFurtherAttempt) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Sleep(10s);
+    });
+    CWebClient client;
+    client.SetConnectTimeout(1000ms);
+    client.SetPieceTimeout(5000ms);
+    RunControl control;
+    RunControl::Scope scope(control);
+    std::thread canceller([&control] {
+        std::this_thread::sleep_for(200ms);
+        control.RequestCancel();
+    });
+    std::string address = test::Loopback(server.Port(), "/");
+    const auto start = Clock::now();
+    EXPECT_NE(client.FetchPageRetrying(address.data(), 3), 0);
+    const long long elapsed = MillisecondsSince(start);
+    canceller.join();
+    // The blocked read ends within a wait slice of the cancel, and no retry follows.
+    EXPECT_LT(elapsed, 1000);
+    EXPECT_EQ(server.Accepted(), 1);
+
+    // Once cancelled, nothing is attempted at all.
+    EXPECT_NE(client.FetchPageRetrying(address.data(), 3), 0);
+    EXPECT_NE(client.FetchHeadRetrying(address.data(), 3), 0);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(server.Accepted(), 1);
+}
+
+}  // namespace
+}  // namespace sg
