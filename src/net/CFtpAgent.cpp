@@ -1,0 +1,441 @@
+#include "net/CFtpAgent.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "net/FtpListParser.h"
+#include "platform/Ansi.h"
+#include "platform/TickCount.h"
+
+namespace sg {
+namespace {
+
+constexpr int kDefaultPort = 21;
+
+// The decimal value of the leading digits of text; 0 when it does not start with one.
+int LeadingDigits(std::string_view text) {
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool Is2xx(int code) {
+    return code >= 200 && code <= 299;
+}
+
+// "host" or "host:port". False when a port is written but is not 1..65535.
+bool SplitHostPort(std::string_view text, std::string& host, int& port) {
+    port = kDefaultPort;
+    const size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos) {
+        host.assign(text);
+        return true;
+    }
+    const std::string_view digits = text.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    port = LeadingDigits(digits);
+    host.assign(text.substr(0, colon));
+    return port >= 1 && port <= 65535;
+}
+
+}  // namespace
+
+CFtpAgent::CFtpAgent() : CFtpAgent(FtpWaits{}) {}
+
+CFtpAgent::CFtpAgent(const FtpWaits& waits)
+    : nextDataPort_(kFirstDataPort + static_cast<int>(TickCount() % kDataPortSpread)) {
+    SetWaits(waits);
+}
+
+CFtpAgent::~CFtpAgent() {
+    replyLines_.clear();
+    entries_.clear();
+    LogOff();
+}
+
+void CFtpAgent::SetWaits(const FtpWaits& waits) {
+    waits_ = waits;
+    control_.SetSendTimeout(static_cast<int>(waits_.connect.count()));
+    data_.SetSendTimeout(static_cast<int>(waits_.data.count()));
+    data_.SetReceiveTimeout(static_cast<int>(waits_.data.count()));
+}
+
+// --- Replies ------------------------------------------------------------------------------
+
+bool CFtpAgent::ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline) {
+    lineLength_ = 0;
+    lineBuffer_[0] = '\0';
+    const auto timeLeft = [&] {
+        return std::chrono::ceil<FtpWaits::Milliseconds>(deadline - Clock::now());
+    };
+    auto left = timeLeft();
+    if (left.count() <= 0) {
+        return false;
+    }
+    int got = connection.ReadLine(lineBuffer_, kLineBufferSize, left);
+    if (got <= 0) {
+        return false;
+    }
+    // A full buffer without LF at its end is the first piece of a longer line.
+    bool ended = lineBuffer_[got - 1] == '\n' || got < kLineBufferSize - 1;
+    char rest[kLineBufferSize];
+    while (!ended) {
+        left = timeLeft();
+        const int more = left.count() > 0 ? connection.ReadLine(rest, sizeof(rest), left) : 0;
+        ended = more <= 0 || rest[more - 1] == '\n' || more < kLineBufferSize - 1;
+    }
+    CUT_WSClient::StripLineEnd(lineBuffer_);
+    lineLength_ = static_cast<int>(std::strlen(lineBuffer_));
+    return true;
+}
+
+void CFtpAgent::KeepReplyLine(std::string_view line) {
+    if (replyLines_.size() >= kMaxReplyLines) {
+        replyLines_.pop_front();
+    }
+    replyLines_.emplace_back(line);
+}
+
+int CFtpAgent::ReadReply(CUT_WSClient* connection, char* text, int textSize) {
+    if (connection == nullptr) {
+        return 0;
+    }
+    const Clock::time_point deadline = Clock::now() + waits_.reply;
+    if (!ReadCutLine(*connection, deadline)) {
+        return 0;
+    }
+    std::string_view line = LineBuffer();
+    const int code = LeadingDigits(line.substr(0, 3));
+    if (line.size() >= 4 && line[3] == '-') {
+        const std::string digits(line.substr(0, 3));
+        replyLines_.clear();
+        for (;;) {
+            KeepReplyLine(line);
+            if (!ReadCutLine(*connection, deadline)) {
+                // Cut short: the last line that arrived stands for the final one.
+                break;
+            }
+            line = LineBuffer();
+            if (line.size() >= 4 && line.substr(0, 3) == digits && line[3] == ' ') {
+                KeepReplyLine(line);
+                break;
+            }
+        }
+    } else {
+        KeepReplyLine(line);
+    }
+    const std::string_view final = replyLines_.back();
+    const size_t kept = std::min(final.size(), sizeof(lastReply_) - 1);
+    final.copy(lastReply_, kept);
+    lastReply_[kept] = '\0';
+    if (text != nullptr && textSize > 0) {
+        const std::string_view after = final.size() > 4 ? final.substr(4) : std::string_view();
+        const size_t length = std::min(after.size(), static_cast<size_t>(textSize - 1));
+        after.copy(text, length);
+        text[length] = '\0';
+    }
+    return code;
+}
+
+bool CFtpAgent::SendCommand(std::string_view verb, const char* argument) {
+    std::string command(verb);
+    if (argument != nullptr) {
+        command += ' ';
+        command += argument;
+    }
+    command += "\r\n";
+    return control_.SendText(command.data(), static_cast<int>(command.size())) ==
+           static_cast<int>(command.size());
+}
+
+int CFtpAgent::Command(std::string_view verb, const char* argument) {
+    if (!SendCommand(verb, argument)) {
+        return 0;
+    }
+    return ReadReply(&control_, nullptr, 0);
+}
+
+// --- Session ------------------------------------------------------------------------------
+
+int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
+                     const char* account) {
+    LogOff();
+    replyLines_.clear();
+
+    std::string name;
+    int port = kDefaultPort;
+    if (host == nullptr || !SplitHostPort(host, name, port)) {
+        return 1;
+    }
+    char address[256] = {};
+    if (CUT_WSClient::IsDottedAddress(name.c_str()) != 0) {
+        const size_t length = std::min(name.size(), sizeof(address) - 1);
+        name.copy(address, length);
+    } else if (CUT_WSClient::ResolveHost(name.c_str(), address, sizeof(address)) != 0) {
+        return 1;
+    }
+    if (control_.OpenConnection(port, address) != 0) {
+        return 2;
+    }
+
+    const int greeting = ReadReply(&control_, nullptr, 0);
+    if (greeting == 0) {
+        return 3;
+    }
+    if (greeting < 200 || greeting > 399) {
+        return 4;
+    }
+
+    const auto orEmpty = [](const char* text) { return text != nullptr ? text : ""; };
+    bool loggedIn = false;
+    const int userReply = Command("USER", orEmpty(user));
+    if (userReply == 0) {
+        return 5;
+    }
+    if (userReply >= 200 && userReply <= 299) {
+        loggedIn = true;
+    } else if (userReply < 300 || userReply > 399) {
+        return 6;
+    }
+
+    if (!loggedIn) {
+        const int passReply = Command("PASS", orEmpty(password));
+        if (passReply == 0) {
+            return 7;
+        }
+        // Only exactly 300 asks for the account; any other 3xx (332 included) counts as in.
+        if (passReply == 300) {
+            const int accountReply = Command("ACCT", orEmpty(account));
+            if (accountReply == 0) {
+                return 9;
+            }
+            if (accountReply < 200 || accountReply > 399) {
+                return 10;
+            }
+        } else if (passReply < 200 || passReply > 399) {
+            return 8;
+        }
+    }
+
+    SetTransferType(0);
+    SetTransferMode(0);
+    SetFileStructure(0);
+    return 0;
+}
+
+int CFtpAgent::LogOff() {
+    control_.SendText("Quit\r\n");
+    control_.Disconnect();
+    data_.Disconnect();
+    return 0;
+}
+
+int CFtpAgent::CheckConnection() {
+    const int code = Command("NOOP", nullptr);
+    if (code == 0) {
+        return 1;
+    }
+    return Is2xx(code) ? 0 : 2;
+}
+
+int CFtpAgent::SetParameter(std::string_view verb, std::string_view letters, int value,
+                            int* field) {
+    if (value < 0 || value >= static_cast<int>(letters.size())) {
+        return 1;
+    }
+    *field = value;
+    const char letter[2] = {letters[static_cast<size_t>(value)], '\0'};
+    const int code = Command(verb, letter);
+    if (code == 0) {
+        return 2;
+    }
+    return Is2xx(code) ? 0 : 3;
+}
+
+int CFtpAgent::SetTransferType(int type) {
+    return SetParameter("TYPE", "AI", type, &transferType_);
+}
+
+int CFtpAgent::SetTransferMode(int mode) {
+    return SetParameter("MODE", "SBC", mode, &transferMode_);
+}
+
+int CFtpAgent::SetFileStructure(int structure) {
+    return SetParameter("STRU", "FRP", structure, &fileStructure_);
+}
+
+int CFtpAgent::ChangeDirectory(const char* name) {
+    const int code = Command("CWD", name != nullptr ? name : "");
+    if (code == 0) {
+        return 1;
+    }
+    return Is2xx(code) ? 0 : 2;
+}
+
+int CFtpAgent::ChangeToParent() {
+    const int code = Command("CDUP", nullptr);
+    if (code == 0) {
+        return 1;
+    }
+    if (Is2xx(code)) {
+        return 0;
+    }
+    return code >= 500 && code <= 599 ? 2 : 3;
+}
+
+// --- Data connections ---------------------------------------------------------------------
+
+void CFtpAgent::AdvanceDataPort() {
+    ++nextDataPort_;
+    if (nextDataPort_ > kLastDataPort || nextDataPort_ < 0) {
+        nextDataPort_ = kFirstDataPort;
+    }
+}
+
+int CFtpAgent::OpenDataConnection() {
+    data_.Disconnect();
+    int port = -1;
+    for (int tries = 0; tries < kDataPortTries; ++tries) {
+        // A port that a socket cannot have (reachable only by setting the next port by hand)
+        // counts as taken rather than letting the system pick one.
+        if (nextDataPort_ >= 1 && nextDataPort_ <= 65535 && data_.ListenAny(nextDataPort_) == 0) {
+            port = nextDataPort_;
+            break;
+        }
+        ++nextDataPort_;
+    }
+    if (port < 0) {
+        return 1;
+    }
+
+    char address[32] = {};
+    control_.LocalAddress(address, sizeof(address), 1);
+    std::replace(address, address + std::strlen(address), '.', ',');
+    const std::string argument = std::string(address) + ',' + std::to_string((port / 256) & 255) +
+                                 ',' + std::to_string(port & 255);
+    const int code = Command("PORT", argument.c_str());
+    AdvanceDataPort();
+    if (!Is2xx(code)) {
+        data_.Disconnect();
+        return 2;
+    }
+    return 0;
+}
+
+bool CFtpAgent::AcceptDataConnection(FtpWaits::Milliseconds wait) {
+    if (data_.WaitForIncoming(wait) != 0) {
+        data_.Disconnect();
+        control_.DrainInput();
+        return false;
+    }
+    data_.AcceptIncoming();
+    return true;
+}
+
+int CFtpAgent::ListDirectory() {
+    const int opened = OpenDataConnection();
+    if (opened != 0) {
+        return opened;
+    }
+    // The preliminary reply of LIST is read after the listing.
+    SendCommand("LIST", nullptr);
+    if (!AcceptDataConnection(waits_.listConnect)) {
+        return 3;
+    }
+
+    entries_.clear();
+    currentYear_ = CurrentLocalYear();
+    bool totalSkipped = false;
+    while (ReadCutLine(data_, Clock::now() + waits_.data)) {
+        const std::string_view line = LineBuffer();
+        if (!totalSkipped && line.size() >= 5 && EqualsNoCase(line.substr(0, 5), "total")) {
+            totalSkipped = true;
+            continue;
+        }
+        if (entries_.size() >= kMaxEntries) {
+            // Closing the data connection early tells the server, whose reply then decides.
+            break;
+        }
+        FtpDirEntry& entry = entries_.emplace_back();
+        if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
+            ParseDosListLine(&entry);
+        } else {
+            ParseUnixListLine(&entry);
+        }
+    }
+    data_.Disconnect();
+
+    int code = ReadReply(&control_, nullptr, 0);
+    if (code >= 100 && code <= 199) {
+        code = ReadReply(&control_, nullptr, 0);
+    }
+    return Is2xx(code) ? 0 : 4;
+}
+
+int CFtpAgent::ParseUnixListLine(FtpDirEntry* entry) {
+    sg::ParseUnixListLine(LineBuffer(), currentYear_, *entry);
+    return 0;
+}
+
+int CFtpAgent::ParseDosListLine(FtpDirEntry* entry) {
+    sg::ParseDosListLine(LineBuffer(), *entry);
+    return 0;
+}
+
+int CFtpAgent::EntryAt(int index, FtpDirEntry* out) const {
+    if (out == nullptr || index < 0 || index >= EntryCount()) {
+        return 1;
+    }
+    *out = entries_[static_cast<size_t>(index)];
+    return 0;
+}
+
+int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
+    const int opened = OpenDataConnection();
+    if (opened != 0) {
+        return opened;
+    }
+    const int code = Command("RETR", remoteName != nullptr ? remoteName : "");
+    if (code < 100 || code > 299) {
+        data_.Disconnect();
+        return 3;
+    }
+    if (!AcceptDataConnection(waits_.transferConnect)) {
+        return 4;
+    }
+    long bytes = 0;
+    data_.ReadToFile(localPath, 1, &bytes, waits_.data);
+    data_.Disconnect();
+    return Is2xx(ReadReply(&control_, nullptr, 0)) ? 0 : 5;
+}
+
+int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {
+    const int opened = OpenDataConnection();
+    if (opened != 0) {
+        return opened;
+    }
+    const int code = Command("STOR", remoteName != nullptr ? remoteName : "");
+    if (code < 100 || code > 299) {
+        data_.Disconnect();
+        return 3;
+    }
+    if (!AcceptDataConnection(waits_.transferConnect)) {
+        return 4;
+    }
+    long bytes = 0;
+    data_.SendFromFile(localPath, &bytes);
+    // Closing the data connection ends the file for the server.
+    data_.Disconnect();
+    return Is2xx(ReadReply(&control_, nullptr, 0)) ? 0 : 5;
+}
+
+}  // namespace sg

@@ -1,0 +1,139 @@
+#pragma once
+// The FTP client of the FTP Center: logs in, lists the current remote folder, changes folders and
+// moves one file at a time between a local file and the remote folder. It owns two sockets: the
+// control connection, on which it reads replies line by line, and the data connection of the
+// current transfer. Data connections are active: the client listens on a local port, announces it
+// with PORT and accepts the server's connection. Every call blocks until its replies are read;
+// every wait is bounded by FtpWaits.
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/CUT_WSClient.h"
+#include "net/FtpDirEntry.h"
+#include "net/FtpWaits.h"
+
+namespace sg {
+
+class CFtpAgent {
+  public:
+    static constexpr int kLineBufferSize = 256;
+    static constexpr int kLastReplySize = 261;
+    // Data ports: the first one comes from the tick count, then each transfer takes the next.
+    static constexpr int kFirstDataPort = 10000;
+    static constexpr int kDataPortSpread = 20000;
+    static constexpr int kLastDataPort = 32000;
+    static constexpr int kDataPortTries = 128;
+    // Memory bounds against a peer that never stops sending: the most recent reply lines kept,
+    // and the entries kept from one listing.
+    static constexpr size_t kMaxReplyLines = 1024;
+    static constexpr size_t kMaxEntries = 262144;
+
+    CFtpAgent();
+    explicit CFtpAgent(const FtpWaits& waits);
+    CFtpAgent(const CFtpAgent&) = delete;
+    CFtpAgent& operator=(const CFtpAgent&) = delete;
+
+    // host is a name or dotted IPv4 text, optionally followed by ":port" (21 when none is
+    // written). 0 logged in; 1 the host cannot be resolved (or the port is not 1..65535); 2 no
+    // connection; 3 no greeting; 4 the greeting is not 2xx or 3xx; 5 no reply to USER; 6 USER
+    // refused; 7 no reply to PASS; 8 PASS refused; 9 no reply to ACCT; 10 ACCT refused.
+    int LogOn(const char* host, const char* user, const char* password, const char* account);
+    // Sends "Quit" whatever the state and closes both connections. Always 0.
+    int LogOff();
+    // NOOP: 0 on 2xx, 1 no reply, 2 otherwise. The test for an open connection.
+    int CheckConnection();
+
+    // 0 ASCII, 1 image. 0 on 2xx; 1 bad value; 2 no reply; 3 otherwise.
+    int SetTransferType(int type);
+    // 0 stream, 1 block, 2 compressed. Results as SetTransferType.
+    int SetTransferMode(int mode);
+    // 0 file, 1 record, 2 page. Results as SetTransferType.
+    int SetFileStructure(int structure);
+
+    // CWD: 0 on 2xx, 1 no reply, 2 otherwise.
+    int ChangeDirectory(const char* name);
+    // CDUP: 0 on 2xx, 1 no reply, 2 on 5xx, 3 otherwise.
+    int ChangeToParent();
+
+    // 0 listed; 1 no free local port; 2 PORT refused; 3 the server did not connect; 4 the final
+    // reply is not 2xx.
+    virtual int ListDirectory();
+    int EntryCount() const { return static_cast<int>(entries_.size()); }
+    // 0 and a copy of the entry; 1 when index is out of range or out is null.
+    int EntryAt(int index, FtpDirEntry* out) const;
+
+    // 0 done; 1 no free local port; 2 PORT refused; 3 RETR refused; 4 the server did not
+    // connect; 5 the final reply is not 2xx. The local file is created or truncated.
+    int DownloadFile(const char* remoteName, const char* localPath);
+    // As DownloadFile, with STOR. Only the server's final reply decides the result.
+    int UploadFile(const char* localPath, const char* remoteName);
+
+    // Reads one reply (all lines of a multi-line one) and returns its code, 0 when no line can
+    // be read. text, when given, receives the final line after the code and blank, cut to
+    // textSize - 1 chars.
+    int ReadReply(CUT_WSClient* connection, char* text, int textSize);
+
+    // The final line of the last reply, line end removed.
+    const char* LastReply() const { return lastReply_; }
+    // Lines of multi-line replies and of the single-line replies read since; emptied when a
+    // multi-line reply begins and at LogOn.
+    const std::deque<std::string>& ReplyLines() const { return replyLines_; }
+
+    int TransferType() const { return transferType_; }
+    int TransferMode() const { return transferMode_; }
+    int FileStructure() const { return fileStructure_; }
+
+    // The local port tried first for the next data connection.
+    int NextDataPort() const { return nextDataPort_; }
+    void SetNextDataPort(int port) { nextDataPort_ = port; }
+
+    const FtpWaits& Waits() const { return waits_; }
+    void SetWaits(const FtpWaits& waits);
+
+    virtual ~CFtpAgent();
+
+  protected:
+    // Parse the listing line last read (LineBuffer()) into entry. Always 0.
+    virtual int ParseUnixListLine(FtpDirEntry* entry);
+    virtual int ParseDosListLine(FtpDirEntry* entry);
+    std::string_view LineBuffer() const { return std::string_view(lineBuffer_, lineLength_); }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    // Sends the command with its line end; false when it could not be handed over whole.
+    bool SendCommand(std::string_view verb, const char* argument);
+    // SendCommand, then ReadReply; 0 when the command could not be sent.
+    int Command(std::string_view verb, const char* argument);
+    // TYPE, MODE and STRU: letters[value] is sent; the results of SetTransferType.
+    int SetParameter(std::string_view verb, std::string_view letters, int value, int* field);
+    // One line into the line buffer, line end removed; the rest of a line longer than the
+    // buffer is read and dropped, so that it is never taken for a line of its own. False when
+    // nothing could be read before the deadline.
+    bool ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline);
+    void KeepReplyLine(std::string_view line);
+    // Listens on the next free data port and announces it: 0, 1 no free port, 2 PORT refused.
+    int OpenDataConnection();
+    void AdvanceDataPort();
+    // After a transfer command was accepted: waits for the server to connect back.
+    bool AcceptDataConnection(FtpWaits::Milliseconds wait);
+
+    CUT_WSClient control_;
+    CUT_WSClient data_;
+    char lastReply_[kLastReplySize] = {};
+    int transferType_ = 0;
+    int transferMode_ = 0;
+    int fileStructure_ = 0;
+    int nextDataPort_ = kFirstDataPort;
+    std::deque<std::string> replyLines_;
+    std::vector<FtpDirEntry> entries_;
+    char lineBuffer_[kLineBufferSize] = {};
+    int lineLength_ = 0;
+    int currentYear_ = 0;
+    FtpWaits waits_;
+};
+
+}  // namespace sg
