@@ -10,10 +10,10 @@ struct AppPaths {
     std::string profilesDir;          // workDir + "/Profiles"
     std::string reportsDir;           // workDir + "/Reports"
     std::string positionAnalyzerDir;  // reportsDir + "/Position Analyzer"
-    std::string readinessDir;         // reportsDir + "/Search Engine Rediness" (sic: reports link to it)
-    std::string linkPopularityDir;    // reportsDir + "/Link Popularity"
-    std::string linkValidatorDir;     // reportsDir + "/Link Validator"
-    std::string proxyFile;            // $XDG_CONFIG_HOME/sitegauge/proxy.txt
+    std::string readinessDir;  // reportsDir + "/Search Engine Rediness" (sic: reports link to it)
+    std::string linkPopularityDir;  // reportsDir + "/Link Popularity"
+    std::string linkValidatorDir;   // reportsDir + "/Link Validator"
+    std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
 };
 
 }  // namespace sg

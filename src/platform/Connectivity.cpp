@@ -1,9 +1,9 @@
 #include "platform/Connectivity.h"
 
 #include <ifaddrs.h>
-#include <mutex>
 #include <net/if.h>
 #include <sys/socket.h>
+#include <mutex>
 
 namespace sg {
 namespace {
@@ -17,10 +17,10 @@ bool InterfacesOnline() {
     }
     bool online = false;
     for (ifaddrs* entry = list; entry != nullptr && !online; entry = entry->ifa_next) {
-        online = entry->ifa_addr != nullptr &&
-                 (entry->ifa_addr->sa_family == AF_INET || entry->ifa_addr->sa_family == AF_INET6) &&
-                 (entry->ifa_flags & IFF_UP) != 0 &&
-                 (entry->ifa_flags & IFF_LOOPBACK) == 0;
+        online =
+            entry->ifa_addr != nullptr &&
+            (entry->ifa_addr->sa_family == AF_INET || entry->ifa_addr->sa_family == AF_INET6) &&
+            (entry->ifa_flags & IFF_UP) != 0 && (entry->ifa_flags & IFF_LOOPBACK) == 0;
     }
     ::freeifaddrs(list);
     return online;

@@ -2,9 +2,9 @@
 // Files and folders. Every operation reports success as a flag and never throws; callers that
 // the design makes silent simply ignore it.
 
+#include <sys/types.h>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace sg {
 

@@ -1,10 +1,10 @@
 #include "platform/OpenDocument.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
 

@@ -49,6 +49,8 @@ RunControl::Scope::Scope(RunControl& control) : previous_(currentControl) {
     currentControl = &control;
 }
 
-RunControl::Scope::~Scope() { currentControl = previous_; }
+RunControl::Scope::~Scope() {
+    currentControl = previous_;
+}
 
 }  // namespace sg

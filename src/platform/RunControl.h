@@ -10,7 +10,7 @@
 namespace sg {
 
 class RunControl {
-public:
+  public:
     // Longest slice of any blocking wait before the flags are looked at again.
     static constexpr int kWaitSliceMs = 100;
 
@@ -28,17 +28,17 @@ public:
     static RunControl& Current();
     // Makes `control` the current one of this thread while the scope lives.
     class Scope {
-    public:
+      public:
         explicit Scope(RunControl& control);
         ~Scope();
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
 
-    private:
+      private:
         RunControl* previous_;
     };
 
-private:
+  private:
     std::atomic<bool> cancelled_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -46,6 +46,8 @@ private:
 };
 
 // Shorthand for the checks the workers make.
-inline bool RunCancelled() { return RunControl::Current().CancelRequested(); }
+inline bool RunCancelled() {
+    return RunControl::Current().CancelRequested();
+}
 
 }  // namespace sg

@@ -10,9 +10,13 @@
 namespace sg {
 namespace {
 
-const char* const kFolders[] = {"Profiles", "Reports", "Reports/Position Analyzer",
-                                "Reports/Search Engine Rediness", "Reports/Link Popularity",
-                                "Reports/Link Validator", "tutorial"};
+const char* const kFolders[] = {"Profiles",
+                                "Reports",
+                                "Reports/Position Analyzer",
+                                "Reports/Search Engine Rediness",
+                                "Reports/Link Popularity",
+                                "Reports/Link Validator",
+                                "tutorial"};
 
 std::string Read(const std::string& path) {
     std::string data;

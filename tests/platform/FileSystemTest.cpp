@@ -1,8 +1,8 @@
 #include "platform/FileSystem.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "support/TempDir.h"
 

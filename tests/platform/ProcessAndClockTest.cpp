@@ -1,6 +1,6 @@
-#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <chrono>
 #include <thread>
 #include <vector>
 

@@ -6,7 +6,8 @@
 namespace sg::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sitegauge-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "sitegauge-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

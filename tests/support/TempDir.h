@@ -7,7 +7,7 @@
 namespace sg::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -16,19 +16,19 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Sets an environment variable for the life of the object and restores the old value.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const char* value);  // value nullptr unsets
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string name_;
     bool hadValue_ = false;
     std::string oldValue_;

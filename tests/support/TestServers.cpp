@@ -1,11 +1,11 @@
 #include "support/TestServers.h"
 
 #include <arpa/inet.h>
-#include <cstdlib>
-#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <cstring>
 
 namespace sg::test {
 
@@ -22,7 +22,7 @@ bool PortAnswers(int port) {
     if (fd < 0) {
         return false;
     }
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

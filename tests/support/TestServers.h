@@ -1,5 +1,6 @@
 #pragma once
-// Where the real servers of the integration tests listen (started by tests/servers/test-servers.sh).
+// Where the real servers of the integration tests listen (started by
+// tests/servers/test-servers.sh).
 
 #include <string>
 
@@ -23,12 +24,12 @@ bool ServersMustRun();
 }  // namespace sg::test
 
 // Skips the test (or fails it under CI) when the server on `port` does not answer.
-#define SG_REQUIRE_SERVER(port)                                                       \
-    do {                                                                              \
-        if (!::sg::test::PortAnswers(port)) {                                         \
-            if (::sg::test::ServersMustRun()) {                                       \
-                FAIL() << "server on 127.0.0.1:" << (port) << " is not running";      \
-            }                                                                         \
-            GTEST_SKIP() << "server on 127.0.0.1:" << (port) << " is not running";    \
-        }                                                                             \
+#define SG_REQUIRE_SERVER(port)                                                    \
+    do {                                                                           \
+        if (!::sg::test::PortAnswers(port)) {                                      \
+            if (::sg::test::ServersMustRun()) {                                    \
+                FAIL() << "server on 127.0.0.1:" << (port) << " is not running";   \
+            }                                                                      \
+            GTEST_SKIP() << "server on 127.0.0.1:" << (port) << " is not running"; \
+        }                                                                          \
     } while (0)
