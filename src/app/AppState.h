@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/AppPaths.h"
+#include "app/ProgressSink.h"
 #include "app/Project.h"
 
 namespace sg {
@@ -17,6 +18,8 @@ struct AppState {
     // "Clear All".
     bool projectModified = false;
     Project project;
+    // The progress display of the run in progress; none between runs.
+    ProgressSink* progressWindow = nullptr;
 };
 
 // The one instance of the process.

@@ -1,0 +1,25 @@
+#pragma once
+// The one small interface through which a worker run reports to whoever shows it: the GUI's
+// progress window (marshalled to the window thread), the CLI's terminal bar, or a test recorder.
+
+#include <string>
+
+namespace sg {
+
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual int Position() const = 0;
+    virtual void SetPosition(int position) = 0;
+    // A line for a log view, where the front end has one.
+    virtual void LogLine(const std::string& /*text*/) {}
+};
+
+// The designed progress operations: they act on App().progressWindow and do nothing (the
+// position reads 0) when no run shows progress.
+void SetProgressCaption(const std::string& text);
+int GetProgressPos();
+void SetProgressPos(int position);
+
+}  // namespace sg
