@@ -1,0 +1,33 @@
+#pragma once
+// The link and frame scanners run on every directly fetched page, and the resolution of a link
+// against the URL of the page it was found on. Pages are searched, never parsed: the quirks of
+// these searches decide which links the crawl follows, so they are kept exactly.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sg {
+
+// Fills `frames` with the distinct resolved "src" values of "<frame" tags (which includes
+// "<frameset"), then `links` with the distinct resolved "href" values of "<a " tags, each in
+// order of first appearance. Both lists are emptied first. A tag start with no ">" after it ends
+// that scan.
+void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
+                      std::vector<std::string>& frames, std::vector<std::string>& links);
+
+// The value of attribute `name` in one tag text (backslashes ignored, quotes honoured); empty
+// when absent, unterminated or blank.
+std::string AttributeValue(std::string_view tag, std::string_view name);
+
+// The absolute form of a link found on the page at pageUrl, or empty for a link that is not
+// followed (mail, news, ftp, secure pages, scripts and the like).
+std::string ResolveLink(std::string_view link, std::string_view pageUrl);
+
+// The URL up to its first "/", or the whole URL.
+std::string UrlHost(std::string_view url);
+
+// The URL with levels+1 trailing path steps cut off, ending in "/" unless nothing is left.
+std::string ParentPath(std::string_view url, int levels);
+
+}  // namespace sg

@@ -1,0 +1,22 @@
+#include "reports/ReportLine.h"
+
+#include <cstdio>
+#include <string>
+
+namespace sg {
+
+void AppendReportLine(std::string_view path, std::string_view text) {
+    const std::string name(path);
+    std::FILE* file = std::fopen(name.c_str(), "ab");
+    if (file == nullptr) {
+        return;
+    }
+    if (!text.empty()) {
+        std::fwrite(text.data(), 1, text.size(), file);
+    }
+    std::fputc('\n', file);
+    std::fflush(file);
+    std::fclose(file);
+}
+
+}  // namespace sg
