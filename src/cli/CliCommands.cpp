@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "cli/FetchCommand.h"
 #include "cli/ProfileCommand.h"
 
 namespace sg {
@@ -9,6 +10,7 @@ namespace sg {
 std::span<const CliCommand> CliCommands() {
     static const std::vector<CliCommand> kCommands = {
         ProfileCommand(),
+        FetchCommand(),
     };
     return kCommands;
 }

@@ -148,7 +148,8 @@ TEST(WebClientBounds, DrippingPeerIsEndedByTheAttemptDeadline) {
     LoopbackServer server([](LoopbackConnection& conn) {
         conn.ReadUntilBlankLine();
         conn.Send(kHtmlHead);
-        while (!conn.Stopping() && conn.Send("x\r\n")) {
+        // Never a line end, so no single read ends by itself either.
+        while (!conn.Stopping() && conn.Send("x")) {
             conn.Sleep(20ms);
         }
     });
@@ -162,7 +163,7 @@ TEST(WebClientBounds, DrippingPeerIsEndedByTheAttemptDeadline) {
     const long long elapsed = MillisecondsSince(start);
     EXPECT_GE(elapsed, 450);
     EXPECT_LT(elapsed, 1500);
-    EXPECT_GT(client.BodyLineCount(), 3);
+    EXPECT_GT(client.BodyText().size(), 5u);
 }
 
 TEST(WebClientBounds, CancelledRunMakesNoFurtherAttempt) {

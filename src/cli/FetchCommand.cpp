@@ -1,0 +1,67 @@
+#include "cli/FetchCommand.h"
+
+#include "cli/CliArgs.h"
+#include "cli/ExitCode.h"
+#include "net/ApplyProxySettings.h"
+#include "net/CWebClient.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kUsage =
+    "fetch [--head] URL\n"
+    "                 fetch a page (or only its head) as every analysis does, through the\n"
+    "                 proxy settings; print the result code, the header lines, the links,\n"
+    "                 the frames and the body size";
+
+constexpr int kAttempts = 3;
+
+int UsageError(CliContext& context, std::string_view message) {
+    CliError(context, std::string("fetch: ") + std::string(message) + " (see --help)");
+    return kExitUsage;
+}
+
+int Run(CliContext& context) {
+    CliArgs args(context.args);
+    bool head = false;
+    std::string url;
+    while (!args.AtEnd()) {
+        if (args.TakeFlag("--head")) {
+            head = true;
+        } else if (!url.empty() || !args.TakePositional(url)) {
+            return UsageError(context, "unexpected argument " + args.Current());
+        }
+    }
+    if (url.empty()) {
+        return UsageError(context, "no URL given");
+    }
+
+    CWebClient client;
+    ApplyProxySettings(client);
+    std::string address = Utf8ToAnsi(url);
+    const int result = head ? client.FetchHeadRetrying(address.data(), kAttempts)
+                            : client.FetchPageRetrying(address.data(), kAttempts);
+
+    std::ostream& out = context.out;
+    out << "result: " << result << '\n';
+    for (const std::string& line : client.Result().headerLines) {
+        out << "header: " << AnsiToUtf8(line) << '\n';
+    }
+    for (int i = 0; i < client.LinkCount(); ++i) {
+        out << "link: " << AnsiToUtf8(client.LinkAt(i)) << '\n';
+    }
+    for (int i = 0; i < client.FrameCount(); ++i) {
+        out << "frame: " << AnsiToUtf8(client.FrameAt(i)) << '\n';
+    }
+    out << "body-bytes: " << client.Result().BodyBytes() << '\n';
+    return result == 0 ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+CliCommand FetchCommand() {
+    return CliCommand{"fetch", kUsage, &Run};
+}
+
+}  // namespace sg
