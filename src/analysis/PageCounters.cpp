@@ -96,7 +96,7 @@ std::string TagText(std::string_view text, std::string_view tagStart) {
 // plus the copy of the shared walk's output from there on. The output itself can be quadratic in
 // the page size (every occurrence repeats the text after it); the time is linear in page plus
 // output.
-std::string VisibleTextAfterHead(std::string_view page) {
+std::string VisibleTextAfterHead(std::string_view page, std::size_t limit) {
     const std::size_t n = page.size();
     std::vector<std::size_t> starts;
     for (std::ptrdiff_t at = FindNoCase(page, "/head"); at >= 0;
@@ -159,13 +159,20 @@ std::string VisibleTextAfterHead(std::string_view page) {
 
     // Each walk's own stretch [start, firstOpen) holds no "<".
     std::string result;
+    // Appends up to the limit; false once the limit is reached.
+    auto append = [&](std::string_view piece) {
+        result.append(piece.substr(0, std::min(piece.size(), limit - result.size())));
+        return result.size() < limit;
+    };
     NextByte nextClose(page, '>');
     bool inTag = true;
     for (std::size_t j = 0; j < walks; ++j) {
         const std::size_t start = starts[j];
         const std::size_t open = firstOpen[j];
         if (!inTag) {
-            result.append(page.substr(start, open - start));
+            if (!append(page.substr(start, open - start))) {
+                return result;
+            }
         } else {
             std::size_t first = start;  // the first byte that is not ">"
             while (first < open && page[first] == '>') {
@@ -174,14 +181,18 @@ std::string VisibleTextAfterHead(std::string_view page) {
             if (first < open) {
                 const std::size_t close = nextClose.From(first + 1);
                 if (close < open) {
-                    result.append(page.substr(close + 1, open - close - 1));
+                    if (!append(page.substr(close + 1, open - close - 1))) {
+                        return result;
+                    }
                     inTag = false;
                 }
                 // else: still skipping at `open`, or at the end of the text (flag set again).
             }
         }
         if (open < n) {
-            result.append(std::string_view(shared).substr(sharedFrom[j]));
+            if (!append(std::string_view(shared).substr(sharedFrom[j]))) {
+                return result;
+            }
             inTag = sharedEndsInTag;
         }
     }

@@ -21,6 +21,9 @@ std::string TagText(std::string_view text, std::string_view tagStart);
 
 // The text after each "/head" with the tags removed, the texts after several occurrences
 // concatenated. See the .cpp for the walk and why it is computed the way it is.
-std::string VisibleTextAfterHead(std::string_view page);
+// The designed result repeats the text after every "/head", so it can grow as occurrences times
+// page size; `limit` keeps only its first bytes (the readiness snapshot needs 200), so a hostile
+// page costs time linear in its size and memory of page plus limit.
+std::string VisibleTextAfterHead(std::string_view page, std::size_t limit = std::string::npos);
 
 }  // namespace sg

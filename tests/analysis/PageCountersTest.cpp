@@ -47,3 +47,26 @@ TEST(VisibleTextAfterHead, EveryOccurrenceAddsItsTextAndTheFlagCarriesOver) {
 
 }  // namespace
 }  // namespace sg
+
+namespace sg {
+namespace {
+
+TEST(VisibleTextAfterHead, LimitKeepsThePrefixAndBoundsAHostilePage) {
+    const std::string page =
+        "<html></head>x<body>Hello <b>big</b> world</body><img src=/headline.gif>";
+    const std::string full = VisibleTextAfterHead(page);
+    for (std::size_t limit : {0u, 1u, 5u, 11u, 200u}) {
+        EXPECT_EQ(VisibleTextAfterHead(page, limit), full.substr(0, limit)) << limit;
+    }
+    // 40,000 occurrences before 1 MiB of text: unlimited, the result would be about 40 GB.
+    std::string hostile;
+    for (int i = 0; i < 40000; ++i) {
+        hostile += "</head>";
+    }
+    hostile += "<p>" + std::string(1 << 20, 'w');
+    const std::string snapshot = VisibleTextAfterHead(hostile, 200);
+    EXPECT_EQ(snapshot, std::string(200, 'w'));
+}
+
+}  // namespace
+}  // namespace sg
