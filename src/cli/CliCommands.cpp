@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/FetchCommand.h"
+#include "cli/FtpCommand.h"
 #include "cli/ProfileCommand.h"
 
 namespace sg {
@@ -11,6 +12,7 @@ std::span<const CliCommand> CliCommands() {
     static const std::vector<CliCommand> kCommands = {
         ProfileCommand(),
         FetchCommand(),
+        FtpCommand(),
     };
     return kCommands;
 }

@@ -1,0 +1,182 @@
+#include "cli/FtpCommand.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliArgs.h"
+#include "cli/ExitCode.h"
+#include "net/CFtpAgent.h"
+#include "net/FtpTransferType.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kUsage =
+    "ftp --host H[:PORT] --user U --password P [--cd DIR] ls\n"
+    "ftp --host H[:PORT] --user U --password P [--cd DIR] get REMOTE LOCAL\n"
+    "ftp --host H[:PORT] --user U --password P [--cd DIR] put LOCAL [REMOTE]\n"
+    "                 log on to an FTP server (port 21 unless given), optionally change folder,\n"
+    "                 then list it (d or -, size, date, name), download or upload one file;\n"
+    "                 text or image type by the file's extension";
+
+int UsageError(CliContext& context, std::string_view message) {
+    CliError(context, std::string("ftp: ") + std::string(message) + " (see --help)");
+    return kExitUsage;
+}
+
+// What failed, the agent's result code and the server's last reply.
+int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, int result) {
+    std::string message =
+        std::string("ftp ") + std::string(step) + ": result " + std::to_string(result);
+    if (agent.LastReply()[0] != '\0') {
+        message += ", last reply: " + AnsiToUtf8(agent.LastReply());
+    }
+    CliError(context, message);
+    return kExitFailed;
+}
+
+// The name after the last "/".
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void PrintEntry(CliContext& context, const FtpDirEntry& entry) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d", entry.year, entry.month,
+                  entry.day, entry.hour, entry.minute);
+    context.out << (entry.isFolder != 0 ? 'd' : '-') << ' ' << entry.size << ' ' << stamp << ' '
+                << AnsiToUtf8(entry.name) << '\n';
+}
+
+bool CanRead(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
+bool CanWrite(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (file == nullptr) {
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
+int Run(CliContext& context) {
+    CliArgs args(context.args);
+    std::string host;
+    std::string user;
+    std::string password;
+    std::string folder;
+    bool haveHost = false;
+    bool haveUser = false;
+    bool havePassword = false;
+    bool haveFolder = false;
+    std::vector<std::string> words;
+    std::string value;
+    while (!args.AtEnd() && !args.Failed()) {
+        if (args.TakeValue("--host", host)) {
+            haveHost = true;
+        } else if (args.TakeValue("--user", user)) {
+            haveUser = true;
+        } else if (args.TakeValue("--password", password)) {
+            havePassword = true;
+        } else if (args.TakeValue("--cd", folder)) {
+            haveFolder = true;
+        } else if (args.TakePositional(value)) {
+            words.push_back(value);
+        } else {
+            args.Fail("unknown option " + args.Current());
+        }
+    }
+    if (args.Failed()) {
+        return UsageError(context, args.Error());
+    }
+    if (!haveHost || !haveUser || !havePassword) {
+        return UsageError(context, "--host, --user and --password are required");
+    }
+    if (words.empty()) {
+        return UsageError(context, "expected ls, get or put");
+    }
+    const std::string& action = words[0];
+    const size_t operands = words.size() - 1;
+    if (action == "ls") {
+        if (operands != 0) {
+            return UsageError(context, "ls takes no arguments");
+        }
+    } else if (action == "get") {
+        if (operands != 2) {
+            return UsageError(context, "get needs REMOTE and LOCAL");
+        }
+        // Checked first: the transfer's own result is the server's word only.
+        if (!CanWrite(words[2])) {
+            CliError(context, "ftp get: cannot write " + words[2]);
+            return kExitFailed;
+        }
+    } else if (action == "put") {
+        if (operands < 1 || operands > 2) {
+            return UsageError(context, "put needs LOCAL and at most one REMOTE");
+        }
+        if (!CanRead(words[1])) {
+            CliError(context, "ftp put: cannot read " + words[1]);
+            return kExitUsage;
+        }
+    } else {
+        return UsageError(context, "unknown action " + action + " (expected ls, get or put)");
+    }
+
+    // The server's text is Windows-1252; local paths stay as the terminal gave them.
+    CFtpAgent agent;
+    int result = agent.LogOn(Utf8ToAnsi(host).c_str(), Utf8ToAnsi(user).c_str(),
+                             Utf8ToAnsi(password).c_str(), "");
+    if (result != 0) {
+        return Failure(context, agent, "log on", result);
+    }
+    if (haveFolder && (result = agent.ChangeDirectory(Utf8ToAnsi(folder).c_str())) != 0) {
+        return Failure(context, agent, "cd", result);
+    }
+
+    if (action == "ls") {
+        if ((result = agent.ListDirectory()) != 0) {
+            return Failure(context, agent, "ls", result);
+        }
+        FtpDirEntry entry;
+        for (int i = 0; agent.EntryAt(i, &entry) == 0; ++i) {
+            PrintEntry(context, entry);
+        }
+    } else if (action == "get") {
+        const std::string& local = words[2];
+        if ((result = agent.SetTransferType(DownloadTransferType(BaseName(local)))) != 0) {
+            return Failure(context, agent, "type", result);
+        }
+        if ((result = agent.DownloadFile(Utf8ToAnsi(words[1]).c_str(), local.c_str())) != 0) {
+            return Failure(context, agent, "get", result);
+        }
+    } else {
+        const std::string& local = words[1];
+        const std::string remote = Utf8ToAnsi(operands == 2 ? words[2] : BaseName(local));
+        if ((result = agent.SetTransferType(UploadTransferType(BaseName(local)))) != 0) {
+            return Failure(context, agent, "type", result);
+        }
+        if ((result = agent.UploadFile(local.c_str(), remote.c_str())) != 0) {
+            return Failure(context, agent, "put", result);
+        }
+    }
+    agent.LogOff();
+    return kExitOk;
+}
+
+}  // namespace
+
+CliCommand FtpCommand() {
+    return CliCommand{"ftp", kUsage, &Run};
+}
+
+}  // namespace sg
