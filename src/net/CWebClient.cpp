@@ -1,10 +1,12 @@
 #include "net/CWebClient.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
 #include "analysis/LinkExtractor.h"
+#include "analysis/TextUtil.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
@@ -408,9 +410,22 @@ int CWebClient::ReadHead(Clock::time_point deadline) {
     }
 }
 
+std::size_t CWebClient::AnnouncedBodySize() const {
+    for (const std::string& line : result_.headerLines) {
+        if (StartsWithNoCase(line, "Content-Length:")) {
+            const std::string_view value = TrimBlanksView(std::string_view(line).substr(15));
+            std::size_t size = 0;
+            const auto parsed = std::from_chars(value.data(), value.data() + value.size(), size);
+            return parsed.ec == std::errc() ? std::min(size, bodyCap_) : 0;
+        }
+    }
+    return 0;
+}
+
 void CWebClient::ReadBody(Clock::time_point deadline) {
     char buffer[kLineBuffer];
     std::size_t kept = 0;
+    result_.ReserveBody(AnnouncedBodySize());
     while (kept < bodyCap_) {
         const Milliseconds wait = NextWait(deadline);
         if (wait.count() <= 0) {
@@ -421,7 +436,7 @@ void CWebClient::ReadBody(Clock::time_point deadline) {
             return;
         }
         const std::size_t take = std::min(static_cast<std::size_t>(got), bodyCap_ - kept);
-        result_.bodyPieces.emplace_back(buffer, take);
+        result_.AppendBodyPiece(buffer, take);
         kept += take;
     }
 }
@@ -437,8 +452,7 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     }
     // Whatever of the body was not read (beyond the cap) is discarded with the connection.
     Disconnect();
-    const std::string body = result_.BodyText();
-    ExtractPageLinks(body, address, result_.frames, result_.links);
+    ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links);
     return 0;
 }
 

@@ -75,7 +75,7 @@ class CWebClient : public CUT_WSClient {
     // --- Reading the response -----------------------------------------------------------------
     const FetchResult& Result() const { return result_; }
     std::string HeaderText() const { return result_.HeaderText(); }
-    std::string BodyText() const { return result_.BodyText(); }
+    const std::string& BodyText() const { return result_.BodyText(); }
     int BodyLineCount() const { return result_.BodyLineCount(); }
     const char* BodyLine(int n) const { return result_.BodyLine(n); }
     std::string ContentTypeLine() const { return result_.ContentTypeLine(); }
@@ -113,6 +113,9 @@ class CWebClient : public CUT_WSClient {
     // ended with its empty line.
     int ReadHead(Clock::time_point deadline);
     void ReadBody(Clock::time_point deadline);
+    // The size a Content-Length line announces, within the cap; 0 when there is none. Only a
+    // hint for the room kept for the body: the body is read until the connection ends.
+    std::size_t AnnouncedBodySize() const;
     // The wait for the next piece: the piece time-out, cut to what is left of the attempt;
     // zero when nothing is left.
     Milliseconds NextWait(Clock::time_point deadline) const;

@@ -41,33 +41,39 @@ std::string_view FieldName(std::string_view line) {
 
 void FetchResult::ClearResponse() {
     headerLines.clear();
-    bodyPieces.clear();
+    body_.clear();
+    pieceEnds_.clear();
+    pieces_.clear();
+}
+
+void FetchResult::AppendBodyPiece(const char* data, std::size_t size) {
+    body_.append(data, size);
+    pieceEnds_.push_back(body_.size());
+    pieces_.clear();
 }
 
 std::string FetchResult::HeaderText() const {
     return Joined(headerLines);
 }
 
-std::string FetchResult::BodyText() const {
-    return Joined(bodyPieces);
-}
-
-std::size_t FetchResult::BodyBytes() const {
-    std::size_t size = 0;
-    for (const std::string& piece : bodyPieces) {
-        size += piece.size();
+const std::vector<std::string>& FetchResult::BodyPieces() const {
+    if (pieces_.size() != pieceEnds_.size()) {
+        pieces_.clear();
+        pieces_.reserve(pieceEnds_.size());
+        std::size_t begin = 0;
+        for (std::size_t end : pieceEnds_) {
+            pieces_.emplace_back(body_, begin, end - begin);
+            begin = end;
+        }
     }
-    return size;
-}
-
-int FetchResult::BodyLineCount() const {
-    return static_cast<int>(bodyPieces.size());
+    return pieces_;
 }
 
 const char* FetchResult::BodyLine(int n) const {
-    return n >= 0 && static_cast<std::size_t>(n) < bodyPieces.size()
-               ? bodyPieces[static_cast<std::size_t>(n)].c_str()
-               : nullptr;
+    if (n < 0 || static_cast<std::size_t>(n) >= pieceEnds_.size()) {
+        return nullptr;
+    }
+    return BodyPieces()[static_cast<std::size_t>(n)].c_str();
 }
 
 std::string FetchResult::ContentTypeLine() const {

@@ -13,24 +13,28 @@ class FetchResult {
     // Every line of the head in arrival order, the status line first, line ends removed; a head
     // line longer than a read buffer is kept as several entries.
     std::vector<std::string> headerLines;
-    // The body in arrival order: each piece one line with its CR LF, or one buffer's worth of a
-    // longer line. All bytes are kept, NUL bytes included.
-    std::vector<std::string> bodyPieces;
     // Distinct anchor targets and frame sources, refilled after each page fetch that gets a
     // text page (and otherwise left as they were).
     std::vector<std::string> links;
     std::vector<std::string> frames;
 
-    // Header lines and body pieces; links and frames are replaced only when refilled.
+    // Header lines and body; links and frames are replaced only when refilled.
     void ClearResponse();
+    // The body arrives piece by piece: each piece one line with its CR LF, or one buffer's
+    // worth of a longer line. All bytes are kept, NUL bytes included.
+    void AppendBodyPiece(const char* data, std::size_t size);
+    // Room for a body of about this size, to spare regrowing a large one.
+    void ReserveBody(std::size_t size) { body_.reserve(size); }
 
     // The header lines with nothing between them.
     std::string HeaderText() const;
-    std::string BodyText() const;
-    std::size_t BodyBytes() const;
-    int BodyLineCount() const;
-    // Piece n, or null when out of range.
+    // The body pieces with nothing between them.
+    const std::string& BodyText() const { return body_; }
+    std::size_t BodyBytes() const { return body_.size(); }
+    int BodyLineCount() const { return static_cast<int>(pieceEnds_.size()); }
+    // Piece n, or null when out of range. Valid until the response is cleared.
     const char* BodyLine(int n) const;
+    const std::vector<std::string>& BodyPieces() const;
     // The first header line whose field name is "Content-Type" in any case, whole; empty text
     // when there is none.
     std::string ContentTypeLine() const;
@@ -39,6 +43,13 @@ class FetchResult {
     const std::string& LinkAt(int n) const;
     int FrameCount() const;
     const std::string& FrameAt(int n) const;
+
+  private:
+    // The body is kept whole, so that the scanners and BodyText need no copy; the pieces as
+    // separate texts are made only when someone asks for them.
+    std::string body_;
+    std::vector<std::size_t> pieceEnds_;
+    mutable std::vector<std::string> pieces_;
 };
 
 }  // namespace sg

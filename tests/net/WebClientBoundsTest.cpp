@@ -121,7 +121,7 @@ TEST(WebClientBounds, CapCutsThePieceThatCrossesIt) {
     client.SetBodyCap(1000);
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
-    EXPECT_EQ(client.Result().bodyPieces,
+    EXPECT_EQ(client.Result().BodyPieces(),
               (std::vector<std::string>{std::string(511, 'x'), std::string(489, 'x')}));
 }
 

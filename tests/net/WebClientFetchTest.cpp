@@ -180,7 +180,7 @@ TEST(WebClientFetch, LineEndSplitAcrossSegmentsEndsTheLine) {
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     EXPECT_EQ(client.Result().headerLines, (Strings{"HTTP/1.0 200 OK", "Content-Type: text/html"}));
-    EXPECT_EQ(client.Result().bodyPieces, (Strings{"line one\r\n", "line two"}));
+    EXPECT_EQ(client.Result().BodyPieces(), (Strings{"line one\r\n", "line two"}));
 }
 
 TEST(WebClientFetch, LongLinesComeInPiecesOfOneBuffer) {
@@ -199,7 +199,7 @@ TEST(WebClientFetch, LongLinesComeInPiecesOfOneBuffer) {
               (Strings{"HTTP/1.0 200 OK", longHeader.substr(0, 511), longHeader.substr(511),
                        "Content-Type: text/html"}));
     EXPECT_EQ(client.Result().headerLines[2].size(), 489u);
-    EXPECT_EQ(client.Result().bodyPieces,
+    EXPECT_EQ(client.Result().BodyPieces(),
               (Strings{std::string(511, 'b'), std::string(489, 'b') + "\r\n", "end"}));
 }
 
