@@ -305,19 +305,7 @@ int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
         request += '/';
     }
     request += path;
-    request += " HTTP/1.0\r\n";
-    for (const std::string& line : requestHeaders_) {
-        request += line;
-    }
-    request += "\r\n";
-    if (!Send(request)) {
-        Disconnect();
-        return 4;
-    }
-    ReadHead(deadline);
-    DrainInput();
-    Disconnect();
-    return 0;
+    return FinishHeadRequest(request, deadline);
 }
 
 int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline) {
@@ -334,6 +322,13 @@ int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline)
         request += "http://";
     }
     request += text;
+    return FinishHeadRequest(request, deadline);
+}
+
+// --- Pieces of a fetch ----------------------------------------------------------------------
+
+// Both head fetches end alike: the extra header lines, the blank line, the head, no body.
+int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadline) {
     request += " HTTP/1.0\r\n";
     for (const std::string& line : requestHeaders_) {
         request += line;
@@ -348,8 +343,6 @@ int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline)
     Disconnect();
     return 0;
 }
-
-// --- Pieces of a fetch ----------------------------------------------------------------------
 
 int CWebClient::Connect(int port, const std::string& address, Clock::time_point deadline) {
     Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();

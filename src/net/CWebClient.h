@@ -102,6 +102,7 @@ class CWebClient : public CUT_WSClient {
     int FetchPageThroughProxy(char* address, Clock::time_point deadline);
     int FetchHeadDirect(char* address, Clock::time_point deadline);
     int FetchHeadThroughProxy(char* address, Clock::time_point deadline);
+    int FinishHeadRequest(std::string& request, Clock::time_point deadline);
 
     int Connect(int port, const std::string& address, Clock::time_point deadline);
     // The text whole, or false.
