@@ -1,0 +1,179 @@
+#include "analysis/LinkCrawler.h"
+
+#include <string_view>
+#include <vector>
+
+#include "analysis/CrawlRecordList.h"
+#include "analysis/LinkExtractor.h"
+#include "analysis/LinkValidatorReport.h"
+#include "analysis/TextUtil.h"
+#include "analysis/UrlText.h"
+#include "net/ApplyProxySettings.h"
+#include "net/CWebClient.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+constexpr int kAttempts = 3;
+// The fetch result of a page whose content type the client does not read.
+constexpr int kNotATextPage = 5;
+
+std::string& Root() {
+    static std::string root;
+    return root;
+}
+
+bool HeadSaysMissing(std::string_view header) {
+    return header.find("404") != std::string_view::npos;
+}
+
+bool PageSaysMissing(std::string_view body) {
+    return FindNoCase(body, "404 not found") >= 0 || FindNoCase(body, "not found") >= 0 ||
+           FindNoCase(body, "not be found") >= 0;
+}
+
+// What a visit needs from its fetch. The client is gone by the time the page's links are
+// followed, so a deep crawl holds one page's lists per level, not one response.
+struct PageVisit {
+    bool reached = false;
+    bool broken = false;
+    std::vector<std::string> frames;
+    std::vector<std::string> links;
+};
+
+PageVisit FetchForVisit(const std::string& url) {
+    PageVisit visit;
+    std::string address = StripFragment(url);
+    CWebClient client;
+    ApplyProxySettings(client);
+    const int result = client.FetchPageRetrying(address.data(), kAttempts);
+    // A page that is not text (an image, an archive) was still answered by its server: it is
+    // judged by its head like any other and has no links.
+    if (result != 0 && result != kNotATextPage) {
+        return visit;
+    }
+    visit.reached = true;
+    if (HeadSaysMissing(client.HeaderText()) && PageSaysMissing(client.BodyText())) {
+        visit.broken = true;
+        return visit;
+    }
+    if (result == 0) {
+        visit.frames = client.Result().frames;
+        visit.links = client.Result().links;
+    }
+    return visit;
+}
+
+// The status of a URL already judged somewhere in this crawl, recorded again for this page;
+// false when the URL is new.
+bool RecordAgain(const std::string& page, const std::string& url) {
+    const CrawlRecord* earlier = FindRecord(url);
+    if (earlier == nullptr) {
+        return false;
+    }
+    const LinkStatus status = earlier->status;
+    AddRecord(page, url, status);
+    return true;
+}
+
+}  // namespace
+
+const std::string& CrawlRoot() {
+    return Root();
+}
+
+void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite) {
+    // A copy: the caller's text may live in the list that is about to be cleared.
+    const std::string start = startUrl;
+    Root() = start;
+    ClearRecords();
+    VisitPage(start, start, followSite);
+    if (!reportPath.empty()) {
+        WriteLinkTables(reportPath);
+    }
+}
+
+void VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
+    if (RecordCount() > kRecordLimit || RunCancelled()) {
+        return;
+    }
+    const PageVisit visit = FetchForVisit(url);
+    if (RunCancelled()) {
+        return;
+    }
+    if (!visit.reached) {
+        AddRecord(fromPage, url, LinkStatus::Unreachable);
+        return;
+    }
+    if (visit.broken) {
+        AddRecord(fromPage, url, LinkStatus::Broken);
+        return;
+    }
+    AddRecord(fromPage, url, LinkStatus::Available);
+
+    // Frames are part of the page, so they are visited whatever their host and whether or not
+    // the site is followed.
+    for (const std::string& frame : visit.frames) {
+        if (RunCancelled()) {
+            return;
+        }
+        if (!RecordAgain(url, frame)) {
+            VisitPage(frame, url, followSite);
+        }
+    }
+    const std::string rootHost = UrlHost(Root());
+    for (const std::string& link : visit.links) {
+        if (RunCancelled()) {
+            return;
+        }
+        if (RecordAgain(url, link)) {
+            continue;
+        }
+        if (followSite && UrlHost(link) == rootHost) {
+            VisitPage(link, url, followSite);
+        } else {
+            CheckLink(link, url);
+        }
+    }
+}
+
+void CheckLink(const std::string& link, const std::string& fromPage) {
+    if (RunCancelled()) {
+        return;
+    }
+    std::string address = StripFragment(link);
+    CWebClient head;
+    ApplyProxySettings(head);
+    if (head.FetchHeadRetrying(address.data(), kAttempts) != 0) {
+        if (!RunCancelled()) {
+            AddRecord(fromPage, link, LinkStatus::Unreachable);
+        }
+        return;
+    }
+    const std::string header = head.HeaderText();
+    if (header.empty()) {
+        return;
+    }
+    if (!HeadSaysMissing(header)) {
+        AddRecord(fromPage, link, LinkStatus::Available);
+        return;
+    }
+    // The head alone cannot tell a missing page from a header value holding "404"; the page
+    // decides.
+    CWebClient page;
+    ApplyProxySettings(page);
+    const int result = page.FetchPageRetrying(address.data(), kAttempts);
+    if (RunCancelled()) {
+        return;
+    }
+    if (result != 0 && result != kNotATextPage) {
+        AddRecord(fromPage, link, LinkStatus::Unreachable);
+    } else if (PageSaysMissing(page.BodyText())) {
+        AddRecord(fromPage, link, LinkStatus::Broken);
+    } else {
+        AddRecord(fromPage, link, LinkStatus::Available);
+    }
+}
+
+}  // namespace sg

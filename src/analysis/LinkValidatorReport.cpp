@@ -1,0 +1,183 @@
+#include "analysis/LinkValidatorReport.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "analysis/CrawlRecordList.h"
+#include "analysis/LinkCrawler.h"
+#include "analysis/UrlText.h"
+#include "app/AppState.h"
+#include "app/ProgressSink.h"
+#include "app/Project.h"
+#include "platform/FileSystem.h"
+#include "platform/RunControl.h"
+#include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
+
+namespace sg {
+namespace {
+
+// Every line goes through here so that a cancelled run writes nothing more.
+bool WriteLine(const std::string& path, std::string_view text) {
+    if (RunCancelled()) {
+        return false;
+    }
+    AppendReportLine(path, text);
+    return true;
+}
+
+struct LinkTable {
+    LinkStatus status;
+    std::string_view caption;
+    // The broken table writes "href=", the other two "href =".
+    std::string_view linkCell;
+    std::string_view pageCell;
+};
+
+constexpr std::array<LinkTable, 3> kTables = {{
+    {LinkStatus::Broken,
+     "<caption align = 'left'><b><font color = '#1c5584'>Broken links</font></b></caption>",
+     "<tr><td><a href=", "<td><a href="},
+    {LinkStatus::Available,
+     "<caption align = 'left'><b><font color = '#1c5584'>Available links</font></b></caption>",
+     "<tr><td><a href =", "<td><a href ="},
+    {LinkStatus::Unreachable,
+     "<caption align = 'left'><b><font color = '#1c5584'>The applications can not connect to "
+     "the following sites</font></b></caption>",
+     "<tr><td><a href =", "<td><a href ="},
+}};
+
+constexpr std::string_view kTableOpen =
+    "<table border=1 cellspacing=1 cellpadding=1 borderColor='#1c5584' width=550 align = "
+    "'center'>";
+constexpr std::string_view kHeaderRow =
+    "<tr><td width=530 bgColor=#245885><font face=Verdana,Arial,Helvetica size=2 "
+    "color=#FDF5E6><strong>Link</strong></font></td><td bgColor=#245885><font "
+    "face=Verdana,Arial,Helvetica size=2 color=#FDF5E6><strong>From File</strong></font></td></tr>";
+
+// "<a href=" + address + ">" + text: the address made absolute and kept inside its unquoted
+// attribute, the text kept as text.
+std::string Anchor(std::string_view opening, std::string_view url) {
+    std::string line(opening);
+    line += ReportAttr(EnsureHttpPrefix(url));
+    line += '>';
+    line += ReportText(url);
+    line += "</a></td>";
+    return line;
+}
+
+bool WriteTable(const std::string& path, const LinkTable& table) {
+    if (!WriteLine(path, kTableOpen) || !WriteLine(path, table.caption) ||
+        !WriteLine(path, kHeaderRow)) {
+        return false;
+    }
+    const CrawlRecordList& records = CrawlRecords();
+    for (int n = 0; n < records.Count(); ++n) {
+        const CrawlRecord& record = *records.At(n);
+        if (record.status != table.status) {
+            continue;
+        }
+        if (!WriteLine(path, Anchor(table.linkCell, record.link)) ||
+            !WriteLine(path, Anchor(table.pageCell, record.fromPage) + "</tr>")) {
+            return false;
+        }
+    }
+    return WriteLine(path, "</table><br>");
+}
+
+bool WriteHeader(const std::string& path, const std::string& url) {
+    const std::string title = ReportText(App().appTitle);
+    const std::string lines[] = {
+        "<html><head><meta http-equiv=Content-Type content=text/html; "
+        "charset=iso-8859-1><title>" +
+            title + " Report for Broken Links</title></head>",
+        "<body bgcolor=#FFFFFF link=#739BB9 vlink=#245885>",
+        "<table width = '100%' height = '100%'>",
+        "<tr><td align='center' valign='top' colspan=2>",
+        "<div align=left><table border=0 cellpadding=0 cellspacing=0 width=550><tr><td "
+        "width=22></td><td width=249><br>",
+        "<img src='../../toplogo.gif' alt=sidelogo2.gif (2319 bytes)></td>",
+        "<td width=325><b><font face=Verdana,Arial,Helvetica size=2 color=#245885><br><br>" +
+            title +
+            " Report for Broken Links for</font><font face=Verdana,Arial,Helvetica size=2><br>",
+        "<a href='http://" + ReportAttr(url) + "'>" + ReportText(url) +
+            "</a></font></b></td></tr></table></div><div align=left>",
+    };
+    for (const std::string& line : lines) {
+        if (!WriteLine(path, line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteFooter(const std::string& path) {
+    static constexpr std::string_view kLines[] = {
+        "</td></tr>",
+        "<tr><td valign = 'bottom' align = 'left'><a href = "
+        "'../../../tutorial/index.html'>Tutorial</a></td>",
+        "<td valign = 'bottom' align = 'right'><a href = '../../../tutorial/help.html'>Tips and "
+        "tricks</td>",
+        "</tr></table>",
+        "</body></html>",
+    };
+    for (std::string_view line : kLines) {
+        if (!WriteLine(path, line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void WriteLinkTables(const std::string& reportPath) {
+    std::array<int, 3> counts{};
+    const CrawlRecordList& records = CrawlRecords();
+    for (int n = 0; n < records.Count(); ++n) {
+        const auto status = static_cast<std::size_t>(records.At(n)->status);
+        if (status < counts.size()) {
+            ++counts[status];
+        }
+    }
+    if (records.Count() > 0 && !WriteLine(reportPath, "<br>")) {
+        return;
+    }
+    for (const LinkTable& table : kTables) {
+        if (counts[static_cast<std::size_t>(table.status)] > 0 && !WriteTable(reportPath, table)) {
+            return;
+        }
+    }
+}
+
+bool WriteLinkValidatorReport(Project& project, bool followSite) {
+    const std::string folder = App().paths.linkValidatorDir + "/" + project.GetReportName();
+    CreateFolder(folder);
+    const int urlCount = project.UrlCount();
+    // Called outside a run (no analysis counted), the writer takes the whole bar.
+    const int selected = std::max(project.selectedCount, 1);
+    for (int i = 0; i < urlCount; ++i) {
+        if (RunCancelled()) {
+            return false;
+        }
+        const UrlEntry* entry = project.GetUrl(i);
+        if (entry == nullptr) {
+            continue;
+        }
+        const std::string& url = entry->GetUrl();
+        const std::string file = folder + "/" + entry->GetLinkValidatorFile();
+        SetProgressCaption("Link Validator in progress... " + url);
+        SetProgressPos(GetProgressPos() + (100 / selected) / urlCount);
+        if (!WriteHeader(file, url)) {
+            return false;
+        }
+        CrawlSite(file, url, followSite);
+        if (!WriteFooter(file)) {
+            return false;
+        }
+    }
+    return !RunCancelled();
+}
+
+}  // namespace sg

@@ -1,0 +1,22 @@
+#pragma once
+// The Link Validator report: one HTML file per project URL listing, after a crawl of that site,
+// the broken links, the available links and the links whose server could not be reached, each
+// with the page it was found on.
+
+#include <string>
+
+namespace sg {
+
+class Project;
+
+// Writes the report of every project URL into linkValidatorDir/reportName/, advancing the
+// progress bar by the run's share for each site. With `followSite` the crawl visits the whole
+// site, otherwise only the start page and its frames. True when every URL was processed;
+// false when the run was cancelled, after which nothing more is written.
+bool WriteLinkValidatorReport(Project& project, bool followSite);
+
+// Appends the tables of the record list (broken, available, unreachable; each only when it has
+// rows) to the file at `reportPath`.
+void WriteLinkTables(const std::string& reportPath);
+
+}  // namespace sg
