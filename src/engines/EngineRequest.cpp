@@ -1,0 +1,75 @@
+#include "engines/EngineRequest.h"
+
+#include <array>
+#include <vector>
+
+#include "net/ApplyProxySettings.h"
+#include "net/RequestLanguage.h"
+
+namespace sg {
+namespace {
+
+struct HeaderSet {
+    bool acceptLanguage;
+    bool userAgent;
+};
+
+struct HeaderRow {
+    HeaderSet keywordSearch;
+    HeaderSet linkCount;
+};
+
+// Overture and AskJeeves are never asked for a link count; their link-count entries are unused.
+constexpr std::array<HeaderRow, kEngineCount> kHeaders = {{
+    {{true, true}, {true, false}},     // AltaVista
+    {{false, false}, {false, false}},  // Google
+    {{true, false}, {true, false}},    // AllTheWeb
+    {{true, false}, {true, true}},     // MSN
+    {{true, false}, {true, false}},    // HotBot
+    {{true, false}, {true, false}},    // Euroseek
+    {{true, true}, {true, true}},      // Yahoo
+    {{true, true}, {false, false}},    // Overture
+    {{true, true}, {true, true}},      // Excite
+    {{true, true}, {false, false}},    // AskJeeves
+    {{true, false}, {true, true}},     // AOL
+}};
+
+constexpr int kAttempts = 3;
+
+}  // namespace
+
+void PrepareEngineRequest(CWebClient& client, EngineId id, EnginePurpose purpose,
+                          std::string_view language) {
+    ApplyProxySettings(client);
+    const HeaderRow& row = kHeaders[EngineIndex(id)];
+    const HeaderSet& set =
+        purpose == EnginePurpose::KeywordSearch ? row.keywordSearch : row.linkCount;
+    if (set.acceptLanguage && !language.empty()) {
+        const std::string line = "Accept-Language:" + std::string(language);
+        client.AddRequestHeader(line.c_str());
+    }
+    if (set.userAgent) {
+        client.AddRequestHeader(kEngineUserAgent);
+    }
+}
+
+void PrepareEngineRequest(CWebClient& client, EngineId id, EnginePurpose purpose) {
+    PrepareEngineRequest(client, id, purpose, RequestLanguageCode());
+}
+
+int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& address,
+                    std::string& page) {
+    page.clear();
+    CWebClient client;
+    PrepareEngineRequest(client, id, purpose);
+    // The client rewrites backslashes in place, so it gets its own copy of the address.
+    std::vector<char> buffer(address.begin(), address.end());
+    buffer.push_back('\0');
+    const int result = client.FetchPageRetrying(buffer.data(), kAttempts);
+    if (result == 0) {
+        page = client.BodyText();
+    }
+    return result;
+}
+
+}  // namespace sg
