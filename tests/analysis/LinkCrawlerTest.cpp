@@ -1,0 +1,300 @@
+// The crawl against loopback sites: how each answer is judged, which URLs are visited, judged by
+// their head or not fetched again, the fetch address, and the record bound.
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/CrawlRecordList.h"
+#include "analysis/FixtureSite.h"
+#include "analysis/LinkCrawler.h"
+#include "support/LoopbackServer.h"
+
+namespace sg {
+namespace {
+
+using test::FixtureSite;
+using test::HtmlPage;
+using test::MissingPage;
+using Strings = std::vector<std::string>;
+
+// Each record as "from > link = status".
+Strings Records() {
+    Strings out;
+    for (int n = 0; n < RecordCount(); ++n) {
+        const CrawlRecord* r = RecordAt(n);
+        out.push_back(r->fromPage + " > " + r->link + " = " +
+                      std::to_string(static_cast<int>(r->status)));
+    }
+    return out;
+}
+
+std::string Rec(const std::string& from, const std::string& link, LinkStatus status) {
+    return from + " > " + link + " = " + std::to_string(static_cast<int>(status));
+}
+
+constexpr LinkStatus kBroken = LinkStatus::Broken;
+constexpr LinkStatus kUnreachable = LinkStatus::Unreachable;
+constexpr LinkStatus kAvailable = LinkStatus::Available;
+
+TEST(CrawlRecordList, LookupIgnoresCaseAndFindsTheFirstRecord) {
+    CrawlRecordList list;
+    list.Add("a", "Host/Page.html", LinkStatus::Broken);
+    list.Add("b", "host/page.html", LinkStatus::Available);
+    list.Add("c", "host/other.html", LinkStatus::Unreachable);
+    ASSERT_NE(list.Find("HOST/PAGE.HTML"), nullptr);
+    EXPECT_EQ(list.Find("HOST/PAGE.HTML"), list.At(0));
+    EXPECT_EQ(list.Find("host/other.html"), list.At(2));
+    EXPECT_EQ(list.Find("host/page.htm"), nullptr);
+    EXPECT_EQ(list.At(-1), nullptr);
+    EXPECT_EQ(list.At(3), nullptr);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Find("host/page.html"), nullptr);
+    list.Add("d", "HOST/page.html", LinkStatus::Available);
+    EXPECT_EQ(list.Find("host/PAGE.html"), list.At(0));
+}
+
+// A page that links to each of `paths`.
+std::string Links(const Strings& paths) {
+    std::string body = "<html><body>\r\n";
+    for (const std::string& path : paths) {
+        body += "<a href=\"" + path + "\">x</a>\r\n";
+    }
+    return HtmlPage(body + "</body></html>\r\n");
+}
+
+TEST(LinkCrawler, BrokenNeedsA404HeadAndThePagesWords) {
+    const std::string words404 = MissingPage("<h1>The page could not be found</h1>");
+    const std::string plain404 = MissingPage("<h1>Gone fishing</h1>");
+    const std::string wordsOk = HtmlPage("Search: nothing NOT FOUND here");
+    // "404" only inside a header value: the page is fetched and decides.
+    const std::string length404 =
+        "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Length: 4040\r\n\r\n";
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"a.html", "b.html", "c.html", "d.html", "e.html"})},
+        {"/a.html", words404},
+        {"/b.html", plain404},
+        {"/c.html", wordsOk},
+        {"/d.html", length404 + "404 Not Found"},
+        {"/e.html", length404 + "all fine"},
+    });
+    const std::string root = site.Url("/");
+    const std::string a = site.Url("/a.html"), b = site.Url("/b.html"), c = site.Url("/c.html"),
+                      d = site.Url("/d.html"), e = site.Url("/e.html");
+
+    // Not following: each link is judged by its head; only a head with "404" fetches the page.
+    CrawlSite("", root, false);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kAvailable),
+                       Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "HEAD /a.html", "GET /a.html", "HEAD /b.html",
+                                        "GET /b.html", "HEAD /c.html", "HEAD /d.html",
+                                        "GET /d.html", "HEAD /e.html", "GET /e.html"}));
+
+    // Following: the same pages are visited with one page fetch each, judged the same way,
+    // except that the head-only 404 in a header value no longer counts without the words.
+    CrawlSite("", root, true);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kAvailable),
+                       Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
+    EXPECT_EQ(site.CountRequests("HEAD /a.html"), 1);
+    EXPECT_EQ(site.CountRequests("GET /a.html"), 2);
+    EXPECT_EQ(site.CountRequests("GET /c.html"), 1);
+}
+
+TEST(LinkCrawler, BrokenAndFailedPagesAreNotScannedForLinks) {
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"gone.html"})},
+        {"/gone.html", MissingPage("not found <a href=\"inner.html\">x</a>")},
+    });
+    CrawlSite("", site.Url("/"), true);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), site.Url("/gone.html"), kBroken)}));
+    EXPECT_EQ(site.CountRequests("GET /inner.html") + site.CountRequests("HEAD /inner.html"), 0);
+}
+
+TEST(LinkCrawler, RefusedConnectionsAreUnreachable) {
+    const std::string dead = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
+    // A start page that cannot be reached: one record, found on itself.
+    CrawlSite("", dead + "/index.html", true);
+    EXPECT_EQ(Records(), Strings{Rec(dead + "/index.html", dead + "/index.html", kUnreachable)});
+
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"http://" + dead + "/x.html"})},
+    });
+    CrawlSite("", site.Url("/"), false);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), "http://" + dead + "/x.html", kUnreachable)}));
+}
+
+TEST(LinkCrawler, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
+    FixtureSite other(std::map<std::string, std::string>{
+        {"/side.html", Links({"deep.html"})},
+        {"/deep.html", HtmlPage("deep")},
+    });
+    const std::string side = other.Url("/side.html");
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", HtmlPage("<frameset><frame src=\"top.html\"><frame src=\"http://" + side +
+                       "\"></frameset><a href=\"own.html\">o</a>")},
+        {"/top.html", Links({"own.html"})},
+        {"/own.html", Links({"never.html"})},
+    });
+    const std::string root = site.Url("/");
+    const std::string top = site.Url("/top.html"), own = site.Url("/own.html");
+    CrawlSite("", root, false);
+    // Frames first (each page's own links judged by their head), then the page's links; the
+    // second occurrence of own.html takes the earlier status without a fetch.
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, top, kAvailable),
+                       Rec(top, own, kAvailable), Rec(root, "http://" + side, kAvailable),
+                       Rec("http://" + side, "http://" + other.Url("/deep.html"), kAvailable),
+                       Rec(root, own, kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /top.html", "HEAD /own.html"}));
+    EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
+}
+
+TEST(LinkCrawler, FollowingVisitsOnlyRelativeLinksOfTheRootsHost) {
+    FixtureSite other(std::map<std::string, std::string>{
+        {"/ext.html", Links({"ext2.html"})},
+    });
+    const std::string ext = "http://" + other.Url("/ext.html");
+    FixtureSite site([&](const std::string& path) {
+        if (path == "/") {
+            // The absolute link into the own site keeps its scheme, so its host is "http:".
+            return Links({"sub/a.html", ext, "http://" + site.Url("/sub/a.html")});
+        }
+        if (path == "/sub/a.html") {
+            return Links({"../b.html"});
+        }
+        if (path == "/b.html") {
+            return Links({"/sub/a.html", "logo.gif"});
+        }
+        return std::string("HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\n\r\nGIF89a");
+    });
+    const std::string root = site.Url("/"), a = site.Url("/sub/a.html"), b = site.Url("/b.html");
+    CrawlSite("", root, true);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, a, kAvailable), Rec(a, b, kAvailable),
+                       Rec(b, a, kAvailable),
+                       // An image was answered by its server: available, with no links.
+                       Rec(b, site.Url("/logo.gif"), kAvailable), Rec(root, ext, kAvailable),
+                       Rec(root, "http://" + a, kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /sub/a.html", "GET /b.html", "GET /logo.gif",
+                                        "GET /logo.gif", "GET /logo.gif", "HEAD /sub/a.html"}));
+    EXPECT_EQ(other.Requests(), Strings{"HEAD /ext.html"});
+}
+
+TEST(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"Page.html", "page.html", "gone.html", "/"})},
+        {"/Page.html", Links({"GONE.html"})},
+    });
+    const std::string root = site.Url("/");
+    CrawlSite("", root, false);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, site.Url("/Page.html"), kAvailable),
+                       Rec(root, site.Url("/page.html"), kAvailable),
+                       Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
+    EXPECT_EQ(site.Requests(),
+              (Strings{"GET /", "HEAD /Page.html", "HEAD /gone.html", "GET /gone.html"}));
+    ASSERT_NE(FindRecord(site.Url("/PAGE.HTML")), nullptr);
+    EXPECT_EQ(FindRecord(site.Url("/PAGE.HTML")), RecordAt(1));
+
+    // Following: page.html is not visited again, and GONE.html takes gone.html's status.
+    CrawlSite("", root, true);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, site.Url("/Page.html"), kAvailable),
+                       Rec(site.Url("/Page.html"), site.Url("/GONE.html"), kBroken),
+                       Rec(root, site.Url("/page.html"), kAvailable),
+                       Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
+}
+
+TEST(LinkCrawler, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) {
+    FixtureSite site([&](const std::string& path) {
+        if (path == "/start.html") {
+            return Links({"page.html#part", "http://" + site.Url("/abs.html#top")});
+        }
+        return HtmlPage("p");
+    });
+    // Every request that reaches this server came through the port written in the URL.
+    const std::string start = site.Url("/start.html#intro");
+    CrawlSite("", start, true);
+    EXPECT_EQ(Records(), (Strings{Rec(start, start, kAvailable),
+                                  Rec(start, site.Url("/page.html#part"), kAvailable),
+                                  Rec(start, "http://" + site.Url("/abs.html#top"), kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "HEAD /abs.html"}));
+}
+
+TEST(LinkCrawler, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
+    FixtureSite site([](const std::string& path) {
+        if (path == "/") {
+            return Links({"silent.html", "ok.html"});
+        }
+        // Nothing at all for silent.html: the connection closes at once.
+        return path == "/ok.html" ? HtmlPage("ok") : std::string();
+    });
+    CrawlSite("", site.Url("/"), false);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), site.Url("/ok.html"), kAvailable)}));
+    EXPECT_EQ(site.CountRequests("HEAD /silent.html"), 1);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's allocator replaces malloc's and counts for itself (its header is not always
+// installed).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+// Bytes the program has allocated and not freed.
+std::size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+TEST(LinkCrawler, AnEndlessSiteStopsPastTheRecordBoundInBoundedMemory) {
+    // Every page served links to three pages not served yet and back to the start page, and
+    // carries 8 KiB of text. The server notes the heap in use at each request, while the crawl
+    // is deep in its recursion.
+    constexpr std::size_t kFiller = 8 * 1024;
+    const std::string filler(kFiller, 'x');
+    int next = 0;
+    std::size_t peak = 0;
+    const std::size_t before = HeapInUse();
+    FixtureSite site([&](const std::string&) {
+        peak = std::max(peak, HeapInUse());
+        std::string body = "<html><body>\r\n";
+        for (int i = 0; i < 3; ++i) {
+            body += "<a href=\"p" + std::to_string(++next) + "\">x</a>\r\n";
+        }
+        return HtmlPage(body + "<a href=\"p0\">start</a>\r\n" + filler + "\r\n</body></html>");
+    });
+    const std::string root = site.Url("/p0");
+    CrawlSite("", root, true);
+    // kRecordLimit + 1 pages are visited (the list must hold more than the limit before a
+    // visit is refused); each of them still records its link back to the start page.
+    const int pages = kRecordLimit + 1;
+    EXPECT_EQ(static_cast<int>(site.Requests().size()), pages);
+    ASSERT_EQ(RecordCount(), 2 * pages);
+    int backLinks = 0;
+    for (int n = 0; n < RecordCount(); ++n) {
+        EXPECT_EQ(RecordAt(n)->status, kAvailable);
+        backLinks += RecordAt(n)->link == root && n > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(backLinks, pages);
+    // Holding a page's response for each level of the recursion would take over 8 MB here;
+    // the records and the lists of links stay under 1 MB.
+    EXPECT_LT(peak - std::min(peak, before), 512 * kFiller) << "peak growth";
+}
+
+}  // namespace
+}  // namespace sg
