@@ -1,0 +1,247 @@
+// The Link Validator report: a whole page compared with the expected one, a run over several
+// sites with its progress shares, a cancelled run, and link targets that try to add markup.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/FixtureSite.h"
+#include "analysis/LinkValidatorReport.h"
+#include "app/AppState.h"
+#include "app/ProgressSink.h"
+#include "app/Project.h"
+#include "app/StartUp.h"
+#include "platform/FileSystem.h"
+#include "platform/RunControl.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+namespace sg {
+namespace {
+
+using test::FixtureSite;
+using test::HtmlPage;
+using test::MissingPage;
+using Strings = std::vector<std::string>;
+
+std::string Read(const std::string& path) {
+    std::string data;
+    ReadWholeFile(path, data);
+    return data;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+Strings Lines(const std::string& text) {
+    Strings lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Records what the writer shows; can cancel the run when a given caption appears.
+class RecordingProgress : public ProgressSink {
+  public:
+    void SetCaption(const std::string& text) override {
+        captions.push_back(text);
+        if (control != nullptr && static_cast<int>(captions.size()) == cancelAtCaption) {
+            control->RequestCancel();
+        }
+    }
+    int Position() const override { return position; }
+    void SetPosition(int p) override {
+        position = p;
+        positions.push_back(p);
+    }
+
+    Strings captions;
+    std::vector<int> positions;
+    int position = 0;
+    RunControl* control = nullptr;
+    int cancelAtCaption = 0;
+};
+
+// A working folder for one test, with the progress window it installs and removes.
+class LinkValidatorReportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        StartUp(dir.path());
+        App().progressWindow = &progress;
+        project.SetName("Links");
+        project.PrepareRunNames("Links", 0);
+        project.selectedCount = 1;
+    }
+    void TearDown() override { App().progressWindow = nullptr; }
+
+    std::string ReportOf(int entry) {
+        return App().paths.linkValidatorDir + "/" + project.GetReportName() + "/" +
+               project.GetUrl(entry)->GetLinkValidatorFile();
+    }
+
+    test::TempDir dir;
+    test::ScopedEnv config{"XDG_CONFIG_HOME", (dir / "config").c_str()};
+    RecordingProgress progress;
+    Project project;
+};
+
+std::string LinkPage(const Strings& hrefs, const std::string& extra = "") {
+    std::string body = "<html><body>" + extra + "\r\n";
+    for (const std::string& href : hrefs) {
+        body += "<a href=\"" + href + "\">x</a>\r\n";
+    }
+    return HtmlPage(body + "</body></html>\r\n");
+}
+
+TEST_F(LinkValidatorReportTest, PageWithBrokenAvailableAndUnreachableRows) {
+    const std::string dead = std::to_string(test::LoopbackServer::ClosedPort());
+    FixtureSite site([&](const std::string& path) {
+        if (path == "/index.html") {
+            return LinkPage(
+                {"missing.html", "about.html", "dir/x.html", "http://127.0.0.1:" + dead + "/x",
+                 "http://" + site.Url("/about.html")},
+                "<frameset><frame src=\"nav.html\"></frameset>");
+        }
+        if (path == "/nav.html") {
+            return LinkPage({"about.html"});
+        }
+        if (path == "/missing.html") {
+            return MissingPage("<h1>404 Not Found</h1>");
+        }
+        return HtmlPage("fine");
+    });
+    project.AddUrl(site.Url("/index.html"));
+    EXPECT_TRUE(WriteLinkValidatorReport(project, false));
+
+    const std::string port = std::to_string(site.Port());
+    const std::string expected = Replace(Replace(Read(std::string(SITEGAUGE_TEST_DATA_DIR) +
+                                                      "/analysis/expected/link-validator.html"),
+                                                 "@PORT@", port),
+                                         "@DEAD@", dead);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Read(ReportOf(0)), expected);
+}
+
+TEST_F(LinkValidatorReportTest, EachSiteGetsItsOwnFileAndProgressShare) {
+    FixtureSite one(std::map<std::string, std::string>{{"/", LinkPage({"a.html"})},
+                                                       {"/a.html", HtmlPage("a")}});
+    FixtureSite two(std::map<std::string, std::string>{{"/", LinkPage({"gone.html"})}});
+    FixtureSite three(std::map<std::string, std::string>{{"/", HtmlPage("no links")}});
+    project.AddUrl(one.Url("/"));
+    project.AddUrl(two.Url("/"));
+    project.AddUrl(three.Url("/"));
+    EXPECT_TRUE(WriteLinkValidatorReport(project, true));
+
+    EXPECT_EQ(progress.captions, (Strings{"Link Validator in progress... " + one.Url("/"),
+                                          "Link Validator in progress... " + two.Url("/"),
+                                          "Link Validator in progress... " + three.Url("/")}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{33, 66, 99}));
+    const std::string first = Read(ReportOf(0)), second = Read(ReportOf(1)),
+                      third = Read(ReportOf(2));
+    EXPECT_NE(first.find(">" + one.Url("/a.html") + "</a>"), std::string::npos);
+    EXPECT_EQ(first.find("Broken links"), std::string::npos);
+    EXPECT_NE(second.find("Broken links"), std::string::npos);
+    EXPECT_NE(second.find(">" + two.Url("/gone.html") + "</a>"), std::string::npos);
+    EXPECT_EQ(second.find(one.Url("/a.html")), std::string::npos);
+    // A page without links lists itself alone.
+    EXPECT_EQ(Lines(third).size(), 8u + 1u + (3u + 2u + 1u) + 5u);
+    EXPECT_NE(third.find("<tr><td><a href =http://" + three.Url("/") + ">"), std::string::npos);
+    for (const std::string* page : {&first, &second, &third}) {
+        EXPECT_EQ(page->substr(page->size() - 15), "</body></html>\n");
+    }
+
+    // Two analyses selected: each site gets half the bar's share.
+    progress.positions.clear();
+    progress.position = 0;
+    project.selectedCount = 2;
+    EXPECT_TRUE(WriteLinkValidatorReport(project, false));
+    EXPECT_EQ(progress.positions, (std::vector<int>{16, 32, 48}));
+}
+
+TEST_F(LinkValidatorReportTest, ACancelledRunWritesNothingMore) {
+    RunControl control;
+    RunControl::Scope scope(control);
+    // Cancelled while the second site's crawl fetches its start page.
+    FixtureSite one(std::map<std::string, std::string>{{"/", LinkPage({"a.html"})}});
+    FixtureSite two([&](const std::string&) {
+        control.RequestCancel();
+        return LinkPage({"b.html"});
+    });
+    FixtureSite three(std::map<std::string, std::string>{{"/", HtmlPage("x")}});
+    project.AddUrl(one.Url("/"));
+    project.AddUrl(two.Url("/"));
+    project.AddUrl(three.Url("/"));
+    EXPECT_FALSE(WriteLinkValidatorReport(project, false));
+
+    EXPECT_EQ(Read(ReportOf(0)).substr(Read(ReportOf(0)).size() - 15), "</body></html>\n");
+    // The second file has its header and nothing after it; the third site was not begun.
+    const Strings second = Lines(Read(ReportOf(1)));
+    ASSERT_EQ(second.size(), 8u);
+    EXPECT_EQ(second.back().substr(0, 17), "<a href='http://1");
+    EXPECT_EQ(two.CountRequests("HEAD /b.html"), 0);
+    EXPECT_FALSE(FileExists(ReportOf(2)));
+    EXPECT_EQ(progress.captions.size(), 2u);
+}
+
+TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
+    const std::string hostile =
+        "<a href='x onmouseover=alert(1) '>1</a>"
+        "<a href='<img src=x onerror=alert(1)'>2</a>"
+        "<a href=y\"onclick=\"alert(1)>3</a>"
+        "<a href='q\"><script>alert(1)</script>'>4</a>"
+        "<a href=\"it's`back`.html\">5</a>"
+        "<frame src=<script>alert(1)</script>>";
+    FixtureSite site([&](const std::string&) { return HtmlPage(hostile); });
+    // The project URL itself carries a quote and a blank.
+    project.AddUrl(site.Url("/a'b c.html"));
+    EXPECT_TRUE(WriteLinkValidatorReport(project, false));
+    const Strings lines = Lines(Read(ReportOf(0)));
+    ASSERT_GT(lines.size(), 20u);
+
+    // Every line is a fixed fragment, or a row or site line whose values hold no character
+    // that could end their attribute or open a tag.
+    const std::regex row(R"(^(<tr>)?<td><a href ?=[^ <>'"`]*>[^<>'"]*</a></td>(</tr>)?$)");
+    const std::regex siteLine(
+        R"(^<a href='http://[^ <>'"`]*'>[^<>'"]*</a></font></b></td></tr></table></div><div align=left>$)");
+    const std::string expectedShape =
+        Read(std::string(SITEGAUGE_TEST_DATA_DIR) + "/analysis/expected/link-validator.html");
+    const Strings fixed = Lines(expectedShape);
+    int rows = 0;
+    for (const std::string& line : lines) {
+        if (std::regex_match(line, row)) {
+            ++rows;
+        } else {
+            EXPECT_TRUE(std::regex_match(line, siteLine) ||
+                        std::find(fixed.begin(), fixed.end(), line) != fixed.end())
+                << line;
+        }
+        EXPECT_EQ(line.find("<script"), std::string::npos) << line;
+        EXPECT_EQ(line.find("<img src=x"), std::string::npos) << line;
+    }
+    // Four links survive the scan (the fourth anchor's quote never closes) and the frame source
+    // "<script". The frame, served the same page, is visited first: its own frame is recorded
+    // again and its four links are judged; the start page then records them again. Eleven
+    // records, two row lines each.
+    EXPECT_EQ(rows, 2 * 11);
+    const std::string page = Read(ReportOf(0));
+    EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)%20>")),
+              std::string::npos);
+    EXPECT_NE(page.find(">" + site.Url("/&lt;img src=x onerror=alert(1)") + "</a>"),
+              std::string::npos);
+    EXPECT_NE(page.find(">" + site.Url("/it&#39;s`back`.html") + "</a>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sg
