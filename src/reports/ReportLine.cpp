@@ -3,9 +3,16 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/RunControl.h"
+
 namespace sg {
 
 void AppendReportLine(std::string_view path, std::string_view text) {
+    // A run whose Cancel question is open waits here, so nothing is written while the user
+    // decides; after a confirmed Cancel no line reaches any report.
+    if (!RunControl::Current().WaitWhilePaused() || RunCancelled()) {
+        return;
+    }
     const std::string name(path);
     std::FILE* file = std::fopen(name.c_str(), "ab");
     if (file == nullptr) {
