@@ -1,0 +1,160 @@
+#include "engines/SearchEngine.h"
+
+#include <string>
+
+#include "engines/EngineCatalogue.h"
+#include "engines/EngineRequest.h"
+#include "engines/FormatCount.h"
+#include "engines/MatchResult.h"
+#include "engines/ResultMarkers.h"
+#include "engines/ScraperRules.h"
+#include "engines/SearchUrl.h"
+#include "engines/TotalRules.h"
+#include "net/RequestLanguage.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+constexpr const char* kSkipEngineQuestion = "Are you sure you want to skip current engine ?";
+constexpr const char* kStopQuestion = "Are you sure you want to skip searching  ?";
+
+std::string WithPosition(std::string text, std::int64_t position) {
+    text += " on position ";
+    text += std::to_string(position);
+    return text;
+}
+
+// The first page's total, the found text and the search range.
+void TakeTotal(EngineId id, std::string_view page, int depth, EngineSearch& search,
+               PosAnStatus& status) {
+    search.total = EngineTotal(id, page);
+    status.SetFoundText(HasFixedTotal(id) ? std::string(kNoTotalInfo)
+                                          : FormatCount(std::to_string(search.total)));
+    status.LogInfo("Connected to " + std::string(EngineNames(id).logName));
+    const std::int64_t range = (depth != 0 && depth < search.total) ? depth : search.total;
+    status.SetSearchRange(range);
+    status.SetProgress(0);
+}
+
+}  // namespace
+
+int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
+                 int depth, PosAnStatus& status) {
+    EngineSearch search;
+    search.language = RequestLanguageCode();
+    int start = 0;
+    int result = ScanResultPage(id, encodedKeyword, sites, start, depth, search, status);
+    while (result == kNextResultPage) {
+        start += PageStep(id);
+        result = ScanResultPage(id, encodedKeyword, sites, start, depth, search, status);
+    }
+    return result;
+}
+
+int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
+                   int start, int depth, EngineSearch& search, PosAnStatus& status) {
+    const EngineNameSet& names = EngineNames(id);
+    const std::string address =
+        SearchUrl(search.hosts, id, encodedKeyword, start, search.next, search.language);
+    if (start == 0) {
+        search.total = 0;
+    }
+
+    std::string page;
+    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page) != 0) {
+        // A cancelled run abandons its fetch; that is no connection failure.
+        if (!RunCancelled()) {
+            status.LogError(
+                WithPosition("Couldn't connect to " + std::string(names.logName), start));
+        }
+        return 0;
+    }
+    status.SetEngineLabel(std::string(names.statusLabel));
+    // Both are read on the whole page before any item is consumed.
+    const bool hasNextPage = PageHasNextPage(id, page);
+    const std::string nextCandidate =
+        HasNextPageAddress(id) ? NextPageAddress(id, page, search.hosts) : std::string();
+    if (start == 0) {
+        TakeTotal(id, page, depth, search, status);
+    }
+
+    const ResultMarkers& markers = EngineResultMarkers(id);
+    std::string_view rest(page);
+    std::size_t item = rest.find(markers.item);
+    if (item == kNone) {
+        return 0;
+    }
+    const std::string pageLink = ResultPageLink(id, address);
+    std::int32_t position = start;
+    int count = 0;
+    for (;;) {
+        if (RunCancelled()) {
+            return 0;
+        }
+        if (status.SkipRequested()) {
+            if (status.AskYesNo(kSkipEngineQuestion)) {
+                // The run clears the request before the next engine.
+                status.LogSkip(WithPosition("User skipped " + std::string(names.logName),
+                                            static_cast<std::int64_t>(start) + count));
+                return 0;
+            }
+            status.SetSkipRequest(false);
+        }
+        if (status.StopRequested()) {
+            if (status.AskYesNo(kStopQuestion)) {
+                // The request stays set: it ends the run at the next between-engines check.
+                status.LogSkip("User skip searching ");
+                return 0;
+            }
+            status.ClearStopRequest();
+        }
+
+        rest.remove_prefix(item + markers.item.size());
+        ++position;
+        bool compare = true;
+        if (!markers.addressStart.empty()) {
+            const std::size_t at = rest.find(markers.addressStart);
+            if (at != kNone) {
+                rest.remove_prefix(at + markers.addressStart.size());
+            } else if (!KeepsItemWithoutAddressStart(id)) {
+                compare = false;
+            }
+        }
+        if (compare) {
+            const std::size_t end = rest.find(markers.addressEnd);
+            if (end != kNone) {
+                status.SetPosition(position);
+                status.SetProgress(position);
+                if (MatchResult(rest.substr(0, end), sites, position, pageLink, names.logName,
+                                status)) {
+                    return position;
+                }
+            }
+        }
+        if (depth != 0 && position == depth) {
+            return 0;
+        }
+        // Only the engines with a last-page test can find their page to be the last.
+        if (!hasNextPage) {
+            return 0;
+        }
+        item = rest.find(markers.item);
+        ++count;
+        if (item == kNone) {
+            break;
+        }
+    }
+
+    if (WantsNextPage(id, start, count, search.total, nextCandidate)) {
+        if (HasNextPageAddress(id)) {
+            search.next = nextCandidate;
+        }
+        return kNextResultPage;
+    }
+    return 0;
+}
+
+}  // namespace sg
