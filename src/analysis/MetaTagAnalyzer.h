@@ -1,0 +1,24 @@
+#pragma once
+// The meta tag check of the readiness analysis: finds the "<meta name=" tags of a text, writes a
+// Description box and/or a Keywords box for each into the report, and keeps the content parts.
+
+#include <string>
+#include <string_view>
+
+namespace sg {
+
+// The content parts of the last description and the last keywords tag seen; a text without
+// such a tag leaves the field as it was.
+struct MetaTagTexts {
+    std::string description;
+    std::string keywords;
+};
+
+// The tag start matches byte by byte, each letter in either case on its own ("<Meta Name="),
+// the blanks exactly (so "<meta  name=" is not a tag). The tag rest up to the next ">" splits
+// at its first "=" into a name part and a content part. The report shows the content part's raw
+// length; the limits (200 for a description, 250 for keywords) apply to that length without
+// its double quotes and ">" characters. Stops when the run is cancelled.
+void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaTagTexts& texts);
+
+}  // namespace sg

@@ -1,0 +1,170 @@
+#include "analysis/ReadinessAnalyzer.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "analysis/AppendLineOrStop.h"
+#include "analysis/MetaTagAnalyzer.h"
+#include "analysis/PageCounters.h"
+#include "analysis/ReadinessBoxes.h"
+#include "analysis/TextUtil.h"
+#include "net/ApplyProxySettings.h"
+#include "net/CWebClient.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+constexpr int kAttempts = 3;
+constexpr std::size_t kVisibleTextLimit = 200;
+
+// A fresh client per fetch, as every request of the program makes; 0 when fetched.
+int FetchPage(CWebClient& client, const std::string& pageUrl) {
+    ApplyProxySettings(client);
+    std::string address = pageUrl;
+    return client.FetchPageRetrying(address.data(), kAttempts);
+}
+
+// The page lines from the first up to and including the first one by which `tag` has occurred
+// (in any case), or all of them. The lines lie end to end in the body, so this is a prefix.
+std::string_view LinesThrough(std::string_view body, const std::vector<std::string>& lines,
+                              std::string_view tag) {
+    const std::ptrdiff_t at = FindNoCase(body, tag);
+    if (at < 0) {
+        return body;
+    }
+    const std::size_t tagEnd = static_cast<std::size_t>(at) + tag.size();
+    std::size_t end = 0;
+    for (const std::string& line : lines) {
+        end += line.size();
+        if (end >= tagEnd) {
+            break;
+        }
+    }
+    return body.substr(0, end);
+}
+
+void ReplaceWithBlank(std::string& text, std::string_view characters) {
+    for (char& c : text) {
+        if (characters.find(c) != std::string_view::npos) {
+            c = ' ';
+        }
+    }
+}
+
+}  // namespace
+
+bool CheckPageStructure(const std::string& reportPath, const std::string& pageUrl) {
+    CWebClient client;
+    if (FetchPage(client, pageUrl) != 0) {
+        AppendLineOrStop(reportPath,
+                         "<b>The application could not connect to your site.  Please see that "
+                         "you have entered the site address correctly and try again.</b><br><br>");
+        return false;
+    }
+    const std::string& page = client.BodyText();
+    if (FindNoCase(page, "</html") < 0) {
+        AppendLineOrStop(reportPath,
+                         "The Url you have entered is missing the '/HTML' tag.  This is necessary "
+                         "in order to conduct Search Engine Analysis on your site.  We suggest "
+                         "that you add this tag since search engines will not be able to "
+                         "successfully spider your site if this tag is missing.<br><br>");
+        return false;
+    }
+    if (FindNoCase(page, "</head") < 0) {
+        AppendLineOrStop(reportPath,
+                         "The Url you have entered is missing the '/HEAD' tag.  This is necessary "
+                         "in order to conduct Search Engine Analysis on your site.  We suggest "
+                         "that you add this tag since search engines will not be able to "
+                         "successfully spider your site if this tag is missing.<br><br>");
+        return false;
+    }
+    return true;
+}
+
+void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
+                          UrlEntry* densitySink) {
+    MetaTagTexts found;
+    if (!CheckPageStructure(reportPath, pageUrl)) {
+        AppendLineOrStop(reportPath,
+                         "Search Engine Analysis could not be conducted on your site.  Please fix "
+                         "the error that was encountered and try again.");
+        return;
+    }
+    if (RunCancelled()) {
+        return;
+    }
+    CWebClient client;
+    if (FetchPage(client, pageUrl) != 0) {
+        AppendLineOrStop(reportPath,
+                         "The application could not connect to the site that you have specified. "
+                         " Please try again.");
+        return;
+    }
+    if (RunCancelled()) {
+        return;
+    }
+
+    const std::string_view body = client.BodyText();
+    const std::size_t imageCount = CountImageTags(body);
+    const std::size_t altCount = CountAltTags(body);
+    const std::string title = TrimBlanks(TagText(body, "<title"));
+    const std::vector<std::string>& lines = client.Result().BodyPieces();
+    const std::string_view headText = LinesThrough(body, lines, "</head");
+    const std::string_view documentText = LinesThrough(body, lines, "</html");
+
+    bool metaFound = false;
+    bool titleWritten = false;
+    bool visibleDone = false;
+    std::string visibleText;
+    std::size_t lineBegin = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = body.substr(lineBegin, lines[i].size());
+        lineBegin += lines[i].size();
+        // The head is read as a whole; after it, a "meta" on a later line is read on its own.
+        const std::string_view tested = i == 0 ? headText : line;
+        if (!metaFound && FindNoCase(tested, "meta") >= 0) {
+            AnalyzeMetaTags(reportPath, tested, found);
+            metaFound = true;
+            if (RunCancelled()) {
+                return;
+            }
+        }
+        if (!visibleDone && FindNoCase(line, "</head") >= 0) {
+            visibleText = VisibleTextAfterHead(documentText, kVisibleTextLimit);
+            visibleDone = true;
+        }
+        if (!titleWritten && !title.empty()) {
+            if (!WriteTitleBox(reportPath, title.size())) {
+                return;
+            }
+            titleWritten = true;
+        }
+    }
+
+    // The snapshot and content box show these texts inside markup of their own.
+    ReplaceWithBlank(found.description, "<\">");
+    ReplaceWithBlank(found.keywords, "<\"");
+    if (visibleText.size() > kVisibleTextLimit) {
+        visibleText.resize(kVisibleTextLimit);
+    }
+
+    if (!WriteAltTextBox(reportPath, imageCount, altCount) ||
+        !WriteSnapshot(reportPath, pageUrl, title, visibleText, found.description) ||
+        !WriteKeywordContentBox(reportPath, found.keywords) ||
+        !WriteKeywordDensityBox(reportPath, found.keywords, documentText, densitySink)) {
+        return;
+    }
+    if (!metaFound &&
+        !AppendLineOrStop(reportPath,
+                          "<B><U><BR>The application did not find any meta-tags on your page.  "
+                          "Please ensure that your meta-tags are located between the 'HEAD' and "
+                          "'/HEAD' tags on your web page or they will NOT be spidered by search "
+                          "engines.</B></U><BR><BR>")) {
+        return;
+    }
+    AppendLineOrStop(reportPath, "</font></td></tr></table></div></td></tr></table></div>");
+}
+
+}  // namespace sg

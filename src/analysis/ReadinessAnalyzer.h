@@ -1,0 +1,23 @@
+#pragma once
+// The Search Engine Readiness analysis of one page: the closing head and html tags, the title,
+// description and keywords meta tags against their length limits, alt text on images, the text
+// a search engine shows first, and the density of each keyword phrase. The findings are
+// appended to an open report file as HTML fragments; nothing else is returned.
+
+#include <string>
+
+namespace sg {
+
+class UrlEntry;
+
+// Fetches the page; true when it was fetched and holds both "</html" and "</head" (in any
+// case). Otherwise appends the connection or missing-tag message and answers false.
+bool CheckPageStructure(const std::string& reportPath, const std::string& pageUrl);
+
+// Checks the structure, fetches the page again and writes its boxes. Each keyword phrase and
+// its density go to `densitySink` when it is given. Nothing survives from one page to the next:
+// the description and keywords found are this page's alone. A cancelled run writes nothing more.
+void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
+                          UrlEntry* densitySink);
+
+}  // namespace sg

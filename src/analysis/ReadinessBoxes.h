@@ -1,0 +1,33 @@
+#pragma once
+// The boxes of one page's readiness section after the meta tag boxes: Title, Alt Text, the
+// search engine snapshot, the keyword tag content and the keyword densities. Each writes its
+// fixed fragments with the page's values made safe for the report, and answers false when the
+// run was cancelled.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sg {
+
+class UrlEntry;
+
+// Blue and "looks Good" up to 80 characters, red and "too long" from 81.
+bool WriteTitleBox(const std::string& path, std::size_t titleLength);
+
+// All images covered when the alt count reaches the image count; otherwise "missing/images".
+bool WriteAltTextBox(const std::string& path, std::size_t imageCount, std::size_t altCount);
+
+// Both snapshots link to the page URL as stored and show the title (or, without one, the URL);
+// the first shows the visible text, the second the description.
+bool WriteSnapshot(const std::string& path, std::string_view pageUrl, std::string_view title,
+                   std::string_view visibleText, std::string_view description);
+
+bool WriteKeywordContentBox(const std::string& path, std::string_view keywords);
+
+// One density line per phrase of the keywords text (phrases end at ",", ";" or ">"; blanks
+// trimmed, empty ones skipped). Each (phrase, density) goes to `sink` when there is one.
+bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
+                            std::string_view documentText, UrlEntry* sink);
+
+}  // namespace sg
