@@ -1,0 +1,163 @@
+#include "engines/PositionAnalyzerRun.h"
+
+#include <array>
+#include <vector>
+
+#include "analysis/UrlText.h"
+#include "app/AppState.h"
+#include "app/ReportStamp.h"
+#include "engines/EngineCatalogue.h"
+#include "engines/PositionReport.h"
+#include "engines/SearchEngine.h"
+#include "platform/Connectivity.h"
+#include "platform/OpenDocument.h"
+
+namespace sg {
+namespace {
+
+constexpr const char* kOfflineLine =
+    "The application has detected that you are not connected to the internet.";
+
+}  // namespace
+
+PositionAnalyzerRun::PositionAnalyzerRun(PosAnDialog& dialog, PosAnStatus& status)
+    : dialog_(dialog), status_(status), clock_([] { return std::time(nullptr); }) {}
+
+PositionAnalyzerRun::~PositionAnalyzerRun() {
+    if (thread_.joinable()) {
+        control_.RequestCancel();
+        thread_.join();
+    }
+}
+
+bool PositionAnalyzerRun::Start() {
+    if (started_) {
+        return false;
+    }
+    started_ = true;
+    status_.SetRunning(true);
+    thread_ = std::thread([this] {
+        Run();
+        std::lock_guard<std::mutex> lock(mutex_);
+        threadEnded_ = true;
+        ended_.notify_all();
+    });
+    return true;
+}
+
+bool PositionAnalyzerRun::WaitFor(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return ended_.wait_for(lock, timeout, [this] { return threadEnded_; });
+}
+
+void PositionAnalyzerRun::Wait() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+int PositionAnalyzerRun::Outcome() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return outcome_;
+}
+
+std::string PositionAnalyzerRun::ReportPath() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reportPath_;
+}
+
+int PositionAnalyzerRun::Run() {
+    const int outcome = Body();
+    std::lock_guard<std::mutex> lock(mutex_);
+    outcome_ = outcome;
+    return outcome;
+}
+
+void PositionAnalyzerRun::EndWithoutReport() {
+    status_.EnableSkipButton(false);
+    status_.SetRunning(false);
+    status_.EnableCloseButton(true);
+    dialog_.RunEnded();
+}
+
+int PositionAnalyzerRun::Body() {
+    RunControl::Scope scope(control_);
+    if (!IsOnline()) {
+        status_.ResetStatus();
+        status_.LogError(kOfflineLine);
+        EndWithoutReport();
+        return kPositionOffline;
+    }
+
+    const int depth = dialog_.Depth();
+    const std::time_t now = clock_();
+    const std::string path = PositionReport::PathFor(App().paths.positionAnalyzerDir,
+                                                     dialog_.ProjectName(), ReportStamp(now));
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        reportPath_ = path;
+    }
+    PositionReport report;
+    report.AppendHead(App().appTitle, PositionReport::DateText(now));
+
+    std::string keyword;
+    for (int k = 0; dialog_.KeywordAt(k, keyword); ++k) {
+        const std::vector<std::string> sites = dialog_.Sites();
+        std::array<std::vector<SitePosition>, kEngineCount> lists;
+        for (std::vector<SitePosition>& list : lists) {
+            list.reserve(sites.size());
+            for (const std::string& site : sites) {
+                list.emplace_back(site);
+            }
+        }
+        const std::string encoded = PercentEncode(keyword);
+        status_.SetSkipRequest(false);
+
+        for (EngineId id : kAllEngines) {
+            if (dialog_.EngineChecked(id)) {
+                status_.ResetStatus();
+                status_.SetKeyword(keyword);
+                status_.SetEngineLabel(std::string(EngineNames(id).statusLabel));
+                status_.ShowEngineLogo(EngineIndex(id));
+                SearchEngine(id, encoded, lists[EngineIndex(id)], depth, status_);
+            }
+            // A skip request made after the engine's last item dies here, unasked.
+            status_.SetSkipRequest(false);
+            if (status_.StopRequested() || RunCancelled()) {
+                status_.ResetStatus();
+                EndWithoutReport();
+                return RunCancelled() ? kPositionCancelled : kPositionStopped;
+            }
+        }
+
+        std::vector<PositionReport::Column> columns;
+        for (EngineId id : kAllEngines) {
+            if (dialog_.EngineChecked(id)) {
+                columns.push_back({EngineNames(id).reportHeader, &lists[EngineIndex(id)]});
+            }
+        }
+        report.AppendKeywordTable(keyword, sites, columns);
+    }
+    report.AppendFoot();
+    if (RunCancelled()) {
+        status_.ResetStatus();
+        EndWithoutReport();
+        return kPositionCancelled;
+    }
+    report.WriteTo(path);
+
+    status_.ResetStatus();
+    status_.EnableSkipButton(false);
+    status_.SetRunning(false);
+    status_.EnableCloseButton(true);
+    if (status_.HasWarnings()) {
+        status_.ScrollToFirstWarning();
+    } else {
+        status_.CloseWindow();
+    }
+    dialog_.RunEnded();
+    OpenDocument(path);
+    return kPositionReportWritten;
+}
+
+}  // namespace sg
