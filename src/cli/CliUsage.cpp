@@ -5,11 +5,16 @@
 namespace sg {
 
 void PrintCliUsage(std::ostream& out) {
-    out << "Usage: sitegauge-cli [--workdir DIR] COMMAND ...\n"
+    out << "Usage: sitegauge-cli [--workdir DIR] [--engine-host ID=HOST[:PORT]]... COMMAND ...\n"
            "       sitegauge-cli --help | --version\n"
            "\n"
            "Options:\n"
            "  --workdir DIR  the working folder (default: the current directory)\n"
+           "  --engine-host ID=HOST[:PORT]\n"
+           "                 the host that stands for search engine ID (0..10 in the engine\n"
+           "                 order; 2b and 5b: the link-count hosts of AllTheWeb and Euroseek);\n"
+           "                 repeatable; it wins over SITEGAUGE_ENGINE_HOSTS (the same form,\n"
+           "                 comma-separated)\n"
            "  --help         show this text\n"
            "  --version      show the program's version\n"
            "\n"
