@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "EmulatorScript.h"
 #include "EngineEmulator.h"
 #include "analysis/UrlText.h"
 #include "engines/EngineCatalogue.h"
@@ -203,6 +204,48 @@ TEST_F(EngineEmulatorTest, RecordsTheHeaderLinesEachEngineGets) {
     EXPECT_EQ(requests[1].start, 10);
     EXPECT_EQ(requests[1].target, "/search?q=k&hl=fr&lr=&ie=UTF-8&start=10&sa=N");
     EXPECT_FALSE(has(requests[1], "Accept-Language:fr"));
+}
+
+TEST_F(EngineEmulatorTest, ScriptsConfigureTheEmulator) {
+    std::string error;
+    ASSERT_EQ(LoadEmulatorScript(emulator,
+                                 "# demo\r\n"
+                                 "results\tall\tblue shoes\thttp://a.test/\thttp://b.test/\n"
+                                 "\n"
+                                 "total\t3\tblue shoes\t31\n"
+                                 "next\t0\tblue shoes\talways\n"
+                                 "link\t10\twww.a.test\t7\n"
+                                 "fail\t5\n",
+                                 error),
+              0)
+        << error;
+    std::string page;
+    const std::string k = PercentEncode("blue shoes");
+    ASSERT_EQ(FetchEnginePage(EngineId::MSN, EnginePurpose::KeywordSearch,
+                              SearchUrl(EngineId::MSN, k, 0, "", ""), page),
+              0);
+    EXPECT_EQ(ItemsOnPage(EngineId::MSN, page),
+              (std::vector<std::string>{"http://a.test/", "http://b.test/"}));
+    EXPECT_EQ(EngineTotal(EngineId::MSN, page), 31);
+    ASSERT_EQ(FetchEnginePage(EngineId::AltaVista, EnginePurpose::KeywordSearch,
+                              SearchUrl(EngineId::AltaVista, k, 0, "", ""), page),
+              0);
+    EXPECT_TRUE(PageHasNextPage(EngineId::AltaVista, page));
+    ASSERT_EQ(FetchEnginePage(EngineId::AOL, EnginePurpose::LinkCount,
+                              LinkCountUrl(EngineId::AOL, "www.a.test"), page),
+              0);
+    EXPECT_EQ(LinkCountText(EngineId::AOL, page), "70");
+    EXPECT_NE(FetchEnginePage(EngineId::Euroseek, EnginePurpose::KeywordSearch,
+                              SearchUrl(EngineId::Euroseek, k, 0, "", ""), page),
+              0);
+
+    // The first line that is not understood is reported with its number.
+    EXPECT_EQ(LoadEmulatorScript(emulator, "fail\t1\ntotal\t1\tk\tmany\nfail\t2\n", error), 2);
+    EXPECT_EQ(error, "not a number: many");
+    EXPECT_EQ(LoadEmulatorScript(emulator, "results\t11\tk\ta\n", error), 1);
+    EXPECT_EQ(LoadEmulatorScript(emulator, "next\t1\tk\tsometimes\n", error), 1);
+    EXPECT_EQ(LoadEmulatorScript(emulator, "rank\t1\tk\t1\n", error), 1);
+    EXPECT_EQ(error, "unknown instruction: rank");
 }
 
 }  // namespace
