@@ -1,0 +1,157 @@
+#include "analysis/ReadinessReport.h"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "analysis/AppendLineOrStop.h"
+#include "analysis/CrawlRecordList.h"
+#include "analysis/KeywordTable.h"
+#include "analysis/LinkCrawler.h"
+#include "analysis/ReadinessPage.h"
+#include "app/AppState.h"
+#include "app/ProgressSink.h"
+#include "app/Project.h"
+#include "platform/FileSystem.h"
+#include "platform/RunControl.h"
+#include "reports/ReportEscape.h"
+
+namespace sg {
+namespace {
+
+std::string ReportFolder(const Project& project) {
+    return App().paths.readinessDir + "/" + project.GetReportName();
+}
+
+void AdvanceProgress(const Project& project, std::string_view caption, const std::string& url) {
+    // Called outside a run (no analysis counted), the writer takes the whole bar.
+    const int selected = std::max(project.selectedCount, 1);
+    SetProgressCaption(std::string(caption) + url);
+    SetProgressPos(GetProgressPos() + (100 / selected) / project.UrlCount());
+}
+
+// After every site was analyzed: the comparison table (when there is something to compare)
+// and the footer of each site's file.
+bool FinishReports(Project& project, bool nested) {
+    if (RunCancelled()) {
+        return false;
+    }
+    project.RebuildKeywordScores();
+    const std::string folder = ReportFolder(project);
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        const UrlEntry* entry = project.GetUrl(i);
+        if (project.UrlCount() > 1) {
+            WriteKeywordTable(project, entry, nested);
+        }
+        const std::string& name =
+            nested ? entry->GetNestedReadinessFile() : entry->GetReadinessFile();
+        if (!WriteReadinessFooter(folder + "/" + name)) {
+            return false;
+        }
+    }
+    return !RunCancelled();
+}
+
+// A crawled page the nested report analyzes on a sub-page: one of the site's HTML pages and no
+// script.
+bool TakesSubPage(std::string_view link, std::string_view siteUrl) {
+    return link.find(siteUrl) != std::string_view::npos &&
+           link.find("cgi") == std::string_view::npos &&
+           link.find(".htm") != std::string_view::npos;
+}
+
+bool WriteSubPage(const std::string& path, const std::string& siteUrl, const std::string& link) {
+    StartReadinessFile(path);
+    // The URL box shows the site, not the sub-page, as it always has.
+    return WriteReadinessHeader(path, siteUrl, false) &&
+           WriteAnalyzedPage(path, siteUrl, link, nullptr) && WriteReadinessFooter(path);
+}
+
+// The list of the site's other pages, each linked to its sub-page, from the crawl just made.
+bool WriteFollowingPages(const std::string& folder, const std::string& file,
+                         const UrlEntry& entry) {
+    const std::string& siteUrl = entry.GetUrl();
+    const CrawlRecordList& records = CrawlRecords();
+    std::unordered_set<std::string> seen;
+    bool headed = false;
+    for (int n = 0; n < records.Count(); ++n) {
+        const CrawlRecord* record = records.At(n);
+        if (record->status != LinkStatus::Available || seen.count(record->link) != 0) {
+            continue;
+        }
+        if (!headed) {
+            // The blockquote stays open to the end of the page.
+            if (!AppendLineOrStop(file,
+                                  "<b><u><font face=Verdana,Arial,Helvetica size=2><strong><br>"
+                                  "Search Engine Preparedeness for the Following "
+                                  "Pages</strong></font></u><blockquote></b>")) {
+                return false;
+            }
+            headed = true;
+        }
+        const std::string link = record->link;
+        seen.insert(link);
+        if (!TakesSubPage(link, siteUrl)) {
+            continue;
+        }
+        const std::string name = entry.GetShortName() + std::to_string(n) + "-nest.html";
+        if (!AppendLineOrStop(file, "<p><font face=Verdana,Arial,Helvetica size=2><a href='" +
+                                        ReportAttr(name) + "'>" + ReportText(link) +
+                                        "</a></font></p>") ||
+            !WriteSubPage(folder + "/" + name, siteUrl, link)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteReadinessReport(Project& project) {
+    const std::string folder = ReportFolder(project);
+    CreateFolder(folder);
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        if (RunCancelled()) {
+            return false;
+        }
+        UrlEntry* entry = project.GetUrl(i);
+        entry->ClearWords();
+        const std::string& url = entry->GetUrl();
+        AdvanceProgress(project, "Meta Analyzer in progress... ", url);
+        const std::string file = folder + "/" + entry->GetReadinessFile();
+        StartReadinessFile(file);
+        if (!WriteReadinessHeader(file, url, true) || !WriteReadinessCaption(file) ||
+            !WriteAnalyzedPage(file, url, url, entry)) {
+            return false;
+        }
+    }
+    return FinishReports(project, false);
+}
+
+bool WriteNestedReadinessReport(Project& project) {
+    const std::string folder = ReportFolder(project);
+    CreateFolder(folder);
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        if (RunCancelled()) {
+            return false;
+        }
+        UrlEntry* entry = project.GetUrl(i);
+        entry->ClearWords();
+        const std::string& url = entry->GetUrl();
+        AdvanceProgress(project, "Meta nested Analyzer in progress... ", url);
+        CrawlSite(std::string(), url, true);
+        if (RunCancelled()) {
+            return false;
+        }
+        const std::string file = folder + "/" + entry->GetNestedReadinessFile();
+        StartReadinessFile(file);
+        if (!WriteReadinessHeader(file, url, true) || !WriteAnalyzedPage(file, url, url, entry) ||
+            !WriteFollowingPages(folder, file, *entry)) {
+            return false;
+        }
+    }
+    return FinishReports(project, true);
+}
+
+}  // namespace sg
