@@ -215,26 +215,5 @@ TEST(EngineRequestTest, ProxyCredentialsComeFirst) {
     proxy = ProxySettings{};
 }
 
-TEST(EngineCatalogueTest, NamesAndPageSteps) {
-    // The report header is the list label with its missing first letters put back.
-    EXPECT_EQ(EngineNames(EngineId::Google).listLabel, "oogle");
-    EXPECT_EQ(EngineNames(EngineId::Google).reportHeader, "Google");
-    EXPECT_EQ(EngineNames(EngineId::AllTheWeb).listLabel, "TheWeb");
-    EXPECT_EQ(EngineNames(EngineId::Yahoo).listLabel, "ahoo");
-    EXPECT_EQ(EngineNames(EngineId::Overture).listLabel, "verture");
-    for (EngineId id : kAllEngines) {
-        const EngineNameSet& names = EngineNames(id);
-        EXPECT_TRUE(names.reportHeader.ends_with(names.listLabel)) << names.engine;
-    }
-    // AltaVista's status label differs in case from its other names.
-    EXPECT_EQ(EngineNames(EngineId::AltaVista).statusLabel, "AltaVista");
-    EXPECT_EQ(EngineNames(EngineId::AltaVista).logName, "Altavista");
-    std::vector<int> steps;
-    for (EngineId id : kAllEngines) {
-        steps.push_back(PageStep(id));
-    }
-    EXPECT_EQ(steps, (std::vector<int>{10, 10, 10, 15, 10, 10, 20, 40, 20, 10, 10}));
-}
-
 }  // namespace
 }  // namespace sg
