@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace sg {
+
+// One line of a previous-reports list.
+struct PreviousReport {
+    // The "Reports" column: a Position Analyzer report's file name, or a run's summary page name
+    // (the run folder's name + ".html"). Bytes as they stand in the folder.
+    std::string name;
+    // The "Date/Time" column: the report file's last-write time, local, as "%c" gives it in the
+    // current locale (and in that locale's encoding).
+    std::string dateText;
+};
+
+}  // namespace sg

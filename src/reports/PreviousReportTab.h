@@ -1,0 +1,15 @@
+#pragma once
+
+namespace sg {
+
+// The tabs of the previous-reports browser, in their order on screen.
+enum class PreviousReportTab {
+    PositionAnalyzer = 0,
+    EngineReadiness = 1,
+    LinkPopularity = 2,
+    LinkValidator = 3,
+};
+
+inline constexpr int kPreviousReportTabCount = 4;
+
+}  // namespace sg

@@ -1,0 +1,158 @@
+#include "reports/PreviousReports.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kHtml = ".html";
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// Ascending without regard to letter case; names equal but for case keep a fixed order.
+bool NameLess(const PreviousReport& a, const PreviousReport& b) {
+    const std::size_t common = std::min(a.name.size(), b.name.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(LowerAnsi(a.name[i]));
+        const auto y = static_cast<unsigned char>(LowerAnsi(b.name[i]));
+        if (x != y) {
+            return x < y;
+        }
+    }
+    if (a.name.size() != b.name.size()) {
+        return a.name.size() < b.name.size();
+    }
+    return a.name < b.name;
+}
+
+// A line's name must stay inside its folder, whatever a caller passes.
+bool IsPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+// The run folder's name of an analysis line: its text without the trailing ".html".
+bool RunFolderName(std::string_view lineName, std::string_view& folder) {
+    if (lineName.size() <= kHtml.size() ||
+        lineName.substr(lineName.size() - kHtml.size()) != kHtml) {
+        return false;
+    }
+    folder = lineName.substr(0, lineName.size() - kHtml.size());
+    return IsPlainName(folder);
+}
+
+bool IsRegularOrOther(const std::string& path, struct stat& st) {
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// The names of a folder's entries in listing order; empty when it cannot be read.
+std::vector<std::filesystem::directory_entry> Entries(const std::string& folder) {
+    std::vector<std::filesystem::directory_entry> entries;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        entries.push_back(*it);
+    }
+    return entries;
+}
+
+}  // namespace
+
+const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab tab) {
+    switch (tab) {
+        case PreviousReportTab::PositionAnalyzer:
+            return paths.positionAnalyzerDir;
+        case PreviousReportTab::EngineReadiness:
+            return paths.readinessDir;
+        case PreviousReportTab::LinkPopularity:
+            return paths.linkPopularityDir;
+        case PreviousReportTab::LinkValidator:
+            break;
+    }
+    return paths.linkValidatorDir;
+}
+
+std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousReportTab tab) {
+    const std::string& folder = PreviousReportFolder(paths, tab);
+    std::vector<PreviousReport> lines;
+    if (folder.empty()) {
+        return lines;
+    }
+    for (const auto& entry : Entries(folder)) {
+        const std::string name = entry.path().filename().string();
+        struct stat st {};
+        if (tab == PreviousReportTab::PositionAnalyzer) {
+            if (EndsWithNoCase(name, kHtml) && IsRegularOrOther(folder + "/" + name, st)) {
+                lines.push_back({name, ReportDateText(st.st_mtime)});
+            }
+            continue;
+        }
+        std::error_code error;
+        if (!entry.is_directory(error)) {
+            continue;
+        }
+        const std::string page = name + std::string(kHtml);
+        if (IsRegularOrOther(folder + "/" + name + "/" + page, st)) {
+            lines.push_back({page, ReportDateText(st.st_mtime)});
+        }
+    }
+    std::sort(lines.begin(), lines.end(), NameLess);
+    return lines;
+}
+
+std::string PreviousReportFile(const AppPaths& paths, PreviousReportTab tab,
+                               std::string_view lineName) {
+    const std::string& folder = PreviousReportFolder(paths, tab);
+    if (tab == PreviousReportTab::PositionAnalyzer) {
+        return IsPlainName(lineName) ? folder + "/" + std::string(lineName) : std::string();
+    }
+    std::string_view run;
+    if (!RunFolderName(lineName, run)) {
+        return std::string();
+    }
+    return folder + "/" + std::string(run) + "/" + std::string(lineName);
+}
+
+bool DeletePreviousReport(const AppPaths& paths, PreviousReportTab tab, std::string_view lineName) {
+    const std::string& folder = PreviousReportFolder(paths, tab);
+    if (tab == PreviousReportTab::PositionAnalyzer) {
+        return IsPlainName(lineName) &&
+               ::unlink((folder + "/" + std::string(lineName)).c_str()) == 0;
+    }
+    std::string_view run;
+    return RunFolderName(lineName, run) && DeleteFolderTree(folder + "/" + std::string(run));
+}
+
+bool DeleteFolderTree(const std::string& path) {
+    for (const auto& entry : Entries(path)) {
+        const std::string child = path + "/" + entry.path().filename().string();
+        std::error_code error;
+        // A link to a folder is removed as a link: its target is not ours to delete.
+        if (entry.is_directory(error) && !entry.is_symlink(error)) {
+            DeleteFolderTree(child);
+        } else if (::unlink(child.c_str()) != 0) {
+            return false;
+        }
+    }
+    return ::rmdir(path.c_str()) == 0;
+}
+
+std::string ReportDateText(std::time_t when) {
+    struct tm local {};
+    if (::localtime_r(&when, &local) == nullptr) {
+        return std::string();
+    }
+    char text[128];
+    const std::size_t length = std::strftime(text, sizeof text, "%c", &local);
+    return std::string(text, length);
+}
+
+}  // namespace sg

@@ -1,0 +1,38 @@
+#pragma once
+// What the previous-reports browser lists, opens and deletes. It reads only the folder tree.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "reports/PreviousReport.h"
+#include "reports/PreviousReportTab.h"
+
+namespace sg {
+
+// The folder a tab lists.
+const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab tab);
+
+// The tab's lines, sorted ascending by name without regard to letter case. Position Analyzer:
+// every file (not folder) whose name ends in ".html". The analysis tabs: every sub-folder D that
+// holds a file D + ".html". A missing folder gives no lines.
+std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousReportTab tab);
+
+// The file "View" opens for a line: the file itself, or the summary page inside its run folder.
+std::string PreviousReportFile(const AppPaths& paths, PreviousReportTab tab,
+                               std::string_view lineName);
+
+// Deletes what a line stands for: the report file, or the whole run folder. True on success.
+bool DeletePreviousReport(const AppPaths& paths, PreviousReportTab tab, std::string_view lineName);
+
+// Deletes a folder with everything in it. A file that cannot be deleted stops the procedure at
+// once (what was deleted before stays deleted); a sub-folder's own result is not looked at. The
+// answer is whether the folder itself was removed. Symbolic links are deleted, never followed.
+bool DeleteFolderTree(const std::string& path);
+
+// A time as the "Date/Time" column shows it: local time through strftime's "%c".
+std::string ReportDateText(std::time_t when);
+
+}  // namespace sg
