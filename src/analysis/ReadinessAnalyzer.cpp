@@ -9,6 +9,7 @@
 #include "analysis/PageCounters.h"
 #include "analysis/ReadinessBoxes.h"
 #include "analysis/TextUtil.h"
+#include "analysis/UrlText.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/RunControl.h"
@@ -19,10 +20,12 @@ namespace {
 constexpr int kAttempts = 3;
 constexpr std::size_t kVisibleTextLimit = 200;
 
-// A fresh client per fetch, as every request of the program makes; 0 when fetched.
+// A fresh client per fetch, as every request of the program makes; 0 when fetched. A fragment
+// names a place in the page and is no part of the request (a server would look for a file of
+// that name).
 int FetchPage(CWebClient& client, const std::string& pageUrl) {
     ApplyProxySettings(client);
-    std::string address = pageUrl;
+    std::string address = StripFragment(pageUrl);
     return client.FetchPageRetrying(address.data(), kAttempts);
 }
 
