@@ -1,5 +1,7 @@
 #include "analysis/ReadinessBoxes.h"
 
+#include <unordered_map>
+
 #include "analysis/AppendLineOrStop.h"
 #include "analysis/KeywordDensity.h"
 #include "analysis/TextUtil.h"
@@ -126,6 +128,7 @@ bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
                                 "You need a Keyword Tag on this page in order to conduct Keyword "
                                 "Density Analysis.<br><br>");
     }
+    std::unordered_map<std::string_view, KeywordDensityResult> densities;
     std::size_t begin = 0;
     while (begin <= keywords.size()) {
         std::size_t end = keywords.find_first_of(",;>", begin);
@@ -137,7 +140,12 @@ bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
         if (phrase.empty()) {
             continue;
         }
-        const KeywordDensityResult density = KeywordDensity(phrase, documentText);
+        // A phrase repeated in the tag costs its pass over the page once.
+        auto known = densities.find(phrase);
+        if (known == densities.end()) {
+            known = densities.emplace(phrase, KeywordDensity(phrase, documentText)).first;
+        }
+        const KeywordDensityResult& density = known->second;
         if (!AppendLineOrStop(path, ReportText(phrase)) ||
             !AppendLineOrStop(path, " - " + ReportText(density.text) + "% <br><br>")) {
             return false;
