@@ -4,7 +4,9 @@
 
 #include "cli/FetchCommand.h"
 #include "cli/FtpCommand.h"
+#include "cli/LinksCommand.h"
 #include "cli/ProfileCommand.h"
+#include "cli/ReadinessCommand.h"
 
 namespace sg {
 
@@ -13,6 +15,8 @@ std::span<const CliCommand> CliCommands() {
         ProfileCommand(),
         FetchCommand(),
         FtpCommand(),
+        ReadinessCommand(),
+        LinksCommand(),
     };
     return kCommands;
 }

@@ -1,0 +1,208 @@
+#include "app/AnalysisRun.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/AppState.h"
+#include "app/IsProjectReady.h"
+#include "app/ProgressModel.h"
+#include "app/RunSelected.h"
+#include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
+#include "platform/OpenDocument.h"
+
+namespace sg {
+namespace {
+
+// The report name carries a time stamp of one second's resolution; a second run within the
+// same second would append to the first run's files. Such a name is in use when one of the
+// analysis folders already holds a run folder of that name.
+bool ReportNameInUse(const std::string& reportName) {
+    const AppPaths& paths = App().paths;
+    return FolderExists(paths.readinessDir + "/" + reportName) ||
+           FolderExists(paths.linkValidatorDir + "/" + reportName) ||
+           FolderExists(paths.linkPopularityDir + "/" + reportName);
+}
+
+void PrepareFreshRunNames(Project& project) {
+    project.PrepareRunNames(project.GetName());
+    for (int tries = 0; tries < 3 && ReportNameInUse(project.GetReportName()); ++tries) {
+        const std::time_t now = std::time(nullptr);
+        while (std::time(nullptr) == now) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        project.PrepareRunNames(project.GetName());
+    }
+}
+
+}  // namespace
+
+void AnalysisRun::Forwarder::SetCaption(const std::string& text) {
+    if (!control_.CancelRequested()) {
+        target_.SetCaption(text);
+    }
+}
+
+void AnalysisRun::Forwarder::SetPosition(int position) {
+    if (!control_.CancelRequested()) {
+        target_.SetPosition(position);
+    }
+}
+
+void AnalysisRun::Forwarder::LogLine(const std::string& text) {
+    if (!control_.CancelRequested()) {
+        target_.LogLine(text);
+    }
+}
+
+AnalysisRun::AnalysisRun(Project& project, AnalysisFrontEnd& frontEnd, ProgressSink& progress,
+                         AnalysisWriters writers)
+    : project_(project), frontEnd_(frontEnd), progress_(progress), writers_(std::move(writers)) {}
+
+AnalysisRun::~AnalysisRun() {
+    CancelNow();
+    Wait();
+}
+
+int AnalysisRun::AnalyzeNow(const AnalysisSelection& selection) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (running_) {
+            return kRunBusy;
+        }
+    }
+    // The previous worker has ended; collect it before its state is reused.
+    Wait();
+
+    if (!IsOnline()) {
+        frontEnd_.ShowMessage(kOfflineMessage, App().appTitle, MessageIcon::Error);
+        return kRunOffline;
+    }
+    if (!IsProjectReady(project_)) {
+        frontEnd_.OpenProjectDialog();
+        return kRunProjectNotReady;
+    }
+    if (!selection.AnyAnalysis()) {
+        frontEnd_.ShowMessage(kNothingSelectedMessage, App().appTitle, MessageIcon::None);
+        return kRunNothingSelected;
+    }
+    PrepareFreshRunNames(project_);
+
+    control_ = std::make_unique<RunControl>();
+    forwarder_ = std::make_unique<Forwarder>(progress_, *control_);
+    progress_.SetCaption(std::string(ProgressModel::kTitle));
+    progress_.SetPosition(ProgressModel::kLower);
+    App().progressWindow = forwarder_.get();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = true;
+        finishing_ = false;
+        cancelled_ = false;
+        asking_ = false;
+    }
+    summaryBegun_ = false;
+    worker_ = std::thread(&AnalysisRun::Work, this, selection);
+    return kRunStarted;
+}
+
+bool AnalysisRun::RequestCancel() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!running_ || finishing_ || cancelled_ || asking_) {
+            return false;
+        }
+        asking_ = true;
+        control_->Pause();
+    }
+    const bool yes = frontEnd_.ConfirmCancel(kCancelQuestion);
+    std::lock_guard<std::mutex> lock(mutex_);
+    asking_ = false;
+    if (cancelled_) {
+        // Cancelled without asking while the question was open.
+        return true;
+    }
+    if (yes) {
+        cancelled_ = true;
+        control_->RequestCancel();
+    } else {
+        control_->Resume();
+    }
+    return yes;
+}
+
+void AnalysisRun::CancelNow() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!running_ || finishing_ || cancelled_) {
+        return;
+    }
+    cancelled_ = true;
+    control_->RequestCancel();
+}
+
+void AnalysisRun::Wait() {
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+bool AnalysisRun::WaitFor(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return ended_.wait_for(lock, timeout, [this] { return !running_; });
+}
+
+bool AnalysisRun::WasCancelled() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cancelled_;
+}
+
+bool AnalysisRun::PassFinalGate() {
+    for (;;) {
+        if (!control_->WaitWhilePaused()) {
+            return false;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (cancelled_) {
+            return false;
+        }
+        // A Cancel pressed between the wait and here has paused the run again: wait for the
+        // answer. Otherwise the run is finishing and a later Cancel comes too late to apply.
+        if (!control_->Paused()) {
+            finishing_ = true;
+            return true;
+        }
+    }
+}
+
+void AnalysisRun::Work(AnalysisSelection selection) {
+    RunControl::Scope scope(*control_);
+    frontEnd_.RunStarted();
+
+    AnalysisWriters writers = writers_;
+    writers.summary = [this](Project& project, SummaryKind kind) {
+        summaryBegun_ = true;
+        writers_.summary(project, kind);
+    };
+    RunSelected(project_, selection.readiness, selection.linkValidator, selection.linkPopularity,
+                selection.nested, writers);
+
+    const bool finished = PassFinalGate();
+    if (finished && App().progressWindow != nullptr) {
+        App().progressWindow->SetPosition(ProgressModel::kUpper);
+    }
+    App().progressWindow = nullptr;
+    if (!finished && summaryBegun_) {
+        // Only a page this run has begun: before its summary writer ran, pageToOpen still
+        // names the previous run's finished page.
+        std::remove(project_.GetPageToOpen().c_str());
+    }
+    frontEnd_.RunFinished(!finished);
+    if (finished && opensSummaryPage_) {
+        OpenDocument(project_.GetPageToOpen());
+    }
+
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+    ended_.notify_all();
+}
+
+}  // namespace sg

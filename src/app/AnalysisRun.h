@@ -1,0 +1,108 @@
+#pragma once
+// One analysis run from "Analyze Now" to the opened summary page: the checks, the worker thread
+// with its run control, the shared progress display, and Cancel.
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/AnalysisFrontEnd.h"
+#include "app/AnalysisSelection.h"
+#include "app/AnalysisWriters.h"
+#include "app/ProgressSink.h"
+#include "app/Project.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+
+// Results of AnalyzeNow.
+inline constexpr int kRunStarted = 0;
+inline constexpr int kRunOffline = 1;
+inline constexpr int kRunProjectNotReady = 2;
+inline constexpr int kRunNothingSelected = 3;
+// A run of this object is still going.
+inline constexpr int kRunBusy = 4;
+
+inline constexpr const char* kOfflineMessage =
+    "The application has detected that you are not connected to the internet.";
+inline constexpr const char* kNothingSelectedMessage =
+    "Please check all the analyze functions that you want applied to this site.";
+inline constexpr const char* kCancelQuestion = "Are you sure you want to Cancel?";
+
+class AnalysisRun {
+  public:
+    // `progress` is the front end's progress display; it must outlive the run (RunFinished).
+    AnalysisRun(Project& project, AnalysisFrontEnd& frontEnd, ProgressSink& progress,
+                AnalysisWriters writers = DefaultAnalysisWriters());
+    // A run still going is cancelled without asking, and waited for.
+    ~AnalysisRun();
+    AnalysisRun(const AnalysisRun&) = delete;
+    AnalysisRun& operator=(const AnalysisRun&) = delete;
+
+    // Whether the worker opens the summary page when the run ends (the CLI only does on request).
+    void SetOpensSummaryPage(bool opens) { opensSummaryPage_ = opens; }
+
+    // "Analyze Now": the connection, the project and the selection are checked (the front end
+    // is told about a failed check), the report name is stamped and the worker started.
+    int AnalyzeNow(const AnalysisSelection& selection);
+
+    // The Cancel button: the worker stops at its next report line while the front end asks;
+    // Yes cancels the run (nothing more is written, no page is opened, and this run's summary
+    // page, if it has begun one, is deleted), No lets it go on. Returns true when the run was
+    // cancelled; false, without asking, when no run is going or it is already finishing.
+    bool RequestCancel();
+    // Cancels as a confirmed Cancel does, without asking (Ctrl-C, tear-down).
+    void CancelNow();
+
+    // Waits for the worker to end; WaitFor answers whether it has ended within `timeout`.
+    void Wait();
+    bool WaitFor(std::chrono::milliseconds timeout);
+    bool WasCancelled() const;
+
+  private:
+    // Forwards the writers' progress calls to the front end until the run is cancelled, so a
+    // cancelled run shows no more movement.
+    class Forwarder : public ProgressSink {
+      public:
+        Forwarder(ProgressSink& target, const RunControl& control)
+            : target_(target), control_(control) {}
+        void SetCaption(const std::string& text) override;
+        int Position() const override { return target_.Position(); }
+        void SetPosition(int position) override;
+        void LogLine(const std::string& text) override;
+
+      private:
+        ProgressSink& target_;
+        const RunControl& control_;
+    };
+
+    void Work(AnalysisSelection selection);
+    // Blocks while a Cancel question is open; false when the run was cancelled. On true the
+    // run is marked finishing, so a later Cancel no longer applies.
+    bool PassFinalGate();
+
+    Project& project_;
+    AnalysisFrontEnd& frontEnd_;
+    ProgressSink& progress_;
+    AnalysisWriters writers_;
+    bool opensSummaryPage_ = true;
+
+    // One per run: a fresh control, so a cancelled run leaves nothing behind for the next one.
+    std::unique_ptr<RunControl> control_;
+    std::unique_ptr<Forwarder> forwarder_;
+    std::thread worker_;
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;
+    bool running_ = false;
+    bool finishing_ = false;
+    bool cancelled_ = false;
+    // A Cancel question is open.
+    bool asking_ = false;
+    // Set on the worker when the summary writer of this run has been entered.
+    bool summaryBegun_ = false;
+};
+
+}  // namespace sg

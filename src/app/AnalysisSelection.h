@@ -1,0 +1,16 @@
+#pragma once
+
+namespace sg {
+
+// The check boxes of the Analyze dialog at the moment a run starts. The nested option is not an
+// analysis of its own: it changes how the readiness and Link Validator analyses crawl.
+struct AnalysisSelection {
+    bool readiness = false;
+    bool linkValidator = false;
+    bool linkPopularity = false;
+    bool nested = false;
+
+    bool AnyAnalysis() const { return readiness || linkValidator || linkPopularity; }
+};
+
+}  // namespace sg

@@ -1,0 +1,20 @@
+#include "app/AnalysisWriters.h"
+
+#include "analysis/LinkValidatorReport.h"
+#include "analysis/ReadinessReport.h"
+#include "reports/SummaryPage.h"
+
+namespace sg {
+
+AnalysisWriters DefaultAnalysisWriters() {
+    AnalysisWriters writers;
+    writers.linkValidator = [](Project& project, bool nested) {
+        return WriteLinkValidatorReport(project, nested);
+    };
+    writers.readiness = [](Project& project) { return WriteReadinessReport(project); };
+    writers.nestedReadiness = [](Project& project) { return WriteNestedReadinessReport(project); };
+    writers.summary = [](Project& project, SummaryKind kind) { WriteSummaryPage(project, kind); };
+    return writers;
+}
+
+}  // namespace sg

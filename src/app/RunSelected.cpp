@@ -1,0 +1,48 @@
+#include "app/RunSelected.h"
+
+#include "platform/RunControl.h"
+
+namespace sg {
+
+void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
+                 bool nested) {
+    RunSelected(project, readiness, linkValidator, linkPopularity, nested,
+                DefaultAnalysisWriters());
+}
+
+void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
+                 bool nested, const AnalysisWriters& writers) {
+    project.readinessSelected = readiness;
+    project.linkValidatorSelected = linkValidator;
+    project.linkPopularitySelected = linkPopularity;
+    project.nestedSelected = nested;
+    project.selectedCount =
+        (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) + (readiness ? 1 : 0);
+
+    if (linkValidator) {
+        // A cancelled run goes no further than the writer it was in: the writers themselves
+        // always answer go on.
+        if (!writers.linkValidator(project, nested) || RunCancelled()) {
+            return;
+        }
+    }
+    SummaryKind kind = linkValidator    ? SummaryKind::BrokenLinks
+                       : linkPopularity ? SummaryKind::LinkPopularity
+                                        : SummaryKind::None;
+    if (readiness) {
+        bool goOn = false;
+        if (nested) {
+            goOn = writers.nestedReadiness(project);
+            kind = SummaryKind::NestedReadiness;
+        } else {
+            goOn = writers.readiness(project);
+            kind = SummaryKind::Readiness;
+        }
+        if (!goOn || RunCancelled()) {
+            return;
+        }
+    }
+    writers.summary(project, kind);
+}
+
+}  // namespace sg

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+namespace sg {
+
+// "links [--nested] [--open] PROJECT": the Link Validator analysis.
+CliCommand LinksCommand();
+
+}  // namespace sg

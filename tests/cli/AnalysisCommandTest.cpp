@@ -1,0 +1,154 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include "analysis/FixtureSite.h"
+#include "app/HeldPage.h"
+#include "cli/CliRunner.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace sg {
+namespace {
+
+using test::RunCli;
+
+const std::string kPage =
+    "<html><head><title>Home</title><meta name=\"keywords\" content=\"seo\"></head>"
+    "<body>seo text <a href=\"other.html\">x</a></body></html>";
+
+std::string LastLine(const std::string& text) {
+    std::string_view rest(text);
+    if (!rest.empty() && rest.back() == '\n') {
+        rest.remove_suffix(1);
+    }
+    return std::string(rest.substr(rest.rfind('\n') + 1));
+}
+
+class AnalysisCommandTest : public ::testing::Test {
+  protected:
+    test::TempDir dir_;
+    test::HeldPage held_;
+    test::FixtureSite site_{held_.Responder("/b-held.html", kPage)};
+};
+
+TEST_F(AnalysisCommandTest, ReadinessInlineProjectEndsWithTheSummaryPath) {
+    test::CliResult result =
+        RunCli(dir_.path(),
+               {"--workdir", dir_.path(), "readiness", "--url", site_.Url("/a.html"), "--name",
+                "Demo", "--keyword", "seo", "--url", "http://" + site_.Url("/b.html")});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string page = LastLine(result.out);
+    EXPECT_EQ(page.rfind(dir_.path() + "/Reports/Search Engine Rediness/Demo_", 0), 0u) << page;
+    EXPECT_TRUE(FileExists(page));
+    // stderr is not a terminal here: one plain line per change of the percentage.
+    EXPECT_NE(result.err.find("Meta Analyzer in progress... " + site_.Url("/a.html") + " 50%\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("Meta Analyzer in progress... " + site_.Url("/b.html") + " 100%\n"),
+              std::string::npos);
+    // The typed "http://" was dropped, as the Project dialog does.
+    std::string summary;
+    ReadWholeFile(page, summary);
+    EXPECT_NE(summary.find("<a href = 'http://" + site_.Url("/b.html") + "'>"), std::string::npos);
+}
+
+TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSummary) {
+    test::CliResult created =
+        RunCli(dir_.path(), {"--workdir", dir_.path(), "profile", "create", "p.swp", "--name",
+                             "Prof", "--url", site_.Url("/a.html")});
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    test::CliResult result =
+        RunCli(dir_.path(), {"--workdir", dir_.path(), "links", "--nested", dir_ / "p.swp"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string page = LastLine(result.out);
+    EXPECT_EQ(page.rfind(dir_.path() + "/Reports/Link Validator/Prof_", 0), 0u) << page;
+    EXPECT_TRUE(FileExists(page));
+    EXPECT_TRUE(FileExists(std::filesystem::path(page).parent_path().string() + "/127.html"));
+    EXPECT_NE(result.err.find("Link Validator in progress... " + site_.Url("/a.html") + " 100%\n"),
+              std::string::npos)
+        << result.err;
+}
+
+TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"readiness", "--name", ".x", "--url", "a.com"},
+        {"links", "--name", "p", "--url", "localhost"},
+        {"links", "--name", "p"},
+        {"readiness"},
+        {"readiness", "p.swp", "--name", "x"},
+        {"links", "--name", "p", "--name", "q", "--url", "a.com"},
+        {"links", "missing.swp"},
+    };
+    for (const auto& args : cases) {
+        std::vector<std::string> full = {"--workdir", dir_.path()};
+        full.insert(full.end(), args.begin(), args.end());
+        test::CliResult result = RunCli(dir_.path(), full);
+        EXPECT_EQ(result.exitCode, 2) << args[0] << " " << args.size() << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    test::CliResult dotless =
+        RunCli(dir_.path(), {"links", "--name", "p", "--url", "a.com", "--url", "localhost"});
+    EXPECT_EQ(dotless.err,
+              "sitegauge-cli: links: project not ready: URL 2 (localhost) holds no \".\"\n");
+}
+
+TEST_F(AnalysisCommandTest, CtrlCCancelsWithoutASummaryPage) {
+    std::vector<std::string> args = {SITEGAUGE_CLI_PATH,
+                                     "--workdir",
+                                     dir_.path(),
+                                     "links",
+                                     "--name",
+                                     "Stop",
+                                     "--url",
+                                     site_.Url("/a.html"),
+                                     "--url",
+                                     site_.Url("/b-held.html")};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const std::string outPath = dir_ / "out.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const bool held = held_.WaitArrived();
+    ::kill(pid, SIGINT);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    held_.released = true;
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    std::string out;
+    ReadWholeFile(outPath, out);
+    EXPECT_EQ(out, "");
+    int runFolders = 0;
+    for (const auto& run : std::filesystem::directory_iterator(dir_ / "Reports/Link Validator")) {
+        ++runFolders;
+        const std::string name = run.path().filename().string();
+        EXPECT_FALSE(FileExists(run.path().string() + "/" + name + ".html"));
+        // The first site's report was finished before the interrupt.
+        EXPECT_TRUE(FileExists(run.path().string() + "/127.html"));
+    }
+    EXPECT_EQ(runFolders, 1);
+}
+
+}  // namespace
+}  // namespace sg
