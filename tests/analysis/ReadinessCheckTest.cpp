@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -236,10 +237,12 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
         "was encountered and try again.\n";
     std::string out = Analyze(HtmlPage("<head></head><body>no end"));
     EXPECT_EQ(out.find("The Url you have entered is missing the '/HTML' tag."), 0u);
+    // The message, the closing sentence and nothing else.
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
     EXPECT_EQ(out.size() - out.find(closing), closing.size());
     out = Analyze(HtmlPage("<html><body></html>"), nullptr, "b.html");
     EXPECT_EQ(out.find("The Url you have entered is missing the '/HEAD' tag."), 0u);
-    EXPECT_FALSE(Has(out, "<td"));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 
     const std::string dead = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
     AnalyzePageReadiness(dir_ / "c.html", dead + "/p.html", nullptr);
