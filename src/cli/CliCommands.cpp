@@ -5,6 +5,7 @@
 #include "cli/FetchCommand.h"
 #include "cli/FtpCommand.h"
 #include "cli/LinksCommand.h"
+#include "cli/PositionsCommand.h"
 #include "cli/ProfileCommand.h"
 #include "cli/ReadinessCommand.h"
 
@@ -17,6 +18,7 @@ std::span<const CliCommand> CliCommands() {
         FtpCommand(),
         ReadinessCommand(),
         LinksCommand(),
+        PositionsCommand(),
     };
     return kCommands;
 }

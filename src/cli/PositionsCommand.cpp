@@ -1,0 +1,224 @@
+#include "cli/PositionsCommand.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "analysis/UrlText.h"
+#include "app/AppState.h"
+#include "app/ProfileFile.h"
+#include "cli/AnalysisCommand.h"
+#include "cli/CliArgs.h"
+#include "cli/CliInterrupt.h"
+#include "cli/CliPosAnStatus.h"
+#include "cli/ExitCode.h"
+#include "engines/EngineHosts.h"
+#include "engines/FixedPosAnDialog.h"
+#include "engines/PositionAnalyzerRun.h"
+#include "platform/Ansi.h"
+#include "platform/Connectivity.h"
+#include "platform/OpenDocument.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kUsage =
+    "positions [--engines LIST] [--depth N] [--open] PROFILE\n"
+    "positions [--engines LIST] [--depth N] [--open] --name NAME --url URL... --keyword WORD...\n"
+    "                 find where the sites rank for each keyword on the engines of LIST\n"
+    "                 (comma-separated engine numbers 0..10, default all) down to position N\n"
+    "                 (100..900, 1000, 5000, or 0 for all; default 100); the status goes to\n"
+    "                 stderr, Ctrl-C stops the run, the report path is printed last";
+
+struct PositionsArgs {
+    std::vector<EngineId> engines;
+    int depth = 100;
+    bool open = false;
+    std::string profile;
+    bool inline_ = false;
+    std::string name;
+    std::vector<std::string> urls;
+    std::vector<std::string> keywords;
+};
+
+bool ParseNumber(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && ptr == end;
+}
+
+bool ParseEngines(std::string_view list, std::vector<EngineId>& engines) {
+    engines.clear();
+    while (true) {
+        const std::size_t comma = list.find(',');
+        int index = -1;
+        if (!ParseNumber(list.substr(0, comma), index) || !IsEngineIndex(index)) {
+            return false;
+        }
+        engines.push_back(static_cast<EngineId>(index));
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        list.remove_prefix(comma + 1);
+    }
+}
+
+// The choices of the dialog's "Search to Position :" list.
+bool IsDepthChoice(int depth) {
+    return depth == 0 || depth == 1000 || depth == 5000 ||
+           (depth >= 100 && depth <= 900 && depth % 100 == 0);
+}
+
+bool ParseArgs(CliArgs& args, PositionsArgs& parsed) {
+    std::string value;
+    for (EngineId id : kAllEngines) {
+        parsed.engines.push_back(id);
+    }
+    while (!args.AtEnd() && !args.Failed()) {
+        if (args.TakeFlag("--open")) {
+            parsed.open = true;
+        } else if (args.TakeValue("--engines", value)) {
+            if (!args.Failed() && !ParseEngines(value, parsed.engines)) {
+                args.Fail("--engines needs engine numbers 0..10 separated by commas");
+            }
+        } else if (args.TakeValue("--depth", value)) {
+            if (!args.Failed() &&
+                (!ParseNumber(value, parsed.depth) || !IsDepthChoice(parsed.depth))) {
+                args.Fail("--depth is 100..900 in hundreds, 1000, 5000 or 0 (all)");
+            }
+        } else if (args.TakeValue("--name", value)) {
+            if (parsed.inline_ && !args.Failed()) {
+                args.Fail("--name given twice");
+            }
+            parsed.inline_ = true;
+            parsed.name = value;
+        } else if (args.TakeValue("--url", value)) {
+            parsed.urls.push_back(value);
+        } else if (args.TakeValue("--keyword", value)) {
+            parsed.keywords.push_back(value);
+        } else if (args.TakePositional(value)) {
+            if (!parsed.profile.empty()) {
+                args.Fail("unexpected argument " + value);
+            }
+            parsed.profile = value;
+        } else {
+            args.Fail("unknown option " + args.Current());
+        }
+    }
+    if (args.Failed()) {
+        return false;
+    }
+    if (!parsed.profile.empty() &&
+        (parsed.inline_ || !parsed.urls.empty() || !parsed.keywords.empty())) {
+        args.Fail("give a PROFILE or --name/--url/--keyword, not both");
+    } else if (parsed.profile.empty() && !parsed.inline_) {
+        args.Fail(parsed.urls.empty() && parsed.keywords.empty() ? "no PROJECT given"
+                                                                 : "--name NAME is required");
+    }
+    return !args.Failed();
+}
+
+// An engine host on this machine (127.0.0.0/8 or "localhost", with or without a port) needs no
+// internet connection.
+bool IsLoopbackHost(std::string_view host) {
+    const std::string name(host.substr(0, host.find(':')));
+    in_addr address{};
+    if (::inet_pton(AF_INET, name.c_str(), &address) == 1) {
+        return (ntohl(address.s_addr) >> 24) == 127;
+    }
+    return EqualsNoCase(name, "localhost");
+}
+
+bool AllHostsLoopback(const std::vector<EngineId>& engines) {
+    const EngineHosts hosts = CurrentEngineHosts();
+    for (EngineId id : engines) {
+        if (!IsLoopbackHost(hosts.SearchHost(id))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int Run(CliContext& context) {
+    CliArgs args(context.args);
+    PositionsArgs parsed;
+    if (!ParseArgs(args, parsed)) {
+        CliError(context, "positions: " + args.Error() + " (see --help)");
+        return kExitUsage;
+    }
+
+    Project& project = App().project;
+    if (parsed.inline_) {
+        // As the Project dialog takes typed URLs: without their "http://".
+        project.SetName(Utf8ToAnsi(parsed.name));
+        for (const std::string& url : parsed.urls) {
+            project.AddUrl(StripHttpPrefix(Utf8ToAnsi(url)));
+        }
+        for (const std::string& keyword : parsed.keywords) {
+            project.AddKeyword(Utf8ToAnsi(keyword));
+        }
+    } else {
+        std::string errorText;
+        const int loaded = LoadProfile(project, parsed.profile, &errorText);
+        if (loaded == kProfileCannotOpen) {
+            CliError(context, "positions: cannot open " + parsed.profile);
+            return kExitUsage;
+        }
+        if (loaded != kProfileOk) {
+            context.err << errorText << '\n';
+            return kExitUsage;
+        }
+    }
+    // The dialog's "Search" needs a site and a keyword.
+    if (project.HasNoUrls() || project.KeywordCount() == 0) {
+        CliError(context, std::string("positions: the project has no ") +
+                              (project.HasNoUrls() ? "URLs" : "keywords"));
+        return kExitUsage;
+    }
+    if (AllHostsLoopback(parsed.engines)) {
+        SetOnlineCheck([] { return true; });
+    }
+    if (!parsed.open) {
+        SetDocumentOpener([](const std::string&) {});
+    }
+
+    FixedPosAnDialog dialog(project, parsed.depth);
+    dialog.CheckOnly(parsed.engines);
+    CliPosAnStatus status(context.err);
+    PositionAnalyzerRun run(dialog, status);
+
+    CliInterrupt interrupt;
+    run.Start();
+    bool stopAsked = false;
+    while (!run.WaitFor(std::chrono::milliseconds(50))) {
+        if (!stopAsked && CliInterrupt::Requested()) {
+            // The window's close command: the scraper confirms it at its next result item.
+            status.CloseCommand();
+            stopAsked = true;
+        }
+    }
+    run.Wait();
+
+    switch (run.Outcome()) {
+        case kPositionReportWritten:
+            context.out << AnsiToUtf8(run.ReportPath()) << '\n';
+            return kExitOk;
+        case kPositionOffline:
+            CliError(context, "positions: no internet connection");
+            return kExitFailed;
+        default:
+            CliError(context, "positions: stopped, no report written");
+            return kExitInterrupted;
+    }
+}
+
+}  // namespace
+
+CliCommand PositionsCommand() {
+    return CliCommand{"positions", kUsage, &Run};
+}
+
+}  // namespace sg

@@ -1,0 +1,194 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "EngineEmulator.h"
+#include "cli/CliRunner.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace sg {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+
+std::vector<std::string> Filler(int count) {
+    std::vector<std::string> addresses;
+    for (int i = 1; i <= count; ++i) {
+        addresses.push_back("http://www.r" + std::to_string(i) + ".test/");
+    }
+    return addresses;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', from)) {
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> ReportFiles(const std::string& work) {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(work + "/Reports/Position Analyzer")) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+class PositionsCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(emulator.Start());
+        // The child process takes its hosts from the environment.
+        std::string list;
+        for (const char* key :
+             {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "2b", "5b"}) {
+            list += std::string(list.empty() ? "" : ",") + key + "=" + emulator.Host();
+        }
+        hosts.emplace("SITEGAUGE_ENGINE_HOSTS", list.c_str());
+    }
+
+    test::TempDir work;
+    EngineEmulator emulator;
+    std::optional<test::ScopedEnv> hosts;
+};
+
+TEST_F(PositionsCommandTest, InlineProjectOnTwoEnginesPrintsStatusAndThenTheReportPath) {
+    std::vector<std::string> google = Filler(25);
+    google[2] = "http://www.alpha.test/";
+    emulator.SetResults(EngineId::Google, "red shoes", google);
+    std::vector<std::string> msn = Filler(20);
+    msn[15] = "http://beta.test/x";
+    emulator.SetResults(EngineId::MSN, "red shoes", msn);
+
+    const test::CliResult result = test::RunCli(
+        work.path(), {"positions", "--engines", "1,3", "--depth", "200", "--name", "Shop", "--url",
+                      "http://www.alpha.test", "--url", "beta.test", "--keyword", "red shoes"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const std::vector<std::string> out = Lines(result.out);
+    ASSERT_EQ(out.size(), 1u) << result.out;
+    const std::vector<std::string> files = ReportFiles(work.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(out.back(), work.path() + "/Reports/Position Analyzer/" + files[0]);
+    EXPECT_THAT(files[0], MatchesRegex("Shop_[0-9_]+\\[[0-9-]+\\]\\.html"));
+    std::string report;
+    ASSERT_TRUE(ReadWholeFile(out.back(), report));
+    EXPECT_THAT(report, HasSubstr("width=190>"));
+    EXPECT_THAT(report, HasSubstr("<u> 3 </u>"));
+    EXPECT_THAT(report, HasSubstr("<u> 16 </u>"));
+
+    const std::string& err = result.err;
+    EXPECT_THAT(err, HasSubstr("keyword: red shoes\nengine: Google\nfound: 25\n"));
+    EXPECT_THAT(err, HasSubstr("engine: MSN\nfound: 20\n"));
+    EXPECT_THAT(err, HasSubstr("search to: 25\n"));
+    EXPECT_THAT(err, HasSubstr("search to: 20\n"));
+    EXPECT_THAT(err, HasSubstr("position: 3\n"));
+    bool foundLine = false;
+    for (const std::string& line : Lines(err)) {
+        if (line.find("Google found www.alpha.test") != std::string::npos) {
+            foundLine = true;
+            EXPECT_THAT(line, MatchesRegex("[0-9][0-9]:[0-9][0-9]:[0-9][0-9] info: Google found "
+                                           "www\\.alpha\\.test on position 3"));
+        }
+    }
+    EXPECT_TRUE(foundLine) << err;
+    // Only the two engines asked.
+    EXPECT_EQ(emulator.RequestCount(EngineId::AltaVista, EmulatorQuery::KeywordSearch), 0);
+    EXPECT_EQ(emulator.RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 3);
+    EXPECT_EQ(emulator.RequestCount(EngineId::MSN, EmulatorQuery::KeywordSearch), 2);
+}
+
+TEST_F(PositionsCommandTest, BadChoicesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"positions", "--depth", "150", "--name", "a", "--url", "a.com", "--keyword", "k"},
+        {"positions", "--depth", "6000", "--name", "a", "--url", "a.com", "--keyword", "k"},
+        {"positions", "--engines", "1,11", "--name", "a", "--url", "a.com", "--keyword", "k"},
+        {"positions", "--engines", "", "--name", "a", "--url", "a.com", "--keyword", "k"},
+        {"positions", "--name", "a", "--url", "a.com"},
+        {"positions", "--url", "a.com", "--keyword", "k"},
+    };
+    for (const auto& args : cases) {
+        const test::CliResult result = test::RunCli(work.path(), args);
+        EXPECT_EQ(result.exitCode, 2) << args[1] << " " << args[2];
+        EXPECT_THAT(result.err, HasSubstr("sitegauge-cli: positions: "));
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_TRUE(emulator.Requests().empty());
+}
+
+// Ctrl-C is the stop request: the scraper asks, the terminal answers Yes, no report is written.
+TEST_F(PositionsCommandTest, InterruptStopsTheRunWithoutAReport) {
+    emulator.SetResults(EngineId::Google, "long", Filler(100000));
+    const std::string errPath = work / "err.txt";
+    std::vector<std::string> args = {SITEGAUGE_CLI_PATH,
+                                     "positions",
+                                     "--engines",
+                                     "1",
+                                     "--depth",
+                                     "0",
+                                     "--name",
+                                     "Long",
+                                     "--url",
+                                     "nowhere.test",
+                                     "--keyword",
+                                     "long"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addchdir_np(&actions, work.path().c_str());
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Wait until the search is under way.
+    std::string err;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (err.find("position: 25\n") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ReadWholeFile(errPath, err);
+    }
+    ASSERT_NE(err.find("position: 25\n"), std::string::npos) << err;
+    ::kill(pid, SIGINT);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ReadWholeFile(errPath, err);
+    ASSERT_TRUE(WIFEXITED(status)) << err;
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_THAT(err, HasSubstr("question: Are you sure you want to skip searching  ? Yes\n"));
+    EXPECT_THAT(err, HasSubstr(" skip: User skip searching \n"));
+    EXPECT_THAT(err, HasSubstr("sitegauge-cli: positions: stopped, no report written\n"));
+    EXPECT_TRUE(ReportFiles(work.path()).empty());
+    EXPECT_LT(emulator.RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 10000);
+}
+
+}  // namespace
+}  // namespace sg
