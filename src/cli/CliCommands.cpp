@@ -5,6 +5,7 @@
 #include "cli/FetchCommand.h"
 #include "cli/FtpCommand.h"
 #include "cli/LinksCommand.h"
+#include "cli/PopularityCommand.h"
 #include "cli/PositionsCommand.h"
 #include "cli/ProfileCommand.h"
 #include "cli/ReadinessCommand.h"
@@ -18,6 +19,7 @@ std::span<const CliCommand> CliCommands() {
         FtpCommand(),
         ReadinessCommand(),
         LinksCommand(),
+        PopularityCommand(),
         PositionsCommand(),
     };
     return kCommands;
