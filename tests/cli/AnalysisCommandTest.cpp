@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <thread>
 
 #include "analysis/FixtureSite.h"
 #include "app/HeldPage.h"
@@ -67,13 +68,22 @@ TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSumma
         RunCli(dir_.path(), {"--workdir", dir_.path(), "profile", "create", "p.swp", "--name",
                              "Prof", "--url", site_.Url("/a.html")});
     ASSERT_EQ(created.exitCode, 0) << created.err;
-    test::CliResult result =
-        RunCli(dir_.path(), {"--workdir", dir_.path(), "links", "--nested", dir_ / "p.swp"});
+    // --open hands the page to xdg-open: here a script that notes what it was given.
+    ASSERT_TRUE(WriteWholeFile(dir_ / "xdg-open", "#!/bin/sh\nprintf %s \"$1\" > opened.txt\n"));
+    std::filesystem::permissions(dir_ / "xdg-open", std::filesystem::perms::owner_all);
+    test::ScopedEnv path("PATH", (dir_.path() + ":" + std::getenv("PATH")).c_str());
+    test::CliResult result = RunCli(
+        dir_.path(), {"--workdir", dir_.path(), "links", "--nested", "--open", dir_ / "p.swp"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const std::string page = LastLine(result.out);
     EXPECT_EQ(page.rfind(dir_.path() + "/Reports/Link Validator/Prof_", 0), 0u) << page;
     EXPECT_TRUE(FileExists(page));
     EXPECT_TRUE(FileExists(std::filesystem::path(page).parent_path().string() + "/127.html"));
+    std::string opened;
+    for (int i = 0; i < 200 && !ReadWholeFile(dir_ / "opened.txt", opened); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(opened, page);
     EXPECT_NE(result.err.find("Link Validator in progress... " + site_.Url("/a.html") + " 100%\n"),
               std::string::npos)
         << result.err;
