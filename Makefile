@@ -4,6 +4,8 @@ BUILD_DIR ?= build
 TEST_DIR ?= build-test
 CORE_DIR ?= build-core
 BENCH_DIR ?= build-bench
+# The working folder `make run` starts the program in: its Profiles and Reports land there.
+RUN_DIR ?= $(CURDIR)/$(BUILD_DIR)/workdir
 
 .PHONY: all deps build run test test-core bench format clean
 
@@ -13,22 +15,33 @@ deps:
 	scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEGAUGE_BUILD_TESTS=OFF
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEGAUGE_BUILD_GUI=ON \
+		-DSITEGAUGE_BUILD_TESTS=OFF
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/cli/sitegauge-cli --help
+	mkdir -p "$(RUN_DIR)"
+	cd "$(RUN_DIR)" && "$(CURDIR)/$(BUILD_DIR)/src/ui/sitegauge"
 
-# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole suite, the dialogs included (on Qt's offscreen platform), under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then the core alone, built without Qt.
 test:
 	scripts/install-deps --test
-	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_BUILD_GUI=OFF
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_BUILD_GUI=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
-	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --output-on-failure -j $(JOBS) --timeout 120
+	cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 120
+	$(MAKE) test-core
+
+# The core and the CLI with the GUI off: proves that nothing outside src/ui needs Qt.
+test-core: deps
+	cmake -S . -B $(CORE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEGAUGE_BUILD_GUI=OFF \
+		-DSITEGAUGE_BUILD_TESTS=OFF
+	cmake --build $(CORE_DIR) -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_TESTS=OFF -DSITEGAUGE_BUILD_BENCH=ON
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_GUI=OFF -DSITEGAUGE_BUILD_TESTS=OFF \
+		-DSITEGAUGE_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	$(BENCH_DIR)/bench/sitegauge_bench
 

@@ -105,16 +105,14 @@ TEST_F(PreviousReportsTest, DateIsTheSummaryPagesLastWriteTimeInLocalTime) {
     ::tzset();
 }
 
-TEST_F(PreviousReportsTest, ReportFileOfALine) {
+TEST_F(PreviousReportsTest, ReportFileOfALineStaysInsideItsFolder) {
     EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::PositionAnalyzer, "p 1.html"),
               paths_.positionAnalyzerDir + "/p 1.html");
     EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::EngineReadiness, "x.y 2024.html"),
               paths_.readinessDir + "/x.y 2024/x.y 2024.html");
-    EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::LinkValidator, "r.html"),
-              paths_.linkValidatorDir + "/r/r.html");
-    // A name that would leave the report folder is nobody's report.
-    EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::LinkValidator, "...html"), "");
-    EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::LinkValidator, "a/b.html"), "");
+    for (const char* name : {"...html", "a/b.html", ".html"}) {
+        EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::LinkValidator, name), "") << name;
+    }
     EXPECT_EQ(PreviousReportFile(paths_, PreviousReportTab::PositionAnalyzer, "../x.html"), "");
 }
 
@@ -153,7 +151,7 @@ TEST_F(PreviousReportsTest, DeletingAPositionReportRemovesOnlyThatFile) {
     EXPECT_FALSE(FileExists(paths_.positionAnalyzerDir + "/one.html"));
     EXPECT_TRUE(FileExists(paths_.positionAnalyzerDir + "/two.html"));
     EXPECT_FALSE(DeletePreviousReport(paths_, PreviousReportTab::PositionAnalyzer, "one.html"));
-    // Not through a relative name into a run folder either.
+    // Not through a relative name into a run folder.
     Run(paths_.readinessDir, "R");
     EXPECT_FALSE(DeletePreviousReport(paths_, PreviousReportTab::PositionAnalyzer,
                                       "../Search Engine Rediness/R/R.html"));

@@ -1,0 +1,149 @@
+#include "ui/CPreviousDialog.h"
+
+#include <QByteArray>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <string>
+
+#include "app/AppState.h"
+#include "platform/OpenDocument.h"
+#include "reports/PreviousReports.h"
+#include "ui/UiText.h"
+
+namespace sg {
+namespace {
+
+constexpr int kNameBytesRole = Qt::UserRole;
+
+constexpr std::array<const char*, kPreviousReportTabCount> kTabTitles = {
+    "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator"};
+constexpr std::array<const char*, kPreviousReportTabCount> kListNames = {
+    "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList"};
+
+QTreeWidget* ReportList(const char* name) {
+    auto* list = new QTreeWidget;
+    list->setObjectName(QString::fromLatin1(name));
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("Reports"), QStringLiteral("Date/Time")});
+    list->setColumnWidth(0, 250);
+    list->setColumnWidth(1, 120);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->header()->setStretchLastSection(true);
+    // The lines come sorted from the listing; clicking a header must not reorder them.
+    list->setSortingEnabled(false);
+    return list;
+}
+
+std::string LineName(const QTreeWidgetItem* line) {
+    const QByteArray bytes = line->data(0, kNameBytesRole).toByteArray();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Previous Reports Results"));
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("reportTabs"));
+    const AppPaths& paths = App().paths;
+    for (int tab = 0; tab < kPreviousReportTabCount; ++tab) {
+        QTreeWidget* list = ReportList(kListNames[tab]);
+        lists_[tab] = list;
+        for (const PreviousReport& report :
+             ListPreviousReports(paths, static_cast<PreviousReportTab>(tab))) {
+            auto* line = new QTreeWidgetItem(list);
+            line->setText(0, ToQt(report.name));
+            // Long project names do not fit the column's first width.
+            line->setToolTip(0, line->text(0));
+            line->setText(1,
+                          QString::fromLocal8Bit(report.dateText.data(),
+                                                 static_cast<qsizetype>(report.dateText.size())));
+            line->setData(
+                0, kNameBytesRole,
+                QByteArray(report.name.data(), static_cast<qsizetype>(report.name.size())));
+        }
+        if (list->topLevelItemCount() > 0) {
+            list->setCurrentItem(list->topLevelItem(0));
+            list->topLevelItem(0)->setSelected(true);
+        }
+        tabs_->addTab(list, QString::fromLatin1(kTabTitles[tab]));
+        connect(list, &QTreeWidget::itemSelectionChanged, this, &CPreviousDialog::UpdateButtons);
+        connect(list, &QTreeWidget::itemDoubleClicked, this, &CPreviousDialog::View);
+    }
+
+    viewButton_ = new QPushButton(QStringLiteral("View"), this);
+    viewButton_->setObjectName(QStringLiteral("viewButton"));
+    deleteButton_ = new QPushButton(QStringLiteral("Delete"), this);
+    deleteButton_->setObjectName(QStringLiteral("deleteButton"));
+    closeButton_ = new QPushButton(QStringLiteral("Close"), this);
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    closeButton_->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(viewButton_);
+    buttons->addWidget(deleteButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_, 1);
+    layout->addLayout(buttons);
+    // Wide enough for the four tabs side by side and both columns.
+    resize(560, 360);
+
+    connect(tabs_, &QTabWidget::currentChanged, this, &CPreviousDialog::UpdateButtons);
+    connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);
+    connect(deleteButton_, &QPushButton::clicked, this, &CPreviousDialog::Delete);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+    UpdateButtons();
+}
+
+PreviousReportTab CPreviousDialog::ShownTab() const {
+    return static_cast<PreviousReportTab>(tabs_->currentIndex());
+}
+
+QTreeWidget* CPreviousDialog::ShownList() const {
+    return lists_[static_cast<std::size_t>(tabs_->currentIndex())];
+}
+
+void CPreviousDialog::UpdateButtons() {
+    const bool selected = !ShownList()->selectedItems().isEmpty();
+    viewButton_->setEnabled(selected);
+    deleteButton_->setEnabled(selected);
+}
+
+void CPreviousDialog::View() {
+    const QList<QTreeWidgetItem*> selected = ShownList()->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const std::string file =
+        PreviousReportFile(App().paths, ShownTab(), LineName(selected.first()));
+    if (!file.empty()) {
+        OpenDocument(file);
+    }
+}
+
+void CPreviousDialog::Delete() {
+    QTreeWidget* list = ShownList();
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    // Deleted at once, without a question; a failure leaves the line.
+    if (DeletePreviousReport(App().paths, ShownTab(), LineName(selected.first()))) {
+        delete selected.first();
+        list->clearSelection();
+    }
+    UpdateButtons();
+}
+
+}  // namespace sg

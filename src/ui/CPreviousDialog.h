@@ -1,0 +1,37 @@
+#pragma once
+// "Previous Reports Results": the reports earlier runs left in the report folders, one tab per
+// analysis; a report can be opened in the browser or deleted.
+
+#include <QDialog>
+#include <array>
+
+#include "reports/PreviousReportTab.h"
+
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+
+namespace sg {
+
+class CPreviousDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Lists the folders once, now; they are not read again while the dialog is open.
+    explicit CPreviousDialog(QWidget* parent = nullptr);
+
+  private:
+    PreviousReportTab ShownTab() const;
+    QTreeWidget* ShownList() const;
+    void UpdateButtons();
+    void View();
+    void Delete();
+
+    QTabWidget* tabs_;
+    std::array<QTreeWidget*, kPreviousReportTabCount> lists_{};
+    QPushButton* viewButton_;
+    QPushButton* deleteButton_;
+    QPushButton* closeButton_;
+};
+
+}  // namespace sg

@@ -1,0 +1,301 @@
+#include "ui/ProjectDialog.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <string>
+#include <string_view>
+
+#include "app/AppState.h"
+#include "app/ProfileFile.h"
+#include "ui/ProfileFileChoices.h"
+#include "ui/SortedListBox.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
+#include "ui/WaitCursor.h"
+
+namespace sg {
+namespace {
+
+// Project URLs carry no scheme: every "http://" in the typed text goes, wherever it stands.
+std::string WithoutHttp(std::string_view text) {
+    constexpr std::string_view kHttp = "http://";
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    for (std::size_t hit = text.find(kHttp); hit != std::string_view::npos;
+         hit = text.find(kHttp, pos)) {
+        out.append(text.substr(pos, hit - pos));
+        pos = hit + kHttp.size();
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QLineEdit* Edit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+SortedListBox* List(const char* name, QWidget* parent) {
+    auto* list = new SortedListBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    return list;
+}
+
+// One column of the dialog: the edit with its "Add to list", then the list with its "Remove".
+QGridLayout* ListColumn(const QString& editLabel, QLineEdit* edit, QPushButton* add,
+                        const QString& listLabel, SortedListBox* list, QPushButton* remove) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(editLabel), 0, 0, 1, 2);
+    grid->addWidget(edit, 1, 0);
+    grid->addWidget(add, 1, 1);
+    grid->addWidget(new QLabel(listLabel), 2, 0, 1, 2);
+    grid->addWidget(list, 3, 0);
+    grid->addWidget(remove, 3, 1, Qt::AlignTop);
+    grid->setRowStretch(3, 1);
+    return grid;
+}
+
+}  // namespace
+
+ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+    setWindowTitle(QStringLiteral("Project"));
+
+    nameEdit_ = Edit("nameEdit", this);
+    urlEdit_ = Edit("urlEdit", this);
+    urlAddButton_ = Button(QStringLiteral("Add to list"), "urlAddButton", this);
+    urlRemoveButton_ = Button(QStringLiteral("Remove"), "urlRemoveButton", this);
+    urlList_ = List("urlList", this);
+    keywordEdit_ = Edit("keywordEdit", this);
+    keywordAddButton_ = Button(QStringLiteral("Add to list"), "keywordAddButton", this);
+    keywordRemoveButton_ = Button(QStringLiteral("Remove"), "keywordRemoveButton", this);
+    keywordList_ = List("keywordList", this);
+    saveButton_ = Button(QStringLiteral("&Save"), "saveButton", this);
+    openButton_ = Button(QStringLiteral("&Open"), "openButton", this);
+    clearAllButton_ = Button(QStringLiteral("Clear All"), "clearAllButton", this);
+    doneButton_ = Button(QStringLiteral("Done"), "doneButton", this);
+    doneButton_->setDefault(true);
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(QStringLiteral("Project Name")));
+    nameRow->addWidget(nameEdit_, 1);
+
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(ListColumn(QStringLiteral("New Url"), urlEdit_, urlAddButton_,
+                                QStringLiteral("Url List"), urlList_, urlRemoveButton_),
+                     3);
+    lists->addSpacing(16);
+    lists->addLayout(
+        ListColumn(QStringLiteral("Keyword"), keywordEdit_, keywordAddButton_,
+                   QStringLiteral("Keywords List"), keywordList_, keywordRemoveButton_),
+        2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(openButton_);
+    buttons->addWidget(clearAllButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(doneButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addSpacing(8);
+    layout->addLayout(lists, 1);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    resize(640, 400);
+
+    urlAddButton_->setEnabled(false);
+    urlRemoveButton_->setEnabled(false);
+    keywordAddButton_->setEnabled(false);
+    keywordRemoveButton_->setEnabled(false);
+
+    connect(nameEdit_, &QLineEdit::textEdited, this, [] { App().projectModified = true; });
+    connect(urlEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        urlAddButton_->setEnabled(!text.isEmpty() && text.contains(QLatin1Char('.')));
+    });
+    connect(keywordEdit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { keywordAddButton_->setEnabled(!text.isEmpty()); });
+
+    // A click on the line that is already selected counts as a selection too: the focus it
+    // brings has just disabled "Remove".
+    const auto urlSelection = [this] {
+        urlRemoveButton_->setEnabled(urlList_->SelectedRow() >= 0);
+    };
+    connect(urlList_, &QListWidget::itemSelectionChanged, this, urlSelection);
+    connect(urlList_, &QListWidget::itemPressed, this, urlSelection);
+    const auto keywordSelection = [this] {
+        keywordRemoveButton_->setEnabled(keywordList_->SelectedRow() >= 0);
+    };
+    connect(keywordList_, &QListWidget::itemSelectionChanged, this, keywordSelection);
+    connect(keywordList_, &QListWidget::itemPressed, this, keywordSelection);
+    urlList_->installEventFilter(this);
+    keywordList_->installEventFilter(this);
+
+    connect(urlAddButton_, &QPushButton::clicked, this, &ProjectDialog::AddUrl);
+    connect(urlRemoveButton_, &QPushButton::clicked, this, &ProjectDialog::RemoveUrl);
+    connect(keywordAddButton_, &QPushButton::clicked, this, &ProjectDialog::AddKeyword);
+    connect(keywordRemoveButton_, &QPushButton::clicked, this, &ProjectDialog::RemoveKeyword);
+    connect(clearAllButton_, &QPushButton::clicked, this, &ProjectDialog::ClearAll);
+    connect(saveButton_, &QPushButton::clicked, this, &ProjectDialog::Save);
+    connect(openButton_, &QPushButton::clicked, this, &ProjectDialog::Open);
+    connect(doneButton_, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Filling the controls is no edit: projectModified keeps its value.
+    FillFromProject();
+}
+
+void ProjectDialog::done(int result) {
+    SyncUrls();
+    SyncKeywords();
+    QDialog::done(result);
+}
+
+bool ProjectDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == urlList_) {
+            urlRemoveButton_->setEnabled(false);
+        } else if (watched == keywordList_) {
+            keywordRemoveButton_->setEnabled(false);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ProjectDialog::FillFromProject() {
+    const Project& project = App().project;
+    urlList_->clear();
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        urlList_->InsertSorted(project.GetUrl(i)->GetUrl());
+    }
+    nameEdit_->setText(ToQt(project.GetName()));
+    keywordList_->clear();
+    for (int i = 0; i < project.KeywordCount(); ++i) {
+        keywordList_->InsertSorted(project.GetKeyword(i));
+    }
+}
+
+void ProjectDialog::SyncUrls() {
+    Project& project = App().project;
+    project.ClearUrls();
+    for (int row = 0; row < urlList_->count(); ++row) {
+        project.AddUrl(urlList_->LineAt(row));
+    }
+    project.SetName(FromQt(nameEdit_->text()));
+}
+
+void ProjectDialog::SyncKeywords() {
+    Project& project = App().project;
+    project.ClearKeywords();
+    for (int row = 0; row < keywordList_->count(); ++row) {
+        project.AddKeyword(keywordList_->LineAt(row));
+    }
+}
+
+void ProjectDialog::AddUrl() {
+    urlList_->InsertSorted(WithoutHttp(FromQt(urlEdit_->text())));
+    urlEdit_->clear();
+    SyncUrls();
+    App().projectModified = true;
+}
+
+void ProjectDialog::RemoveUrl() {
+    const int row = urlList_->SelectedRow();
+    if (row >= 0) {
+        delete urlList_->takeItem(row);
+        App().projectModified = true;
+    }
+    // As in a platform list box, a deleted line leaves no selection behind.
+    urlList_->clearSelection();
+    urlRemoveButton_->setEnabled(urlList_->SelectedRow() >= 0);
+    SyncUrls();
+}
+
+void ProjectDialog::AddKeyword() {
+    keywordList_->InsertSorted(FromQt(keywordEdit_->text()));
+    keywordEdit_->clear();
+    SyncKeywords();
+    App().projectModified = true;
+}
+
+void ProjectDialog::RemoveKeyword() {
+    const int row = keywordList_->SelectedRow();
+    if (row >= 0) {
+        delete keywordList_->takeItem(row);
+        App().projectModified = true;
+    }
+    keywordList_->clearSelection();
+    keywordRemoveButton_->setEnabled(keywordList_->SelectedRow() >= 0);
+    SyncKeywords();
+}
+
+void ProjectDialog::ClearAll() {
+    Project& project = App().project;
+    project.ClearUrls();
+    project.ClearKeywords();
+    urlList_->clear();
+    keywordList_->clear();
+    nameEdit_->clear();
+    urlEdit_->clear();
+    keywordEdit_->clear();
+    App().projectModified = false;
+}
+
+void ProjectDialog::Save() {
+    SyncUrls();
+    SyncKeywords();
+    const QString path = prompts_.ChooseFileToSave(this, ProfileSaveChoice(nameEdit_->text()));
+    if (path.isEmpty()) {
+        return;
+    }
+    int result;
+    {
+        WaitCursor wait;
+        result = SaveProfile(App().project, PathFromQt(path));
+    }
+    // A file that cannot be written leaves the dialog open, as one that cannot be created does.
+    if (result != kProfileOk) {
+        return;
+    }
+    App().projectModified = false;
+    accept();
+}
+
+void ProjectDialog::Open() {
+    const QString path = prompts_.ChooseFileToOpen(this, ProfileOpenChoice());
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string errorText;
+    int result;
+    {
+        WaitCursor wait;
+        result = LoadProfile(App().project, PathFromQt(path), &errorText);
+    }
+    if (result == kProfileCannotOpen) {
+        return;
+    }
+    if (result != kProfileOk) {
+        // What was read stays in the project; the lists still show the old project, and
+        // "Done" takes them back into it.
+        prompts_.Inform(this, ToQt(App().appTitle), PathToQt(errorText), PromptIcon::Warning);
+        return;
+    }
+    FillFromProject();
+    App().projectModified = false;
+}
+
+}  // namespace sg

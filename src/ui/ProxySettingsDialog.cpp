@@ -1,0 +1,146 @@
+#include "ui/ProxySettingsDialog.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "app/AppState.h"
+#include "net/ProxySettings.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
+
+namespace sg {
+namespace {
+
+const QString kCaption = QStringLiteral("Site Workbench");
+
+// Four decimal numbers 0..255 without leading zeros (a leading zero would read as octal in
+// some resolvers, and the proxy address is never looked up as a name).
+const QString kOctet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
+
+QLineEdit* Edit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+}  // namespace
+
+ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+    setWindowTitle(QStringLiteral("Proxy Settings"));
+
+    auto* intro = new QLabel(QStringLiteral(
+        "If you are on a proxy server, please enter your settings below.  The application will "
+        "use these settings to connect to the internet and perform various promotion and "
+        "analysis tasks."));
+    intro->setObjectName(QStringLiteral("introLabel"));
+    intro->setWordWrap(true);
+    // Plain text keeps the two blanks after the first sentence.
+    intro->setTextFormat(Qt::PlainText);
+
+    addressEdit_ = Edit("addressEdit", this);
+    addressEdit_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(kOctet + "\\." + kOctet + "\\." + kOctet + "\\." + kOctet),
+        addressEdit_));
+    addressEdit_->setPlaceholderText(QStringLiteral("e.g. 192.168.0.1"));
+    portEdit_ = Edit("portEdit", this);
+    portEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit_));
+    portEdit_->setMaxLength(5);
+    // Sized for what they hold: fifteen characters of address, five digits of port.
+    addressEdit_->setMaximumWidth(
+        addressEdit_->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 24);
+    portEdit_->setMaximumWidth(
+        portEdit_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 24);
+    userEdit_ = Edit("userEdit", this);
+    passwordEdit_ = Edit("passwordEdit", this);
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+
+    auto* proxyForm = new QFormLayout;
+    proxyForm->addRow(QStringLiteral("Proxy IP"), addressEdit_);
+    proxyForm->addRow(QStringLiteral("Default Port"), portEdit_);
+
+    auto* credentials = new QGroupBox(
+        QStringLiteral("Fill these fields only if you need a password for your proxy"));
+    credentials->setObjectName(QStringLiteral("credentialsGroup"));
+    auto* credentialsForm = new QFormLayout(credentials);
+    credentialsForm->addRow(QStringLiteral("Username (if any)"), userEdit_);
+    credentialsForm->addRow(QStringLiteral("Password"), passwordEdit_);
+
+    setValuesButton_ = new QPushButton(QStringLiteral("Set Values"), this);
+    setValuesButton_->setObjectName(QStringLiteral("setValuesButton"));
+    setValuesButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(setValuesButton_);
+    buttons->addWidget(cancelButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(intro);
+    layout->addSpacing(6);
+    layout->addLayout(proxyForm);
+    layout->addSpacing(6);
+    layout->addWidget(credentials);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setMinimumWidth(460);
+
+    connect(setValuesButton_, &QPushButton::clicked, this, &ProxySettingsDialog::SetValues);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+    LoadProxySettings();
+    const ProxySettings& settings = CurrentProxySettings();
+    addressEdit_->setText(ToQt(settings.address));
+    portEdit_->setText(ToQt(settings.port));
+    userEdit_->setText(ToQt(settings.user));
+    passwordEdit_->setText(ToQt(settings.password));
+}
+
+void ProxySettingsDialog::SetValues() {
+    // The field accepts only what can become a dotted address; a half-typed one (or a name read
+    // from an old file) would make every request fail to connect, so it is not taken.
+    if (!addressEdit_->text().isEmpty() && !addressEdit_->hasAcceptableInput()) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Please fill in your proxy IP as four numbers from 0 to "
+                                       "255, for example 192.168.0.1."),
+                        PromptIcon::Warning);
+        addressEdit_->setFocus();
+        return;
+    }
+    ProxySettings& settings = CurrentProxySettings();
+    settings.address = FromQt(addressEdit_->text());
+    settings.port = FromQt(portEdit_->text());
+    settings.user = FromQt(userEdit_->text());
+    settings.password = FromQt(passwordEdit_->text());
+
+    if (settings.port.empty()) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Please fill in your proxyPort in the field provided."),
+                        PromptIcon::Warning);
+        portEdit_->setFocus();
+        return;
+    }
+    if (SaveProxySettings() != 0) {
+        // The settings are in effect for this session; only the file could not be replaced.
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Your proxy settings could not be saved to %1. They are "
+                                       "used until Sitegauge ends.")
+                            .arg(PathToQt(App().paths.proxyFile)),
+                        PromptIcon::Warning);
+        return;
+    }
+    prompts_.Inform(this, kCaption, QStringLiteral("Your proxy settings have been set."),
+                    PromptIcon::Information);
+    accept();
+}
+
+}  // namespace sg

@@ -1,0 +1,32 @@
+#pragma once
+// "Proxy Settings": the proxy every web request goes through, saved to the proxy file.
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace sg {
+
+class UserPrompts;
+
+class ProxySettingsDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Reads the proxy file into the process's settings and shows them.
+    explicit ProxySettingsDialog(UserPrompts& prompts, QWidget* parent = nullptr);
+
+  private:
+    void SetValues();
+
+    UserPrompts& prompts_;
+    QLineEdit* addressEdit_;
+    QLineEdit* portEdit_;
+    QLineEdit* userEdit_;
+    QLineEdit* passwordEdit_;
+    QPushButton* setValuesButton_;
+    QPushButton* cancelButton_;
+};
+
+}  // namespace sg

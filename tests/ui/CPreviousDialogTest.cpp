@@ -1,0 +1,149 @@
+// The previous-reports browser on a real folder tree: tabs, lists, the two buttons, "View" and
+// "Delete". What is listed is the core's (PreviousReportsTest); here, what the dialog does.
+
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <optional>
+#include <vector>
+
+#include "app/AppState.h"
+#include "platform/OpenDocument.h"
+#include "ui/CPreviousDialog.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+
+namespace sg::test {
+
+class CPreviousDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<CPreviousDialog> dialog_;
+    std::vector<std::string> opened_;
+
+    static void Run(const std::string& analysisDir, const std::string& run) {
+        CreateFolder(analysisDir + "/" + run);
+        WriteWholeFile(analysisDir + "/" + run + "/" + run + ".html", "<html></html>");
+    }
+    QTabWidget* Tabs() { return Control<QTabWidget>(*dialog_, "reportTabs"); }
+    QTreeWidget* List(int tab) { return qobject_cast<QTreeWidget*>(Tabs()->widget(tab)); }
+    QStringList Names(int tab) {
+        QStringList names;
+        for (int row = 0; row < List(tab)->topLevelItemCount(); ++row) {
+            names.push_back(List(tab)->topLevelItem(row)->text(0));
+        }
+        return names;
+    }
+    // "View" and "Delete" go together: 1 both enabled, 0 both disabled, -1 apart.
+    int Buttons() {
+        const bool view = ButtonOf(*dialog_, "viewButton")->isEnabled();
+        return view != ButtonOf(*dialog_, "deleteButton")->isEnabled() ? -1 : view ? 1 : 0;
+    }
+
+  private slots:
+    // Two Position Analyzer files, two readiness runs (one with a sub-folder), one Link
+    // Validator run and nothing for Link Popularity.
+    void init() {
+        fixture_.emplace();
+        opened_.clear();
+        SetDocumentOpener([this](const std::string& path) { opened_.push_back(path); });
+        const AppPaths& paths = App().paths;
+        WriteWholeFile(paths.positionAnalyzerDir + "/zeta 2024.html", "z");
+        WriteWholeFile(paths.positionAnalyzerDir + "/Alpha 2024.html", "a");
+        Run(paths.readinessDir, "Shop.v2 2024");
+        Run(paths.readinessDir, "Books 2024");
+        CreateFolder(paths.readinessDir + "/Books 2024/nested");
+        WriteWholeFile(paths.readinessDir + "/Books 2024/nested/page.html", "n");
+        Run(paths.linkValidatorDir, "Links 2024");
+        dialog_.emplace();
+        QVERIFY(ShowActive(*dialog_));
+    }
+    void cleanup() {
+        dialog_.reset();
+        fixture_.reset();
+    }
+
+    void showsFourTabsOfSortedReportsFirstLineSelected() {
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Previous Reports Results"));
+        const QStringList titles = {"Position Analyzer", "Engine Readiness", "Link Popularity",
+                                    "Link Validator"};
+        QCOMPARE(Tabs()->count(), 4);
+        for (int tab = 0; tab < 4; ++tab) {
+            QCOMPARE(Tabs()->tabText(tab), titles[tab]);
+            QCOMPARE(List(tab)->headerItem()->text(0), QStringLiteral("Reports"));
+            QCOMPARE(List(tab)->headerItem()->text(1), QStringLiteral("Date/Time"));
+            QCOMPARE(List(tab)->columnWidth(0), 250);
+            if (List(tab)->topLevelItemCount() > 0) {
+                QCOMPARE(List(tab)->selectedItems().size(), 1);
+                QCOMPARE(List(tab)->selectedItems().front(), List(tab)->topLevelItem(0));
+            }
+        }
+        QCOMPARE(Names(0), QStringList({"Alpha 2024.html", "zeta 2024.html"}));
+        QCOMPARE(Names(1), QStringList({"Books 2024.html", "Shop.v2 2024.html"}));
+        QCOMPARE(Names(2), QStringList());
+        QVERIFY(!List(0)->topLevelItem(0)->text(1).isEmpty());
+    }
+
+    void buttonsFollowTheShownListsSelection() {
+        QCOMPARE(Tabs()->currentIndex(), 0);
+        QCOMPARE(Buttons(), 1);
+        Tabs()->setCurrentIndex(2);
+        QCOMPARE(Buttons(), 0);
+        Tabs()->setCurrentIndex(3);
+        QCOMPARE(Buttons(), 1);
+        List(3)->clearSelection();
+        QCOMPARE(Buttons(), 0);
+        // A hidden list's selection does not count.
+        List(1)->setCurrentItem(List(1)->topLevelItem(1));
+        QCOMPARE(Buttons(), 0);
+        Click(*dialog_, "viewButton");
+        Click(*dialog_, "deleteButton");
+        QVERIFY(opened_.empty());
+        QCOMPARE(Names(3), QStringList({"Links 2024.html"}));
+    }
+
+    void viewAndDoubleClickOpenTheReportFile() {
+        Click(*dialog_, "viewButton");
+        Tabs()->setCurrentIndex(1);
+        const QPoint line = List(1)->visualItemRect(List(1)->topLevelItem(1)).center();
+        QTest::mouseClick(List(1)->viewport(), Qt::LeftButton, Qt::NoModifier, line);
+        QCOMPARE(opened_.size(), std::size_t(1));
+        QTest::mouseDClick(List(1)->viewport(), Qt::LeftButton, Qt::NoModifier, line);
+        const AppPaths& paths = App().paths;
+        QCOMPARE(opened_.size(), std::size_t(2));
+        QCOMPARE(opened_[0], paths.positionAnalyzerDir + "/Alpha 2024.html");
+        QCOMPARE(opened_[1], paths.readinessDir + "/Shop.v2 2024/Shop.v2 2024.html");
+    }
+
+    void deleteRemovesTheReportAndItsLine() {
+        const AppPaths& paths = App().paths;
+        Tabs()->setCurrentIndex(1);
+        Click(*dialog_, "deleteButton");
+        QVERIFY(!FolderExists(paths.readinessDir + "/Books 2024"));
+        QCOMPARE(Names(1), QStringList({"Shop.v2 2024.html"}));
+        QCOMPARE(Buttons(), 0);
+
+        Tabs()->setCurrentIndex(0);
+        ClickRow(List(0), 1);
+        Click(*dialog_, "deleteButton");
+        QVERIFY(!FileExists(paths.positionAnalyzerDir + "/zeta 2024.html"));
+        QCOMPARE(Names(0), QStringList({"Alpha 2024.html"}));
+
+        // A report that went away meanwhile: the deletion fails and its line stays.
+        std::filesystem::remove_all(paths.linkValidatorDir + "/Links 2024");
+        Tabs()->setCurrentIndex(3);
+        Click(*dialog_, "deleteButton");
+        QCOMPARE(Names(3), QStringList({"Links 2024.html"}));
+        QCOMPARE(Buttons(), 1);
+        QVERIFY(opened_.empty());
+    }
+};
+
+SG_REGISTER_UI_TEST(CPreviousDialogTest);
+
+}  // namespace sg::test
+
+#include "CPreviousDialogTest.moc"

@@ -1,0 +1,258 @@
+// The Project dialog: its controls' enabling, the sorted lists and the project they fill, the
+// projectModified flag, and Save, Open and "Clear All".
+
+#include <QListWidget>
+#include <QTest>
+#include <optional>
+
+#include "app/AppState.h"
+#include "app/ProfileFile.h"
+#include "ui/ConfirmExit.h"
+#include "ui/ProjectDialog.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+#include "ui/UiText.h"
+
+namespace sg::test {
+
+class ProjectDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<ScriptedPrompts> prompts_;
+    std::optional<ProjectDialog> dialog_;
+    const QStringList sortedUrls_ = {"alpha.net", "Alpha.org", "www.beta.com"};
+
+    QListWidget* UrlList() { return Control<QListWidget>(*dialog_, "urlList"); }
+    QListWidget* KeywordList() { return Control<QListWidget>(*dialog_, "keywordList"); }
+    void AddUrl(const QString& url) {
+        Type(EditOf(*dialog_, "urlEdit"), url);
+        Click(*dialog_, "urlAddButton");
+    }
+
+  private slots:
+    // Every test starts with the dialog open on a project that is not in sorted order.
+    void init() {
+        fixture_.emplace();
+        prompts_.emplace();
+        Project& project = App().project;
+        project.SetName("My Sites");
+        for (const char* url : {"www.beta.com", "Alpha.org", "alpha.net"}) {
+            project.AddUrl(url);
+        }
+        project.AddKeyword("shoes");
+        project.AddKeyword("Boots");
+        dialog_.emplace(*prompts_);
+        QVERIFY(ShowActive(*dialog_));
+    }
+    void cleanup() {
+        dialog_.reset();
+        prompts_.reset();
+        fixture_.reset();
+    }
+
+    void opensSortedWithoutRegardToCaseAndKeepsTheFlag() {
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("Project"));
+        QCOMPARE(Texts(UrlList()), sortedUrls_);
+        QCOMPARE(Texts(KeywordList()), QStringList({"Boots", "shoes"}));
+        QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("My Sites"));
+        for (const char* name :
+             {"urlAddButton", "urlRemoveButton", "keywordAddButton", "keywordRemoveButton"}) {
+            QVERIFY2(!ButtonOf(*dialog_, name)->isEnabled(), name);
+        }
+        QVERIFY(!App().projectModified);
+        App().projectModified = true;
+        ProjectDialog again(*prompts_);
+        QVERIFY(App().projectModified);
+    }
+
+    void buttonsFollowEditsSelectionAndFocus() {
+        QPushButton* urlAdd = ButtonOf(*dialog_, "urlAddButton");
+        // "http://" alone has no "." and cannot be added.
+        Type(EditOf(*dialog_, "urlEdit"), "http://shop");
+        QVERIFY(!urlAdd->isEnabled());
+        Type(EditOf(*dialog_, "urlEdit"), ".com");
+        QVERIFY(urlAdd->isEnabled());
+        Type(EditOf(*dialog_, "keywordEdit"), "x");
+        QVERIFY(ButtonOf(*dialog_, "keywordAddButton")->isEnabled());
+        QTest::keyClick(EditOf(*dialog_, "keywordEdit"), Qt::Key_Backspace);
+        QVERIFY(!ButtonOf(*dialog_, "keywordAddButton")->isEnabled());
+
+        QPushButton* urlRemove = ButtonOf(*dialog_, "urlRemoveButton");
+        ClickRow(UrlList(), 1);
+        QVERIFY(urlRemove->isEnabled());
+        // The focus leaves and comes back: "Remove" is off until a line is clicked again, even
+        // the line that is still selected.
+        EditOf(*dialog_, "urlEdit")->setFocus();
+        UrlList()->setFocus();
+        QVERIFY(!urlRemove->isEnabled());
+        ClickRow(UrlList(), 1);
+        QVERIFY(urlRemove->isEnabled());
+        UrlList()->clearSelection();
+        QVERIFY(!urlRemove->isEnabled());
+        // None of this changed the project.
+        QVERIFY(!App().projectModified);
+    }
+
+    void editsSortSyncAndSetTheFlag() {
+        Retype(EditOf(*dialog_, "nameEdit"), "Rivals");
+        QVERIFY(App().projectModified);
+        AddUrl("http://Beta.COM/http://x");
+        AddUrl("alpha.net");  // twice is allowed, with its own short name
+        AddUrl(QString::fromUtf8("caf\u00e9.\u03a9.com"));
+        QVERIFY(EditOf(*dialog_, "urlEdit")->text().isEmpty());
+        const QStringList urls = {"alpha.net",
+                                  "alpha.net",
+                                  "Alpha.org",
+                                  "Beta.COM/x",
+                                  QString::fromLatin1("caf\xe9.?.com"),
+                                  "www.beta.com"};
+        QCOMPARE(Urls(App().project), urls);
+        QCOMPARE(Texts(UrlList()), urls);
+        QCOMPARE(App().project.GetUrl(1)->GetShortName(), std::string("alpha0"));
+        QCOMPARE(App().project.GetName(), std::string("Rivals"));
+
+        for (const char* keyword : {"belt", "ANKLE"}) {
+            Type(EditOf(*dialog_, "keywordEdit"), keyword);
+            Click(*dialog_, "keywordAddButton");
+        }
+        QCOMPARE(Keywords(App().project), QStringList({"ANKLE", "belt", "Boots", "shoes"}));
+
+        App().projectModified = false;
+        ClickRow(KeywordList(), 2);
+        Click(*dialog_, "keywordRemoveButton");
+        QCOMPARE(Keywords(App().project), QStringList({"ANKLE", "belt", "shoes"}));
+        QVERIFY(!ButtonOf(*dialog_, "keywordRemoveButton")->isEnabled());
+        QVERIFY(App().projectModified);
+        App().projectModified = false;
+        ClickRow(UrlList(), 0);
+        Click(*dialog_, "urlRemoveButton");
+        QCOMPARE(Urls(App().project), urls.mid(1));
+        QVERIFY(App().projectModified);
+    }
+
+    void clearAllEmptiesEverythingAndExitAsksNothing() {
+        Type(EditOf(*dialog_, "urlEdit"), "half.typed");
+        Type(EditOf(*dialog_, "nameEdit"), "!");
+        Click(*dialog_, "clearAllButton");
+        for (const char* name : {"nameEdit", "urlEdit", "keywordEdit"}) {
+            QVERIFY2(EditOf(*dialog_, name)->text().isEmpty(), name);
+        }
+        QCOMPARE(UrlList()->count() + KeywordList()->count(), 0);
+        QVERIFY(App().project.HasNoUrls() && App().project.KeywordCount() == 0);
+        QVERIFY(!App().projectModified);
+        Click(*dialog_, "doneButton");
+        QCOMPARE(App().project.GetName(), std::string());
+        QVERIFY(ConfirmExit(*prompts_, nullptr));
+        QVERIFY(prompts_->Calls().empty());
+    }
+
+    void escapeAlsoTakesTheTypedNameIntoTheProject() {
+        Retype(EditOf(*dialog_, "nameEdit"), "By Escape");
+        QTest::keyClick(&*dialog_, Qt::Key_Escape);
+        QVERIFY(!dialog_->isVisible());
+        QCOMPARE(App().project.GetName(), std::string("By Escape"));
+        QCOMPARE(Urls(App().project), sortedUrls_);
+    }
+
+    void saveWritesClearsAndClosesOnlyWhenWritten() {
+        Retype(EditOf(*dialog_, "nameEdit"), "Saved Sites");
+        const std::string path = App().paths.profilesDir + "/saved.swp";
+        prompts_->ChooseFile(QString());
+        prompts_->ChooseFile(PathToQt(App().paths.workDir + "/no such folder/x.swp"));
+        prompts_->ChooseFile(PathToQt(path));
+        // Cancelled, then a file that cannot be made: silently nothing.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            Click(*dialog_, "saveButton");
+            QVERIFY(dialog_->isVisible());
+            QVERIFY(App().projectModified);
+        }
+        Click(*dialog_, "saveButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
+        QCOMPARE(prompts_->Calls().back().choice.proposedName, QStringLiteral("Saved Sites"));
+        QVERIFY(!App().projectModified);
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        Project loaded;
+        QCOMPARE(LoadProfile(loaded, path, nullptr), kProfileOk);
+        QCOMPARE(loaded.GetName(), std::string("Saved Sites"));
+        QCOMPARE(Urls(loaded), sortedUrls_);
+        QCOMPARE(Keywords(loaded), QStringList({"Boots", "shoes"}));
+    }
+
+    void openRefillsTheListsAndClearsTheFlag() {
+        Project onDisk;
+        onDisk.SetName("From Disk");
+        onDisk.AddUrl("zulu.com");
+        onDisk.AddUrl("Echo.com");
+        onDisk.AddKeyword("tea");
+        const std::string path = App().paths.profilesDir + "/disk.swp";
+        QCOMPARE(SaveProfile(onDisk, path), kProfileOk);
+        App().projectModified = true;
+        // A file that cannot be opened: nothing happens, nothing is said.
+        prompts_->ChooseFile(PathToQt(App().paths.profilesDir + "/missing.swp"));
+        Click(*dialog_, "openButton");
+        QVERIFY(App().projectModified);
+        QCOMPARE(Urls(App().project), QStringList({"www.beta.com", "Alpha.org", "alpha.net"}));
+
+        prompts_->ChooseFile(PathToQt(path));
+        Click(*dialog_, "openButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        QCOMPARE(prompts_->Calls().back().choice.filter, QStringLiteral("App Profiles (*.swp)"));
+        QCOMPARE(prompts_->Calls().back().choice.initialFolder, PathToQt(App().paths.profilesDir));
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(!App().projectModified);
+        QCOMPARE(Texts(UrlList()), QStringList({"Echo.com", "zulu.com"}));
+        QCOMPARE(Texts(KeywordList()), QStringList({"tea"}));
+        QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("From Disk"));
+    }
+
+    void aMalformedProfileIsReportedAndTheListsStay_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("pastEnd");
+        // Two URLs announced, one present and the second cut short.
+        QTest::newRow("truncated") << QByteArray(
+                                          "\x02\x00\x00\x00\x08"
+                                          "cut.com/"
+                                          "\x09"
+                                          "ab",
+                                          16)
+                                   << true;
+        QTest::newRow("negative count") << QByteArray("\xff\xff\xff\xff", 4) << false;
+    }
+    void aMalformedProfileIsReportedAndTheListsStay() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, pastEnd);
+        const std::string path = App().paths.profilesDir + "/bad.swp";
+        QVERIFY(WriteWholeFile(path, std::string_view(bytes.constData(), bytes.size())));
+        App().projectModified = true;
+        prompts_->ChooseFile(PathToQt(path));
+        Click(*dialog_, "openButton");
+
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        const PromptCall& message = prompts_->Calls().back();
+        QCOMPARE(int(message.kind), int(PromptCall::Kind::Inform));
+        QCOMPARE(message.caption, QStringLiteral("Sitegauge Version 6.0"));
+        QCOMPARE(message.text,
+                 pastEnd ? "An attempt was made to access " + PathToQt(path) + " past its end."
+                         : QStringLiteral("Unexpected file format."));
+        QVERIFY(App().projectModified);
+        QCOMPARE(Texts(UrlList()), sortedUrls_);
+        if (pastEnd) {
+            // What was read before the error is in the project...
+            QCOMPARE(Urls(App().project), QStringList({"cut.com/"}));
+        }
+        // ...until "Done" takes the dialog's lists back into it.
+        Click(*dialog_, "doneButton");
+        QCOMPARE(Urls(App().project), sortedUrls_);
+        QCOMPARE(Keywords(App().project), QStringList({"Boots", "shoes"}));
+    }
+};
+
+SG_REGISTER_UI_TEST(ProjectDialogTest);
+
+}  // namespace sg::test
+
+#include "ProjectDialogTest.moc"
