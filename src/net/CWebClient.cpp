@@ -191,7 +191,8 @@ int CWebClient::FetchHead(char* address) {
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
     int result = 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (RunCancelled()) {
+        // A run held at its Cancel question starts no new attempt until it is answered.
+        if (!RunControl::Current().WaitWhilePaused()) {
             break;
         }
         result = FetchPage(address);
@@ -205,7 +206,7 @@ int CWebClient::FetchPageRetrying(char* address, int attempts) {
 int CWebClient::FetchHeadRetrying(char* address, int attempts) {
     int result = 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (RunCancelled()) {
+        if (!RunControl::Current().WaitWhilePaused()) {
             break;
         }
         result = FetchHead(address);

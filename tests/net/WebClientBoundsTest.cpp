@@ -196,5 +196,27 @@ TEST(WebClientBounds, CancelledRunMakesNoFurtherAttempt) {
     EXPECT_EQ(server.Accepted(), 1);
 }
 
+TEST(WebClientBounds, PausedRunStartsNoAttemptUntilResumed) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\nok");
+    });
+    CWebClient client;
+    RunControl control;
+    control.Pause();
+    std::atomic<int> result{-1};
+    std::string address = test::Loopback(server.Port(), "/");
+    std::thread worker([&] {
+        RunControl::Scope scope(control);
+        result = client.FetchPageRetrying(address.data(), 3);
+    });
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server.Accepted(), 0);  // held while the Cancel question is open
+    control.Resume();
+    worker.join();
+    EXPECT_EQ(result.load(), 0);
+    EXPECT_EQ(server.Accepted(), 1);
+}
+
 }  // namespace
 }  // namespace sg
