@@ -3,14 +3,15 @@
 #include <QApplication>
 
 #include "app/StartUp.h"
-#include "ui/MainWindowPlaceholder.h"
+#include "ui/MainWindow.h"
 #include "ui/QtUserPrompts.h"
+#include "ui/SplashOption.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     sg::StartUp();
     sg::QtUserPrompts prompts;
-    sg::MainWindowPlaceholder window(prompts);
+    sg::MainWindow window(prompts, sg::SplashWanted(QApplication::arguments()));
     // The main window runs modally; the process ends when it closes.
     window.exec();
     return 0;

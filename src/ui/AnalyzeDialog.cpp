@@ -1,0 +1,302 @@
+#include "ui/AnalyzeDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "app/AnalysisRun.h"
+#include "app/AppState.h"
+#include "app/IsProjectReady.h"
+#include "ui/ProgressDialog.h"
+#include "ui/ProjectDialog.h"
+#include "ui/SortedListBox.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
+
+namespace sg {
+namespace {
+
+QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* Box(const QString& text, const char* name, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+// A group of the dialog's template that is never shown: a heading, a slogan and the box.
+QGroupBox* HiddenGroup(const QString& title, const QString& slogan, QCheckBox* box,
+                       QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(new QLabel(slogan, group));
+    layout->addWidget(box);
+    group->hide();
+    return group;
+}
+
+bool OnWindowThread(const QObject* object) {
+    return QThread::currentThread() == object->thread();
+}
+
+}  // namespace
+
+AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), mode_(mode) {
+    setObjectName(QStringLiteral("analyzeDialog"));
+    setWindowTitle(QStringLiteral("Analyze"));
+
+    // Everything but the window itself: disabled during a run, while the progress window, a
+    // child of this dialog, keeps its Cancel button.
+    content_ = new QWidget(this);
+    urlList_ = new SortedListBox(content_);
+    urlList_->setObjectName(QStringLiteral("urlList"));
+    urlList_->setSelectionMode(QAbstractItemView::NoSelection);
+    auto* urlsLabel = new QLabel(QStringLiteral("Urls List"), content_);
+    auto* noteLabel =
+        new QLabel(QStringLiteral("Note: To change this URL list,click Edit Project"), content_);
+
+    readinessBox_ = Box(QStringLiteral("Check your site to see if it is Search Engine ready."),
+                        "readinessBox", content_);
+    linkValidatorBox_ = Box(QStringLiteral("Check to test all the links on your site."),
+                            "linkValidatorBox", content_);
+    linkPopularityBox_ = Box(QStringLiteral("Check to find out how many links are listed on "
+                                            "search engines pointing to your site."),
+                             "linkPopularityBox", content_);
+    QGroupBox* readinessGroup =
+        HiddenGroup(QStringLiteral("SEARCH ENGINE ANALYZER"),
+                    QStringLiteral("Do you have what it takes?"), readinessBox_, content_);
+    QGroupBox* validatorGroup = HiddenGroup(QStringLiteral("LINK VALIDATOR"),
+                                            QStringLiteral("Avoid \"404\" Errors on your site."),
+                                            linkValidatorBox_, content_);
+    QGroupBox* popularityGroup =
+        HiddenGroup(QStringLiteral("LINK POPULARITY"), QStringLiteral("How popular are you?"),
+                    linkPopularityBox_, content_);
+    auto* timeLabel = new QLabel(QStringLiteral("time on your site."), content_);
+    timeLabel->hide();
+
+    nestedBox_ = Box(QStringLiteral("Click here to do a \"Nested Check\" on your site. This "
+                                    "takes a "),
+                     "nestedBox", content_);
+    veryLongLabel_ = new QLabel(QStringLiteral("VERY LONG TIME."), content_);
+    veryLongLabel_->setObjectName(QStringLiteral("veryLongLabel"));
+    QFont bold = veryLongLabel_->font();
+    bold.setWeight(QFont::Weight(800));
+    veryLongLabel_->setFont(bold);
+
+    analyzeNowButton_ = Button(QStringLiteral("Analyze Now"), "analyzeNowButton", content_);
+    editProjectButton_ = Button(QStringLiteral("Edit Project"), "editProjectButton", content_);
+    closeButton_ = Button(QStringLiteral("Close"), "closeButton", content_);
+
+    auto* nestedRow = new QHBoxLayout;
+    nestedRow->setSpacing(0);
+    nestedRow->addWidget(nestedBox_);
+    nestedRow->addWidget(veryLongLabel_);
+    nestedRow->addStretch(1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(analyzeNowButton_);
+    buttons->addWidget(editProjectButton_);
+    buttons->addStretch(1);
+    buttons->addWidget(closeButton_);
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(urlsLabel);
+    listColumn->addWidget(urlList_, 1);
+    listColumn->addWidget(noteLabel);
+    auto* top = new QHBoxLayout;
+    top->addLayout(listColumn, 1);
+    top->addLayout(buttons);
+    auto* contentLayout = new QVBoxLayout(content_);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addLayout(top, 1);
+    contentLayout->addLayout(nestedRow);
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(readinessGroup), static_cast<QWidget*>(validatorGroup),
+          static_cast<QWidget*>(popularityGroup), static_cast<QWidget*>(timeLabel)}) {
+        contentLayout->addWidget(hidden);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(content_);
+    resize(520, 300);
+
+    // The file dialogs of the Project dialog move the current directory; runs expect workDir.
+    QDir::setCurrent(PathToQt(App().paths.workDir));
+    FillUrls();
+    switch (mode_) {
+        case kAnalyzeReadiness:
+            readinessBox_->setChecked(true);
+            setWindowTitle(QStringLiteral("Search Engine Readiness"));
+            break;
+        case kAnalyzeLinkPopularity:
+            linkPopularityBox_->setChecked(true);
+            setWindowTitle(QStringLiteral("Link Popularity"));
+            // Link Popularity asks the engines about the start page only.
+            nestedBox_->hide();
+            veryLongLabel_->hide();
+            break;
+        case kAnalyzeLinkValidator:
+            linkValidatorBox_->setChecked(true);
+            setWindowTitle(QStringLiteral("Link Validator"));
+            break;
+        default:
+            break;
+    }
+    UpdateAnalyzeNow();
+
+    for (QCheckBox* box : {readinessBox_, linkValidatorBox_, linkPopularityBox_}) {
+        connect(box, &QCheckBox::clicked, this, &AnalyzeDialog::UpdateAnalyzeNow);
+    }
+    connect(analyzeNowButton_, &QPushButton::clicked, this, &AnalyzeDialog::AnalyzeNow);
+    connect(editProjectButton_, &QPushButton::clicked, this, &AnalyzeDialog::EditProject);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+AnalyzeDialog::~AnalyzeDialog() {
+    // The worker may still call back into this object; end it before the members go.
+    run_.reset();
+    if (waitCursor_) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+ProgressDialog* AnalyzeDialog::Progress() const {
+    return progress_;
+}
+
+void AnalyzeDialog::FillUrls() {
+    urlList_->clear();
+    const Project& project = App().project;
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        urlList_->InsertSorted(project.GetUrl(i)->GetUrl());
+    }
+}
+
+void AnalyzeDialog::UpdateAnalyzeNow() {
+    analyzeNowButton_->setEnabled(Selection().AnyAnalysis() && IsProjectReady(App().project));
+}
+
+AnalysisSelection AnalyzeDialog::Selection() const {
+    // A partly checked box counts as checked.
+    auto on = [](const QCheckBox* box) { return box->checkState() != Qt::Unchecked; };
+    AnalysisSelection selection;
+    selection.readiness = on(readinessBox_);
+    selection.linkValidator = on(linkValidatorBox_);
+    selection.linkPopularity = on(linkPopularityBox_);
+    selection.nested = on(nestedBox_);
+    return selection;
+}
+
+void AnalyzeDialog::EditProject() {
+    ProjectDialog dialog(prompts_, this);
+    dialog.exec();
+    FillUrls();
+    UpdateAnalyzeNow();
+}
+
+void AnalyzeDialog::AnalyzeNow() {
+    if (running_) {
+        return;
+    }
+    // The previous run has ended; collect its worker before its window's successor exists.
+    run_.reset();
+    auto* progress = new ProgressDialog(this);
+    progress_ = progress;
+    run_ = std::make_unique<AnalysisRun>(App().project, *this, *progress);
+    const int result = run_->AnalyzeNow(Selection());
+    if (result != kRunStarted) {
+        run_.reset();
+        delete progress;
+        return;
+    }
+    connect(progress, &ProgressDialog::cancelRequested, this, &AnalyzeDialog::CancelRun);
+    running_ = true;
+    // Shown before the worker's first queued report arrives, so none is drawn on a hidden
+    // window.
+    progress->show();
+}
+
+void AnalyzeDialog::CancelRun() {
+    if (run_ != nullptr) {
+        run_->RequestCancel();
+    }
+}
+
+void AnalyzeDialog::ShowMessage(const std::string& text, const std::string& caption,
+                                MessageIcon icon) {
+    if (!OnWindowThread(this)) {
+        QMetaObject::invokeMethod(
+            this, [this, text, caption, icon] { ShowMessage(text, caption, icon); },
+            Qt::BlockingQueuedConnection);
+        return;
+    }
+    prompts_.Inform(this, ToQt(caption), ToQt(text),
+                    icon == MessageIcon::Error ? PromptIcon::Critical : PromptIcon::None);
+}
+
+void AnalyzeDialog::OpenProjectDialog() {
+    if (!OnWindowThread(this)) {
+        QMetaObject::invokeMethod(
+            this, [this] { OpenProjectDialog(); }, Qt::BlockingQueuedConnection);
+        return;
+    }
+    EditProject();
+}
+
+bool AnalyzeDialog::ConfirmCancel(const std::string& question) {
+    if (!OnWindowThread(this)) {
+        bool yes = false;
+        QMetaObject::invokeMethod(
+            this, [this, &yes, question] { yes = ConfirmCancel(question); },
+            Qt::BlockingQueuedConnection);
+        return yes;
+    }
+    QWidget* parent = progress_ != nullptr ? static_cast<QWidget*>(progress_) : this;
+    return prompts_.Ask(parent, ToQt(App().appTitle), ToQt(question), PromptButtons::YesNo,
+                        PromptIcon::Question) == PromptAnswer::Yes;
+}
+
+void AnalyzeDialog::RunStarted() {
+    QMetaObject::invokeMethod(this, [this] {
+        if (!waitCursor_) {
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            waitCursor_ = true;
+        }
+        content_->setEnabled(false);
+    });
+}
+
+void AnalyzeDialog::RunFinished(bool cancelled) {
+    QMetaObject::invokeMethod(this, [this, cancelled] {
+        if (progress_ != nullptr) {
+            progress_->hide();
+            progress_->deleteLater();
+            progress_ = nullptr;
+        }
+        content_->setEnabled(true);
+        if (waitCursor_) {
+            QApplication::restoreOverrideCursor();
+            waitCursor_ = false;
+        }
+        running_ = false;
+        emit runEnded(cancelled);
+    });
+}
+
+void AnalyzeDialog::done(int result) {
+    if (running_) {
+        return;
+    }
+    QDialog::done(result);
+}
+
+}  // namespace sg

@@ -1,0 +1,84 @@
+#pragma once
+// "Analyze": the project's URLs and "Analyze Now" for one of the three site analyses, chosen by
+// the mode the main window opens it in. The run goes on a worker thread while the modeless
+// progress window shows how far it is; the dialog is the run's front end.
+
+#include <QDialog>
+#include <QPointer>
+#include <memory>
+
+#include "app/AnalysisFrontEnd.h"
+#include "app/AnalysisSelection.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace sg {
+
+class AnalysisRun;
+class ProgressDialog;
+class SortedListBox;
+class UserPrompts;
+
+inline constexpr int kAnalyzeReadiness = 1;
+inline constexpr int kAnalyzeLinkPopularity = 2;
+inline constexpr int kAnalyzeLinkValidator = 3;
+
+class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
+    Q_OBJECT
+
+  public:
+    AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent = nullptr);
+    // A run still going is cancelled without asking and waited for.
+    ~AnalyzeDialog() override;
+
+    int Mode() const { return mode_; }
+    bool Running() const { return running_; }
+    // The progress window of the run in progress, or nullptr.
+    ProgressDialog* Progress() const;
+
+    // AnalysisFrontEnd; the worker's calls are carried to the window thread.
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    void OpenProjectDialog() override;
+    bool ConfirmCancel(const std::string& question) override;
+    void RunStarted() override;
+    void RunFinished(bool cancelled) override;
+
+    // Closing is refused while a run lasts, as the disabled window would.
+    void done(int result) override;
+
+  signals:
+    // The run has ended and its window is gone (window thread).
+    void runEnded(bool cancelled);
+
+  private:
+    void FillUrls();
+    void UpdateAnalyzeNow();
+    void EditProject();
+    void AnalyzeNow();
+    void CancelRun();
+    AnalysisSelection Selection() const;
+
+    UserPrompts& prompts_;
+    int mode_;
+    bool running_ = false;
+    bool waitCursor_ = false;
+
+    QWidget* content_;
+    SortedListBox* urlList_;
+    QCheckBox* readinessBox_;
+    QCheckBox* linkValidatorBox_;
+    QCheckBox* linkPopularityBox_;
+    QCheckBox* nestedBox_;
+    QLabel* veryLongLabel_;
+    QPushButton* analyzeNowButton_;
+    QPushButton* editProjectButton_;
+    QPushButton* closeButton_;
+
+    QPointer<ProgressDialog> progress_;
+    std::unique_ptr<AnalysisRun> run_;
+};
+
+}  // namespace sg

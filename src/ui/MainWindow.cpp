@@ -1,0 +1,236 @@
+#include "ui/MainWindow.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QSplashScreen>
+#include <QTimer>
+
+#include "app/AppState.h"
+#include "platform/OpenDocument.h"
+#include "ui/AnalyzeDialog.h"
+#include "ui/CPreviousDialog.h"
+#include "ui/ConfirmExit.h"
+#include "ui/ProjectDialog.h"
+#include "ui/ProxySettingsDialog.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
+
+namespace sg {
+namespace {
+
+constexpr int kSplashMilliseconds = 1000;
+
+// The first URL names something to fetch: there is one, and it is more than the bare scheme.
+bool FirstUrlUsable(const Project& project) {
+    const UrlEntry* first = project.GetUrl(0);
+    return first != nullptr && !first->GetUrl().empty() && first->GetUrl() != "http://";
+}
+
+QPushButton* Button(const QString& text, const char* name, int x, int width, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setGeometry(x, 452, width, 32);
+    return button;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(ToQt(App().appTitle));
+    setFixedSize(kMainWindowWidth, kMainWindowHeight);
+    setMouseTracking(true);
+
+    background_ = new QLabel(this);
+    background_->setObjectName(QStringLiteral("background"));
+    background_->setPixmap(DrawMainBackground());
+    background_->setGeometry(0, 0, kMainWindowWidth, kMainWindowHeight);
+    // Pointer moves over the pictures reach the window.
+    background_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (int area = 1; area <= kMainAreaCount; ++area) {
+        const int i = area - 1;
+        normal_[i] = DrawMainArea(area, false);
+        highlighted_[i] = DrawMainArea(area, true);
+        QLabel* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("area%1").arg(area));
+        label->setToolTip(MainAreaTitle(area));
+        label->setPixmap(normal_[i]);
+        label->setGeometry(MainAreaRect(area));
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        areas_[i] = label;
+    }
+
+    // Plain push buttons stand in for the bitmap buttons; their pictures are free.
+    QPushButton* tutorial = Button(QStringLiteral("Tutorial"), "tutorialButton", 20, 90, this);
+    QPushButton* help = Button(QStringLiteral("&Help"), "helpButton", 118, 80, this);
+    QPushButton* proxy = Button(QStringLiteral("Proxy Settings"), "proxyButton", 206, 120, this);
+    QPushButton* ftp = Button(QStringLiteral("FTP Center"), "ftpButton", 334, 100, this);
+    // The window system here has no system menu, so About is a button of its own.
+    QPushButton* about =
+        Button(QStringLiteral("&About Sitegauge..."), "aboutButton", 442, 160, this);
+    QPushButton* ok = Button(QStringLiteral("OK"), "okButton", 620, 80, this);
+
+    connect(tutorial, &QPushButton::clicked, this,
+            [] { OpenDocument(App().paths.workDir + "/tutorial/index.html"); });
+    connect(help, &QPushButton::clicked, this,
+            [] { OpenDocument(App().paths.workDir + "/tutorial/help.html"); });
+    connect(proxy, &QPushButton::clicked, this, [this] {
+        ProxySettingsDialog dialog(prompts_, this);
+        dialog.exec();
+    });
+    connect(ftp, &QPushButton::clicked, this,
+            [this] { ShowNotYet(QStringLiteral("The FTP Center")); });
+    connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
+    connect(ok, &QPushButton::clicked, this, &MainWindow::accept);
+
+    if (splash) {
+        QTimer::singleShot(0, this, &MainWindow::ShowSplash);
+    }
+}
+
+const QPixmap& MainWindow::AreaImage(int area, bool highlighted) const {
+    const int i = (area - 1) % kMainAreaCount;
+    return highlighted ? highlighted_[i] : normal_[i];
+}
+
+const QPixmap& MainWindow::ShownImage(int area) const {
+    return AreaImage(area, showsHighlight_[(area - 1) % kMainAreaCount]);
+}
+
+void MainWindow::Highlight(int area) {
+    hovered_ = area;
+    for (int i = 0; i < kMainAreaCount; ++i) {
+        const bool on = i + 1 == area;
+        // Only a changed picture is replaced, so moving within an area does not flicker.
+        if (showsHighlight_[i] != on) {
+            showsHighlight_[i] = on;
+            areas_[i]->setPixmap(on ? highlighted_[i] : normal_[i]);
+        }
+    }
+    if (area != 0) {
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    int under = 0;
+    for (int area = 1; area <= kMainAreaCount; ++area) {
+        if (areas_[area - 1]->geometry().contains(event->position().toPoint())) {
+            under = area;
+        }
+    }
+    Highlight(under);
+    QDialog::mouseMoveEvent(event);
+}
+
+void MainWindow::leaveEvent(QEvent* event) {
+    Highlight(0);
+    QDialog::leaveEvent(event);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        for (int area = 1; area <= kMainAreaCount; ++area) {
+            if (areas_[area - 1]->geometry().contains(event->position().toPoint())) {
+                // The dialog that opens takes the pointer; the area is not left highlighted.
+                Highlight(0);
+                OpenArea(area);
+                return;
+            }
+        }
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void MainWindow::OpenArea(int area) {
+    const Project& project = App().project;
+    switch (area) {
+        case 1:
+            OpenProject();
+            break;
+        case 2:
+            if (!FirstUrlUsable(project) || project.KeywordCount() == 0) {
+                OpenProject();
+            }
+            ShowNotYet(QStringLiteral("The Position Analyzer"));
+            break;
+        case 3:
+            OpenAnalyze(kAnalyzeReadiness);
+            break;
+        case 4:
+            OpenAnalyze(kAnalyzeLinkPopularity);
+            break;
+        case 5:
+            OpenAnalyze(kAnalyzeLinkValidator);
+            break;
+        case 6: {
+            CPreviousDialog dialog(this);
+            dialog.exec();
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void MainWindow::OpenProject() {
+    ProjectDialog dialog(prompts_, this);
+    dialog.exec();
+}
+
+void MainWindow::OpenAnalyze(int mode) {
+    // The dialog opens after the Project dialog even if the project is still unusable; its
+    // "Analyze Now" then stays disabled.
+    if (!FirstUrlUsable(App().project)) {
+        OpenProject();
+    }
+    AnalyzeDialog dialog(prompts_, mode, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowNotYet(const QString& what) {
+    prompts_.Inform(this, ToQt(App().appTitle),
+                    what + QStringLiteral(" is not part of this version yet."),
+                    PromptIcon::Information);
+}
+
+void MainWindow::ShowAbout() {
+    prompts_.Inform(this, QStringLiteral("About Sitegauge"),
+                    QStringLiteral("Sitegauge\n Version 6.0"), PromptIcon::Information);
+}
+
+void MainWindow::ShowSplash() {
+    static QPointer<QSplashScreen> shown;
+    if (shown != nullptr) {
+        return;
+    }
+    auto* splash = new QSplashScreen(DrawSplash());
+    splash->setObjectName(QStringLiteral("splash"));
+    shown = splash;
+    splash->show();
+    QTimer::singleShot(kSplashMilliseconds, splash, [this, splash] {
+        splash->close();
+        splash->deleteLater();
+        update();
+    });
+}
+
+void MainWindow::accept() {
+    if (ConfirmExit(prompts_, this)) {
+        QDialog::accept();
+    }
+}
+
+void MainWindow::reject() {
+    if (ConfirmExit(prompts_, this)) {
+        QDialog::reject();
+    }
+}
+
+}  // namespace sg

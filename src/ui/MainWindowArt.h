@@ -1,0 +1,24 @@
+#pragma once
+// The pictures of the main window and the splash window, drawn at start-up so the program
+// needs no image files.
+
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+namespace sg {
+
+inline constexpr int kMainWindowWidth = 720;
+inline constexpr int kMainWindowHeight = 500;
+inline constexpr int kMainAreaCount = 6;
+
+// The place of area 1..6 on the background.
+QRect MainAreaRect(int area);
+// "Project", "Position Analyzer", ...
+QString MainAreaTitle(int area);
+
+QPixmap DrawMainBackground();
+QPixmap DrawMainArea(int area, bool highlighted);
+QPixmap DrawSplash();
+
+}  // namespace sg

@@ -1,0 +1,55 @@
+#pragma once
+// The modeless progress window of an analysis run: title, bar, percentage label and Cancel.
+// The run reports from its worker thread; every change is carried to the window thread by a
+// queued call, so the widgets are only touched there.
+
+#include <QDialog>
+#include <mutex>
+#include <string>
+
+#include "app/ProgressModel.h"
+#include "app/ProgressSink.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace sg {
+
+class ProgressDialog : public QDialog, public ProgressSink {
+    Q_OBJECT
+
+  public:
+    // `owner` is the Analyze dialog: the window stays above it and is not blocked by it.
+    explicit ProgressDialog(QWidget* owner);
+
+    // Any thread.
+    void SetCaption(const std::string& text) override;
+    int Position() const override;
+    void SetPosition(int position) override;
+
+    QString PercentText() const;
+
+    // Escape and the close box ask to cancel, as the button does.
+    void reject() override;
+
+  signals:
+    void cancelRequested();
+    // The percentage label was rewritten (window thread).
+    void percentShown(const QString& text);
+
+  private:
+    void ShowLabel(const QString& label);
+
+    // The worker reads the position right after setting it, so the model is kept in step on
+    // the calling thread and only its picture goes through the queue.
+    mutable std::mutex mutex_;
+    ProgressModel model_;
+
+    QProgressBar* bar_;
+    QLabel* percentLabel_;
+    QLabel* noteLabel_;
+    QPushButton* cancelButton_;
+};
+
+}  // namespace sg

@@ -1,0 +1,313 @@
+// The Analyze dialog: its three modes, the enabling of "Analyze Now", the checks it runs first,
+// and whole runs against a loopback site with the progress window, the summary page and Cancel.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
+#include "platform/OpenDocument.h"
+#include "reports/SummaryPage.h"
+#include "support/LoopbackServer.h"
+#include "ui/AnalyzeDialog.h"
+#include "ui/ModalCloser.h"
+#include "ui/ProgressDialog.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+
+namespace sg::test {
+namespace {
+
+const char kPage[] =
+    "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n"
+    "<html><head><title>Shoes</title></head><body>shoes and boots</body></html>";
+
+// A one-page site on 127.0.0.1 whose answer can be held back until the test lets it go.
+class HeldSite {
+  public:
+    HeldSite()
+        : server_([this](LoopbackConnection& conn) {
+              conn.ReadUntilBlankLine();
+              arrived_ = true;
+              while (held_ && !conn.Stopping()) {
+                  conn.Sleep(std::chrono::milliseconds(10));
+              }
+              conn.Send(kPage);
+          }) {}
+
+    std::string Url() const { return "127.0.0.1:" + std::to_string(server_.Port()) + "/"; }
+    void Hold() { held_ = true; }
+    void Release() { held_ = false; }
+    bool Arrived() const { return arrived_; }
+
+  private:
+    std::atomic<bool> held_{false};
+    std::atomic<bool> arrived_{false};
+    LoopbackServer server_;
+};
+
+}  // namespace
+
+class AnalyzeDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<ScriptedPrompts> prompts_;
+    std::mutex openedMutex_;
+    std::vector<std::string> opened_;
+
+    std::vector<std::string> Opened() {
+        std::lock_guard<std::mutex> lock(openedMutex_);
+        return opened_;
+    }
+    static QPushButton* AnalyzeNowOf(AnalyzeDialog& dialog) {
+        return ButtonOf(dialog, "analyzeNowButton");
+    }
+    static void ReadyProject(const std::string& url) {
+        Project& project = App().project;
+        project.SetName("Shop");
+        project.AddUrl(url);
+    }
+
+  private slots:
+    void init() {
+        fixture_.emplace();
+        prompts_.emplace();
+        opened_.clear();
+        SetOnlineCheck([] { return true; });
+        SetDocumentOpener([this](const std::string& path) {
+            std::lock_guard<std::mutex> lock(openedMutex_);
+            opened_.push_back(path);
+        });
+    }
+    void cleanup() {
+        SetOnlineCheck({});
+        prompts_.reset();
+        fixture_.reset();
+    }
+
+    void eachModeChecksItsBoxAndOnlyLinkPopularityHidesTheNestedOption() {
+        ReadyProject("www.shop.com");
+        struct Case {
+            int mode;
+            const char* title;
+            const char* checked;
+            bool nestedShown;
+        };
+        for (const Case& c :
+             {Case{kAnalyzeReadiness, "Search Engine Readiness", "readinessBox", true},
+              Case{kAnalyzeLinkPopularity, "Link Popularity", "linkPopularityBox", false},
+              Case{kAnalyzeLinkValidator, "Link Validator", "linkValidatorBox", true}}) {
+            AnalyzeDialog dialog(*prompts_, c.mode);
+            QVERIFY(ShowActive(dialog));
+            QCOMPARE(dialog.windowTitle(), QString::fromLatin1(c.title));
+            for (const char* box : {"readinessBox", "linkPopularityBox", "linkValidatorBox"}) {
+                QCheckBox* check = Control<QCheckBox>(dialog, box);
+                QVERIFY(!check->isVisible());
+                QCOMPARE(check->isChecked(), std::string(box) == c.checked);
+            }
+            QCOMPARE(Control<QCheckBox>(dialog, "nestedBox")->isVisible(), c.nestedShown);
+            QLabel* veryLong = Control<QLabel>(dialog, "veryLongLabel");
+            QCOMPARE(veryLong->isVisible(), c.nestedShown);
+            QCOMPARE(veryLong->text(), QStringLiteral("VERY LONG TIME."));
+            QCOMPARE(veryLong->font().weight(), QFont::Weight(800));
+            QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
+        }
+    }
+
+    void analyzeNowNeedsAReadyProjectAndAnAnalysis() {
+        Project& project = App().project;
+        struct Case {
+            const char* name;
+            const char* url;
+            bool enabled;
+        };
+        for (const Case& c : {Case{"Shop", "www.shop.com", true}, Case{"", "www.shop.com", false},
+                              Case{".hidden", "www.shop.com", false},
+                              Case{"Shop", "http://", false}, Case{"Shop", "localhost", false}}) {
+            project.ClearUrls();
+            project.SetName(c.name);
+            project.AddUrl(c.url);
+            AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+            QVERIFY2(AnalyzeNowOf(dialog)->isEnabled() == c.enabled, c.url);
+        }
+        project.ClearUrls();
+        AnalyzeDialog empty(*prompts_, kAnalyzeReadiness);
+        QVERIFY(!AnalyzeNowOf(empty)->isEnabled());
+
+        // Unchecking the mode's box leaves nothing to run; checking it again allows the run.
+        project.AddUrl("www.shop.com");
+        AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
+        Control<QCheckBox>(dialog, "readinessBox")->click();
+        QVERIFY(!AnalyzeNowOf(dialog)->isEnabled());
+        Control<QCheckBox>(dialog, "linkValidatorBox")->click();
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
+    }
+
+    void editProjectRefillsTheListAndTheEnabling() {
+        App().project.SetName("Shop");
+        AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+        QVERIFY(ShowActive(dialog));
+        QVERIFY(!AnalyzeNowOf(dialog)->isEnabled());
+        ModalCloser closer([](QDialog& project) {
+            for (const char* url : {"www.zeta.com", "www.Alpha.com"}) {
+                Type(EditOf(project, "urlEdit"), QString::fromLatin1(url));
+                Click(project, "urlAddButton");
+            }
+        });
+        Click(dialog, "editProjectButton");
+        QCOMPARE(closer.Titles(), QStringList({"Project"}));
+        QCOMPARE(Texts(Control<QListWidget>(dialog, "urlList")),
+                 QStringList({"www.Alpha.com", "www.zeta.com"}));
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
+    }
+
+    void failedChecksShowTheirMessageAndStartNoRun() {
+        ReadyProject("www.shop.com");
+        {
+            SetOnlineCheck([] { return false; });
+            AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+            QVERIFY(ShowActive(dialog));
+            Click(dialog, "analyzeNowButton");
+            QCOMPARE(prompts_->Calls().size(), size_t(1));
+            const PromptCall& call = prompts_->Calls().back();
+            QCOMPARE(call.kind, PromptCall::Kind::Inform);
+            QCOMPARE(call.text, QStringLiteral("The application has detected that you are not "
+                                               "connected to the internet."));
+            QCOMPARE(call.caption, QStringLiteral("Sitegauge Version 6.0"));
+            QCOMPARE(call.icon, PromptIcon::Critical);
+            QVERIFY(!dialog.Running());
+            QCOMPARE(dialog.Progress(), nullptr);
+        }
+        {
+            // The hidden boxes can only be unchecked from code; the check still guards the run.
+            SetOnlineCheck([] { return true; });
+            AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+            QVERIFY(ShowActive(dialog));
+            Control<QCheckBox>(dialog, "readinessBox")->setChecked(false);
+            AnalyzeNowOf(dialog)->setEnabled(true);
+            Click(dialog, "analyzeNowButton");
+            const PromptCall& call = prompts_->Calls().back();
+            QCOMPARE(call.text, QStringLiteral("Please check all the analyze functions that you "
+                                               "want applied to this site."));
+            QCOMPARE(call.caption, QStringLiteral("Sitegauge Version 6.0"));
+            QVERIFY(!dialog.Running());
+        }
+        QVERIFY(Opened().empty());
+    }
+
+    void aOneSiteRunShowsAHundredPercentAndOpensTheSummaryPage() {
+        HeldSite site;
+        ReadyProject(site.Url());
+        AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        ProgressDialog* progress = dialog.Progress();
+        QVERIFY(progress != nullptr);
+        QVERIFY(progress->isVisible());
+        QVERIFY(!progress->isModal());
+        QStringList labels;
+        QStringList titles;
+        connect(progress, &ProgressDialog::percentShown, this,
+                [&](const QString& text) { labels.push_back(text); });
+        connect(progress, &QWidget::windowTitleChanged, this,
+                [&](const QString& text) { titles.push_back(text); });
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toBool(), false);
+        QCOMPARE(labels.back(), QStringLiteral("100%"));
+        QVERIFY(
+            titles.contains(QString::fromStdString("Meta Analyzer in progress... " + site.Url())));
+        QTRY_COMPARE(Opened().size(), size_t(1));
+        QCOMPARE(Opened().front(), App().project.GetPageToOpen());
+        QVERIFY(FileExists(Opened().front()));
+        // The window is gone and the dialog usable again.
+        QTRY_VERIFY(dialog.Progress() == nullptr);
+        QVERIFY(dialog.findChildren<ProgressDialog*>().isEmpty() ||
+                !dialog.findChild<ProgressDialog*>()->isVisible());
+        QVERIFY(!dialog.Running());
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
+    }
+
+    void theDialogIsDisabledAndCancelNoLetsTheRunFinish() {
+        HeldSite site;
+        site.Hold();
+        ReadyProject(site.Url());
+        AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        QTRY_VERIFY(site.Arrived());
+        QTRY_VERIFY(!AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
+        QVERIFY(!ButtonOf(dialog, "closeButton")->isEnabledTo(&dialog));
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        // Escape does not close the dialog while the run lasts.
+        dialog.reject();
+        QVERIFY(dialog.isVisible());
+
+        prompts_->Answer(PromptAnswer::No);
+        ButtonOf(*dialog.Progress(), "cancelButton")->click();
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().back().text, QStringLiteral("Are you sure you want to Cancel?"));
+        QCOMPARE(prompts_->Calls().back().buttons, PromptButtons::YesNo);
+        site.Release();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toBool(), false);
+        QTRY_COMPARE(Opened().size(), size_t(1));
+        QVERIFY(FileExists(Opened().front()));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
+    }
+
+    void cancelYesOpensNothingAndANewRunCanStart() {
+        HeldSite site;
+        site.Hold();
+        ReadyProject(site.Url());
+        AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        QTRY_VERIFY(site.Arrived());
+        const std::string summaryPage = SummaryPagePath(App().project, SummaryKind::BrokenLinks);
+
+        prompts_->Answer(PromptAnswer::Yes);
+        // The close box of the progress window asks as Cancel does.
+        dialog.Progress()->close();
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        site.Release();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toBool(), true);
+        QTest::qWait(200);
+        QVERIFY(Opened().empty());
+        QVERIFY(!summaryPage.empty());
+        QVERIFY(!FileExists(summaryPage));
+        QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        // Another second, so the new run gets a report name of its own.
+        QTest::qWait(1100);
+        Click(dialog, "analyzeNowButton");
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(1).at(0).toBool(), false);
+        QTRY_COMPARE(Opened().size(), size_t(1));
+    }
+};
+
+SG_REGISTER_UI_TEST(AnalyzeDialogTest);
+
+}  // namespace sg::test
+
+#include "AnalyzeDialogTest.moc"

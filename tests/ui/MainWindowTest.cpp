@@ -1,0 +1,161 @@
+// The main window: what each area opens (the Project dialog first where the project needs
+// it), the highlight and cursor following the pointer, the buttons, and the splash option.
+
+#include <QTest>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "platform/OpenDocument.h"
+#include "ui/MainWindow.h"
+#include "ui/ModalCloser.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/SplashOption.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+
+namespace sg::test {
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<ScriptedPrompts> prompts_;
+    std::optional<MainWindow> window_;
+
+    QPoint Centre(int area) { return MainAreaRect(area).center(); }
+    void ClickArea(int area) { QTest::mouseClick(&*window_, Qt::LeftButton, {}, Centre(area)); }
+    void MoveTo(const QPoint& point) {
+        QMouseEvent move(QEvent::MouseMove, point, window_->mapToGlobal(point), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&*window_, &move);
+    }
+    bool Shows(int area, bool highlighted) {
+        return window_->ShownImage(area).cacheKey() ==
+               window_->AreaImage(area, highlighted).cacheKey();
+    }
+    // The dialogs a click on `area` opened, each closed as it came.
+    QStringList Opens(int area) {
+        ModalCloser closer;
+        ClickArea(area);
+        return closer.Titles();
+    }
+
+  private slots:
+    void init() {
+        fixture_.emplace();
+        prompts_.emplace();
+        window_.emplace(*prompts_, false);
+        QVERIFY(ShowActive(*window_));
+    }
+    void cleanup() {
+        window_.reset();
+        prompts_.reset();
+        fixture_.reset();
+    }
+
+    void analyzeAreasAskForTheProjectFirstOnlyWhenTheFirstUrlIsUnusable() {
+        // Left empty, the Project dialog is followed by the Analyze dialog all the same.
+        QCOMPARE(Opens(3), QStringList({"Project", "Search Engine Readiness"}));
+        App().project.AddUrl("http://");
+        QCOMPARE(Opens(5), QStringList({"Project", "Link Validator"}));
+        App().project.ClearUrls();
+        App().project.AddUrl("www.shop.com");
+        QCOMPARE(Opens(4), QStringList({"Link Popularity"}));
+        QCOMPARE(Opens(3), QStringList({"Search Engine Readiness"}));
+        QCOMPARE(Opens(1), QStringList({"Project"}));
+        QCOMPARE(Opens(6), QStringList({"Previous Reports Results"}));
+        QVERIFY(prompts_->Calls().empty());
+    }
+
+    void thePositionAreaAlsoNeedsAKeyword() {
+        App().project.AddUrl("www.shop.com");
+        QCOMPARE(Opens(2), QStringList({"Project"}));
+        // Until its own dialog exists the area tells so, after the Project dialog.
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        App().project.AddUrl("www.shop.com");
+        App().project.AddKeyword("shoes");
+        QCOMPARE(Opens(2), QStringList());
+        QCOMPARE(prompts_->Calls().size(), size_t(2));
+    }
+
+    void theHighlightAndTheHandFollowThePointer() {
+        for (int area = 1; area <= kMainAreaCount; ++area) {
+            QVERIFY(Shows(area, false));
+            QVERIFY(window_->AreaImage(area, true).cacheKey() !=
+                    window_->AreaImage(area, false).cacheKey());
+        }
+        MoveTo(Centre(1));
+        QCOMPARE(window_->HighlightedArea(), 1);
+        QVERIFY(Shows(1, true));
+        QCOMPARE(window_->cursor().shape(), Qt::PointingHandCursor);
+        MoveTo(Centre(2));
+        QCOMPARE(window_->HighlightedArea(), 2);
+        QVERIFY(Shows(2, true));
+        QVERIFY(Shows(1, false));
+        MoveTo(MainAreaRect(6).bottomRight() - QPoint(2, 2));
+        QCOMPARE(window_->HighlightedArea(), 6);
+        for (int area = 1; area < kMainAreaCount; ++area) {
+            QVERIFY(Shows(area, false));
+        }
+        // Between two areas nothing is lit and the pointer is the plain arrow.
+        MoveTo(QPoint(MainAreaRect(1).right() + 8, Centre(1).y()));
+        QCOMPARE(window_->HighlightedArea(), 0);
+        QVERIFY(Shows(6, false));
+        QCOMPARE(window_->cursor().shape(), Qt::ArrowCursor);
+        MoveTo(Centre(4));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&*window_, &leave);
+        QCOMPARE(window_->HighlightedArea(), 0);
+        QVERIFY(Shows(4, false));
+    }
+
+    void buttonsOpenTheTutorialHelpAndAbout() {
+        std::vector<std::string> opened;
+        SetDocumentOpener([&](const std::string& path) { opened.push_back(path); });
+        Click(*window_, "tutorialButton");
+        Click(*window_, "helpButton");
+        const std::string work = App().paths.workDir;
+        QCOMPARE(opened, (std::vector<std::string>{work + "/tutorial/index.html",
+                                                   work + "/tutorial/help.html"}));
+        Click(*window_, "aboutButton");
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QVERIFY(prompts_->Calls().back().text.contains(QStringLiteral("Sitegauge")));
+        QVERIFY(prompts_->Calls().back().text.contains(QStringLiteral(" Version 6.0")));
+        ModalCloser closer;
+        Click(*window_, "proxyButton");
+        QCOMPARE(closer.Titles(), QStringList({"Proxy Settings"}));
+    }
+
+    void closingAsksAboutAChangedProject() {
+        App().projectModified = true;
+        prompts_->Answer(PromptAnswer::Cancel);
+        QTest::keyClick(&*window_, Qt::Key_Escape);
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QVERIFY(window_->isVisible());
+        prompts_->Answer(PromptAnswer::No);
+        Click(*window_, "okButton");
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(window_->result(), int(QDialog::Accepted));
+    }
+
+    void onlyEmbeddedAutomatedOrNoSplashStartsSkipTheSplash() {
+        QVERIFY(SplashWanted({"sitegauge"}));
+        QVERIFY(SplashWanted({"sitegauge", "project.swp"}));
+        // The program's own name is not an option.
+        QVERIFY(SplashWanted({"-Embedding"}));
+        for (const char* option : {"-Embedding", "/Automation", "-automation", "--no-splash"}) {
+            QVERIFY2(!SplashWanted({"sitegauge", "x", option}), option);
+        }
+        QVERIFY(SplashWanted({"sitegauge", "-Embeddings"}));
+    }
+};
+
+SG_REGISTER_UI_TEST(MainWindowTest);
+
+}  // namespace sg::test
+
+#include "MainWindowTest.moc"
