@@ -63,6 +63,8 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     urlList_ = new SortedListBox(content_);
     urlList_->setObjectName(QStringLiteral("urlList"));
     urlList_->setSelectionMode(QAbstractItemView::NoSelection);
+    // A list without selection has no use for the focus, whose frame would mark a line.
+    urlList_->setFocusPolicy(Qt::NoFocus);
     auto* urlsLabel = new QLabel(QStringLiteral("Urls List"), content_);
     auto* noteLabel =
         new QLabel(QStringLiteral("Note: To change this URL list,click Edit Project"), content_);

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kAreaWidth = 200;
 constexpr int kAreaHeight = 150;
-constexpr int kAreaLeft = 45;
+constexpr int kAreaLeft = 35;
 constexpr int kAreaTop = 110;
 constexpr int kAreaGapX = 25;
 constexpr int kAreaGapY = 25;
