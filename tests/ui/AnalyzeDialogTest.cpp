@@ -227,6 +227,7 @@ class AnalyzeDialogTest : public QObject {
                 [&](const QString& text) { titles.push_back(text); });
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.at(0).at(0).toBool(), false);
+        QVERIFY(!labels.isEmpty());
         QCOMPARE(labels.back(), QStringLiteral("100%"));
         QVERIFY(
             titles.contains(QString::fromStdString("Meta Analyzer in progress... " + site.Url())));
@@ -253,6 +254,7 @@ class AnalyzeDialogTest : public QObject {
         QTRY_VERIFY(site.Arrived());
         QTRY_VERIFY(!AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
         QVERIFY(!ButtonOf(dialog, "closeButton")->isEnabledTo(&dialog));
+        QVERIFY(QApplication::overrideCursor() != nullptr);
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         // Escape does not close the dialog while the run lasts.
         dialog.reject();
