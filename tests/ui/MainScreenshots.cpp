@@ -16,6 +16,7 @@
 #include "support/LoopbackServer.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowArt.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
@@ -99,6 +100,12 @@ int main(int argc, char** argv) {
         QTest::qWait(100);
         ok &= Save(window, dir + "/main-window-highlighted.png");
         window.hide();
+    }
+    {
+        const QString file = dir + "/splash.png";
+        const bool saved = sg::DrawSplash().save(file, "PNG");
+        std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+        ok &= saved;
     }
     const char* names[] = {"", "analyze-readiness", "analyze-link-popularity",
                            "analyze-link-validator"};

@@ -1,6 +1,8 @@
 // The main window: what each area opens (the Project dialog first where the project needs
 // it), the highlight and cursor following the pointer, the buttons, and the splash option.
 
+#include <QElapsedTimer>
+#include <QSplashScreen>
 #include <QTest>
 #include <optional>
 #include <string>
@@ -140,6 +142,26 @@ class MainWindowTest : public QObject {
         Click(*window_, "okButton");
         QVERIFY(!window_->isVisible());
         QCOMPARE(window_->result(), int(QDialog::Accepted));
+    }
+
+    void theSplashShowsForAboutASecond() {
+        auto splashShown = [] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QSplashScreen*>(top) != nullptr && top->isVisible()) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY(!splashShown());
+        MainWindow withSplash(*prompts_, true);
+        withSplash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&withSplash));
+        QTRY_VERIFY(splashShown());
+        QElapsedTimer shown;
+        shown.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!splashShown(), 3000);
+        QVERIFY(shown.elapsed() >= 800);
     }
 
     void onlyEmbeddedAutomatedOrNoSplashStartsSkipTheSplash() {
