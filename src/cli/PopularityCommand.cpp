@@ -20,11 +20,9 @@
 #include "cli/ExitCode.h"
 #include "engines/EngineHosts.h"
 #include "engines/LinkCountsForSite.h"
-#include "engines/LinkPopularitySection.h"
 #include "platform/Ansi.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
-#include "reports/LinkPopularityHook.h"
 
 namespace sg {
 namespace {
@@ -162,7 +160,6 @@ int Run(CliContext& context) {
     if (AllLinkHostsLoopback()) {
         SetOnlineCheck([] { return true; });
     }
-    SetLinkPopularitySection(&LinkPopularitySection);
 
     CliProgressBar bar(context.err, ::isatty(STDERR_FILENO) == 1);
     CliRunFrontEnd frontEnd(context, bar);

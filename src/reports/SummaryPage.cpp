@@ -6,8 +6,8 @@
 
 #include "analysis/KeywordTable.h"
 #include "app/AppState.h"
+#include "engines/LinkPopularitySection.h"
 #include "platform/FileSystem.h"
-#include "reports/LinkPopularityHook.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 #include "reports/ReportPage.h"
@@ -162,9 +162,7 @@ void WriteSummaryPage(Project& project, SummaryKind kind, std::time_t when) {
     }
     WriteBanner(page, project, kind, when);
     if (kind == SummaryKind::LinkPopularity) {
-        if (LinkPopularitySectionWriter section = GetLinkPopularitySection()) {
-            section(project);
-        }
+        LinkPopularitySection(project);
     } else {
         WriteSiteTable(page, project, kind);
         if (kind == SummaryKind::NestedReadiness || kind == SummaryKind::Readiness) {

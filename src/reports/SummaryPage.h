@@ -19,8 +19,8 @@ std::string SummaryPagePath(const Project& project, SummaryKind kind);
 std::string SummaryDateText(std::time_t when);
 
 // Sets pageToOpen and writes the page for `kind`, stamped with now (or `when`). Kind 1 (Link
-// Popularity) creates its run folder and writes the section of the registered Link Popularity
-// writer (LinkPopularityHook.h) into the page; kinds 3 and 4 end with the keyword tags table.
+// Popularity) creates its run folder and queries the engines while it writes their section into
+// the page; kinds 3 and 4 end with the keyword tags table.
 // Kind None writes nothing and leaves pageToOpen as it was.
 void WriteSummaryPage(Project& project, SummaryKind kind);
 void WriteSummaryPage(Project& project, SummaryKind kind, std::time_t when);

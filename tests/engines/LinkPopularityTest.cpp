@@ -19,7 +19,6 @@
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
-#include "reports/LinkPopularityHook.h"
 #include "reports/SummaryPage.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -74,7 +73,6 @@ class LinkPopularityTest : public ::testing::Test {
     }
     void TearDown() override {
         App().progressWindow = nullptr;
-        SetLinkPopularitySection(nullptr);
         zone_.reset();
         ::tzset();
     }
@@ -179,9 +177,7 @@ TEST_F(LinkPopularityTest, SevenSitesMakeTwoTablesEachWithItsNote) {
     // The last site is known to no engine: "0" everywhere.
     project_.AddUrl(sites.back());
 
-    SetLinkPopularitySection(&LinkPopularitySection);
     WriteSummaryPage(project_, SummaryKind::LinkPopularity, kWhen);
-    SetLinkPopularitySection(nullptr);
     std::string page;
     ASSERT_TRUE(ReadWholeFile(project_.GetPageToOpen(), page));
 

@@ -8,7 +8,6 @@
 #include "app/AppState.h"
 #include "app/StartUp.h"
 #include "platform/FileSystem.h"
-#include "reports/LinkPopularityHook.h"
 #include "reports/ReportLine.h"
 #include "support/TempDir.h"
 
@@ -77,24 +76,6 @@ TEST_F(SummaryPageTest, ReadinessPagesEndWithTheCentredKeywordTable) {
     EXPECT_EQ(project_.GetPageToOpen(), App().paths.readinessDir +
                                             "/My Sites_12_07_2026[03-55-10]/My "
                                             "Sites_12_07_2026[03-55-10].html");
-}
-
-TEST_F(SummaryPageTest, LinkPopularityPageCarriesTheRegisteredSectionOnly) {
-    // Without a registered section: the frame alone, no site table, and its own run folder.
-    std::string page = Write(SummaryKind::LinkPopularity);
-    EXPECT_EQ(project_.GetPageToOpen().rfind(App().paths.linkPopularityDir, 0), 0u);
-    EXPECT_NE(page.find("Link Popularity </font></b><br>"), std::string::npos);
-    EXPECT_EQ(page.find("Sites</font>"), std::string::npos);
-    EXPECT_NE(page.find("<br>\n</div></td></tr>\n"), std::string::npos);
-
-    std::remove(project_.GetPageToOpen().c_str());
-    SetLinkPopularitySection([](Project& project) {
-        AppendReportLine(project.GetPageToOpen(), "SECTION");
-        return true;
-    });
-    page = Write(SummaryKind::LinkPopularity);
-    SetLinkPopularitySection(nullptr);
-    EXPECT_NE(page.find("\n<br>\nSECTION\n</div></td></tr>\n"), std::string::npos);
 }
 
 TEST_F(SummaryPageTest, ProjectTextCannotAddMarkup) {
