@@ -14,13 +14,8 @@ namespace sg {
 
 std::span<const CliCommand> CliCommands() {
     static const std::vector<CliCommand> kCommands = {
-        ProfileCommand(),
-        FetchCommand(),
-        FtpCommand(),
-        ReadinessCommand(),
-        LinksCommand(),
-        PopularityCommand(),
-        PositionsCommand(),
+        ProfileCommand(), FetchCommand(),      FtpCommand(),       ReadinessCommand(),
+        LinksCommand(),   PopularityCommand(), PositionsCommand(),
     };
     return kCommands;
 }

@@ -13,7 +13,7 @@ constexpr std::string_view kUsage =
     "                 for readiness";
 
 int Run(CliContext& context) {
-    return RunAnalysisCommand(context, "links", false);
+    return RunAnalysisCommand(context, "links", AnalysisKind::LinkValidator);
 }
 
 }  // namespace

@@ -1,20 +1,17 @@
 #include "cli/PositionsCommand.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 #include <chrono>
 #include <string>
 #include <vector>
 
-#include "analysis/UrlText.h"
 #include "app/AppState.h"
-#include "app/ProfileFile.h"
 #include "cli/AnalysisCommand.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliPosAnStatus.h"
 #include "cli/ExitCode.h"
+#include "cli/ProjectArgument.h"
 #include "engines/EngineHosts.h"
 #include "engines/FixedPosAnDialog.h"
 #include "engines/PositionAnalyzerRun.h"
@@ -37,11 +34,7 @@ struct PositionsArgs {
     std::vector<EngineId> engines;
     int depth = 100;
     bool open = false;
-    std::string profile;
-    bool inline_ = false;
-    std::string name;
-    std::vector<std::string> urls;
-    std::vector<std::string> keywords;
+    ProjectArgument project;
 };
 
 bool ParseNumber(std::string_view text, int& value) {
@@ -89,47 +82,11 @@ bool ParseArgs(CliArgs& args, PositionsArgs& parsed) {
                 (!ParseNumber(value, parsed.depth) || !IsDepthChoice(parsed.depth))) {
                 args.Fail("--depth is 100..900 in hundreds, 1000, 5000 or 0 (all)");
             }
-        } else if (args.TakeValue("--name", value)) {
-            if (parsed.inline_ && !args.Failed()) {
-                args.Fail("--name given twice");
-            }
-            parsed.inline_ = true;
-            parsed.name = value;
-        } else if (args.TakeValue("--url", value)) {
-            parsed.urls.push_back(value);
-        } else if (args.TakeValue("--keyword", value)) {
-            parsed.keywords.push_back(value);
-        } else if (args.TakePositional(value)) {
-            if (!parsed.profile.empty()) {
-                args.Fail("unexpected argument " + value);
-            }
-            parsed.profile = value;
-        } else {
+        } else if (!TakeProjectArgument(args, parsed.project)) {
             args.Fail("unknown option " + args.Current());
         }
     }
-    if (args.Failed()) {
-        return false;
-    }
-    if (!parsed.profile.empty() &&
-        (parsed.inline_ || !parsed.urls.empty() || !parsed.keywords.empty())) {
-        args.Fail("give a PROFILE or --name/--url/--keyword, not both");
-    } else if (parsed.profile.empty() && !parsed.inline_) {
-        args.Fail(parsed.urls.empty() && parsed.keywords.empty() ? "no PROJECT given"
-                                                                 : "--name NAME is required");
-    }
-    return !args.Failed();
-}
-
-// An engine host on this machine (127.0.0.0/8 or "localhost", with or without a port) needs no
-// internet connection.
-bool IsLoopbackHost(std::string_view host) {
-    const std::string name(host.substr(0, host.find(':')));
-    in_addr address{};
-    if (::inet_pton(AF_INET, name.c_str(), &address) == 1) {
-        return (ntohl(address.s_addr) >> 24) == 127;
-    }
-    return EqualsNoCase(name, "localhost");
+    return CheckProjectArgument(args, parsed.project);
 }
 
 bool AllHostsLoopback(const std::vector<EngineId>& engines) {
@@ -151,26 +108,8 @@ int Run(CliContext& context) {
     }
 
     Project& project = App().project;
-    if (parsed.inline_) {
-        // As the Project dialog takes typed URLs: without their "http://".
-        project.SetName(Utf8ToAnsi(parsed.name));
-        for (const std::string& url : parsed.urls) {
-            project.AddUrl(StripHttpPrefix(Utf8ToAnsi(url)));
-        }
-        for (const std::string& keyword : parsed.keywords) {
-            project.AddKeyword(Utf8ToAnsi(keyword));
-        }
-    } else {
-        std::string errorText;
-        const int loaded = LoadProfile(project, parsed.profile, &errorText);
-        if (loaded == kProfileCannotOpen) {
-            CliError(context, "positions: cannot open " + parsed.profile);
-            return kExitUsage;
-        }
-        if (loaded != kProfileOk) {
-            context.err << errorText << '\n';
-            return kExitUsage;
-        }
+    if (!LoadProjectArgument(context, "positions", parsed.project, project)) {
+        return kExitUsage;
     }
     // The dialog's "Search" needs a site and a keyword.
     if (project.HasNoUrls() || project.KeywordCount() == 0) {

@@ -18,7 +18,7 @@ constexpr std::string_view kUsage =
     "                 (exit 1 without)";
 
 int Run(CliContext& context) {
-    return RunAnalysisCommand(context, "readiness", true);
+    return RunAnalysisCommand(context, "readiness", AnalysisKind::Readiness);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST_F(PopularityCommandTest, BadEngineHostsAndProjectsAreUsageErrors) {
     const test::CliResult noDot = test::RunCli(
         dir_.path(), {"--workdir", dir_.path(), "popularity", "--name", "D", "--url", "nodot"});
     EXPECT_EQ(noDot.exitCode, 2);
-    EXPECT_NE(noDot.err.find("URL 1 holds no \".\""), std::string::npos) << noDot.err;
+    EXPECT_NE(noDot.err.find("URL 1 (nodot) holds no \".\""), std::string::npos) << noDot.err;
     EXPECT_TRUE(emulator_.Requests().empty());
 }
 
