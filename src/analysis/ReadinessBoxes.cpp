@@ -1,5 +1,7 @@
 #include "analysis/ReadinessBoxes.h"
 
+#include "analysis/UrlText.h"
+
 #include <unordered_map>
 
 #include "analysis/AppendLineOrStop.h"
@@ -73,7 +75,9 @@ bool WriteSnapshot(const std::string& path, std::string_view pageUrl, std::strin
              "Engine Snapshot - 2</strong></font></td>"})) {
         return false;
     }
-    const std::string href = ReportAttr(pageUrl);
+    // Page URLs are kept without a scheme; a link without one would be taken as a file beside
+    // the report.
+    const std::string href = ReportAttr(EnsureHttpPrefix(pageUrl));
     const std::string label = ReportText(title.empty() ? pageUrl : title);
     const std::string visible = ReportText(visibleText);
     const std::string closing =

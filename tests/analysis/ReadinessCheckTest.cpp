@@ -227,7 +227,7 @@ TEST_F(ReadinessCheck, NothingOfOnePageCarriesOverToTheNext) {
 TEST_F(ReadinessCheck, TheFragmentIsNotFetchedButStaysInTheLinks) {
     FixtureSite site(std::map<std::string, std::string>{{"/p.html", Page("", "x")}});
     AnalyzePageReadiness(dir_ / "f.html", site.Url("/p.html#part"), nullptr);
-    EXPECT_TRUE(Has(Read("f.html"), "<a href =" + site.Url("/p.html#part") + ">"));
+    EXPECT_TRUE(Has(Read("f.html"), "<a href =http://" + site.Url("/p.html#part") + ">"));
     EXPECT_EQ(site.Requests(), (std::vector<std::string>{"GET /p.html", "GET /p.html"}));
 }
 
