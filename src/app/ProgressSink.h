@@ -7,7 +7,7 @@
 namespace sg {
 
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     virtual void SetCaption(const std::string& text) = 0;
     virtual int Position() const = 0;
