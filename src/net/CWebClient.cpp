@@ -218,33 +218,17 @@ int CWebClient::FetchHeadRetrying(char* address, int attempts) {
 }
 
 int CWebClient::FetchPageDirect(char* address, Clock::time_point deadline) {
-    result_.ClearResponse();
     std::string path;
-    if (address == nullptr || SplitUrl(address, path) != 0) {
-        return 3;
+    if (const int opened = OpenDirect(address, path, deadline); opened != 0) {
+        return opened;
     }
-    if (Connect(SitePort(), serverAddress_, deadline) != 0) {
-        return 1;
-    }
-    std::string request = "GET ";
-    if (path.empty() || path[0] != '/') {
-        request += '/';
-    }
-    request += path;
-    request += " HTTP/1.0\r\n";
+    std::string request = DirectRequestLine("GET", path);
     // Added to the kept lines, so the later attempts send it too.
     if (!HasHostHeader()) {
         AddRequestHeader(("Host: " + serverName_).c_str());
     }
-    // The whole request in one send: the bytes are those of the separate lines, without
-    // waiting on delayed acknowledgements between them.
-    for (const std::string& line : requestHeaders_) {
-        request += line;
-    }
-    request += "\r\n";
-    if (!Send(request)) {
-        Disconnect();
-        return 4;
+    if (const int sent = SendRequest(request); sent != 0) {
+        return sent;
     }
     return ReadPage(address, deadline);
 }
@@ -274,38 +258,25 @@ int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline)
         request += text;
     }
     request += " HTTP/1.0\r\n";
-    for (const std::string& line : requestHeaders_) {
-        request += line;
-    }
+    // The Host line follows the kept lines and joins them for the later attempts.
     if (!HasHostHeader()) {
         std::string ignored;
         SplitUrl(address, ignored);
         requestHeaders_.push_back("Host: " + serverName_ + "\r\n");
-        request += requestHeaders_.back();
     }
-    request += "\r\n";
-    if (!Send(request)) {
-        Disconnect();
-        return 4;
+    if (const int sent = SendRequest(request); sent != 0) {
+        return sent;
     }
     // Read like a direct fetch, so that a crawl behind a proxy sees the same pages and links.
     return ReadPage(address, deadline);
 }
 
 int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
-    result_.ClearResponse();
     std::string path;
-    if (address == nullptr || SplitUrl(address, path) != 0) {
-        return 3;
+    if (const int opened = OpenDirect(address, path, deadline); opened != 0) {
+        return opened;
     }
-    if (Connect(SitePort(), serverAddress_, deadline) != 0) {
-        return 1;
-    }
-    std::string request = "HEAD ";
-    if (path.empty() || path[0] != '/') {
-        request += '/';
-    }
-    request += path;
+    std::string request = DirectRequestLine("HEAD", path);
     return FinishHeadRequest(request, deadline);
 }
 
@@ -323,14 +294,43 @@ int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline)
         request += "http://";
     }
     request += text;
+    request += " HTTP/1.0\r\n";
     return FinishHeadRequest(request, deadline);
 }
 
 // --- Pieces of a fetch ----------------------------------------------------------------------
 
-// Both head fetches end alike: the extra header lines, the blank line, the head, no body.
+// Both head fetches end alike: the request, then the head and no body.
 int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadline) {
-    request += " HTTP/1.0\r\n";
+    if (const int sent = SendRequest(request); sent != 0) {
+        return sent;
+    }
+    ReadHead(deadline);
+    DrainInput();
+    Disconnect();
+    return 0;
+}
+
+// Clears the response, splits the address and connects to its server: 0, 3 or 1.
+int CWebClient::OpenDirect(char* address, std::string& path, Clock::time_point deadline) {
+    result_.ClearResponse();
+    if (address == nullptr || SplitUrl(address, path) != 0) {
+        return 3;
+    }
+    return Connect(SitePort(), serverAddress_, deadline) != 0 ? 1 : 0;
+}
+
+std::string CWebClient::DirectRequestLine(std::string_view method, const std::string& path) {
+    std::string line(method);
+    line += path.empty() || path[0] != '/' ? " /" : " ";
+    line += path;
+    line += " HTTP/1.0\r\n";
+    return line;
+}
+
+// Appends the kept header lines and the blank line and sends the request in one piece, so no
+// delayed acknowledgement falls between its lines: 0, or 4 (disconnected) when it fails.
+int CWebClient::SendRequest(std::string& request) {
     for (const std::string& line : requestHeaders_) {
         request += line;
     }
@@ -339,9 +339,6 @@ int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadli
         Disconnect();
         return 4;
     }
-    ReadHead(deadline);
-    DrainInput();
-    Disconnect();
     return 0;
 }
 

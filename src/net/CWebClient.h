@@ -103,6 +103,9 @@ class CWebClient : public CUT_WSClient {
     int FetchHeadDirect(char* address, Clock::time_point deadline);
     int FetchHeadThroughProxy(char* address, Clock::time_point deadline);
     int FinishHeadRequest(std::string& request, Clock::time_point deadline);
+    int OpenDirect(char* address, std::string& path, Clock::time_point deadline);
+    static std::string DirectRequestLine(std::string_view method, const std::string& path);
+    int SendRequest(std::string& request);
 
     int Connect(int port, const std::string& address, Clock::time_point deadline);
     // The text whole, or false.
