@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/DensityBar.h"
 #include "app/AppState.h"
 #include "app/Project.h"
 #include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 namespace {

@@ -18,15 +18,6 @@
 namespace sg {
 namespace {
 
-// Every line goes through here so that a cancelled run writes nothing more.
-bool WriteLine(const std::string& path, std::string_view text) {
-    if (RunCancelled()) {
-        return false;
-    }
-    AppendReportLine(path, text);
-    return true;
-}
-
 struct LinkTable {
     LinkStatus status;
     std::string_view caption;
@@ -68,8 +59,8 @@ std::string Anchor(std::string_view opening, std::string_view url) {
 }
 
 bool WriteTable(const std::string& path, const LinkTable& table) {
-    if (!WriteLine(path, kTableOpen) || !WriteLine(path, table.caption) ||
-        !WriteLine(path, kHeaderRow)) {
+    if (!AppendLineOrStop(path, kTableOpen) || !AppendLineOrStop(path, table.caption) ||
+        !AppendLineOrStop(path, kHeaderRow)) {
         return false;
     }
     const CrawlRecordList& records = CrawlRecords();
@@ -78,12 +69,12 @@ bool WriteTable(const std::string& path, const LinkTable& table) {
         if (record.status != table.status) {
             continue;
         }
-        if (!WriteLine(path, Anchor(table.linkCell, record.link)) ||
-            !WriteLine(path, Anchor(table.pageCell, record.fromPage) + "</tr>")) {
+        if (!AppendLineOrStop(path, Anchor(table.linkCell, record.link)) ||
+            !AppendLineOrStop(path, Anchor(table.pageCell, record.fromPage) + "</tr>")) {
             return false;
         }
     }
-    return WriteLine(path, "</table><br>");
+    return AppendLineOrStop(path, "</table><br>");
 }
 
 bool WriteHeader(const std::string& path, const std::string& url) {
@@ -105,7 +96,7 @@ bool WriteHeader(const std::string& path, const std::string& url) {
             "</a></font></b></td></tr></table></div><div align=left>",
     };
     for (const std::string& line : lines) {
-        if (!WriteLine(path, line)) {
+        if (!AppendLineOrStop(path, line)) {
             return false;
         }
     }
@@ -123,7 +114,7 @@ bool WriteFooter(const std::string& path) {
         "</body></html>",
     };
     for (std::string_view line : kLines) {
-        if (!WriteLine(path, line)) {
+        if (!AppendLineOrStop(path, line)) {
             return false;
         }
     }
@@ -141,7 +132,7 @@ void WriteLinkTables(const std::string& reportPath) {
             ++counts[status];
         }
     }
-    if (records.Count() > 0 && !WriteLine(reportPath, "<br>")) {
+    if (records.Count() > 0 && !AppendLineOrStop(reportPath, "<br>")) {
         return;
     }
     for (const LinkTable& table : kTables) {

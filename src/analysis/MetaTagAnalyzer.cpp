@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/TextUtil.h"
 #include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 namespace {

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/MetaTagAnalyzer.h"
 #include "analysis/PageCounters.h"
 #include "analysis/ReadinessBoxes.h"
@@ -13,6 +12,7 @@
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/RunControl.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 namespace {

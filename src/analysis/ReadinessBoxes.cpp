@@ -4,11 +4,11 @@
 
 #include <unordered_map>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/KeywordDensity.h"
 #include "analysis/TextUtil.h"
 #include "app/UrlEntry.h"
 #include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 namespace {

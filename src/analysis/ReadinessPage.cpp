@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/ReadinessAnalyzer.h"
 #include "app/AppState.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 

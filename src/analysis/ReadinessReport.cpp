@@ -5,7 +5,6 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "analysis/AppendLineOrStop.h"
 #include "analysis/CrawlRecordList.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/LinkCrawler.h"
@@ -16,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
+#include "reports/ReportLine.h"
 
 namespace sg {
 namespace {
