@@ -400,30 +400,29 @@ int CFtpAgent::EntryAt(int index, FtpDirEntry* out) const {
 }
 
 int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
-    const int opened = OpenDataConnection();
-    if (opened != 0) {
-        return opened;
-    }
-    const int code = Command("RETR", remoteName != nullptr ? remoteName : "");
-    if (code < 100 || code > 299) {
-        data_.Disconnect();
-        return 3;
-    }
-    if (!AcceptDataConnection(waits_.transferConnect)) {
-        return 4;
-    }
-    long bytes = 0;
-    data_.ReadToFile(localPath, 1, &bytes, waits_.data);
-    data_.Disconnect();
-    return Is2xx(ReadReply(&control_, nullptr, 0)) ? 0 : 5;
+    return TransferFile("RETR", remoteName, [this, localPath] {
+        long bytes = 0;
+        data_.ReadToFile(localPath, 1, &bytes, waits_.data);
+    });
 }
 
 int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {
+    return TransferFile("STOR", remoteName, [this, localPath] {
+        long bytes = 0;
+        data_.SendFromFile(localPath, &bytes);
+    });
+}
+
+// Both transfers: data connection, command, the server connecting back, the bytes, then
+// closing the data connection (which ends an upload for the server) and the final reply.
+// Only that reply decides the result, not the local file's transfer.
+int CFtpAgent::TransferFile(const char* command, const char* remoteName,
+                            const std::function<void()>& moveBytes) {
     const int opened = OpenDataConnection();
     if (opened != 0) {
         return opened;
     }
-    const int code = Command("STOR", remoteName != nullptr ? remoteName : "");
+    const int code = Command(command, remoteName != nullptr ? remoteName : "");
     if (code < 100 || code > 299) {
         data_.Disconnect();
         return 3;
@@ -431,9 +430,7 @@ int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {
     if (!AcceptDataConnection(waits_.transferConnect)) {
         return 4;
     }
-    long bytes = 0;
-    data_.SendFromFile(localPath, &bytes);
-    // Closing the data connection ends the file for the server.
+    moveBytes();
     data_.Disconnect();
     return Is2xx(ReadReply(&control_, nullptr, 0)) ? 0 : 5;
 }

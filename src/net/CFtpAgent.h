@@ -7,6 +7,7 @@
 // every wait is bounded by FtpWaits.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,6 +118,8 @@ class CFtpAgent {
     void KeepReplyLine(std::string_view line);
     // Listens on the next free data port and announces it: 0, 1 no free port, 2 PORT refused.
     int OpenDataConnection();
+    int TransferFile(const char* command, const char* remoteName,
+                     const std::function<void()>& moveBytes);
     void AdvanceDataPort();
     // After a transfer command was accepted: waits for the server to connect back.
     bool AcceptDataConnection(FtpWaits::Milliseconds wait);
