@@ -1,0 +1,74 @@
+// The page scanners against their literal reference: the link and frame scan, link resolution,
+// the image and alt counts, the tag text, the visible text after the head and the URL helpers.
+// The first line of the input is the page's URL, the rest the page. Any difference is a fault.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "analysis/KeywordDensity.h"
+#include "analysis/LinkExtractor.h"
+#include "analysis/PageCounters.h"
+#include "analysis/ReferenceScanner.h"
+#include "analysis/TextUtil.h"
+#include "analysis/UrlText.h"
+
+namespace {
+
+constexpr std::size_t kMaxUrl = 256;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    // No line end within the first bytes: no URL, all page.
+    const std::size_t lineEnd = input.substr(0, kMaxUrl).find('\n');
+    const bool hasUrl = lineEnd != std::string_view::npos;
+    const std::string url(hasUrl ? input.substr(0, lineEnd) : std::string_view());
+    const std::string page(hasUrl ? input.substr(lineEnd + 1) : input);
+
+    std::vector<std::string> frames;
+    std::vector<std::string> links;
+    sg::ExtractPageLinks(page, url, frames, links);
+    std::vector<std::string> refFrames;
+    std::vector<std::string> refLinks;
+    sg::ref::ExtractPageLinks(page, url, refFrames, refLinks);
+    SG_FUZZ_CHECK(frames == refFrames);
+    SG_FUZZ_CHECK(links == refLinks);
+
+    SG_FUZZ_CHECK(sg::ResolveLink(url, url) == sg::ref::ResolveLink(url, url));
+    const std::string firstWords(std::string_view(page).substr(0, 64));
+    SG_FUZZ_CHECK(sg::ResolveLink(firstWords, url) == sg::ref::ResolveLink(firstWords, url));
+    SG_FUZZ_CHECK(sg::AttributeValue(page, "href") == sg::ref::AttributeValue(page, "href"));
+    SG_FUZZ_CHECK(sg::AttributeValue(page, "src") == sg::ref::AttributeValue(page, "src"));
+    SG_FUZZ_CHECK(sg::UrlHost(url) == sg::ref::UrlHost(url));
+    for (int levels = 0; levels < 3; ++levels) {
+        SG_FUZZ_CHECK(sg::ParentPath(url, levels) == sg::ref::ParentPath(url, levels));
+    }
+
+    SG_FUZZ_CHECK(sg::CountImageTags(page) ==
+                  static_cast<std::size_t>(sg::ref::CountImageTags(page)));
+    SG_FUZZ_CHECK(sg::CountAltTags(page) == static_cast<std::size_t>(sg::ref::CountAltTags(page)));
+    SG_FUZZ_CHECK(sg::TagText(page, "<title") == sg::ref::TagText(page, "<title"));
+    const std::string visible = sg::ref::VisibleTextAfterHead(page);
+    SG_FUZZ_CHECK(sg::VisibleTextAfterHead(page, 200) == visible.substr(0, 200));
+    SG_FUZZ_CHECK(sg::VisibleTextAfterHead(page, 4096) == visible.substr(0, 4096));
+
+    SG_FUZZ_CHECK(sg::FindNoCase(page, url) == sg::ref::FindNoCase(page, url));
+    SG_FUZZ_CHECK(sg::TrimBlanks(page) == sg::ref::TrimBlanks(page));
+    SG_FUZZ_CHECK(sg::StripFragment(url) == sg::ref::StripFragment(url));
+    SG_FUZZ_CHECK(sg::StripPort(url) == sg::ref::StripPort(url));
+    SG_FUZZ_CHECK(sg::StripHttpPrefix(url) == sg::ref::StripHttpPrefix(url));
+    SG_FUZZ_CHECK(sg::EnsureHttpPrefix(url) == sg::ref::EnsureHttpPrefix(url));
+    SG_FUZZ_CHECK(sg::PercentEncode(url) == sg::ref::PercentEncode(url));
+
+    // The keyword density of the URL line read as a phrase: any text, never a crash, and the
+    // printed value is what was stored.
+    const sg::KeywordDensityResult density = sg::KeywordDensity(url, page);
+    SG_FUZZ_CHECK(density.value >= 0.0);
+    SG_FUZZ_CHECK(sg::FormatDensity(density.value) == density.text);
+    return 0;
+}
