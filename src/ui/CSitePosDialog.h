@@ -1,0 +1,112 @@
+#pragma once
+// "Analyze position": the project's keywords and sites, the engines to ask and the depth, and
+// "Search", which starts a Position Analyzer run on a thread of its own with a status window.
+//
+// The run never touches a widget or the live project. It reads a snapshot that the dialog
+// keeps under a mutex and renews on the window thread whenever the lists, a check box or the
+// depth change; so "Edit Project" may change the project while the run goes on, and the run
+// sees the change at its next read.
+
+#include <QDialog>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engines/EngineId.h"
+#include "engines/PosAnDialog.h"
+
+class QComboBox;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+
+namespace sg {
+
+class CPosAnStatus;
+class PositionAnalyzerRun;
+class UserPrompts;
+
+class CSitePosDialog : public QDialog, public PosAnDialog {
+    Q_OBJECT
+
+  public:
+    explicit CSitePosDialog(UserPrompts& prompts, QWidget* parent = nullptr);
+    // A run still going is cancelled and waited for; it writes no report and opens nothing.
+    ~CSitePosDialog() override;
+
+    // The depth of the chosen "Search to Position :" entry; 0 (no limit) for "All" and for no
+    // choice.
+    int DepthFromSelection() const;
+    // Enables "Search" exactly when an engine is checked, both lists have entries and no run
+    // is going; returns the new state.
+    bool UpdateSearchButton();
+    // "Search".
+    void StartPositionRun();
+
+    // Window thread.
+    bool Running() const { return running_; }
+    // The status window of the current or last run while it exists, else nullptr.
+    CPosAnStatus* Status() const;
+    // How the last run whose thread has been collected ended (kPositionNotEnded before).
+    int LastOutcome() const { return lastOutcome_; }
+
+    // --- PosAnDialog: the run thread reads the snapshot -----------------------------------------
+    int Depth() override;
+    std::string ProjectName() override;
+    bool KeywordAt(int index, std::string& keyword) override;
+    std::vector<std::string> Sites() override;
+    bool EngineChecked(EngineId engine) override;
+    // Carried to the window thread: "Search" and "Close" enabled, the dialog raised.
+    void RunEnded() override;
+
+    // Closing during a run (the close box, the program ending) cancels the run and waits for
+    // its thread first.
+    void done(int result) override;
+
+  signals:
+    // A run has ended and its thread is gone (window thread); `outcome` as Outcome() says.
+    void runEnded(int outcome);
+
+  private:
+    void FillLists();
+    void EditProject();
+    void TakeChecks();
+    void TakeDepth();
+    void OnRunEnded();
+    // Collects the thread of a run that has ended, once it has returned.
+    void CollectRun();
+    void CancelAndJoinRun();
+    void OnStatusClosed();
+    void DestroyStatus();
+
+    UserPrompts& prompts_;
+    bool initialised_ = false;
+    bool running_ = false;
+    // The run has told its end; its thread is collected as soon as it has returned.
+    bool collecting_ = false;
+    int lastOutcome_;
+
+    QListWidget* keywordList_;
+    QListWidget* siteList_;
+    QTreeWidget* engineList_;
+    QComboBox* depthCombo_;
+    QPushButton* searchButton_;
+    QPushButton* editProjectButton_;
+    QPushButton* closeButton_;
+
+    // What the run reads, renewed on the window thread.
+    mutable std::mutex snapshotMutex_;
+    int depth_ = 100;
+    std::string projectName_;
+    std::vector<std::string> keywords_;
+    std::vector<std::string> sites_;
+    std::array<bool, kEngineCount> checked_{};
+
+    QPointer<CPosAnStatus> status_;
+    std::unique_ptr<PositionAnalyzerRun> run_;
+};
+
+}  // namespace sg

@@ -1,0 +1,478 @@
+// The site position dialog: what it shows, when "Search" is enabled, and whole Position
+// Analyzer runs against the engine emulator with the status window, a skip, a stop and a close
+// in the middle of a run.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "EngineEmulator.h"
+#include "app/AppState.h"
+#include "engines/EngineCatalogue.h"
+#include "engines/PositionAnalyzerRun.h"
+#include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
+#include "platform/OpenDocument.h"
+#include "ui/CPosAnStatus.h"
+#include "ui/CSitePosDialog.h"
+#include "ui/HeldEngine.h"
+#include "ui/ModalCloser.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+
+namespace sg::test {
+namespace {
+
+using Search = std::pair<int, std::string>;  // engine, encoded keyword
+
+QTreeWidget* EnginesOf(QWidget& dialog) {
+    return Control<QTreeWidget>(dialog, "engineList");
+}
+
+void CheckOnly(QWidget& dialog, const std::vector<EngineId>& engines) {
+    QTreeWidget* list = EnginesOf(dialog);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        bool wanted = false;
+        for (EngineId id : engines) {
+            wanted = wanted || EngineIndex(id) == row;
+        }
+        list->topLevelItem(row)->setCheckState(0, wanted ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// The status window's log, newest line first.
+QStringList LogTexts(CPosAnStatus& status) {
+    auto* log = Control<QTreeWidget>(status, "logList");
+    QStringList texts;
+    for (int row = 0; row < log->topLevelItemCount(); ++row) {
+        texts.push_back(log->topLevelItem(row)->text(0));
+    }
+    return texts;
+}
+
+std::vector<std::string> Filler(int count) {
+    std::vector<std::string> addresses;
+    for (int i = 1; i <= count; ++i) {
+        addresses.push_back("http://www.r" + std::to_string(i) + ".test/");
+    }
+    return addresses;
+}
+
+std::vector<std::string> ReportFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(App().paths.positionAnalyzerDir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+// Prompts whose every question closes the dialog while it is being asked, as ending the
+// program with the question open would.
+class ClosingPrompts : public ScriptedPrompts {
+  public:
+    QDialog* dialog = nullptr;
+    PromptAnswer Ask(QWidget* parent, const QString& caption, const QString& text,
+                     PromptButtons buttons, PromptIcon icon) override {
+        ScriptedPrompts::Ask(parent, caption, text, buttons, icon);
+        dialog->reject();
+        return PromptAnswer::Yes;
+    }
+};
+
+}  // namespace
+
+class CSitePosDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<ScriptedPrompts> prompts_;
+    std::optional<EngineEmulator> emulator_;
+    std::mutex openedMutex_;
+    std::vector<std::string> opened_;
+
+    std::vector<std::string> Opened() {
+        std::lock_guard<std::mutex> lock(openedMutex_);
+        return opened_;
+    }
+    std::vector<Search> Searches() const {
+        std::vector<Search> searches;
+        for (const EmulatorRequest& request : emulator_->Requests()) {
+            if (request.query == EmulatorQuery::KeywordSearch) {
+                searches.emplace_back(request.engine, request.term);
+            }
+        }
+        return searches;
+    }
+    static void Project(const char* name, std::vector<const char*> sites,
+                        std::vector<const char*> keywords) {
+        sg::Project& project = App().project;
+        project.SetName(name);
+        for (const char* site : sites) {
+            project.AddUrl(site);
+        }
+        for (const char* keyword : keywords) {
+            project.AddKeyword(keyword);
+        }
+    }
+
+  private slots:
+    void init() {
+        fixture_.emplace();
+        prompts_.emplace();
+        opened_.clear();
+        SetOnlineCheck([] { return true; });
+        SetDocumentOpener([this](const std::string& path) {
+            std::lock_guard<std::mutex> lock(openedMutex_);
+            opened_.push_back(path);
+        });
+        emulator_.emplace();
+        QVERIFY(emulator_->Start());
+        emulator_->PointEngineHostsHere();
+    }
+    void cleanup() {
+        emulator_.reset();
+        SetOnlineCheck({});
+        SetDocumentOpener({});
+        prompts_.reset();
+        fixture_.reset();
+    }
+
+    void openingShowsTheProjectEveryEngineCheckedAndTheDepths() {
+        Project("Shop", {"www.zeta.test", "www.alpha.test"}, {"socks", "blue shoes"});
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Analyze position"));
+        // Project order, not sorted.
+        QCOMPARE(Texts(Control<QListWidget>(dialog, "keywordList")),
+                 QStringList({"socks", "blue shoes"}));
+        QCOMPARE(Texts(Control<QListWidget>(dialog, "siteList")),
+                 QStringList({"www.zeta.test", "www.alpha.test"}));
+        QStringList labels;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            labels.push_back(label->text());
+        }
+        for (const char* text : {"Keywords", "Web sites", "Engines", "Search to Position :"}) {
+            QVERIFY2(labels.contains(QString::fromLatin1(text)), text);
+        }
+
+        QTreeWidget* engines = EnginesOf(dialog);
+        QVERIFY(engines->isHeaderHidden());
+        QCOMPARE(engines->columnCount(), 1);
+        QCOMPARE(engines->headerItem()->text(0), QStringLiteral("Search Engines"));
+        QCOMPARE(engines->selectionMode(), QAbstractItemView::SingleSelection);
+        const QStringList expected = {"Altavista", "oogle",     "TheWeb", "MSN",
+                                      "HotBot",    "Euroseek",  "ahoo",   "verture",
+                                      "Excite",    "AskJeeves", "AOL"};
+        QStringList shown;
+        QImage previous;
+        for (int row = 0; row < engines->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = engines->topLevelItem(row);
+            shown.push_back(item->text(0));
+            QCOMPARE(item->checkState(0), Qt::Checked);
+            const QImage icon = item->icon(0).pixmap(16, 16).toImage();
+            QCOMPARE(icon.size(), QSize(16, 16));
+            QVERIFY2(icon != previous, qPrintable(item->text(0)));
+            previous = icon;
+        }
+        QCOMPARE(shown, expected);
+
+        auto* depth = Control<QComboBox>(dialog, "depthCombo");
+        QCOMPARE(depth->currentText(), QStringLiteral("100"));
+        QStringList depthTexts;
+        QList<int> depths;
+        for (int i = 0; i < depth->count(); ++i) {
+            depthTexts.push_back(depth->itemText(i));
+            depth->setCurrentIndex(i);
+            depths.push_back(dialog.DepthFromSelection());
+            // The run reads the depth from the snapshot, which follows the choice.
+            QCOMPARE(dialog.Depth(), dialog.DepthFromSelection());
+        }
+        QCOMPARE(depthTexts, QStringList({"100", "200", "300", "400", "500", "600", "700", "800",
+                                          "900", "1000", "5000", "All"}));
+        QCOMPARE(depths, QList<int>({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 5000, 0}));
+        depth->setCurrentIndex(-1);
+        QCOMPARE(dialog.DepthFromSelection(), 0);
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+    }
+
+    void searchNeedsAnEngineAKeywordAndASite() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        {
+            CSitePosDialog dialog(*prompts_);
+            QPushButton* search = ButtonOf(dialog, "searchButton");
+            QTreeWidget* engines = EnginesOf(dialog);
+            for (int row = 0; row < kEngineCount; ++row) {
+                QVERIFY(search->isEnabled());
+                QVERIFY(dialog.EngineChecked(static_cast<EngineId>(row)));
+                engines->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
+                QVERIFY(!dialog.EngineChecked(static_cast<EngineId>(row)));
+            }
+            QVERIFY(!search->isEnabled());
+            QVERIFY(!dialog.UpdateSearchButton());
+            engines->topLevelItem(EngineIndex(EngineId::AOL))->setCheckState(0, Qt::Checked);
+            QVERIFY(search->isEnabled());
+            QVERIFY(dialog.EngineChecked(EngineId::AOL));
+        }
+        App().project.ClearUrls();
+        {
+            CSitePosDialog dialog(*prompts_);
+            QVERIFY(!ButtonOf(dialog, "searchButton")->isEnabled());
+        }
+
+        // Sites but no keyword: disabled until "Edit Project" adds one.
+        App().project.ClearKeywords();
+        App().project.AddUrl("www.alpha.test");
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        QVERIFY(!ButtonOf(dialog, "searchButton")->isEnabled());
+        std::string keyword;
+        QVERIFY(!dialog.KeywordAt(0, keyword));
+        ModalCloser closer([](QDialog& project) {
+            Type(EditOf(project, "keywordEdit"), QStringLiteral("red socks"));
+            Click(project, "keywordAddButton");
+            Type(EditOf(project, "urlEdit"), QStringLiteral("www.beta.test"));
+            Click(project, "urlAddButton");
+        });
+        Click(dialog, "editProjectButton");
+        QCOMPARE(closer.Titles(), QStringList({"Project"}));
+        QCOMPARE(Texts(Control<QListWidget>(dialog, "keywordList")), QStringList({"red socks"}));
+        QCOMPARE(Texts(Control<QListWidget>(dialog, "siteList")),
+                 QStringList({"www.alpha.test", "www.beta.test"}));
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        // The run's snapshot has the new lists too.
+        QVERIFY(dialog.KeywordAt(0, keyword));
+        QCOMPARE(keyword, std::string("red socks"));
+        QVERIFY(!dialog.KeywordAt(1, keyword));
+        QCOMPARE(dialog.Sites(), std::vector<std::string>({"www.alpha.test", "www.beta.test"}));
+    }
+
+    void aRunSearchesEachKeywordOnTheCheckedEnginesAndOpensTheReport() {
+        Project("Shop", {"www.alpha.test", "beta.test"}, {"blue shoes", "socks"});
+        for (EngineId id : {EngineId::AltaVista, EngineId::MSN, EngineId::AOL}) {
+            for (const char* keyword : {"blue shoes", "socks"}) {
+                emulator_->SetResults(id, keyword, {"http://www.alpha.test/", "http://beta.test/"});
+            }
+        }
+        // Google would find the sites too, but it is not checked.
+        emulator_->SetResults(EngineId::Google, "socks", {"http://www.alpha.test/"});
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        CheckOnly(dialog, {EngineId::AltaVista, EngineId::MSN, EngineId::AOL});
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        QVERIFY(dialog.Running());
+        QVERIFY(!ButtonOf(dialog, "searchButton")->isEnabled());
+        QVERIFY(!ButtonOf(dialog, "closeButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "editProjectButton")->isEnabled());
+        QPointer<CPosAnStatus> status = dialog.Status();
+        QVERIFY(status != nullptr);
+        QVERIFY(status->isVisible());
+        QVERIFY(!status->isModal());
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionReportWritten);
+
+        const std::vector<Search> expected = {
+            {EngineIndex(EngineId::AltaVista), "blue%20shoes"},
+            {EngineIndex(EngineId::MSN), "blue%20shoes"},
+            {EngineIndex(EngineId::AOL), "blue%20shoes"},
+            {EngineIndex(EngineId::AltaVista), "socks"},
+            {EngineIndex(EngineId::MSN), "socks"},
+            {EngineIndex(EngineId::AOL), "socks"},
+        };
+        QVERIFY(Searches() == expected);
+
+        const std::vector<std::string> files = ReportFiles();
+        QCOMPARE(files.size(), size_t(1));
+        QCOMPARE(Opened(),
+                 std::vector<std::string>({App().paths.positionAnalyzerDir + "/" + files.front()}));
+        const std::string report = FileText(Opened().front());
+        for (const char* header : {"Altavista", "MSN", "AOL"}) {
+            QVERIFY2(report.find(header) != std::string::npos, header);
+        }
+        QVERIFY(report.find("Google") == std::string::npos);
+
+        // No warning: the window closed by itself and is gone; the dialog is usable again.
+        QTRY_VERIFY(status == nullptr);
+        QCOMPARE(dialog.Status(), nullptr);
+        QVERIFY(!dialog.Running());
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "closeButton")->isEnabled());
+        QVERIFY(prompts_->Calls().empty());
+    }
+
+    void aSkipMidSearchIsLoggedAndLeavesTheWindowOpen() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        emulator_->SetResults(EngineId::Google, "socks", Filler(30));
+        emulator_->SetResults(EngineId::AOL, "socks", {"http://www.alpha.test/"});
+        HeldEngine google(*emulator_, EngineId::Google, 1);
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        CheckOnly(dialog, {EngineId::Google, EngineId::AOL});
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        CPosAnStatus* status = dialog.Status();
+        QVERIFY(status != nullptr);
+
+        // Page 1 is read and page 2 is held: Google is being searched.
+        QTRY_COMPARE(google.Arrived(), 2);
+        QTRY_COMPARE(Control<QLabel>(*status, "positionText")->text(), QStringLiteral("10"));
+        QCOMPARE(Control<QLabel>(*status, "engineText")->text(), QStringLiteral("Google"));
+        QCOMPARE(Control<QLabel>(*status, "keywordText")->text(), QStringLiteral("socks"));
+        QCOMPARE(status->ShownLogo(), EngineIndex(EngineId::Google));
+        QTRY_VERIFY(ButtonOf(*status, "skipButton")->isEnabled());
+        prompts_->Answer(PromptAnswer::Yes);
+        Click(*status, "skipButton");
+        QVERIFY(!ButtonOf(*status, "skipButton")->isEnabled());
+        QVERIFY(!ButtonOf(*status, "closeButton")->isEnabled());
+        google.Release();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionReportWritten);
+
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().front().text,
+                 QStringLiteral("Are you sure you want to skip current engine ?"));
+        QCOMPARE(prompts_->Calls().front().caption, QStringLiteral("Sitegauge Version 6.0"));
+        QCOMPARE(LogTexts(*status),
+                 QStringList({"AOL found www.alpha.test on position 1", "Connected to AOL",
+                              "User skipped Google on position 10", "Connected to Google"}));
+        // Google's third page was never asked for.
+        QCOMPARE(emulator_->RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 2);
+
+        // The window stays, scrolled to the skip line; the report is still written and opened.
+        QCOMPARE(dialog.Status(), status);
+        QVERIFY(status->isVisible());
+        auto* log = Control<QTreeWidget>(*status, "logList");
+        QCOMPARE(log->currentItem(), log->topLevelItem(2));
+        QVERIFY(!ButtonOf(*status, "skipButton")->isEnabled());
+        QVERIFY(ButtonOf(*status, "closeButton")->isEnabled());
+        QCOMPARE(Control<QLabel>(*status, "engineText")->text(), QStringLiteral("No selected"));
+        QCOMPARE(Opened().size(), size_t(1));
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+
+        // Now "Close" ends the window for good.
+        QPointer<CPosAnStatus> watched = status;
+        Click(*status, "closeButton");
+        QCOMPARE(dialog.Status(), nullptr);
+        QTRY_VERIFY(watched == nullptr);
+    }
+
+    void aStopConfirmedInTheSecondKeywordWritesNoReport() {
+        Project("Shop", {"www.alpha.test"}, {"boots", "socks"});
+        emulator_->SetResults(EngineId::Google, "socks", Filler(30));
+        emulator_->SetResults(EngineId::AOL, "boots", {"http://www.alpha.test/"});
+        emulator_->SetResults(EngineId::AOL, "socks", {"http://www.alpha.test/"});
+        // Passed: Google and "boots", Google's first page of "socks"; held: its second page.
+        HeldEngine google(*emulator_, EngineId::Google, 2);
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        CheckOnly(dialog, {EngineId::Google, EngineId::AOL});
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        CPosAnStatus* status = dialog.Status();
+        QVERIFY(status != nullptr);
+        QTRY_COMPARE(google.Arrived(), 3);
+        QTRY_COMPARE(Control<QLabel>(*status, "positionText")->text(), QStringLiteral("10"));
+        QCOMPARE(Control<QLabel>(*status, "keywordText")->text(), QStringLiteral("socks"));
+        QTRY_VERIFY(ButtonOf(*status, "closeButton")->isEnabled());
+
+        prompts_->Answer(PromptAnswer::Yes);
+        Click(*status, "closeButton");
+        QVERIFY(status->StopRequested());
+        google.Release();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionStopped);
+
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().front().text,
+                 QStringLiteral("Are you sure you want to skip searching  ?"));
+        QCOMPARE(LogTexts(*status).front(), QStringLiteral("User skip searching "));
+        QCOMPARE(emulator_->RequestCount(EngineId::AOL, EmulatorQuery::KeywordSearch), 1);
+        QVERIFY(ReportFiles().empty());
+        QTest::qWait(50);
+        QVERIFY(Opened().empty());
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "closeButton")->isEnabled());
+        // The skip line is a warning: the window stays for the user to read.
+        QCOMPARE(dialog.Status(), status);
+        QVERIFY(status->isVisible());
+
+        // A new run replaces the old window.
+        QPointer<CPosAnStatus> old = status;
+        Click(dialog, "searchButton");
+        QVERIFY(dialog.Status() != nullptr);
+        QVERIFY(dialog.Status() != status);
+        QVERIFY(!old->isVisible());
+        QTRY_VERIFY(old == nullptr);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(1).at(0).toInt(), kPositionReportWritten);
+    }
+
+    void closingTheDialogDuringARunCancelsAndJoinsIt() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        emulator_->SetResults(EngineId::Google, "socks", Filler(30));
+        {
+            // The run waits for a result page.
+            HeldEngine google(*emulator_, EngineId::Google, 0);
+            CSitePosDialog dialog(*prompts_);
+            QVERIFY(ShowActive(dialog));
+            CheckOnly(dialog, {EngineId::Google});
+            Click(dialog, "searchButton");
+            QTRY_COMPARE(google.Arrived(), 1);
+            dialog.reject();
+            QVERIFY(!dialog.isVisible());
+            QVERIFY(!dialog.Running());
+            QCOMPARE(dialog.Status(), nullptr);
+            QCOMPARE(dialog.LastOutcome(), kPositionCancelled);
+        }
+        {
+            // The run waits for the answer to a question that the closing interrupts.
+            ClosingPrompts closing;
+            HeldEngine google(*emulator_, EngineId::Google, 1);
+            CSitePosDialog dialog(closing);
+            closing.dialog = &dialog;
+            QVERIFY(ShowActive(dialog));
+            CheckOnly(dialog, {EngineId::Google});
+            Click(dialog, "searchButton");
+            QTRY_COMPARE(google.Arrived(), 2);
+            QTRY_VERIFY(ButtonOf(*dialog.Status(), "skipButton")->isEnabled());
+            Click(*dialog.Status(), "skipButton");
+            google.Release();
+            QTRY_VERIFY(!dialog.isVisible());
+            QCOMPARE(closing.Calls().size(), size_t(1));
+            QCOMPARE(dialog.LastOutcome(), kPositionCancelled);
+            QCOMPARE(dialog.Status(), nullptr);
+            QTest::qWait(50);
+        }
+        {
+            // Destroyed with the run going, as when the program ends.
+            HeldEngine google(*emulator_, EngineId::Google, 0);
+            auto dialog = std::make_unique<CSitePosDialog>(*prompts_);
+            QVERIFY(ShowActive(*dialog));
+            Click(*dialog, "searchButton");
+            QTRY_VERIFY(google.Arrived() >= 1);
+            dialog.reset();
+        }
+        QVERIFY(ReportFiles().empty());
+        QVERIFY(Opened().empty());
+        QVERIFY(prompts_->Calls().empty());
+    }
+};
+
+SG_REGISTER_UI_TEST(CSitePosDialogTest);
+
+}  // namespace sg::test
+
+#include "CSitePosDialogTest.moc"
