@@ -1,0 +1,528 @@
+#include "ui/FtpCenterDialog.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+#include "net/CFtpAgent.h"
+#include "net/FtpTransferType.h"
+#include "ui/FtpCenterArt.h"
+#include "ui/ProgressDialog.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
+
+namespace sg {
+namespace {
+
+const QString kCaption = QStringLiteral("Site Workbench");
+
+constexpr const char* kFillIn =
+    "Please fill in all information before clicking\nthe \"Connect\" button.";
+constexpr const char* kConnectFailed =
+    "An error was encountered while connecting to the site.  Please check the settings and "
+    "try again.";
+constexpr const char* kConnectBeforeUpload =
+    "Please connect to a site before you try to upload any files.";
+constexpr const char* kConnectBeforeDownload =
+    "Please connect to a site before you try to download any files.";
+constexpr const char* kSelectFile =
+    "Please select a file to download from the file list on your left.";
+constexpr const char* kUploadDone = "Transfer Complete";
+constexpr const char* kDownloadDone = "Transfer complete";
+
+// The transfer bar moves in steps of ten: four before and after an upload, three around a
+// download.
+constexpr int kBarStep = 10;
+constexpr int kUploadSteps = 4;
+constexpr int kDownloadSteps = 3;
+
+// How long closing waits for the server to answer NOOP and take the QUIT; a server that
+// stays silent longer is cut off.
+constexpr std::chrono::milliseconds kLeaveWait{2000};
+
+QLineEdit* Edit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A picture button: the drawn picture above its word.
+QPushButton* PictureButton(const QString& text, const char* name, const QPixmap& picture,
+                           QWidget* parent) {
+    QPushButton* button = Button(text, name, parent);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(picture.size());
+    button->setMinimumHeight(picture.height() + 16);
+    return button;
+}
+
+// Names and paths in the agent's own text.
+std::string BaseNameOf(const QString& path) {
+    return FromQt(QFileInfo(path).fileName());
+}
+
+}  // namespace
+
+FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, QWidget* parent)
+    : FtpCenterDialog(prompts, FtpWaits{}, parent) {}
+
+FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), worker_(this, waits) {
+    setObjectName(QStringLiteral("ftpCenterDialog"));
+    setWindowTitle(QStringLiteral("FTP CENTER"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+
+    hostEdit_ = Edit("hostEdit", this);
+    hostEdit_->setWhatsThis(QStringLiteral(
+        "The host name or address of your site's FTP server, optionally followed by \":port\"."));
+    userEdit_ = Edit("userEdit", this);
+    userEdit_->setWhatsThis(QStringLiteral("The user name of your FTP account."));
+    passwordEdit_ = Edit("passwordEdit", this);
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+    passwordEdit_->setWhatsThis(QStringLiteral("The password of your FTP account."));
+    connectButton_ = Button(QStringLiteral("Connect"), "connectButton", this);
+    connectButton_->setWhatsThis(
+        QStringLiteral("Logs on to the server and lists its first folder in the tree."));
+    disconnectButton_ = Button(QStringLiteral("Disconnect"), "disconnectButton", this);
+    disconnectButton_->setWhatsThis(
+        QStringLiteral("Logs off and empties the tree and the three fields."));
+
+    auto* settings = new QGroupBox(QStringLiteral("Settings"), this);
+    settings->setObjectName(QStringLiteral("settingsGroup"));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Connect to:"), hostEdit_);
+    form->addRow(QStringLiteral("UserName:"), userEdit_);
+    form->addRow(QStringLiteral("Password:"), passwordEdit_);
+    auto* connectRow = new QHBoxLayout;
+    connectRow->addStretch(1);
+    connectRow->addWidget(connectButton_);
+    connectRow->addWidget(disconnectButton_);
+    auto* settingsLayout = new QVBoxLayout(settings);
+    settingsLayout->addLayout(form);
+    settingsLayout->addLayout(connectRow);
+
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("remoteTree"));
+    tree_->setColumnCount(1);
+    tree_->header()->hide();
+    tree_->setIconSize(QSize(kFtpTreeImageSize, kFtpTreeImageSize));
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setExpandsOnDoubleClick(false);
+    QPalette white = tree_->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::Text, Qt::black);
+    tree_->setPalette(white);
+    tree_->setMinimumSize(300, 260);
+    tree_->setWhatsThis(QStringLiteral(
+        "The folders and files on the server. Double-click a folder to open it, \"Parent "
+        "Directory\" to go one folder up; select a file to download it."));
+
+    uploadButton_ =
+        PictureButton(QStringLiteral("Upload"), "uploadButton", DrawFtpUploadPicture(), this);
+    uploadButton_->setWhatsThis(
+        QStringLiteral("Sends a file from this computer into the server's current folder."));
+    downloadButton_ =
+        PictureButton(QStringLiteral("Download"), "downloadButton", DrawFtpDownloadPicture(), this);
+    downloadButton_->setWhatsThis(
+        QStringLiteral("Fetches the file selected in the tree into a file on this computer."));
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("transferBar"));
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+    bar_->setWhatsThis(QStringLiteral("How far the current transfer has come."));
+    exitButton_ = Button(QStringLiteral("Exit"), "exitButton", this);
+    exitButton_->setDefault(true);
+    exitButton_->setWhatsThis(QStringLiteral("Logs off and closes the FTP Center."));
+
+    auto* panel = new QGroupBox(QStringLiteral("Control Panel"), this);
+    panel->setObjectName(QStringLiteral("controlPanelGroup"));
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->addWidget(uploadButton_);
+    panelLayout->addWidget(downloadButton_);
+    panelLayout->addSpacing(8);
+    panelLayout->addWidget(bar_);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(exitButton_);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(settings);
+    left->addWidget(tree_, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(panel);
+
+    connect(connectButton_, &QPushButton::clicked, this, &FtpCenterDialog::Connect);
+    connect(disconnectButton_, &QPushButton::clicked, this, &FtpCenterDialog::Disconnect);
+    connect(uploadButton_, &QPushButton::clicked, this, &FtpCenterDialog::Upload);
+    connect(downloadButton_, &QPushButton::clicked, this, &FtpCenterDialog::Download);
+    connect(exitButton_, &QPushButton::clicked, this, &FtpCenterDialog::accept);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { OpenItem(item); });
+    // F1 explains the control that has the focus, as the title bar's "?" does for a click.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && !focus->whatsThis().isEmpty()) {
+            QWhatsThis::showText(focus->mapToGlobal(focus->rect().center()), focus->whatsThis(),
+                                 focus);
+        }
+    });
+}
+
+FtpCenterDialog::~FtpCenterDialog() {
+    CloseProgressWindow();
+    worker_.Stop({}, kLeaveWait);
+}
+
+template <typename Work, typename Then>
+void FtpCenterDialog::Run(Work work, Then then) {
+    worker_.Post([this, work = std::move(work),
+                  then = std::move(then)](CFtpAgent& agent) -> std::function<void()> {
+        auto result = work(agent);
+        return [this, then, result = std::move(result)] {
+            if (!leaving_) {
+                then(result);
+            }
+        };
+    });
+}
+
+FtpCenterDialog::Listing FtpCenterDialog::ListNow(CFtpAgent& agent) {
+    Listing listing;
+    listing.result = agent.ListDirectory();
+    if (listing.result == 0) {
+        listing.entries.resize(static_cast<size_t>(agent.EntryCount()));
+        for (int i = 0; i < agent.EntryCount(); ++i) {
+            agent.EntryAt(i, &listing.entries[static_cast<size_t>(i)]);
+        }
+    }
+    return listing;
+}
+
+// --- Connect ------------------------------------------------------------------------------
+
+void FtpCenterDialog::Connect() {
+    if (busy_) {
+        return;
+    }
+    OpenProgressWindow();
+    StepProgressWindow(4);
+    const std::string host = FromQt(hostEdit_->text());
+    const std::string user = FromQt(userEdit_->text());
+    const std::string password = FromQt(passwordEdit_->text());
+    if (host.empty() || user.empty() || password.empty()) {
+        CloseProgressWindow();
+        Message(kFillIn);
+        emit commandFinished();
+        return;
+    }
+    StepProgressWindow(3);
+    Begin();
+    connectCancelled_ = false;
+    Run(
+        [host, user, password](CFtpAgent& agent) {
+            return agent.LogOn(host.c_str(), user.c_str(), password.c_str(), "");
+        },
+        [this](int result) { ConnectLoggedOn(result); });
+}
+
+void FtpCenterDialog::ConnectLoggedOn(int result) {
+    if (result != 0) {
+        CloseProgressWindow();
+        // The user stopped the attempt in the progress window; nothing went wrong to report.
+        if (!connectCancelled_) {
+            Message(kConnectFailed);
+        }
+        Finish();
+        return;
+    }
+    StepProgressWindow(1);
+    Run(&FtpCenterDialog::ListNow, [this](const Listing& listing) { ConnectListed(listing); });
+}
+
+void FtpCenterDialog::ConnectListed(const Listing& listing) {
+    // A failed listing adds nothing: the agent's entries would be those of an earlier one.
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        StepProgressWindow(1);
+        tree_->addTopLevelItem(MakeItem(listing.entries[i], static_cast<int>(i)));
+    }
+    CloseProgressWindow();
+    Finish();
+}
+
+void FtpCenterDialog::Disconnect() {
+    if (busy_) {
+        return;
+    }
+    Begin();
+    Run([](CFtpAgent& agent) { return agent.LogOff(); },
+        [this](int) {
+            tree_->clear();
+            hostEdit_->clear();
+            userEdit_->clear();
+            passwordEdit_->clear();
+            Finish();
+        });
+}
+
+// --- Browsing -----------------------------------------------------------------------------
+
+QTreeWidgetItem* FtpCenterDialog::MakeItem(const FtpDirEntry& entry, int index) const {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, ToQt(entry.name));
+    item->setIcon(0, QIcon(entry.isFolder != 0 ? DrawFtpFolderImage() : DrawFtpFileImage()));
+    item->setData(0, kEntryIndexRole, index);
+    item->setData(0, kRemoteNameRole, QByteArray(entry.name));
+    return item;
+}
+
+void FtpCenterDialog::OpenItem(QTreeWidgetItem* item) {
+    if (busy_ || item == nullptr) {
+        return;
+    }
+    const bool up = item->text(0) == QLatin1String(kParentItemText);
+    const QByteArray sent = item->data(0, kRemoteNameRole).toByteArray();
+    const std::string name = sent.isEmpty() ? FromQt(item->text(0)) : sent.toStdString();
+    Begin();
+    Run(
+        [up, name](CFtpAgent& agent) {
+            const int changed = up ? agent.ChangeToParent() : agent.ChangeDirectory(name.c_str());
+            if (changed != 0) {
+                Listing failed;
+                failed.result = -1;
+                return failed;
+            }
+            return ListNow(agent);
+        },
+        [this, item](const Listing& listing) {
+            // A failed change leaves the tree as it is.
+            if (listing.result != -1) {
+                auto* parent = new QTreeWidgetItem;
+                parent->setText(0, QLatin1String(kParentItemText));
+                parent->setIcon(0, QIcon(DrawFtpParentImage()));
+                parent->setData(0, kEntryIndexRole, -1);
+                item->addChild(parent);
+                for (size_t i = 0; i < listing.entries.size(); ++i) {
+                    item->addChild(MakeItem(listing.entries[i], static_cast<int>(i)));
+                }
+                item->setExpanded(true);
+            }
+            Finish();
+        });
+}
+
+// --- Transfers ----------------------------------------------------------------------------
+
+void FtpCenterDialog::Upload() {
+    if (busy_) {
+        return;
+    }
+    Begin();
+    Run([](CFtpAgent& agent) { return agent.CheckConnection(); },
+        [this](int check) { UploadChosen(check); });
+}
+
+void FtpCenterDialog::UploadChosen(int check) {
+    if (check != 0) {
+        Message(kConnectBeforeUpload);
+        Finish();
+        return;
+    }
+    FileChoice choice;
+    choice.caption = QStringLiteral("Upload");
+    choice.filter = QStringLiteral("All Files (*)");
+    const QString path = prompts_.ChooseFileToOpen(this, choice);
+    if (path.isEmpty()) {
+        Finish();
+        return;
+    }
+    const std::string remote = BaseNameOf(path);
+    const int type = UploadTransferType(remote);
+    AdvanceBar(kUploadSteps);
+    Run(
+        [local = PathFromQt(path), remote, type](CFtpAgent& agent) {
+            agent.SetTransferType(type);
+            return agent.UploadFile(local.c_str(), remote.c_str());
+        },
+        [this](int) {
+            // The result is not shown: the message is the same either way.
+            AdvanceBar(kUploadSteps);
+            bar_->setValue(0);
+            Message(kUploadDone);
+            Finish();
+        });
+}
+
+void FtpCenterDialog::Download() {
+    if (busy_) {
+        return;
+    }
+    Begin();
+    Run([](CFtpAgent& agent) { return agent.CheckConnection(); },
+        [this](int check) { DownloadChosen(check); });
+}
+
+void FtpCenterDialog::DownloadChosen(int check) {
+    if (check != 0) {
+        Message(kConnectBeforeDownload);
+        Finish();
+        return;
+    }
+    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.front();
+    if (item == nullptr || item->text(0).isEmpty()) {
+        Message(kSelectFile);
+        Finish();
+        return;
+    }
+    const QByteArray sent = item->data(0, kRemoteNameRole).toByteArray();
+    const std::string remote = sent.isEmpty() ? FromQt(item->text(0)) : sent.toStdString();
+    FileChoice choice;
+    choice.caption = QStringLiteral("Download");
+    choice.filter = QStringLiteral("All Files (*)");
+    choice.proposedName = item->text(0);
+    const QString path = prompts_.ChooseFileToSave(this, choice);
+    if (path.isEmpty()) {
+        Finish();
+        return;
+    }
+    const int type = DownloadTransferType(BaseNameOf(path));
+    AdvanceBar(kDownloadSteps);
+    Run(
+        [local = PathFromQt(path), remote, type](CFtpAgent& agent) {
+            agent.SetTransferType(type);
+            return agent.DownloadFile(remote.c_str(), local.c_str());
+        },
+        [this](int) {
+            AdvanceBar(kDownloadSteps);
+            bar_->setValue(0);
+            Message(kDownloadDone);
+            Finish();
+        });
+}
+
+void FtpCenterDialog::AdvanceBar(int steps) {
+    for (int i = 0; i < steps; ++i) {
+        bar_->setValue(std::min(bar_->value() + kBarStep, bar_->maximum()));
+    }
+}
+
+// --- Leaving ------------------------------------------------------------------------------
+
+void FtpCenterDialog::accept() {
+    Leave(QDialog::Accepted);
+}
+
+void FtpCenterDialog::reject() {
+    Leave(QDialog::Rejected);
+}
+
+void FtpCenterDialog::Leave(int result) {
+    if (leaving_) {
+        return;
+    }
+    leaving_ = true;
+    CloseProgressWindow();
+    // Whatever is in flight is cancelled first; the log-off then gets a bounded wait of its
+    // own, and the agent's destructor closes the connection even when the server is silent.
+    worker_.Stop(
+        [](CFtpAgent& agent) {
+            if (agent.CheckConnection() == 0) {
+                agent.LogOff();
+            }
+        },
+        kLeaveWait);
+    busy_ = false;
+    QDialog::done(result);
+}
+
+void FtpCenterDialog::showEvent(QShowEvent* event) {
+    // Shown again after closing: a fresh worker and agent, not connected.
+    if (leaving_) {
+        leaving_ = false;
+        worker_.Start();
+        EnableControls(true);
+    }
+    QDialog::showEvent(event);
+}
+
+// --- Helpers ------------------------------------------------------------------------------
+
+void FtpCenterDialog::Begin() {
+    busy_ = true;
+    EnableControls(false);
+}
+
+void FtpCenterDialog::Finish() {
+    busy_ = false;
+    EnableControls(true);
+    emit commandFinished();
+}
+
+void FtpCenterDialog::EnableControls(bool enabled) {
+    const std::initializer_list<QWidget*> controls = {connectButton_, disconnectButton_,
+                                                      uploadButton_, downloadButton_, tree_};
+    for (QWidget* control : controls) {
+        control->setEnabled(enabled);
+    }
+}
+
+void FtpCenterDialog::Message(const char* text) {
+    prompts_.Inform(this, kCaption, QString::fromLatin1(text), PromptIcon::Information);
+}
+
+void FtpCenterDialog::OpenProgressWindow() {
+    CloseProgressWindow();
+    progressSteps_ = ProgressModel();
+    progressWindow_ = new ProgressDialog(this);
+    progressWindow_->setWindowTitle(QStringLiteral("FTP Center"));
+    if (auto* note = progressWindow_->findChild<QLabel*>(QStringLiteral("noteLabel"))) {
+        note->setText(QStringLiteral("Connecting to Site..."));
+    }
+    connect(progressWindow_, &ProgressDialog::cancelRequested, this, [this] {
+        connectCancelled_ = true;
+        worker_.CancelCurrent();
+    });
+    progressWindow_->show();
+}
+
+void FtpCenterDialog::StepProgressWindow(int steps) {
+    if (progressWindow_ == nullptr) {
+        return;
+    }
+    for (int i = 0; i < steps; ++i) {
+        progressSteps_.StepIt();
+        progressWindow_->SetPosition(progressSteps_.Pos());
+    }
+}
+
+void FtpCenterDialog::CloseProgressWindow() {
+    if (progressWindow_ != nullptr) {
+        progressWindow_->hide();
+        delete progressWindow_;
+        progressWindow_ = nullptr;
+    }
+}
+
+}  // namespace sg

@@ -1,0 +1,115 @@
+#pragma once
+// "FTP CENTER": connects to the site's FTP server, browses its folders in a tree, uploads a
+// local file into the current remote folder and downloads the selected remote file.
+//
+// The agent's calls run on an FtpWorker thread, one at a time, so the window keeps painting
+// while the server is slow. While a command waits for the server its buttons and the tree are
+// disabled; "Exit", Escape and the close box stay usable and cancel what is in flight.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "app/ProgressModel.h"
+#include "net/FtpDirEntry.h"
+#include "net/FtpWaits.h"
+#include "ui/FtpWorker.h"
+
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace sg {
+
+class CFtpAgent;
+class ProgressDialog;
+class UserPrompts;
+
+class FtpCenterDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // The text of the item that leads one folder up.
+    static constexpr const char* kParentItemText = "Parent Directory";
+    // Item data: the entry's index in its listing (-1 for "Parent Directory"), and the name as
+    // the server sent it.
+    static constexpr int kEntryIndexRole = Qt::UserRole;
+    static constexpr int kRemoteNameRole = Qt::UserRole + 1;
+
+    explicit FtpCenterDialog(UserPrompts& prompts, QWidget* parent = nullptr);
+    // With the agent's waits (tests use short ones).
+    FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QWidget* parent = nullptr);
+    ~FtpCenterDialog() override;
+
+    // True from the click that starts a command until the command has ended.
+    bool Busy() const { return busy_; }
+
+    // "Exit", and Escape or the close box: log off when the server still answers, then close.
+    void accept() override;
+    void reject() override;
+
+  signals:
+    // A command ended (after its message, if it shows one).
+    void commandFinished();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    struct Listing {
+        int result = 0;
+        std::vector<FtpDirEntry> entries;
+    };
+    static Listing ListNow(CFtpAgent& agent);
+
+    // Posts `work` to the worker; `then` gets its result on the window thread, unless the
+    // dialog has closed meanwhile.
+    template <typename Work, typename Then>
+    void Run(Work work, Then then);
+
+    void Connect();
+    void ConnectLoggedOn(int result);
+    void ConnectListed(const Listing& listing);
+    void Disconnect();
+    void OpenItem(QTreeWidgetItem* item);
+    void Upload();
+    void UploadChosen(int check);
+    void Download();
+    void DownloadChosen(int check);
+    void Leave(int result);
+
+    void Begin();
+    void Finish();
+    void EnableControls(bool enabled);
+    void Message(const char* text);
+    QTreeWidgetItem* MakeItem(const FtpDirEntry& entry, int index) const;
+
+    void OpenProgressWindow();
+    void StepProgressWindow(int steps);
+    void CloseProgressWindow();
+    void AdvanceBar(int steps);
+
+    UserPrompts& prompts_;
+    FtpWorker worker_;
+    bool busy_ = false;
+    bool leaving_ = false;
+    bool connectCancelled_ = false;
+
+    QLineEdit* hostEdit_;
+    QLineEdit* userEdit_;
+    QLineEdit* passwordEdit_;
+    QPushButton* connectButton_;
+    QPushButton* disconnectButton_;
+    QTreeWidget* tree_;
+    QPushButton* uploadButton_;
+    QPushButton* downloadButton_;
+    QPushButton* exitButton_;
+    QProgressBar* bar_;
+
+    ProgressDialog* progressWindow_ = nullptr;
+    ProgressModel progressSteps_;
+};
+
+}  // namespace sg

@@ -1,0 +1,475 @@
+// The FTP Center against a scripted FTP server on loopback: connecting and its messages,
+// browsing down and back up, uploads and downloads in the right transfer type, leaving, and a
+// window that keeps working while the server is silent.
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "net/FakeFtpServer.h"
+#include "platform/FileSystem.h"
+#include "ui/FtpCenterDialog.h"
+#include "ui/ProgressDialog.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/UiFixture.h"
+#include "ui/UiTestHelpers.h"
+#include "ui/UiTestRegistry.h"
+
+namespace sg::test {
+namespace {
+
+using Ms = std::chrono::milliseconds;
+
+FtpWaits ShortWaits() {
+    FtpWaits waits;
+    waits.reply = waits.data = Ms(3000);
+    waits.listConnect = waits.transferConnect = waits.connect = Ms(2000);
+    return waits;
+}
+
+std::string Line(const char* kind, const std::string& name) {
+    return std::string(kind) + "    1 1000     1000         4096 Mar 03 10:07 " + name + "\r\n";
+}
+
+// A small site: the login folder holds the folder "docs" and two files (one with an e acute in
+// Windows-1252), "docs" holds a style sheet and a folder. CWD and CDUP move between the two;
+// LIST sends the current folder. LIST and STOR can be held to play a silent server.
+class ScriptedSite {
+  public:
+    ScriptedSite() {
+        server.On("CWD", [this](FakeFtpServer::Session& s, const std::string& name) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (folders_.count(name) == 0) {
+                s.Reply("550 Failed to change directory.\r\n");
+                return;
+            }
+            folder_ = name;
+            s.Reply("250 Directory successfully changed.\r\n");
+        });
+        server.On("CDUP", [this](FakeFtpServer::Session& s, const std::string&) {
+            SetFolder("");
+            s.Reply("250 Directory successfully changed.\r\n");
+        });
+        server.On("LIST", [this](FakeFtpServer::Session& s, const std::string&) {
+            Hold(holdList, s);
+            s.Reply("150 Here comes the directory listing.\r\n");
+            LoopbackConnection data = s.ConnectData();
+            data.Send(Listing());
+            data.Close();
+            s.Reply("226 Directory send OK.\r\n");
+        });
+        server.On("STOR", [this](FakeFtpServer::Session& s, const std::string& name) {
+            Hold(holdStor, s);
+            s.Reply("150 Ok to send data.\r\n");
+            const std::string content = s.ConnectData().ReadUntilClosed();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                stored_[name] = content;
+            }
+            s.Reply("226 Transfer complete.\r\n");
+        });
+        server.On("RETR", [](FakeFtpServer::Session& s, const std::string& name) {
+            s.Reply("150 Opening data connection.\r\n");
+            LoopbackConnection data = s.ConnectData();
+            data.Send("content of " + name + "\r\n\x01\xff");
+            data.Close();
+            s.Reply("226 Transfer complete.\r\n");
+        });
+    }
+
+    std::string Host() const { return "127.0.0.1:" + std::to_string(server.Port()); }
+    std::string Stored(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return stored_[name];
+    }
+    // The argument of the last TYPE command sent before the first command `line`.
+    std::string TypeBefore(const std::string& line) const {
+        std::string type;
+        for (const std::string& command : server.Commands()) {
+            if (command == line) {
+                return type;
+            }
+            if (command.rfind("TYPE ", 0) == 0) {
+                type = command.substr(5);
+            }
+        }
+        return "(no " + line + ")";
+    }
+
+    FakeFtpServer server;
+    std::atomic<bool> holdList{false};
+    std::atomic<bool> holdStor{false};
+
+  private:
+    void SetFolder(const std::string& folder) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folder_ = folder;
+    }
+    std::string Listing() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return "total 12\r\n" + folders_[folder_];
+    }
+    static void Hold(const std::atomic<bool>& hold, FakeFtpServer::Session& s) {
+        while (hold && !s.control.Stopping()) {
+            std::this_thread::sleep_for(Ms(10));
+        }
+    }
+
+    std::mutex mutex_;
+    std::string folder_;
+    std::map<std::string, std::string> folders_{
+        {"", Line("drwxr-xr-x", "docs") + Line("-rw-r--r--", "index.html") +
+                 Line("-rw-r--r--", "caf\xe9.txt")},
+        {"docs", Line("-rw-r--r--", "site.css") + Line("drwxr-xr-x", "img")}};
+    std::map<std::string, std::string> stored_;
+};
+
+QStringList TextsOf(QTreeWidgetItem* parent) {
+    QStringList texts;
+    for (int i = 0; i < parent->childCount(); ++i) {
+        texts.push_back(parent->child(i)->text(0));
+    }
+    return texts;
+}
+
+QImage ImageOf(QTreeWidgetItem* item) {
+    return item->icon(0).pixmap(16, 16).toImage();
+}
+
+}  // namespace
+
+class FtpCenterDialogTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::optional<UiFixture> fixture_;
+    std::optional<ScriptedPrompts> prompts_;
+    std::optional<ScriptedSite> site_;
+    std::optional<FtpCenterDialog> dialog_;
+
+    QTreeWidget* Tree() { return Control<QTreeWidget>(*dialog_, "remoteTree"); }
+    QTreeWidgetItem* Root() { return Tree()->invisibleRootItem(); }
+    QPushButton* Button(const char* name) { return ButtonOf(*dialog_, name); }
+    ProgressDialog* ProgressWindow() { return dialog_->findChild<ProgressDialog*>(); }
+    bool WaitIdle() {
+        return QTest::qWaitFor([this] { return !dialog_->Busy(); }, 10000);
+    }
+    void Fill(const std::string& host, const QString& user, const QString& password) {
+        EditOf(*dialog_, "hostEdit")->setText(QString::fromStdString(host));
+        EditOf(*dialog_, "userEdit")->setText(user);
+        EditOf(*dialog_, "passwordEdit")->setText(password);
+    }
+    bool Connect() {
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        return WaitIdle() && Root()->childCount() > 0;
+    }
+    void DoubleClick(QTreeWidgetItem* item) {
+        Tree()->scrollToItem(item);
+        const QPoint at = Tree()->visualItemRect(item).center();
+        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    QStringList Messages() const {
+        QStringList texts;
+        for (const PromptCall& call : prompts_->Calls()) {
+            if (call.kind == PromptCall::Kind::Inform) {
+                texts.push_back(call.caption + "|" + call.text);
+            }
+        }
+        return texts;
+    }
+    int Count(const std::string& verb) const {
+        int count = 0;
+        for (const std::string& command : site_->server.Commands()) {
+            count += command == verb ? 1 : 0;
+        }
+        return count;
+    }
+    static QString Shown(const char* text) { return "Site Workbench|" + QString::fromLatin1(text); }
+    std::string LocalFile(const std::string& name, const std::string& content) {
+        const std::string path = fixture_->Path(name);
+        WriteWholeFile(path, content);
+        prompts_->ChooseFile(QString::fromStdString(path));
+        return path;
+    }
+
+  private slots:
+    void init() {
+        fixture_.emplace();
+        prompts_.emplace();
+        site_.emplace();
+        dialog_.emplace(*prompts_, ShortWaits());
+        QVERIFY(ShowActive(*dialog_));
+    }
+    void cleanup() {
+        site_->holdList = site_->holdStor = false;
+        dialog_.reset();
+        site_.reset();
+        prompts_.reset();
+        fixture_.reset();
+    }
+
+    void connectShowsProgressAndListsTheLoginFolder() {
+        QCOMPARE(dialog_->windowTitle(), QStringLiteral("FTP CENTER"));
+        QCOMPARE(EditOf(*dialog_, "passwordEdit")->echoMode(), QLineEdit::Password);
+        QCOMPARE(Tree()->palette().color(QPalette::Base), QColor(Qt::white));
+        site_->holdList = true;
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QTRY_VERIFY(site_->server.ReceivedVerb("LIST"));
+        ProgressDialog* progress = ProgressWindow();
+        QVERIFY(progress != nullptr && progress->isVisible());
+        QCOMPARE(progress->windowTitle(), QStringLiteral("FTP Center"));
+        QCOMPARE(Control<QLabel>(*progress, "noteLabel")->text(),
+                 QStringLiteral("Connecting to Site..."));
+        // Four steps, three more before the log-on, one after it: 8 x 5.
+        QCOMPARE(progress->Position(), 40);
+        QCOMPARE(progress->PercentText(), QStringLiteral("40%"));
+
+        site_->holdList = false;
+        QVERIFY(WaitIdle());
+        QVERIFY(ProgressWindow() == nullptr);
+        QCOMPARE(TextsOf(Root()),
+                 (QStringList{"docs", "index.html", QStringLiteral("caf\u00e9.txt")}));
+        const QImage folder = ImageOf(Root()->child(0));
+        QVERIFY(!folder.isNull());
+        QVERIFY(folder != ImageOf(Root()->child(1)));
+        QCOMPARE(ImageOf(Root()->child(2)), ImageOf(Root()->child(1)));
+        QCOMPARE(Root()->child(2)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 2);
+        QVERIFY(site_->server.Received("USER webmaster"));
+        QVERIFY(site_->server.Received("PASS secret"));
+        QVERIFY(Messages().isEmpty());
+    }
+
+    void connectTwiceAddsTheListingAgain() {
+        QVERIFY(Connect());
+        QVERIFY(Connect());
+        QCOMPARE(TextsOf(Root()),
+                 (QStringList{"docs", "index.html", QStringLiteral("caf\u00e9.txt"), "docs",
+                              "index.html", QStringLiteral("caf\u00e9.txt")}));
+        QCOMPARE(site_->server.Accepted(), 2);
+    }
+
+    void anEmptyFieldShowsTheFillInMessageAndConnectsNowhere() {
+        const std::string host = site_->Host();
+        Fill(host, QStringLiteral("webmaster"), QString());
+        Click(*dialog_, "connectButton");
+        Fill("", QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        Fill(host, QString(), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        const QString fillIn =
+            Shown("Please fill in all information before clicking\nthe \"Connect\" button.");
+        QCOMPARE(Messages(), (QStringList{fillIn, fillIn, fillIn}));
+        QTest::qWait(100);
+        QCOMPARE(site_->server.Accepted(), 0);
+        QVERIFY(ProgressWindow() == nullptr);
+        QVERIFY(!dialog_->Busy());
+    }
+
+    void aRefusedLogOnOrNoServerShowsTheError() {
+        site_->server.OnReply("PASS", "530 Login incorrect.\r\n");
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("wrong"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        Fill("127.0.0.1:" + std::to_string(LoopbackServer::ClosedPort()), QStringLiteral("a"),
+             QStringLiteral("b"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        const QString error = Shown(
+            "An error was encountered while connecting to the site.  Please check the settings "
+            "and try again.");
+        QCOMPARE(Messages(), (QStringList{error, error}));
+        QCOMPARE(Root()->childCount(), 0);
+        QVERIFY(ProgressWindow() == nullptr);
+        QVERIFY(Button("connectButton")->isEnabled());
+    }
+
+    void doubleClickOpensAFolderAndParentDirectoryGoesBackUp() {
+        QVERIFY(Connect());
+        QTreeWidgetItem* docs = Root()->child(0);
+        DoubleClick(docs);
+        QVERIFY(WaitIdle());
+        QVERIFY(site_->server.Received("CWD docs"));
+        QCOMPARE(TextsOf(docs), (QStringList{"Parent Directory", "site.css", "img"}));
+        QVERIFY(docs->isExpanded());
+        QCOMPARE(docs->child(0)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), -1);
+        QCOMPARE(docs->child(1)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 0);
+        QCOMPARE(docs->child(2)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 1);
+        QCOMPARE(ImageOf(docs->child(2)), ImageOf(docs));
+
+        QTreeWidgetItem* up = docs->child(0);
+        DoubleClick(up);
+        QVERIFY(WaitIdle());
+        QVERIFY(site_->server.Received("CDUP"));
+        QCOMPARE(TextsOf(up), (QStringList{"Parent Directory", "docs", "index.html",
+                                           QStringLiteral("caf\u00e9.txt")}));
+        // The login listing stays the only top-level one.
+        QCOMPARE(Root()->childCount(), 3);
+    }
+
+    void doubleClickOnAFileLeavesTheTreeAlone() {
+        QVERIFY(Connect());
+        QTreeWidgetItem* file = Root()->child(2);
+        DoubleClick(file);
+        QVERIFY(WaitIdle());
+        // The name goes back to the server in its own bytes.
+        QVERIFY(site_->server.Received("CWD caf\xe9.txt"));
+        QCOMPARE(file->childCount(), 0);
+        QCOMPARE(Root()->childCount(), 3);
+        QCOMPARE(Count("LIST"), 1);
+        QVERIFY(Messages().isEmpty());
+    }
+
+    void uploadSendsAStyleSheetAsTextAndAPictureAsImage() {
+        QVERIFY(Connect());
+        LocalFile("site.css", "body { color: green }\r\n");
+        site_->holdStor = true;
+        Click(*dialog_, "uploadButton");
+        QTRY_VERIFY(site_->server.ReceivedVerb("STOR"));
+        QCOMPARE(Control<QProgressBar>(*dialog_, "transferBar")->value(), 40);
+        site_->holdStor = false;
+        QVERIFY(WaitIdle());
+        QCOMPARE(Control<QProgressBar>(*dialog_, "transferBar")->value(), 0);
+        QCOMPARE(site_->TypeBefore("STOR site.css"), std::string("A"));
+        QCOMPARE(site_->Stored("site.css"), std::string("body { color: green }\r\n"));
+
+        const std::string gif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\xff", 13);
+        LocalFile("logo.gif", gif);
+        Click(*dialog_, "uploadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(site_->TypeBefore("STOR logo.gif"), std::string("I"));
+        QCOMPARE(site_->Stored("logo.gif"), gif);
+        QCOMPARE(Messages(), (QStringList{Shown("Transfer Complete"), Shown("Transfer Complete")}));
+        QCOMPARE(prompts_->Calls().front().kind, PromptCall::Kind::OpenFile);
+    }
+
+    void downloadTakesTheTypeFromTheLocalName() {
+        QVERIFY(Connect());
+        Tree()->setCurrentItem(Root()->child(1));
+        const std::string cgi = fixture_->Path("counter.cgi");
+        prompts_->ChooseFile(QString::fromStdString(cgi));
+        Click(*dialog_, "downloadButton");
+        QVERIFY(WaitIdle());
+        // The download list has no ".cgi".
+        QCOMPARE(site_->TypeBefore("RETR index.html"), std::string("I"));
+        QCOMPARE(FileText(cgi), std::string("content of index.html\r\n\x01\xff"));
+
+        Tree()->setCurrentItem(Root()->child(2));
+        const std::string html = fixture_->Path("copy.html");
+        prompts_->ChooseFile(QString::fromStdString(html));
+        Click(*dialog_, "downloadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(site_->TypeBefore("RETR caf\xe9.txt"), std::string("A"));
+        QCOMPARE(FileText(html), std::string("content of caf\xe9.txt\r\n\x01\xff"));
+        QCOMPARE(Messages(), (QStringList{Shown("Transfer complete"), Shown("Transfer complete")}));
+        QCOMPARE(Control<QProgressBar>(*dialog_, "transferBar")->value(), 0);
+    }
+
+    void transfersNeedAConnectionAndADownloadASelection() {
+        Click(*dialog_, "uploadButton");
+        QVERIFY(WaitIdle());
+        Click(*dialog_, "downloadButton");
+        QVERIFY(WaitIdle());
+        QVERIFY(Connect());
+        Tree()->clearSelection();
+        Click(*dialog_, "downloadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Messages(),
+                 (QStringList{
+                     Shown("Please connect to a site before you try to upload any files."),
+                     Shown("Please connect to a site before you try to download any files."),
+                     Shown("Please select a file to download from the file list on your left.")}));
+        // No file dialog was opened for any of them.
+        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
+    }
+
+    void disconnectLogsOffAndEmptiesEverything() {
+        QVERIFY(Connect());
+        Click(*dialog_, "disconnectButton");
+        QVERIFY(WaitIdle());
+        QVERIFY(site_->server.WaitDone());
+        QCOMPARE(site_->server.Commands().back(), std::string("Quit"));
+        QCOMPARE(Root()->childCount(), 0);
+        for (const char* edit : {"hostEdit", "userEdit", "passwordEdit"}) {
+            QVERIFY(EditOf(*dialog_, edit)->text().isEmpty());
+        }
+    }
+
+    void exitAndEscapeLogOff() {
+        QVERIFY(Connect());
+        Click(*dialog_, "exitButton");
+        QVERIFY(!dialog_->isVisible());
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QVERIFY(site_->server.WaitDone());
+        std::vector<std::string> commands = site_->server.Commands();
+        QCOMPARE(commands.size() >= 2 ? commands[commands.size() - 2] : "", std::string("NOOP"));
+        QCOMPARE(commands.back(), std::string("Quit"));
+
+        // Opened again, the dialog works; Escape leaves the same way.
+        QVERIFY(ShowActive(*dialog_));
+        QVERIFY(Connect());
+        QTest::keyClick(dialog_.operator->(), Qt::Key_Escape);
+        QVERIFY(!dialog_->isVisible());
+        QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+        QCOMPARE(site_->server.Accepted(), 2);
+        QTRY_COMPARE(site_->server.Commands().back(), std::string("Quit"));
+    }
+
+    void staysResponsiveWhileTheServerIsSilent() {
+        site_->holdList = true;
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        const auto clicked = std::chrono::steady_clock::now();
+        Click(*dialog_, "connectButton");
+        QVERIFY(std::chrono::steady_clock::now() - clicked < Ms(500));
+        QTRY_VERIFY(site_->server.ReceivedVerb("LIST"));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start(10);
+        QTest::qWait(300);
+        QVERIFY(ticks >= 5);
+        QVERIFY(dialog_->Busy());
+        for (const char* name :
+             {"connectButton", "disconnectButton", "uploadButton", "downloadButton"}) {
+            QVERIFY(!Button(name)->isEnabled());
+        }
+        QVERIFY(!Tree()->isEnabled());
+        QVERIFY(Button("exitButton")->isEnabled());
+
+        // Leaving while the call waits cancels it instead of waiting for the server.
+        const auto exit = std::chrono::steady_clock::now();
+        Click(*dialog_, "exitButton");
+        QVERIFY(std::chrono::steady_clock::now() - exit < Ms(4000));
+        QVERIFY(!dialog_->isVisible());
+        site_->holdList = false;
+        QVERIFY(site_->server.WaitDone());
+    }
+
+    void cancelInTheProgressWindowStopsTheConnect() {
+        site_->holdList = true;
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QTRY_VERIFY(site_->server.ReceivedVerb("LIST"));
+        const auto cancel = std::chrono::steady_clock::now();
+        QTest::mouseClick(ButtonOf(*ProgressWindow(), "cancelButton"), Qt::LeftButton);
+        QVERIFY(WaitIdle());
+        QVERIFY(std::chrono::steady_clock::now() - cancel < Ms(1000));
+        QVERIFY(ProgressWindow() == nullptr);
+        QCOMPARE(Root()->childCount(), 0);
+        QVERIFY(Messages().isEmpty());
+    }
+};
+
+SG_REGISTER_UI_TEST(FtpCenterDialogTest);
+
+}  // namespace sg::test
+
+#include "FtpCenterDialogTest.moc"
