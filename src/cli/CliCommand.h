@@ -19,9 +19,14 @@ struct CliContext {
 // StartUp.
 struct CliCommand {
     std::string_view name;
-    // Lines for --help, each a full invocation without the program name.
+    // Lines for --help, each a full invocation without the program name, then what it does.
     std::string_view usage;
     int (*run)(CliContext& context);
+    // "COMMAND --help" ends with these lines: each exit code the command gives and its meaning.
+    std::string_view exitCodes;
+    // The command also takes the global --workdir DIR after its name (main takes it out before
+    // StartUp, so the command never sees it).
+    bool workDirAfterName = false;
 };
 
 // Writes "sitegauge-cli: " + message as one line on the error stream.

@@ -40,4 +40,30 @@ bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::st
     return true;
 }
 
+bool TakeWorkDirAfterName(CliOptions& options, std::string& error) {
+    constexpr std::string_view kOption = "--workdir";
+    std::vector<std::string> rest;
+    const std::vector<std::string>& args = options.commandArgs;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == kOption || arg.starts_with("--workdir=")) {
+            std::string folder;
+            if (arg == kOption) {
+                folder = ++i < args.size() ? args[i] : std::string();
+            } else {
+                folder = arg.substr(kOption.size() + 1);
+            }
+            if (folder.empty()) {
+                error = "--workdir needs a folder";
+                return false;
+            }
+            options.workDir = folder;
+        } else {
+            rest.push_back(args[i]);
+        }
+    }
+    options.commandArgs = std::move(rest);
+    return true;
+}
+
 }  // namespace sg

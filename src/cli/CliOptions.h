@@ -18,4 +18,8 @@ struct CliOptions {
 // no command is bad usage unless --help or --version was given.
 bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::string& error);
 
+// Moves "--workdir DIR" (or "--workdir=DIR") from the command's arguments into workDir, for the
+// commands that take it after their name. False with `error` when its folder is missing.
+bool TakeWorkDirAfterName(CliOptions& options, std::string& error);
+
 }  // namespace sg

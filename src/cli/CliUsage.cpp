@@ -1,12 +1,31 @@
 #include "cli/CliUsage.h"
 
+#include <string_view>
+
 #include "cli/CliCommands.h"
 
 namespace sg {
+namespace {
+
+// Each line of `text` with `indent` in front.
+void PrintIndented(std::ostream& out, std::string_view indent, std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        out << indent << text.substr(0, end) << '\n';
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+}
+
+}  // namespace
 
 void PrintCliUsage(std::ostream& out) {
     out << "Usage: sitegauge-cli [--workdir DIR] [--engine-host ID=HOST[:PORT]]... COMMAND ...\n"
+           "       sitegauge-cli COMMAND --help\n"
            "       sitegauge-cli --help | --version\n"
+           "\n"
+           "Sitegauge checks web sites for search engines and writes HTML reports under the\n"
+           "working folder's Reports folder. \"sitegauge-cli demo\" shows it all on two demo\n"
+           "sites, with no internet connection needed.\n"
            "\n"
            "Options:\n"
            "  --workdir DIR  the working folder (default: the current directory)\n"
@@ -15,23 +34,30 @@ void PrintCliUsage(std::ostream& out) {
            "                 order; 2b and 5b: the link-count hosts of AllTheWeb and Euroseek);\n"
            "                 repeatable; it wins over SITEGAUGE_ENGINE_HOSTS (the same form,\n"
            "                 comma-separated)\n"
-           "  --help         show this text\n"
+           "  --help         show this text (after a command: that command's help)\n"
            "  --version      show the program's version\n"
            "\n"
            "Commands:\n";
     for (const CliCommand& command : CliCommands()) {
-        std::string_view usage = command.usage;
-        while (!usage.empty()) {
-            std::size_t end = usage.find('\n');
-            out << "  " << usage.substr(0, end) << '\n';
-            usage = end == std::string_view::npos ? std::string_view() : usage.substr(end + 1);
-        }
+        PrintIndented(out, "  ", command.usage);
     }
     out << "\n"
            "Exit codes:\n"
-           "  0  success\n"
-           "  1  the command could not do its work (for example, a profile could not be written)\n"
-           "  2  bad usage, or input that cannot be read (a missing or malformed profile)\n";
+           "  0    success\n"
+           "  1    the command could not do its work (for example, a profile could not be\n"
+           "       written, or there is no internet connection)\n"
+           "  2    bad usage, or input that cannot be read (a missing or malformed profile)\n"
+           "  130  an analysis or the demo was stopped with Ctrl-C\n"
+           "\"sitegauge-cli COMMAND --help\" lists the exit codes of one command.\n";
+}
+
+void PrintCommandUsage(std::ostream& out, const CliCommand& command) {
+    out << "Usage: sitegauge-cli [global options] " << command.name << " ...\n\n";
+    PrintIndented(out, "  ", command.usage);
+    out << "\nExit codes:\n";
+    PrintIndented(out, "  ", command.exitCodes);
+    out << "\nThe global options (--workdir DIR, --engine-host ID=HOST[:PORT]) come before the\n"
+           "command; \"sitegauge-cli --help\" describes them.\n";
 }
 
 }  // namespace sg

@@ -61,7 +61,10 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand FetchCommand() {
-    return CliCommand{"fetch", kUsage, &Run};
+    return CliCommand{"fetch", kUsage, &Run,
+                      "0    the page (or head) was fetched\n"
+                      "1    the fetch failed (its result code is printed)\n"
+                      "2    bad usage"};
 }
 
 }  // namespace sg

@@ -176,7 +176,13 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand FtpCommand() {
-    return CliCommand{"ftp", kUsage, &Run};
+    return CliCommand{
+        "ftp", kUsage, &Run,
+        "0    the listing or the transfer is done\n"
+        "1    log-on, folder change, listing or transfer failed (the step, its result\n"
+        "     code and the server's last reply are printed), or the local file could\n"
+        "     not be written\n"
+        "2    bad usage, or a local file to upload that cannot be read"};
 }
 
 }  // namespace sg

@@ -19,7 +19,7 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand LinksCommand() {
-    return CliCommand{"links", kUsage, &Run};
+    return CliCommand{"links", kUsage, &Run, kAnalysisExitCodes};
 }
 
 }  // namespace sg

@@ -22,7 +22,7 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand PopularityCommand() {
-    return CliCommand{"popularity", kUsage, &Run};
+    return CliCommand{"popularity", kUsage, &Run, kAnalysisExitCodes};
 }
 
 }  // namespace sg

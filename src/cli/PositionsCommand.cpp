@@ -157,7 +157,12 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand PositionsCommand() {
-    return CliCommand{"positions", kUsage, &Run};
+    return CliCommand{"positions", kUsage, &Run,
+                      "0    the report was written (its path is the last line of stdout)\n"
+                      "1    no internet connection (engine hosts not all on this machine)\n"
+                      "2    bad usage, a profile that cannot be read, a project without URLs or\n"
+                      "     keywords\n"
+                      "130  stopped with Ctrl-C; no report is written"};
 }
 
 }  // namespace sg

@@ -129,7 +129,10 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand ProfileCommand() {
-    return CliCommand{"profile", kUsage, &Run};
+    return CliCommand{"profile", kUsage, &Run,
+                      "0    the profile was written or shown\n"
+                      "1    the profile could not be written\n"
+                      "2    bad usage, or a profile that is missing or cannot be read"};
 }
 
 }  // namespace sg

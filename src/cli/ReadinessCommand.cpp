@@ -24,7 +24,7 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand ReadinessCommand() {
-    return CliCommand{"readiness", kUsage, &Run};
+    return CliCommand{"readiness", kUsage, &Run, kAnalysisExitCodes};
 }
 
 }  // namespace sg

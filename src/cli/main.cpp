@@ -34,9 +34,14 @@ int main(int argc, char** argv) {
         std::cerr << "sitegauge-cli: unknown command " << options.command << " (see --help)\n";
         return sg::kExitUsage;
     }
-    if (!options.commandArgs.empty() && options.commandArgs.front() == "--help") {
-        sg::PrintCliUsage(std::cout);
+    if (!options.commandArgs.empty() &&
+        (options.commandArgs.front() == "--help" || options.commandArgs.front() == "-h")) {
+        sg::PrintCommandUsage(std::cout, *command);
         return sg::kExitOk;
+    }
+    if (command->workDirAfterName && !sg::TakeWorkDirAfterName(options, error)) {
+        std::cerr << "sitegauge-cli: " << options.command << ": " << error << " (see --help)\n";
+        return sg::kExitUsage;
     }
     sg::StartUp(options.workDir);
     sg::CliContext context{std::move(options.commandArgs), std::cout, std::cerr};

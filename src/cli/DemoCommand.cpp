@@ -1,0 +1,120 @@
+#include "cli/DemoCommand.h"
+
+#include <array>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DemoProject.h"
+#include "DemoSession.h"
+#include "app/AppState.h"
+#include "app/StartUp.h"
+#include "cli/AnalysisCommand.h"
+#include "cli/ExitCode.h"
+#include "cli/LinksCommand.h"
+#include "cli/PopularityCommand.h"
+#include "cli/PositionsCommand.h"
+#include "cli/ReadinessCommand.h"
+#include "platform/Ansi.h"
+#include "platform/FileSystem.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kUsage =
+    "demo [--workdir DIR]\n"
+    "                 start the two demo web sites and a stand-in for the search engines on\n"
+    "                 this machine (no internet connection is needed), save the demo project\n"
+    "                 as the profile \"Profiles/Coffee Demo.swp\", run every analysis on it\n"
+    "                 (readiness, nested readiness, links, popularity, positions) and print\n"
+    "                 each report's path as \"ANALYSIS: PATH\"; progress goes to stderr. The\n"
+    "                 demo sites stop when the command ends. --workdir here is the same as\n"
+    "                 before the command";
+
+// One analysis of the demo: the command that runs it and its arguments before the profile.
+struct DemoStep {
+    std::string_view label;
+    CliCommand (*command)();
+    std::vector<std::string> options;
+};
+
+std::string LastLine(const std::string& text) {
+    std::string_view rest(text);
+    while (!rest.empty() && rest.back() == '\n') {
+        rest.remove_suffix(1);
+    }
+    const std::size_t newline = rest.rfind('\n');
+    return std::string(newline == std::string_view::npos ? rest : rest.substr(newline + 1));
+}
+
+int Run(CliContext& context) {
+    if (!context.args.empty()) {
+        CliError(context, "demo: unexpected argument " + context.args.front() + " (see --help)");
+        return kExitUsage;
+    }
+    // A working folder named for the demo may not exist yet: make it, and set it up again.
+    if (!FolderExists(App().paths.profilesDir)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(App().paths.workDir, ignored);
+        StartUp(App().paths.workDir);
+    }
+    DemoSession session;
+    Project& project = App().project;
+    const int opened = OpenDemoProject(project, session);
+    if (opened == kDemoNoPort) {
+        CliError(context, "demo: cannot open a port on 127.0.0.1 for the demo sites");
+        return kExitFailed;
+    }
+    const std::string profile = DemoProfilePath();
+    if (opened != kDemoStarted) {
+        CliError(context, "demo: cannot write the profile " + AnsiToUtf8(profile));
+        return kExitFailed;
+    }
+    context.out << "Profile: " << AnsiToUtf8(profile) << '\n' << std::flush;
+    context.err << "demo: the sites are at http://" << AnsiToUtf8(session.SiteUrl(0))
+                << " and http://" << AnsiToUtf8(session.SiteUrl(1)) << ", the engines at "
+                << session.EngineHost() << '\n';
+
+    // Each analysis exactly as its own command runs it on the saved profile.
+    const std::array<DemoStep, 5> steps = {{
+        {"Search Engine Readiness", &ReadinessCommand, {}},
+        {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}},
+        {"Link Validator", &LinksCommand, {"--nested"}},
+        {"Link Popularity", &PopularityCommand, {}},
+        {"Position Analyzer", &PositionsCommand, {}},
+    }};
+    int exitCode = kExitOk;
+    for (const DemoStep& step : steps) {
+        std::ostringstream out;
+        CliContext stepContext{step.options, out, context.err};
+        stepContext.args.push_back(profile);
+        const int result = step.command().run(stepContext);
+        if (result == kExitInterrupted) {
+            CliError(context, "demo: stopped");
+            return kExitInterrupted;
+        }
+        const std::string page = LastLine(out.str());
+        if (result != kExitOk || page.empty() || !FileExists(Utf8ToAnsi(page))) {
+            CliError(context, "demo: " + std::string(step.label) + ": no report written");
+            exitCode = kExitFailed;
+            continue;
+        }
+        context.out << step.label << ": " << page << '\n' << std::flush;
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+CliCommand DemoCommand() {
+    return CliCommand{"demo", kUsage, &Run,
+                      "0    every report was written\n"
+                      "1    a demo server could not start, the profile could not be saved, or an\n"
+                      "     analysis wrote no report\n"
+                      "2    bad usage\n"
+                      "130  stopped with Ctrl-C",
+                      true};
+}
+
+}  // namespace sg

@@ -1,0 +1,37 @@
+#include "DemoProject.h"
+
+#include "DemoEngines.h"
+#include "DemoSession.h"
+#include "app/AppState.h"
+#include "app/ProfileFile.h"
+#include "app/Project.h"
+
+namespace sg {
+
+void FillDemoProject(Project& project, const DemoSession& session) {
+    project.SetName(kDemoProjectName);
+    project.ClearUrls();
+    for (int site = 0; site < kDemoSiteCount; ++site) {
+        project.AddUrl(session.SiteUrl(site));
+    }
+    project.ClearKeywords();
+    for (std::string_view keyword : kDemoKeywords) {
+        project.AddKeyword(keyword);
+    }
+}
+
+std::string DemoProfilePath() {
+    return App().paths.profilesDir + "/" + kDemoProjectName + ".swp";
+}
+
+int OpenDemoProject(Project& project, DemoSession& session) {
+    const int started = session.Start();
+    if (started != kDemoStarted) {
+        return started;
+    }
+    FillDemoProject(project, session);
+    return SaveProfile(project, DemoProfilePath()) == kProfileOk ? kDemoStarted
+                                                                 : kDemoProfileNotSaved;
+}
+
+}  // namespace sg
