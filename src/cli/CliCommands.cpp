@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "cli/DemoCommand.h"
 #include "cli/FetchCommand.h"
 #include "cli/FtpCommand.h"
 #include "cli/LinksCommand.h"
@@ -15,7 +16,7 @@ namespace sg {
 std::span<const CliCommand> CliCommands() {
     static const std::vector<CliCommand> kCommands = {
         ProfileCommand(), FetchCommand(),      FtpCommand(),       ReadinessCommand(),
-        LinksCommand(),   PopularityCommand(), PositionsCommand(),
+        LinksCommand(),   PopularityCommand(), PositionsCommand(), DemoCommand(),
     };
     return kCommands;
 }
