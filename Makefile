@@ -4,10 +4,13 @@ BUILD_DIR ?= build
 TEST_DIR ?= build-test
 CORE_DIR ?= build-core
 BENCH_DIR ?= build-bench
+PACKAGE_DIR ?= build-package
 # The working folder `make run` starts the program in: its Profiles and Reports land there.
 RUN_DIR ?= $(CURDIR)/$(BUILD_DIR)/workdir
+# Where `make demo` writes its profile and reports.
+DEMO_DIR ?= $(CURDIR)/$(BUILD_DIR)/demo
 
-.PHONY: all deps build run test test-core bench format clean
+.PHONY: all deps build run test test-core bench format clean demo package
 
 all: build
 
@@ -22,6 +25,20 @@ build: deps
 run: build
 	mkdir -p "$(RUN_DIR)"
 	cd "$(RUN_DIR)" && "$(CURDIR)/$(BUILD_DIR)/src/ui/sitegauge"
+
+# Every analysis on the two demo sites, served with the search engines on loopback ports: no
+# internet needed. Prints the path of each report.
+demo: build
+	"$(CURDIR)/$(BUILD_DIR)/src/cli/sitegauge-cli" demo --workdir "$(DEMO_DIR)"
+
+# A Debian package of a Release build (build-package/sitegauge_*.deb); its Depends are
+# computed from the libraries the programs link.
+package:
+	scripts/install-deps --package
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_GUI=ON \
+		-DSITEGAUGE_BUILD_TESTS=OFF
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 # The whole suite, the dialogs included (on Qt's offscreen platform), under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the core alone, built without Qt.
@@ -49,4 +66,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_DIR) $(CORE_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_DIR) $(CORE_DIR) $(BENCH_DIR) $(PACKAGE_DIR)
