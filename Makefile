@@ -10,7 +10,7 @@ RUN_DIR ?= $(CURDIR)/$(BUILD_DIR)/workdir
 # Where `make demo` writes its profile and reports.
 DEMO_DIR ?= $(CURDIR)/$(BUILD_DIR)/demo
 
-.PHONY: all deps build run test test-core bench format clean demo package
+.PHONY: all deps build run test test-core bench format clean demo package fuzz
 
 all: build
 
@@ -55,6 +55,14 @@ test-core: deps
 	cmake -S . -B $(CORE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEGAUGE_BUILD_GUI=OFF \
 		-DSITEGAUGE_BUILD_TESTS=OFF
 	cmake --build $(CORE_DIR) -j $(JOBS)
+
+# The libFuzzer targets, built with clang in $(FUZZ_DIR), each run for FUZZ_SECONDS over a copy
+# of its corpus; FUZZ_MERGE=1 merges what they found into tests/fuzz/corpus.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps --fuzz
+	FUZZ_BUILD=$(CURDIR)/$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzzers.sh
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_GUI=OFF -DSITEGAUGE_BUILD_TESTS=OFF \
