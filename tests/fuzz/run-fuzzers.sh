@@ -22,7 +22,9 @@ if [[ ${#targets[@]} -eq 0 ]]; then
 fi
 
 if [[ "${FUZZ_NO_BUILD:-0}" != 1 ]]; then
-    CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    cc=$(command -v clang-14 || command -v clang)
+    cxx=$(command -v clang++-14 || command -v clang++)
+    CC=$cc CXX=$cxx cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_FUZZ=ON -DSITEGAUGE_BUILD_GUI=OFF >/dev/null || exit 1
     cmake --build "$build" -j "${JOBS:-2}" --target fuzzers || exit 1
 fi
@@ -40,7 +42,7 @@ for target in "${targets[@]}"; do
     "$fuzzer" "$work" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -max_len=8192 \
         -print_final_stats=1 -artifact_prefix="$logs/$target-" >"$logs/$target.log" 2>&1
     rc=$?
-    grep -E '^#[0-9]+ +DONE|^stat::number_of_executed_units|^stat::peak_rss_mb' "$logs/$target.log"
+    grep -aE 'DONE|^stat::number_of_executed_units|^stat::peak_rss_mb' "$logs/$target.log"
     if [[ $rc -ne 0 ]]; then
         echo "$target: finding, see $logs/$target.log"
         status=1
