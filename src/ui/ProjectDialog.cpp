@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "DemoProject.h"
+#include "DemoSession.h"
 #include "app/AppState.h"
 #include "app/ProfileFile.h"
 #include "ui/ProfileFileChoices.h"
@@ -86,6 +88,10 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     saveButton_ = Button(QStringLiteral("&Save"), "saveButton", this);
     openButton_ = Button(QStringLiteral("&Open"), "openButton", this);
     clearAllButton_ = Button(QStringLiteral("Clear All"), "clearAllButton", this);
+    demoButton_ = Button(QStringLiteral("Demo project"), "demoButton", this);
+    demoButton_->setToolTip(
+        QStringLiteral("Two sample sites and the search engines, served on this computer until "
+                       "the program ends: every analysis works without an internet connection."));
     doneButton_ = Button(QStringLiteral("Done"), "doneButton", this);
     doneButton_->setDefault(true);
 
@@ -107,6 +113,7 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     buttons->addWidget(saveButton_);
     buttons->addWidget(openButton_);
     buttons->addWidget(clearAllButton_);
+    buttons->addWidget(demoButton_);
     buttons->addStretch(1);
     buttons->addWidget(doneButton_);
 
@@ -152,6 +159,7 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     connect(clearAllButton_, &QPushButton::clicked, this, &ProjectDialog::ClearAll);
     connect(saveButton_, &QPushButton::clicked, this, &ProjectDialog::Save);
     connect(openButton_, &QPushButton::clicked, this, &ProjectDialog::Open);
+    connect(demoButton_, &QPushButton::clicked, this, &ProjectDialog::OpenDemo);
     connect(doneButton_, &QPushButton::clicked, this, &QDialog::accept);
 
     // Filling the controls is no edit: projectModified keeps its value.
@@ -294,6 +302,25 @@ void ProjectDialog::Open() {
         prompts_.Inform(this, ToQt(App().appTitle), PathToQt(errorText), PromptIcon::Warning);
         return;
     }
+    FillFromProject();
+    App().projectModified = false;
+}
+
+void ProjectDialog::OpenDemo() {
+    int result;
+    {
+        WaitCursor wait;
+        // The process-wide session: its sites stay up until the program ends, so every report
+        // can be made again from this project.
+        result = OpenDemoProject(App().project, SharedDemoSession());
+    }
+    if (result == kDemoNoPort) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The demo sites could not be started on this computer."),
+                        PromptIcon::Warning);
+        return;
+    }
+    // A profile that could not be saved changes nothing here: the project is loaded.
     FillFromProject();
     App().projectModified = false;
 }

@@ -37,6 +37,7 @@ class ProjectDialog : public QDialog {
     void ClearAll();
     void Save();
     void Open();
+    void OpenDemo();
 
     UserPrompts& prompts_;
     QLineEdit* nameEdit_;
@@ -51,6 +52,7 @@ class ProjectDialog : public QDialog {
     QPushButton* saveButton_;
     QPushButton* openButton_;
     QPushButton* clearAllButton_;
+    QPushButton* demoButton_;
     QPushButton* doneButton_;
 };
 

@@ -5,8 +5,10 @@
 #include <QTest>
 #include <optional>
 
+#include "DemoSession.h"
 #include "app/AppState.h"
 #include "app/ProfileFile.h"
+#include "net/CWebClient.h"
 #include "ui/ConfirmExit.h"
 #include "ui/ProjectDialog.h"
 #include "ui/ScriptedPrompts.h"
@@ -248,6 +250,42 @@ class ProjectDialogTest : public QObject {
         Click(*dialog_, "doneButton");
         QCOMPARE(Urls(App().project), sortedUrls_);
         QCOMPARE(Keywords(App().project), QStringList({"Boots", "shoes"}));
+    }
+
+    void demoProjectLoadsSitesThatStayUpAndSavesItsProfile() {
+        App().projectModified = true;
+        Click(*dialog_, "demoButton");
+        QVERIFY(SharedDemoSession().Running());
+        const QStringList urls = Texts(UrlList());
+        QCOMPARE(urls.size(), 2);
+        for (const QString& url : urls) {
+            QVERIFY2(url.startsWith(QStringLiteral("127.0.0.1:")), qPrintable(url));
+        }
+        QCOMPARE(Texts(KeywordList()),
+                 QStringList({"coffee beans", "espresso", "fresh roasted coffee"}));
+        QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("Coffee Demo"));
+        QCOMPARE(Urls(App().project).size(), 2);
+        QVERIFY(!App().projectModified);
+        QVERIFY(prompts_->Calls().empty());
+        Project saved;
+        QCOMPARE(LoadProfile(saved, App().paths.profilesDir + "/Coffee Demo.swp", nullptr),
+                 kProfileOk);
+        QCOMPARE(Urls(saved), Urls(App().project));
+
+        // The sites answer, and keep answering after the dialog is gone.
+        dialog_.reset();
+        CWebClient client;
+        std::string address = PathFromQt(urls.front());
+        QCOMPARE(client.FetchPageRetrying(address.data(), 1), 0);
+        QVERIFY(client.BodyText().find("Coffee") != std::string::npos);
+        // A second dialog's demo finds the same sites running.
+        ProjectDialog again(*prompts_);
+        QVERIFY(ShowActive(again));
+        Click(again, "demoButton");
+        QCOMPARE(Texts(Control<QListWidget>(again, "urlList")), urls);
+        // Other test classes of this program expect no demo in the way.
+        SharedDemoSession().Stop();
+        QVERIFY(!SharedDemoSession().Running());
     }
 };
 
