@@ -1,0 +1,103 @@
+// A generated site of 5,000 pages, each linking onward to the next pages and back to the start:
+// the Link Validator crawl stops at its record bound in bounded time and memory, and the nested
+// readiness report over it finishes with a sub-page for every page it visited. The figures are
+// printed for the reliability record (MemoryBound.h).
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "analysis/CrawlRecordList.h"
+#include "analysis/FixtureSite.h"
+#include "analysis/LinkCrawler.h"
+#include "analysis/ReadinessReport.h"
+#include "app/AppState.h"
+#include "app/Project.h"
+#include "app/StartUp.h"
+#include "support/MemoryBound.h"
+#include "support/TempDir.h"
+
+namespace sg {
+namespace {
+
+using test::FixtureSite;
+using test::HtmlPage;
+
+constexpr int kSitePages = 5000;
+
+// "/" and "/p<n>.html" for n below kSitePages: a page with a title, a keywords tag and links to the
+// three pages after it and to the start page. Anything else is missing.
+std::string GeneratedPage(const std::string& path) {
+    int n = path == "/" ? 0 : -1;
+    if (path.size() > 7 && path.compare(0, 2, "/p") == 0 &&
+        path.compare(path.size() - 5, 5, ".html") == 0) {
+        n = std::stoi(path.substr(2, path.size() - 7));
+    }
+    if (n < 0 || n >= kSitePages) {
+        return test::MissingPage("<html><body>404 Not Found</body></html>");
+    }
+    std::string body = "<html><head><title>Page " + std::to_string(n) +
+                       "</title><meta name=\"keywords\" content=\"page, generated site\">"
+                       "</head><body>\r\n";
+    for (int k = n + 1; k <= n + 3 && k < kSitePages; ++k) {
+        body += "<a href=\"p" + std::to_string(k) + ".html\">next</a>\r\n";
+    }
+    body +=
+        "<a href=\"p0.html\">start</a>\r\nA generated page of a large site.\r\n</body></html>\r\n";
+    return HtmlPage(body);
+}
+
+int CountRequestsStartingWith(const FixtureSite& site, const std::string& prefix) {
+    int count = 0;
+    for (const std::string& line : site.Requests()) {
+        count += line.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(LargeSite, CrawlStopsAtTheRecordBoundAndTheNestedReadinessFinishes) {
+    test::TempDir dir;
+    StartUp(dir.path());
+    FixtureSite site(GeneratedPage);
+    const std::string root = site.Url("/");
+
+    const test::Measured crawl =
+        test::Measure("large site: crawl", [&] { CrawlSite("", root, true); });
+    const int pagesFetched = CountRequestsStartingWith(site, "GET ");
+    std::printf("[bound] large site: %d pages fetched, %d records\n", pagesFetched, RecordCount());
+    // A page is visited only while the list holds no more than the bound, so the crawl fetches
+    // about kRecordLimit pages of the 5,000; the pages on the way still record the rest of
+    // their links, at most four each.
+    EXPECT_GT(RecordCount(), kRecordLimit);
+    EXPECT_LE(pagesFetched, kRecordLimit + 1);
+    EXPECT_GE(pagesFetched, kRecordLimit / 4);
+    EXPECT_LE(RecordCount(), 4 * pagesFetched + 1);
+    EXPECT_LT(crawl.ms, 30000);
+    // Records and link lists of about a thousand pages; no page's response is held on the way.
+    test::ExpectMemoryWithin(crawl, 16.0);
+
+    Project project;
+    project.AddUrl(site.Url("/"));
+    project.PrepareRunNames("Large");
+    bool finished = false;
+    const test::Measured nested = test::Measure(
+        "large site: nested readiness", [&] { finished = WriteNestedReadinessReport(project); });
+    ASSERT_TRUE(finished);
+    const std::string folder = App().paths.readinessDir + "/" + project.GetReportName();
+    int subPages = 0;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) {
+        subPages += item.path().filename().string().find("-nest.html") != std::string::npos;
+    }
+    std::printf("[bound] large site: %d sub-pages\n", subPages);
+    // One sub-page per distinct page the crawl found available.
+    EXPECT_GE(subPages, kRecordLimit / 4);
+    EXPECT_LE(subPages, RecordCount());
+    EXPECT_LT(nested.ms, 60000);
+    test::ExpectMemoryWithin(nested, 16.0);
+}
+
+}  // namespace
+}  // namespace sg

@@ -1,0 +1,263 @@
+// HTTP peers that try to hold a fetch forever or fill memory, each with a bound on the time the
+// fetch takes and on how far the live heap rises (MemoryBound.h). The bounds are a few times what
+// a correct client needs, far below what an unbounded one would take. Each case prints its
+// figures.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "net/CWebClient.h"
+#include "net/HttpTestPeer.h"
+#include "support/MemoryBound.h"
+
+namespace sg {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ExpectMemoryWithin;
+using test::LoopbackConnection;
+using test::LoopbackServer;
+using test::Measure;
+using test::Measured;
+using test::MillisecondsSince;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kHtmlHead = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+
+// Sends `head`, then `chunk` over and over until the client goes away or the server stops.
+LoopbackServer::Handler Endless(std::string head, std::string chunk) {
+    return [head, chunk](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        if (!conn.Send(head)) {
+            return;
+        }
+        while (!conn.Stopping() && conn.Send(chunk)) {
+        }
+    };
+}
+
+TEST(HostileHttp, BodyThatNeverEndsIsCutAtTheCap) {
+    std::string chunk;
+    for (int i = 0; i < 64; ++i) {
+        chunk += std::string(1022, 'b') + "\r\n";
+    }
+    LoopbackServer server(Endless(kHtmlHead, chunk));
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetAttemptDeadline(20s);
+    std::string address = test::Loopback(server.Port(), "/endless");
+    int result = -1;
+    const Measured m = Measure("endless body", [&] { result = client.FetchPage(address.data()); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(client.BodyText().size(), CWebClient::kDefaultBodyCap);
+    EXPECT_LT(m.ms, 15000);
+    // The body is 8 MiB, in a string that grows by doubling (to a capacity of 15 MiB, with the
+    // old buffer alive while it is copied): far from the sender's unlimited stream.
+    ExpectMemoryWithin(m, 32.0);
+}
+
+TEST(HostileHttp, OneByteAtATimeIsEndedByTheAttemptDeadline) {
+    // Every byte comes well within the piece wait, so only the attempt's own deadline ends it:
+    // first while the status line drips (no content type, so every attempt is made), then in
+    // the body.
+    LoopbackServer dripHead([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        while (!conn.Stopping() && conn.Send("H")) {
+            conn.Sleep(150ms);
+        }
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(1000ms);
+    client.SetAttemptDeadline(400ms);
+    std::string address = test::Loopback(dripHead.Port(), "/");
+    int result = -1;
+    Measured m = Measure("one byte every 150 ms in the head, 3 attempts",
+                         [&] { result = client.FetchPageRetrying(address.data(), 3); });
+    EXPECT_EQ(result, 5);
+    EXPECT_EQ(dripHead.Accepted(), 3);
+    EXPECT_GE(m.ms, 3 * 350);
+    EXPECT_LT(m.ms, 3 * 400 + 1000);
+    ExpectMemoryWithin(m, 2.0);
+
+    LoopbackServer dripBody([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send(kHtmlHead);
+        while (!conn.Stopping() && conn.Send("b")) {
+            conn.Sleep(150ms);
+        }
+    });
+    address = test::Loopback(dripBody.Port(), "/");
+    m = Measure("one byte every 150 ms in the body",
+                [&] { result = client.FetchPageRetrying(address.data(), 3); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(dripBody.Accepted(), 1);
+    EXPECT_GE(client.BodyText().size(), 1u);
+    EXPECT_LE(client.BodyText().size(), 4u);
+    EXPECT_LT(m.ms, 400 + 1000);
+    ExpectMemoryWithin(m, 2.0);
+}
+
+TEST(HostileHttp, HeadLineOfOneMebibyte) {
+    const std::string longLine = "X-Long: " + std::string(1024 * 1024, 'h') + "\r\n";
+    LoopbackServer server([&](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n" + longLine + "\r\n<p>body</p>",
+                  5000ms);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    std::string address = test::Loopback(server.Port(), "/");
+    int result = -1;
+    const Measured m =
+        Measure("head line of 1 MiB", [&] { result = client.FetchPage(address.data()); });
+    EXPECT_EQ(result, 0);
+    // The line is kept in buffer-sized pieces, all of it, and the body after the head is read.
+    std::size_t kept = 0;
+    for (const std::string& line : client.Result().headerLines) {
+        EXPECT_LE(line.size(), static_cast<std::size_t>(CWebClient::kLineBuffer - 1));
+        kept += line.size();
+    }
+    EXPECT_EQ(kept, std::string("HTTP/1.0 200 OK").size() +
+                        std::string("Content-Type: text/html").size() + longLine.size() - 2);
+    EXPECT_EQ(client.BodyText(), "<p>body</p>");
+    EXPECT_LT(m.ms, 5000);
+    ExpectMemoryWithin(m, 8.0);
+}
+
+TEST(HostileHttp, NoLineEndsAtAll) {
+    // Not even the status line ends: the head reader takes it in pieces up to the cap, finds no
+    // content type and reads no body.
+    LoopbackServer endless(Endless("", std::string(4096, 'n')));
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetAttemptDeadline(20s);
+    std::string address = test::Loopback(endless.Port(), "/");
+    int result = -1;
+    Measured m =
+        Measure("no line end, endless", [&] { result = client.FetchPage(address.data()); });
+    EXPECT_EQ(result, 5);
+    EXPECT_EQ(client.BodyLineCount(), 0);
+    std::size_t kept = 0;
+    for (const std::string& line : client.Result().headerLines) {
+        kept += line.size();
+    }
+    EXPECT_EQ(kept, CWebClient::kDefaultBodyCap);
+    EXPECT_LT(m.ms, 15000);
+    // 8 MiB of head text in pieces of 511 bytes, each its own string, and the vector of them.
+    ExpectMemoryWithin(m, 24.0);
+
+    // A proper head, then a body of 2 MiB without a line end: kept whole, links still found.
+    const std::string body = std::string(2 * 1024 * 1024, 'n') + "<a href=\"end.html\">";
+    LoopbackServer unended([&](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send(kHtmlHead + body, 5000ms);
+    });
+    // A fresh client, so that the first one's head is not freed inside this measurement.
+    CWebClient second;
+    test::UseShortWaits(second);
+    address = test::Loopback(unended.Port(), "/dir/");
+    m = Measure("2 MiB body without a line end",
+                [&] { result = second.FetchPage(address.data()); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(second.BodyText(), body);
+    ASSERT_EQ(second.LinkCount(), 1);
+    EXPECT_EQ(second.LinkAt(0), test::Loopback(unended.Port(), "/dir/end.html"));
+    EXPECT_LT(m.ms, 5000);
+    // The body grown by doubling, and the server's own 2 MiB copy of what it sends.
+    ExpectMemoryWithin(m, 12.0);
+}
+
+TEST(HostileHttp, NulBytesInTheBodyAreKept) {
+    using namespace std::string_literals;
+    const std::string body = "<html>\0\0<a href=\"one.html\">\0\r\n"s + std::string(600, '\0') +
+                             "\r\n\0<frame src=\"f.html\">\0</html>"s;
+    LoopbackServer server([&](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Send(kHtmlHead + body);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    std::string address = test::Loopback(server.Port(), "/");
+    int result = -1;
+    const Measured m =
+        Measure("NUL bytes in the body", [&] { result = client.FetchPage(address.data()); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(client.BodyText(), body);
+    std::string joined;
+    for (const std::string& piece : client.Result().BodyPieces()) {
+        joined += piece;
+    }
+    EXPECT_EQ(joined, body);
+    ASSERT_EQ(client.LinkCount(), 1);
+    EXPECT_EQ(client.LinkAt(0), test::Loopback(server.Port(), "/one.html"));
+    ASSERT_EQ(client.FrameCount(), 1);
+    EXPECT_LT(m.ms, 2000);
+    ExpectMemoryWithin(m, 2.0);
+}
+
+TEST(HostileHttp, ResetInTheMiddleOfALine) {
+    for (const bool inHead : {false, true}) {
+        LoopbackServer server([inHead](LoopbackConnection& conn) {
+            conn.ReadUntilBlankLine();
+            if (inHead) {
+                conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Cut: hal");
+            } else {
+                conn.Send(std::string(kHtmlHead) + "first line\r\nsecond li");
+            }
+            // Let the bytes arrive before the reset, which would otherwise discard them.
+            conn.Sleep(100ms);
+            conn.Reset();
+        });
+        CWebClient client;
+        test::UseShortWaits(client);
+        // Long waits: the reset, not a wait, must end the fetch.
+        client.SetPieceTimeout(5000ms);
+        client.SetAttemptDeadline(10000ms);
+        std::string address = test::Loopback(server.Port(), "/");
+        int result = -1;
+        const Measured m = Measure(inHead ? "reset in a head line" : "reset in a body line",
+                                   [&] { result = client.FetchPage(address.data()); });
+        EXPECT_EQ(result, 0);
+        if (inHead) {
+            EXPECT_EQ(client.BodyLineCount(), 0);
+            ASSERT_FALSE(client.Result().headerLines.empty());
+            EXPECT_EQ(client.Result().headerLines.back().rfind("X-Cut: ", 0), 0u);
+        } else {
+            EXPECT_EQ(client.BodyText().rfind("first line\r\n", 0), 0u);
+        }
+        EXPECT_LT(m.ms, 2000);
+        ExpectMemoryWithin(m, 2.0);
+    }
+}
+
+TEST(HostileHttp, ServerThatAcceptsAndNeverAnswers) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.Sleep(10s);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(300ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    int result = -1;
+    Measured m = Measure("never answers, page, 3 attempts",
+                         [&] { result = client.FetchPageRetrying(address.data(), 3); });
+    EXPECT_EQ(result, 5);
+    EXPECT_GE(m.ms, 3 * 250);
+    EXPECT_LT(m.ms, 3 * 300 + 1500);
+    ExpectMemoryWithin(m, 2.0);
+
+    m = Measure("never answers, head", [&] { result = client.FetchHead(address.data()); });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(client.Result().headerLines.empty());
+    EXPECT_LT(m.ms, 300 + 1000);
+    ExpectMemoryWithin(m, 2.0);
+}
+
+}  // namespace
+}  // namespace sg
