@@ -12,6 +12,7 @@
 #include "support/TestServers.h"
 #include "ui/FtpCenterDialog.h"
 #include "ui/ScriptedPrompts.h"
+#include "ui/TreeDoubleClick.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/UiTestRegistry.h"
@@ -55,9 +56,7 @@ class FtpCenterVsftpdTest : public QObject {
         return QTest::qWaitFor([this] { return !dialog_->Busy(); }, 20000);
     }
     bool Open(QTreeWidgetItem* item) {
-        Tree()->scrollToItem(item);
-        const QPoint at = Tree()->visualItemRect(item).center();
-        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        DoubleClickItem(Tree(), item);
         return WaitIdle();
     }
 
