@@ -414,7 +414,7 @@ class CSitePosDialogTest : public QObject {
         Click(dialog, "searchButton");
         QVERIFY(dialog.Status() != nullptr);
         QVERIFY(dialog.Status() != status);
-        QVERIFY(!old->isVisible());
+        QVERIFY(old == nullptr || !old->isVisible());
         QTRY_VERIFY(old == nullptr);
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.at(1).at(0).toInt(), kPositionReportWritten);
