@@ -80,7 +80,7 @@ int Run(CliContext& context) {
     const std::array<DemoStep, 5> steps = {{
         {"Search Engine Readiness", &ReadinessCommand, {}},
         {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}},
-        {"Link Validator", &LinksCommand, {"--nested"}},
+        {"Link Validator", &LinksCommand, {}},
         {"Link Popularity", &PopularityCommand, {}},
         {"Position Analyzer", &PositionsCommand, {}},
     }};

@@ -80,6 +80,21 @@ bool PercentDecode(std::string_view text, std::string& out) {
     return true;
 }
 
+// Pages go out with CR LF line ends, as a page written on the desktop the program comes from
+// would: its HTTP client keeps a page as CR LF lines (pieces of 511 bytes otherwise), and the
+// readiness analysis looks for "</head" within one such line.
+std::string WithCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
+            out.push_back('\r');
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
 std::string Response(std::string_view status, std::string_view type, std::string_view body,
                      bool withBody) {
     std::string response;
@@ -195,7 +210,12 @@ std::string DemoSiteServer::Answer(std::string_view requestHead) const {
     if (path.empty()) {
         return Response("404 Not Found", "text/html", kNotFoundPage, !head);
     }
-    return Response("200 OK", ContentType(path), FindDemoFile(path)->content, !head);
+    const std::string_view type = ContentType(path);
+    const std::string_view content = FindDemoFile(path)->content;
+    if (type.starts_with("text/")) {
+        return Response("200 OK", type, WithCrLf(content), !head);
+    }
+    return Response("200 OK", type, content, !head);
 }
 
 bool DemoSiteServer::Start() {

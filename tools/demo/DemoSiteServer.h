@@ -1,7 +1,8 @@
 #pragma once
 // Serves one demo web site over HTTP/1.0 on 127.0.0.1 and a free port, from the files compiled
-// into the program (DemoSiteFiles). Only GET and HEAD; "/" and a folder ending in "/" give its
-// index.html; a path that is not a file of this site, or that tries to climb out of it with
+// into the program (DemoSiteFiles); text files with CR LF line ends. Only GET and HEAD; "/" and a
+// folder ending in "/" give its index.html; a path that is not a file of this site, or that tries
+// to climb out of it with
 // "..", gets a "404 Not Found" page (which is what the Link Validator calls broken). Every wait
 // is bounded: a request head is read for at most two seconds and 16 KiB.
 //
