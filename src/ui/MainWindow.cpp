@@ -11,7 +11,9 @@
 #include "platform/OpenDocument.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/CPreviousDialog.h"
+#include "ui/CSitePosDialog.h"
 #include "ui/ConfirmExit.h"
+#include "ui/FtpCenterDialog.h"
 #include "ui/ProjectDialog.h"
 #include "ui/ProxySettingsDialog.h"
 #include "ui/UiText.h"
@@ -82,8 +84,10 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
         ProxySettingsDialog dialog(prompts_, this);
         dialog.exec();
     });
-    connect(ftp, &QPushButton::clicked, this,
-            [this] { ShowNotYet(QStringLiteral("The FTP Center")); });
+    connect(ftp, &QPushButton::clicked, this, [this] {
+        FtpCenterDialog dialog(prompts_, this);
+        dialog.exec();
+    });
     connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     connect(ok, &QPushButton::clicked, this, &MainWindow::accept);
 
@@ -154,12 +158,14 @@ void MainWindow::OpenArea(int area) {
         case 1:
             OpenProject();
             break;
-        case 2:
+        case 2: {
             if (!FirstUrlUsable(project) || project.KeywordCount() == 0) {
                 OpenProject();
             }
-            ShowNotYet(QStringLiteral("The Position Analyzer"));
+            CSitePosDialog dialog(prompts_, this);
+            dialog.exec();
             break;
+        }
         case 3:
             OpenAnalyze(kAnalyzeReadiness);
             break;
@@ -192,12 +198,6 @@ void MainWindow::OpenAnalyze(int mode) {
     }
     AnalyzeDialog dialog(prompts_, mode, this);
     dialog.exec();
-}
-
-void MainWindow::ShowNotYet(const QString& what) {
-    prompts_.Inform(this, ToQt(App().appTitle),
-                    what + QStringLiteral(" is not part of this version yet."),
-                    PromptIcon::Information);
 }
 
 void MainWindow::ShowAbout() {

@@ -46,7 +46,6 @@ class MainWindow : public QDialog {
     void ShowSplash();
     void OpenProject();
     void OpenAnalyze(int mode);
-    void ShowNotYet(const QString& what);
 
     UserPrompts& prompts_;
     int hovered_ = 0;

@@ -7,7 +7,7 @@
 #include "app/AppState.h"
 #include "app/ProfileFile.h"
 #include "ui/ConfirmExit.h"
-#include "ui/MainWindowPlaceholder.h"
+#include "ui/MainWindow.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
@@ -94,7 +94,7 @@ class ConfirmExitTest : public QObject {
     }
 
     void theMainWindowClosesOnlyWhenAllowed() {
-        MainWindowPlaceholder window(*prompts_);
+        MainWindow window(*prompts_, false);
         QVERIFY(ShowActive(window));
         prompts_->Answer(PromptAnswer::Yes);
         prompts_->ChooseFile(QString());

@@ -75,13 +75,18 @@ class MainWindowTest : public QObject {
 
     void thePositionAreaAlsoNeedsAKeyword() {
         App().project.AddUrl("www.shop.com");
-        QCOMPARE(Opens(2), QStringList({"Project"}));
-        // Until its own dialog exists the area tells so, after the Project dialog.
-        QCOMPARE(prompts_->Calls().size(), size_t(1));
-        App().project.AddUrl("www.shop.com");
+        QCOMPARE(Opens(2), QStringList({"Project", "Analyze position"}));
         App().project.AddKeyword("shoes");
-        QCOMPARE(Opens(2), QStringList());
-        QCOMPARE(prompts_->Calls().size(), size_t(2));
+        QCOMPARE(Opens(2), QStringList({"Analyze position"}));
+        App().project.ClearUrls();
+        QCOMPARE(Opens(2), QStringList({"Project", "Analyze position"}));
+        QVERIFY(prompts_->Calls().empty());
+    }
+
+    void theFtpButtonOpensTheFtpCenter() {
+        ModalCloser closer;
+        Click(*window_, "ftpButton");
+        QCOMPARE(closer.Titles(), QStringList({"FTP CENTER"}));
     }
 
     void theHighlightAndTheHandFollowThePointer() {
