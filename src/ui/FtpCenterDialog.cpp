@@ -197,11 +197,12 @@ FtpCenterDialog::~FtpCenterDialog() {
 
 template <typename Work, typename Then>
 void FtpCenterDialog::Run(Work work, Then then) {
-    worker_.Post([this, work = std::move(work),
+    // A result of an earlier opening of the dialog (queued before it closed) is dropped.
+    worker_.Post([this, session = session_, work = std::move(work),
                   then = std::move(then)](CFtpAgent& agent) -> std::function<void()> {
         auto result = work(agent);
-        return [this, then, result = std::move(result)] {
-            if (!leaving_) {
+        return [this, session, then, result = std::move(result)] {
+            if (!leaving_ && session == session_) {
                 then(result);
             }
         };
@@ -443,6 +444,7 @@ void FtpCenterDialog::Leave(int result) {
         return;
     }
     leaving_ = true;
+    ++session_;
     CloseProgressWindow();
     // Whatever is in flight is cancelled first; the log-off then gets a bounded wait of its
     // own, and the agent's destructor closes the connection even when the server is silent.

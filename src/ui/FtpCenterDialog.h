@@ -95,6 +95,8 @@ class FtpCenterDialog : public QDialog {
     FtpWorker worker_;
     bool busy_ = false;
     bool leaving_ = false;
+    // Counts the closings, so that results can tell which opening they belong to.
+    int session_ = 0;
     bool connectCancelled_ = false;
 
     QLineEdit* hostEdit_;
