@@ -313,6 +313,30 @@ class CSitePosDialogTest : public QObject {
         QVERIFY(prompts_->Calls().empty());
     }
 
+    void anOfflineMachineGetsTheErrorLineAndTheWindowStays() {
+        SetOnlineCheck([] { return false; });
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionOffline);
+        CPosAnStatus* status = dialog.Status();
+        QVERIFY(status != nullptr);
+        QVERIFY(status->isVisible());
+        QCOMPARE(LogTexts(*status),
+                 QStringList({"The application has detected that you are not connected to the "
+                              "internet."}));
+        QVERIFY(!ButtonOf(*status, "skipButton")->isEnabled());
+        QVERIFY(ButtonOf(*status, "closeButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "closeButton")->isEnabled());
+        QVERIFY(emulator_->Requests().empty());
+        QVERIFY(ReportFiles().empty());
+        QVERIFY(Opened().empty());
+    }
+
     void aSkipMidSearchIsLoggedAndLeavesTheWindowOpen() {
         Project("Shop", {"www.alpha.test"}, {"socks"});
         emulator_->SetResults(EngineId::Google, "socks", Filler(30));
