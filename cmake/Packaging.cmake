@@ -14,8 +14,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sitegauge)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "check web sites for search engines and compare them with competitors")
+# One paragraph: CPack indents each line of it for the control file.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Sitegauge fetches a web site's pages and writes HTML reports: search engine readiness of\n titles and meta tags, broken links, link popularity and the positions of the site on search\n engines for its keywords. A Qt desktop program and a command-line program.")
+    "Sitegauge fetches a web site's pages and writes HTML reports: search engine readiness of\ntitles and meta tags, broken links, link popularity and the positions of the site on search\nengines for its keywords. A Qt desktop program and a command-line program.")
 set(CPACK_PACKAGE_CONTACT "Sitegauge developers <sitegauge@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
