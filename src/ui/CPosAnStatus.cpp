@@ -105,7 +105,6 @@ CPosAnStatus::CPosAnStatus(UserPrompts& prompts, QWidget* owner)
     logoLabel_->setFixedHeight(kEngineLogoHeight + 8);
 
     keywordText_ = Value("keywordText", this);
-    keywordText_->clear();
     engineText_ = Value("engineText", this);
     engineText_->setText(QStringLiteral("No selected"));
     foundText_ = Value("foundText", this);
@@ -232,12 +231,18 @@ void CPosAnStatus::AddLogLine(LogIcon icon, const std::string& text, const std::
     });
 }
 
+// An enable queued by the run thread may arrive after the user pressed a button; the request
+// that press set must keep both buttons disabled.
+bool CPosAnStatus::RequestPending() const {
+    return SkipRequested() || (StopRequested() && Running());
+}
+
 void CPosAnStatus::EnableSkipButton(bool enable) {
-    OnWindowThread([this, enable] { skipButton_->setEnabled(enable); });
+    OnWindowThread([this, enable] { skipButton_->setEnabled(enable && !RequestPending()); });
 }
 
 void CPosAnStatus::EnableCloseButton(bool enable) {
-    OnWindowThread([this, enable] { closeButton_->setEnabled(enable); });
+    OnWindowThread([this, enable] { closeButton_->setEnabled(enable && !RequestPending()); });
 }
 
 void CPosAnStatus::ScrollToFirstWarning() {

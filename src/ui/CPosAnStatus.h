@@ -77,6 +77,8 @@ class CPosAnStatus : public QDialog, public PosAnStatus {
     template <typename Change>
     void OnWindowThread(Change change);
     bool Ask(const std::string& question);
+    // A skip, or a stop during a run, waits for the run to take it up.
+    bool RequestPending() const;
 
     struct Answer {
         bool given = false;

@@ -322,6 +322,13 @@ void CSitePosDialog::DestroyStatus() {
     }
 }
 
+void CSitePosDialog::reject() {
+    if (run_ != nullptr) {
+        return;
+    }
+    QDialog::reject();
+}
+
 void CSitePosDialog::done(int result) {
     if (run_ != nullptr) {
         CancelAndJoinRun();

@@ -65,6 +65,9 @@ class CSitePosDialog : public QDialog, public PosAnDialog {
     // Closing during a run (the close box, the program ending) cancels the run and waits for
     // its thread first.
     void done(int result) override;
+    // Escape and the close box do nothing during a run, as "Close" is disabled then: a run
+    // ends through the status window, with its question.
+    void reject() override;
 
   signals:
     // A run has ended and its thread is gone (window thread); `outcome` as Outcome() says.

@@ -139,7 +139,10 @@ class CPosAnStatusTest : public QObject {
             QCOMPARE(status.ShownLogo(), -1);
             QVERIFY(logo->pixmap().isNull());
         };
-        expectReset();
+        // On opening every value field shows "0"; only the reset empties the keyword.
+        QCOMPARE(TextOf(status, "keywordText"), QStringLiteral("0"));
+        QCOMPARE(TextOf(status, "engineText"), QStringLiteral("No selected"));
+        QCOMPARE(TextOf(status, "foundText"), QStringLiteral("0"));
 
         FromRunThread([&] {
             status.SetKeyword("blue \xE9t\xE9");
@@ -228,6 +231,44 @@ class CPosAnStatusTest : public QObject {
         QVERIFY(!status.isVisible());
         QCOMPARE(closed.count(), 1);
         QVERIFY(!status.StopRequested());
+    }
+
+    void aPressBeforeTheRunsQueuedEnableKeepsTheButtonsDisabled() {
+        CPosAnStatus status(*prompts_, nullptr);
+        QVERIFY(ShowActive(status));
+        QPushButton* skip = ButtonOf(status, "skipButton");
+        QPushButton* close = ButtonOf(status, "closeButton");
+        status.SetRunning(true);
+        FromRunThread([&] { status.SetSkipRequest(false); });
+        QTRY_VERIFY(skip->isEnabled());
+        // The next between-engines check clears the request again; its enables wait in the
+        // queue while the user presses "Skip current engine".
+        FromRunThread([&] { status.SetSkipRequest(false); });
+        Click(status, "skipButton");
+        QCoreApplication::processEvents();
+        QVERIFY(status.SkipRequested());
+        QVERIFY(!skip->isEnabled());
+        QVERIFY(!close->isEnabled());
+
+        // The same for "Close" during a run.
+        FromRunThread([&] { status.SetSkipRequest(false); });
+        QCoreApplication::processEvents();
+        QVERIFY(close->isEnabled());
+        FromRunThread([&] { status.SetSkipRequest(false); });
+        Click(status, "closeButton");
+        QCoreApplication::processEvents();
+        QVERIFY(status.StopRequested());
+        QVERIFY(!skip->isEnabled());
+        QVERIFY(!close->isEnabled());
+
+        // The run's own end enables "Close" although the stop request still stands.
+        FromRunThread([&] {
+            status.EnableSkipButton(false);
+            status.SetRunning(false);
+            status.EnableCloseButton(true);
+        });
+        QTRY_VERIFY(close->isEnabled());
+        QVERIFY(!skip->isEnabled());
     }
 
     void questionsFromTheRunThreadAreAskedOnTheWindowThread() {
