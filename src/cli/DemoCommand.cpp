@@ -28,9 +28,9 @@ constexpr std::string_view kUsage =
     "                 this machine (no internet connection is needed), save the demo project\n"
     "                 as the profile \"Profiles/Coffee Demo.swp\", run every analysis on it\n"
     "                 (readiness, nested readiness, links, popularity, positions) and print\n"
-    "                 each report's path as \"ANALYSIS: PATH\"; progress goes to stderr. The\n"
-    "                 demo sites stop when the command ends. --workdir here is the same as\n"
-    "                 before the command";
+    "                 \"Profile: PATH\", then each report's path as \"ANALYSIS: PATH\"; one\n"
+    "                 progress line per analysis goes to stderr. The demo sites stop when the\n"
+    "                 command ends. --workdir here is the same as before the command";
 
 // One analysis of the demo: the command that runs it and its arguments before the profile.
 struct DemoStep {
@@ -86,9 +86,13 @@ int Run(CliContext& context) {
     }};
     int exitCode = kExitOk;
     for (const DemoStep& step : steps) {
+        // The command's own progress lines are kept back, so that the report paths stand out;
+        // they are shown when the analysis fails.
         std::ostringstream out;
-        CliContext stepContext{step.options, out, context.err};
+        std::ostringstream progress;
+        CliContext stepContext{step.options, out, progress};
         stepContext.args.push_back(profile);
+        context.err << "demo: " << step.label << "...\n" << std::flush;
         const int result = step.command().run(stepContext);
         if (result == kExitInterrupted) {
             CliError(context, "demo: stopped");
@@ -96,6 +100,7 @@ int Run(CliContext& context) {
         }
         const std::string page = LastLine(out.str());
         if (result != kExitOk || page.empty() || !FileExists(Utf8ToAnsi(page))) {
+            context.err << progress.str();
             CliError(context, "demo: " + std::string(step.label) + ": no report written");
             exitCode = kExitFailed;
             continue;
