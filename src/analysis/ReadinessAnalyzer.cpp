@@ -134,7 +134,13 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
                 return;
             }
         }
-        if (!visibleDone && FindNoCase(line, "</head") >= 0) {
+        // A line end is CR LF only, so a page with bare LFs arrives in 511-byte pieces and its
+        // "</head" may begin in the piece before: the piece is tested with that piece's last
+        // five bytes in front of it.
+        const std::size_t lineStart = lineBegin - line.size();
+        const std::size_t reachStart = lineStart >= 5 ? lineStart - 5 : 0;
+        const std::string_view reach = body.substr(reachStart, lineBegin - reachStart);
+        if (!visibleDone && FindNoCase(reach, "</head") >= 0) {
             visibleText = VisibleTextAfterHead(documentText, kVisibleTextLimit);
             visibleDone = true;
         }

@@ -188,6 +188,23 @@ TEST_F(ReadinessCheck, MetaTagsAfterTheHeadAreReadFromTheFirstLineThatHasThem) {
     EXPECT_EQ(entry.WordCount(), 0);
 }
 
+TEST_F(ReadinessCheck, TheSnapshotFindsAHeadEndSplitAcrossTwoPiecesOfABareLfPage) {
+    // Without CR LF the body arrives in 511-byte pieces; "</head" straddles the first break at
+    // each of its five inner positions.
+    for (std::size_t before = 1; before <= 5; ++before) {
+        const std::string start = "<html><head><title>T</title>\n<!-- ";
+        const std::string filler(511 - before - start.size() - 4, 'f');
+        const std::string page =
+            HtmlPage(start + filler + " -->" + "</head>\n<body>Seen words</body></html>\n");
+        FixtureSite site(std::map<std::string, std::string>{{"/p.html", page}});
+        const std::string file = "split" + std::to_string(before) + ".html";
+        AnalyzePageReadiness(dir_ / file, site.Url("/p.html"), nullptr);
+        const std::string out = Read(file);
+        EXPECT_TRUE(Has(out, "Seen words")) << before;
+        EXPECT_FALSE(Has(out, "missing the '/HEAD' tag")) << before;
+    }
+}
+
 TEST_F(ReadinessCheck, EachKeywordPhraseGetsADensityLineAndARecord) {
     UrlEntry entry("site", "site");
     const std::string out = Analyze(
