@@ -137,10 +137,6 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
         if (depth != 0 && position == depth) {
             return 0;
         }
-        // Only the engines with a last-page test can find their page to be the last.
-        if (!hasNextPage) {
-            return 0;
-        }
         item = rest.find(markers.item);
         ++count;
         if (item == kNone) {
@@ -148,6 +144,12 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
         }
     }
 
+    // Only the engines with a last-page test can find their page to be the last. Its items
+    // are all read first: ending at the first one would miss a site ranked further down the
+    // last page.
+    if (!hasNextPage) {
+        return 0;
+    }
     if (WantsNextPage(id, start, count, search.total, nextCandidate)) {
         if (HasNextPageAddress(id)) {
             search.next = nextCandidate;

@@ -97,8 +97,8 @@ class SearchEngineTest : public ::testing::Test {
 
 class EveryEngine : public SearchEngineTest, public ::testing::WithParamInterface<EngineId> {};
 
-// Three sites: on page 1, on page 2, and the first item of page 3 (the four engines with a
-// last-page test read only the first item of their last page). The last find ends the engine.
+// Three sites: on page 1, on page 2, and the first item of page 3. The last find ends the
+// engine.
 TEST_P(EveryEngine, FindsSitesAcrossPagesAndStopsWhenAllAreFound) {
     const EngineId id = GetParam();
     const std::string name(EngineNames(id).logName);
@@ -177,17 +177,22 @@ TEST_F(SearchEngineTest, ShortPageEndsTheEngineWhateverTheTotalSays) {
 
 class LastPageTest : public SearchEngineTest, public ::testing::WithParamInterface<EngineId> {};
 
-TEST_P(LastPageTest, PageWithoutNextMarkEndsAfterItsFirstItem) {
+TEST_P(LastPageTest, PageWithoutNextMarkIsReadToItsEndAndEndsTheEngine) {
     const EngineId id = GetParam();
-    std::vector<std::string> addresses = Filler(PageStep(id));
+    const int step = PageStep(id);
+    std::vector<std::string> addresses = Filler(step);
     addresses[1] = "http://www.alpha.test/";
+    addresses[step - 1] = "http://www.beta.test/";
     emulator.SetResults(id, "last", addresses);
     emulator.SetTotal(id, "last", 500);
     emulator.SetNextMark(id, "last", NextMark::Never);
-    std::vector<SitePosition> sites = Sites({"alpha.test"});
+    std::vector<SitePosition> sites = Sites({"alpha.test", "beta.test", "gamma.test"});
     EXPECT_EQ(Search(id, "last", sites), 0);
-    EXPECT_THAT(Positions(), ElementsAre(1));
-    EXPECT_EQ(sites[0].position, 0);
+    EXPECT_EQ(Positions(), Range(1, step));
+    EXPECT_EQ(sites[0].position, 2);
+    EXPECT_EQ(sites[1].position, step);
+    EXPECT_EQ(sites[2].position, 0);
+    // A full page and a total of 500, but no mark: no further page is asked for.
     EXPECT_EQ(Pages(id), 1);
 }
 
