@@ -68,10 +68,11 @@ int Run(CliContext& context) {
     }
     const std::string profile = DemoProfilePath();
     if (opened != kDemoStarted) {
-        CliError(context, "demo: cannot write the profile " + AnsiToUtf8(profile));
+        CliError(context, "demo: cannot write the profile " + profile);
         return kExitFailed;
     }
-    context.out << "Profile: " << AnsiToUtf8(profile) << '\n' << std::flush;
+    // Paths are printed exactly as they are on disk, as the analyses print theirs.
+    context.out << "Profile: " << profile << '\n' << std::flush;
     context.err << "demo: the sites are at http://" << AnsiToUtf8(session.SiteUrl(0))
                 << " and http://" << AnsiToUtf8(session.SiteUrl(1)) << ", the engines at "
                 << session.EngineHost() << '\n';
@@ -99,7 +100,7 @@ int Run(CliContext& context) {
             return kExitInterrupted;
         }
         const std::string page = LastLine(out.str());
-        if (result != kExitOk || page.empty() || !FileExists(Utf8ToAnsi(page))) {
+        if (result != kExitOk || page.empty() || !FileExists(page)) {
             context.err << progress.str();
             CliError(context, "demo: " + std::string(step.label) + ": no report written");
             exitCode = kExitFailed;

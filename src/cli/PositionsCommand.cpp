@@ -17,6 +17,7 @@
 #include "engines/PositionAnalyzerRun.h"
 #include "platform/Ansi.h"
 #include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
 
 namespace sg {
@@ -143,7 +144,13 @@ int Run(CliContext& context) {
 
     switch (run.Outcome()) {
         case kPositionReportWritten:
-            context.out << AnsiToUtf8(run.ReportPath()) << '\n';
+            // The run writes without telling whether the folder took the file.
+            if (!FileExists(run.ReportPath())) {
+                CliError(context, "positions: the report could not be written");
+                return kExitFailed;
+            }
+            // The path exactly as it is on disk, as the other analyses print theirs.
+            context.out << run.ReportPath() << '\n';
             return kExitOk;
         case kPositionOffline:
             CliError(context, "positions: no internet connection");
@@ -159,7 +166,8 @@ int Run(CliContext& context) {
 CliCommand PositionsCommand() {
     return CliCommand{"positions", kUsage, &Run,
                       "0    the report was written (its path is the last line of stdout)\n"
-                      "1    no internet connection (engine hosts not all on this machine)\n"
+                      "1    no internet connection (engine hosts not all on this machine), or\n"
+                      "     the report could not be written\n"
                       "2    bad usage, a profile that cannot be read, a project without URLs or\n"
                       "     keywords\n"
                       "130  stopped with Ctrl-C; no report is written"};

@@ -118,6 +118,19 @@ TEST_F(PositionsCommandTest, InlineProjectOnTwoEnginesPrintsStatusAndThenTheRepo
     EXPECT_EQ(emulator.RequestCount(EngineId::MSN, EmulatorQuery::KeywordSearch), 2);
 }
 
+TEST_F(PositionsCommandTest, AReportThatCannotBeWrittenIsAFailureWithoutAPath) {
+    emulator.SetResults(EngineId::Google, "red shoes", Filler(5));
+    // A file where the report folder belongs.
+    std::filesystem::create_directories(work.path() + "/Reports");
+    ASSERT_TRUE(WriteWholeFile(work.path() + "/Reports/Position Analyzer", "in the way"));
+    const test::CliResult result =
+        test::RunCli(work.path(), {"positions", "--engines", "1", "--name", "Shop", "--url",
+                                   "www.alpha.test", "--keyword", "red shoes"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr("positions: the report could not be written"));
+}
+
 TEST_F(PositionsCommandTest, BadChoicesAreUsageErrors) {
     const std::vector<std::vector<std::string>> cases = {
         {"positions", "--depth", "150", "--name", "a", "--url", "a.com", "--keyword", "k"},

@@ -84,8 +84,9 @@ class DemoCommandTest : public ::testing::Test {
         config_ = new test::ScopedEnv("XDG_CONFIG_HOME", (*work_ / "config").c_str());
         // Nothing from the environment may steer the engines elsewhere.
         hosts_ = new test::ScopedEnv("SITEGAUGE_ENGINE_HOSTS", nullptr);
-        result_ =
-            new test::CliResult(test::RunCli(work_->path(), {"demo", "--workdir", work_->path()}));
+        // A folder name that is not plain ASCII: paths go to disk and to stdout unchanged.
+        folder_ = new std::string(work_->path() + "/caf\xC3\xA9 demo");
+        result_ = new test::CliResult(test::RunCli(work_->path(), {"demo", "--workdir", *folder_}));
         std::string_view out = result_->out;
         while (!out.empty()) {
             const std::string_view line = out.substr(0, out.find('\n'));
@@ -98,6 +99,7 @@ class DemoCommandTest : public ::testing::Test {
     }
     static void TearDownTestSuite() {
         delete result_;
+        delete folder_;
         delete hosts_;
         delete config_;
         delete work_;
@@ -117,6 +119,7 @@ class DemoCommandTest : public ::testing::Test {
     static test::ScopedEnv* config_;
     static test::ScopedEnv* hosts_;
     static test::CliResult* result_;
+    static std::string* folder_;
     static std::map<std::string, std::string>* reports_;
     Project project_;
     std::string own_;
@@ -127,11 +130,12 @@ test::TempDir* DemoCommandTest::work_ = nullptr;
 test::ScopedEnv* DemoCommandTest::config_ = nullptr;
 test::ScopedEnv* DemoCommandTest::hosts_ = nullptr;
 test::CliResult* DemoCommandTest::result_ = nullptr;
+std::string* DemoCommandTest::folder_ = nullptr;
 std::map<std::string, std::string>* DemoCommandTest::reports_ =
     new std::map<std::string, std::string>;
 
 TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
-    EXPECT_EQ(Report("Profile"), work_->path() + "/Profiles/Coffee Demo.swp");
+    EXPECT_EQ(Report("Profile"), *folder_ + "/Profiles/Coffee Demo.swp");
     EXPECT_EQ(project_.GetName(), "Coffee Demo");
     EXPECT_EQ(own_.rfind("127.0.0.1:", 0), 0u);
     EXPECT_EQ(project_.KeywordCount(), 3);
@@ -143,7 +147,7 @@ TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
         {"Position Analyzer", "/Reports/Position Analyzer/Coffee Demo_"},
     };
     for (const auto& [label, folder] : folders) {
-        EXPECT_EQ(Report(label).rfind(work_->path() + folder, 0), 0u) << label << result_->out;
+        EXPECT_EQ(Report(label).rfind(*folder_ + folder, 0), 0u) << label << result_->out;
         EXPECT_TRUE(FileExists(Report(label))) << label;
     }
     EXPECT_NE(Report("Search Engine Readiness"), Report("Nested Search Engine Readiness"));
