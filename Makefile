@@ -62,7 +62,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz:
 	scripts/install-deps --fuzz
-	FUZZ_BUILD=$(CURDIR)/$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzzers.sh
+	FUZZ_BUILD=$(abspath $(FUZZ_DIR)) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzzers.sh
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DSITEGAUGE_BUILD_GUI=OFF -DSITEGAUGE_BUILD_TESTS=OFF \
