@@ -121,7 +121,12 @@ int CFtpAgent::ReadReply(CUT_WSClient* connection, char* text, int textSize) {
         for (;;) {
             KeepReplyLine(line);
             if (!ReadCutLine(*connection, deadline)) {
-                // Cut short: the last line that arrived stands for the final one.
+                if (Clock::now() >= deadline) {
+                    // Still going when the wait ran out: no reply, rather than one whose end
+                    // never came.
+                    return 0;
+                }
+                // Closed: the last line that arrived stands for the final one.
                 break;
             }
             line = LineBuffer();

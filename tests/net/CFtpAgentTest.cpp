@@ -5,9 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/FakeFtpServer.h"
@@ -147,6 +149,31 @@ TEST(CFtpAgentLogOn, MultiLineGreetingIsReadWhole) {
     EXPECT_EQ(agent.ReplyLines()[2], "230 nor this");
     EXPECT_EQ(agent.ReplyLines()[3], "220 Ready.");
     EXPECT_STREQ(agent.LastReply(), "200 OK.");  // STRU F
+}
+
+TEST(CFtpAgentReply, AMultiLineReplyCutByACloseStandsButOneCutByTheWaitIsNone) {
+    test::LoopbackServer closes(
+        [](test::LoopbackConnection& conn) { conn.Send("230-first\r\n230-second\r\n"); });
+    CUT_WSClient closed;
+    ASSERT_EQ(closed.OpenConnection(closes.Port(), "127.0.0.1"), 0);
+    CFtpAgent agent(ShortWaits());
+    EXPECT_EQ(agent.ReadReply(&closed, nullptr, 0), 230);
+    EXPECT_STREQ(agent.LastReply(), "230-second");
+
+    std::atomic<bool> done{false};
+    test::LoopbackServer stalls([&](test::LoopbackConnection& conn) {
+        conn.Send("230-first\r\n");
+        while (!done && !conn.Stopping()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    CUT_WSClient silent;
+    ASSERT_EQ(silent.OpenConnection(stalls.Port(), "127.0.0.1"), 0);
+    FtpWaits quick = ShortWaits();
+    quick.reply = Ms(300);
+    CFtpAgent impatient(quick);
+    EXPECT_EQ(impatient.ReadReply(&silent, nullptr, 0), 0);
+    done = true;
 }
 
 TEST(CFtpAgentReply, TextLongLinesAndEnd) {
