@@ -1,21 +1,10 @@
 #include "DemoSiteServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
-
 #include "DemoSiteFiles.h"
 
 namespace sg {
 namespace {
 
-constexpr int kPollSliceMs = 50;
-constexpr int kReadTimeoutMs = 2000;
 constexpr std::size_t kMaxRequestHead = 16 * 1024;
 
 constexpr std::string_view kNotFoundPage =
@@ -112,14 +101,15 @@ std::string Response(std::string_view status, std::string_view type, std::string
 
 }  // namespace
 
-DemoSiteServer::DemoSiteServer(std::string site) : site_(std::move(site)) {}
+DemoSiteServer::DemoSiteServer(std::string site)
+    : site_(std::move(site)), server_(kMaxRequestHead) {}
 
 DemoSiteServer::~DemoSiteServer() {
     Stop();
 }
 
 std::string DemoSiteServer::Host() const {
-    return "127.0.0.1:" + std::to_string(port_);
+    return "127.0.0.1:" + std::to_string(Port());
 }
 
 std::string_view DemoSiteServer::ContentType(std::string_view path) {
@@ -219,113 +209,14 @@ std::string DemoSiteServer::Answer(std::string_view requestHead) const {
 }
 
 bool DemoSiteServer::Start() {
-    if (listenFd_ >= 0) {
-        return true;
-    }
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return false;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        return false;
-    }
-    listenFd_ = fd;
-    port_ = ntohs(address.sin_port);
-    stop_ = false;
-    thread_ = std::thread([this] { Run(); });
-    return true;
+    return server_.Start([this](std::string_view head) {
+        requests_.fetch_add(1);
+        return Answer(head);
+    });
 }
 
 void DemoSiteServer::Stop() {
-    stop_ = true;
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        listenFd_ = -1;
-    }
-}
-
-void DemoSiteServer::Run() {
-    while (!stop_) {
-        pollfd waiting{listenFd_, POLLIN, 0};
-        if (::poll(&waiting, 1, kPollSliceMs) <= 0) {
-            continue;
-        }
-        const int fd = ::accept(listenFd_, nullptr, nullptr);
-        if (fd < 0) {
-            continue;
-        }
-        Serve(fd);
-        ::close(fd);
-    }
-}
-
-void DemoSiteServer::Serve(int fd) {
-    // The head ends at the first blank line; a client that sends none within the bounds gets
-    // no answer, and the next connection is served.
-    std::string head;
-    char buffer[4096];
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
-    while (head.find("\r\n\r\n") == std::string::npos && head.find("\n\n") == std::string::npos) {
-        if (stop_ || head.size() >= kMaxRequestHead ||
-            std::chrono::steady_clock::now() >= deadline) {
-            return;
-        }
-        pollfd readable{fd, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, kPollSliceMs);
-        if (ready == 0) {
-            continue;
-        }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
-        if (got <= 0) {
-            return;
-        }
-        head.append(buffer, static_cast<std::size_t>(got));
-    }
-    requests_.fetch_add(1);
-
-    const std::string response = Answer(head);
-    std::size_t sent = 0;
-    while (sent < response.size() && !stop_) {
-        pollfd writable{fd, POLLOUT, 0};
-        const int ready = ::poll(&writable, 1, kPollSliceMs);
-        if (ready <= 0) {
-            if (ready < 0 && errno != EINTR) {
-                break;
-            }
-            if (std::chrono::steady_clock::now() >= deadline + std::chrono::seconds(5)) {
-                break;
-            }
-            continue;
-        }
-        const ssize_t wrote =
-            ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-        if (wrote <= 0) {
-            if (wrote < 0 && errno == EINTR) {
-                continue;
-            }
-            break;
-        }
-        sent += static_cast<std::size_t>(wrote);
-    }
-    ::shutdown(fd, SHUT_WR);
+    server_.Stop();
 }
 
 }  // namespace sg

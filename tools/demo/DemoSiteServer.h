@@ -13,7 +13,8 @@
 #include <atomic>
 #include <string>
 #include <string_view>
-#include <thread>
+
+#include "LoopbackHttpServer.h"
 
 namespace sg {
 
@@ -30,9 +31,9 @@ class DemoSiteServer {
     bool Start();
     // Closes the port and ends the server thread (within about 50 ms).
     void Stop();
-    bool Running() const { return listenFd_ >= 0; }
+    bool Running() const { return server_.Running(); }
     // 0 before Start.
-    int Port() const { return port_; }
+    int Port() const { return server_.Port(); }
     // "127.0.0.1:" + Port().
     std::string Host() const;
     int RequestCount() const { return requests_.load(); }
@@ -49,15 +50,9 @@ class DemoSiteServer {
     static std::string_view ContentType(std::string_view path);
 
   private:
-    void Run();
-    void Serve(int fd);
-
     std::string site_;
-    int listenFd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
     std::atomic<int> requests_{0};
-    std::thread thread_;
+    LoopbackHttpServer server_;
 };
 
 }  // namespace sg

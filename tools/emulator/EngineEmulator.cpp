@@ -1,14 +1,6 @@
 #include "EngineEmulator.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "analysis/UrlText.h"
 #include "engines/EngineCatalogue.h"
@@ -20,8 +12,6 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kMaxRequestHead = 64 * 1024;
-constexpr int kPollSliceMs = 50;
-constexpr int kReadTimeoutMs = 2000;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -321,7 +311,7 @@ constexpr std::string_view kPageTail = "</body></html>\n";
 
 }  // namespace
 
-EngineEmulator::EngineEmulator() = default;
+EngineEmulator::EngineEmulator() : server_(kMaxRequestHead) {}
 
 EngineEmulator::~EngineEmulator() {
     Stop();
@@ -331,46 +321,15 @@ EngineEmulator::~EngineEmulator() {
 }
 
 bool EngineEmulator::Start() {
-    if (listenFd_ >= 0) {
-        return true;
-    }
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return false;
-    }
-    const int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        return false;
-    }
-    listenFd_ = fd;
-    port_ = ntohs(address.sin_port);
-    stop_ = false;
-    thread_ = std::thread([this] { Run(); });
-    return true;
+    return server_.Start([this](std::string_view head) { return Respond(head); });
 }
 
 void EngineEmulator::Stop() {
-    stop_ = true;
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        listenFd_ = -1;
-    }
+    server_.Stop();
 }
 
 std::string EngineEmulator::Host() const {
-    return "127.0.0.1:" + std::to_string(port_);
+    return "127.0.0.1:" + std::to_string(Port());
 }
 
 void EngineEmulator::PointEngineHostsHere() {
@@ -530,45 +489,7 @@ std::string EngineEmulator::Answer(const std::string& target,
            "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-void EngineEmulator::Run() {
-    while (!stop_) {
-        pollfd waiting{listenFd_, POLLIN, 0};
-        if (::poll(&waiting, 1, kPollSliceMs) <= 0) {
-            continue;
-        }
-        const int fd = ::accept(listenFd_, nullptr, nullptr);
-        if (fd < 0) {
-            continue;
-        }
-        Serve(fd);
-        ::close(fd);
-    }
-}
-
-void EngineEmulator::Serve(int fd) {
-    std::string head;
-    char buffer[4096];
-    int waited = 0;
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestHead) {
-        if (stop_ || waited >= kReadTimeoutMs) {
-            return;
-        }
-        pollfd readable{fd, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, kPollSliceMs);
-        if (ready == 0) {
-            waited += kPollSliceMs;
-            continue;
-        }
-        if (ready < 0) {
-            return;
-        }
-        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
-        if (got <= 0) {
-            return;
-        }
-        head.append(buffer, static_cast<std::size_t>(got));
-    }
-
+std::string EngineEmulator::Respond(std::string_view head) {
     // "GET target HTTP/1.0", then the header lines.
     std::vector<std::string> lines;
     for (std::size_t from = 0; from < head.size();) {
@@ -576,11 +497,11 @@ void EngineEmulator::Serve(int fd) {
         if (end == std::string::npos || end == from) {
             break;
         }
-        lines.push_back(head.substr(from, end - from));
+        lines.emplace_back(head.substr(from, end - from));
         from = end + 2;
     }
     if (lines.empty()) {
-        return;
+        return std::string();
     }
     const std::string& requestLine = lines.front();
     const std::size_t space = requestLine.find(' ');
@@ -601,20 +522,7 @@ void EngineEmulator::Serve(int fd) {
         }
     }
 
-    const std::string response = Answer(target, headers, host);
-    std::size_t sent = 0;
-    while (sent < response.size()) {
-        const ssize_t wrote =
-            ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-        if (wrote <= 0) {
-            if (wrote < 0 && errno == EINTR) {
-                continue;
-            }
-            break;
-        }
-        sent += static_cast<std::size_t>(wrote);
-    }
-    ::shutdown(fd, SHUT_WR);
+    return Answer(target, headers, host);
 }
 
 }  // namespace sg

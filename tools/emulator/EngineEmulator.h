@@ -14,17 +14,16 @@
 //
 // Configuration may change while the server runs; every call is thread-safe.
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "LoopbackHttpServer.h"
 #include "engines/EngineId.h"
 
 namespace sg {
@@ -68,7 +67,7 @@ class EngineEmulator {
     // Closes the port and ends the server thread (within about 50 ms).
     void Stop();
     // 0 before Start.
-    int Port() const { return port_; }
+    int Port() const { return server_.Port(); }
     // "127.0.0.1:" + Port().
     std::string Host() const;
     // Overrides every engine host (the second hosts too) with Host(), process-wide, through
@@ -130,8 +129,8 @@ class EngineEmulator {
     };
     using KeywordKey = std::pair<int, std::string>;  // engine, encoded keyword
 
-    void Run();
-    void Serve(int fd);
+    // The response for one request head: its target, header lines and Host.
+    std::string Respond(std::string_view head);
     // The response for one request target; records the request.
     std::string Answer(const std::string& target, const std::vector<std::string>& headers,
                        const std::string& host);
@@ -145,11 +144,8 @@ class EngineEmulator {
     bool failing_[kEngineCount] = {};
     std::vector<EmulatorRequest> requests_;
 
-    int listenFd_ = -1;
-    int port_ = 0;
     bool pointedHosts_ = false;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    LoopbackHttpServer server_;
 };
 
 }  // namespace sg
