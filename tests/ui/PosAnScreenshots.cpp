@@ -22,29 +22,13 @@
 #include "ui/CSitePosDialog.h"
 #include "ui/HeldEngine.h"
 #include "ui/ScriptedPrompts.h"
+#include "ui/TitledScreenshot.h"
 #include "ui/UiFixture.h"
 
 namespace {
 
-// Xvfb runs no window manager, so the picture gets a plain title strip of its own: the titles
-// are part of what the windows show.
 bool Save(QWidget& window, const QString& file) {
-    const QPixmap content = window.grab();
-    const int strip = 26;
-    QPixmap picture(content.width(), content.height() + strip);
-    picture.fill(QColor(0x3c, 0x3f, 0x41));
-    QPainter painter(&picture);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRect(8, 0, content.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft,
-                     window.windowTitle());
-    painter.drawPixmap(0, strip, content);
-    painter.end();
-    const bool saved = picture.save(file, "PNG");
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
-    return saved;
+    return sg::test::SaveTitledScreenshot(window, file);
 }
 
 std::vector<std::string> Results(int count, std::vector<std::pair<int, std::string>> sites) {
