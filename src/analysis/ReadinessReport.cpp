@@ -62,15 +62,33 @@ bool TakesSubPage(std::string_view link, std::string_view siteUrl) {
 }
 
 bool WriteSubPage(const std::string& path, const std::string& siteUrl, const std::string& link) {
+    // Only ever a name this run has not written yet (SubPageName), so this removes a page of an
+    // earlier run, never one of this run.
     StartReadinessFile(path);
     // The URL box shows the site, not the sub-page, as it always has.
     return WriteReadinessHeader(path, siteUrl, false) &&
            WriteAnalyzedPage(path, siteUrl, link, nullptr) && WriteReadinessFooter(path);
 }
 
+// The short name followed by the record number, unless this run already wrote that name: short
+// names "shop" and "shop2" give "shop20" for record 20 of the one and record 0 of the other.
+// The later page then gets a "-" before its number (once more for every further clash).
+std::string SubPageName(const UrlEntry& entry, int record,
+                        std::unordered_set<std::string>& written) {
+    const std::string number = std::to_string(record);
+    std::string stem = entry.GetShortName();
+    std::string name = stem + number + "-nest.html";
+    while (written.count(name) != 0) {
+        stem += '-';
+        name = stem + number + "-nest.html";
+    }
+    written.insert(name);
+    return name;
+}
+
 // The list of the site's other pages, each linked to its sub-page, from the crawl just made.
-bool WriteFollowingPages(const std::string& folder, const std::string& file,
-                         const UrlEntry& entry) {
+bool WriteFollowingPages(const std::string& folder, const std::string& file, const UrlEntry& entry,
+                         std::unordered_set<std::string>& written) {
     const std::string& siteUrl = entry.GetUrl();
     const CrawlRecordList& records = CrawlRecords();
     std::unordered_set<std::string> seen;
@@ -95,7 +113,7 @@ bool WriteFollowingPages(const std::string& folder, const std::string& file,
         if (!TakesSubPage(link, siteUrl)) {
             continue;
         }
-        const std::string name = entry.GetShortName() + std::to_string(n) + "-nest.html";
+        const std::string name = SubPageName(entry, n, written);
         if (!AppendLineOrStop(file, "<p><font face=Verdana,Arial,Helvetica size=2><a href='" +
                                         ReportAttr(name) + "'>" + ReportText(link) +
                                         "</a></font></p>") ||
@@ -132,6 +150,8 @@ bool WriteReadinessReport(Project& project) {
 bool WriteNestedReadinessReport(Project& project) {
     const std::string folder = ReportFolder(project);
     CreateFolder(folder);
+    // Every sub-page name of this run, across its sites.
+    std::unordered_set<std::string> written;
     for (int i = 0; i < project.UrlCount(); ++i) {
         if (RunCancelled()) {
             return false;
@@ -147,7 +167,7 @@ bool WriteNestedReadinessReport(Project& project) {
         const std::string file = folder + "/" + entry->GetNestedReadinessFile();
         StartReadinessFile(file);
         if (!WriteReadinessHeader(file, url, true) || !WriteAnalyzedPage(file, url, url, entry) ||
-            !WriteFollowingPages(folder, file, *entry)) {
+            !WriteFollowingPages(folder, file, *entry, written)) {
             return false;
         }
     }

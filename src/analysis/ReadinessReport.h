@@ -15,8 +15,10 @@ bool WriteReadinessReport(Project& project);
 
 // The nested report, into each entry's nestedReadinessFile, with the sub-pages
 // shortName + n + "-nest.html" beside it, n being the position in the crawl's record list of
-// the first available record of the page. A page gets a sub-page when its link holds the site
-// URL, no "cgi" and ".htm" (exact case). Only the project URLs' pages feed the keyword table.
+// the first available record of the page; where that name was already given to a sub-page of an
+// earlier site of the run, a "-" goes before n (shortName + "-" + n + "-nest.html"). A page gets a
+// sub-page when its link holds the site URL, no "cgi" and ".htm" (exact case). Only the project
+// URLs' pages feed the keyword table.
 bool WriteNestedReadinessReport(Project& project);
 
 }  // namespace sg

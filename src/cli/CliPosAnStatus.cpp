@@ -1,11 +1,11 @@
 #include "cli/CliPosAnStatus.h"
 
-#include "platform/Ansi.h"
+#include "cli/TerminalText.h"
 
 namespace sg {
 
 void CliPosAnStatus::SetKeyword(const std::string& text) {
-    out_ << "keyword: " << AnsiToUtf8(text) << '\n';
+    out_ << "keyword: " << TerminalText(text) << '\n';
 }
 
 void CliPosAnStatus::SetEngineLabel(const std::string& text) {
@@ -13,11 +13,11 @@ void CliPosAnStatus::SetEngineLabel(const std::string& text) {
         return;
     }
     shownEngine_ = text;
-    out_ << "engine: " << AnsiToUtf8(text) << '\n';
+    out_ << "engine: " << TerminalText(text) << '\n';
 }
 
 void CliPosAnStatus::SetFoundText(const std::string& text) {
-    out_ << "found: " << AnsiToUtf8(text) << '\n';
+    out_ << "found: " << TerminalText(text) << '\n';
 }
 
 void CliPosAnStatus::SetPosition(std::int32_t position) {
@@ -25,18 +25,18 @@ void CliPosAnStatus::SetPosition(std::int32_t position) {
 }
 
 bool CliPosAnStatus::AskYesNo(const std::string& question) {
-    out_ << "question: " << AnsiToUtf8(question) << " Yes\n";
+    out_ << "question: " << TerminalText(question) << " Yes\n";
     return true;
 }
 
 void CliPosAnStatus::AddLogLine(LogIcon icon, const std::string& text, const std::string& time) {
     const char* kind = icon == LogIcon::kError ? "error" : icon == LogIcon::kSkip ? "skip" : "info";
-    out_ << time << ' ' << kind << ": " << AnsiToUtf8(text) << '\n';
+    out_ << time << ' ' << kind << ": " << TerminalText(text) << '\n';
     out_.flush();
 }
 
 void CliPosAnStatus::ShowSearchRange(std::int64_t /*max*/, const std::string& maxText) {
-    out_ << "search to: " << AnsiToUtf8(maxText) << '\n';
+    out_ << "search to: " << TerminalText(maxText) << '\n';
 }
 
 }  // namespace sg

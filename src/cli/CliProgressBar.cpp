@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/Ansi.h"
+#include "cli/TerminalText.h"
 
 namespace sg {
 namespace {
@@ -19,17 +19,6 @@ std::size_t CaptionRoom() {
     const std::size_t columns =
         ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
     return columns > kBarColumns + 13 ? columns - kBarColumns - 1 : 12;
-}
-
-// The caption comes from the project's URLs: control bytes would reach the terminal.
-std::string TerminalText(std::string_view ansi) {
-    std::string text = AnsiToUtf8(ansi);
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return text;
 }
 
 }  // namespace

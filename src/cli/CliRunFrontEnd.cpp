@@ -1,12 +1,12 @@
 #include "cli/CliRunFrontEnd.h"
 
-#include "platform/Ansi.h"
+#include "cli/TerminalText.h"
 
 namespace sg {
 
 void CliRunFrontEnd::ShowMessage(const std::string& text, const std::string& /*caption*/,
                                  MessageIcon /*icon*/) {
-    CliError(context_, AnsiToUtf8(text));
+    CliError(context_, TerminalText(text));
 }
 
 void CliRunFrontEnd::RunFinished(bool /*cancelled*/) {

@@ -16,7 +16,7 @@
 #include "cli/PopularityCommand.h"
 #include "cli/PositionsCommand.h"
 #include "cli/ReadinessCommand.h"
-#include "platform/Ansi.h"
+#include "cli/TerminalText.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
@@ -73,8 +73,8 @@ int Run(CliContext& context) {
     }
     // Paths are printed exactly as they are on disk, as the analyses print theirs.
     context.out << "Profile: " << profile << '\n' << std::flush;
-    context.err << "demo: the sites are at http://" << AnsiToUtf8(session.SiteUrl(0))
-                << " and http://" << AnsiToUtf8(session.SiteUrl(1)) << ", the engines at "
+    context.err << "demo: the sites are at http://" << TerminalText(session.SiteUrl(0))
+                << " and http://" << TerminalText(session.SiteUrl(1)) << ", the engines at "
                 << session.EngineHost() << '\n';
 
     // Each analysis exactly as its own command runs it on the saved profile.

@@ -2,6 +2,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/ExitCode.h"
+#include "cli/TerminalText.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/Ansi.h"
@@ -46,13 +47,13 @@ int Run(CliContext& context) {
     std::ostream& out = context.out;
     out << "result: " << result << '\n';
     for (const std::string& line : client.Result().headerLines) {
-        out << "header: " << AnsiToUtf8(line) << '\n';
+        out << "header: " << TerminalText(line) << '\n';
     }
     for (int i = 0; i < client.LinkCount(); ++i) {
-        out << "link: " << AnsiToUtf8(client.LinkAt(i)) << '\n';
+        out << "link: " << TerminalText(client.LinkAt(i)) << '\n';
     }
     for (int i = 0; i < client.FrameCount(); ++i) {
-        out << "frame: " << AnsiToUtf8(client.FrameAt(i)) << '\n';
+        out << "frame: " << TerminalText(client.FrameAt(i)) << '\n';
     }
     out << "body-bytes: " << client.Result().BodyBytes() << '\n';
     return result == 0 ? kExitOk : kExitFailed;

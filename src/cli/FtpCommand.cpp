@@ -1,11 +1,15 @@
 #include "cli/FtpCommand.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/CliArgs.h"
 #include "cli/ExitCode.h"
+#include "cli/TerminalText.h"
 #include "net/CFtpAgent.h"
 #include "net/FtpTransferType.h"
 #include "platform/Ansi.h"
@@ -31,7 +35,7 @@ int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, 
     std::string message =
         std::string("ftp ") + std::string(step) + ": result " + std::to_string(result);
     if (agent.LastReply()[0] != '\0') {
-        message += ", last reply: " + AnsiToUtf8(agent.LastReply());
+        message += ", last reply: " + TerminalText(agent.LastReply());
     }
     CliError(context, message);
     return kExitFailed;
@@ -48,7 +52,7 @@ void PrintEntry(CliContext& context, const FtpDirEntry& entry) {
     std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d", entry.year, entry.month,
                   entry.day, entry.hour, entry.minute);
     context.out << (entry.isFolder != 0 ? 'd' : '-') << ' ' << entry.size << ' ' << stamp << ' '
-                << AnsiToUtf8(entry.name) << '\n';
+                << TerminalText(entry.name) << '\n';
 }
 
 bool CanRead(const std::string& path) {
@@ -60,13 +64,47 @@ bool CanRead(const std::string& path) {
     return true;
 }
 
+// Without creating it: a download the server refuses must leave no empty file behind.
 bool CanWrite(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) {
-        return false;
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return !std::filesystem::is_directory(path, error) && ::access(path.c_str(), W_OK) == 0;
     }
-    std::fclose(file);
-    return true;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::string where = folder.empty() ? std::string(".") : folder.string();
+    return ::access(where.c_str(), W_OK | X_OK) == 0;
+}
+
+// What the local side of a transfer that the server accepted went through; empty when it went
+// well. The results are those of CUT_WSClient::ReadToFile and SendFromFile.
+std::string LocalFailure(bool download, int local) {
+    if (local == 0) {
+        return {};
+    }
+    if (download) {
+        switch (local) {
+            case 2:
+                return "the local file could not be opened";
+            case 3:
+                return "the data connection stalled";
+            case 4:
+                return "the data connection failed";
+            case 5:
+                return "the local file could not be written whole";
+            default:
+                return "the data did not arrive";
+        }
+    }
+    switch (local) {
+        case 1:
+            return "the local file could not be opened";
+        case 2:
+            return "the server stopped taking the data";
+        case 3:
+            return "the local file could not be read whole";
+        default:
+            return "the data was not sent";
+    }
 }
 
 int Run(CliContext& context) {
@@ -156,8 +194,20 @@ int Run(CliContext& context) {
         if ((result = agent.SetTransferType(DownloadTransferType(BaseName(local)))) != 0) {
             return Failure(context, agent, "type", result);
         }
-        if ((result = agent.DownloadFile(Utf8ToAnsi(words[1]).c_str(), local.c_str())) != 0) {
-            return Failure(context, agent, "get", result);
+        std::error_code ignored;
+        const bool existed = std::filesystem::exists(local, ignored);
+        result = agent.DownloadFile(Utf8ToAnsi(words[1]).c_str(), local.c_str());
+        const std::string failure = LocalFailure(true, agent.LocalTransferResult());
+        if (result != 0 || !failure.empty()) {
+            // A part of the file is no file; one that was there before is the user's.
+            if (!existed) {
+                std::filesystem::remove(local, ignored);
+            }
+            if (result != 0) {
+                return Failure(context, agent, "get", result);
+            }
+            CliError(context, "ftp get: " + failure + ": " + local);
+            return kExitFailed;
         }
     } else {
         const std::string& local = words[1];
@@ -167,6 +217,11 @@ int Run(CliContext& context) {
         }
         if ((result = agent.UploadFile(local.c_str(), remote.c_str())) != 0) {
             return Failure(context, agent, "put", result);
+        }
+        if (const std::string failure = LocalFailure(false, agent.LocalTransferResult());
+            !failure.empty()) {
+            CliError(context, "ftp put: " + failure + ": " + local);
+            return kExitFailed;
         }
     }
     agent.LogOff();
@@ -180,8 +235,8 @@ CliCommand FtpCommand() {
         "ftp", kUsage, &Run,
         "0    the listing or the transfer is done\n"
         "1    log-on, folder change, listing or transfer failed (the step, its result\n"
-        "     code and the server's last reply are printed), or the local file could\n"
-        "     not be written\n"
+        "     code and the server's last reply are printed), or the local side of a\n"
+        "     transfer failed (a file that get created is removed again)\n"
         "2    bad usage, or a local file to upload that cannot be read"};
 }
 

@@ -4,6 +4,7 @@
 #include "app/ProfileFile.h"
 #include "cli/CliArgs.h"
 #include "cli/ExitCode.h"
+#include "cli/TerminalText.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -99,14 +100,14 @@ int Show(CliContext& context, CliArgs& args) {
         return kExitUsage;
     }
 
-    context.out << "name: " << AnsiToUtf8(project.GetName()) << '\n';
+    context.out << "name: " << TerminalText(project.GetName()) << '\n';
     for (int i = 0; i < project.UrlCount(); ++i) {
         const UrlEntry* entry = project.GetUrl(i);
-        context.out << "url: " << AnsiToUtf8(entry->GetUrl())
-                    << " (short name: " << AnsiToUtf8(entry->GetShortName()) << ")\n";
+        context.out << "url: " << TerminalText(entry->GetUrl())
+                    << " (short name: " << TerminalText(entry->GetShortName()) << ")\n";
     }
     for (int i = 0; i < project.KeywordCount(); ++i) {
-        context.out << "keyword: " << AnsiToUtf8(project.GetKeyword(i)) << '\n';
+        context.out << "keyword: " << TerminalText(project.GetKeyword(i)) << '\n';
     }
     return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include "analysis/UrlText.h"
 #include "app/IsProjectReady.h"
 #include "app/ProfileFile.h"
+#include "cli/TerminalText.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -83,7 +84,8 @@ std::string NotReadyReason(const Project& project) {
         case kProjectBareScheme:
             return which + " is only \"http://\"";
         case kProjectUrlWithoutDot:
-            return which + " (" + AnsiToUtf8(project.GetUrl(index)->GetUrl()) + ") holds no \".\"";
+            return which + " (" + TerminalText(project.GetUrl(index)->GetUrl()) +
+                   ") holds no \".\"";
         case kProjectNoShortName:
             return "the project name is empty or begins with \".\"";
         default:

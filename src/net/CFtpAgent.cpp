@@ -81,7 +81,7 @@ bool CFtpAgent::ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline
     if (left.count() <= 0) {
         return false;
     }
-    int got = connection.ReadLine(lineBuffer_, kLineBufferSize, left);
+    int got = connection.ReadLine(lineBuffer_, kLineBufferSize, left, deadline);
     if (got <= 0) {
         return false;
     }
@@ -90,7 +90,8 @@ bool CFtpAgent::ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline
     char rest[kLineBufferSize];
     while (!ended) {
         left = timeLeft();
-        const int more = left.count() > 0 ? connection.ReadLine(rest, sizeof(rest), left) : 0;
+        const int more =
+            left.count() > 0 ? connection.ReadLine(rest, sizeof(rest), left, deadline) : 0;
         ended = more <= 0 || rest[more - 1] == '\n' || more < kLineBufferSize - 1;
     }
     CUT_WSClient::StripLineEnd(lineBuffer_);
@@ -407,14 +408,14 @@ int CFtpAgent::EntryAt(int index, FtpDirEntry* out) const {
 int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
     return TransferFile("RETR", remoteName, [this, localPath] {
         long bytes = 0;
-        data_.ReadToFile(localPath, 1, &bytes, waits_.data);
+        localTransferResult_ = data_.ReadToFile(localPath, 1, &bytes, waits_.data);
     });
 }
 
 int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {
     return TransferFile("STOR", remoteName, [this, localPath] {
         long bytes = 0;
-        data_.SendFromFile(localPath, &bytes);
+        localTransferResult_ = data_.SendFromFile(localPath, &bytes);
     });
 }
 
@@ -423,6 +424,7 @@ int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {
 // Only that reply decides the result, not the local file's transfer.
 int CFtpAgent::TransferFile(const char* command, const char* remoteName,
                             const std::function<void()>& moveBytes) {
+    localTransferResult_ = -1;
     const int opened = OpenDataConnection();
     if (opened != 0) {
         return opened;

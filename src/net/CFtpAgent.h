@@ -71,6 +71,11 @@ class CFtpAgent {
     int DownloadFile(const char* remoteName, const char* localPath);
     // As DownloadFile, with STOR. Only the server's final reply decides the result.
     int UploadFile(const char* localPath, const char* remoteName);
+    // The local side of the last DownloadFile or UploadFile, which their results leave out:
+    // -1 when no bytes were moved (the transfer ended before its data connection), else the
+    // result of CUT_WSClient::ReadToFile (0 only when the peer closed after the whole file
+    // was written) or of SendFromFile (0 only when the whole file was sent).
+    int LocalTransferResult() const { return localTransferResult_; }
 
     // Reads one reply (all lines of a multi-line one) and returns its code, 0 when no line can
     // be read. text, when given, receives the final line after the code and blank, cut to
@@ -127,6 +132,7 @@ class CFtpAgent {
     CUT_WSClient control_;
     CUT_WSClient data_;
     char lastReply_[kLastReplySize] = {};
+    int localTransferResult_ = -1;
     int transferType_ = 0;
     int transferMode_ = 0;
     int fileStructure_ = 0;

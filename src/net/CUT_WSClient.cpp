@@ -356,6 +356,11 @@ int CUT_WSClient::ReadLine(char* buffer, int size, int timeoutSeconds) {
 }
 
 int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout) {
+    return ReadLine(buffer, size, timeout, Clock::time_point::max());
+}
+
+int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout,
+                           std::chrono::steady_clock::time_point until) {
     if (buffer == nullptr || size <= 0) {
         return 0;
     }
@@ -365,10 +370,13 @@ int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout) {
     }
     int room = size - 1;
     int total = 0;
-    // One deadline for the whole line, so that a peer trickling bytes cannot stretch one call
-    // past its time-out.
-    const Deadline deadline = Deadline::ForTimeout(timeout.count());
     while (room > 0) {
+        // Each wait for more bytes gets the whole time-out, as a peer that sends its line in
+        // pieces with pauses is still answering; `until` bounds a peer that trickles.
+        Deadline deadline = Deadline::ForTimeout(timeout.count());
+        if (until != Clock::time_point::max() && (!deadline.limited || until < deadline.at)) {
+            deadline = {true, until};
+        }
         // The peek lands where the bytes will be stored; consuming them rewrites the same bytes.
         char* const chunk = buffer + total;
         const int peeked = ReceiveOnce(dataSocket_, chunk, room, MSG_PEEK, deadline);
@@ -469,6 +477,10 @@ int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
     for (;;) {
         const size_t got = std::fread(piece, 1, sizeof(piece), file);
         if (got == 0) {
+            // A read error is no end of the file: the receiver would keep a cut copy.
+            if (std::ferror(file) != 0) {
+                result = 3;
+            }
             break;
         }
         // A piece only partly handed over within the send time-out counts as a failed send:

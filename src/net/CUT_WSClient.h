@@ -82,16 +82,20 @@ class CUT_WSClient {
     int ReadAvailable(char* buffer, int size, Milliseconds timeout);
     // One line, never consuming a byte after its CR LF. Bytes placed in the buffer (line end
     // included); 0 on time-out or closed connection before any byte. NUL terminated. A line
-    // longer than size - 1 comes in pieces of size - 1 bytes. The time-out bounds the whole
-    // call: what arrived by then is returned.
+    // longer than size - 1 comes in pieces of size - 1 bytes. The time-out bounds each wait
+    // for more bytes, not the whole call; `until`, when given, bounds the whole call. What
+    // arrived by the end of a wait is returned.
     int ReadLine(char* buffer, int size, int timeoutSeconds);
     int ReadLine(char* buffer, int size, Milliseconds timeout);
+    int ReadLine(char* buffer, int size, Milliseconds timeout,
+                 std::chrono::steady_clock::time_point until);
     // Mode 1 truncates, mode 2 appends. 0 the peer closed; 1 bad mode; 2 open failed;
     // 3 time-out (per piece) or cancel; 4 receive error; 5 short write; 6 stopped by
     // OnReceiveProgress. The connection is left open.
     int ReadToFile(const char* path, int mode, long* bytesReceived, int timeoutSeconds);
     int ReadToFile(const char* path, int mode, long* bytesReceived, Milliseconds timeout);
-    // 0 the whole file was sent or OnSendProgress said stop; 1 open failed; 2 a send failed.
+    // 0 the whole file was sent or OnSendProgress said stop; 1 open failed; 2 a send failed;
+    // 3 reading the file failed part way.
     int SendFromFile(const char* path, long* bytesSent);
     // Discards what is readable without blocking, 256 bytes at a time. Always 0.
     int DrainInput();

@@ -384,7 +384,7 @@ int CWebClient::ReadHead(Clock::time_point deadline) {
         if (wait.count() <= 0) {
             return 0;
         }
-        const int got = ReadLine(buffer, kLineBuffer, wait);
+        const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
         // The empty line ends the head; so do a time-out and a closed connection (0).
         if (got <= 2) {
             return got;
@@ -422,7 +422,7 @@ void CWebClient::ReadBody(Clock::time_point deadline) {
         if (wait.count() <= 0) {
             return;
         }
-        const int got = ReadLine(buffer, kLineBuffer, wait);
+        const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
         if (got <= 0) {
             return;
         }

@@ -161,6 +161,35 @@ TEST_F(ReadinessReport, NestedReportGivesOnlyTheSitesHtmlPagesASubPage) {
     EXPECT_EQ(Read("1271-nest.html"), Expected("nested-sub-a.html", ports));
 }
 
+// Short names 127 and 1271: record 10 of the first site and record 0 of the third both make
+// "12710"; the later one must not replace the earlier analysis.
+TEST_F(ReadinessReport, NestedSubPagesOfSitesWhoseNamesCollideAreAllKept) {
+    std::string links;
+    Pages pages;
+    for (int i = 1; i <= 10; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".html";
+        links += "<a href=\"" + name + "\">x</a>\r\n";
+        pages["/" + name] =
+            HtmlPage("<html><head><title>Page " + std::to_string(i) + "</title></head></html>");
+    }
+    pages["/"] = HtmlPage("<html><head></head><body>\r\n" + links + "</body></html>\r\n");
+    FixtureSite first(pages);
+    FixtureSite rival(Pages{{"/", kRivalPage}});
+    FixtureSite third(
+        Pages{{"/index.html", HtmlPage("<html><head><title>Third</title></head></html>")}});
+    project_.AddUrl(first.Url("/"));
+    project_.AddUrl(rival.Url("/"));
+    project_.AddUrl(third.Url("/index.html"));
+    ASSERT_TRUE(WriteNestedReadinessReport(project_));
+    const std::set<std::string> files = Files();
+    EXPECT_EQ(files.count("12710-nest.html"), 1u);
+    EXPECT_EQ(files.count("1271-0-nest.html"), 1u);
+    EXPECT_NE(Read("12710-nest.html").find("Page 10"), std::string::npos);
+    EXPECT_NE(Read("127.html").find("href='12710-nest.html'"), std::string::npos);
+    EXPECT_NE(Read("1271.html").find("href='1271-0-nest.html'"), std::string::npos);
+    EXPECT_NE(Read("1271-0-nest.html").find("Third"), std::string::npos);
+}
+
 TEST_F(ReadinessReport, EachSiteAdvancesItsShareAndACancelStopsAllWriting) {
     FixtureSite quiet(Pages{{"/", kOwnPage}});
     Project full;

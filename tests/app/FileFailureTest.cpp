@@ -4,9 +4,7 @@
 // by a file standing where it should be, which also stops a root user.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -22,34 +20,13 @@
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
+#include "support/FullDisk.h"
 #include "support/TempDir.h"
 
 namespace sg {
 namespace {
 
-// Files may not grow past `bytes` while this lives.
-class FullDisk {
-  public:
-    explicit FullDisk(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ok_ = ::getrlimit(RLIMIT_FSIZE, &previous_) == 0;
-        rlimit limited = previous_;
-        limited.rlim_cur = bytes;
-        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FullDisk() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-    bool Active() const { return ok_; }
-
-  private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-    bool ok_ = false;
-};
+using test::FullDisk;
 
 std::string Read(const std::string& path) {
     std::string data;

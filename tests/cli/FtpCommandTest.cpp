@@ -6,12 +6,15 @@
 #include "cli/CliRunner.h"
 #include "net/FakeFtpServer.h"
 #include "platform/FileSystem.h"
+#include "support/FullDisk.h"
+#include "support/LoopbackConnection.h"
 #include "support/TempDir.h"
 
 namespace sg {
 namespace {
 
 using test::FakeFtpServer;
+using test::LoopbackConnection;
 using test::RunCli;
 
 std::vector<std::string> FtpArgs(const test::TempDir& dir, int port,
@@ -62,8 +65,47 @@ TEST(CliFtp, TransferTypeByExtensionAndFailures) {
     run = RunCli(dir.path(), FtpArgs(dir, second.Port(), {"get", "a.html", dir / "form.cgi"}));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("result 3, last reply: 550 Failed to open file."), std::string::npos);
+    EXPECT_FALSE(FileExists(dir / "form.cgi"));  // refused: no empty file left behind
     ASSERT_TRUE(second.WaitDone());
     EXPECT_TRUE(second.Received("TYPE I"));  // the download list has no ".cgi"
+}
+
+// The server's "226" says the transfer is done; the local side can still have failed.
+TEST(CliFtp, LocalSideFailuresFailTheTransfer) {
+    test::TempDir dir;
+    FakeFtpServer server;
+    server.On("RETR", [](FakeFtpServer::Session& session, const std::string&) {
+        session.Reply("150 Opening\r\n");
+        LoopbackConnection data = session.ConnectData();
+        data.Send(std::string(64 * 1024, 'x'));
+        data.Close();
+        session.Reply("226 Done\r\n");
+    });
+    test::CliResult run;
+    {
+        test::FullDisk disk(4096);
+        ASSERT_TRUE(disk.Active());
+        run = RunCli(dir.path(), FtpArgs(dir, server.Port(), {"get", "big.gif", dir / "big.gif"}));
+    }
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("ftp get: the local file could not be written whole"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(FileExists(dir / "big.gif"));  // the partial file this run created is gone
+
+    // The server reads a little of an upload, closes the data connection and says "226".
+    FakeFtpServer cut;
+    cut.On("STOR", [](FakeFtpServer::Session& session, const std::string&) {
+        session.Reply("150 Ok to send data.\r\n");
+        LoopbackConnection data = session.ConnectData();
+        data.ReadLine();
+        data.Reset();
+        session.Reply("226 Transfer complete.\r\n");
+    });
+    ASSERT_TRUE(WriteWholeFile(dir / "page.gif", std::string(8 << 20, '\n')));
+    run = RunCli(dir.path(), FtpArgs(dir, cut.Port(), {"put", dir / "page.gif"}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("ftp put: the server stopped taking the data"), std::string::npos)
+        << run.err;
 }
 
 TEST(CliFtp, BadUsage) {

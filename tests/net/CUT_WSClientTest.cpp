@@ -200,15 +200,25 @@ TEST(CUT_WSClientWaits, SilentPeerTimesOutWithinTheBound) {
     EXPECT_EQ(client.HasPendingInput(), 0);
 }
 
-TEST(CUT_WSClientWaits, TricklingPeerCannotStretchOneReadLine) {
-    LoopbackServer server([](LoopbackConnection& conn) {
+// The time-out bounds each wait, so a peer sending pieces with short pauses is read whole;
+// only the bound of the whole call cuts a trickle.
+TEST(CUT_WSClientWaits, TimeOutBoundsEachWaitAndUntilTheWholeLine) {
+    const auto trickle = [](LoopbackConnection& conn) {
+        conn.SendSegments(std::vector<std::string>(12, "t"), 30ms);
+    };
+    LoopbackServer whole(trickle);
+    CUT_WSClient client;
+    ASSERT_EQ(client.OpenConnection(whole.Port(), "127.0.0.1"), 0);
+    char line[512];
+    EXPECT_EQ(client.ReadLine(line, sizeof(line), 200ms), 12);
+
+    LoopbackServer endless([](LoopbackConnection& conn) {
         conn.SendSegments(std::vector<std::string>(40, "t"), 30ms);
     });
-    CUT_WSClient client;
-    ASSERT_EQ(client.OpenConnection(server.Port(), "127.0.0.1"), 0);
-    char line[512];
+    CUT_WSClient cut;
+    ASSERT_EQ(cut.OpenConnection(endless.Port(), "127.0.0.1"), 0);
     const auto start = Clock::now();
-    const int got = client.ReadLine(line, sizeof(line), 200ms);
+    const int got = cut.ReadLine(line, sizeof(line), 200ms, start + 200ms);
     EXPECT_LT(MsSince(start), 500);
     EXPECT_GT(got, 0);
     EXPECT_LT(got, 20);

@@ -144,6 +144,21 @@ TEST(WebClientBounds, EndlessHeadStopsAtTheCapWithoutABody) {
     EXPECT_TRUE(clientClosed.load());
 }
 
+// Pauses each shorter than the piece wait but longer in total: the peer is answering.
+TEST(WebClientBounds, HeadSentInPausedPiecesIsReadWhole) {
+    LoopbackServer server([](LoopbackConnection& conn) {
+        conn.ReadUntilBlankLine();
+        conn.SendSegments({"HTT", "P/1.0 20", "0 OK\r\nContent-Ty", "pe: text/html\r\n\r\nok"},
+                          150ms);
+    });
+    CWebClient client;
+    test::UseShortWaits(client);
+    client.SetPieceTimeout(300ms);
+    std::string address = test::Loopback(server.Port(), "/");
+    EXPECT_EQ(client.FetchPage(address.data()), 0);
+    EXPECT_EQ(client.BodyText(), "ok");
+}
+
 TEST(WebClientBounds, DrippingPeerIsEndedByTheAttemptDeadline) {
     LoopbackServer server([](LoopbackConnection& conn) {
         conn.ReadUntilBlankLine();
