@@ -112,11 +112,11 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     }
     // The path exactly as it is on disk, so that scripts can use the line.
     const std::string& page = project.GetPageToOpen();
-    context.out << page << '\n' << std::flush;
     if (!FileExists(page)) {
         CliError(context, prefix + "the summary page could not be written");
         return kExitFailed;
     }
+    context.out << page << '\n' << std::flush;
     return kExitOk;
 }
 

@@ -1,5 +1,6 @@
 // sitegauge-cli: the headless front end over the core.
 
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -42,6 +43,18 @@ int main(int argc, char** argv) {
     if (command->workDirAfterName && !sg::TakeWorkDirAfterName(options, error)) {
         std::cerr << "sitegauge-cli: " << options.command << ": " << error << " (see --help)\n";
         return sg::kExitUsage;
+    }
+    // A folder that is not there yet is made, as a user expects; one that cannot be made
+    // stops the command before any work.
+    if (!options.workDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.workDir, error);
+        if (!std::filesystem::is_directory(options.workDir)) {
+            std::cerr << "sitegauge-cli: the working folder " << options.workDir
+                      << " cannot be created"
+                      << (error ? ": " + error.message() : std::string(": not a folder")) << '\n';
+            return sg::kExitUsage;
+        }
     }
     sg::StartUp(options.workDir);
     sg::CliContext context{std::move(options.commandArgs), std::cout, std::cerr};

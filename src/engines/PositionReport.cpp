@@ -1,6 +1,7 @@
 #include "engines/PositionReport.h"
 
 #include "platform/FileSystem.h"
+#include "platform/LocalDateText.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
@@ -25,13 +26,7 @@ std::string PositionReport::PathFor(std::string_view dir, std::string_view proje
 }
 
 std::string PositionReport::DateText(std::time_t when) {
-    std::tm local{};
-    if (::localtime_r(&when, &local) == nullptr) {
-        return std::string();
-    }
-    char buffer[128];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, "%c", &local);
-    return std::string(buffer, n);
+    return LocalDateText(when);
 }
 
 void PositionReport::AppendHead(std::string_view appTitle, std::string_view date) {

@@ -103,7 +103,20 @@ bool HasNextPageAddress(EngineId id) {
            id == EngineId::Excite || id == EngineId::AskJeeves;
 }
 
-std::string NextPageAddress(EngineId id, std::string_view page, const EngineHosts& hosts) {
+namespace {
+
+// The address cut from a result page goes into the next request line: a blank or a control
+// byte in it would end that line early, so such an address counts as none.
+std::string Sendable(std::string address) {
+    for (const char c : address) {
+        if (static_cast<unsigned char>(c) <= 0x20) {
+            return {};
+        }
+    }
+    return address;
+}
+
+std::string CutNextPageAddress(EngineId id, std::string_view page, const EngineHosts& hosts) {
     switch (id) {
         case EngineId::MSN:
             return MsnNext(page, hosts.SearchHost(id));
@@ -118,6 +131,12 @@ std::string NextPageAddress(EngineId id, std::string_view page, const EngineHost
         default:
             return {};
     }
+}
+
+}  // namespace
+
+std::string NextPageAddress(EngineId id, std::string_view page, const EngineHosts& hosts) {
+    return Sendable(CutNextPageAddress(id, page, hosts));
 }
 
 std::string NextPageAddress(EngineId id, std::string_view page) {

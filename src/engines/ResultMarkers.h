@@ -28,7 +28,8 @@ bool PageHasNextPage(EngineId id, std::string_view page);
 // MSN, Yahoo, Overture, Excite and AskJeeves read the following page's address from the page.
 bool HasNextPageAddress(EngineId id);
 // That address (MSN and Overture put "http://" + the search host in front, AskJeeves "http:");
-// empty when a marker of the rule is missing, and for the engines that do not read one.
+// empty when a marker of the rule is missing, when the address holds a blank or a control byte
+// (it would break the request line), and for the engines that do not read one.
 std::string NextPageAddress(EngineId id, std::string_view page, const EngineHosts& hosts);
 std::string NextPageAddress(EngineId id, std::string_view page);
 

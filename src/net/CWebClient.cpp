@@ -328,10 +328,30 @@ std::string CWebClient::DirectRequestLine(std::string_view method, const std::st
     return line;
 }
 
+// True when the text is one line: no CR or LF but its own line end (CR LF, or LF alone).
+bool CWebClient::IsOneLine(std::string_view line) {
+    if (line.ends_with("\r\n")) {
+        line.remove_suffix(2);
+    } else if (line.ends_with('\n')) {
+        line.remove_suffix(1);
+    }
+    return line.find_first_of("\r\n") == std::string_view::npos;
+}
+
 // Appends the kept header lines and the blank line and sends the request in one piece, so no
 // delayed acknowledgement falls between its lines: 0, or 4 (disconnected) when it fails.
 int CWebClient::SendRequest(std::string& request) {
+    // A CR or LF inside a line (from a page, a profile or the user) would end it early and
+    // smuggle in lines of its own: such a request is not sent.
+    if (!IsOneLine(request)) {
+        Disconnect();
+        return 3;
+    }
     for (const std::string& line : requestHeaders_) {
+        if (!IsOneLine(line)) {
+            Disconnect();
+            return 3;
+        }
         request += line;
     }
     request += "\r\n";

@@ -55,6 +55,8 @@ class CWebClient : public CUT_WSClient {
     // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
     // the host lookup failed; 4 sending the request failed; 5 the response is neither
     // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
+    // A request line or extra header line that would hold a CR or LF inside it is not sent
+    // and gives 3.
     // Backslashes in the address become slashes in place.
     int FetchPage(char* address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
@@ -110,6 +112,7 @@ class CWebClient : public CUT_WSClient {
     int Connect(int port, const std::string& address, Clock::time_point deadline);
     // The text whole, or false.
     bool Send(const std::string& text);
+    static bool IsOneLine(std::string_view line);
     // Every extra request header line; false when one could not be sent.
     bool SendRequestHeaders();
     bool HasHostHeader() const;

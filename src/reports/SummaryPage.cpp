@@ -8,6 +8,7 @@
 #include "app/AppState.h"
 #include "engines/LinkPopularitySection.h"
 #include "platform/FileSystem.h"
+#include "platform/LocalDateText.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 #include "reports/ReportPage.h"
@@ -133,18 +134,8 @@ std::string SummaryPagePath(const Project& project, SummaryKind kind) {
 }
 
 std::string SummaryDateText(std::time_t when) {
-    std::tm local{};
-    if (::localtime_r(&when, &local) == nullptr) {
-        return {};
-    }
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    text << std::put_time(&local, "%c");
-    std::string result = text.str();
-    if (text.fail() || result.size() >= kDateBufferSize) {
-        return {};
-    }
-    return result;
+    std::string result = LocalDateText(when);
+    return result.size() < kDateBufferSize ? result : std::string();
 }
 
 void WriteSummaryPage(Project& project, SummaryKind kind) {

@@ -36,7 +36,8 @@ QTreeWidget* ReportList(const char* name) {
     list->setUniformRowHeights(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->header()->setStretchLastSection(true);
+    // "Date/Time" keeps its width; the list may be wider than both columns.
+    list->header()->setStretchLastSection(false);
     // The lines come sorted from the listing; clicking a header must not reorder them.
     list->setSortingEnabled(false);
     return list;

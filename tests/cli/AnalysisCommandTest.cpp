@@ -63,6 +63,38 @@ TEST_F(AnalysisCommandTest, ReadinessInlineProjectEndsWithTheSummaryPath) {
     EXPECT_NE(summary.find("<a href = 'http://" + site_.Url("/b.html") + "'>"), std::string::npos);
 }
 
+TEST_F(AnalysisCommandTest, WorkdirIsMadeWhenMissingAndAPathIsPrintedOnlyForAFile) {
+    const std::vector<std::string> run = {"readiness", "--url", site_.Url("/a.html"), "--name",
+                                          "W"};
+    auto in = [&](const std::string& folder) {
+        std::vector<std::string> args = {"--workdir", folder};
+        args.insert(args.end(), run.begin(), run.end());
+        return RunCli(dir_.path(), args);
+    };
+    test::CliResult made = in(dir_ / "new/deeper");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_TRUE(FileExists(LastLine(made.out)));
+
+    // Under a plain file no folder can be made: nothing runs.
+    const int gets = site_.CountRequests("GET /a.html");
+    ASSERT_TRUE(WriteWholeFile(dir_ / "plain", "x"));
+    test::CliResult refused = in(dir_ / "plain/sub");
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("the working folder " + dir_ / "plain/sub" + " cannot be created"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(site_.CountRequests("GET /a.html"), gets);
+
+    // A Reports folder that cannot be written: the run fails and prints no path.
+    ASSERT_TRUE(FolderExists(dir_ / "new/deeper/Reports"));
+    std::filesystem::remove_all(dir_ / "new/deeper/Reports");
+    ASSERT_TRUE(WriteWholeFile(dir_ / "new/deeper/Reports", "x"));
+    test::CliResult unwritable = in(dir_ / "new/deeper");
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_EQ(unwritable.out, "");
+}
+
 TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSummary) {
     test::CliResult created =
         RunCli(dir_.path(), {"--workdir", dir_.path(), "profile", "create", "p.swp", "--name",

@@ -171,6 +171,15 @@ TEST(ResultMarkersTest, NextPageAddresses) {
         "http://y.test/search?p=x&b=21");
     EXPECT_EQ(NextPageAddress(EngineId::Yahoo, "<a href=\"http://y.test/search?b=21\">", hosts),
               "");
+    // A page that would add lines to the next request ends the engine like a missing mark.
+    for (const char* smuggled : {"b=21\r\nX-Injected: yes", "b=21 HTTP/1.0", "b=2\x01"}) {
+        EXPECT_EQ(NextPageAddress(EngineId::Yahoo,
+                                  std::string("<a href=\"http://r.test/R=next/*-http://y.test/s?") +
+                                      smuggled + "\">",
+                                  hosts),
+                  "")
+            << smuggled;
+    }
 
     const std::string overtureMark =
         "<p style=\"float:right;margin:0px;padding-right:10px;padding-bottom:6px;\">";

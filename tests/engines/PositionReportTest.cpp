@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <clocale>
+#include <cstdlib>
 
 #include "engines/EngineCatalogue.h"
 #include "platform/FileSystem.h"
@@ -110,13 +112,25 @@ TEST(PositionReport, PathAndDate) {
         "/w/Reports/Position Analyzer/Shop_12_07_2026[03-58-05].html");
     EXPECT_EQ(PositionReport::PathFor("/w", "", "_01_02_2027[00-00-00]"),
               "/w/AnalyzePos_01_02_2027[00-00-00].html");
+    // In a French locale too, as the desktop program runs under one: its month names would be
+    // UTF-8 in an iso-8859-1 page. The locale is compiled into the test's own folder.
+    test::TempDir dir;
+    const std::string build =
+        "localedef -i fr_FR -f UTF-8 '" + dir.path() + "/fr_FR.UTF-8' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(build.c_str()), 0) << "localedef (Debian's locales package)";
+    test::ScopedEnv path("LOCPATH", dir.path().c_str());
     std::string date;
+    std::string plain;
     {
         test::ScopedEnv tz("TZ", "UTC0");
         ::tzset();
+        plain = PositionReport::DateText(1796702285);
+        ASSERT_NE(std::setlocale(LC_ALL, "fr_FR.UTF-8"), nullptr);
         date = PositionReport::DateText(1796702285);
+        std::setlocale(LC_ALL, "C");
     }
     ::tzset();
+    EXPECT_EQ(plain, "Tue Dec  8 03:58:05 2026");
     EXPECT_EQ(date, "Tue Dec  8 03:58:05 2026");
 }
 

@@ -2,8 +2,10 @@
 // cap and the link scan over it, fed through a real loopback connection. The first byte picks a
 // page or a head fetch and the body cap; the rest is what the server sends.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -61,5 +63,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)client.ContentTypeLine();
     (void)client.HeaderText();
+
+    // The same bytes as a path and as a caller's header line: whatever they hold, the request
+    // is its three lines (request, the caller's, Host) and the blank line, or nothing is sent.
+    const std::string_view tail = response.substr(0, 96);
+    const std::size_t half = tail.size() / 2;
+    std::string path(tail.substr(0, half));
+    path.resize(std::strlen(path.c_str()));
+    // A "://" inside would name another host, which would be looked up.
+    std::replace(path.begin(), path.end(), ':', '_');
+    path = peer.Address() + "/" + path;
+    std::string extra(tail.substr(half));
+    extra.resize(std::strlen(extra.c_str()));
+    if (extra.find_first_not_of("\r\n") == std::string::npos) {
+        extra = "X: y";  // a blank line of its own would end the head early
+    }
+    sg::CWebClient asking;
+    asking.SetConnectTimeout(1000ms);
+    asking.SetPieceTimeout(1000ms);
+    asking.SetAttemptDeadline(2000ms);
+    asking.AddRequestHeader(extra.c_str());
+    peer.Serve("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\nx",
+               sg::fuzz::FuzzPeer::Mode::kAfterRequest);
+    const int asked = asking.FetchPage(path.data());
+    if (asked != 3) {
+        SG_FUZZ_CHECK(asked == 0);
+        const std::string sent = peer.LastRequest();
+        SG_FUZZ_CHECK(std::count(sent.begin(), sent.end(), '\n') == 4);
+        SG_FUZZ_CHECK(std::count(sent.begin(), sent.end(), '\r') <= 4);
+    }
     return 0;
 }

@@ -24,6 +24,11 @@ void FuzzPeer::Serve(std::string_view bytes, Mode mode) {
     mode_ = mode;
 }
 
+std::string FuzzPeer::LastRequest() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lastRequest_;
+}
+
 void FuzzPeer::Answer(test::LoopbackConnection& connection) {
     std::string bytes;
     Mode mode;
@@ -33,7 +38,9 @@ void FuzzPeer::Answer(test::LoopbackConnection& connection) {
         mode = mode_;
     }
     if (mode == Mode::kAfterRequest) {
-        connection.ReadUntilBlankLine(1000ms);
+        std::string request = connection.ReadUntilBlankLine(1000ms);
+        std::lock_guard<std::mutex> lock(mutex_);
+        lastRequest_ = std::move(request);
     }
     connection.Send(bytes, 1000ms);
     connection.Close();

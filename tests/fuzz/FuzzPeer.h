@@ -26,6 +26,8 @@ class FuzzPeer {
     std::string Address() const;
     // What each following connection gets.
     void Serve(std::string_view bytes, Mode mode);
+    // The request head read last (kAfterRequest), through its blank line.
+    std::string LastRequest();
 
   private:
     FuzzPeer();
@@ -34,6 +36,7 @@ class FuzzPeer {
     std::mutex mutex_;
     std::string bytes_;
     Mode mode_ = Mode::kAfterRequest;
+    std::string lastRequest_;
     // Declared last: its thread uses the members above.
     test::LoopbackServer server_;
 };

@@ -99,6 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)sg::PageHasNextPage(each, page);
         const std::string next = sg::NextPageAddress(each, page, hosts);
         SG_FUZZ_CHECK(sg::HasNextPageAddress(each) || next.empty());
+        // It goes into the next request line: no blank, no control byte.
+        for (const char c : next) {
+            SG_FUZZ_CHECK(static_cast<unsigned char>(c) > 0x20);
+        }
         const std::int64_t total = sg::EngineTotal(each, page);
         SG_FUZZ_CHECK(total >= 0);
         (void)sg::TotalRuleText(each, page);

@@ -266,6 +266,32 @@ TEST(WebClientFetch, RequestHeaderLinesGetTheirLineEnd) {
               (Strings{"A: 1\r\n", "B: 2\n", "C: 3\r\n", "D: 4\rx", "E: 5\r\r\n", "\r\n"}));
 }
 
+// Nothing from an address or a caller's line may end a request line early.
+TEST(WebClientFetch, LineBreaksInsideARequestLineAreNeverSent) {
+    RequestLog log;
+    LoopbackServer server(Answer(log, HtmlResponse("x")));
+    std::string smuggled =
+        test::Loopback(server.Port(), "/a HTTP/1.0\r\nX-Injected: yes\r\n\r\nGET /smuggled");
+    CWebClient direct;
+    test::UseShortWaits(direct);
+    EXPECT_EQ(direct.FetchPage(smuggled.data()), 3);
+    EXPECT_EQ(direct.FetchHead(smuggled.data()), 3);
+    CWebClient proxied;
+    test::UseShortWaits(proxied);
+    proxied.SetProxyAddress("127.0.0.1");
+    proxied.SetServerPort(server.Port());
+    proxied.UseProxy(1);
+    EXPECT_EQ(proxied.FetchPage(smuggled.data()), 3);
+    CWebClient header;
+    test::UseShortWaits(header);
+    header.AddRequestHeader("Referer: x\r\nX-Injected: yes");
+    std::string plain = test::Loopback(server.Port(), "/");
+    EXPECT_EQ(header.FetchPage(plain.data()), 3);
+    for (const std::string& request : log.All()) {
+        EXPECT_EQ(request.find("X-Injected"), std::string::npos) << request;
+    }
+}
+
 TEST(WebClientFetch, CallersHostLineIsNotDoubled) {
     RequestLog log;
     LoopbackServer server(Answer(log, HtmlResponse("x")));

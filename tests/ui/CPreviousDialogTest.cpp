@@ -76,6 +76,13 @@ class CPreviousDialogTest : public QObject {
             QCOMPARE(List(tab)->headerItem()->text(0), QStringLiteral("Reports"));
             QCOMPARE(List(tab)->headerItem()->text(1), QStringLiteral("Date/Time"));
             QCOMPARE(List(tab)->columnWidth(0), 250);
+            if (tab == Tabs()->currentIndex()) {
+                // Shown and wider than both columns: "Date/Time" keeps its width all the same.
+                dialog_->resize(900, dialog_->height());
+                QCoreApplication::processEvents();
+                QVERIFY(List(tab)->viewport()->width() > 400);
+                QCOMPARE(List(tab)->columnWidth(1), 120);
+            }
             if (List(tab)->topLevelItemCount() > 0) {
                 QCOMPARE(List(tab)->selectedItems().size(), 1);
                 QCOMPARE(List(tab)->selectedItems().front(), List(tab)->topLevelItem(0));
