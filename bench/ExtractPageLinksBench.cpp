@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/LinkExtractor.h"
-#include "analysis/PageCounters.h"
+#include "html/LinkExtractor.h"
+#include "html/PageCounters.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "analysis/KeywordDensity.h"
+#include "html/KeywordDensity.h"
 
 namespace sg {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "analysis/DensityBar.h"
-#include "app/AppState.h"
-#include "app/Project.h"
+#include "model/AppState.h"
+#include "model/Project.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 

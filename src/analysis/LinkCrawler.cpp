@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "analysis/CrawlRecordList.h"
-#include "analysis/LinkExtractor.h"
 #include "analysis/LinkValidatorReport.h"
-#include "analysis/TextUtil.h"
-#include "analysis/UrlText.h"
+#include "html/LinkExtractor.h"
+#include "html/TextUtil.h"
+#include "html/UrlText.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/RunControl.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/TextUtil.h"
+#include "html/TextUtil.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 

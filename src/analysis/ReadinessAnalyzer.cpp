@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "analysis/MetaTagAnalyzer.h"
-#include "analysis/PageCounters.h"
 #include "analysis/ReadinessBoxes.h"
-#include "analysis/TextUtil.h"
-#include "analysis/UrlText.h"
+#include "html/PageCounters.h"
+#include "html/TextUtil.h"
+#include "html/UrlText.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/RunControl.h"

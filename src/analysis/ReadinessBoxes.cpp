@@ -1,12 +1,12 @@
 #include "analysis/ReadinessBoxes.h"
 
-#include "analysis/UrlText.h"
+#include "html/UrlText.h"
 
 #include <unordered_map>
 
-#include "analysis/KeywordDensity.h"
-#include "analysis/TextUtil.h"
-#include "app/UrlEntry.h"
+#include "html/KeywordDensity.h"
+#include "html/TextUtil.h"
+#include "model/UrlEntry.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "analysis/ReadinessAnalyzer.h"
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/AppState.h"
-#include "app/IsProjectReady.h"
 #include "app/ProgressModel.h"
 #include "app/RunSelected.h"
+#include "model/AppState.h"
+#include "model/IsProjectReady.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
@@ -65,11 +65,8 @@ AnalysisRun::~AnalysisRun() {
 }
 
 int AnalysisRun::AnalyzeNow(const AnalysisSelection& selection) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (running_) {
-            return kRunBusy;
-        }
+    if (worker_.Running()) {
+        return kRunBusy;
     }
     // The previous worker has ended; collect it before its state is reused.
     Wait();
@@ -95,20 +92,19 @@ int AnalysisRun::AnalyzeNow(const AnalysisSelection& selection) {
     App().progressWindow = forwarder_.get();
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        running_ = true;
         finishing_ = false;
         cancelled_ = false;
         asking_ = false;
     }
     summaryBegun_ = false;
-    worker_ = std::thread(&AnalysisRun::Work, this, selection);
+    worker_.Start(*control_, [this, selection] { Work(selection); });
     return kRunStarted;
 }
 
 bool AnalysisRun::RequestCancel() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!running_ || finishing_ || cancelled_ || asking_) {
+        if (!worker_.Running() || finishing_ || cancelled_ || asking_) {
             return false;
         }
         asking_ = true;
@@ -132,7 +128,7 @@ bool AnalysisRun::RequestCancel() {
 
 void AnalysisRun::CancelNow() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!running_ || finishing_ || cancelled_) {
+    if (!worker_.Running() || finishing_ || cancelled_) {
         return;
     }
     cancelled_ = true;
@@ -140,14 +136,11 @@ void AnalysisRun::CancelNow() {
 }
 
 void AnalysisRun::Wait() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+    worker_.Wait();
 }
 
 bool AnalysisRun::WaitFor(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return ended_.wait_for(lock, timeout, [this] { return !running_; });
+    return worker_.WaitFor(timeout);
 }
 
 bool AnalysisRun::WasCancelled() const {
@@ -174,7 +167,6 @@ bool AnalysisRun::PassFinalGate() {
 }
 
 void AnalysisRun::Work(AnalysisSelection selection) {
-    RunControl::Scope scope(*control_);
     frontEnd_.RunStarted();
 
     AnalysisWriters writers = writers_;
@@ -199,10 +191,6 @@ void AnalysisRun::Work(AnalysisSelection selection) {
     if (finished && opensSummaryPage_) {
         OpenDocument(project_.GetPageToOpen());
     }
-
-    std::lock_guard<std::mutex> lock(mutex_);
-    running_ = false;
-    ended_.notify_all();
 }
 
 }  // namespace sg

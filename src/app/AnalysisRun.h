@@ -3,18 +3,18 @@
 // with its run control, the shared progress display, and Cancel.
 
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "app/AnalysisFrontEnd.h"
 #include "app/AnalysisSelection.h"
 #include "app/AnalysisWriters.h"
-#include "app/ProgressSink.h"
-#include "app/Project.h"
+#include "model/ProgressSink.h"
+#include "model/Project.h"
+#include "platform/Connectivity.h"
 #include "platform/RunControl.h"
+#include "platform/WorkerThread.h"
 
 namespace sg {
 
@@ -26,8 +26,6 @@ inline constexpr int kRunNothingSelected = 3;
 // A run of this object is still going.
 inline constexpr int kRunBusy = 4;
 
-inline constexpr const char* kOfflineMessage =
-    "The application has detected that you are not connected to the internet.";
 inline constexpr const char* kNothingSelectedMessage =
     "Please check all the analyze functions that you want applied to this site.";
 inline constexpr const char* kCancelQuestion = "Are you sure you want to Cancel?";
@@ -93,10 +91,8 @@ class AnalysisRun {
     // One per run: a fresh control, so a cancelled run leaves nothing behind for the next one.
     std::unique_ptr<RunControl> control_;
     std::unique_ptr<Forwarder> forwarder_;
-    std::thread worker_;
+    WorkerThread worker_;
     mutable std::mutex mutex_;
-    std::condition_variable ended_;
-    bool running_ = false;
     bool finishing_ = false;
     bool cancelled_ = false;
     // A Cancel question is open.

@@ -2,7 +2,7 @@
 
 #include "analysis/LinkValidatorReport.h"
 #include "analysis/ReadinessReport.h"
-#include "reports/SummaryPage.h"
+#include "app/SummaryPage.h"
 
 namespace sg {
 

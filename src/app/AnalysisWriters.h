@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "app/Project.h"
-#include "reports/SummaryKind.h"
+#include "app/SummaryKind.h"
+#include "model/Project.h"
 
 namespace sg {
 

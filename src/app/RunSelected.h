@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AnalysisWriters.h"
-#include "app/Project.h"
+#include "model/Project.h"
 
 namespace sg {
 

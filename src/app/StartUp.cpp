@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
@@ -60,7 +60,7 @@ void StartUp(const std::string& workDir) {
     WriteIfMissing(tutorialDir + "/help.html", resources::help_html);
 
     // A missing proxy file leaves the settings empty: no proxy.
-    LoadProxySettings();
+    LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
 }
 
 }  // namespace sg

@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "app/AnalysisRun.h"
-#include "app/AppState.h"
-#include "app/IsProjectReady.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliProgressBar.h"
@@ -17,6 +15,8 @@
 #include "cli/ProjectArgument.h"
 #include "engines/EngineHosts.h"
 #include "engines/LinkCountsForSite.h"
+#include "model/AppState.h"
+#include "model/IsProjectReady.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 

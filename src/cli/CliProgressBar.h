@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/ProgressModel.h"
-#include "app/ProgressSink.h"
+#include "model/ProgressSink.h"
 
 namespace sg {
 

@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "DemoProject.h"
-#include "DemoSession.h"
-#include "app/AppState.h"
 #include "app/StartUp.h"
 #include "cli/AnalysisCommand.h"
 #include "cli/ExitCode.h"
@@ -17,6 +14,9 @@
 #include "cli/PositionsCommand.h"
 #include "cli/ReadinessCommand.h"
 #include "cli/TerminalText.h"
+#include "demo/DemoProject.h"
+#include "demo/DemoSession.h"
+#include "model/AppState.h"
 #include "platform/FileSystem.h"
 
 namespace sg {

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "cli/AnalysisCommand.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"
-#include "cli/CliPosAnStatus.h"
+#include "cli/CliPositionRunStatus.h"
 #include "cli/ExitCode.h"
 #include "cli/ProjectArgument.h"
 #include "engines/EngineHosts.h"
-#include "engines/FixedPosAnDialog.h"
+#include "engines/FixedPositionRunInput.h"
 #include "engines/PositionAnalyzerRun.h"
+#include "model/AppState.h"
 #include "platform/Ansi.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
@@ -125,9 +125,9 @@ int Run(CliContext& context) {
         SetDocumentOpener([](const std::string&) {});
     }
 
-    FixedPosAnDialog dialog(project, parsed.depth);
+    FixedPositionRunInput dialog(project, parsed.depth);
     dialog.CheckOnly(parsed.engines);
-    CliPosAnStatus status(context.err);
+    CliPositionRunStatus status(context.err);
     PositionAnalyzerRun run(dialog, status);
 
     CliInterrupt interrupt;

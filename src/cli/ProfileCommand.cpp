@@ -1,10 +1,10 @@
 #include "cli/ProfileCommand.h"
 
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
 #include "cli/CliArgs.h"
 #include "cli/ExitCode.h"
 #include "cli/TerminalText.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
 #include "platform/Ansi.h"
 
 namespace sg {

@@ -2,10 +2,10 @@
 
 #include <arpa/inet.h>
 
-#include "analysis/UrlText.h"
-#include "app/IsProjectReady.h"
-#include "app/ProfileFile.h"
 #include "cli/TerminalText.h"
+#include "html/UrlText.h"
+#include "model/IsProjectReady.h"
+#include "model/ProfileFile.h"
 #include "platform/Ansi.h"
 
 namespace sg {

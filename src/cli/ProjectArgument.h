@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Project.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommand.h"
+#include "model/Project.h"
 
 namespace sg {
 

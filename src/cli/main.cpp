@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
 #include "app/StartUp.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/CliUsage.h"
 #include "cli/ExitCode.h"
+#include "model/AppState.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,6 +1,6 @@
 #include "engines/FormatCount.h"
 
-#include "analysis/TextUtil.h"
+#include "html/TextUtil.h"
 
 namespace sg {
 

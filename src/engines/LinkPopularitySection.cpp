@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgressSink.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/LinkCountsForSite.h"
+#include "model/ProgressSink.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"

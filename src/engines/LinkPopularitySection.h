@@ -2,7 +2,7 @@
 // The Link Popularity report: the "link:" counts of every site of the project, written as a
 // section of the run's summary page.
 
-#include "app/Project.h"
+#include "model/Project.h"
 
 namespace sg {
 

@@ -6,7 +6,7 @@ namespace sg {
 
 bool MatchResult(std::string_view resultAddress, std::vector<SitePosition>& sites,
                  std::int32_t position, std::string_view pageLink, std::string_view engineName,
-                 PosAnStatus& status) {
+                 PositionRunStatus& status) {
     std::size_t found = 0;
     for (SitePosition& site : sites) {
         if (site.position != 0) {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/PosAnStatus.h"
+#include "engines/PositionRunStatus.h"
 #include "engines/SitePosition.h"
 
 namespace sg {
@@ -15,6 +15,6 @@ namespace sg {
 // its first position. True when every site has a position.
 bool MatchResult(std::string_view resultAddress, std::vector<SitePosition>& sites,
                  std::int32_t position, std::string_view pageLink, std::string_view engineName,
-                 PosAnStatus& status);
+                 PositionRunStatus& status);
 
 }  // namespace sg

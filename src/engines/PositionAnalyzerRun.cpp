@@ -3,30 +3,24 @@
 #include <array>
 #include <vector>
 
-#include "analysis/UrlText.h"
-#include "app/AppState.h"
-#include "app/ReportStamp.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/PositionReport.h"
 #include "engines/SearchEngine.h"
+#include "html/UrlText.h"
+#include "model/AppState.h"
+#include "model/ReportStamp.h"
 #include "platform/Connectivity.h"
 #include "platform/OpenDocument.h"
 
 namespace sg {
-namespace {
 
-constexpr const char* kOfflineLine =
-    "The application has detected that you are not connected to the internet.";
-
-}  // namespace
-
-PositionAnalyzerRun::PositionAnalyzerRun(PosAnDialog& dialog, PosAnStatus& status)
+PositionAnalyzerRun::PositionAnalyzerRun(PositionRunInput& dialog, PositionRunStatus& status)
     : dialog_(dialog), status_(status), clock_([] { return std::time(nullptr); }) {}
 
 PositionAnalyzerRun::~PositionAnalyzerRun() {
-    if (thread_.joinable()) {
+    if (started_) {
         control_.RequestCancel();
-        thread_.join();
+        worker_.Wait();
     }
 }
 
@@ -36,24 +30,16 @@ bool PositionAnalyzerRun::Start() {
     }
     started_ = true;
     status_.SetRunning(true);
-    thread_ = std::thread([this] {
-        Run();
-        std::lock_guard<std::mutex> lock(mutex_);
-        threadEnded_ = true;
-        ended_.notify_all();
-    });
+    worker_.Start(control_, [this] { Run(); });
     return true;
 }
 
 bool PositionAnalyzerRun::WaitFor(std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return ended_.wait_for(lock, timeout, [this] { return threadEnded_; });
+    return worker_.WaitFor(timeout);
 }
 
 void PositionAnalyzerRun::Wait() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    worker_.Wait();
 }
 
 int PositionAnalyzerRun::Outcome() const {
@@ -81,10 +67,9 @@ void PositionAnalyzerRun::EndWithoutReport() {
 }
 
 int PositionAnalyzerRun::Body() {
-    RunControl::Scope scope(control_);
     if (!IsOnline()) {
         status_.ResetStatus();
-        status_.LogError(kOfflineLine);
+        status_.LogError(kOfflineMessage);
         EndWithoutReport();
         return kPositionOffline;
     }

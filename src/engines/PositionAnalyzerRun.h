@@ -5,16 +5,15 @@
 // only through the status window and the site position dialog, both of which it is given.
 
 #include <chrono>
-#include <condition_variable>
 #include <ctime>
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 
-#include "engines/PosAnDialog.h"
-#include "engines/PosAnStatus.h"
+#include "engines/PositionRunInput.h"
+#include "engines/PositionRunStatus.h"
 #include "platform/RunControl.h"
+#include "platform/WorkerThread.h"
 
 namespace sg {
 
@@ -32,7 +31,7 @@ inline constexpr int kPositionNotEnded = -1;
 class PositionAnalyzerRun {
   public:
     // The dialog and the status window must outlive the run.
-    PositionAnalyzerRun(PosAnDialog& dialog, PosAnStatus& status);
+    PositionAnalyzerRun(PositionRunInput& dialog, PositionRunStatus& status);
     // Cancels a run that is still going and waits for its thread.
     ~PositionAnalyzerRun();
     PositionAnalyzerRun(const PositionAnalyzerRun&) = delete;
@@ -48,10 +47,6 @@ class PositionAnalyzerRun {
     // no further question is asked, no report is written and nothing is opened.
     void Cancel() { control_.RequestCancel(); }
 
-    // The thread body; tests may call it on their own thread instead of Start. Returns the
-    // outcome.
-    int Run();
-
     int Outcome() const;
     // The path of the report, known once the run has passed its connection check.
     std::string ReportPath() const;
@@ -60,22 +55,23 @@ class PositionAnalyzerRun {
     void SetClock(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
   private:
+    // The thread body: Body, then its outcome kept.
+    int Run();
     int Body();
     // The end of a run that writes no report.
     void EndWithoutReport();
 
-    PosAnDialog& dialog_;
-    PosAnStatus& status_;
+    PositionRunInput& dialog_;
+    PositionRunStatus& status_;
     RunControl control_;
     std::function<std::time_t()> clock_;
-    std::thread thread_;
     bool started_ = false;
 
     mutable std::mutex mutex_;
-    std::condition_variable ended_;
-    bool threadEnded_ = false;
     int outcome_ = kPositionNotEnded;
     std::string reportPath_;
+    // Last, so that it is joined before the members its body uses go.
+    WorkerThread worker_;
 };
 
 }  // namespace sg

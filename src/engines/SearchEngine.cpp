@@ -29,7 +29,7 @@ std::string WithPosition(std::string text, std::int64_t position) {
 
 // The first page's total, the found text and the search range.
 void TakeTotal(EngineId id, std::string_view page, int depth, EngineSearch& search,
-               PosAnStatus& status) {
+               PositionRunStatus& status) {
     search.total = EngineTotal(id, page);
     status.SetFoundText(HasFixedTotal(id) ? std::string(kNoTotalInfo)
                                           : FormatCount(std::to_string(search.total)));
@@ -42,7 +42,7 @@ void TakeTotal(EngineId id, std::string_view page, int depth, EngineSearch& sear
 }  // namespace
 
 int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
-                 int depth, PosAnStatus& status) {
+                 int depth, PositionRunStatus& status) {
     EngineSearch search;
     search.language = RequestLanguageCode();
     int start = 0;
@@ -55,7 +55,7 @@ int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SiteP
 }
 
 int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
-                   int start, int depth, EngineSearch& search, PosAnStatus& status) {
+                   int start, int depth, EngineSearch& search, PositionRunStatus& status) {
     const EngineNameSet& names = EngineNames(id);
     const std::string address =
         SearchUrl(search.hosts, id, encodedKeyword, start, search.next, search.language);

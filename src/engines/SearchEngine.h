@@ -10,7 +10,7 @@
 
 #include "engines/EngineId.h"
 #include "engines/EngineSearch.h"
-#include "engines/PosAnStatus.h"
+#include "engines/PositionRunStatus.h"
 #include "engines/SitePosition.h"
 
 namespace sg {
@@ -22,12 +22,12 @@ inline constexpr int kNextResultPage = -1;
 // depth 0 means no limit. Returns the result of the last page: the position at which the last
 // site was found, or 0 for every other end.
 int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
-                 int depth, PosAnStatus& status);
+                 int depth, PositionRunStatus& status);
 
 // Reads the result page that starts at `start`: kNextResultPage when the next page is wanted,
 // else 0, or the position at which the last site was found. `search` carries the total and the
 // next-page address from page to page.
 int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<SitePosition>& sites,
-                   int start, int depth, EngineSearch& search, PosAnStatus& status);
+                   int start, int depth, EngineSearch& search, PositionRunStatus& status);
 
 }  // namespace sg

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "analysis/TextUtil.h"
 #include "engines/MarkerCut.h"
+#include "html/TextUtil.h"
 
 namespace sg {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "analysis/LinkExtractor.h"
-#include "analysis/TextUtil.h"
+#include "html/LinkExtractor.h"
+#include "html/TextUtil.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/AppState.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
@@ -67,14 +66,6 @@ int SaveProxySettings(const std::string& path, const ProxySettings& settings) {
     text += settings.password;
     // It holds a password.
     return WriteFileAtomically(path, text, 0600) ? 0 : 1;
-}
-
-int LoadProxySettings() {
-    return LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
-}
-
-int SaveProxySettings() {
-    return SaveProxySettings(App().paths.proxyFile, CurrentProxySettings());
 }
 
 }  // namespace sg

@@ -27,8 +27,4 @@ int LoadProxySettings(const std::string& path, ProxySettings& settings);
 // and then an old file is left whole.
 int SaveProxySettings(const std::string& path, const ProxySettings& settings);
 
-// The same on the process-wide record and the proxy file of the application's paths.
-int LoadProxySettings();
-int SaveProxySettings();
-
 }  // namespace sg

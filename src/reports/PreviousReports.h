@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppPaths.h"
+#include "model/AppPaths.h"
 #include "reports/PreviousReport.h"
 #include "reports/PreviousReportTab.h"
 

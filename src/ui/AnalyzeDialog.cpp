@@ -1,4 +1,5 @@
 #include "ui/AnalyzeDialog.h"
+#include "ui/WindowThread.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "app/AnalysisRun.h"
-#include "app/AppState.h"
-#include "app/IsProjectReady.h"
+#include "model/AppState.h"
+#include "model/IsProjectReady.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ProjectDialog.h"
 #include "ui/SortedListBox.h"
@@ -44,10 +45,6 @@ QGroupBox* HiddenGroup(const QString& title, const QString& slogan, QCheckBox* b
     layout->addWidget(box);
     group->hide();
     return group;
-}
-
-bool OnWindowThread(const QObject* object) {
-    return QThread::currentThread() == object->thread();
 }
 
 }  // namespace
@@ -235,40 +232,26 @@ void AnalyzeDialog::CancelRun() {
 
 void AnalyzeDialog::ShowMessage(const std::string& text, const std::string& caption,
                                 MessageIcon icon) {
-    if (!OnWindowThread(this)) {
-        QMetaObject::invokeMethod(
-            this, [this, text, caption, icon] { ShowMessage(text, caption, icon); },
-            Qt::BlockingQueuedConnection);
-        return;
-    }
-    prompts_.Inform(this, ToQt(caption), ToQt(text),
-                    icon == MessageIcon::Error ? PromptIcon::Critical : PromptIcon::None);
+    CallOnThreadOf(this, [&] {
+        prompts_.Inform(this, ToQt(caption), ToQt(text),
+                        icon == MessageIcon::Error ? PromptIcon::Critical : PromptIcon::None);
+    });
 }
 
 void AnalyzeDialog::OpenProjectDialog() {
-    if (!OnWindowThread(this)) {
-        QMetaObject::invokeMethod(
-            this, [this] { OpenProjectDialog(); }, Qt::BlockingQueuedConnection);
-        return;
-    }
-    EditProject();
+    CallOnThreadOf(this, [this] { EditProject(); });
 }
 
 bool AnalyzeDialog::ConfirmCancel(const std::string& question) {
-    if (!OnWindowThread(this)) {
-        bool yes = false;
-        QMetaObject::invokeMethod(
-            this, [this, &yes, question] { yes = ConfirmCancel(question); },
-            Qt::BlockingQueuedConnection);
-        return yes;
-    }
-    QWidget* parent = progress_ != nullptr ? static_cast<QWidget*>(progress_) : this;
-    return prompts_.Ask(parent, ToQt(App().appTitle), ToQt(question), PromptButtons::YesNo,
-                        PromptIcon::Question) == PromptAnswer::Yes;
+    return CallOnThreadOf(this, [&] {
+        QWidget* parent = progress_ != nullptr ? static_cast<QWidget*>(progress_) : this;
+        return prompts_.Ask(parent, ToQt(App().appTitle), ToQt(question), PromptButtons::YesNo,
+                            PromptIcon::Question) == PromptAnswer::Yes;
+    });
 }
 
 void AnalyzeDialog::RunStarted() {
-    QMetaObject::invokeMethod(this, [this] {
+    PostToThreadOf(this, [this] {
         if (!waitCursor_) {
             QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
             waitCursor_ = true;
@@ -278,7 +261,7 @@ void AnalyzeDialog::RunStarted() {
 }
 
 void AnalyzeDialog::RunFinished(bool cancelled) {
-    QMetaObject::invokeMethod(this, [this, cancelled] {
+    PostToThreadOf(this, [this, cancelled] {
         if (progress_ != nullptr) {
             progress_->hide();
             progress_->deleteLater();

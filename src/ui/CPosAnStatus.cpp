@@ -1,4 +1,5 @@
 #include "ui/CPosAnStatus.h"
+#include "ui/WindowThread.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -14,8 +15,8 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "app/AppState.h"
 #include "engines/EngineId.h"
+#include "model/AppState.h"
 #include "ui/EngineArt.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
@@ -28,20 +29,20 @@ constexpr int kTimeColumnWidth = 70;
 
 // The log's three signs: a red disc with a cross, a blue disc with an "i", an amber disc with
 // a forward arrow.
-QIcon LogIconPicture(PosAnStatus::LogIcon icon) {
+QIcon LogIconPicture(PositionRunStatus::LogIcon icon) {
     QPixmap picture(16, 16);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor face;
     switch (icon) {
-        case PosAnStatus::LogIcon::kError:
+        case PositionRunStatus::LogIcon::kError:
             face = QColor(0xc6, 0x28, 0x28);
             break;
-        case PosAnStatus::LogIcon::kInformation:
+        case PositionRunStatus::LogIcon::kInformation:
             face = QColor(0x1e, 0x63, 0xb4);
             break;
-        case PosAnStatus::LogIcon::kSkip:
+        case PositionRunStatus::LogIcon::kSkip:
             face = QColor(0xe0, 0x8e, 0x0b);
             break;
     }
@@ -51,15 +52,15 @@ QIcon LogIconPicture(PosAnStatus::LogIcon icon) {
     painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     switch (icon) {
-        case PosAnStatus::LogIcon::kError:
+        case PositionRunStatus::LogIcon::kError:
             painter.drawLine(QPointF(5, 5), QPointF(11, 11));
             painter.drawLine(QPointF(11, 5), QPointF(5, 11));
             break;
-        case PosAnStatus::LogIcon::kInformation:
+        case PositionRunStatus::LogIcon::kInformation:
             painter.drawPoint(QPointF(8, 4.5));
             painter.drawLine(QPointF(8, 7.5), QPointF(8, 12));
             break;
-        case PosAnStatus::LogIcon::kSkip:
+        case PositionRunStatus::LogIcon::kSkip:
             painter.drawLine(QPointF(4, 8), QPointF(11, 8));
             painter.drawPolyline(QPolygonF({QPointF(8, 5), QPointF(11, 8), QPointF(8, 11)}));
             break;
@@ -159,17 +160,8 @@ CPosAnStatus::CPosAnStatus(UserPrompts& prompts, QWidget* owner)
 
 CPosAnStatus::~CPosAnStatus() = default;
 
-template <typename Change>
-void CPosAnStatus::OnWindowThread(Change change) {
-    if (QThread::currentThread() == thread()) {
-        change();
-        return;
-    }
-    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
-}
-
 void CPosAnStatus::ResetStatus() {
-    OnWindowThread([this] {
+    PostToThreadOf(this, [this] {
         foundText_->setText(QStringLiteral("0"));
         positionText_->setText(QStringLiteral("0"));
         searchToText_->setText(QStringLiteral("0"));
@@ -182,15 +174,15 @@ void CPosAnStatus::ResetStatus() {
 }
 
 void CPosAnStatus::SetKeyword(const std::string& text) {
-    OnWindowThread([this, shown = ToQt(text)] { keywordText_->setText(shown); });
+    PostToThreadOf(this, [this, shown = ToQt(text)] { keywordText_->setText(shown); });
 }
 
 void CPosAnStatus::SetEngineLabel(const std::string& text) {
-    OnWindowThread([this, shown = ToQt(text)] { engineText_->setText(shown); });
+    PostToThreadOf(this, [this, shown = ToQt(text)] { engineText_->setText(shown); });
 }
 
 void CPosAnStatus::ShowEngineLogo(int engine) {
-    OnWindowThread([this, engine] {
+    PostToThreadOf(this, [this, engine] {
         if (IsEngineIndex(engine)) {
             logoLabel_->setPixmap(EngineLogo(static_cast<EngineId>(engine)));
             shownLogo_ = engine;
@@ -202,28 +194,28 @@ void CPosAnStatus::ShowEngineLogo(int engine) {
 }
 
 void CPosAnStatus::SetFoundText(const std::string& text) {
-    OnWindowThread([this, shown = ToQt(text)] { foundText_->setText(shown); });
+    PostToThreadOf(this, [this, shown = ToQt(text)] { foundText_->setText(shown); });
 }
 
 void CPosAnStatus::SetPosition(std::int32_t position) {
-    OnWindowThread([this, position] { positionText_->setText(QString::number(position)); });
+    PostToThreadOf(this, [this, position] { positionText_->setText(QString::number(position)); });
 }
 
 void CPosAnStatus::SetProgress(std::int64_t position) {
-    OnWindowThread([this, value = ClampToInt(position)] { progressBar_->setValue(value); });
+    PostToThreadOf(this, [this, value = ClampToInt(position)] { progressBar_->setValue(value); });
 }
 
 void CPosAnStatus::ShowSearchRange(std::int64_t max, const std::string& maxText) {
     // A range of 0..0 would turn the bar into a busy indicator; an engine without results
     // shows an empty bar instead.
-    OnWindowThread([this, upper = ClampToInt(max), shown = ToQt(maxText)] {
+    PostToThreadOf(this, [this, upper = ClampToInt(max), shown = ToQt(maxText)] {
         progressBar_->setRange(0, upper > 0 ? upper : 1);
         searchToText_->setText(shown);
     });
 }
 
 void CPosAnStatus::AddLogLine(LogIcon icon, const std::string& text, const std::string& time) {
-    OnWindowThread([this, icon, shown = ToQt(text), when = ToQt(time)] {
+    PostToThreadOf(this, [this, icon, shown = ToQt(text), when = ToQt(time)] {
         auto* item = new QTreeWidgetItem({shown, when});
         item->setIcon(0, LogIconPicture(icon));
         item->setData(0, kLogIconRole, static_cast<int>(icon));
@@ -238,15 +230,15 @@ bool CPosAnStatus::RequestPending() const {
 }
 
 void CPosAnStatus::EnableSkipButton(bool enable) {
-    OnWindowThread([this, enable] { skipButton_->setEnabled(enable && !RequestPending()); });
+    PostToThreadOf(this, [this, enable] { skipButton_->setEnabled(enable && !RequestPending()); });
 }
 
 void CPosAnStatus::EnableCloseButton(bool enable) {
-    OnWindowThread([this, enable] { closeButton_->setEnabled(enable && !RequestPending()); });
+    PostToThreadOf(this, [this, enable] { closeButton_->setEnabled(enable && !RequestPending()); });
 }
 
 void CPosAnStatus::ScrollToFirstWarning() {
-    OnWindowThread([this] {
+    PostToThreadOf(this, [this] {
         for (int row = 0; row < logList_->topLevelItemCount(); ++row) {
             QTreeWidgetItem* item = logList_->topLevelItem(row);
             if (item->data(0, kLogIconRole).toInt() != static_cast<int>(LogIcon::kInformation)) {
@@ -259,14 +251,14 @@ void CPosAnStatus::ScrollToFirstWarning() {
 }
 
 void CPosAnStatus::CloseWindow() {
-    OnWindowThread([this] {
+    PostToThreadOf(this, [this] {
         hide();
         emit windowClosed();
     });
 }
 
 bool CPosAnStatus::AskYesNo(const std::string& question) {
-    if (QThread::currentThread() == thread()) {
+    if (OnThreadOf(this)) {
         return Ask(question);
     }
     auto answer = std::make_shared<Answer>();

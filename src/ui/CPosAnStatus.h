@@ -14,7 +14,7 @@
 #include <mutex>
 #include <string>
 
-#include "engines/PosAnStatus.h"
+#include "engines/PositionRunStatus.h"
 
 class QLabel;
 class QProgressBar;
@@ -26,7 +26,7 @@ namespace sg {
 
 class UserPrompts;
 
-class CPosAnStatus : public QDialog, public PosAnStatus {
+class CPosAnStatus : public QDialog, public PositionRunStatus {
     Q_OBJECT
 
   public:
@@ -37,7 +37,8 @@ class CPosAnStatus : public QDialog, public PosAnStatus {
     CPosAnStatus(UserPrompts& prompts, QWidget* owner);
     ~CPosAnStatus() override;
 
-    // --- PosAnStatus, any thread ---------------------------------------------------------------
+    // --- PositionRunStatus, any thread
+    // ---------------------------------------------------------------
     void ResetStatus() override;
     void SetKeyword(const std::string& text) override;
     void SetEngineLabel(const std::string& text) override;
@@ -73,9 +74,6 @@ class CPosAnStatus : public QDialog, public PosAnStatus {
     void ShowSearchRange(std::int64_t max, const std::string& maxText) override;
 
   private:
-    // Runs `change` on the window thread: at once when called there, else queued.
-    template <typename Change>
-    void OnWindowThread(Change change);
     bool Ask(const std::string& question);
     // A skip, or a stop during a run, waits for the run to take it up.
     bool RequestPending() const;

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "reports/PreviousReports.h"
 #include "ui/UiText.h"

@@ -1,4 +1,5 @@
 #include "ui/CSitePosDialog.h"
+#include "ui/WindowThread.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -11,9 +12,9 @@
 #include <QVBoxLayout>
 #include <chrono>
 
-#include "app/AppState.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/PositionAnalyzerRun.h"
+#include "model/AppState.h"
 #include "ui/CPosAnStatus.h"
 #include "ui/EngineArt.h"
 #include "ui/ProjectDialog.h"
@@ -247,12 +248,7 @@ bool CSitePosDialog::EngineChecked(EngineId engine) {
 }
 
 void CSitePosDialog::RunEnded() {
-    if (QThread::currentThread() == thread()) {
-        OnRunEnded();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this] { OnRunEnded(); }, Qt::QueuedConnection);
+    PostToThreadOf(this, [this] { OnRunEnded(); });
 }
 
 void CSitePosDialog::OnRunEnded() {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engines/EngineId.h"
-#include "engines/PosAnDialog.h"
+#include "engines/PositionRunInput.h"
 
 class QComboBox;
 class QListWidget;
@@ -29,7 +29,7 @@ class CPosAnStatus;
 class PositionAnalyzerRun;
 class UserPrompts;
 
-class CSitePosDialog : public QDialog, public PosAnDialog {
+class CSitePosDialog : public QDialog, public PositionRunInput {
     Q_OBJECT
 
   public:
@@ -53,7 +53,8 @@ class CSitePosDialog : public QDialog, public PosAnDialog {
     // How the last run whose thread has been collected ended (kPositionNotEnded before).
     int LastOutcome() const { return lastOutcome_; }
 
-    // --- PosAnDialog: the run thread reads the snapshot -----------------------------------------
+    // --- PositionRunInput: the run thread reads the snapshot
+    // -----------------------------------------
     int Depth() override;
     std::string ProjectName() override;
     bool KeywordAt(int index, std::string& keyword) override;

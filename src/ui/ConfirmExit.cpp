@@ -1,7 +1,7 @@
 #include "ui/ConfirmExit.h"
 
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
 #include "ui/ProfileFileChoices.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"

@@ -6,6 +6,7 @@
 
 #include "net/CFtpAgent.h"
 #include "platform/RunControl.h"
+#include "platform/WorkerThread.h"
 
 namespace sg {
 namespace {
@@ -27,8 +28,6 @@ struct FtpWorker::State {
     // Null once the owner stopped listening.
     QObject* receiver = nullptr;
     FtpWaits waits;
-    bool finished = false;
-    std::condition_variable finishedChanged;
 };
 
 FtpWorker::FtpWorker(QObject* receiver, const FtpWaits& waits)
@@ -47,7 +46,7 @@ void FtpWorker::Start() {
     state_ = std::make_shared<State>();
     state_->receiver = receiver_;
     state_->waits = waits_;
-    thread_ = std::thread(&FtpWorker::Loop, state_);
+    worker_.Start([state = state_] { Loop(state); });
 }
 
 void FtpWorker::Post(Call call) {
@@ -85,19 +84,20 @@ bool FtpWorker::Stop(LastCall last, std::chrono::milliseconds wait) {
         state->current->RequestCancel();
     }
     state->changed.notify_one();
-    bool ended = state->finishedChanged.wait_for(lock, wait, [&] { return state->finished; });
+    lock.unlock();
+    bool ended = worker_.WaitFor(wait);
     if (!ended) {
+        lock.lock();
         if (state->current != nullptr) {
             state->current->RequestCancel();
         }
-        ended = state->finishedChanged.wait_for(lock, kCancelledStopWait,
-                                                [&] { return state->finished; });
+        lock.unlock();
+        ended = worker_.WaitFor(kCancelledStopWait);
     }
-    lock.unlock();
     if (ended) {
-        thread_.join();
+        worker_.Wait();
     } else {
-        thread_.detach();
+        worker_.Detach();
     }
     return ended;
 }
@@ -151,12 +151,8 @@ void FtpWorker::Loop(std::shared_ptr<State> state) {
         // The destructor logs off; under the same control, so a cancel reaches it too.
         agent.reset();
     }
-    {
-        std::lock_guard<std::mutex> lock(state->mutex);
-        state->current = nullptr;
-        state->finished = true;
-    }
-    state->finishedChanged.notify_all();
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->current = nullptr;
 }
 
 }  // namespace sg

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "net/FtpWaits.h"
+#include "platform/WorkerThread.h"
 
 namespace sg {
 
@@ -54,7 +54,7 @@ class FtpWorker {
     QObject* receiver_;
     FtpWaits waits_;
     std::shared_ptr<State> state_;
-    std::thread thread_;
+    WorkerThread worker_;
 };
 
 }  // namespace sg

@@ -7,7 +7,7 @@
 #include <QSplashScreen>
 #include <QTimer>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/CPreviousDialog.h"

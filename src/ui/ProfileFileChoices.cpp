@@ -1,6 +1,6 @@
 #include "ui/ProfileFileChoices.h"
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "ui/UiText.h"
 
 namespace sg {

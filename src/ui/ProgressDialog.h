@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/ProgressModel.h"
-#include "app/ProgressSink.h"
+#include "model/ProgressSink.h"
 
 class QLabel;
 class QProgressBar;

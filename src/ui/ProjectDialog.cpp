@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "DemoProject.h"
-#include "DemoSession.h"
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
+#include "demo/DemoProject.h"
+#include "demo/DemoSession.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
 #include "ui/ProfileFileChoices.h"
 #include "ui/SortedListBox.h"
 #include "ui/UiText.h"

@@ -10,7 +10,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "net/ProxySettings.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
@@ -97,7 +97,7 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     connect(setValuesButton_, &QPushButton::clicked, this, &ProxySettingsDialog::SetValues);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
-    LoadProxySettings();
+    LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
     const ProxySettings& settings = CurrentProxySettings();
     addressEdit_->setText(ToQt(settings.address));
     portEdit_->setText(ToQt(settings.port));
@@ -129,7 +129,7 @@ void ProxySettingsDialog::SetValues() {
         portEdit_->setFocus();
         return;
     }
-    if (SaveProxySettings() != 0) {
+    if (SaveProxySettings(App().paths.proxyFile, CurrentProxySettings()) != 0) {
         // The settings are in effect for this session; only the file could not be replaced.
         prompts_.Inform(this, kCaption,
                         QStringLiteral("Your proxy settings could not be saved to %1. They are "

@@ -11,12 +11,12 @@
 #include <string>
 
 #include "analysis/CrawlRecordList.h"
-#include "analysis/FixtureSite.h"
 #include "analysis/LinkCrawler.h"
 #include "analysis/ReadinessReport.h"
-#include "app/AppState.h"
-#include "app/Project.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
+#include "model/Project.h"
+#include "support/FixtureSite.h"
 #include "support/MemoryBound.h"
 #include "support/TempDir.h"
 

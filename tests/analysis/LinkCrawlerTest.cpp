@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "analysis/CrawlRecordList.h"
-#include "analysis/FixtureSite.h"
 #include "analysis/LinkCrawler.h"
+#include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 
 namespace sg {

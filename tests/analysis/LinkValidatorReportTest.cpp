@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "analysis/FixtureSite.h"
 #include "analysis/LinkValidatorReport.h"
-#include "app/AppState.h"
-#include "app/ProgressSink.h"
-#include "app/Project.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
+#include "model/Project.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "analysis/DensityBar.h"
-#include "analysis/FixtureSite.h"
-#include "analysis/KeywordDensity.h"
 #include "analysis/MetaTagAnalyzer.h"
 #include "analysis/ReadinessAnalyzer.h"
 #include "app/StartUp.h"
-#include "app/UrlEntry.h"
+#include "html/KeywordDensity.h"
+#include "model/UrlEntry.h"
 #include "platform/FileSystem.h"
+#include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

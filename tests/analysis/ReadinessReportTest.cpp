@@ -9,15 +9,15 @@
 #include <set>
 #include <string>
 
-#include "analysis/FixtureSite.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/ReadinessReport.h"
-#include "app/AppState.h"
-#include "app/ProgressSink.h"
-#include "app/Project.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
+#include "model/Project.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "support/FixtureSite.h"
 #include "support/TempDir.h"
 
 namespace sg {

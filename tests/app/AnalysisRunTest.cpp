@@ -7,15 +7,15 @@
 #include <map>
 #include <thread>
 
-#include "analysis/FixtureSite.h"
-#include "app/AppState.h"
-#include "app/HeldPage.h"
 #include "app/RunRecorders.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
 #include "reports/ReportLine.h"
+#include "support/FixtureSite.h"
+#include "support/HeldPage.h"
 #include "support/TempDir.h"
 
 namespace sg {

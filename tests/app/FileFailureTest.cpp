@@ -9,17 +9,17 @@
 #include <map>
 #include <string>
 
-#include "analysis/FixtureSite.h"
 #include "app/AnalysisRun.h"
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
-#include "app/Project.h"
 #include "app/RunRecorders.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
+#include "model/Project.h"
 #include "net/ProxySettings.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
+#include "support/FixtureSite.h"
 #include "support/FullDisk.h"
 #include "support/TempDir.h"
 

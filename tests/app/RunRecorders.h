@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/AnalysisFrontEnd.h"
-#include "app/ProgressSink.h"
+#include "model/ProgressSink.h"
 
 namespace sg::test {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
 #include "support/TempDir.h"

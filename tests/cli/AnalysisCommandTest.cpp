@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "analysis/FixtureSite.h"
-#include "app/HeldPage.h"
 #include "cli/CliRunner.h"
 #include "platform/FileSystem.h"
+#include "support/FixtureSite.h"
+#include "support/HeldPage.h"
 #include "support/TempDir.h"
 
 extern char** environ;

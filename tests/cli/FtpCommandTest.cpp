@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
-#include "net/FakeFtpServer.h"
 #include "platform/FileSystem.h"
+#include "support/FakeFtpServer.h"
 #include "support/FullDisk.h"
 #include "support/LoopbackConnection.h"
 #include "support/TempDir.h"

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "EngineEmulator.h"
 #include "cli/CliRunner.h"
+#include "demo/EngineEmulator.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ProfileFile.h"
 #include "cli/CliRunner.h"
+#include "model/ProfileFile.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/CliRunner.h"
-#include "net/FakeFtpServer.h"
+#include "support/FakeFtpServer.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "DemoEngines.h"
-#include "app/ProfileFile.h"
 #include "cli/CliRunner.h"
+#include "demo/DemoEngines.h"
+#include "model/ProfileFile.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "DemoSiteFiles.h"
-#include "DemoSiteServer.h"
-#include "analysis/LinkExtractor.h"
-#include "analysis/PageCounters.h"
+#include "demo/DemoSiteFiles.h"
+#include "demo/DemoSiteServer.h"
+#include "html/LinkExtractor.h"
+#include "html/PageCounters.h"
 
 namespace sg {
 namespace {

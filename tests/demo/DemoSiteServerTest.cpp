@@ -11,8 +11,8 @@
 #include <chrono>
 #include <string>
 
-#include "DemoSiteFiles.h"
-#include "DemoSiteServer.h"
+#include "demo/DemoSiteFiles.h"
+#include "demo/DemoSiteServer.h"
 #include "net/CWebClient.h"
 
 namespace sg {

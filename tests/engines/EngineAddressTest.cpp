@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/UrlText.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/EngineHosts.h"
 #include "engines/EngineRequest.h"
 #include "engines/LinkCountUrl.h"
 #include "engines/SearchUrl.h"
+#include "html/UrlText.h"
 #include "net/ProxySettings.h"
 
 namespace sg {

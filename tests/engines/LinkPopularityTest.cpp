@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "EngineEmulator.h"
-#include "app/AppState.h"
-#include "app/ProgressSink.h"
 #include "app/StartUp.h"
+#include "app/SummaryPage.h"
+#include "demo/EngineEmulator.h"
 #include "engines/EngineHosts.h"
 #include "engines/LinkCountUrl.h"
 #include "engines/LinkCountsForSite.h"
 #include "engines/LinkPopularitySection.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
-#include "reports/SummaryPage.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

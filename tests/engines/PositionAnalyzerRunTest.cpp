@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "EngineEmulator.h"
-#include "app/AppState.h"
-#include "app/Project.h"
-#include "app/ReportStamp.h"
 #include "app/StartUp.h"
-#include "engines/FixedPosAnDialog.h"
+#include "demo/EngineEmulator.h"
+#include "engines/FixedPositionRunInput.h"
 #include "engines/PositionReport.h"
-#include "engines/RecordingPosAnStatus.h"
+#include "engines/RecordingPositionRunStatus.h"
+#include "model/AppState.h"
+#include "model/Project.h"
+#include "model/ReportStamp.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
@@ -94,7 +94,7 @@ class PositionAnalyzerRunTest : public ::testing::Test {
     test::ScopedEnv language{"LC_ALL", "C"};
     EngineEmulator emulator;
     Project project;
-    test::RecordingPosAnStatus status;
+    test::RecordingPositionRunStatus status;
     std::mutex openedMutex;
     std::vector<std::string> opened;
 };
@@ -114,7 +114,7 @@ TEST_F(PositionAnalyzerRunTest, KeywordsInOrderEnginesInOrderAndTheReportInOnePi
     emulator.SetResults(EngineId::Google, "socks", {"a.test", "b.test", "http://beta.test/shop"});
     emulator.SetResults(EngineId::AOL, "socks", {"http://www.alpha.test/"});
 
-    FixedPosAnDialog dialog(project, 100);
+    FixedPositionRunInput dialog(project, 100);
     dialog.CheckOnly({EngineId::Google, EngineId::MSN, EngineId::AOL});
     std::string keyword;
     status.OnCall([&](const std::string& line) {
@@ -169,7 +169,7 @@ TEST_F(PositionAnalyzerRunTest, StopConfirmedInTheSecondKeywordWritesNoReport) {
     emulator.SetResults(EngineId::Google, "blue & <shoes>", Filler(5));
     emulator.SetResults(EngineId::Google, "socks", Filler(5));
     emulator.SetResults(EngineId::AOL, "socks", Filler(5));
-    FixedPosAnDialog dialog(project, 100);
+    FixedPositionRunInput dialog(project, 100);
     dialog.CheckOnly({EngineId::Google, EngineId::AOL});
     status.OnCall([this](const std::string& line) {
         if (line == "SetKeyword socks") {
@@ -200,7 +200,7 @@ TEST_F(PositionAnalyzerRunTest, RequestsAfterTheLastItemMeetTheBetweenEnginesChe
     emulator.SetResults(EngineId::Google, "socks", Filler(7));
     emulator.SetResults(EngineId::AOL, "socks", Filler(3));
     {
-        FixedPosAnDialog dialog(project, 100);
+        FixedPositionRunInput dialog(project, 100);
         dialog.CheckOnly({EngineId::Google, EngineId::AOL});
         status.OnCall([this](const std::string& line) {
             if (line == "SetPosition 7") {
@@ -215,8 +215,8 @@ TEST_F(PositionAnalyzerRunTest, RequestsAfterTheLastItemMeetTheBetweenEnginesChe
         EXPECT_THAT(ReportFiles(), IsEmpty());
     }
     {
-        test::RecordingPosAnStatus skipping;
-        FixedPosAnDialog dialog(project, 100);
+        test::RecordingPositionRunStatus skipping;
+        FixedPositionRunInput dialog(project, 100);
         dialog.CheckOnly({EngineId::Google, EngineId::AOL});
         skipping.OnCall([&](const std::string& line) {
             if (line == "SetPosition 7") {
@@ -241,7 +241,7 @@ TEST_F(PositionAnalyzerRunTest, SkippedAndUnreachableEnginesLeaveTheWindowOpen) 
     emulator.SetResults(EngineId::Google, "socks", google);
     emulator.SetFailing(EngineId::MSN, true);
     emulator.SetResults(EngineId::AOL, "socks", {"http://beta.test/shop"});
-    FixedPosAnDialog dialog(project, 0);
+    FixedPositionRunInput dialog(project, 0);
     dialog.CheckOnly({EngineId::Google, EngineId::MSN, EngineId::AOL});
     status.OnCall([this](const std::string& line) {
         if (line == "SetPosition 2") {
@@ -272,7 +272,7 @@ TEST_F(PositionAnalyzerRunTest, SkippedAndUnreachableEnginesLeaveTheWindowOpen) 
 
 TEST_F(PositionAnalyzerRunTest, OfflineMachineGetsOneErrorLineAndNoReport) {
     SetOnlineCheck([] { return false; });
-    FixedPosAnDialog dialog(project, 100);
+    FixedPositionRunInput dialog(project, 100);
     PositionAnalyzerRun run(dialog, status);
     EXPECT_EQ(RunToEnd(run), kPositionOffline);
     EXPECT_THAT(status.LogTexts(),
@@ -289,7 +289,7 @@ TEST_F(PositionAnalyzerRunTest, OfflineMachineGetsOneErrorLineAndNoReport) {
 
 TEST_F(PositionAnalyzerRunTest, CancelEndsTheRunWithoutQuestionsOrReport) {
     emulator.SetResults(EngineId::Google, "blue & <shoes>", Filler(10));
-    FixedPosAnDialog dialog(project, 100);
+    FixedPositionRunInput dialog(project, 100);
     PositionAnalyzerRun run(dialog, status);
     status.OnCall([&](const std::string& line) {
         if (line == "SetPosition 2") {

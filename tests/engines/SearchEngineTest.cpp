@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "EngineEmulator.h"
-#include "analysis/UrlText.h"
+#include "demo/EngineEmulator.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/MatchResult.h"
-#include "engines/RecordingPosAnStatus.h"
+#include "engines/RecordingPositionRunStatus.h"
+#include "html/UrlText.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -82,7 +82,7 @@ class SearchEngineTest : public ::testing::Test {
     std::vector<std::string> Warnings() {
         std::vector<std::string> lines;
         for (const auto& line : status.Log()) {
-            if (line.icon != PosAnStatus::LogIcon::kInformation) {
+            if (line.icon != PositionRunStatus::LogIcon::kInformation) {
                 lines.push_back(line.text);
             }
         }
@@ -92,7 +92,7 @@ class SearchEngineTest : public ::testing::Test {
     // Engine hosts point at the emulator; the request language must not depend on the machine.
     test::ScopedEnv language{"LC_ALL", "fr_FR.UTF-8"};
     EngineEmulator emulator;
-    test::RecordingPosAnStatus status;
+    test::RecordingPositionRunStatus status;
 };
 
 class EveryEngine : public SearchEngineTest, public ::testing::WithParamInterface<EngineId> {};
@@ -158,7 +158,7 @@ TEST_F(SearchEngineTest, DepthStopsRightAfterThatPositionIsChecked) {
 
     // No depth: every page down to the total.
     emulator.ClearRequests();
-    test::RecordingPosAnStatus all;
+    test::RecordingPositionRunStatus all;
     EXPECT_EQ(SearchEngine(EngineId::Google, "deep", sites, 0, all), 0);
     EXPECT_EQ(emulator.RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 15);
     EXPECT_THAT(all.CallsStartingWith("SearchRange"), ElementsAre("150 150"));
@@ -365,7 +365,7 @@ TEST_F(SearchEngineTest, ConnectionFailureLogsItsPageAndKeepsEarlierFinds) {
     // Three attempts at the failing page.
     EXPECT_EQ(Pages(EngineId::MSN), 4);
 
-    test::RecordingPosAnStatus first;
+    test::RecordingPositionRunStatus first;
     emulator.SetFailing(EngineId::AltaVista, true);
     EXPECT_EQ(SearchEngine(EngineId::AltaVista, "x", sites, 100, first), 0);
     EXPECT_THAT(first.LogTexts(), ElementsAre("Couldn't connect to Altavista on position 0"));
@@ -387,11 +387,11 @@ TEST_F(SearchEngineTest, PagesWithoutMarkersAndItemsWithoutAddressMarks) {
     emulator.SetPage(EngineId::Excite, "bare", 0,
                      "<span class=\"Heading-Sponsors\">http://www.beta.test</span>"
                      "<span class=\"Heading-Sponsors\">www.alpha.test</span>");
-    test::RecordingPosAnStatus ask;
+    test::RecordingPositionRunStatus ask;
     std::vector<SitePosition> asked = Sites({"alpha.test", "beta.test"});
     EXPECT_EQ(SearchEngine(EngineId::AskJeeves, "bare", asked, 0, ask), 2);
     EXPECT_EQ(asked[0].position, 2);
-    test::RecordingPosAnStatus excite;
+    test::RecordingPositionRunStatus excite;
     std::vector<SitePosition> excited = Sites({"alpha.test", "beta.test"});
     EXPECT_EQ(SearchEngine(EngineId::Excite, "bare", excited, 0, excite), 0);
     EXPECT_EQ(excited[0].position, 0);
@@ -400,7 +400,7 @@ TEST_F(SearchEngineTest, PagesWithoutMarkersAndItemsWithoutAddressMarks) {
 }
 
 TEST(MatchResult, SiteTextIsAnExactSubstringOfTheAddress) {
-    test::RecordingPosAnStatus status;
+    test::RecordingPositionRunStatus status;
     std::vector<SitePosition> sites = Sites({"http://www.alpha.test", "Beta.test"});
     // Yahoo writes its addresses without "http://"; letter case counts.
     EXPECT_FALSE(MatchResult("www.alpha.test/a", sites, 4, "page", "Yahoo", status));

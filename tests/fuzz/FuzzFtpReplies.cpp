@@ -14,8 +14,8 @@
 #include "FuzzPeer.h"
 #include "net/CFtpAgent.h"
 #include "net/CUT_WSClient.h"
-#include "net/FakeFtpServer.h"
 #include "net/FtpListParser.h"
+#include "support/FakeFtpServer.h"
 
 using namespace std::chrono_literals;
 

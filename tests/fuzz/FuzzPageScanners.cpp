@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "analysis/KeywordDensity.h"
-#include "analysis/LinkExtractor.h"
-#include "analysis/PageCounters.h"
-#include "analysis/ReferenceScanner.h"
-#include "analysis/TextUtil.h"
-#include "analysis/UrlText.h"
+#include "html/KeywordDensity.h"
+#include "html/LinkExtractor.h"
+#include "html/PageCounters.h"
+#include "html/ReferenceScanner.h"
+#include "html/TextUtil.h"
+#include "html/UrlText.h"
 
 namespace {
 

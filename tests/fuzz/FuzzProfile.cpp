@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "app/ProfileArchive.h"
-#include "app/ProfileFile.h"
-#include "app/ProfileSource.h"
-#include "app/Project.h"
+#include "model/ProfileArchive.h"
+#include "model/ProfileFile.h"
+#include "model/ProfileSource.h"
+#include "model/Project.h"
 #include "platform/FileSystem.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "FuzzCheck.h"
 #include "FuzzPeer.h"
 #include "analysis/ReadinessAnalyzer.h"
-#include "app/UrlEntry.h"
+#include "model/UrlEntry.h"
 #include "platform/FileSystem.h"
 
 namespace {

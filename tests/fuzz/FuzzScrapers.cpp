@@ -17,7 +17,7 @@
 #include "engines/EngineSearch.h"
 #include "engines/FormatCount.h"
 #include "engines/LinkCountRules.h"
-#include "engines/PosAnStatus.h"
+#include "engines/PositionRunStatus.h"
 #include "engines/ResultMarkers.h"
 #include "engines/SearchEngine.h"
 #include "engines/SearchUrl.h"
@@ -27,7 +27,7 @@
 namespace {
 
 // A status window that shows nothing and answers No.
-class SilentStatus : public sg::PosAnStatus {
+class SilentStatus : public sg::PositionRunStatus {
   public:
     void ResetStatus() override {}
     void SetKeyword(const std::string&) override {}

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "net/FakeFtpServer.h"
 #include "net/FtpListParser.h"
 #include "platform/FileSystem.h"
+#include "support/FakeFtpServer.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 

@@ -10,7 +10,7 @@
 
 #include "net/CFtpAgent.h"
 #include "net/CUT_WSClient.h"
-#include "net/FakeFtpServer.h"
+#include "support/FakeFtpServer.h"
 #include "support/LoopbackServer.h"
 #include "support/MemoryBound.h"
 

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/AppState.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
@@ -90,7 +90,7 @@ TEST(ProxySettingsFile, StartUpReadsTheProxyFile) {
 
     // The record is saved to the same file.
     CurrentProxySettings().password = "changed";
-    ASSERT_EQ(SaveProxySettings(), 0);
+    ASSERT_EQ(SaveProxySettings(App().paths.proxyFile, CurrentProxySettings()), 0);
     EXPECT_EQ(Read(App().paths.proxyFile), "18888\n127.0.0.1\nu\nchanged");
     CurrentProxySettings() = before;
 }

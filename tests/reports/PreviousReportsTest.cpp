@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/AppState.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "app/SummaryPage.h"
+#include "model/AppState.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
-#include "reports/SummaryPage.h"
 #include "support/LoopbackServer.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/ModalCloser.h"

@@ -83,12 +83,12 @@ class CPosAnStatusTest : public QObject {
         const QStringList newestFirst = {QStringLiteral("User skipped AOL on position 3"),
                                          QStringLiteral("Couldn't connect to MSN on position 0"),
                                          QStringLiteral("Connected to Google")};
-        const PosAnStatus::LogIcon icons[] = {PosAnStatus::LogIcon::kSkip,
-                                              PosAnStatus::LogIcon::kError,
-                                              PosAnStatus::LogIcon::kInformation};
+        const PositionRunStatus::LogIcon icons[] = {PositionRunStatus::LogIcon::kSkip,
+                                                    PositionRunStatus::LogIcon::kError,
+                                                    PositionRunStatus::LogIcon::kInformation};
         QStringList times;
         for (std::time_t t = before; t <= after; ++t) {
-            times.push_back(QString::fromStdString(PosAnStatus::LogTime(t)));
+            times.push_back(QString::fromStdString(PositionRunStatus::LogTime(t)));
         }
         std::vector<QImage> pictures;
         for (int row = 0; row < 3; ++row) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/CPreviousDialog.h"
 #include "ui/UiFixture.h"

@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "EngineEmulator.h"
-#include "app/AppState.h"
+#include "demo/EngineEmulator.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/PositionAnalyzerRun.h"
+#include "model/AppState.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"

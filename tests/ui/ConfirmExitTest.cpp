@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
 #include "ui/ConfirmExit.h"
 #include "ui/MainWindow.h"
 #include "ui/ScriptedPrompts.h"

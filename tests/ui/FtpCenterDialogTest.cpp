@@ -13,8 +13,8 @@
 #include <mutex>
 #include <optional>
 
-#include "net/FakeFtpServer.h"
 #include "platform/FileSystem.h"
+#include "support/FakeFtpServer.h"
 #include "ui/FtpCenterDialog.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ScriptedPrompts.h"

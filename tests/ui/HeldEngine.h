@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "EngineEmulator.h"
+#include "demo/EngineEmulator.h"
 #include "engines/EngineId.h"
 #include "support/LoopbackServer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/MainWindow.h"
 #include "ui/ModalCloser.h"

@@ -5,9 +5,9 @@
 #include <QTest>
 #include <optional>
 
-#include "DemoSession.h"
-#include "app/AppState.h"
-#include "app/ProfileFile.h"
+#include "demo/DemoSession.h"
+#include "model/AppState.h"
+#include "model/ProfileFile.h"
 #include "net/CWebClient.h"
 #include "ui/ConfirmExit.h"
 #include "ui/ProjectDialog.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <optional>
 
-#include "app/AppState.h"
+#include "model/AppState.h"
 #include "net/ProxySettings.h"
 #include "ui/ProxySettingsDialog.h"
 #include "ui/ScriptedPrompts.h"

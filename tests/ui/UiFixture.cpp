@@ -1,7 +1,7 @@
 #include "ui/UiFixture.h"
 
-#include "app/AppState.h"
 #include "app/StartUp.h"
+#include "model/AppState.h"
 #include "net/ProxySettings.h"
 #include "platform/OpenDocument.h"
 

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/Project.h"
+#include "model/Project.h"
 #include "platform/FileSystem.h"
 
 namespace sg::test {

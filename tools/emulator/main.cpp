@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "EmulatorScript.h"
-#include "EngineEmulator.h"
+#include "demo/EmulatorScript.h"
+#include "demo/EngineEmulator.h"
 
 namespace {
 

@@ -1,0 +1,197 @@
+#include "html/LinkExtractor.h"
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <unordered_set>
+
+#include "html/TextUtil.h"
+
+namespace sg {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Length of the URL's prefix that ParentPath keeps, and whether a "/" has to follow it.
+struct ParentCut {
+    std::size_t keep;
+    bool addSlash;
+};
+
+ParentCut CutParent(std::string_view url, long long cuts) {
+    std::size_t end = url.size();
+    for (long long i = 0; i < cuts && end > 0; ++i) {
+        const std::size_t slash = url.substr(0, end).rfind('/');
+        if (slash == kNone) {
+            break;
+        }
+        end = slash;
+    }
+    return {end, end > 0 && url[end - 1] != '/'};
+}
+
+std::string Join(std::string_view a, bool slash, std::string_view b) {
+    std::string out;
+    out.reserve(a.size() + (slash ? 1 : 0) + b.size());
+    out.append(a);
+    if (slash) {
+        out.push_back('/');
+    }
+    out.append(b);
+    return out;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view pattern) {
+    return FindNoCase(text, pattern) >= 0;
+}
+
+// The distinct test keeps indices into the target list, so no link is stored twice.
+class DistinctList {
+  public:
+    explicit DistinctList(std::vector<std::string>& list)
+        : list_(list), seen_(16, Hash{&list_}, Equal{&list_}) {
+        list_.clear();
+    }
+
+    void Add(std::string value) {
+        list_.push_back(std::move(value));
+        if (!seen_.insert(list_.size() - 1).second) {
+            list_.pop_back();
+        }
+    }
+
+  private:
+    struct Hash {
+        const std::vector<std::string>* list;
+        std::size_t operator()(std::size_t i) const {
+            return std::hash<std::string_view>{}((*list)[i]);
+        }
+    };
+    struct Equal {
+        const std::vector<std::string>* list;
+        bool operator()(std::size_t a, std::size_t b) const { return (*list)[a] == (*list)[b]; }
+    };
+
+    std::vector<std::string>& list_;
+    std::unordered_set<std::size_t, Hash, Equal> seen_;
+};
+
+void ScanTags(std::string_view page, std::string_view pageUrl, std::string_view tagStart,
+              std::string_view attribute, std::vector<std::string>& target) {
+    DistinctList list(target);
+    std::size_t from = 0;
+    for (;;) {
+        const std::ptrdiff_t start = FindNoCase(page, tagStart, from);
+        if (start < 0) {
+            return;
+        }
+        const std::size_t close = page.find('>', static_cast<std::size_t>(start));
+        if (close == kNone) {
+            return;
+        }
+        const std::string_view tag = page.substr(start, close + 1 - start);
+        // The ">" is where the next search starts.
+        from = close;
+        std::string value = AttributeValue(tag, attribute);
+        if (!value.empty()) {
+            value = ResolveLink(value, pageUrl);
+        }
+        if (!value.empty()) {
+            list.Add(std::move(value));
+        }
+    }
+}
+
+}  // namespace
+
+void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
+                      std::vector<std::string>& frames, std::vector<std::string>& links) {
+    ScanTags(page, pageUrl, "<frame", "src", frames);
+    ScanTags(page, pageUrl, "<a ", "href", links);
+}
+
+std::string AttributeValue(std::string_view tag, std::string_view name) {
+    std::string withoutBackslashes;
+    std::string_view text = tag;
+    if (tag.find('\\') != kNone) {
+        withoutBackslashes.reserve(tag.size());
+        for (char c : tag) {
+            if (c != '\\') {
+                withoutBackslashes.push_back(c);
+            }
+        }
+        text = withoutBackslashes;
+    }
+    const std::ptrdiff_t at = FindNoCase(text, name);
+    if (at < 0) {
+        return {};
+    }
+    const std::size_t equals = text.find('=', static_cast<std::size_t>(at));
+    if (equals == kNone) {
+        return {};
+    }
+    const std::string_view rest = TrimBlanksView(text.substr(equals + 1));
+    if (rest.empty()) {
+        return {};
+    }
+    if (rest[0] == '\'' || rest[0] == '"') {
+        const std::size_t closing = rest.find(rest[0], 1);
+        if (closing == kNone) {
+            return {};
+        }
+        return std::string(rest.substr(1, closing - 1));
+    }
+    return std::string(rest.substr(0, rest.find_first_of(" >")));
+}
+
+std::string ResolveLink(std::string_view link, std::string_view pageUrl) {
+    if (!link.empty() && link[0] == '/') {
+        return Join(pageUrl.substr(0, pageUrl.find('/')), false, link);
+    }
+    // Removing the leftmost "../" again and again, as the crawl has always done, ends in the same
+    // text as this one-pass stack ("../" cannot overlap itself), and a removal happens at the
+    // front of the link exactly when the stack holds nothing but that "../".
+    std::string shortened;
+    shortened.reserve(link.size());
+    long long levels = 0;
+    for (char c : link) {
+        shortened.push_back(c);
+        const std::size_t size = shortened.size();
+        if (c == '/' && size >= 3 && shortened[size - 2] == '.' && shortened[size - 3] == '.') {
+            if (size == 3) {
+                ++levels;
+            }
+            shortened.resize(size - 3);
+        }
+    }
+    if (levels > 0) {
+        const ParentCut cut = CutParent(pageUrl, levels + 1);
+        return Join(pageUrl.substr(0, cut.keep), cut.addSlash, shortened);
+    }
+    // Every scheme test needs a colon; most links have none.
+    if (shortened.find(':') != kNone) {
+        static constexpr std::array<std::string_view, 8> kRefused = {
+            "gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "https:", "javascript:"};
+        for (std::string_view scheme : kRefused) {
+            if (ContainsNoCase(shortened, scheme)) {
+                return {};
+            }
+        }
+        if (ContainsNoCase(shortened, "http:")) {
+            return shortened;
+        }
+    }
+    const ParentCut cut = CutParent(pageUrl, 1);
+    return Join(pageUrl.substr(0, cut.keep), cut.addSlash, shortened);
+}
+
+std::string UrlHost(std::string_view url) {
+    return std::string(url.substr(0, url.find('/')));
+}
+
+std::string ParentPath(std::string_view url, int levels) {
+    const ParentCut cut = CutParent(url, static_cast<long long>(levels) + 1);
+    return Join(url.substr(0, cut.keep), cut.addSlash, {});
+}
+
+}  // namespace sg

@@ -1,0 +1,24 @@
+#include "model/ProgressSink.h"
+
+#include "model/AppState.h"
+
+namespace sg {
+
+void SetProgressCaption(const std::string& text) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->SetCaption(text);
+    }
+}
+
+int GetProgressPos() {
+    ProgressSink* sink = App().progressWindow;
+    return sink != nullptr ? sink->Position() : 0;
+}
+
+void SetProgressPos(int position) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->SetPosition(position);
+    }
+}
+
+}  // namespace sg

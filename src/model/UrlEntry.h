@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/ScoredWord.h"
+
+namespace sg {
+
+// One site of the project: its address as stored, its unique short name, the report file names
+// derived from it, and the scored words of its page filled in by the readiness analysis.
+class UrlEntry {
+  public:
+    UrlEntry(std::string address, std::string uniqueShortName);
+    // Entries are owned and deleted through the project's list.
+    virtual ~UrlEntry();
+    UrlEntry(const UrlEntry&) = delete;
+    UrlEntry& operator=(const UrlEntry&) = delete;
+
+    const std::string& GetUrl() const { return url; }
+    const std::string& GetShortName() const { return shortName; }
+    const std::string& GetLinkValidatorFile() const { return linkValidatorFile; }
+    const std::string& GetReadinessFile() const { return readinessFile; }
+    const std::string& GetNestedReadinessFile() const { return nestedReadinessFile; }
+
+    // `url` with its first "http://" removed, if it has one.
+    std::string UrlWithoutScheme() const;
+
+    int WordCount() const { return static_cast<int>(words.size()); }
+    // The item at `index`, or nullptr when the index is out of range.
+    ScoredWord* GetWord(int index);
+    const ScoredWord* GetWord(int index) const;
+    // The first item whose word equals `word` without regard to letter case, or nullptr.
+    ScoredWord* FindWord(std::string_view word);
+    const ScoredWord* FindWord(std::string_view word) const;
+    void AddWord(std::string_view word, double number);
+    void ClearWords();
+
+  private:
+    std::vector<std::unique_ptr<ScoredWord>> words;
+    std::string url;
+    std::string shortName;
+    std::string linkValidatorFile;
+    std::string readinessFile;
+    std::string nestedReadinessFile;
+    // Lower-cased word -> index of its first item, so that FindWord does not scan the page's
+    // whole word list for every word the analysis adds.
+    std::unordered_map<std::string, std::size_t> firstWordIndex;
+};
+
+}  // namespace sg
