@@ -16,8 +16,6 @@ namespace sg {
 namespace {
 
 constexpr int kAttempts = 3;
-// The fetch result of a page whose content type the client does not read.
-constexpr int kNotATextPage = 5;
 
 std::string& Root() {
     static std::string root;
@@ -50,7 +48,7 @@ PageVisit FetchForVisit(const std::string& url) {
     const int result = client.FetchPageRetrying(address.data(), kAttempts);
     // A page that is not text (an image, an archive) was still answered by its server: it is
     // judged by its head like any other and has no links.
-    if (result != 0 && result != kNotATextPage) {
+    if (result != CWebClient::kFetchOk && result != CWebClient::kFetchNotText) {
         return visit;
     }
     visit.reached = true;
@@ -58,7 +56,7 @@ PageVisit FetchForVisit(const std::string& url) {
         visit.broken = true;
         return visit;
     }
-    if (result == 0) {
+    if (result == CWebClient::kFetchOk) {
         visit.frames = client.Result().frames;
         visit.links = client.Result().links;
     }
@@ -78,10 +76,6 @@ bool RecordAgain(const std::string& page, const std::string& url) {
 }
 
 }  // namespace
-
-const std::string& CrawlRoot() {
-    return Root();
-}
 
 void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite) {
     // A copy: the caller's text may live in the list that is about to be cleared.
@@ -145,7 +139,7 @@ void CheckLink(const std::string& link, const std::string& fromPage) {
     std::string address = StripFragment(link);
     CWebClient head;
     ApplyProxySettings(head);
-    if (head.FetchHeadRetrying(address.data(), kAttempts) != 0) {
+    if (head.FetchHeadRetrying(address.data(), kAttempts) != CWebClient::kFetchOk) {
         if (!RunCancelled()) {
             AddRecord(fromPage, link, LinkStatus::Unreachable);
         }
@@ -167,7 +161,7 @@ void CheckLink(const std::string& link, const std::string& fromPage) {
     if (RunCancelled()) {
         return;
     }
-    if (result != 0 && result != kNotATextPage) {
+    if (result != CWebClient::kFetchOk && result != CWebClient::kFetchNotText) {
         AddRecord(fromPage, link, LinkStatus::Unreachable);
     } else if (PageSaysMissing(page.BodyText())) {
         AddRecord(fromPage, link, LinkStatus::Broken);

@@ -32,7 +32,4 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
 // A head answer without any header lines leaves no record.
 void CheckLink(const std::string& link, const std::string& fromPage);
 
-// The start URL of the current (or last) crawl.
-const std::string& CrawlRoot();
-
 }  // namespace sg

@@ -56,11 +56,11 @@ void ReplaceWithBlank(std::string& text, std::string_view characters) {
     }
 }
 
-}  // namespace
-
+// Fetches the page; true when it was fetched and holds both "</html" and "</head" (in any
+// case). Otherwise appends the connection or missing-tag message and answers false.
 bool CheckPageStructure(const std::string& reportPath, const std::string& pageUrl) {
     CWebClient client;
-    if (FetchPage(client, pageUrl) != 0) {
+    if (FetchPage(client, pageUrl) != CWebClient::kFetchOk) {
         AppendLineOrStop(reportPath,
                          "<b>The application could not connect to your site.  Please see that "
                          "you have entered the site address correctly and try again.</b><br><br>");
@@ -86,6 +86,8 @@ bool CheckPageStructure(const std::string& reportPath, const std::string& pageUr
     return true;
 }
 
+}  // namespace
+
 void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
                           UrlEntry* densitySink) {
     MetaTagTexts found;
@@ -99,7 +101,7 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
         return;
     }
     CWebClient client;
-    if (FetchPage(client, pageUrl) != 0) {
+    if (FetchPage(client, pageUrl) != CWebClient::kFetchOk) {
         AppendLineOrStop(reportPath,
                          "The application could not connect to the site that you have specified. "
                          " Please try again.");

@@ -10,10 +10,6 @@ namespace sg {
 
 class UrlEntry;
 
-// Fetches the page; true when it was fetched and holds both "</html" and "</head" (in any
-// case). Otherwise appends the connection or missing-tag message and answers false.
-bool CheckPageStructure(const std::string& reportPath, const std::string& pageUrl);
-
 // Checks the structure, fetches the page again and writes its boxes. Each keyword phrase and
 // its density go to `densitySink` when it is given. Nothing survives from one page to the next:
 // the description and keywords found are this page's alone. A cancelled run writes nothing more.

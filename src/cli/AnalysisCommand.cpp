@@ -68,8 +68,7 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     CliArgs args(context.args);
     AnalysisArgs parsed;
     if (!ParseArgs(args, kind, parsed)) {
-        CliError(context, prefix + args.Error() + " (see --help)");
-        return kExitUsage;
+        return CliUsageError(context, command, args.Error());
     }
 
     Project& project = App().project;

@@ -6,9 +6,6 @@
 
 namespace sg {
 
-// Exit code of a run stopped by Ctrl-C (128 + SIGINT, as shells report it).
-inline constexpr int kExitInterrupted = 130;
-
 // The exit codes of readiness, links and popularity, for their --help.
 inline constexpr std::string_view kAnalysisExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
@@ -18,9 +15,9 @@ inline constexpr std::string_view kAnalysisExitCodes =
     "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
 
-// What "readiness" and "links" share: the project from a profile or inline, the readiness
-// check, the run on a worker with the terminal's progress bar, Ctrl-C, and the summary page path
-// as the last line of stdout. `readiness` selects that analysis, else the Link Validator.
+// What readiness, links and popularity share: the project from a profile or inline, the
+// readiness check, the run on a worker with the terminal's progress bar, Ctrl-C, and the summary
+// page path as the last line of stdout. `kind` selects the one analysis.
 enum class AnalysisKind { Readiness, LinkValidator, LinkPopularity };
 
 // Parses the options and PROJECT, runs the one analysis on a worker with the progress on stderr,

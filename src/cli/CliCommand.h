@@ -32,4 +32,8 @@ struct CliCommand {
 // Writes "sitegauge-cli: " + message as one line on the error stream.
 void CliError(CliContext& context, std::string_view message);
 
+// Writes "sitegauge-cli: COMMAND: MESSAGE (see --help)" and answers kExitUsage, for a command's
+// bad usage.
+int CliUsageError(CliContext& context, std::string_view command, std::string_view message);
+
 }  // namespace sg

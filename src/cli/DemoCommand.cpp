@@ -50,8 +50,7 @@ std::string LastLine(const std::string& text) {
 
 int Run(CliContext& context) {
     if (!context.args.empty()) {
-        CliError(context, "demo: unexpected argument " + context.args.front() + " (see --help)");
-        return kExitUsage;
+        return CliUsageError(context, "demo", "unexpected argument " + context.args.front());
     }
     // A working folder named for the demo may not exist yet: make it, and set it up again.
     if (!FolderExists(App().paths.profilesDir)) {

@@ -8,5 +8,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 // Bad usage, or input that cannot be read.
 inline constexpr int kExitUsage = 2;
+// A run stopped by Ctrl-C (128 + SIGINT, as shells report it).
+inline constexpr int kExitInterrupted = 130;
 
 }  // namespace sg

@@ -18,11 +18,6 @@ constexpr std::string_view kUsage =
 
 constexpr int kAttempts = 3;
 
-int UsageError(CliContext& context, std::string_view message) {
-    CliError(context, std::string("fetch: ") + std::string(message) + " (see --help)");
-    return kExitUsage;
-}
-
 int Run(CliContext& context) {
     CliArgs args(context.args);
     bool head = false;
@@ -31,11 +26,11 @@ int Run(CliContext& context) {
         if (args.TakeFlag("--head")) {
             head = true;
         } else if (!url.empty() || !args.TakePositional(url)) {
-            return UsageError(context, "unexpected argument " + args.Current());
+            return CliUsageError(context, "fetch", "unexpected argument " + args.Current());
         }
     }
     if (url.empty()) {
-        return UsageError(context, "no URL given");
+        return CliUsageError(context, "fetch", "no URL given");
     }
 
     CWebClient client;
@@ -56,7 +51,7 @@ int Run(CliContext& context) {
         out << "frame: " << TerminalText(client.FrameAt(i)) << '\n';
     }
     out << "body-bytes: " << client.Result().BodyBytes() << '\n';
-    return result == 0 ? kExitOk : kExitFailed;
+    return result == CWebClient::kFetchOk ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -25,11 +25,6 @@ constexpr std::string_view kUsage =
     "                 then list it (d or -, size, date, name), download or upload one file;\n"
     "                 text or image type by the file's extension";
 
-int UsageError(CliContext& context, std::string_view message) {
-    CliError(context, std::string("ftp: ") + std::string(message) + " (see --help)");
-    return kExitUsage;
-}
-
 // What failed, the agent's result code and the server's last reply.
 int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, int result) {
     std::string message =
@@ -78,29 +73,29 @@ bool CanWrite(const std::string& path) {
 // What the local side of a transfer that the server accepted went through; empty when it went
 // well. The results are those of CUT_WSClient::ReadToFile and SendFromFile.
 std::string LocalFailure(bool download, int local) {
-    if (local == 0) {
+    if (local == CUT_WSClient::kOk) {
         return {};
     }
     if (download) {
         switch (local) {
-            case 2:
+            case CUT_WSClient::kReadOpenFailed:
                 return "the local file could not be opened";
-            case 3:
+            case CUT_WSClient::kReadTimedOut:
                 return "the data connection stalled";
-            case 4:
+            case CUT_WSClient::kReadReceiveFailed:
                 return "the data connection failed";
-            case 5:
+            case CUT_WSClient::kReadShortWrite:
                 return "the local file could not be written whole";
             default:
                 return "the data did not arrive";
         }
     }
     switch (local) {
-        case 1:
+        case CUT_WSClient::kSendOpenFailed:
             return "the local file could not be opened";
-        case 2:
+        case CUT_WSClient::kSendFailed:
             return "the server stopped taking the data";
-        case 3:
+        case CUT_WSClient::kSendReadFailed:
             return "the local file could not be read whole";
         default:
             return "the data was not sent";
@@ -135,23 +130,23 @@ int Run(CliContext& context) {
         }
     }
     if (args.Failed()) {
-        return UsageError(context, args.Error());
+        return CliUsageError(context, "ftp", args.Error());
     }
     if (!haveHost || !haveUser || !havePassword) {
-        return UsageError(context, "--host, --user and --password are required");
+        return CliUsageError(context, "ftp", "--host, --user and --password are required");
     }
     if (words.empty()) {
-        return UsageError(context, "expected ls, get or put");
+        return CliUsageError(context, "ftp", "expected ls, get or put");
     }
     const std::string& action = words[0];
     const size_t operands = words.size() - 1;
     if (action == "ls") {
         if (operands != 0) {
-            return UsageError(context, "ls takes no arguments");
+            return CliUsageError(context, "ftp", "ls takes no arguments");
         }
     } else if (action == "get") {
         if (operands != 2) {
-            return UsageError(context, "get needs REMOTE and LOCAL");
+            return CliUsageError(context, "ftp", "get needs REMOTE and LOCAL");
         }
         // Checked first: the transfer's own result is the server's word only.
         if (!CanWrite(words[2])) {
@@ -160,50 +155,53 @@ int Run(CliContext& context) {
         }
     } else if (action == "put") {
         if (operands < 1 || operands > 2) {
-            return UsageError(context, "put needs LOCAL and at most one REMOTE");
+            return CliUsageError(context, "ftp", "put needs LOCAL and at most one REMOTE");
         }
         if (!CanRead(words[1])) {
             CliError(context, "ftp put: cannot read " + words[1]);
             return kExitUsage;
         }
     } else {
-        return UsageError(context, "unknown action " + action + " (expected ls, get or put)");
+        return CliUsageError(context, "ftp",
+                             "unknown action " + action + " (expected ls, get or put)");
     }
 
     // The server's text is Windows-1252; local paths stay as the terminal gave them.
     CFtpAgent agent;
     int result = agent.LogOn(Utf8ToAnsi(host).c_str(), Utf8ToAnsi(user).c_str(),
                              Utf8ToAnsi(password).c_str(), "");
-    if (result != 0) {
+    if (result != CFtpAgent::kOk) {
         return Failure(context, agent, "log on", result);
     }
-    if (haveFolder && (result = agent.ChangeDirectory(Utf8ToAnsi(folder).c_str())) != 0) {
+    if (haveFolder &&
+        (result = agent.ChangeDirectory(Utf8ToAnsi(folder).c_str())) != CFtpAgent::kOk) {
         return Failure(context, agent, "cd", result);
     }
 
     if (action == "ls") {
-        if ((result = agent.ListDirectory()) != 0) {
+        if ((result = agent.ListDirectory()) != CFtpAgent::kOk) {
             return Failure(context, agent, "ls", result);
         }
         FtpDirEntry entry;
-        for (int i = 0; agent.EntryAt(i, &entry) == 0; ++i) {
+        for (int i = 0; agent.EntryAt(i, &entry) == CFtpAgent::kOk; ++i) {
             PrintEntry(context, entry);
         }
     } else if (action == "get") {
         const std::string& local = words[2];
-        if ((result = agent.SetTransferType(DownloadTransferType(BaseName(local)))) != 0) {
+        if ((result = agent.SetTransferType(DownloadTransferType(BaseName(local)))) !=
+            CFtpAgent::kOk) {
             return Failure(context, agent, "type", result);
         }
         std::error_code ignored;
         const bool existed = std::filesystem::exists(local, ignored);
         result = agent.DownloadFile(Utf8ToAnsi(words[1]).c_str(), local.c_str());
         const std::string failure = LocalFailure(true, agent.LocalTransferResult());
-        if (result != 0 || !failure.empty()) {
+        if (result != CFtpAgent::kOk || !failure.empty()) {
             // A part of the file is no file; one that was there before is the user's.
             if (!existed) {
                 std::filesystem::remove(local, ignored);
             }
-            if (result != 0) {
+            if (result != CFtpAgent::kOk) {
                 return Failure(context, agent, "get", result);
             }
             CliError(context, "ftp get: " + failure + ": " + local);
@@ -212,10 +210,11 @@ int Run(CliContext& context) {
     } else {
         const std::string& local = words[1];
         const std::string remote = Utf8ToAnsi(operands == 2 ? words[2] : BaseName(local));
-        if ((result = agent.SetTransferType(UploadTransferType(BaseName(local)))) != 0) {
+        if ((result = agent.SetTransferType(UploadTransferType(BaseName(local)))) !=
+            CFtpAgent::kOk) {
             return Failure(context, agent, "type", result);
         }
-        if ((result = agent.UploadFile(local.c_str(), remote.c_str())) != 0) {
+        if ((result = agent.UploadFile(local.c_str(), remote.c_str())) != CFtpAgent::kOk) {
             return Failure(context, agent, "put", result);
         }
         if (const std::string failure = LocalFailure(false, agent.LocalTransferResult());

@@ -104,8 +104,7 @@ int Run(CliContext& context) {
     CliArgs args(context.args);
     PositionsArgs parsed;
     if (!ParseArgs(args, parsed)) {
-        CliError(context, "positions: " + args.Error() + " (see --help)");
-        return kExitUsage;
+        return CliUsageError(context, "positions", args.Error());
     }
 
     Project& project = App().project;

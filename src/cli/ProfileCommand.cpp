@@ -16,11 +16,6 @@ constexpr std::string_view kUsage =
     "profile show FILE\n"
     "                 print a profile's name, URLs (with their short names) and keywords";
 
-int UsageError(CliContext& context, std::string_view message) {
-    CliError(context, std::string("profile: ") + std::string(message) + " (see --help)");
-    return kExitUsage;
-}
-
 int Create(CliContext& context, CliArgs& args) {
     std::string file;
     std::string name;
@@ -49,13 +44,13 @@ int Create(CliContext& context, CliArgs& args) {
         }
     }
     if (args.Failed()) {
-        return UsageError(context, "create: " + args.Error());
+        return CliUsageError(context, "profile", "create: " + args.Error());
     }
     if (file.empty()) {
-        return UsageError(context, "create: no FILE given");
+        return CliUsageError(context, "profile", "create: no FILE given");
     }
     if (!haveName) {
-        return UsageError(context, "create: --name NAME is required");
+        return CliUsageError(context, "profile", "create: --name NAME is required");
     }
 
     // The same steps as the Project dialog: the project is rebuilt from what was typed.
@@ -79,11 +74,12 @@ int Create(CliContext& context, CliArgs& args) {
 int Show(CliContext& context, CliArgs& args) {
     std::string file;
     if (!args.TakePositional(file)) {
-        return UsageError(context, args.AtEnd() ? "show: no FILE given"
-                                                : "show: unknown option " + args.Current());
+        return CliUsageError(
+            context, "profile",
+            args.AtEnd() ? "show: no FILE given" : "show: unknown option " + args.Current());
     }
     if (!args.AtEnd()) {
-        return UsageError(context, "show: unexpected argument " + args.Current());
+        return CliUsageError(context, "profile", "show: unexpected argument " + args.Current());
     }
 
     Project& project = App().project;
@@ -116,7 +112,7 @@ int Run(CliContext& context) {
     CliArgs args(context.args);
     std::string action;
     if (!args.TakePositional(action)) {
-        return UsageError(context, "expected create or show");
+        return CliUsageError(context, "profile", "expected create or show");
     }
     if (action == "create") {
         return Create(context, args);
@@ -124,7 +120,8 @@ int Run(CliContext& context) {
     if (action == "show") {
         return Show(context, args);
     }
-    return UsageError(context, "unknown action " + action + " (expected create or show)");
+    return CliUsageError(context, "profile",
+                         "unknown action " + action + " (expected create or show)");
 }
 
 }  // namespace

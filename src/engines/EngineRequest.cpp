@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "net/ApplyProxySettings.h"
+#include "net/CWebClient.h"
 #include "net/RequestLanguage.h"
 
 namespace sg {
@@ -66,7 +67,7 @@ int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& addre
     std::vector<char> buffer(address.begin(), address.end());
     buffer.push_back('\0');
     const int result = client.FetchPageRetrying(buffer.data(), kAttempts);
-    if (result == 0) {
+    if (result == CWebClient::kFetchOk) {
         page = client.BodyText();
     }
     return result;

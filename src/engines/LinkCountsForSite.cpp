@@ -5,6 +5,7 @@
 #include "engines/FormatCount.h"
 #include "engines/LinkCountRules.h"
 #include "engines/LinkCountUrl.h"
+#include "net/CWebClient.h"
 
 namespace sg {
 
@@ -20,7 +21,8 @@ void LinkCountsForSite(std::string_view site, std::vector<std::string>& list) {
     for (std::size_t k = 0; k < kLinkCountEngines.size(); ++k) {
         const EngineId id = kLinkCountEngines[k];
         std::string count;
-        if (FetchEnginePage(id, EnginePurpose::LinkCount, addresses[k], page) == 0) {
+        if (FetchEnginePage(id, EnginePurpose::LinkCount, addresses[k], page) ==
+            CWebClient::kFetchOk) {
             count = FormatCount(LinkCountText(id, page));
         }
         list.push_back(count.empty() ? "0" : count);

@@ -10,6 +10,7 @@
 #include "engines/ScraperRules.h"
 #include "engines/SearchUrl.h"
 #include "engines/TotalRules.h"
+#include "net/CWebClient.h"
 #include "net/RequestLanguage.h"
 #include "platform/RunControl.h"
 
@@ -64,7 +65,7 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
     }
 
     std::string page;
-    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page) != 0) {
+    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page) != CWebClient::kFetchOk) {
         // A cancelled run abandons its fetch; that is no connection failure.
         if (!RunCancelled()) {
             status.LogError(

@@ -91,6 +91,20 @@ int SaveProfile(const Project& project, const std::string& path, ProfileSaveOps&
     return kProfileWriteFailed;
 }
 
+namespace {
+
+std::string ProfileErrorText(int result, const std::string& path) {
+    if (result == kProfilePastEnd) {
+        return "An attempt was made to access " + path + " past its end.";
+    }
+    if (result == kProfileBadFormat) {
+        return "Unexpected file format.";
+    }
+    return std::string();
+}
+
+}  // namespace
+
 int LoadProfile(Project& project, const std::string& path, std::string* errorText) {
     if (errorText != nullptr) {
         errorText->clear();
@@ -116,16 +130,6 @@ int LoadProfile(Project& project, const std::string& path, std::string* errorTex
         *errorText = ProfileErrorText(result, path);
     }
     return result;
-}
-
-std::string ProfileErrorText(int result, const std::string& path) {
-    if (result == kProfilePastEnd) {
-        return "An attempt was made to access " + path + " past its end.";
-    }
-    if (result == kProfileBadFormat) {
-        return "Unexpected file format.";
-    }
-    return std::string();
 }
 
 }  // namespace sg

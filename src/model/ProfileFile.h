@@ -28,8 +28,4 @@ int SaveProfile(const Project& project, const std::string& path, ProfileSaveOps&
 // in the project and `errorText` (when given) gets the message to show; it is emptied otherwise.
 int LoadProfile(Project& project, const std::string& path, std::string* errorText);
 
-// The message shown for a load result: the past-the-end message naming `path`, or the
-// file-format message; empty for the other results.
-std::string ProfileErrorText(int result, const std::string& path);
-
 }  // namespace sg

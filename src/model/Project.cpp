@@ -13,10 +13,10 @@ Project::Project() = default;
 Project::~Project() = default;
 
 UrlEntry* Project::GetUrl(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= urls.size()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= urls_.size()) {
         return nullptr;
     }
-    return urls[static_cast<std::size_t>(index)].get();
+    return urls_[static_cast<std::size_t>(index)].get();
 }
 
 const UrlEntry* Project::GetUrl(int index) const {
@@ -27,45 +27,45 @@ void Project::AddUrl(std::string_view url) {
     std::string base = ShortName(url);
     std::string lowerBase = ToLowerAnsi(base);
     std::string candidate = base;
-    if (takenShortNames.count(lowerBase) != 0) {
-        int& counter = nextSuffix[lowerBase];
+    if (takenShortNames_.count(lowerBase) != 0) {
+        int& counter = nextSuffix_[lowerBase];
         std::string lowerCandidate;
         do {
             candidate = base + std::to_string(counter);
             lowerCandidate = lowerBase + std::to_string(counter);
             ++counter;
-        } while (takenShortNames.count(lowerCandidate) != 0);
-        takenShortNames.insert(std::move(lowerCandidate));
+        } while (takenShortNames_.count(lowerCandidate) != 0);
+        takenShortNames_.insert(std::move(lowerCandidate));
     } else {
-        takenShortNames.insert(std::move(lowerBase));
+        takenShortNames_.insert(std::move(lowerBase));
     }
-    urls.push_back(std::make_unique<UrlEntry>(std::string(url), std::move(candidate)));
+    urls_.push_back(std::make_unique<UrlEntry>(std::string(url), std::move(candidate)));
 }
 
 void Project::ClearUrls() {
-    urls.clear();
-    takenShortNames.clear();
-    nextSuffix.clear();
+    urls_.clear();
+    takenShortNames_.clear();
+    nextSuffix_.clear();
 }
 
 const std::string& Project::GetKeyword(int index) const {
     static const std::string kNone;
-    if (index < 0 || static_cast<std::size_t>(index) >= keywords.size()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= keywords_.size()) {
         return kNone;
     }
-    return keywords[static_cast<std::size_t>(index)];
+    return keywords_[static_cast<std::size_t>(index)];
 }
 
 void Project::AddKeyword(std::string_view keyword) {
-    keywords.emplace_back(keyword);
+    keywords_.emplace_back(keyword);
 }
 
 void Project::ClearKeywords() {
-    keywords.clear();
+    keywords_.clear();
 }
 
 void Project::SetName(std::string_view newName) {
-    name = newName;
+    name_ = newName;
 }
 
 void Project::PrepareRunNames(std::string_view base) {
@@ -73,32 +73,32 @@ void Project::PrepareRunNames(std::string_view base) {
 }
 
 void Project::PrepareRunNames(std::string_view base, std::time_t when) {
-    reportName = std::string(base) + ReportStamp(when);
+    reportName_ = std::string(base) + ReportStamp(when);
 }
 
 void Project::SetPageToOpen(std::string_view path) {
-    pageToOpen = path;
+    pageToOpen_ = path;
 }
 
 void Project::RebuildKeywordScores() {
-    keywordScores.clear();
+    keywordScores_.clear();
     std::unordered_map<std::string, std::size_t> position;
-    for (const auto& entry : urls) {
+    for (const auto& entry : urls_) {
         for (int i = 0; i < entry->WordCount(); ++i) {
             const ScoredWord* item = entry->GetWord(i);
             std::string lower = ToLowerAnsi(item->word);
-            auto [it, added] = position.emplace(lower, keywordScores.size());
+            auto [it, added] = position.emplace(lower, keywordScores_.size());
             if (added) {
-                keywordScores.push_back(KeywordScore{std::move(lower), 1, item->number});
+                keywordScores_.push_back(KeywordScore{std::move(lower), 1, item->number});
             } else {
-                KeywordScore& score = keywordScores[it->second];
+                KeywordScore& score = keywordScores_[it->second];
                 ++score.siteCount;
                 score.sum += item->number;
             }
         }
     }
     // Words are unique after the merge, so this is a total order and the sort is deterministic.
-    std::sort(keywordScores.begin(), keywordScores.end(),
+    std::sort(keywordScores_.begin(), keywordScores_.end(),
               [](const KeywordScore& a, const KeywordScore& b) {
                   if (a.siteCount != b.siteCount) {
                       return a.siteCount > b.siteCount;
@@ -120,14 +120,14 @@ int Project::Serialize(ProfileArchive& archive) {
 
 void Project::Store(ProfileArchive& archive) const {
     archive.WriteCount(UrlCount());
-    for (const auto& entry : urls) {
+    for (const auto& entry : urls_) {
         archive.WriteString(entry->GetUrl());
     }
     archive.WriteCount(KeywordCount());
-    for (const std::string& keyword : keywords) {
+    for (const std::string& keyword : keywords_) {
         archive.WriteString(keyword);
     }
-    archive.WriteString(name);
+    archive.WriteString(name_);
 }
 
 // Each list is cleared only once the read has got that far, and every item read before an error

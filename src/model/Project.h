@@ -25,8 +25,8 @@ class Project {
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
-    int UrlCount() const { return static_cast<int>(urls.size()); }
-    bool HasNoUrls() const { return urls.empty(); }
+    int UrlCount() const { return static_cast<int>(urls_.size()); }
+    bool HasNoUrls() const { return urls_.empty(); }
     UrlEntry* GetUrl(int index);
     const UrlEntry* GetUrl(int index) const;
     // Appends an entry for `url` (stored unchanged) with a short name that no other entry has,
@@ -34,26 +34,26 @@ class Project {
     void AddUrl(std::string_view url);
     void ClearUrls();
 
-    int KeywordCount() const { return static_cast<int>(keywords.size()); }
+    int KeywordCount() const { return static_cast<int>(keywords_.size()); }
     const std::string& GetKeyword(int index) const;
     void AddKeyword(std::string_view keyword);
     void ClearKeywords();
 
-    const std::string& GetName() const { return name; }
+    const std::string& GetName() const { return name_; }
     void SetName(std::string_view newName);
 
     // reportName = base + the report stamp of now (or of `when`).
     void PrepareRunNames(std::string_view base);
     void PrepareRunNames(std::string_view base, std::time_t when);
-    const std::string& GetReportName() const { return reportName; }
+    const std::string& GetReportName() const { return reportName_; }
 
-    const std::string& GetPageToOpen() const { return pageToOpen; }
+    const std::string& GetPageToOpen() const { return pageToOpen_; }
     void SetPageToOpen(std::string_view path);
 
     // Merges the words of every entry, lower-cased, into keywordScores, then orders it: higher
     // site count first, then higher sum, then ascending bytes.
     void RebuildKeywordScores();
-    const std::vector<KeywordScore>& GetKeywordScores() const { return keywordScores; }
+    const std::vector<KeywordScore>& GetKeywordScores() const { return keywordScores_; }
 
     // Writes the profile form when the archive is storing, else reads it into this project.
     // Returns the archive's result code (0 on success); what was read before an error stays.
@@ -72,18 +72,18 @@ class Project {
   private:
     int Load(ProfileArchive& archive);
 
-    std::vector<std::unique_ptr<UrlEntry>> urls;
-    std::vector<std::string> keywords;
-    std::string reportName;
-    std::string pageToOpen;
-    std::vector<KeywordScore> keywordScores;
-    std::string name;
+    std::vector<std::unique_ptr<UrlEntry>> urls_;
+    std::vector<std::string> keywords_;
+    std::string reportName_;
+    std::string pageToOpen_;
+    std::vector<KeywordScore> keywordScores_;
+    std::string name_;
 
     // Lower-cased short names in use, and per lower-cased base name the first counter not yet
     // known to be taken. Names are only ever removed all at once (ClearUrls), so the counters
     // below the hint stay taken and AddUrl need not try them again.
-    std::unordered_set<std::string> takenShortNames;
-    std::unordered_map<std::string, int> nextSuffix;
+    std::unordered_set<std::string> takenShortNames_;
+    std::unordered_map<std::string, int> nextSuffix_;
 };
 
 }  // namespace sg

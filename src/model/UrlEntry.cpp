@@ -5,18 +5,18 @@
 namespace sg {
 
 UrlEntry::UrlEntry(std::string address, std::string uniqueShortName)
-    : url(std::move(address)), shortName(std::move(uniqueShortName)) {
+    : url_(std::move(address)), shortName_(std::move(uniqueShortName)) {
     // One name for all three: each analysis writes it into its own run folder.
-    linkValidatorFile = shortName + ".html";
-    readinessFile = linkValidatorFile;
-    nestedReadinessFile = linkValidatorFile;
+    linkValidatorFile_ = shortName_ + ".html";
+    readinessFile_ = linkValidatorFile_;
+    nestedReadinessFile_ = linkValidatorFile_;
 }
 
 UrlEntry::~UrlEntry() = default;
 
 std::string UrlEntry::UrlWithoutScheme() const {
     constexpr std::string_view kScheme = "http://";
-    std::string out = url;
+    std::string out = url_;
     std::size_t pos = out.find(kScheme);
     if (pos != std::string::npos) {
         out.erase(pos, kScheme.size());
@@ -25,10 +25,10 @@ std::string UrlEntry::UrlWithoutScheme() const {
 }
 
 ScoredWord* UrlEntry::GetWord(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= words.size()) {
+    if (index < 0 || static_cast<std::size_t>(index) >= words_.size()) {
         return nullptr;
     }
-    return words[static_cast<std::size_t>(index)].get();
+    return words_[static_cast<std::size_t>(index)].get();
 }
 
 const ScoredWord* UrlEntry::GetWord(int index) const {
@@ -36,8 +36,8 @@ const ScoredWord* UrlEntry::GetWord(int index) const {
 }
 
 ScoredWord* UrlEntry::FindWord(std::string_view word) {
-    auto it = firstWordIndex.find(ToLowerAnsi(word));
-    return it == firstWordIndex.end() ? nullptr : words[it->second].get();
+    auto it = firstWordIndex_.find(ToLowerAnsi(word));
+    return it == firstWordIndex_.end() ? nullptr : words_[it->second].get();
 }
 
 const ScoredWord* UrlEntry::FindWord(std::string_view word) const {
@@ -46,13 +46,13 @@ const ScoredWord* UrlEntry::FindWord(std::string_view word) const {
 
 void UrlEntry::AddWord(std::string_view word, double number) {
     // emplace keeps an existing key, so the index keeps pointing at the first item.
-    firstWordIndex.emplace(ToLowerAnsi(word), words.size());
-    words.push_back(std::make_unique<ScoredWord>(std::string(word), number));
+    firstWordIndex_.emplace(ToLowerAnsi(word), words_.size());
+    words_.push_back(std::make_unique<ScoredWord>(std::string(word), number));
 }
 
 void UrlEntry::ClearWords() {
-    words.clear();
-    firstWordIndex.clear();
+    words_.clear();
+    firstWordIndex_.clear();
 }
 
 }  // namespace sg

@@ -20,16 +20,16 @@ class UrlEntry {
     UrlEntry(const UrlEntry&) = delete;
     UrlEntry& operator=(const UrlEntry&) = delete;
 
-    const std::string& GetUrl() const { return url; }
-    const std::string& GetShortName() const { return shortName; }
-    const std::string& GetLinkValidatorFile() const { return linkValidatorFile; }
-    const std::string& GetReadinessFile() const { return readinessFile; }
-    const std::string& GetNestedReadinessFile() const { return nestedReadinessFile; }
+    const std::string& GetUrl() const { return url_; }
+    const std::string& GetShortName() const { return shortName_; }
+    const std::string& GetLinkValidatorFile() const { return linkValidatorFile_; }
+    const std::string& GetReadinessFile() const { return readinessFile_; }
+    const std::string& GetNestedReadinessFile() const { return nestedReadinessFile_; }
 
     // `url` with its first "http://" removed, if it has one.
     std::string UrlWithoutScheme() const;
 
-    int WordCount() const { return static_cast<int>(words.size()); }
+    int WordCount() const { return static_cast<int>(words_.size()); }
     // The item at `index`, or nullptr when the index is out of range.
     ScoredWord* GetWord(int index);
     const ScoredWord* GetWord(int index) const;
@@ -40,15 +40,15 @@ class UrlEntry {
     void ClearWords();
 
   private:
-    std::vector<std::unique_ptr<ScoredWord>> words;
-    std::string url;
-    std::string shortName;
-    std::string linkValidatorFile;
-    std::string readinessFile;
-    std::string nestedReadinessFile;
+    std::vector<std::unique_ptr<ScoredWord>> words_;
+    std::string url_;
+    std::string shortName_;
+    std::string linkValidatorFile_;
+    std::string readinessFile_;
+    std::string nestedReadinessFile_;
     // Lower-cased word -> index of its first item, so that FindWord does not scan the page's
     // whole word list for every word the analysis adds.
-    std::unordered_map<std::string, std::size_t> firstWordIndex;
+    std::unordered_map<std::string, std::size_t> firstWordIndex_;
 };
 
 }  // namespace sg

@@ -408,7 +408,8 @@ int CFtpAgent::EntryAt(int index, FtpDirEntry* out) const {
 int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
     return TransferFile("RETR", remoteName, [this, localPath] {
         long bytes = 0;
-        localTransferResult_ = data_.ReadToFile(localPath, 1, &bytes, waits_.data);
+        localTransferResult_ =
+            data_.ReadToFile(localPath, CUT_WSClient::kTruncate, &bytes, waits_.data);
     });
 }
 

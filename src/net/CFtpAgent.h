@@ -20,6 +20,8 @@ namespace sg {
 
 class CFtpAgent {
   public:
+    // Every operation answers kOk for success; each lists its failures.
+    static constexpr int kOk = 0;
     static constexpr int kLineBufferSize = 256;
     static constexpr int kLastReplySize = 261;
     // Data ports: the first one comes from the tick count, then each transfer takes the next.

@@ -420,32 +420,33 @@ int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
     if (bytesReceived != nullptr) {
         *bytesReceived = 0;
     }
-    if (mode != 1 && mode != 2) {
-        return 1;
+    if (mode != kTruncate && mode != kAppend) {
+        return kReadBadMode;
     }
-    std::FILE* file = path != nullptr ? std::fopen(path, mode == 1 ? "w+b" : "a+b") : nullptr;
+    std::FILE* file =
+        path != nullptr ? std::fopen(path, mode == kTruncate ? "w+b" : "a+b") : nullptr;
     if (file == nullptr) {
-        return 2;
+        return kReadOpenFailed;
     }
     char piece[kFilePiece];
-    int result = 0;
+    int result = kOk;
     for (;;) {
         const int got =
             ReceiveOnce(dataSocket_, piece, kFilePiece, 0, Deadline::ForTimeout(timeout.count()));
         if (got == kReceiveTimedOut) {
-            result = 3;
+            result = kReadTimedOut;
             break;
         }
         if (got == 0) {
-            result = 0;
+            result = kOk;
             break;
         }
         if (got < 0) {
-            result = 4;
+            result = kReadReceiveFailed;
             break;
         }
         if (std::fwrite(piece, 1, static_cast<size_t>(got), file) != static_cast<size_t>(got)) {
-            result = 5;
+            result = kReadShortWrite;
             break;
         }
         received += got;
@@ -453,12 +454,12 @@ int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
             *bytesReceived = received;
         }
         if (OnReceiveProgress(received) == 0) {
-            result = 6;
+            result = kReadStopped;
             break;
         }
     }
-    if (std::fclose(file) != 0 && result == 0) {
-        result = 5;
+    if (std::fclose(file) != 0 && result == kOk) {
+        result = kReadShortWrite;
     }
     return result;
 }
@@ -470,23 +471,23 @@ int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
     }
     std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
     if (file == nullptr) {
-        return 1;
+        return kSendOpenFailed;
     }
     char piece[kFilePiece];
-    int result = 0;
+    int result = kOk;
     for (;;) {
         const size_t got = std::fread(piece, 1, sizeof(piece), file);
         if (got == 0) {
             // A read error is no end of the file: the receiver would keep a cut copy.
             if (std::ferror(file) != 0) {
-                result = 3;
+                result = kSendReadFailed;
             }
             break;
         }
         // A piece only partly handed over within the send time-out counts as a failed send:
         // counting it whole would lose the rest without a word.
         if (SendText(piece, static_cast<int>(got)) != static_cast<int>(got)) {
-            result = 2;
+            result = kSendFailed;
             break;
         }
         sent += static_cast<long>(got);

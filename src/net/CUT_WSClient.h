@@ -22,6 +22,21 @@ class CUT_WSClient {
 
     static constexpr int kInvalidSocket = -1;
     static constexpr int kDefaultTimeoutMs = 10000;
+    // Every operation answers kOk for success.
+    static constexpr int kOk = 0;
+    // ReadToFile: its modes and its failures (kOk: the peer closed after the whole file).
+    static constexpr int kTruncate = 1;
+    static constexpr int kAppend = 2;
+    static constexpr int kReadBadMode = 1;
+    static constexpr int kReadOpenFailed = 2;
+    static constexpr int kReadTimedOut = 3;
+    static constexpr int kReadReceiveFailed = 4;
+    static constexpr int kReadShortWrite = 5;
+    static constexpr int kReadStopped = 6;
+    // SendFromFile's failures.
+    static constexpr int kSendOpenFailed = 1;
+    static constexpr int kSendFailed = 2;
+    static constexpr int kSendReadFailed = 3;
 
     CUT_WSClient();
     virtual ~CUT_WSClient();

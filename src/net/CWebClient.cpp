@@ -189,14 +189,14 @@ int CWebClient::FetchHead(char* address) {
 }
 
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
-    int result = 1;
+    int result = kFetchConnectFailed;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         // A run held at its Cancel question starts no new attempt until it is answered.
         if (!RunControl::Current().WaitWhilePaused()) {
             break;
         }
         result = FetchPage(address);
-        if (result == 0) {
+        if (result == kFetchOk) {
             break;
         }
     }
@@ -204,13 +204,13 @@ int CWebClient::FetchPageRetrying(char* address, int attempts) {
 }
 
 int CWebClient::FetchHeadRetrying(char* address, int attempts) {
-    int result = 1;
+    int result = kFetchConnectFailed;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         if (!RunControl::Current().WaitWhilePaused()) {
             break;
         }
         result = FetchHead(address);
-        if (result == 0) {
+        if (result == kFetchOk) {
             break;
         }
     }
@@ -236,10 +236,10 @@ int CWebClient::FetchPageDirect(char* address, Clock::time_point deadline) {
 int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline) {
     result_.ClearResponse();
     if (address == nullptr) {
-        return 3;
+        return kFetchBadAddress;
     }
     if (Connect(port_, proxyAddress_, deadline) != 0) {
-        return 1;
+        return kFetchConnectFailed;
     }
     const std::string_view text(address);
     std::string request = "GET ";
@@ -283,10 +283,10 @@ int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
 int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline) {
     result_.ClearResponse();
     if (address == nullptr) {
-        return 3;
+        return kFetchBadAddress;
     }
     if (Connect(port_, proxyAddress_, deadline) != 0) {
-        return 1;
+        return kFetchConnectFailed;
     }
     const std::string_view text(address);
     std::string request = "HEAD ";
@@ -308,16 +308,16 @@ int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadli
     ReadHead(deadline);
     DrainInput();
     Disconnect();
-    return 0;
+    return kFetchOk;
 }
 
 // Clears the response, splits the address and connects to its server: 0, 3 or 1.
 int CWebClient::OpenDirect(char* address, std::string& path, Clock::time_point deadline) {
     result_.ClearResponse();
     if (address == nullptr || SplitUrl(address, path) != 0) {
-        return 3;
+        return kFetchBadAddress;
     }
-    return Connect(SitePort(), serverAddress_, deadline) != 0 ? 1 : 0;
+    return Connect(SitePort(), serverAddress_, deadline) != 0 ? kFetchConnectFailed : kFetchOk;
 }
 
 std::string CWebClient::DirectRequestLine(std::string_view method, const std::string& path) {
@@ -345,21 +345,21 @@ int CWebClient::SendRequest(std::string& request) {
     // smuggle in lines of its own: such a request is not sent.
     if (!IsOneLine(request)) {
         Disconnect();
-        return 3;
+        return kFetchBadAddress;
     }
     for (const std::string& line : requestHeaders_) {
         if (!IsOneLine(line)) {
             Disconnect();
-            return 3;
+            return kFetchBadAddress;
         }
         request += line;
     }
     request += "\r\n";
     if (!Send(request)) {
         Disconnect();
-        return 4;
+        return kFetchSendFailed;
     }
-    return 0;
+    return kFetchOk;
 }
 
 int CWebClient::Connect(int port, const std::string& address, Clock::time_point deadline) {
@@ -456,7 +456,7 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     const int headEnd = ReadHead(deadline);
     if (!IsTextPage(ContentTypeLine())) {
         Disconnect();
-        return 5;
+        return kFetchNotText;
     }
     if (headEnd > 0) {
         ReadBody(deadline);
@@ -464,7 +464,7 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     // Whatever of the body was not read (beyond the cap) is discarded with the connection.
     Disconnect();
     ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links);
-    return 0;
+    return kFetchOk;
 }
 
 }  // namespace sg

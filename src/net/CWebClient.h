@@ -52,6 +52,12 @@ class CWebClient : public CUT_WSClient {
     void SetBodyCap(std::size_t bytes) { bodyCap_ = bytes; }
 
     // --- Fetching ---------------------------------------------------------------------------
+    // The results of FetchPage and FetchHead, which `sitegauge-cli fetch` prints as numbers.
+    static constexpr int kFetchOk = 0;
+    static constexpr int kFetchConnectFailed = 1;
+    static constexpr int kFetchBadAddress = 3;
+    static constexpr int kFetchSendFailed = 4;
+    static constexpr int kFetchNotText = 5;
     // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
     // the host lookup failed; 4 sending the request failed; 5 the response is neither
     // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).

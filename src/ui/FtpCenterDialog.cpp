@@ -212,7 +212,7 @@ void FtpCenterDialog::Run(Work work, Then then) {
 FtpCenterDialog::Listing FtpCenterDialog::ListNow(CFtpAgent& agent) {
     Listing listing;
     listing.result = agent.ListDirectory();
-    if (listing.result == 0) {
+    if (listing.result == CFtpAgent::kOk) {
         listing.entries.resize(static_cast<size_t>(agent.EntryCount()));
         for (int i = 0; i < agent.EntryCount(); ++i) {
             agent.EntryAt(i, &listing.entries[static_cast<size_t>(i)]);
@@ -249,7 +249,7 @@ void FtpCenterDialog::Connect() {
 }
 
 void FtpCenterDialog::ConnectLoggedOn(int result) {
-    if (result != 0) {
+    if (result != CFtpAgent::kOk) {
         CloseProgressWindow();
         // The user stopped the attempt in the progress window; nothing went wrong to report.
         if (!connectCancelled_) {
@@ -309,16 +309,16 @@ void FtpCenterDialog::OpenItem(QTreeWidgetItem* item) {
     Run(
         [up, name](CFtpAgent& agent) {
             const int changed = up ? agent.ChangeToParent() : agent.ChangeDirectory(name.c_str());
-            if (changed != 0) {
+            if (changed != CFtpAgent::kOk) {
                 Listing failed;
-                failed.result = -1;
+                failed.changed = false;
                 return failed;
             }
             return ListNow(agent);
         },
         [this, item](const Listing& listing) {
             // A failed change leaves the tree as it is.
-            if (listing.result != -1) {
+            if (listing.changed) {
                 auto* parent = new QTreeWidgetItem;
                 parent->setText(0, QLatin1String(kParentItemText));
                 parent->setIcon(0, QIcon(DrawFtpParentImage()));
@@ -345,7 +345,7 @@ void FtpCenterDialog::Upload() {
 }
 
 void FtpCenterDialog::UploadChosen(int check) {
-    if (check != 0) {
+    if (check != CFtpAgent::kOk) {
         Message(kConnectBeforeUpload);
         Finish();
         return;
@@ -385,7 +385,7 @@ void FtpCenterDialog::Download() {
 }
 
 void FtpCenterDialog::DownloadChosen(int check) {
-    if (check != 0) {
+    if (check != CFtpAgent::kOk) {
         Message(kConnectBeforeDownload);
         Finish();
         return;
@@ -450,7 +450,7 @@ void FtpCenterDialog::Leave(int result) {
     // own, and the agent's destructor closes the connection even when the server is silent.
     worker_.Stop(
         [](CFtpAgent& agent) {
-            if (agent.CheckConnection() == 0) {
+            if (agent.CheckConnection() == CFtpAgent::kOk) {
                 agent.LogOff();
             }
         },

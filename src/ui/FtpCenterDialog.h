@@ -60,6 +60,8 @@ class FtpCenterDialog : public QDialog {
   private:
     struct Listing {
         int result = 0;
+        // False when the folder change before the listing failed.
+        bool changed = true;
         std::vector<FtpDirEntry> entries;
     };
     static Listing ListNow(CFtpAgent& agent);
