@@ -11,8 +11,21 @@ const CrawlRecord* CrawlRecordList::At(int n) const {
     return records_[static_cast<std::size_t>(n)].get();
 }
 
+namespace {
+
+// A link written absolute ("http://host/a") and the same link resolved ("host/a") are one link.
+std::string LinkKey(std::string_view link) {
+    std::string key = ToLowerAnsi(link);
+    if (key.starts_with("http://")) {
+        key.erase(0, 7);
+    }
+    return key;
+}
+
+}  // namespace
+
 const CrawlRecord* CrawlRecordList::Find(std::string_view link) const {
-    const auto found = firstByLink_.find(ToLowerAnsi(link));
+    const auto found = firstByLink_.find(LinkKey(link));
     if (found == firstByLink_.end()) {
         return nullptr;
     }
@@ -25,7 +38,7 @@ void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, Link
     record->link = std::string(link);
     record->status = status;
     // try_emplace keeps the index of the first record for a link.
-    firstByLink_.try_emplace(ToLowerAnsi(link), records_.size());
+    firstByLink_.try_emplace(LinkKey(link), records_.size());
     records_.push_back(std::move(record));
 }
 

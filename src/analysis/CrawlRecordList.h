@@ -20,15 +20,16 @@ class CrawlRecordList {
     // Record n in the order made, or nullptr when out of range. Records do not move while the
     // list grows, so a pointer stays valid until Clear.
     const CrawlRecord* At(int n) const;
-    // The first record whose link equals `link` without regard to letter case, or nullptr.
+    // The first record whose link equals `link` without regard to letter case and to a leading
+    // "http://", or nullptr.
     const CrawlRecord* Find(std::string_view link) const;
     void Add(std::string_view fromPage, std::string_view link, LinkStatus status);
     void Clear();
 
   private:
     std::vector<std::unique_ptr<CrawlRecord>> records_;
-    // Lower-cased link -> index of its first record. A crawl looks every link up before it
-    // judges it, so a scan of the list for each would make a crawl quadratic in its size.
+    // Lower-cased link without "http://" -> index of its first record. A crawl looks every link up
+    // before it judges it, so a scan of the list for each would make a crawl quadratic in its size.
     std::unordered_map<std::string, std::size_t> firstByLink_;
 };
 

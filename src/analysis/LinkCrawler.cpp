@@ -22,6 +22,12 @@ std::string& Root() {
     return root;
 }
 
+// Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.
+bool& RootPending() {
+    static bool pending = false;
+    return pending;
+}
+
 bool HeadSaysMissing(std::string_view header) {
     return header.find("404") != std::string_view::npos;
 }
@@ -36,6 +42,8 @@ bool PageSaysMissing(std::string_view body) {
 struct PageVisit {
     bool reached = false;
     bool broken = false;
+    // Where the page was answered: the address asked, or the end of its redirects.
+    std::string finalAddress;
     std::vector<std::string> frames;
     std::vector<std::string> links;
 };
@@ -52,6 +60,7 @@ PageVisit FetchForVisit(const std::string& url) {
         return visit;
     }
     visit.reached = true;
+    visit.finalAddress = client.FinalAddress();
     if (HeadSaysMissing(client.HeaderText()) && PageSaysMissing(client.BodyText())) {
         visit.broken = true;
         return visit;
@@ -81,6 +90,7 @@ void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool 
     // A copy: the caller's text may live in the list that is about to be cleared.
     const std::string start = startUrl;
     Root() = start;
+    RootPending() = true;
     ClearRecords();
     VisitPage(start, start, followSite);
     if (!reportPath.empty()) {
@@ -95,6 +105,12 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
     const PageVisit visit = FetchForVisit(url);
     if (RunCancelled()) {
         return;
+    }
+    if (RootPending()) {
+        RootPending() = false;
+        if (visit.reached) {
+            Root() = visit.finalAddress;
+        }
     }
     if (!visit.reached) {
         AddRecord(fromPage, url, LinkStatus::Unreachable);
@@ -116,7 +132,7 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
             VisitPage(frame, url, followSite);
         }
     }
-    const std::string rootHost = UrlHost(Root());
+    const std::string root = Root();
     for (const std::string& link : visit.links) {
         if (RunCancelled()) {
             return;
@@ -124,7 +140,8 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
         if (RecordAgain(url, link)) {
             continue;
         }
-        if (followSite && UrlHost(link) == rootHost) {
+        // The same host, whether the link was written absolute or relative.
+        if (followSite && SameHost(link, root)) {
             VisitPage(link, url, followSite);
         } else {
             CheckLink(link, url);

@@ -20,12 +20,14 @@ namespace sg {
 inline constexpr int kRecordLimit = 1000;
 
 // Sets the crawl root, clears the record list, visits the start URL (found on itself) and, when
-// `reportPath` is not empty, appends the link tables to that file (WriteLinkTables).
+// `reportPath` is not empty, appends the link tables to that file (WriteLinkTables). The root
+// becomes the start page's address at the end of its redirects.
 void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite);
 
 // Fetches and judges one page, then its frames (always visited) and its links (visited when
-// following and on the crawl root's host, otherwise judged by CheckLink). A URL already in the
-// record list is not fetched again: a record with its earlier status is added.
+// following and on the crawl root's host (SameHost: written absolute or relative), otherwise
+// judged by CheckLink). A URL already in the record list (with or without "http://") is not
+// fetched again: a record with its earlier status is added.
 void VisitPage(const std::string& url, const std::string& fromPage, bool followSite);
 
 // Judges a link without visiting it: its head first, its page only when the head holds "404".

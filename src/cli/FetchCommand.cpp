@@ -13,8 +13,9 @@ namespace {
 constexpr std::string_view kUsage =
     "fetch [--head] URL\n"
     "                 fetch a page (or only its head) as every analysis does, through the\n"
-    "                 proxy settings; print the result code, the header lines, the links,\n"
-    "                 the frames and the body size";
+    "                 proxy settings, following redirects; print one redirect: line per\n"
+    "                 redirect followed, the result code, the header lines, the links, the\n"
+    "                 frames and the body size";
 
 constexpr int kAttempts = 3;
 
@@ -40,6 +41,9 @@ int Run(CliContext& context) {
                             : client.FetchPageRetrying(address.data(), kAttempts);
 
     std::ostream& out = context.out;
+    for (const std::string& hop : client.Redirects()) {
+        out << "redirect: " << TerminalText(hop) << '\n';
+    }
     out << "result: " << result << '\n';
     for (const std::string& line : client.Result().headerLines) {
         out << "header: " << TerminalText(line) << '\n';

@@ -42,6 +42,8 @@ constexpr int kAttempts = 3;
 void PrepareEngineRequest(CWebClient& client, EngineId id, EnginePurpose purpose,
                           std::string_view language) {
     ApplyProxySettings(client);
+    // The engines get their own header lines only.
+    client.SetNamesProgram(false);
     const HeaderRow& row = kHeaders[EngineIndex(id)];
     const HeaderSet& set =
         purpose == EnginePurpose::KeywordSearch ? row.keywordSearch : row.linkCount;

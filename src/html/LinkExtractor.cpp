@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "html/TextUtil.h"
+#include "platform/Ansi.h"
 
 namespace sg {
 namespace {
@@ -187,6 +188,24 @@ std::string ResolveLink(std::string_view link, std::string_view pageUrl) {
 
 std::string UrlHost(std::string_view url) {
     return std::string(url.substr(0, url.find('/')));
+}
+
+namespace {
+
+std::string_view HostPart(std::string_view url) {
+    for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (url.size() >= scheme.size() && EqualsNoCase(url.substr(0, scheme.size()), scheme)) {
+            url.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    return url.substr(0, url.find('/'));
+}
+
+}  // namespace
+
+bool SameHost(std::string_view a, std::string_view b) {
+    return EqualsNoCase(HostPart(a), HostPart(b));
 }
 
 std::string ParentPath(std::string_view url, int levels) {

@@ -27,6 +27,11 @@ std::string ResolveLink(std::string_view link, std::string_view pageUrl);
 // The URL up to its first "/", or the whole URL.
 std::string UrlHost(std::string_view url);
 
+// Whether two URLs name the same host: their parts up to the first "/" after a leading
+// "http://" or "https://" (any case) is removed, compared without regard to case, a port
+// included.
+bool SameHost(std::string_view a, std::string_view b);
+
 // The URL with levels+1 trailing path steps cut off, ending in "/" unless nothing is left.
 std::string ParentPath(std::string_view url, int levels);
 

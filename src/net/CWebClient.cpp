@@ -173,19 +173,48 @@ int CWebClient::SelectServer(const char* host) {
 // --- Fetching -------------------------------------------------------------------------------
 
 int CWebClient::FetchPage(char* address) {
-    Disconnect();
-    const Clock::time_point deadline =
-        attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
-    return useProxy_ != 0 ? FetchPageThroughProxy(address, deadline)
-                          : FetchPageDirect(address, deadline);
+    return FetchFollowing(address, false);
 }
 
 int CWebClient::FetchHead(char* address) {
+    return FetchFollowing(address, true);
+}
+
+// One attempt: the request, and the request again at each Location of a redirect, with the
+// same method, within the attempt's deadline.
+int CWebClient::FetchFollowing(char* address, bool head) {
     Disconnect();
     const Clock::time_point deadline =
         attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
-    return useProxy_ != 0 ? FetchHeadThroughProxy(address, deadline)
-                          : FetchHeadDirect(address, deadline);
+    redirects_.clear();
+    finalAddress_ = address != nullptr ? address : "";
+    std::vector<std::string> asked;
+    std::vector<char> copy;
+    char* current = address;
+    for (;;) {
+        const int result = head ? (useProxy_ != 0 ? FetchHeadThroughProxy(current, deadline)
+                                                  : FetchHeadDirect(current, deadline))
+                                : (useProxy_ != 0 ? FetchPageThroughProxy(current, deadline)
+                                                  : FetchPageDirect(current, deadline));
+        if (current != nullptr) {
+            finalAddress_ = current;
+        }
+        if (result != kRedirected) {
+            return result;
+        }
+        asked.push_back(SameAddressKey(finalAddress_));
+        const std::string next = RedirectTarget(finalAddress_, RedirectLocation());
+        // Too long a chain, a loop, or a place this client cannot go: no answer at all.
+        if (next.empty() || redirects_.size() >= kMaxRedirects ||
+            std::find(asked.begin(), asked.end(), SameAddressKey(next)) != asked.end()) {
+            result_.ClearResponse();
+            return kFetchConnectFailed;
+        }
+        redirects_.push_back(next);
+        copy.assign(next.begin(), next.end());
+        copy.push_back('\0');
+        current = copy.data();
+    }
 }
 
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
@@ -223,10 +252,7 @@ int CWebClient::FetchPageDirect(char* address, Clock::time_point deadline) {
         return opened;
     }
     std::string request = DirectRequestLine("GET", path);
-    // Added to the kept lines, so the later attempts send it too.
-    if (!HasHostHeader()) {
-        AddRequestHeader(("Host: " + serverName_).c_str());
-    }
+    PutHostLine(serverName_);
     if (const int sent = SendRequest(request); sent != 0) {
         return sent;
     }
@@ -258,12 +284,8 @@ int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline)
         request += text;
     }
     request += " HTTP/1.0\r\n";
-    // The Host line follows the kept lines and joins them for the later attempts.
-    if (!HasHostHeader()) {
-        std::string ignored;
-        SplitUrl(address, ignored);
-        requestHeaders_.push_back("Host: " + serverName_ + "\r\n");
-    }
+    // The proxy looks the site up; the Host line only needs its name.
+    PutHostLine(HostNameOf(text));
     if (const int sent = SendRequest(request); sent != 0) {
         return sent;
     }
@@ -277,6 +299,7 @@ int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
         return opened;
     }
     std::string request = DirectRequestLine("HEAD", path);
+    PutHostLine(serverName_);
     return FinishHeadRequest(request, deadline);
 }
 
@@ -295,6 +318,7 @@ int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline)
     }
     request += text;
     request += " HTTP/1.0\r\n";
+    PutHostLine(HostNameOf(text));
     return FinishHeadRequest(request, deadline);
 }
 
@@ -308,7 +332,7 @@ int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadli
     ReadHead(deadline);
     DrainInput();
     Disconnect();
-    return kFetchOk;
+    return IsRedirect() ? kRedirected : kFetchOk;
 }
 
 // Clears the response, splits the address and connects to its server: 0, 3 or 1.
@@ -354,6 +378,10 @@ int CWebClient::SendRequest(std::string& request) {
         }
         request += line;
     }
+    if (namesProgram_ && !HasHeader("User-Agent:")) {
+        request += kUserAgentLine;
+        request += "\r\n";
+    }
     request += "\r\n";
     if (!Send(request)) {
         Disconnect();
@@ -381,6 +409,92 @@ bool CWebClient::HasHostHeader() const {
     return std::any_of(requestHeaders_.begin(), requestHeaders_.end(), [](const std::string& line) {
         return line.find("Host: ") != std::string::npos;
     });
+}
+
+bool CWebClient::HasHeader(std::string_view name) const {
+    return std::any_of(requestHeaders_.begin(), requestHeaders_.end(),
+                       [name](const std::string& line) { return StartsWithNoCase(line, name); });
+}
+
+// The Host line this client adds joins the kept lines, so the later attempts send it too; after
+// a redirect to another server it names that server.
+void CWebClient::PutHostLine(std::string_view host) {
+    const std::string line = "Host: " + std::string(host) + "\r\n";
+    if (hostLine_ >= 0) {
+        requestHeaders_[static_cast<std::size_t>(hostLine_)] = line;
+    } else if (!HasHostHeader()) {
+        requestHeaders_.push_back(line);
+        hostLine_ = static_cast<int>(requestHeaders_.size()) - 1;
+    }
+}
+
+std::string CWebClient::HostNameOf(std::string_view address) {
+    const int hostIndex = address.find("://") != std::string_view::npos ? 1 : 0;
+    const Span host = TokenSpan(address, "/?", hostIndex);
+    return host.Found() ? std::string(address.substr(host.begin, host.end - host.begin))
+                        : std::string();
+}
+
+bool CWebClient::IsRedirect() const {
+    if (result_.headerLines.empty()) {
+        return false;
+    }
+    const std::string_view status = result_.headerLines.front();
+    if (!StartsWithNoCase(status, "HTTP/")) {
+        return false;
+    }
+    const std::size_t blank = status.find(' ');
+    if (blank == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view code = status.substr(blank + 1, 4);
+    const bool redirectCode = code == "301 " || code == "302 " || code == "303 " ||
+                              code == "307 " || code == "308 " || code == "301" || code == "302" ||
+                              code == "303" || code == "307" || code == "308";
+    return redirectCode && !RedirectLocation().empty();
+}
+
+std::string CWebClient::RedirectLocation() const {
+    for (const std::string& line : result_.headerLines) {
+        if (StartsWithNoCase(line, "Location:")) {
+            return std::string(TrimBlanksView(std::string_view(line).substr(9)));
+        }
+    }
+    return {};
+}
+
+std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view location) {
+    std::string_view base = asked;
+    if (StartsWithNoCase(base, "http://")) {
+        base.remove_prefix(7);
+    }
+    if (location.starts_with("//")) {
+        return std::string(location.substr(2));
+    }
+    if (StartsWithNoCase(location, "http://")) {
+        return std::string(location.substr(7));
+    }
+    // Another scheme (https among them) is no place this client can fetch.
+    const std::size_t colon = location.find(':');
+    const std::size_t slash = location.find('/');
+    if (colon != std::string_view::npos && (slash == std::string_view::npos || colon < slash)) {
+        return {};
+    }
+    return ResolveLink(location, base);
+}
+
+std::string CWebClient::SameAddressKey(std::string_view address) {
+    if (StartsWithNoCase(address, "http://")) {
+        address.remove_prefix(7);
+    }
+    std::string key(address.substr(0, address.find('#')));
+    const std::size_t hostEnd = std::min(key.find('/'), key.size());
+    std::transform(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(hostEnd), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (hostEnd == key.size()) {
+        key += '/';
+    }
+    return key;
 }
 
 CWebClient::Milliseconds CWebClient::NextWaitUntil(Clock::time_point deadline) {
@@ -454,6 +568,10 @@ void CWebClient::ReadBody(Clock::time_point deadline) {
 
 int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     const int headEnd = ReadHead(deadline);
+    if (IsRedirect()) {
+        Disconnect();
+        return kRedirected;
+    }
     if (!IsTextPage(ContentTypeLine())) {
         Disconnect();
         return kFetchNotText;

@@ -29,6 +29,10 @@ class CWebClient : public CUT_WSClient {
     static constexpr Milliseconds kDefaultPieceTimeout{5000};
     static constexpr Milliseconds kDefaultAttemptDeadline{60000};
     static constexpr std::size_t kDefaultBodyCap = 8u * 1024u * 1024u;
+    // Redirects followed in one attempt; one more fails it.
+    static constexpr std::size_t kMaxRedirects = 5;
+    // Sent with every request unless an extra header line names a User-Agent already.
+    static constexpr const char* kUserAgentLine = "User-Agent: Sitegauge/6.0";
 
     CWebClient();
 
@@ -43,6 +47,9 @@ class CWebClient : public CUT_WSClient {
     // Always 1. Appends a copy to the extra request header lines; CR LF is appended unless the
     // line ends in LF or has CR as its second-to-last character.
     int AddRequestHeader(const char* line);
+    // Whether requests carry kUserAgentLine (on by default). The search engines' requests keep
+    // their own header lines and turn it off.
+    void SetNamesProgram(bool names) { namesProgram_ = names; }
 
     void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
     void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
@@ -62,7 +69,13 @@ class CWebClient : public CUT_WSClient {
     // the host lookup failed; 4 sending the request failed; 5 the response is neither
     // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
     // A request line or extra header line that would hold a CR or LF inside it is not sent
-    // and gives 3.
+    // and gives 3. Every request carries a Host line (and kUserAgentLine) unless an extra line
+    // holds one.
+    // A response 301, 302, 303, 307 or 308 with a Location line is followed there (resolved
+    // against the address asked) with the same method, within the attempt: the response at the
+    // end of the chain is the result, its links resolved against its own address. More than
+    // kMaxRedirects, a chain that comes back to an address it asked, or a Location of another
+    // scheme give 1.
     // Backslashes in the address become slashes in place.
     int FetchPage(char* address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
@@ -102,10 +115,20 @@ class CWebClient : public CUT_WSClient {
     // configured one.
     int SitePort() const { return sitePort_ > 0 ? sitePort_ : port_; }
     const std::vector<std::string>& RequestHeaders() const { return requestHeaders_; }
+    // The addresses the last attempt was redirected to, in order, and the address whose
+    // response it holds (the one asked when there was no redirect).
+    const std::vector<std::string>& Redirects() const { return redirects_; }
+    const std::string& FinalAddress() const { return finalAddress_; }
+    // Where a redirect from `asked` to `location` leads, in the form the crawl uses (no
+    // "http://"); empty for a Location of another scheme.
+    static std::string RedirectTarget(std::string_view asked, std::string_view location);
 
   private:
     using Clock = std::chrono::steady_clock;
 
+    // An attempt's answer that is a redirect: FetchFollowing goes on at its Location.
+    static constexpr int kRedirected = -1;
+    int FetchFollowing(char* address, bool head);
     int FetchPageDirect(char* address, Clock::time_point deadline);
     int FetchPageThroughProxy(char* address, Clock::time_point deadline);
     int FetchHeadDirect(char* address, Clock::time_point deadline);
@@ -122,6 +145,15 @@ class CWebClient : public CUT_WSClient {
     // Every extra request header line; false when one could not be sent.
     bool SendRequestHeaders();
     bool HasHostHeader() const;
+    bool HasHeader(std::string_view name) const;
+    void PutHostLine(std::string_view host);
+    // The host part of an address as SplitUrl cuts it, without looking it up.
+    static std::string HostNameOf(std::string_view address);
+    // The head just read is a redirect with a Location line.
+    bool IsRedirect() const;
+    std::string RedirectLocation() const;
+    // An address as a loop test compares it: no "http://", no fragment, the host in lower case.
+    static std::string SameAddressKey(std::string_view address);
     // The head into the header lines. Returns the last ReadLine result: above 0 when the head
     // ended with its empty line.
     int ReadHead(Clock::time_point deadline);
@@ -145,6 +177,11 @@ class CWebClient : public CUT_WSClient {
     int sitePort_ = 0;
     int port_ = kDefaultPort;
     std::vector<std::string> requestHeaders_;
+    // Index of the Host line this client added, -1 when none.
+    int hostLine_ = -1;
+    bool namesProgram_ = true;
+    std::vector<std::string> redirects_;
+    std::string finalAddress_;
     FetchResult result_;
 
     Milliseconds connectTimeout_ = kDefaultConnectTimeout;

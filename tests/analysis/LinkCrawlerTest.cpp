@@ -160,15 +160,16 @@ TEST(LinkCrawler, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
     EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
 }
 
-TEST(LinkCrawler, FollowingVisitsOnlyRelativeLinksOfTheRootsHost) {
+TEST(LinkCrawler, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute) {
     FixtureSite other(std::map<std::string, std::string>{
         {"/ext.html", Links({"ext2.html"})},
     });
     const std::string ext = "http://" + other.Url("/ext.html");
     FixtureSite site([&](const std::string& path) {
         if (path == "/") {
-            // The absolute link into the own site keeps its scheme, so its host is "http:".
-            return Links({"sub/a.html", ext, "http://" + site.Url("/sub/a.html")});
+            // Absolute links into the own site: one to a page already found, one to a new one.
+            return Links({"sub/a.html", ext, "http://" + site.Url("/sub/a.html"),
+                          "http://" + site.Url("/c.html")});
         }
         if (path == "/sub/a.html") {
             return Links({"../b.html"});
@@ -176,19 +177,38 @@ TEST(LinkCrawler, FollowingVisitsOnlyRelativeLinksOfTheRootsHost) {
         if (path == "/b.html") {
             return Links({"/sub/a.html", "logo.gif"});
         }
+        if (path == "/c.html") {
+            return Links({});
+        }
         return std::string("HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\n\r\nGIF89a");
     });
     const std::string root = site.Url("/"), a = site.Url("/sub/a.html"), b = site.Url("/b.html");
     CrawlSite("", root, true);
-    EXPECT_EQ(Records(),
-              (Strings{Rec(root, root, kAvailable), Rec(root, a, kAvailable), Rec(a, b, kAvailable),
-                       Rec(b, a, kAvailable),
-                       // An image was answered by its server: available, with no links.
-                       Rec(b, site.Url("/logo.gif"), kAvailable), Rec(root, ext, kAvailable),
-                       Rec(root, "http://" + a, kAvailable)}));
+    EXPECT_EQ(Records(), (Strings{Rec(root, root, kAvailable), Rec(root, a, kAvailable),
+                                  Rec(a, b, kAvailable), Rec(b, a, kAvailable),
+                                  // An image was answered by its server: available, with no links.
+                                  Rec(b, site.Url("/logo.gif"), kAvailable),
+                                  Rec(root, ext, kAvailable), Rec(root, "http://" + a, kAvailable),
+                                  Rec(root, "http://" + site.Url("/c.html"), kAvailable)}));
     EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /sub/a.html", "GET /b.html", "GET /logo.gif",
-                                        "GET /logo.gif", "GET /logo.gif", "HEAD /sub/a.html"}));
+                                        "GET /logo.gif", "GET /logo.gif", "GET /c.html"}));
     EXPECT_EQ(other.Requests(), Strings{"HEAD /ext.html"});
+}
+
+// A start page that moved to another host: the crawl goes on from where it landed.
+TEST(LinkCrawler, TheRootIsTheStartPageAfterItsRedirects) {
+    FixtureSite moved(std::map<std::string, std::string>{
+        {"/home.html", Links({"p.html"})},
+        {"/p.html", Links({})},
+    });
+    FixtureSite old([&](const std::string&) {
+        return "HTTP/1.0 301 Moved Permanently\r\nLocation: http://" + moved.Url("/home.html") +
+               "\r\nContent-Type: text/html\r\n\r\nmoved";
+    });
+    CrawlSite("", old.Url("/"), true);
+    EXPECT_EQ(Records(), (Strings{Rec(old.Url("/"), old.Url("/"), kAvailable),
+                                  Rec(old.Url("/"), moved.Url("/p.html"), kAvailable)}));
+    EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
 }
 
 TEST(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
@@ -229,7 +249,7 @@ TEST(LinkCrawler, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) 
     EXPECT_EQ(Records(), (Strings{Rec(start, start, kAvailable),
                                   Rec(start, site.Url("/page.html#part"), kAvailable),
                                   Rec(start, "http://" + site.Url("/abs.html#top"), kAvailable)}));
-    EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "HEAD /abs.html"}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "GET /abs.html"}));
 }
 
 TEST(LinkCrawler, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {

@@ -88,8 +88,17 @@ TEST(LinkCrawlIntegration, CrawlsAGeneratedSiteServedByNginx) {
     EXPECT_EQ(missingRows, kPages);
     ASSERT_NE(FindRecord(site + "/logo.gif"), nullptr);
     EXPECT_EQ(FindRecord(site + "/logo.gif")->status, LinkStatus::Available);
+    // The absolute link on the index names a page the crawl knows: one link, in any case.
     ASSERT_NE(FindRecord("HTTP://" + site + "/GEN/P5.HTML"), nullptr);
-    EXPECT_EQ(FindRecord("http://" + site + "/gen/p5.html")->fromPage, start);
+    EXPECT_EQ(FindRecord("http://" + site + "/gen/p5.html"), FindRecord(site + "/gen/p5.html"));
+    int absoluteRows = 0;
+    for (int n = 0; n < RecordCount(); ++n) {
+        if (RecordAt(n)->link == "http://" + site + "/gen/p5.html") {
+            EXPECT_EQ(RecordAt(n)->fromPage, start);
+            ++absoluteRows;
+        }
+    }
+    EXPECT_EQ(absoluteRows, 1);
 
     std::filesystem::remove_all(folder);
 }

@@ -51,7 +51,8 @@ TEST(WebClientFetch, PageFetchSendsTheRequestAndHoldsHeadBodyAndLinks) {
     ASSERT_TRUE(server.WaitHandled(1));
 
     const std::string host = test::Loopback(server.Port());
-    EXPECT_EQ(log.All(), Strings{"GET /dir/index.html HTTP/1.0\r\nHost: " + host + "\r\n\r\n"});
+    EXPECT_EQ(log.All(), Strings{"GET /dir/index.html HTTP/1.0\r\nHost: " + host +
+                                 "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
     EXPECT_EQ(client.ServerPort(), 80);
     EXPECT_EQ(client.SitePort(), server.Port());
     EXPECT_EQ(client.ServerName(), host);
@@ -129,7 +130,8 @@ TEST(WebClientFetch, EmptyPathAsksForTheRoot) {
     std::string address = "http://127.0.0.1";
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     ASSERT_TRUE(server.WaitHandled(1));
-    EXPECT_EQ(log.All(), Strings{"GET / HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"});
+    EXPECT_EQ(log.All(),
+              Strings{"GET / HTTP/1.0\r\nHost: 127.0.0.1\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
 }
 
 TEST(WebClientFetch, OnlyTextPagesAreRead) {
@@ -248,7 +250,7 @@ TEST(WebClientFetch, SecondAttemptSucceedsWithOneHostLineEach) {
     EXPECT_EQ(server.Accepted(), 2);
     const std::string expected =
         "GET /p.html HTTP/1.0\r\nAccept-Language:fr\r\nHost: " + test::Loopback(server.Port()) +
-        "\r\n\r\n";
+        "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
     EXPECT_EQ(log.All(), (Strings{expected, expected}));
     EXPECT_EQ(client.RequestHeaders().size(), 2u);
     EXPECT_EQ(client.BodyText(), "second\r\n");
@@ -301,7 +303,9 @@ TEST(WebClientFetch, CallersHostLineIsNotDoubled) {
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     ASSERT_TRUE(server.WaitHandled(1));
-    EXPECT_EQ(log.All(), Strings{"GET / HTTP/1.0\r\nHost: www.example.com\r\n\r\n"});
+    EXPECT_EQ(
+        log.All(),
+        Strings{"GET / HTTP/1.0\r\nHost: www.example.com\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
 }
 
 TEST(WebClientFetch, HeadFetchKeepsOnlyTheHeadOfAnyType) {
@@ -313,8 +317,10 @@ TEST(WebClientFetch, HeadFetchKeepsOnlyTheHeadOfAnyType) {
     std::string address = test::Loopback(server.Port(), "/logo.gif");
     ASSERT_EQ(client.FetchHead(address.data()), 0);
     ASSERT_TRUE(server.WaitHandled(1));
-    // A head request carries no Host line of its own.
-    EXPECT_EQ(log.All(), Strings{"HEAD /logo.gif HTTP/1.0\r\n\r\n"});
+    // A head request names the site and the program too.
+    EXPECT_EQ(log.All(),
+              Strings{"HEAD /logo.gif HTTP/1.0\r\nHost: " + test::Loopback(server.Port()) +
+                      "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
     EXPECT_EQ(client.Result().headerLines.size(), 3u);
     EXPECT_EQ(client.BodyLineCount(), 0);
     EXPECT_FALSE(client.HasDataSocket());

@@ -67,9 +67,10 @@ TEST(WebClientProxy, RequestLineFollowsTheFormOfTheAddress) {
     EXPECT_EQ(head.FetchHead(full.data()), 0);
     ASSERT_TRUE(server.WaitHandled(static_cast<int>(cases.size()) + 2));
     const Strings heads = log.All();
-    // Head requests through the proxy carry no Host line.
-    EXPECT_EQ(heads[cases.size()], "HEAD http://www.example.com/h HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(heads[cases.size() + 1], "HEAD Http://www.example.com/h HTTP/1.0\r\n\r\n");
+    // Head requests through the proxy name the site and the program too.
+    const std::string lines = "Host: www.example.com\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
+    EXPECT_EQ(heads[cases.size()], "HEAD http://www.example.com/h HTTP/1.0\r\n" + lines);
+    EXPECT_EQ(heads[cases.size() + 1], "HEAD Http://www.example.com/h HTTP/1.0\r\n" + lines);
 }
 
 TEST(WebClientProxy, HostLineFollowsTheCallersLinesAndIsKept) {
@@ -84,7 +85,7 @@ TEST(WebClientProxy, HostLineFollowsTheCallersLinesAndIsKept) {
     ASSERT_TRUE(server.WaitHandled(2));
     const std::string expected =
         "GET http://127.0.0.9:8080/page.html HTTP/1.0\r\nAccept-Language:de\r\n"
-        "Host: 127.0.0.9:8080\r\n\r\n";
+        "Host: 127.0.0.9:8080\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
     EXPECT_EQ(log.All(), (Strings{expected, expected}));
 }
 
@@ -179,7 +180,8 @@ TEST(WebClientProxy, CredentialsGoOnDirectRequestsWithoutAnAddress) {
     ASSERT_TRUE(server.WaitHandled(1));
     EXPECT_EQ(log.All(),
               Strings{"GET / HTTP/1.0\r\nProxy-Authorization: Basic " + Base64Encode("u:p:w") +
-                      "\r\nHost: " + test::Loopback(server.Port()) + "\r\n\r\n"});
+                      "\r\nHost: " + test::Loopback(server.Port()) +
+                      "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
 }
 
 }  // namespace
