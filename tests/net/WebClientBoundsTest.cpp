@@ -148,7 +148,7 @@ TEST(WebClientBounds, EndlessHeadStopsAtTheCapWithoutABody) {
 TEST(WebClientBounds, HeadSentInPausedPiecesIsReadWhole) {
     LoopbackServer server([](LoopbackConnection& conn) {
         conn.ReadUntilBlankLine();
-        conn.SendSegments({"HTT", "P/1.0 20", "0 OK\r\nContent-Ty", "pe: text/html\r\n\r\nok"},
+        conn.SendSegments({"HTTP/1.0 200 OK\r\nCon", "tent-T", "ype: te", "xt/html\r\n\r\nok"},
                           150ms);
     });
     CWebClient client;
@@ -156,6 +156,7 @@ TEST(WebClientBounds, HeadSentInPausedPiecesIsReadWhole) {
     client.SetPieceTimeout(300ms);
     std::string address = test::Loopback(server.Port(), "/");
     EXPECT_EQ(client.FetchPage(address.data()), 0);
+    EXPECT_EQ(client.ContentTypeLine(), "Content-Type: text/html");
     EXPECT_EQ(client.BodyText(), "ok");
 }
 
