@@ -44,6 +44,10 @@ int Run(CliContext& context) {
     for (const std::string& hop : client.Redirects()) {
         out << "redirect: " << TerminalText(hop) << '\n';
     }
+    if (!client.TlsError().empty()) {
+        out << "tls-error: " << TerminalText(client.TlsError()) << '\n';
+        CliError(context, "fetch: TLS: " + TerminalText(client.TlsError()));
+    }
     out << "result: " << result << '\n';
     for (const std::string& line : client.Result().headerLines) {
         out << "header: " << TerminalText(line) << '\n';

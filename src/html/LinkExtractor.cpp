@@ -147,7 +147,14 @@ std::string AttributeValue(std::string_view tag, std::string_view name) {
 
 std::string ResolveLink(std::string_view link, std::string_view pageUrl) {
     if (!link.empty() && link[0] == '/') {
-        return Join(pageUrl.substr(0, pageUrl.find('/')), false, link);
+        // A page written absolute ("http://host/a") keeps its scheme; its host ends at the first
+        // "/" after the "://".
+        std::size_t hostStart = 0;
+        const std::size_t scheme = pageUrl.find("://");
+        if (scheme != kNone && scheme < pageUrl.find('/')) {
+            hostStart = scheme + 3;
+        }
+        return Join(pageUrl.substr(0, pageUrl.find('/', hostStart)), false, link);
     }
     // Removing the leftmost "../" again and again, as the crawl has always done, ends in the same
     // text as this one-pass stack ("../" cannot overlap itself), and a removal happens at the
@@ -171,14 +178,14 @@ std::string ResolveLink(std::string_view link, std::string_view pageUrl) {
     }
     // Every scheme test needs a colon; most links have none.
     if (shortened.find(':') != kNone) {
-        static constexpr std::array<std::string_view, 8> kRefused = {
-            "gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "https:", "javascript:"};
+        static constexpr std::array<std::string_view, 7> kRefused = {
+            "gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "javascript:"};
         for (std::string_view scheme : kRefused) {
             if (ContainsNoCase(shortened, scheme)) {
                 return {};
             }
         }
-        if (ContainsNoCase(shortened, "http:")) {
+        if (ContainsNoCase(shortened, "http:") || ContainsNoCase(shortened, "https:")) {
             return shortened;
         }
     }

@@ -21,7 +21,7 @@ void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
 std::string AttributeValue(std::string_view tag, std::string_view name);
 
 // The absolute form of a link found on the page at pageUrl, or empty for a link that is not
-// followed (mail, news, ftp, secure pages, scripts and the like).
+// followed (mail, news, ftp, scripts and the like). "http:" and "https:" links stay as written.
 std::string ResolveLink(std::string_view link, std::string_view pageUrl);
 
 // The URL up to its first "/", or the whole URL.

@@ -21,9 +21,12 @@ void AppendWithout(std::string_view text, std::string_view pattern, std::string&
 }  // namespace
 
 std::string ShortName(std::string_view text) {
+    std::string noSecure;
+    noSecure.reserve(text.size());
+    AppendWithout(text, "https://", noSecure);
     std::string noScheme;
     noScheme.reserve(text.size());
-    AppendWithout(text, "http://", noScheme);
+    AppendWithout(noSecure, "http://", noScheme);
 
     std::string noWww;
     noWww.reserve(noScheme.size());

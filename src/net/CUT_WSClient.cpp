@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "net/SocketWait.h"
 #include "platform/RunControl.h"
 
 namespace sg {
@@ -24,51 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kFilePiece = 256;
 constexpr int kTokenBuffer = 60;
-
-// A point on the monotonic clock, or none at all.
-struct Deadline {
-    bool limited = false;
-    Clock::time_point at{};
-
-    static Deadline None() { return {}; }
-    static Deadline After(long long ms) {
-        return {true, Clock::now() + std::chrono::milliseconds(std::max(0LL, ms))};
-    }
-    // Read-style time-outs: zero or less means no limit.
-    static Deadline ForTimeout(long long ms) { return ms > 0 ? After(ms) : None(); }
-};
-
-enum class WaitResult { Ready, TimedOut, Failed };
-
-// Every blocking wait of the class: poll in slices so that a cancelled run is noticed within
-// one slice. A cancel counts as a time-out.
-WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
-    if (fd == CUT_WSClient::kInvalidSocket) {
-        return WaitResult::Failed;
-    }
-    for (;;) {
-        if (RunCancelled()) {
-            return WaitResult::TimedOut;
-        }
-        int slice = RunControl::kWaitSliceMs;
-        if (deadline.limited) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline.at - Clock::now()).count();
-            slice = static_cast<int>(std::clamp<long long>(left, 0, slice));
-        }
-        pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, slice);
-        if (ready > 0) {
-            return (entry.revents & POLLNVAL) != 0 ? WaitResult::Failed : WaitResult::Ready;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return WaitResult::Failed;
-        }
-        if (deadline.limited && Clock::now() >= deadline.at) {
-            return WaitResult::TimedOut;
-        }
-    }
-}
 
 constexpr int kReceiveTimedOut = -2;
 
@@ -209,6 +165,7 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
 
 int CUT_WSClient::Disconnect() {
     int failures = 0;
+    tls_.reset();
     if (dataSocket_ != kInvalidSocket) {
         if (socketType_ == 1 && ::shutdown(dataSocket_, SHUT_RDWR) != 0) {
             failures |= 1;
@@ -315,6 +272,9 @@ int CUT_WSClient::SendText(const char* data, int length) {
     }
     const size_t total = length > 0 ? static_cast<size_t>(length) : std::strlen(data);
     const Deadline deadline = Deadline::ForTimeout(sendTimeoutMs_);
+    if (tls_ != nullptr) {
+        return tls_->Send(data, static_cast<int>(total), deadline);
+    }
     size_t sent = 0;
     while (sent < total) {
         if (WaitFor(dataSocket_, POLLOUT, deadline) != WaitResult::Ready) {
@@ -342,8 +302,7 @@ int CUT_WSClient::ReadAvailable(char* buffer, int size, Milliseconds timeout) {
     if (buffer == nullptr || size <= 0 || dataSocket_ == kInvalidSocket) {
         return -1;
     }
-    const int got =
-        ReceiveOnce(dataSocket_, buffer, size, 0, Deadline::ForTimeout(timeout.count()));
+    const int got = ReceiveSome(buffer, size, false, Deadline::ForTimeout(timeout.count()));
     if (got == kReceiveTimedOut) {
         // Without a time-out of our own only a cancel ends the wait: report it as a failure.
         return timeout.count() > 0 ? 0 : -1;
@@ -379,14 +338,14 @@ int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout,
         }
         // The peek lands where the bytes will be stored; consuming them rewrites the same bytes.
         char* const chunk = buffer + total;
-        const int peeked = ReceiveOnce(dataSocket_, chunk, room, MSG_PEEK, deadline);
+        const int peeked = ReceiveSome(chunk, room, true, deadline);
         if (peeked <= 0) {
             break;
         }
         // A CR that ended the previous chunk and the LF that starts this one: the line end.
         // Any other byte after that CR belongs to the line, so it is not taken as its end.
         if (total > 0 && buffer[total - 1] == '\r' && chunk[0] == '\n') {
-            if (Consume(dataSocket_, chunk, 1)) {
+            if (TakeLooked(chunk, 1)) {
                 ++total;
             }
             break;
@@ -395,12 +354,12 @@ int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout,
         const size_t end = seen.find("\r\n");
         if (end != std::string_view::npos) {
             const int lineBytes = static_cast<int>(end) + 2;
-            if (Consume(dataSocket_, chunk, lineBytes)) {
+            if (TakeLooked(chunk, lineBytes)) {
                 total += lineBytes;
             }
             break;
         }
-        if (!Consume(dataSocket_, chunk, peeked)) {
+        if (!TakeLooked(chunk, peeked)) {
             break;
         }
         total += peeked;
@@ -505,6 +464,12 @@ int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
 int CUT_WSClient::DrainInput() {
     char discard[kFilePiece];
     while (HasPendingInput() != 0) {
+        if (tls_ != nullptr) {
+            if (tls_->Receive(discard, sizeof(discard), false, Deadline::After(0)) <= 0) {
+                break;
+            }
+            continue;
+        }
         if (::recv(dataSocket_, discard, sizeof(discard), MSG_DONTWAIT) <= 0) {
             break;
         }
@@ -516,8 +481,45 @@ int CUT_WSClient::HasPendingInput() {
     if (dataSocket_ == kInvalidSocket) {
         return 0;
     }
+    if (tls_ != nullptr && tls_->HasPending()) {
+        return 1;
+    }
     int pending = 0;
     return ::ioctl(dataSocket_, FIONREAD, &pending) == 0 && pending > 0 ? 1 : 0;
+}
+
+int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout) {
+    tls_.reset();
+    tlsError_.clear();
+    if (dataSocket_ == kInvalidSocket) {
+        tlsError_ = "no connection";
+        return 1;
+    }
+    tls_ = TlsSession::Connect(dataSocket_, host, Deadline::ForTimeout(timeout.count()), tlsError_);
+    return tls_ != nullptr ? 0 : 1;
+}
+
+int CUT_WSClient::ReceiveSome(char* buffer, int size, bool peek, const Deadline& deadline) {
+    if (tls_ == nullptr) {
+        return ReceiveOnce(dataSocket_, buffer, size, peek ? MSG_PEEK : 0, deadline);
+    }
+    const int got = tls_->Receive(buffer, size, peek, deadline);
+    return got == TlsSession::kTimedOut ? kReceiveTimedOut : got;
+}
+
+bool CUT_WSClient::TakeLooked(char* buffer, int count) {
+    if (tls_ == nullptr) {
+        return Consume(dataSocket_, buffer, count);
+    }
+    int taken = 0;
+    while (taken < count) {
+        const int got = tls_->Receive(buffer + taken, count - taken, false, Deadline::After(0));
+        if (got <= 0) {
+            return false;
+        }
+        taken += got;
+    }
+    return true;
 }
 
 int CUT_WSClient::WaitReadable(int seconds, int microseconds) {

@@ -12,6 +12,11 @@
 #include <netinet/in.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
+
+#include "net/SocketWait.h"
+#include "net/TlsSession.h"
 
 namespace sg {
 
@@ -64,6 +69,12 @@ class CUT_WSClient {
     // 0, or a bit mask: 1 shutdown of the data socket failed, 2 closing it failed, 4 shutdown of
     // the listening socket failed, 8 closing it failed. Both sockets are invalid afterwards.
     int Disconnect();
+    // TLS over the open connection (TlsSession): 0, or 1 and TlsError() says why. From then on
+    // ReadLine, ReadAvailable, SendText, DrainInput and HasPendingInput go through it, with the
+    // same waits; Disconnect ends it. (The file transfers stay plain.)
+    int StartTls(const std::string& host, Milliseconds timeout);
+    bool UsingTls() const { return tls_ != nullptr; }
+    const std::string& TlsError() const { return tlsError_; }
     // localAddress in host byte order (INADDR_ANY, INADDR_LOOPBACK). Port 0 takes a free port,
     // see ListeningPort(). 0 listening; 1 already listening; 2 no socket; 3 bind failed;
     // 4 listen failed.
@@ -140,6 +151,13 @@ class CUT_WSClient {
     static void StripLineEnd(char* text);
 
   private:
+    // One receive (or look, with `peek`) on the data socket, plain or TLS; as ReceiveOnce.
+    int ReceiveSome(char* buffer, int size, bool peek, const Deadline& deadline);
+    // Takes `count` bytes an earlier look showed are there.
+    bool TakeLooked(char* buffer, int count);
+
+    std::unique_ptr<TlsSession> tls_;
+    std::string tlsError_;
     int remotePort_ = 0;
     char remoteAddress_[32] = {};
     int addressFamily_ = AF_INET;

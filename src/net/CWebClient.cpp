@@ -341,7 +341,24 @@ int CWebClient::OpenDirect(char* address, std::string& path, Clock::time_point d
     if (address == nullptr || SplitUrl(address, path) != 0) {
         return kFetchBadAddress;
     }
-    return Connect(SitePort(), serverAddress_, deadline) != 0 ? kFetchConnectFailed : kFetchOk;
+    const bool secure = StartsWithNoCase(address, "https://");
+    const int port = secure && sitePort_ == 0 ? kDefaultTlsPort : SitePort();
+    if (Connect(port, serverAddress_, deadline) != 0) {
+        return kFetchConnectFailed;
+    }
+    if (secure) {
+        // The certificate names the host without its port.
+        std::size_t colon = 0;
+        const std::string host =
+            PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon) : serverName_;
+        Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
+        wait = std::min(wait, NextWaitUntil(deadline));
+        if (wait.count() <= 0 || StartTls(host, wait) != 0) {
+            Disconnect();
+            return kFetchConnectFailed;
+        }
+    }
+    return kFetchOk;
 }
 
 std::string CWebClient::DirectRequestLine(std::string_view method, const std::string& path) {
@@ -464,15 +481,21 @@ std::string CWebClient::RedirectLocation() const {
 }
 
 std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view location) {
+    const bool secure = StartsWithNoCase(asked, "https://");
     std::string_view base = asked;
     if (StartsWithNoCase(base, "http://")) {
         base.remove_prefix(7);
+    } else if (secure) {
+        base.remove_prefix(8);
     }
     if (location.starts_with("//")) {
-        return std::string(location.substr(2));
+        return (secure ? "https:" : "") + std::string(secure ? location : location.substr(2));
     }
     if (StartsWithNoCase(location, "http://")) {
         return std::string(location.substr(7));
+    }
+    if (StartsWithNoCase(location, "https://")) {
+        return std::string(location);
     }
     // Another scheme (https among them) is no place this client can fetch.
     const std::size_t colon = location.find(':');
@@ -480,7 +503,8 @@ std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view 
     if (colon != std::string_view::npos && (slash == std::string_view::npos || colon < slash)) {
         return {};
     }
-    return ResolveLink(location, base);
+    const std::string resolved = ResolveLink(location, base);
+    return secure && !resolved.empty() ? "https://" + resolved : resolved;
 }
 
 std::string CWebClient::SameAddressKey(std::string_view address) {

@@ -23,6 +23,8 @@ class CWebClient : public CUT_WSClient {
     using Milliseconds = std::chrono::milliseconds;
 
     static constexpr int kDefaultPort = 80;
+    // The port of an "https://" address that names none.
+    static constexpr int kDefaultTlsPort = 443;
     // Every line of a response goes through one buffer of this size.
     static constexpr int kLineBuffer = 512;
     static constexpr Milliseconds kDefaultConnectTimeout{10000};
@@ -75,7 +77,9 @@ class CWebClient : public CUT_WSClient {
     // against the address asked) with the same method, within the attempt: the response at the
     // end of the chain is the result, its links resolved against its own address. More than
     // kMaxRedirects, a chain that comes back to an address it asked, or a Location of another
-    // scheme give 1.
+    // scheme give 1. An "https://" address is fetched over TLS (TlsSession), on port 443 unless
+    // the address names one; a failed handshake or certificate gives 1 and TlsError() says why.
+    // (Through the proxy an https address is asked for like any other.)
     // Backslashes in the address become slashes in place.
     int FetchPage(char* address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
@@ -120,7 +124,7 @@ class CWebClient : public CUT_WSClient {
     const std::vector<std::string>& Redirects() const { return redirects_; }
     const std::string& FinalAddress() const { return finalAddress_; }
     // Where a redirect from `asked` to `location` leads, in the form the crawl uses (no
-    // "http://"); empty for a Location of another scheme.
+    // "http://", an https address keeps "https://"); empty for a Location of another scheme.
     static std::string RedirectTarget(std::string_view asked, std::string_view location);
 
   private:

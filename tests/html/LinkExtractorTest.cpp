@@ -32,6 +32,8 @@ TEST(ResolveLink, RelativeRootedAndAbsoluteLinks) {
     EXPECT_EQ(ResolveLink("go.cgi?u=http://x", page), "go.cgi?u=http://x");
     EXPECT_EQ(ResolveLink("x.html", "host"), "host/x.html");
     EXPECT_EQ(ResolveLink("x.html", "host/dir/"), "host/dir/x.html");
+    // A page the crawl reached through an absolute link: a rooted link stays on its host.
+    EXPECT_EQ(ResolveLink("/x.html", "http://host/dir/page.html"), "http://host/x.html");
 }
 
 TEST(ResolveLink, OnlyLeadingParentStepsClimb) {
@@ -48,9 +50,12 @@ TEST(ResolveLink, OnlyLeadingParentStepsClimb) {
 
 TEST(ResolveLink, RefusedSchemesAnywhereAndInAnyCase) {
     for (const char* link : {"mailto:a", "javascript:void(0)", "GOPHER://g", "news:x", "ftp://f",
-                             "telnet://t", "wais://w", "HTTPS://s", "x.cgi?to=mailto:b"}) {
+                             "telnet://t", "wais://w", "x.cgi?to=mailto:b"}) {
         EXPECT_EQ(ResolveLink(link, "host/dir/page.html"), "") << link;
     }
+    // Secure pages are followed like plain ones; a page fetched over TLS keeps its scheme.
+    EXPECT_EQ(ResolveLink("HTTPS://s", "host/dir/page.html"), "HTTPS://s");
+    EXPECT_EQ(ResolveLink("x.html", "https://host/dir/page.html"), "https://host/dir/x.html");
 }
 
 TEST(ParentPath, CutsLevelsPlusOneStepsAndStopsAtTheHost) {

@@ -130,6 +130,11 @@ std::string AttributeValue(std::string tag, const std::string& name) {
 
 std::string ResolveLink(std::string link, const std::string& pageUrl) {
     if (!link.empty() && link[0] == '/') {
+        // A page written with its scheme: the host follows the "://".
+        const std::size_t scheme = pageUrl.find("://");
+        if (scheme != std::string::npos && scheme < pageUrl.find('/')) {
+            return pageUrl.substr(0, scheme + 3) + UrlHost(pageUrl.substr(scheme + 3)) + link;
+        }
         return UrlHost(pageUrl) + link;
     }
     int levels = 0;
@@ -144,12 +149,12 @@ std::string ResolveLink(std::string link, const std::string& pageUrl) {
     }
     std::string lower = Lower(link);
     for (const char* scheme :
-         {"gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "https:", "javascript:"}) {
+         {"gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "javascript:"}) {
         if (lower.find(scheme) != std::string::npos) {
             return {};
         }
     }
-    if (lower.find("http:") != std::string::npos) {
+    if (lower.find("http:") != std::string::npos || lower.find("https:") != std::string::npos) {
         return link;
     }
     return ParentPath(pageUrl, 0) + link;

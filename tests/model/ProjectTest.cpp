@@ -20,6 +20,7 @@ std::vector<std::string> ShortNames(const Project& project) {
 
 TEST(ShortName, StripsSchemeWwwTailAndSeparators) {
     EXPECT_EQ(ShortName("http://www.abc.com/index.html"), "abc");
+    EXPECT_EQ(ShortName("https://www.shop.example/"), "shop");
     EXPECT_EQ(ShortName("shop.example.org"), "shop");
     EXPECT_EQ(ShortName("localhost:8080/x"), "localhost8080x");
     EXPECT_EQ(ShortName(".hidden.com"), "");

@@ -85,7 +85,7 @@ TEST(WebClientRedirect, LongChainsLoopsAndOtherSchemesFailTheAttempt) {
     answers["/r6"] = HtmlResponse("end");
     answers["/loop"] = Redirect(303, "/loop2");
     answers["/loop2"] = Redirect(308, "/loop#again");
-    answers["/tls"] = Redirect(301, "https://127.0.0.1/");
+    answers["/ftp"] = Redirect(301, "ftp://127.0.0.1/");
     LoopbackServer site(Site(log, answers));
     const std::string host = test::Loopback(site.Port());
 
@@ -97,7 +97,7 @@ TEST(WebClientRedirect, LongChainsLoopsAndOtherSchemesFailTheAttempt) {
     const std::vector<Case> cases = {
         {"/r1", CWebClient::kFetchOk, 5},             // five redirects: followed
         {"/r0", CWebClient::kFetchConnectFailed, 5},  // six: the attempt fails
-        {"/tls", CWebClient::kFetchConnectFailed, 0},
+        {"/ftp", CWebClient::kFetchConnectFailed, 0},
     };
     for (const Case& c : cases) {
         CWebClient client;

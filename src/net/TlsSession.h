@@ -1,0 +1,41 @@
+#pragma once
+// TLS over a connected socket (OpenSSL 3): TLS 1.2 or later, the host name sent (SNI) and checked
+// against the certificate, the chain checked against the system's trusted certificates through
+// OpenSSL's default verify paths (SSL_CERT_FILE and SSL_CERT_DIR point them elsewhere). Every
+// wait is one of the socket's bounded waits, with its cancel checks. The socket stays owned by
+// the caller; it is made non-blocking.
+
+#include <memory>
+#include <string>
+
+#include "net/SocketWait.h"
+
+namespace sg {
+
+class TlsSession {
+  public:
+    ~TlsSession();
+    TlsSession(const TlsSession&) = delete;
+    TlsSession& operator=(const TlsSession&) = delete;
+
+    // The handshake with `host` (a name or a dotted address, no port) within the deadline; null
+    // and the reason ("certificate has expired", "handshake timed out", ...) when it fails.
+    static std::unique_ptr<TlsSession> Connect(int fd, const std::string& host,
+                                               const Deadline& deadline, std::string& error);
+
+    // Like recv: the count of bytes (consumed, or only looked at when `peek`), 0 when the peer
+    // closed, -1 on error, kTimedOut when nothing came before the deadline or a cancel.
+    static constexpr int kTimedOut = -2;
+    int Receive(char* buffer, int size, bool peek, const Deadline& deadline);
+    // Bytes handed over before the deadline (all of them unless the peer failed), or -1.
+    int Send(const char* data, int size, const Deadline& deadline);
+    // Decrypted bytes waiting to be read.
+    bool HasPending() const;
+
+  private:
+    struct State;
+    explicit TlsSession(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace sg

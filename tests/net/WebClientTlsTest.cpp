@@ -1,0 +1,134 @@
+// https:// addresses against TLS peers on loopback whose certificates the test makes with the
+// openssl command: a trusted one, one for another name, one nobody trusts, a peer that never
+// completes the handshake, and a plain site that redirects to the TLS one.
+
+#include <fcntl.h>
+#include <openssl/ssl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "net/CWebClient.h"
+#include "net/HttpTestPeer.h"
+#include "support/TempDir.h"
+
+namespace sg {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackConnection;
+using test::LoopbackServer;
+using test::RequestLog;
+
+// A self-signed certificate (its own trust anchor) for `names`, as NAME.pem and NAME.key.
+bool MakeCertificate(const test::TempDir& dir, const std::string& name, const std::string& names) {
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj "
+        "/CN=" +
+        name + " -addext subjectAltName=" + names + " -keyout '" + dir / (name + ".key") +
+        "' -out '" + dir / (name + ".pem") + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+// Serves one HTTP answer over TLS with the certificate NAME of `dir`, logging each request.
+LoopbackServer::Handler TlsSite(const test::TempDir& dir, const std::string& name, RequestLog& log,
+                                std::string answer) {
+    const std::string cert = dir / (name + ".pem");
+    const std::string key = dir / (name + ".key");
+    return [cert, key, &log, answer](LoopbackConnection& conn) {
+        ::fcntl(conn.Fd(), F_SETFL, ::fcntl(conn.Fd(), F_GETFL) & ~O_NONBLOCK);
+        timeval wait{2, 0};
+        ::setsockopt(conn.Fd(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof(wait));
+        SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate_chain_file(context, cert.c_str());
+        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM);
+        SSL* ssl = SSL_new(context);
+        SSL_set_fd(ssl, conn.Fd());
+        if (SSL_accept(ssl) == 1) {
+            std::string request;
+            char buffer[512];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const int got = SSL_read(ssl, buffer, sizeof(buffer));
+                if (got <= 0) {
+                    break;
+                }
+                request.append(buffer, static_cast<std::size_t>(got));
+            }
+            log.Add(request);
+            SSL_write(ssl, answer.data(), static_cast<int>(answer.size()));
+            SSL_shutdown(ssl);
+        }
+        SSL_free(ssl);
+        SSL_CTX_free(context);
+    };
+}
+
+TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
+    test::TempDir dir;
+    ASSERT_TRUE(MakeCertificate(dir, "site", "IP:127.0.0.1,DNS:localhost"));
+    ASSERT_TRUE(MakeCertificate(dir, "other", "DNS:other.example"));
+    test::ScopedEnv trust("SSL_CERT_FILE", (dir / "site.pem").c_str());
+    test::ScopedEnv noDir("SSL_CERT_DIR", (dir / "none").c_str());
+
+    RequestLog log;
+    LoopbackServer site(TlsSite(dir, "site", log, test::HtmlResponse("<a href=\"/b.html\">b</a>")));
+    const std::string host = test::Loopback(site.Port());
+    CWebClient client;
+    test::UseShortWaits(client);
+    std::string address = "https://" + host + "/a.html";
+    ASSERT_EQ(client.FetchPage(address.data()), CWebClient::kFetchOk) << client.TlsError();
+    EXPECT_EQ(client.BodyText(), "<a href=\"/b.html\">b</a>");
+    EXPECT_EQ(client.Result().links, std::vector<std::string>{"https://" + host + "/b.html"});
+    ASSERT_TRUE(site.WaitHandled(1));
+    EXPECT_EQ(log.All().front(),
+              "GET /a.html HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
+
+    // A plain site that moved to the TLS one.
+    RequestLog plainLog;
+    LoopbackServer plain(test::Answer(
+        plainLog, "HTTP/1.0 301 Moved\r\nLocation: https://" + host + "/a.html\r\n\r\n"));
+    CWebClient moved;
+    test::UseShortWaits(moved);
+    std::string old = test::Loopback(plain.Port(), "/");
+    ASSERT_EQ(moved.FetchPage(old.data()), CWebClient::kFetchOk) << moved.TlsError();
+    EXPECT_EQ(moved.FinalAddress(), "https://" + host + "/a.html");
+
+    // A certificate for another name, and one nobody trusts: connection failures with reasons.
+    struct Case {
+        std::string certificate;
+        std::string reason;
+    };
+    for (const Case& c : {Case{"other", ""}, Case{"site", "self-signed"}}) {
+        test::ScopedEnv trusted(
+            "SSL_CERT_FILE", (dir / (c.certificate == "other" ? "other.pem" : "none.pem")).c_str());
+        RequestLog ignored;
+        LoopbackServer wrong(TlsSite(dir, c.certificate, ignored, test::HtmlResponse("x")));
+        CWebClient refused;
+        test::UseShortWaits(refused);
+        std::string there = "https://" + test::Loopback(wrong.Port(), "/");
+        EXPECT_EQ(refused.FetchPage(there.data()), CWebClient::kFetchConnectFailed);
+        EXPECT_FALSE(refused.TlsError().empty());
+        if (!c.reason.empty()) {
+            EXPECT_NE(refused.TlsError().find(c.reason), std::string::npos) << refused.TlsError();
+        } else {
+            EXPECT_NE(refused.TlsError().find("mismatch"), std::string::npos) << refused.TlsError();
+        }
+    }
+
+    // A peer that takes the connection and never answers the handshake: bounded.
+    LoopbackServer silent([](LoopbackConnection& conn) { conn.Sleep(5s); });
+    CWebClient waiting;
+    test::UseShortWaits(waiting);
+    waiting.SetConnectTimeout(300ms);
+    std::string quiet = "https://" + test::Loopback(silent.Port(), "/");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(waiting.FetchPage(quiet.data()), CWebClient::kFetchConnectFailed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_NE(waiting.TlsError().find("timed out"), std::string::npos) << waiting.TlsError();
+}
+
+}  // namespace
+}  // namespace sg
