@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 
 #include <climits>
+#include <csignal>
 
 namespace sg {
 
@@ -69,6 +70,10 @@ TlsSession::~TlsSession() {
 
 std::unique_ptr<TlsSession> TlsSession::Connect(int fd, const std::string& host,
                                                 const Deadline& deadline, std::string& error) {
+    // OpenSSL writes to the socket without MSG_NOSIGNAL: a peer gone away must give an error,
+    // not end the program.
+    static const bool kNoPipeSignal = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+    (void)kNoPipeSignal;
     auto state = std::make_unique<State>();
     state->fd = fd;
     // A context per connection reads SSL_CERT_FILE and SSL_CERT_DIR as they are now.

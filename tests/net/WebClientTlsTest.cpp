@@ -118,6 +118,42 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
         }
     }
 
+    // Peers that go away after the handshake: one resets the connection before the request,
+    // one stops in the middle of a record. Each ends the fetch, neither the program.
+    for (const bool midRecord : {false, true}) {
+        const std::string cert = dir / "site.pem";
+        const std::string key = dir / "site.key";
+        LoopbackServer gone([cert, key, midRecord](LoopbackConnection& conn) {
+            ::fcntl(conn.Fd(), F_SETFL, ::fcntl(conn.Fd(), F_GETFL) & ~O_NONBLOCK);
+            SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+            SSL_CTX_use_certificate_chain_file(context, cert.c_str());
+            SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM);
+            SSL* ssl = SSL_new(context);
+            SSL_set_fd(ssl, conn.Fd());
+            if (SSL_accept(ssl) == 1) {
+                if (midRecord) {
+                    char request[512];
+                    SSL_read(ssl, request, sizeof(request));
+                    // An application-data record header announcing 64 bytes, and 3 of them.
+                    conn.Send(std::string("\x17\x03\x03\x00\x40" "abc", 8));
+                    conn.Close();
+                } else {
+                    conn.Reset();
+                }
+            }
+            SSL_free(ssl);
+            SSL_CTX_free(context);
+        });
+        CWebClient cut;
+        test::UseShortWaits(cut);
+        std::string there = "https://" + test::Loopback(gone.Port(), "/");
+        const auto began = std::chrono::steady_clock::now();
+        const int result = cut.FetchPage(there.data());
+        EXPECT_TRUE(result == CWebClient::kFetchNotText || result == CWebClient::kFetchSendFailed)
+            << result;
+        EXPECT_LT(std::chrono::steady_clock::now() - began, 2s);
+    }
+
     // A peer that takes the connection and never answers the handshake: bounded.
     LoopbackServer silent([](LoopbackConnection& conn) { conn.Sleep(5s); });
     CWebClient waiting;
