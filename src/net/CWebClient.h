@@ -79,7 +79,8 @@ class CWebClient : public CUT_WSClient {
     // kMaxRedirects, a chain that comes back to an address it asked, or a Location of another
     // scheme give 1. An "https://" address is fetched over TLS (TlsSession), on port 443 unless
     // the address names one; a failed handshake or certificate gives 1 and TlsError() says why.
-    // (Through the proxy an https address is asked for like any other.)
+    // Through the proxy an https address goes through a CONNECT tunnel: the proxy must answer
+    // 200, then TLS runs to the site; the Proxy-Authorization line goes to the proxy only.
     // Backslashes in the address become slashes in place.
     int FetchPage(char* address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
@@ -139,6 +140,7 @@ class CWebClient : public CUT_WSClient {
     int FetchHeadThroughProxy(char* address, Clock::time_point deadline);
     int FinishHeadRequest(std::string& request, Clock::time_point deadline);
     int OpenDirect(char* address, std::string& path, Clock::time_point deadline);
+    int OpenTunnel(const char* address, std::string& path, Clock::time_point deadline);
     static std::string DirectRequestLine(std::string_view method, const std::string& path);
     int SendRequest(std::string& request);
 
@@ -184,6 +186,8 @@ class CWebClient : public CUT_WSClient {
     // Index of the Host line this client added, -1 when none.
     int hostLine_ = -1;
     bool namesProgram_ = true;
+    // The connection is a CONNECT tunnel through the proxy to the site.
+    bool tunnelled_ = false;
     std::vector<std::string> redirects_;
     std::string finalAddress_;
     FetchResult result_;

@@ -4,6 +4,8 @@
 
 #include <fcntl.h>
 #include <openssl/ssl.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,27 @@ LoopbackServer::Handler TlsSite(const test::TempDir& dir, const std::string& nam
     };
 }
 
+// Copies bytes both ways until either side closes.
+void Relay(LoopbackConnection& a, LoopbackConnection& b) {
+    char buffer[4096];
+    for (;;) {
+        pollfd both[2] = {{a.Fd(), POLLIN, 0}, {b.Fd(), POLLIN, 0}};
+        if (::poll(both, 2, 2000) <= 0) {
+            return;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if ((both[i].revents & (POLLIN | POLLHUP)) == 0) {
+                continue;
+            }
+            const ssize_t got = ::recv(both[i].fd, buffer, sizeof(buffer), 0);
+            if (got <= 0 || ::send(both[1 - i].fd, buffer, static_cast<std::size_t>(got),
+                                   MSG_NOSIGNAL) != got) {
+                return;
+            }
+        }
+    }
+}
+
 TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     test::TempDir dir;
     ASSERT_TRUE(MakeCertificate(dir, "site", "IP:127.0.0.1,DNS:localhost"));
@@ -118,6 +141,31 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
         }
     }
 
+    // Through a proxy: a CONNECT tunnel that carries the proxy's credentials, then TLS to the
+    // site, which never sees them.
+    RequestLog connects;
+    const int sitePort = site.Port();
+    LoopbackServer proxy([&connects, sitePort](LoopbackConnection& conn) {
+        connects.Add(conn.ReadUntilBlankLine());
+        LoopbackConnection upstream = conn.ConnectTo(sitePort);
+        conn.Send("HTTP/1.0 200 Connection established\r\n\r\n");
+        Relay(conn, upstream);
+    });
+    CWebClient tunnelled;
+    test::UseShortWaits(tunnelled);
+    tunnelled.SetProxyAddress("127.0.0.1");
+    tunnelled.SetServerPort(proxy.Port());
+    tunnelled.UseProxy(1);
+    tunnelled.AddRequestHeader("Proxy-Authorization: Basic dTpw");
+    std::string viaProxy = "https://" + host + "/a.html";
+    ASSERT_EQ(tunnelled.FetchPage(viaProxy.data()), CWebClient::kFetchOk) << tunnelled.TlsError();
+    EXPECT_EQ(tunnelled.BodyText(), "<a href=\"/b.html\">b</a>");
+    EXPECT_EQ(connects.All().front(), "CONNECT " + host + " HTTP/1.0\r\nHost: " + host +
+                                          "\r\nProxy-Authorization: Basic dTpw\r\n\r\n");
+    ASSERT_TRUE(site.WaitHandled(3));
+    EXPECT_EQ(log.All().back(),
+              "GET /a.html HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
+
     // Peers that go away after the handshake: one resets the connection before the request,
     // one stops in the middle of a record. Each ends the fetch, neither the program.
     for (const bool midRecord : {false, true}) {
@@ -135,7 +183,10 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
                     char request[512];
                     SSL_read(ssl, request, sizeof(request));
                     // An application-data record header announcing 64 bytes, and 3 of them.
-                    conn.Send(std::string("\x17\x03\x03\x00\x40" "abc", 8));
+                    conn.Send(
+                        std::string("\x17\x03\x03\x00\x40"
+                                    "abc",
+                                    8));
                     conn.Close();
                 } else {
                     conn.Reset();
