@@ -20,10 +20,10 @@ constexpr std::string_view kColourTail = " face=Verdana,Arial,Helvetica size=2>"
 constexpr std::string_view kCountTail = "</font><br>";
 
 // The content part's length without the characters a browser does not show as text.
-std::size_t CountedLength(std::string_view content) {
+std::size_t CountedLength(std::string_view content, std::size_t characters) {
     const auto quotes = std::count(content.begin(), content.end(), '"');
     const auto closes = std::count(content.begin(), content.end(), '>');
-    return content.size() - static_cast<std::size_t>(quotes + closes);
+    return characters - static_cast<std::size_t>(quotes + closes);
 }
 
 bool WriteDescriptionBox(const std::string& path, std::size_t raw, std::size_t counted) {
@@ -66,7 +66,8 @@ bool WriteKeywordsBox(const std::string& path, std::size_t raw, std::size_t coun
 }
 
 // One tag: the text after its "=" up to, not including, its ">". False when cancelled.
-bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& texts) {
+bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& texts,
+                PageCharset charset) {
     const std::size_t equals = rest.find('=');
     if (equals == std::string_view::npos) {
         // No name part: nothing to judge.
@@ -74,8 +75,8 @@ bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& te
     }
     const std::string_view name = rest.substr(0, equals);
     const std::string_view content = rest.substr(equals + 1);
-    const std::size_t raw = content.size();
-    const std::size_t counted = CountedLength(content);
+    const std::size_t raw = CharacterCount(content, charset);
+    const std::size_t counted = CountedLength(content, raw);
     if (FindNoCase(name, "escription") >= 0) {
         texts.description.assign(content);
         if (!WriteDescriptionBox(path, raw, counted)) {
@@ -94,7 +95,8 @@ bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& te
 
 }  // namespace
 
-void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaTagTexts& texts) {
+void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaTagTexts& texts,
+                     PageCharset charset) {
     const std::size_t n = text.size();
     std::size_t k = 0;
     std::size_t p = 0;
@@ -111,7 +113,7 @@ void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaT
         k = 0;
         const std::size_t close = text.find('>', p);
         const std::size_t end = close == std::string_view::npos ? n : close;
-        if (!AnalyzeTag(reportPath, text.substr(p, end - p), texts)) {
+        if (!AnalyzeTag(reportPath, text.substr(p, end - p), texts, charset)) {
             return;
         }
         p = close == std::string_view::npos ? n : close + 1;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "html/PageCharset.h"
+
 namespace sg {
 
 // The content parts of the last description and the last keywords tag seen; a text without
@@ -18,7 +20,9 @@ struct MetaTagTexts {
 // the blanks exactly (so "<meta  name=" is not a tag). The tag rest up to the next ">" splits
 // at its first "=" into a name part and a content part. The report shows the content part's raw
 // length; the limits (200 for a description, 250 for keywords) apply to that length without
-// its double quotes and ">" characters. Stops when the run is cancelled.
-void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaTagTexts& texts);
+// its double quotes and ">" characters. Lengths are in characters of the page's charset.
+// The texts kept are the page's own bytes. Stops when the run is cancelled.
+void AnalyzeMetaTags(const std::string& reportPath, std::string_view text, MetaTagTexts& texts,
+                     PageCharset charset = PageCharset::Windows1252);
 
 }  // namespace sg

@@ -6,6 +6,7 @@
 
 #include "analysis/MetaTagAnalyzer.h"
 #include "analysis/ReadinessBoxes.h"
+#include "html/PageCharset.h"
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
@@ -118,6 +119,10 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
     const std::vector<std::string>& lines = client.Result().BodyPieces();
     const std::string_view headText = LinesThrough(body, lines, "</head");
     const std::string_view documentText = LinesThrough(body, lines, "</html");
+    const PageCharset charset = DeclaredCharset(client.ContentTypeLine(), headText);
+    // A character of UTF-8 takes up to four bytes.
+    const std::size_t visibleBytes =
+        charset == PageCharset::Utf8 ? 4 * kVisibleTextLimit : kVisibleTextLimit;
 
     bool metaFound = false;
     bool titleWritten = false;
@@ -130,7 +135,7 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
         // The head is read as a whole; after it, a "meta" on a later line is read on its own.
         const std::string_view tested = i == 0 ? headText : line;
         if (!metaFound && FindNoCase(tested, "meta") >= 0) {
-            AnalyzeMetaTags(reportPath, tested, found);
+            AnalyzeMetaTags(reportPath, tested, found, charset);
             metaFound = true;
             if (RunCancelled()) {
                 return;
@@ -143,11 +148,11 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
         const std::size_t reachStart = lineStart >= 5 ? lineStart - 5 : 0;
         const std::string_view reach = body.substr(reachStart, lineBegin - reachStart);
         if (!visibleDone && FindNoCase(reach, "</head") >= 0) {
-            visibleText = VisibleTextAfterHead(documentText, kVisibleTextLimit);
+            visibleText = VisibleTextAfterHead(documentText, visibleBytes);
             visibleDone = true;
         }
         if (!titleWritten && !title.empty()) {
-            if (!WriteTitleBox(reportPath, title.size())) {
+            if (!WriteTitleBox(reportPath, CharacterCount(title, charset))) {
                 return;
             }
             titleWritten = true;
@@ -157,14 +162,14 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
     // The snapshot and content box show these texts inside markup of their own.
     ReplaceWithBlank(found.description, "<\">");
     ReplaceWithBlank(found.keywords, "<\"");
-    if (visibleText.size() > kVisibleTextLimit) {
-        visibleText.resize(kVisibleTextLimit);
-    }
+    visibleText.resize(CharacterPrefix(visibleText, kVisibleTextLimit, charset).size());
 
     if (!WriteAltTextBox(reportPath, imageCount, altCount) ||
-        !WriteSnapshot(reportPath, pageUrl, title, visibleText, found.description) ||
-        !WriteKeywordContentBox(reportPath, found.keywords) ||
-        !WriteKeywordDensityBox(reportPath, found.keywords, documentText, densitySink)) {
+        !WriteSnapshot(reportPath, pageUrl, ReportCharsetText(title, charset),
+                       ReportCharsetText(visibleText, charset),
+                       ReportCharsetText(found.description, charset)) ||
+        !WriteKeywordContentBox(reportPath, ReportCharsetText(found.keywords, charset)) ||
+        !WriteKeywordDensityBox(reportPath, found.keywords, documentText, densitySink, charset)) {
         return;
     }
     if (!metaFound &&

@@ -116,7 +116,7 @@ bool WriteKeywordContentBox(const std::string& path, std::string_view keywords) 
 }
 
 bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
-                            std::string_view documentText, UrlEntry* sink) {
+                            std::string_view documentText, UrlEntry* sink, PageCharset charset) {
     if (!AppendLinesOrStop(
             path, {"<tbody><tr><td colspan=2><font face=Verdana,Arial,Helvetica "
                    "size=2><strong>Keyword Density</strong></font></td></tr><tr><td "
@@ -150,12 +150,13 @@ bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
             known = densities.emplace(phrase, KeywordDensity(phrase, documentText)).first;
         }
         const KeywordDensityResult& density = known->second;
-        if (!AppendLineOrStop(path, ReportText(phrase)) ||
+        const std::string shown = ReportCharsetText(phrase, charset);
+        if (!AppendLineOrStop(path, ReportText(shown)) ||
             !AppendLineOrStop(path, " - " + ReportText(density.text) + "% <br><br>")) {
             return false;
         }
         if (sink != nullptr) {
-            sink->AddWord(phrase, density.value);
+            sink->AddWord(shown, density.value);
         }
     }
     return true;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "html/PageCharset.h"
+
 namespace sg {
 
 class UrlEntry;
@@ -26,8 +28,10 @@ bool WriteSnapshot(const std::string& path, std::string_view pageUrl, std::strin
 bool WriteKeywordContentBox(const std::string& path, std::string_view keywords);
 
 // One density line per phrase of the keywords text (phrases end at ",", ";" or ">"; blanks
-// trimmed, empty ones skipped). Each (phrase, density) goes to `sink` when there is one.
+// trimmed, empty ones skipped). Each (phrase, density) goes to `sink` when there is one. The
+// phrases are counted in the page's own bytes and shown (and sunk) as the report shows text.
 bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
-                            std::string_view documentText, UrlEntry* sink);
+                            std::string_view documentText, UrlEntry* sink,
+                            PageCharset charset = PageCharset::Windows1252);
 
 }  // namespace sg

@@ -169,6 +169,58 @@ TEST_F(ReadinessCheck, TitlesUpToEightyCharactersLookGood) {
     EXPECT_TRUE(Has(out, TitleCount(81, false)));
 }
 
+// "Д" repeated: two bytes and one character each.
+std::string Cyrillic(std::size_t n) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) {
+        text += "\xD0\x94";
+    }
+    return text;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(ReadinessCheck, AUtf8PageIsMeasuredInCharactersAndShownWithReferences) {
+    UrlEntry entry("site", "site");
+    const std::string head = "<meta charset=\"utf-8\"><title>" + Cyrillic(80) +
+                             "</title>\r\n<meta name=\"description\" content=\"" +
+                             std::string(100, 'd') + Cyrillic(100) +
+                             "\">\r\n<meta name=\"keywords\" content=\"caf\xC3\xA9, \xD0\x96\">";
+    const std::string out = Analyze(Page(head, "caf\xC3\xA9 \xD0\x96 " + Cyrillic(300)), &entry);
+    EXPECT_TRUE(Has(out, TitleCount(80, true)));
+    // 200 characters of 300 bytes fit the description's limit.
+    EXPECT_TRUE(Has(out,
+                    "No of Characters:<font color=#0000FF face=Verdana,Arial,Helvetica "
+                    "size=2>202</font><br>\nComment: Your Description Tag looks okay."));
+    // The report is Windows-1252: "é" is its byte, "Ж" a reference. 8 blanks in the document,
+    // each phrase there twice.
+    EXPECT_TRUE(Has(out, "\ncaf\xE9\n - 37.50% <br><br>\n&#1046;\n - 37.50% <br><br>\n"));
+    EXPECT_TRUE(Has(out, "<strong> caf\xE9, &#1046; </strong>"));
+    ASSERT_EQ(entry.WordCount(), 2);
+    EXPECT_EQ(entry.GetWord(1)->word, "&#1046;");
+    // The snapshot keeps 200 characters: "café Ж " and 193 of the 300 "Д" after it; the title
+    // is shown twice.
+    EXPECT_EQ(Occurrences(out, "&#1044;"), 80 * 2 + 100 + 193);
+    EXPECT_FALSE(Has(out, "\xD0"));
+
+    // One character more is too long; the same page undeclared is measured in bytes.
+    EXPECT_TRUE(Has(Analyze(Page("<meta charset=utf-8><title>" + Cyrillic(81) + "</title>", "x"),
+                            nullptr, "b.html"),
+                    TitleCount(81, false)));
+    EXPECT_TRUE(Has(Analyze(Page("<title>" + Cyrillic(40) + "</title>", "x"), nullptr, "c.html"),
+                    TitleCount(80, true)));
+    const std::string declaredByHeader =
+        "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n\r\n<html><head><title>" +
+        Cyrillic(41) + "</title></head>\r\n<body>x</body></html>\r\n";
+    EXPECT_TRUE(Has(Analyze(declaredByHeader, nullptr, "d.html"), TitleCount(41, true)));
+}
+
 TEST_F(ReadinessCheck, MetaTagsAfterTheHeadAreReadFromTheFirstLineThatHasThem) {
     UrlEntry entry("site", "site");
     const std::string out =

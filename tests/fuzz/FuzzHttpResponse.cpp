@@ -1,6 +1,7 @@
 // The HTTP client's reading of a response: the head, the content-type test, the body within its
-// cap and the link scan over it, fed through a real loopback connection. The first byte picks a
-// page or a head fetch and the body cap; the rest is what the server sends.
+// cap and the link scan over it, fed through a real loopback connection; then the readers of a
+// Location and of a declared charset on the same bytes. The first byte picks a page or a head
+// fetch and the body cap; the rest is what the server sends.
 
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzPeer.h"
+#include "html/PageCharset.h"
 #include "html/TextUtil.h"
 #include "net/CWebClient.h"
 #include "platform/Ansi.h"
@@ -94,8 +96,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < client.FrameCount(); ++i) {
         SG_FUZZ_CHECK(!client.FrameAt(i).empty());
     }
-    (void)client.ContentTypeLine();
     (void)client.HeaderText();
+
+    // Any Location leads to an address in the crawl's form (never "http://"), or nowhere.
+    const std::string target =
+        sg::CWebClient::RedirectTarget(peer.Address() + "/dir/page.html", response.substr(0, 256));
+    SG_FUZZ_CHECK(!sg::EqualsNoCase(std::string_view(target).substr(0, 7), "http://"));
+
+    // Whatever a page declares, its character measures agree with each other.
+    const std::string_view body = fetched.BodyText();
+    const sg::PageCharset charset = sg::DeclaredCharset(client.ContentTypeLine(), body);
+    const std::size_t characters = sg::CharacterCount(body, charset);
+    SG_FUZZ_CHECK(characters <= body.size());
+    SG_FUZZ_CHECK(sg::CharacterPrefix(body, characters, charset) == body);
+    const std::string_view front = sg::CharacterPrefix(body, characters / 2, charset);
+    SG_FUZZ_CHECK(sg::CharacterCount(front, charset) == characters / 2);
+    SG_FUZZ_CHECK(body.substr(0, front.size()) == front);
+    const std::string shown = sg::ReportCharsetText(body, charset);
+    SG_FUZZ_CHECK(charset == sg::PageCharset::Utf8 || shown == body);
 
     // The same bytes as a path and as a caller's header line: whatever they hold, the request
     // is its three lines (request, the caller's, Host) and the blank line, or nothing is sent.

@@ -1,0 +1,184 @@
+#include "html/PageCharset.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+
+#include "html/TextUtil.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// The name after the first "charset" of the text ("charset = 'utf-8'" gives utf-8); empty when
+// there is none.
+std::string_view CharsetName(std::string_view text) {
+    const std::ptrdiff_t at = FindNoCase(text, "charset");
+    if (at < 0) {
+        return {};
+    }
+    std::size_t p = static_cast<std::size_t>(at) + 7;
+    while (p < text.size() && IsBlank(text[p])) {
+        ++p;
+    }
+    if (p >= text.size() || text[p] != '=') {
+        return {};
+    }
+    ++p;
+    while (p < text.size() && (IsBlank(text[p]) || text[p] == '"' || text[p] == '\'')) {
+        ++p;
+    }
+    const std::size_t end = text.find_first_of("\"'; \t\r\n>/", p);
+    return text.substr(p, (end == kNone ? text.size() : end) - p);
+}
+
+PageCharset CharsetNamed(std::string_view name) {
+    return EqualsNoCase(name, "utf-8") || EqualsNoCase(name, "utf8") ? PageCharset::Utf8
+                                                                     : PageCharset::Windows1252;
+}
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// The length of the well-formed UTF-8 sequence at `p` and its code point in `cp`; 0 when the
+// bytes there are not one.
+std::size_t DecodeUtf8(std::string_view text, std::size_t p, char32_t& cp) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[p + i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (p + length > text.size() || at(1) < low || at(1) > high) {
+        return 0;
+    }
+    char32_t value = lead & (0xFF >> (length + 1));
+    value = (value << 6) | (at(1) & 0x3F);
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!IsContinuation(at(i))) {
+            return 0;
+        }
+        value = (value << 6) | (at(i) & 0x3F);
+    }
+    cp = value;
+    return length;
+}
+
+// Windows-1252's bytes 0x80..0x9F; 0 where the byte stands for no character.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The Windows-1252 byte of a code point, or -1 when it has none.
+int Windows1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        return static_cast<int>(cp);
+    }
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] != 0 && kHighControls[i] == cp) {
+            return static_cast<int>(0x80 + i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head) {
+    const std::string_view fromHeader = CharsetName(contentTypeLine);
+    if (!fromHeader.empty()) {
+        return CharsetNamed(fromHeader);
+    }
+    std::size_t from = 0;
+    for (std::ptrdiff_t at = FindNoCase(head, "<meta", from); at >= 0;
+         at = FindNoCase(head, "<meta", from)) {
+        const std::size_t begin = static_cast<std::size_t>(at) + 5;
+        const std::size_t close = head.find('>', begin);
+        const std::size_t end = close == kNone ? head.size() : close;
+        const std::string_view name = CharsetName(head.substr(begin, end - begin));
+        if (!name.empty()) {
+            return CharsetNamed(name);
+        }
+        if (close == kNone) {
+            break;
+        }
+        from = close + 1;
+    }
+    return PageCharset::Windows1252;
+}
+
+std::size_t CharacterCount(std::string_view text, PageCharset charset) {
+    if (charset == PageCharset::Windows1252) {
+        return text.size();
+    }
+    std::size_t count = 0;
+    char32_t cp = 0;
+    for (std::size_t p = 0; p < text.size(); ++count) {
+        const std::size_t length = DecodeUtf8(text, p, cp);
+        p += length == 0 ? 1 : length;
+    }
+    return count;
+}
+
+std::string_view CharacterPrefix(std::string_view text, std::size_t characters,
+                                 PageCharset charset) {
+    if (charset == PageCharset::Windows1252) {
+        return text.substr(0, characters);
+    }
+    std::size_t p = 0;
+    char32_t cp = 0;
+    for (std::size_t count = 0; count < characters && p < text.size(); ++count) {
+        const std::size_t length = DecodeUtf8(text, p, cp);
+        p += length == 0 ? 1 : length;
+    }
+    return text.substr(0, p);
+}
+
+std::string ReportCharsetText(std::string_view text, PageCharset charset) {
+    if (charset == PageCharset::Windows1252) {
+        return std::string(text);
+    }
+    std::string out;
+    out.reserve(text.size());
+    char32_t cp = 0;
+    for (std::size_t p = 0; p < text.size();) {
+        const std::size_t length = DecodeUtf8(text, p, cp);
+        if (length == 0) {
+            out.push_back(text[p++]);
+            continue;
+        }
+        p += length;
+        const int byte = Windows1252Byte(cp);
+        if (byte >= 0) {
+            out.push_back(static_cast<char>(byte));
+        } else {
+            std::array<char, 12> digits{};
+            const auto done = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                            static_cast<std::uint32_t>(cp));
+            out.append("&#").append(digits.data(), done.ptr).push_back(';');
+        }
+    }
+    return out;
+}
+
+}  // namespace sg

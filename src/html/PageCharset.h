@@ -1,0 +1,38 @@
+#pragma once
+// Which character set a page declares, and the measures and report text that depend on it. A
+// page declared UTF-8 is measured in characters; every other page (no declaration included) is
+// read as Windows-1252, one byte one character, as the reports always have.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sg {
+
+enum class PageCharset {
+    Windows1252,
+    Utf8,
+};
+
+// The charset of the response's Content-Type line ("Content-Type: text/html; charset=utf-8")
+// when it names one, else of the first "<meta" tag in `head` that names one (`charset=` or the
+// `content` of an http-equiv line), else Windows1252. "utf-8" and "utf8" in any case are UTF-8;
+// any other name is read as Windows-1252. Linear in the sizes of both texts.
+PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head);
+
+// Characters in the text: bytes for Windows-1252; for UTF-8 each well-formed sequence counts
+// once and each byte of a malformed one counts on its own, so a mis-declared page is still
+// measured and never over-counted.
+std::size_t CharacterCount(std::string_view text, PageCharset charset);
+
+// The longest prefix of the text that holds at most `characters` characters, as
+// CharacterCount counts them; never cuts a well-formed sequence.
+std::string_view CharacterPrefix(std::string_view text, std::size_t characters,
+                                 PageCharset charset);
+
+// The text as a Windows-1252 report shows it: Windows-1252 text unchanged; UTF-8 text with each
+// character that Windows-1252 has written as its byte, each other one as a numeric character
+// reference ("&#1055;"), and the bytes of a malformed sequence kept as they are.
+std::string ReportCharsetText(std::string_view text, PageCharset charset);
+
+}  // namespace sg

@@ -1,0 +1,81 @@
+// The page charset: where a page declares it, how UTF-8 text is counted and cut, and how it is
+// written into a Windows-1252 report.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "html/PageCharset.h"
+
+namespace sg {
+namespace {
+
+constexpr PageCharset kUtf8 = PageCharset::Utf8;
+constexpr PageCharset kAnsi = PageCharset::Windows1252;
+
+TEST(PageCharset, TheHeaderDecidesBeforeTheFirstMetaThatNamesOne) {
+    struct Row {
+        const char* header;
+        const char* head;
+        PageCharset expected;
+    };
+    const Row rows[] = {
+        {"Content-Type: text/html; charset=UTF-8", "", kUtf8},
+        {"content-type: text/html;charset=\"utf8\"", "", kUtf8},
+        {"Content-Type: text/html; charset=iso-8859-1", "<meta charset=utf-8>", kAnsi},
+        {"Content-Type: text/html", "<META CHARSET = 'Utf-8'>", kUtf8},
+        {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">", kUtf8},
+        // The first meta that names a charset wins; one without a charset is passed over.
+        {"", "<meta name=x content=y><meta charset=utf-8><meta charset=koi8-r>", kUtf8},
+        {"", "<meta charset=windows-1251><meta charset=utf-8>", kAnsi},
+        // Not a declaration: no "=", a name that only begins like utf-8, the word in the text.
+        {"", "<meta charset utf-8>", kAnsi},
+        {"", "<meta charset=utf-16>", kAnsi},
+        {"", "<title>charset=utf-8</title>", kAnsi},
+        // A meta tag left open at the end of the head is still read.
+        {"", "<meta charset=\"utf-8\"", kUtf8},
+        {"", "", kAnsi},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DeclaredCharset(row.header, row.head), row.expected)
+            << row.header << " | " << row.head;
+    }
+}
+
+TEST(PageCharset, Utf8IsCountedCutAndShownByCharacter) {
+    struct Row {
+        std::string text;
+        std::size_t characters;
+        std::string shown;  // as a Windows-1252 report writes it
+    };
+    const Row rows[] = {
+        {"plain", 5, "plain"},
+        // Latin-1 letters and the euro sign have Windows-1252 bytes.
+        {"caf\xC3\xA9 \xE2\x82\xAC", 6, "caf\xE9 \x80"},
+        // Cyrillic, and a character of four bytes, have none.
+        {"\xD0\x9F\xD1\x80", 2, "&#1055;&#1088;"},
+        {"\xF0\x9F\x98\x80!", 2, "&#128512;!"},
+        // Malformed: a lone continuation byte, a cut sequence, an overlong form, a surrogate.
+        // Each of their bytes counts and is kept.
+        {"a\x80z", 3, "a\x80z"},
+        {"\xE2\x82", 2, "\xE2\x82"},
+        {"\xC0\xAF", 2, "\xC0\xAF"},
+        {"\xED\xA0\x80", 3, "\xED\xA0\x80"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(CharacterCount(row.text, kUtf8), row.characters) << row.text;
+        EXPECT_EQ(ReportCharsetText(row.text, kUtf8), row.shown) << row.text;
+        EXPECT_EQ(CharacterPrefix(row.text, row.characters, kUtf8), row.text) << row.text;
+        // Windows-1252 text is bytes, shown as it is.
+        EXPECT_EQ(CharacterCount(row.text, kAnsi), row.text.size());
+        EXPECT_EQ(ReportCharsetText(row.text, kAnsi), row.text);
+    }
+    // A cut never splits a character.
+    const std::string mixed = "a\xD0\x9F\xF0\x9F\x98\x80z";
+    EXPECT_EQ(CharacterPrefix(mixed, 2, kUtf8), "a\xD0\x9F");
+    EXPECT_EQ(CharacterPrefix(mixed, 3, kUtf8), "a\xD0\x9F\xF0\x9F\x98\x80");
+    EXPECT_EQ(CharacterPrefix(mixed, 2, kAnsi), "a\xD0");
+}
+
+}  // namespace
+}  // namespace sg
