@@ -5,6 +5,7 @@
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkValidatorReport.h"
+#include "analysis/TlsProblemLog.h"
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
@@ -54,6 +55,9 @@ PageVisit FetchForVisit(const std::string& url) {
     CWebClient client;
     ApplyProxySettings(client);
     const int result = client.FetchPageRetrying(address.data(), kAttempts);
+    if (result == CWebClient::kFetchConnectFailed) {
+        LogTlsProblem(client, address);
+    }
     // A page that is not text (an image, an archive) was still answered by its server: it is
     // judged by its head like any other and has no links.
     if (result != CWebClient::kFetchOk && result != CWebClient::kFetchNotText) {
@@ -158,6 +162,7 @@ void CheckLink(const std::string& link, const std::string& fromPage) {
     ApplyProxySettings(head);
     if (head.FetchHeadRetrying(address.data(), kAttempts) != CWebClient::kFetchOk) {
         if (!RunCancelled()) {
+            LogTlsProblem(head, address);
             AddRecord(fromPage, link, LinkStatus::Unreachable);
         }
         return;

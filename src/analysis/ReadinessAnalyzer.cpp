@@ -6,6 +6,7 @@
 
 #include "analysis/MetaTagAnalyzer.h"
 #include "analysis/ReadinessBoxes.h"
+#include "analysis/TlsProblemLog.h"
 #include "html/PageCharset.h"
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
@@ -27,7 +28,11 @@ constexpr std::size_t kVisibleTextLimit = 200;
 int FetchPage(CWebClient& client, const std::string& pageUrl) {
     ApplyProxySettings(client);
     std::string address = StripFragment(pageUrl);
-    return client.FetchPageRetrying(address.data(), kAttempts);
+    const int result = client.FetchPageRetrying(address.data(), kAttempts);
+    if (result != CWebClient::kFetchOk) {
+        LogTlsProblem(client, address);
+    }
+    return result;
 }
 
 // The page lines from the first up to and including the first one by which `tag` has occurred

@@ -38,6 +38,16 @@ void CliProgressBar::SetPosition(int position) {
     }
 }
 
+void CliProgressBar::LogLine(const std::string& text) {
+    if (live_ && drawn_) {
+        out_ << "\r\x1b[K";
+    }
+    out_ << TerminalText(text) << '\n' << std::flush;
+    if (live_ && drawn_) {
+        Draw();
+    }
+}
+
 void CliProgressBar::Draw() {
     std::string caption = TerminalText(model_.Caption());
     if (!live_) {

@@ -18,6 +18,8 @@ class CliProgressBar : public ProgressSink {
     void SetCaption(const std::string& text) override;
     int Position() const override { return model_.Pos(); }
     void SetPosition(int position) override;
+    // A line of its own above the bar, which is drawn again below it.
+    void LogLine(const std::string& text) override;
     // Ends the live line so that what follows starts on a line of its own.
     void Finish();
 

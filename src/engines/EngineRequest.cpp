@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "analysis/TlsProblemLog.h"
+#include "model/ProgressSink.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "net/RequestLanguage.h"
@@ -61,7 +63,7 @@ void PrepareEngineRequest(CWebClient& client, EngineId id, EnginePurpose purpose
 }
 
 int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& address,
-                    std::string& page) {
+                    std::string& page, std::string* problem) {
     page.clear();
     CWebClient client;
     PrepareEngineRequest(client, id, purpose);
@@ -71,6 +73,14 @@ int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& addre
     const int result = client.FetchPageRetrying(buffer.data(), kAttempts);
     if (result == CWebClient::kFetchOk) {
         page = client.BodyText();
+    } else {
+        const std::string text = TlsProblemText(client, address);
+        if (!text.empty()) {
+            LogProgressLine(text);
+        }
+        if (problem != nullptr) {
+            *problem = text;
+        }
     }
     return result;
 }

@@ -65,11 +65,17 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
     }
 
     std::string page;
-    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page) != CWebClient::kFetchOk) {
+    std::string problem;
+    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page, &problem) !=
+        CWebClient::kFetchOk) {
         // A cancelled run abandons its fetch; that is no connection failure.
         if (!RunCancelled()) {
-            status.LogError(
-                WithPosition("Couldn't connect to " + std::string(names.logName), start));
+            std::string line =
+                WithPosition("Couldn't connect to " + std::string(names.logName), start);
+            if (!problem.empty()) {
+                line += " (" + problem + ")";
+            }
+            status.LogError(line);
         }
         return 0;
     }

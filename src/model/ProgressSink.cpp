@@ -21,4 +21,10 @@ void SetProgressPos(int position) {
     }
 }
 
+void LogProgressLine(const std::string& text) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->LogLine(text);
+    }
+}
+
 }  // namespace sg

@@ -21,5 +21,7 @@ class ProgressSink {
 void SetProgressCaption(const std::string& text);
 int GetProgressPos();
 void SetProgressPos(int position);
+// A line for the run's log (a TLS failure, say), where the front end shows one.
+void LogProgressLine(const std::string& text);
 
 }  // namespace sg

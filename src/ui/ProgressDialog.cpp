@@ -26,6 +26,7 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     percentLabel_->setMinimumWidth(48);
     noteLabel_ = new QLabel(this);
     noteLabel_->setObjectName(QStringLiteral("noteLabel"));
+    noteLabel_->setWordWrap(true);
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setAutoDefault(false);
@@ -75,6 +76,15 @@ void ProgressDialog::SetPosition(int position) {
             ShowLabel(label);
         }
     });
+}
+
+void ProgressDialog::LogLine(const std::string& text) {
+    const QString line = ToQt(text);
+    QMetaObject::invokeMethod(this, [this, line] { noteLabel_->setText(line); });
+}
+
+QString ProgressDialog::NoteText() const {
+    return noteLabel_->text();
 }
 
 QString ProgressDialog::PercentText() const {

@@ -27,6 +27,9 @@ class ProgressDialog : public QDialog, public ProgressSink {
     void SetCaption(const std::string& text) override;
     int Position() const override;
     void SetPosition(int position) override;
+    // The latest line shows under the bar (a TLS failure's reason, say).
+    void LogLine(const std::string& text) override;
+    QString NoteText() const;
 
     QString PercentText() const;
 

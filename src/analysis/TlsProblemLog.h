@@ -1,0 +1,21 @@
+#pragma once
+// A fetch that failed on TLS (a certificate that does not verify, a handshake that broke off)
+// looks like any other connection failure in the records and reports; the reason goes to the
+// run's log so that the user learns why.
+
+#include <string>
+#include <string_view>
+
+namespace sg {
+
+class CWebClient;
+
+// "Could not connect securely to ADDRESS: REASON", or empty when the client's last attempt had
+// no TLS failure.
+std::string TlsProblemText(const CWebClient& client, std::string_view address);
+
+// That line to the run's progress log (the GUI's progress window, the CLI's stderr), when
+// there is one.
+void LogTlsProblem(const CWebClient& client, std::string_view address);
+
+}  // namespace sg
