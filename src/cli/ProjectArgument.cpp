@@ -96,6 +96,8 @@ std::string NotReadyReason(const Project& project) {
 bool IsLoopbackHost(std::string_view url) {
     if (url.size() >= 7 && EqualsNoCase(url.substr(0, 7), "http://")) {
         url.remove_prefix(7);
+    } else if (url.size() >= 8 && EqualsNoCase(url.substr(0, 8), "https://")) {
+        url.remove_prefix(8);
     }
     const std::string host(url.substr(0, url.find_first_of(":/")));
     in_addr address{};

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/Ansi.h"
+
 namespace sg {
 namespace {
 
@@ -18,6 +20,10 @@ constexpr std::array<std::string_view, EngineHosts::kSlotCount> kDefaultHosts = 
 bool IsHostChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_';
+}
+
+bool IsHttpsHost(std::string_view host) {
+    return EqualsNoCase(host.substr(0, 8), "https://");
 }
 
 std::string_view TrimSpaces(std::string_view text) {
@@ -83,6 +89,9 @@ int EngineHosts::SlotForKey(std::string_view key) {
 }
 
 bool EngineHosts::IsValidHost(std::string_view host) {
+    if (IsHttpsHost(host)) {
+        host.remove_prefix(8);
+    }
     const std::size_t colon = host.find(':');
     const std::string_view name = host.substr(0, colon);
     if (name.empty()) {
@@ -108,6 +117,10 @@ bool EngineHosts::IsValidHost(std::string_view host) {
         value = value * 10 + (c - '0');
     }
     return value >= 1 && value <= 65535;
+}
+
+std::string EngineHosts::Address(std::string_view host) {
+    return IsHttpsHost(host) ? std::string(host) : "http://" + std::string(host);
 }
 
 int EngineHosts::Set(std::string_view key, std::string_view host) {

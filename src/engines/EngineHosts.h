@@ -2,8 +2,9 @@
 // Which host stands for each engine. Every engine has a search host, and AllTheWeb and Euroseek
 // a second one for their "link:" queries. The defaults are compiled in; the environment
 // variable SITEGAUGE_ENGINE_HOSTS ("0=host[:port],1=...,2b=...") and the program's own
-// overrides (sitegauge-cli --engine-host, tests, the demo) replace any of them. Tests point them
-// at loopback servers, so that no test ever reaches a real engine.
+// overrides (sitegauge-cli --engine-host, tests, the demo) replace any of them. A host written
+// "https://host[:port]" is asked over TLS; every other one over plain HTTP. Tests point them at
+// loopback servers, so that no test ever reaches a real engine.
 
 #include <array>
 #include <string>
@@ -39,8 +40,12 @@ class EngineHosts {
 
     // The slot a key names ("0".."10", "2b", "5b"), or -1.
     static int SlotForKey(std::string_view key);
-    // A host name or dotted address, optionally ":" and a port 1..65535.
+    // A host name or dotted address, optionally ":" and a port 1..65535, optionally after
+    // "https://" (any case).
     static bool IsValidHost(std::string_view host);
+    // The address prefix of requests to `host`: "http://" + host, or the host itself when it
+    // carries "https://".
+    static std::string Address(std::string_view host);
 
     // One slot by its key; kHostsOk or the reason nothing changed.
     int Set(std::string_view key, std::string_view host);

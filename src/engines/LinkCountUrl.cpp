@@ -4,7 +4,7 @@ namespace sg {
 
 std::string LinkCountUrl(const EngineHosts& hosts, EngineId id, std::string_view site) {
     const std::string u(site);
-    const std::string http = "http://" + hosts.LinkHost(id);
+    const std::string http = EngineHosts::Address(hosts.LinkHost(id));
     switch (id) {
         case EngineId::AltaVista: {
             // The second copy of the site loses its first four characters when it holds "www"

@@ -7,6 +7,7 @@
 #include "engines/EngineCatalogue.h"
 #include "engines/LinkCountsForSite.h"
 #include "model/ProgressSink.h"
+#include "platform/Ansi.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
@@ -57,8 +58,11 @@ void WriteTable(const std::string& page, const Project& project,
         for (int i = first; i < end; ++i) {
             const std::string& count = lists[i][2 * k];
             const std::string& address = lists[i][2 * k + 1];
-            // AltaVista's address is the only one without a scheme; the cell supplies it.
-            const std::string_view scheme = id == EngineId::AltaVista ? "http://" : "";
+            // AltaVista's address is the only one without a scheme (unless its host is an
+            // https one); the cell supplies it.
+            const bool bare = id == EngineId::AltaVista &&
+                              !EqualsNoCase(std::string_view(address).substr(0, 8), "https://");
+            const std::string_view scheme = bare ? "http://" : "";
             AppendReportLine(page, std::string(kCountCellOpen) + std::string(scheme) +
                                        ReportAttr(address) + ">" + ReportText(count) +
                                        "</a></font></td>");

@@ -37,7 +37,7 @@ bool HotBotHasNextPage(std::string_view page) {
 std::string MsnNext(std::string_view page, const std::string& host) {
     const MarkerCut text =
         UpTo(After(After(After(page, "PREVIOUS"), "class=\"pn\""), "href=\""), "\"");
-    return text ? "http://" + host + "/" + std::string(*text) : std::string();
+    return text ? EngineHosts::Address(host) + "/" + std::string(*text) : std::string();
 }
 
 std::string YahooNext(std::string_view page) {
@@ -51,7 +51,7 @@ std::string OvertureNext(std::string_view page, const std::string& host) {
                     "<p style=\"float:right;margin:0px;padding-right:10px;padding-bottom:6px;\""),
               "href="),
         ">");
-    return text ? "http://" + host + std::string(*text) : std::string();
+    return text ? EngineHosts::Address(host) + std::string(*text) : std::string();
 }
 
 std::string ExciteNext(std::string_view page) {

@@ -4,7 +4,7 @@ namespace sg {
 namespace {
 
 std::string FirstPage(EngineId id, const std::string& host, std::string_view k) {
-    std::string url = "http://" + host;
+    std::string url = EngineHosts::Address(host);
     switch (id) {
         case EngineId::AltaVista:
             url += "/web/results?q=";
@@ -78,17 +78,17 @@ std::string LaterPage(EngineId id, const std::string& host, std::string_view k, 
         case EngineId::AllTheWeb:
             return FirstPage(id, host, k) + "&o=" + std::to_string(start);
         case EngineId::HotBot:
-            return "http://" + host + "/default.asp?query=" + std::string(k) +
+            return EngineHosts::Address(host) + "/default.asp?query=" + std::string(k) +
                    "&first=" + std::to_string(start + 1) +
                    "&offset=&page=more&ca=w&prov=Inktomi&date=&pc=&pcx=&pcu=";
         case EngineId::Euroseek:
-            return "http://" + host +
+            return EngineHosts::Address(host) +
                    "/system/search.cgi?mode=internet&start=" + std::to_string(start) +
                    "&string=" + std::string(k);
         case EngineId::AskJeeves:
             return FirstPage(id, host, k) + "&page=" + std::to_string(start / 10 + 1);
         case EngineId::AOL:
-            return "http://" + host + "/aolcom/search?query=" + std::string(k) +
+            return EngineHosts::Address(host) + "/aolcom/search?query=" + std::string(k) +
                    "&page=" + std::to_string(start / 10 + 1);
         case EngineId::MSN:
         case EngineId::Yahoo:

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/Ansi.h"
+
 namespace sg {
 namespace {
 
@@ -59,7 +61,7 @@ std::string StripHttpPrefix(std::string_view url) {
 }
 
 std::string EnsureHttpPrefix(std::string_view url) {
-    if (url.find("http:") != kNone) {
+    if (url.find("http:") != kNone || EqualsNoCase(url.substr(0, 8), "https://")) {
         return std::string(url);
     }
     std::string out;

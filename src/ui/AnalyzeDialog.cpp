@@ -262,7 +262,9 @@ void AnalyzeDialog::RunStarted() {
 
 void AnalyzeDialog::RunFinished(bool cancelled) {
     PostToThreadOf(this, [this, cancelled] {
+        QStringList problems;
         if (progress_ != nullptr) {
+            problems = progress_->LogLines();
             progress_->hide();
             progress_->deleteLater();
             progress_ = nullptr;
@@ -273,8 +275,23 @@ void AnalyzeDialog::RunFinished(bool cancelled) {
             waitCursor_ = false;
         }
         running_ = false;
+        // The progress window that showed them is gone; the report only says "could not
+        // connect".
+        if (!cancelled && !problems.isEmpty()) {
+            ShowRunProblems(problems);
+        }
         emit runEnded(cancelled);
     });
+}
+
+void AnalyzeDialog::ShowRunProblems(const QStringList& lines) {
+    constexpr qsizetype kShown = 10;
+    QString text = QStringLiteral("Some addresses could not be reached:\n\n") +
+                   lines.mid(0, kShown).join(QLatin1Char('\n'));
+    if (lines.size() > kShown) {
+        text += QStringLiteral("\n... and %1 more.").arg(lines.size() - kShown);
+    }
+    prompts_.Inform(this, ToQt(App().appTitle), text, PromptIcon::Warning);
 }
 
 void AnalyzeDialog::done(int result) {

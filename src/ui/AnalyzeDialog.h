@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 
 #include "app/AnalysisFrontEnd.h"
@@ -59,6 +60,8 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     void EditProject();
     void AnalyzeNow();
     void CancelRun();
+    // The lines the run logged (TLS failures), in one message once its window is gone.
+    void ShowRunProblems(const QStringList& lines);
     AnalysisSelection Selection() const;
 
     UserPrompts& prompts_;

@@ -80,11 +80,10 @@ void ProgressDialog::SetPosition(int position) {
 
 void ProgressDialog::LogLine(const std::string& text) {
     const QString line = ToQt(text);
-    QMetaObject::invokeMethod(this, [this, line] { noteLabel_->setText(line); });
-}
-
-QString ProgressDialog::NoteText() const {
-    return noteLabel_->text();
+    QMetaObject::invokeMethod(this, [this, line] {
+        logLines_.push_back(line);
+        noteLabel_->setText(line);
+    });
 }
 
 QString ProgressDialog::PercentText() const {

@@ -4,6 +4,7 @@
 // queued call, so the widgets are only touched there.
 
 #include <QDialog>
+#include <QStringList>
 #include <mutex>
 #include <string>
 
@@ -27,9 +28,10 @@ class ProgressDialog : public QDialog, public ProgressSink {
     void SetCaption(const std::string& text) override;
     int Position() const override;
     void SetPosition(int position) override;
-    // The latest line shows under the bar (a TLS failure's reason, say).
+    // The latest line shows under the bar (a TLS failure's reason, say); every line is kept.
     void LogLine(const std::string& text) override;
-    QString NoteText() const;
+    // Window thread: the lines logged so far, oldest first.
+    const QStringList& LogLines() const { return logLines_; }
 
     QString PercentText() const;
 
@@ -53,6 +55,7 @@ class ProgressDialog : public QDialog, public ProgressSink {
     QLabel* percentLabel_;
     QLabel* noteLabel_;
     QPushButton* cancelButton_;
+    QStringList logLines_;
 };
 
 }  // namespace sg

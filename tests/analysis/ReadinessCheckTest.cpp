@@ -12,6 +12,8 @@
 #include "analysis/ReadinessAnalyzer.h"
 #include "app/StartUp.h"
 #include "html/KeywordDensity.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
 #include "model/UrlEntry.h"
 #include "platform/FileSystem.h"
 #include "support/FixtureSite.h"
@@ -329,6 +331,26 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
     EXPECT_EQ(Read("d.html"),
               "The application could not connect to the site that you have specified.  Please "
               "try again.\n");
+
+    // An https address whose server speaks no TLS: the same message, and the reason in the
+    // run's log.
+    struct LogRecorder : ProgressSink {
+        void SetCaption(const std::string&) override {}
+        int Position() const override { return 0; }
+        void SetPosition(int) override {}
+        void LogLine(const std::string& text) override { lines.push_back(text); }
+        std::vector<std::string> lines;
+    } log;
+    test::LoopbackServer plain(
+        [](test::LoopbackConnection& conn) { conn.Send("HTTP/1.0 200 OK\r\n\r\nplain"); });
+    const std::string https = "https://127.0.0.1:" + std::to_string(plain.Port()) + "/p.html";
+    App().progressWindow = &log;
+    AnalyzePageReadiness(dir_ / "e.html", https + "#top", nullptr);
+    App().progressWindow = nullptr;
+    EXPECT_EQ(Read("e.html").find("<b>The application could not connect to your site."), 0u);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].find("Could not connect securely to " + https + ": "), 0u);
+    EXPECT_GT(log.lines[0].size(), ("Could not connect securely to " + https + ": ").size());
 }
 
 }  // namespace

@@ -106,6 +106,15 @@ TEST(SearchUrlTest, UsesTheHostsInForce) {
     ClearEngineHostOverrides();
     ASSERT_EQ(OverrideEngineHost("1=127.0.0.1:4321"), kHostsOk);
     EXPECT_EQ(SearchUrl(EngineId::Google, "x", 0, "", ""), "http://127.0.0.1:4321/search?q=x");
+    // An https host keeps its scheme in every address made from it.
+    ASSERT_EQ(OverrideEngineHost("1=https://127.0.0.1:4322"), kHostsOk);
+    ASSERT_EQ(OverrideEngineHost("0=https://127.0.0.1:4323"), kHostsOk);
+    const EngineHosts hosts = CurrentEngineHosts();
+    EXPECT_EQ(SearchUrl(EngineId::Google, "x", 0, "", ""), "https://127.0.0.1:4322/search?q=x");
+    EXPECT_EQ(LinkCountUrl(hosts, EngineId::Google, "s"),
+              "https://127.0.0.1:4322/search?q=link%3As");
+    EXPECT_EQ(LinkCountUrl(hosts, EngineId::AltaVista, "s").substr(0, 28),
+              "https://127.0.0.1:4323/web/r");
     ClearEngineHostOverrides();
 }
 

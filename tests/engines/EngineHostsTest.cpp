@@ -18,8 +18,9 @@ TEST(EngineHostsTest, KeysAndHostSyntax) {
     }
     EXPECT_TRUE(EngineHosts::IsValidHost("127.0.0.1:8080"));
     EXPECT_TRUE(EngineHosts::IsValidHost("search-1.example.com"));
+    EXPECT_TRUE(EngineHosts::IsValidHost("HTTPS://127.0.0.1:8443"));
     for (const char* bad : {"", ":80", "host:", "host:0", "host:65536", "host:8a", "a/b", "a b",
-                            "http://x", "host:80:81"}) {
+                            "http://x", "host:80:81", "https://", "https://http://x"}) {
         EXPECT_FALSE(EngineHosts::IsValidHost(bad)) << bad;
     }
 }

@@ -11,6 +11,7 @@
 #include "engines/MatchResult.h"
 #include "engines/RecordingPositionRunStatus.h"
 #include "html/UrlText.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -370,6 +371,19 @@ TEST_F(SearchEngineTest, ConnectionFailureLogsItsPageAndKeepsEarlierFinds) {
     EXPECT_EQ(SearchEngine(EngineId::AltaVista, "x", sites, 100, first), 0);
     EXPECT_THAT(first.LogTexts(), ElementsAre("Couldn't connect to Altavista on position 0"));
     EXPECT_THAT(first.CallsStartingWith("SetEngineLabel"), IsEmpty());
+
+    // An https engine host that speaks no TLS: the line says why.
+    test::LoopbackServer plain(
+        [](test::LoopbackConnection& conn) { conn.Send("HTTP/1.0 200 OK\r\n\r\n"); });
+    const std::string host = "https://127.0.0.1:" + std::to_string(plain.Port());
+    ASSERT_EQ(OverrideEngineHost("1=" + host), kHostsOk);
+    test::RecordingPositionRunStatus secure;
+    EXPECT_EQ(SearchEngine(EngineId::Google, "x", sites, 100, secure), 0);
+    ASSERT_EQ(secure.LogTexts().size(), 1u);
+    EXPECT_EQ(secure.LogTexts()[0].find("Couldn't connect to Google on position 0 (Could not "
+                                        "connect securely to " +
+                                        host + "/search?q=x: "),
+              0u);
 }
 
 TEST_F(SearchEngineTest, PagesWithoutMarkersAndItemsWithoutAddressMarks) {

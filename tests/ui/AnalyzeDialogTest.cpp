@@ -243,6 +243,26 @@ class AnalyzeDialogTest : public QObject {
         QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
     }
 
+    void aTlsFailureIsToldOnceTheProgressWindowIsGone() {
+        // An https address whose server speaks no TLS.
+        test::LoopbackServer plain(
+            [](test::LoopbackConnection& conn) { conn.Send("HTTP/1.0 200 OK\r\n\r\n"); });
+        const std::string url = "https://127.0.0.1:" + std::to_string(plain.Port()) + "/";
+        ReadyProject(url);
+        AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        QVERIFY(ended.wait(10000));
+        QVERIFY(!prompts_->Calls().empty());
+        const PromptCall& told = prompts_->Calls().back();
+        QCOMPARE(told.icon, PromptIcon::Warning);
+        QVERIFY2(told.text.startsWith(QStringLiteral("Some addresses could not be reached:\n\n"
+                                                     "Could not connect securely to ") +
+                                      QString::fromStdString(url) + QStringLiteral(": ")),
+                 qPrintable(told.text));
+    }
+
     void theDialogIsDisabledAndCancelNoLetsTheRunFinish() {
         HeldSite site;
         site.Hold();
