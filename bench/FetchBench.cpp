@@ -1,6 +1,8 @@
 // Fetching a large page from a local web server: our client against curl on the same URL, side
-// by side. Needs the test servers (tests/servers/test-servers.sh start DIR/test-servers);
-// SITEGAUGE_BENCH_URL names another page ("host:port/path", without the scheme).
+// by side, over http and over https. Needs the test servers (tests/servers/test-servers.sh start
+// DIR/test-servers); SITEGAUGE_BENCH_URL and SITEGAUGE_BENCH_TLS_URL name other pages
+// ("host:port/path", without the scheme), SITEGAUGE_BENCH_CA the CA file that https trusts (by
+// default the test CA of the servers started in this build folder).
 //
 // The client keeps at most 8 MiB of a body; the benchmark raises that cap so that both sides
 // read the whole page.
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "net/CWebClient.h"
 
@@ -23,34 +26,60 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string BenchAddress() {
-    const char* url = std::getenv("SITEGAUGE_BENCH_URL");
-    return url != nullptr && *url != '\0' ? url : "127.0.0.1:18080/big.txt";
+std::string FromEnvironment(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// What both sides fetch: the address without its scheme, and for https the CA file.
+struct Target {
+    bool tls = false;
+    std::string address;
+    std::string caFile;
+};
+
+Target PlainTarget() {
+    return {false, FromEnvironment("SITEGAUGE_BENCH_URL", "127.0.0.1:18080/big.txt"), ""};
+}
+
+Target TlsTarget() {
+    return {true, FromEnvironment("SITEGAUGE_BENCH_TLS_URL", "127.0.0.1:18443/big.txt"),
+            FromEnvironment("SITEGAUGE_BENCH_CA", SITEGAUGE_BENCH_CA_FILE)};
+}
+
+// Our client trusts what OpenSSL's default verify paths lead to: the CA alone.
+void TrustForOurs(const Target& target) {
+    if (target.tls) {
+        ::setenv("SSL_CERT_FILE", target.caFile.c_str(), 1);
+        ::setenv("SSL_CERT_DIR", "/nonexistent", 1);
+    }
 }
 
 // One fetch as an analysis makes it (a fresh client); the body size, or -1 on failure.
-long long FetchOurs() {
+long long FetchOurs(const Target& target) {
     sg::CWebClient client;
     client.SetBodyCap(64u * 1024u * 1024u);
-    std::string address = BenchAddress();
+    std::string address = target.tls ? "https://" + target.address : target.address;
     if (client.FetchPage(address.data()) != 0) {
         return -1;
     }
     return static_cast<long long>(client.Result().BodyBytes());
 }
 
-// One "curl -0 -s -o /dev/null URL"; false when it could not run or failed.
-bool FetchCurl() {
-    const std::string url = "http://" + BenchAddress();
-    char* const argv[] = {const_cast<char*>("curl"),
-                          const_cast<char*>("-0"),
-                          const_cast<char*>("-s"),
-                          const_cast<char*>("-o"),
-                          const_cast<char*>("/dev/null"),
-                          const_cast<char*>(url.c_str()),
-                          nullptr};
+// One "curl -0 -s [--cacert CA] -o /dev/null URL"; false when it could not run or failed.
+bool FetchCurl(const Target& target) {
+    std::vector<std::string> args = {"curl", "-0", "-s", "-o", "/dev/null"};
+    if (target.tls) {
+        args.insert(args.end(), {"--cacert", target.caFile});
+    }
+    args.push_back((target.tls ? "https://" : "http://") + target.address);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    if (::posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0) {
+    if (::posix_spawnp(&pid, "curl", nullptr, nullptr, argv.data(), environ) != 0) {
         return false;
     }
     int status = 0;
@@ -64,10 +93,11 @@ double MillisecondsOf(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void BM_FetchBigPage_Ours(benchmark::State& state) {
+void FetchWithOurs(benchmark::State& state, const Target& target) {
+    TrustForOurs(target);
     long long bytes = 0;
     for (auto _ : state) {
-        bytes = FetchOurs();
+        bytes = FetchOurs(target);
         if (bytes < 0) {
             state.SkipWithError("fetch failed (are the test servers running?)");
             return;
@@ -76,9 +106,9 @@ void BM_FetchBigPage_Ours(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes);
 }
 
-void BM_FetchBigPage_Curl(benchmark::State& state) {
+void FetchWithCurl(benchmark::State& state, const Target& target) {
     for (auto _ : state) {
-        if (!FetchCurl()) {
+        if (!FetchCurl(target)) {
             state.SkipWithError("curl failed (are the test servers running?)");
             return;
         }
@@ -87,17 +117,18 @@ void BM_FetchBigPage_Curl(benchmark::State& state) {
 
 // Both in turn in every iteration, so that both see the same machine load; the counters give
 // the mean time of each and their ratio.
-void BM_FetchBigPage_OursOverCurl(benchmark::State& state) {
+void OursOverCurl(benchmark::State& state, const Target& target) {
+    TrustForOurs(target);
     Clock::duration ours{};
     Clock::duration curl{};
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        if (FetchOurs() < 0) {
+        if (FetchOurs(target) < 0) {
             state.SkipWithError("fetch failed (are the test servers running?)");
             return;
         }
         const Clock::time_point middle = Clock::now();
-        if (!FetchCurl()) {
+        if (!FetchCurl(target)) {
             state.SkipWithError("curl failed (are the test servers running?)");
             return;
         }
@@ -110,8 +141,38 @@ void BM_FetchBigPage_OursOverCurl(benchmark::State& state) {
     state.counters["ratio"] = MillisecondsOf(ours) / MillisecondsOf(curl);
 }
 
+void BM_FetchBigPage_Ours(benchmark::State& state) {
+    FetchWithOurs(state, PlainTarget());
+}
+
+void BM_FetchBigPage_Curl(benchmark::State& state) {
+    FetchWithCurl(state, PlainTarget());
+}
+
+void BM_FetchBigPage_OursOverCurl(benchmark::State& state) {
+    OursOverCurl(state, PlainTarget());
+}
+
+void BM_FetchBigPageTls_Ours(benchmark::State& state) {
+    FetchWithOurs(state, TlsTarget());
+}
+
+void BM_FetchBigPageTls_Curl(benchmark::State& state) {
+    FetchWithCurl(state, TlsTarget());
+}
+
+void BM_FetchBigPageTls_OursOverCurl(benchmark::State& state) {
+    OursOverCurl(state, TlsTarget());
+}
+
 }  // namespace
 
 BENCHMARK(BM_FetchBigPage_Ours)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_FetchBigPage_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_FetchBigPage_OursOverCurl)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
+BENCHMARK(BM_FetchBigPageTls_Ours)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FetchBigPageTls_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FetchBigPageTls_OursOverCurl)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(4.0);

@@ -2,13 +2,12 @@
 // the test site, and tinyproxy in front of it, open and with credentials.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "integration/IntegrationHelpers.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "platform/FileSystem.h"
@@ -22,25 +21,13 @@ using Strings = std::vector<std::string>;
 
 const std::string kSite = "127.0.0.1:" + std::to_string(test::kNginxPort);
 
+using test::CliRun;
+using test::HasHeader;
+using test::RunCli;
+using test::UseProxy;
+
 std::string SiteFile(const std::string& name) {
-    std::string data;
-    ReadWholeFile(test::ServersDir() + "/site/" + name, data);
-    return data;
-}
-
-void UseProxy(CWebClient& client, int port) {
-    client.SetProxyAddress("127.0.0.1");
-    client.SetServerPort(port);
-    client.UseProxy(1);
-}
-
-bool HasHeader(const CWebClient& client, const std::string& line) {
-    for (const std::string& header : client.Result().headerLines) {
-        if (header == line) {
-            return true;
-        }
-    }
-    return false;
+    return test::ServedFile("site/" + name);
 }
 
 void ExpectTheIndexPage(const CWebClient& client) {
@@ -134,31 +121,6 @@ TEST(HttpIntegration, AuthenticatingProxyWantsTheCredentials) {
     ASSERT_FALSE(wrong.Result().headerLines.empty());
     EXPECT_EQ(wrong.Result().headerLines[0].find(" 200 "), std::string::npos);
     EXPECT_EQ(wrong.LinkCount(), 0);
-}
-
-struct CliRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs sitegauge-cli with its configuration (and so its proxy file) under `dir`.
-CliRun RunCli(const test::TempDir& dir, const std::string& arguments) {
-    const std::string command = "XDG_CONFIG_HOME='" + dir.path() + "/config' '" +
-                                SITEGAUGE_CLI_PATH + "' --workdir '" + dir.path() + "' " +
-                                arguments + " 2>&1";
-    CliRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
-        run.output.append(buffer, got);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
 }
 
 TEST(HttpIntegration, CliFetchPrintsTheResponse) {

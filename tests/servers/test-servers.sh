@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts or stops the real servers of the integration tests on loopback high ports:
-# nginx (static site), tinyproxy (open, and with credentials) and vsftpd (active mode).
+# nginx (the static site over http; an https site, and the same server with a certificate for
+# another name and with an expired one, from a test CA made at each start in RUNDIR/tls),
+# tinyproxy (open, and with credentials) and vsftpd (active mode).
 #   test-servers.sh start RUNDIR   |   test-servers.sh stop RUNDIR
 # RUNDIR must end in "/test-servers".
 # The ports are fixed so that tests and tools find them; see tests/support/TestServers.h.
@@ -9,11 +11,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 action=${1:?start or stop}
 run=${2:?run folder}
 HTTP_PORT=18080
+TLS_PORT=18443
+TLS_WRONG_NAME_PORT=18444
+TLS_EXPIRED_PORT=18445
 PROXY_PORT=18888
 PROXY_AUTH_PORT=18889
 FTP_PORT=18021
 FTP_USER=sgftp
 FTP_PASSWORD=sgftp-pass
+ALL_PORTS="$HTTP_PORT $TLS_PORT $TLS_WRONG_NAME_PORT $TLS_EXPIRED_PORT $PROXY_PORT $PROXY_AUTH_PORT
+    $FTP_PORT"
 
 stop_pid() {
     [ -f "$1" ] && kill "$(cat "$1")" 2>/dev/null
@@ -31,7 +38,7 @@ if [ "$action" = stop ]; then
     rm -f "$run/vsftpd.pid"
     for _ in $(seq 30); do
         busy=0
-        for port in $HTTP_PORT $PROXY_PORT $PROXY_AUTH_PORT $FTP_PORT; do
+        for port in $ALL_PORTS; do
             (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && busy=1
         done
         [ $busy = 0 ] && break
@@ -49,12 +56,54 @@ cp -r "$here/site" "$run/site"
 head -c 8388608 /dev/zero | tr '\0' 'x' | fold -w 100 > "$run/site/big.txt"
 chmod -R a+rX "$run/site"
 
+rm -rf "$run/tls-site"
+cp -r "$here/tls-site" "$run/tls-site"
+chmod -R a+rX "$run/tls-site"
+
 subst() {
-    sed -e "s|@RUN@|$run|g" -e "s|@SITE@|$run/site|g" -e "s|@HTTP_PORT@|$HTTP_PORT|g" \
+    sed -e "s|@RUN@|$run|g" -e "s|@SITE@|$run/site|g" -e "s|@TLS@|$run/tls|g" \
+        -e "s|@HTTP_PORT@|$HTTP_PORT|g" -e "s|@TLS_PORT@|$TLS_PORT|g" \
+        -e "s|@TLS_WRONG_NAME_PORT@|$TLS_WRONG_NAME_PORT|g" \
+        -e "s|@TLS_EXPIRED_PORT@|$TLS_EXPIRED_PORT|g" \
         -e "s|@FTP_PORT@|$FTP_PORT|g" -e "s|@FTP_ROOT@|$run/ftp|g" "$@"
 }
 
+# NAME SUBJECT-ALT-NAMES [START END]: tls/NAME.key and tls/NAME.pem, signed by the test CA.
+server_certificate() {
+    local tls=$run/tls
+    openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$tls/$1.key" &&
+        openssl req -new -config "$tls/ca.cnf" -key "$tls/$1.key" -subj "/CN=$1" \
+            -out "$tls/$1.csr" &&
+        SG_CERT_NAMES=$2 openssl ca -batch -notext -config "$tls/ca.cnf" \
+            -extensions server_cert -in "$tls/$1.csr" -out "$tls/$1.pem" \
+            ${3:+-startdate "$3" -enddate "$4"}
+}
+
+# A fresh test CA and the servers' certificates, EC P-256 so that this stays quick: good for
+# 127.0.0.1 and localhost, other for another name only, expired for the right names but long
+# past its end. Tests trust the CA through SSL_CERT_FILE=tls/ca.pem.
+make_certificates() {
+    local tls=$run/tls
+    rm -rf "$tls"
+    mkdir -p "$tls/issued" || return 1
+    : > "$tls/index.txt"
+    echo 1000 > "$tls/serial"
+    subst "$here/test-ca.cnf.in" > "$tls/ca.cnf"
+    # Every openssl run that reads the configuration needs the variable it names.
+    export SG_CERT_NAMES=none
+    {
+        openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$tls/ca.key" &&
+            openssl req -new -x509 -config "$tls/ca.cnf" -extensions ca_cert \
+                -key "$tls/ca.key" -days 30 -out "$tls/ca.pem" &&
+            server_certificate good "IP:127.0.0.1,DNS:localhost" &&
+            server_certificate other "DNS:other.invalid" &&
+            server_certificate expired "IP:127.0.0.1,DNS:localhost" 20200101000000Z 20200201000000Z
+    } > "$tls/openssl.log" 2>&1 || { cat "$tls/openssl.log" >&2; return 1; }
+    chmod a+r "$tls"/*.pem
+}
+
 failed=0
+make_certificates || failed=1
 if command -v nginx >/dev/null; then
     subst "$here/nginx.conf.in" > "$run/nginx.conf"
     nginx -c "$run/nginx.conf" -e "$run/nginx-error.log" || failed=1
@@ -81,7 +130,7 @@ if command -v vsftpd >/dev/null && [ "$(id -u)" = 0 ]; then
 fi
 
 # Wait until every port answers.
-for port in $HTTP_PORT $PROXY_PORT $PROXY_AUTH_PORT $FTP_PORT; do
+for port in $ALL_PORTS; do
     for _ in $(seq 50); do
         (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
         sleep 0.1

@@ -7,6 +7,11 @@
 namespace sg::test {
 
 inline constexpr int kNginxPort = 18080;
+// nginx over TLS with certificates of the test CA (ServersDir()/tls/ca.pem): one for 127.0.0.1
+// and localhost, one for another name only, and an expired one.
+inline constexpr int kNginxTlsPort = 18443;
+inline constexpr int kNginxWrongNamePort = 18444;
+inline constexpr int kNginxExpiredPort = 18445;
 inline constexpr int kProxyPort = 18888;
 inline constexpr int kAuthProxyPort = 18889;  // needs proxyuser / proxypass
 inline constexpr int kFtpPort = 18021;
@@ -15,7 +20,8 @@ inline constexpr const char* kProxyPassword = "proxypass";
 inline constexpr const char* kFtpUser = "sgftp";
 inline constexpr const char* kFtpPassword = "sgftp-pass";
 
-// The folder the servers run from: site/ is nginx's root, ftp/ the FTP user's home.
+// The folder the servers run from: site/ is nginx's root, tls-site/ its https root, tls/ the
+// test CA and certificates, ftp/ the FTP user's home.
 std::string ServersDir();
 bool PortAnswers(int port);
 // Under CI the servers must be there; elsewhere a missing server skips the test.

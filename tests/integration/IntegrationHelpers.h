@@ -1,0 +1,66 @@
+#pragma once
+// What the integration tests of the web client share: the files the servers serve, the proxy
+// set-up, header lookups and runs of sitegauge-cli.
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "net/CWebClient.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+#include "support/TestServers.h"
+
+namespace sg::test {
+
+// A file of the servers' run folder, e.g. "site/index.html"; empty when missing.
+inline std::string ServedFile(const std::string& path) {
+    std::string data;
+    ReadWholeFile(ServersDir() + "/" + path, data);
+    return data;
+}
+
+// The client goes through the proxy on 127.0.0.1:`port`, without credentials.
+inline void UseProxy(CWebClient& client, int port) {
+    client.SetProxyAddress("127.0.0.1");
+    client.SetServerPort(port);
+    client.UseProxy(1);
+}
+
+inline bool HasHeader(const CWebClient& client, const std::string& line) {
+    for (const std::string& header : client.Result().headerLines) {
+        if (header == line) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct CliRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs sitegauge-cli with its configuration (and so its proxy file) under `dir`, in this
+// process's environment; standard output and error together.
+inline CliRun RunCli(const TempDir& dir, const std::string& arguments) {
+    const std::string command = "XDG_CONFIG_HOME='" + dir.path() + "/config' '" +
+                                SITEGAUGE_CLI_PATH + "' --workdir '" + dir.path() + "' " +
+                                arguments + " 2>&1";
+    CliRun run;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) {
+        run.output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+}  // namespace sg::test
