@@ -90,6 +90,10 @@ bool RecordAgain(const std::string& page, const std::string& url) {
 
 }  // namespace
 
+const std::string& CrawlRoot() {
+    return Root();
+}
+
 void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite) {
     // A copy: the caller's text may live in the list that is about to be cleared.
     const std::string start = startUrl;

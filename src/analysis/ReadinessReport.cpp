@@ -54,9 +54,11 @@ bool FinishReports(Project& project, bool nested) {
 }
 
 // A crawled page the nested report analyzes on a sub-page: one of the site's HTML pages and no
-// script.
-bool TakesSubPage(std::string_view link, std::string_view siteUrl) {
-    return link.find(siteUrl) != std::string_view::npos &&
+// script. The site is its URL, or where that URL led: a site that moved (to https, say) has
+// its pages there.
+bool TakesSubPage(std::string_view link, std::string_view siteUrl, std::string_view root) {
+    return (link.find(siteUrl) != std::string_view::npos ||
+            (root != siteUrl && link.find(root) != std::string_view::npos)) &&
            link.find("cgi") == std::string_view::npos &&
            link.find(".htm") != std::string_view::npos;
 }
@@ -110,7 +112,7 @@ bool WriteFollowingPages(const std::string& folder, const std::string& file, con
         }
         const std::string link = record->link;
         seen.insert(link);
-        if (!TakesSubPage(link, siteUrl)) {
+        if (!TakesSubPage(link, siteUrl, CrawlRoot())) {
             continue;
         }
         const std::string name = SubPageName(entry, n, written);

@@ -269,5 +269,59 @@ TEST(HttpsIntegration, CliFetchPrintsRedirectsAndTlsErrors) {
     EXPECT_EQ(expired.output.find("header:"), std::string::npos) << expired.output;
 }
 
+// The folder of the report whose summary page is the last line of a CLI run's output.
+std::string ReportFolderOf(const test::CliRun& run) {
+    std::string output = run.output;
+    while (!output.empty() && output.back() == '\n') {
+        output.pop_back();
+    }
+    const std::string page = output.substr(output.rfind('\n') + 1);
+    return page.substr(0, page.rfind('/'));
+}
+
+std::string TitleCount(int n, bool fits) {
+    return std::string("No of Characters:<font color=") + (fits ? "#0000FF" : "#FF0000") +
+           " face=Verdana,Arial,Helvetica size=2>" + std::to_string(n) + "</font>";
+}
+
+TEST(HttpsIntegration, ASiteThatMovedToHttpsGetsWholeReports) {
+    SG_REQUIRE_SERVER(test::kNginxPort);
+    SG_REQUIRE_SERVER(test::kNginxTlsPort);
+    TrustTheTestCa trust;
+    test::TempDir dir;
+    const std::string moved = "127.0.0.1:" + std::to_string(test::kNginxPort) + "/to-https/";
+
+    // Readiness: the pages behind the redirect, each a sub-page; UTF-8 titles in characters.
+    const test::CliRun readiness =
+        test::RunCli(dir, "readiness --nested --name M --url " + moved + " --url " + kHttps +
+                              "/utf8-80.html --url " + kHttps + "/utf8-81.html");
+    ASSERT_EQ(readiness.exitCode, 0) << readiness.output;
+    const std::string folder = ReportFolderOf(readiness);
+    std::string own;
+    ASSERT_TRUE(ReadWholeFile(folder + "/127.html", own)) << readiness.output;
+    EXPECT_EQ(own.find("301 Moved"), std::string::npos);
+    for (const std::string page : {"/a.html", "/b.html", "/sub/c.html", "/index.html"}) {
+        EXPECT_NE(own.find("'>" + kHttps + page + "</a>"), std::string::npos) << page;
+    }
+    std::string sub;
+    ASSERT_TRUE(ReadWholeFile(folder + "/1271-nest.html", sub));
+    EXPECT_NE(sub.find(">Page A\n</a>"), std::string::npos);
+    std::string fits;
+    std::string tooLong;
+    ASSERT_TRUE(ReadWholeFile(folder + "/1270.html", fits));
+    ASSERT_TRUE(ReadWholeFile(folder + "/1271.html", tooLong));
+    EXPECT_NE(fits.find(TitleCount(80, true)), std::string::npos);
+    EXPECT_NE(tooLong.find(TitleCount(81, false)), std::string::npos);
+
+    // The Link Validator: every page of the https site is reached and judged.
+    const test::CliRun links = test::RunCli(dir, "links --nested --name L --url " + moved);
+    ASSERT_EQ(links.exitCode, 0) << links.output;
+    std::string table;
+    ASSERT_TRUE(ReadWholeFile(ReportFolderOf(links) + "/127.html", table)) << links.output;
+    for (const std::string page : {"/a.html", "/b.html", "/sub/c.html", "/index.html"}) {
+        EXPECT_NE(table.find("<a href =" + kHttps + page + ">"), std::string::npos) << page;
+    }
+}
+
 }  // namespace
 }  // namespace sg
