@@ -1,5 +1,6 @@
 #include "analysis/LinkCrawler.h"
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -9,14 +10,12 @@
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
-#include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
+#include "net/FetchAhead.h"
 #include "platform/RunControl.h"
 
 namespace sg {
 namespace {
-
-constexpr int kAttempts = 3;
 
 std::string& Root() {
     static std::string root;
@@ -51,10 +50,11 @@ struct PageVisit {
 
 PageVisit FetchForVisit(const std::string& url) {
     PageVisit visit;
-    std::string address = StripFragment(url);
-    CWebClient client;
-    ApplyProxySettings(client);
-    const int result = client.FetchPageRetrying(address.data(), kAttempts);
+    const std::string address = StripFragment(url);
+    int result = 0;
+    const std::unique_ptr<CWebClient> fetched =
+        FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
+    const CWebClient& client = *fetched;
     if (result == CWebClient::kFetchConnectFailed) {
         LogTlsProblem(client, address);
     }
@@ -74,6 +74,38 @@ PageVisit FetchForVisit(const std::string& url) {
         visit.links = client.Result().links;
     }
     return visit;
+}
+
+// What the walk will fetch next from a page just visited, started ahead: its frames' and
+// own-site links' pages and the other links' heads, except those judged or asked for already.
+void FetchAheadFrom(const PageVisit& visit, bool followSite) {
+    FetchAhead* ahead = FetchAhead::Current();
+    if (ahead == nullptr) {
+        return;
+    }
+    if (RecordCount() > kRecordLimit) {
+        ahead->StopPrefetching();
+        return;
+    }
+    std::vector<FetchAhead::Request> next;
+    auto add = [&](FetchAhead::Kind kind, const std::string& url) {
+        if (FindRecord(url) != nullptr) {
+            return;
+        }
+        std::string address = StripFragment(url);
+        if (!ahead->Seen(kind, address)) {
+            next.emplace_back(kind, std::move(address));
+        }
+    };
+    for (const std::string& frame : visit.frames) {
+        add(FetchAhead::Kind::Page, frame);
+    }
+    const std::string& root = Root();
+    for (const std::string& link : visit.links) {
+        add(followSite && SameHost(link, root) ? FetchAhead::Kind::Page : FetchAhead::Kind::Head,
+            link);
+    }
+    ahead->Prefetch(next);
 }
 
 // The status of a URL already judged somewhere in this crawl, recorded again for this page;
@@ -100,6 +132,8 @@ void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool 
     Root() = start;
     RootPending() = true;
     ClearRecords();
+    FetchAhead ahead(ConnectionsPerHost(), true);
+    FetchAhead::Scope scope(ahead);
     VisitPage(start, start, followSite);
     if (!reportPath.empty()) {
         WriteLinkTables(reportPath);
@@ -129,6 +163,7 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
         return;
     }
     AddRecord(fromPage, url, LinkStatus::Available);
+    FetchAheadFrom(visit, followSite);
 
     // Frames are part of the page, so they are visited whatever their host and whether or not
     // the site is followed.
@@ -161,10 +196,12 @@ void CheckLink(const std::string& link, const std::string& fromPage) {
     if (RunCancelled()) {
         return;
     }
-    std::string address = StripFragment(link);
-    CWebClient head;
-    ApplyProxySettings(head);
-    if (head.FetchHeadRetrying(address.data(), kAttempts) != CWebClient::kFetchOk) {
+    const std::string address = StripFragment(link);
+    int headResult = 0;
+    const std::unique_ptr<CWebClient> fetchedHead =
+        FetchAhead::TakeOrFetch(FetchAhead::Kind::Head, address, headResult);
+    const CWebClient& head = *fetchedHead;
+    if (headResult != CWebClient::kFetchOk) {
         if (!RunCancelled()) {
             LogTlsProblem(head, address);
             AddRecord(fromPage, link, LinkStatus::Unreachable);
@@ -181,9 +218,10 @@ void CheckLink(const std::string& link, const std::string& fromPage) {
     }
     // The head alone cannot tell a missing page from a header value holding "404"; the page
     // decides.
-    CWebClient page;
-    ApplyProxySettings(page);
-    const int result = page.FetchPageRetrying(address.data(), kAttempts);
+    int result = 0;
+    const std::unique_ptr<CWebClient> fetchedPage =
+        FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
+    const CWebClient& page = *fetchedPage;
     if (RunCancelled()) {
         return;
     }

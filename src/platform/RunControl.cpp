@@ -1,5 +1,7 @@
 #include "platform/RunControl.h"
 
+#include <chrono>
+
 namespace sg {
 namespace {
 thread_local RunControl* currentControl = nullptr;
@@ -31,14 +33,27 @@ void RunControl::Resume() {
 }
 
 bool RunControl::Paused() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return paused_;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (paused_) {
+            return true;
+        }
+    }
+    return parent_ != nullptr && parent_->Paused();
 }
 
 bool RunControl::WaitWhilePaused() {
+    if (parent_ != nullptr) {
+        // The parent's pause is waited out in slices, so that this control's own cancel ends
+        // the wait too.
+        while (parent_->Paused() && !CancelRequested()) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs));
+        }
+    }
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !paused_ || cancelled_.load(); });
-    return !cancelled_.load();
+    changed_.wait(lock, [this] { return !paused_ || CancelRequested(); });
+    return !CancelRequested();
 }
 
 RunControl& RunControl::Current() {

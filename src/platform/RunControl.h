@@ -14,8 +14,15 @@ class RunControl {
     // Longest slice of any blocking wait before the flags are looked at again.
     static constexpr int kWaitSliceMs = 100;
 
+    RunControl() = default;
+    // A control for helpers of a run (fetches started ahead): cancelled and paused with the
+    // parent, and also cancelled on its own. The parent must outlive it.
+    explicit RunControl(RunControl& parent) : parent_(&parent) {}
+
     void RequestCancel();
-    bool CancelRequested() const { return cancelled_.load(); }
+    bool CancelRequested() const {
+        return cancelled_.load() || (parent_ != nullptr && parent_->CancelRequested());
+    }
 
     void Pause();
     void Resume();
@@ -39,6 +46,7 @@ class RunControl {
     };
 
   private:
+    RunControl* parent_ = nullptr;
     std::atomic<bool> cancelled_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;

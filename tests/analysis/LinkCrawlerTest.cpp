@@ -13,6 +13,7 @@
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
+#include "net/FetchAhead.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 
@@ -43,6 +44,14 @@ constexpr LinkStatus kBroken = LinkStatus::Broken;
 constexpr LinkStatus kUnreachable = LinkStatus::Unreachable;
 constexpr LinkStatus kAvailable = LinkStatus::Available;
 
+// These cases assert the requests of the walk itself, one at a time; the walk with fetches
+// ahead is held to the same records in CrawlConcurrencyTest.
+class LinkCrawler : public ::testing::Test {
+  protected:
+    void SetUp() override { SetConnectionsPerHost(1); }
+    void TearDown() override { SetConnectionsPerHost(8); }
+};
+
 TEST(CrawlRecordList, LookupIgnoresCaseAndFindsTheFirstRecord) {
     CrawlRecordList list;
     list.Add("a", "Host/Page.html", LinkStatus::Broken);
@@ -70,7 +79,7 @@ std::string Links(const Strings& paths) {
     return HtmlPage(body + "</body></html>\r\n");
 }
 
-TEST(LinkCrawler, BrokenNeedsA404HeadAndThePagesWords) {
+TEST_F(LinkCrawler, BrokenNeedsA404HeadAndThePagesWords) {
     const std::string words404 = MissingPage("<h1>The page could not be found</h1>");
     const std::string plain404 = MissingPage("<h1>Gone fishing</h1>");
     const std::string wordsOk = HtmlPage("Search: nothing NOT FOUND here");
@@ -109,7 +118,7 @@ TEST(LinkCrawler, BrokenNeedsA404HeadAndThePagesWords) {
     EXPECT_EQ(site.CountRequests("GET /c.html"), 1);
 }
 
-TEST(LinkCrawler, BrokenAndFailedPagesAreNotScannedForLinks) {
+TEST_F(LinkCrawler, BrokenAndFailedPagesAreNotScannedForLinks) {
     FixtureSite site(std::map<std::string, std::string>{
         {"/", Links({"gone.html"})},
         {"/gone.html", MissingPage("not found <a href=\"inner.html\">x</a>")},
@@ -120,7 +129,7 @@ TEST(LinkCrawler, BrokenAndFailedPagesAreNotScannedForLinks) {
     EXPECT_EQ(site.CountRequests("GET /inner.html") + site.CountRequests("HEAD /inner.html"), 0);
 }
 
-TEST(LinkCrawler, RefusedConnectionsAreUnreachable) {
+TEST_F(LinkCrawler, RefusedConnectionsAreUnreachable) {
     const std::string dead = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
     // A start page that cannot be reached: one record, found on itself.
     CrawlSite("", dead + "/index.html", true);
@@ -134,7 +143,7 @@ TEST(LinkCrawler, RefusedConnectionsAreUnreachable) {
                                   Rec(site.Url("/"), "http://" + dead + "/x.html", kUnreachable)}));
 }
 
-TEST(LinkCrawler, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
+TEST_F(LinkCrawler, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
     FixtureSite other(std::map<std::string, std::string>{
         {"/side.html", Links({"deep.html"})},
         {"/deep.html", HtmlPage("deep")},
@@ -160,7 +169,7 @@ TEST(LinkCrawler, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
     EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
 }
 
-TEST(LinkCrawler, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute) {
+TEST_F(LinkCrawler, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute) {
     FixtureSite other(std::map<std::string, std::string>{
         {"/ext.html", Links({"ext2.html"})},
     });
@@ -196,7 +205,7 @@ TEST(LinkCrawler, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute
 }
 
 // A start page that moved to another host: the crawl goes on from where it landed.
-TEST(LinkCrawler, TheRootIsTheStartPageAfterItsRedirects) {
+TEST_F(LinkCrawler, TheRootIsTheStartPageAfterItsRedirects) {
     FixtureSite moved(std::map<std::string, std::string>{
         {"/home.html", Links({"p.html"})},
         {"/p.html", Links({})},
@@ -211,7 +220,7 @@ TEST(LinkCrawler, TheRootIsTheStartPageAfterItsRedirects) {
     EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
 }
 
-TEST(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
+TEST_F(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
     FixtureSite site(std::map<std::string, std::string>{
         {"/", Links({"Page.html", "page.html", "gone.html", "/"})},
         {"/Page.html", Links({"GONE.html"})},
@@ -236,7 +245,7 @@ TEST(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
                        Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
 }
 
-TEST(LinkCrawler, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) {
+TEST_F(LinkCrawler, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) {
     FixtureSite site([&](const std::string& path) {
         if (path == "/start.html") {
             return Links({"page.html#part", "http://" + site.Url("/abs.html#top")});
@@ -252,7 +261,7 @@ TEST(LinkCrawler, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) 
     EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "GET /abs.html"}));
 }
 
-TEST(LinkCrawler, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
+TEST_F(LinkCrawler, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
     FixtureSite site([](const std::string& path) {
         if (path == "/") {
             return Links({"silent.html", "ok.html"});
@@ -281,7 +290,7 @@ std::size_t HeapInUse() {
 #endif
 }
 
-TEST(LinkCrawler, AnEndlessSiteStopsPastTheRecordBoundInBoundedMemory) {
+TEST_F(LinkCrawler, AnEndlessSiteStopsPastTheRecordBoundInBoundedMemory) {
     // Every page served links to three pages not served yet and back to the start page, and
     // carries 8 KiB of text. The server notes the heap in use at each request, while the crawl
     // is deep in its recursion.

@@ -13,9 +13,9 @@ std::string MissingPage(const std::string& body) {
     return "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n" + body;
 }
 
-FixtureSite::FixtureSite(Responder responder)
+FixtureSite::FixtureSite(Responder responder, LoopbackServer::Serving serving)
     : responder_(std::move(responder)),
-      server_([this](LoopbackConnection& conn) { Serve(conn); }) {}
+      server_([this](LoopbackConnection& conn) { Serve(conn); }, serving) {}
 
 FixtureSite::FixtureSite(std::map<std::string, std::string> pages)
     : FixtureSite([pages = std::move(pages)](const std::string& path) {

@@ -23,7 +23,8 @@ class FixtureSite {
     // The raw response for a request path ("/a.html").
     using Responder = std::function<std::string(const std::string& path)>;
 
-    explicit FixtureSite(Responder responder);
+    explicit FixtureSite(Responder responder,
+                         LoopbackServer::Serving serving = LoopbackServer::Serving::OneAtATime);
     // Fixed pages; any other path gets a 404 whose page says "404 Not Found".
     explicit FixtureSite(std::map<std::string, std::string> pages);
 

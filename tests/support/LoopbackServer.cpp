@@ -24,7 +24,7 @@ int ListenOnLoopback(int& port) {
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof(local);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0 ||
-        ::listen(fd, 16) != 0 ||
+        ::listen(fd, 64) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
         ::close(fd);
         return -1;
@@ -35,7 +35,8 @@ int ListenOnLoopback(int& port) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
+LoopbackServer::LoopbackServer(Handler handler, Serving serving)
+    : handler_(std::move(handler)), serving_(serving) {
     listenFd_ = ListenOnLoopback(port_);
     if (listenFd_ >= 0) {
         thread_ = std::thread([this] { Run(); });
@@ -47,6 +48,8 @@ LoopbackServer::~LoopbackServer() {
     if (thread_.joinable()) {
         thread_.join();
     }
+    std::unique_lock<std::mutex> lock(mutex_);
+    handledChanged_.wait(lock, [this] { return active_ == 0; });
     if (listenFd_ >= 0) {
         ::close(listenFd_);
     }
@@ -63,20 +66,37 @@ void LoopbackServer::Run() {
             continue;
         }
         accepted_.fetch_add(1);
-        {
-            LoopbackConnection connection(fd, &stop_);
-            try {
-                handler_(connection);
-            } catch (...) {
-                // A failing script must not take the server thread (and the test) down.
+        if (serving_ == Serving::Concurrently) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ++active_;
             }
+            std::thread([this, fd] {
+                Handle(fd);
+                std::lock_guard<std::mutex> lock(mutex_);
+                --active_;
+                handledChanged_.notify_all();
+            }).detach();
+        } else {
+            Handle(fd);
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++handled_;
-        }
-        handledChanged_.notify_all();
     }
+}
+
+void LoopbackServer::Handle(int fd) {
+    {
+        LoopbackConnection connection(fd, &stop_);
+        try {
+            handler_(connection);
+        } catch (...) {
+            // A failing script must not take the server thread (and the test) down.
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++handled_;
+    }
+    handledChanged_.notify_all();
 }
 
 bool LoopbackServer::WaitHandled(int count, Milliseconds timeout) {

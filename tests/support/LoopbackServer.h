@@ -28,8 +28,11 @@ class LoopbackServer {
   public:
     using Handler = std::function<void(LoopbackConnection&)>;
     using Milliseconds = std::chrono::milliseconds;
+    // Concurrently: each connection gets a thread of its own, for clients that keep several
+    // open at once; the handler must then be safe to run on many threads.
+    enum class Serving { OneAtATime, Concurrently };
 
-    explicit LoopbackServer(Handler handler);
+    explicit LoopbackServer(Handler handler, Serving serving = Serving::OneAtATime);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -46,6 +49,7 @@ class LoopbackServer {
 
   private:
     void Run();
+    void Handle(int fd);
 
     Handler handler_;
     int listenFd_ = -1;
@@ -55,6 +59,9 @@ class LoopbackServer {
     std::mutex mutex_;
     std::condition_variable handledChanged_;
     int handled_ = 0;
+    Serving serving_;
+    // Connection threads still running (Concurrently); they are detached and waited for.
+    int active_ = 0;
     std::thread thread_;
 };
 
