@@ -98,6 +98,10 @@ void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool 
     }
 }
 
+std::string CrawlRoot() {
+    return Root();
+}
+
 void VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
     if (RecordCount() > kRecordLimit || RunCancelled()) {
         return;

@@ -24,6 +24,10 @@ inline constexpr int kRecordLimit = 1000;
 // becomes the start page's address at the end of its redirects.
 void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite);
 
+// The root of the last CrawlSite: the start page's address at the end of its redirects, or the
+// start URL when the page was not reached. Its links are the site's pages.
+std::string CrawlRoot();
+
 // Fetches and judges one page, then its frames (always visited) and its links (visited when
 // following and on the crawl root's host (SameHost: written absolute or relative), otherwise
 // judged by CheckLink). A URL already in the record list (with or without "http://") is not

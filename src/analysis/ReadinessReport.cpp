@@ -53,10 +53,12 @@ bool FinishReports(Project& project, bool nested) {
     return !RunCancelled();
 }
 
-// A crawled page the nested report analyzes on a sub-page: one of the site's HTML pages and no
+// A crawled page the nested report analyzes on a sub-page: one of the site's HTML pages (under
+// the site's address, or under the crawl's root when the start page was redirected) and no
 // script.
-bool TakesSubPage(std::string_view link, std::string_view siteUrl) {
-    return link.find(siteUrl) != std::string_view::npos &&
+bool TakesSubPage(std::string_view link, std::string_view siteUrl, std::string_view root) {
+    return (link.find(siteUrl) != std::string_view::npos ||
+            (!root.empty() && link.find(root) != std::string_view::npos)) &&
            link.find("cgi") == std::string_view::npos &&
            link.find(".htm") != std::string_view::npos;
 }
@@ -90,6 +92,7 @@ std::string SubPageName(const UrlEntry& entry, int record,
 bool WriteFollowingPages(const std::string& folder, const std::string& file, const UrlEntry& entry,
                          std::unordered_set<std::string>& written) {
     const std::string& siteUrl = entry.GetUrl();
+    const std::string root = CrawlRoot();
     const CrawlRecordList& records = CrawlRecords();
     std::unordered_set<std::string> seen;
     bool headed = false;
@@ -110,7 +113,7 @@ bool WriteFollowingPages(const std::string& folder, const std::string& file, con
         }
         const std::string link = record->link;
         seen.insert(link);
-        if (!TakesSubPage(link, siteUrl)) {
+        if (!TakesSubPage(link, siteUrl, root)) {
             continue;
         }
         const std::string name = SubPageName(entry, n, written);

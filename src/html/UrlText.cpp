@@ -59,7 +59,7 @@ std::string StripHttpPrefix(std::string_view url) {
 }
 
 std::string EnsureHttpPrefix(std::string_view url) {
-    if (url.find("http:") != kNone) {
+    if (url.find("http:") != kNone || url.starts_with("https://")) {
         return std::string(url);
     }
     std::string out;

@@ -16,7 +16,7 @@ std::string StripPort(std::string_view url);
 // The URL with every "http://" removed (one pass, left to right).
 std::string StripHttpPrefix(std::string_view url);
 
-// "http://" + URL, unless the URL holds "http:" anywhere.
+// "http://" + URL, unless the URL holds "http:" anywhere or starts with "https://".
 std::string EnsureHttpPrefix(std::string_view url);
 
 // Bytes 33..122 other than the reserved characters are kept; every other byte becomes %XX.

@@ -24,7 +24,8 @@ TEST(UrlText, HttpPrefix) {
     EXPECT_EQ(StripHttpPrefix("hthttp://tp://x"), "http://x");
     EXPECT_EQ(EnsureHttpPrefix("host/x"), "http://host/x");
     EXPECT_EQ(EnsureHttpPrefix("go?u=http:x"), "go?u=http:x");
-    EXPECT_EQ(EnsureHttpPrefix("https://x"), "http://https://x");
+    EXPECT_EQ(EnsureHttpPrefix("https://x/a"), "https://x/a");
+    EXPECT_EQ(EnsureHttpPrefix("x/go?u=https://y"), "http://x/go?u=https://y");
     EXPECT_EQ(EnsureHttpPrefix(""), "http://");
 }
 
