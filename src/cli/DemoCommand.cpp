@@ -29,8 +29,11 @@ constexpr std::string_view kUsage =
     "                 as the profile \"Profiles/Coffee Demo.swp\", run every analysis on it\n"
     "                 (readiness, nested readiness, links, popularity, positions) and print\n"
     "                 \"Profile: PATH\", then each report's path as \"ANALYSIS: PATH\"; one\n"
-    "                 progress line per analysis goes to stderr. The demo sites stop when the\n"
-    "                 command ends. --workdir here is the same as before the command";
+    "                 progress line per analysis goes to stderr. The own site has moved to\n"
+    "                 https: its address answers with a redirect to a second port, whose\n"
+    "                 certificate the demo makes at start and trusts for this run only. The\n"
+    "                 demo sites stop when the command ends. --workdir here is the same as\n"
+    "                 before the command";
 
 // One analysis of the demo: the command that runs it and its arguments before the profile.
 struct DemoStep {
@@ -65,6 +68,10 @@ int Run(CliContext& context) {
         CliError(context, "demo: cannot open a port on 127.0.0.1 for the demo sites");
         return kExitFailed;
     }
+    if (opened == kDemoNoCertificate) {
+        CliError(context, "demo: cannot make the certificate of the demo's https site");
+        return kExitFailed;
+    }
     const std::string profile = DemoProfilePath();
     if (opened != kDemoStarted) {
         CliError(context, "demo: cannot write the profile " + profile);
@@ -73,7 +80,8 @@ int Run(CliContext& context) {
     // Paths are printed exactly as they are on disk, as the analyses print theirs.
     context.out << "Profile: " << profile << '\n' << std::flush;
     context.err << "demo: the sites are at http://" << TerminalText(session.SiteUrl(0))
-                << " and http://" << TerminalText(session.SiteUrl(1)) << ", the engines at "
+                << " (moved to " << TerminalText(session.MovedSiteUrl(kDemoMovedSite))
+                << ") and http://" << TerminalText(session.SiteUrl(1)) << ", the engines at "
                 << session.EngineHost() << '\n';
 
     // Each analysis exactly as its own command runs it on the saved profile.
@@ -115,8 +123,8 @@ int Run(CliContext& context) {
 CliCommand DemoCommand() {
     return CliCommand{"demo", kUsage, &Run,
                       "0    every report was written\n"
-                      "1    a demo server could not start, the profile could not be saved, or an\n"
-                      "     analysis wrote no report\n"
+                      "1    a demo server could not start, its certificate could not be made,\n"
+                      "     the profile could not be saved, or an analysis wrote no report\n"
                       "2    bad usage\n"
                       "130  stopped with Ctrl-C",
                       true};

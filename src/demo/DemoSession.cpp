@@ -1,10 +1,15 @@
 #include "demo/DemoSession.h"
 
+#include <openssl/ssl.h>
+
 #include <cstdlib>
 
+#include "demo/DemoCertificate.h"
 #include "demo/DemoSiteServer.h"
 #include "demo/EngineEmulator.h"
 #include "engines/EngineHosts.h"
+#include "net/TlsServerContext.h"
+#include "net/TrustedCertificates.h"
 #include "platform/Connectivity.h"
 
 namespace sg {
@@ -31,13 +36,24 @@ int DemoSession::Start() {
     if (Running()) {
         return kDemoStarted;
     }
+    // A new key and certificate at every start, in memory only.
+    DemoCertificate certificate;
+    tls_ = std::make_unique<TlsServerContext>();
+    if (MakeDemoCertificate(certificate) != kDemoCertificateMade ||
+        tls_->Load(certificate.certificatePem, certificate.keyPem) != TlsServerContext::kOk ||
+        AddTrustedCertificate(certificate.certificatePem) != kTrustOk) {
+        Stop();
+        return kDemoNoCertificate;
+    }
+    certificatePem_ = certificate.certificatePem;
     for (int site = 0; site < kDemoSiteCount; ++site) {
         sites_[site] = std::make_unique<DemoSiteServer>(kSiteFolders[site]);
     }
     engines_ = std::make_unique<EngineEmulator>();
     bool started = engines_->Start();
-    for (auto& site : sites_) {
-        started = started && site->Start();
+    for (int site = 0; site < kDemoSiteCount; ++site) {
+        started = started && (site == kDemoMovedSite ? sites_[site]->StartMoved(*tls_)
+                                                     : sites_[site]->Start());
     }
     if (!started) {
         Stop();
@@ -60,6 +76,11 @@ void DemoSession::Stop() {
     for (auto& site : sites_) {
         site.reset();
     }
+    tls_.reset();
+    if (!certificatePem_.empty()) {
+        RemoveTrustedCertificate(certificatePem_);
+        certificatePem_.clear();
+    }
     if (wasRunning) {
         SetOnlineCheck(nullptr);
     }
@@ -76,6 +97,13 @@ std::string DemoSession::SiteUrl(int site) const {
     return sites_[site]->Host() + "/";
 }
 
+std::string DemoSession::MovedSiteUrl(int site) const {
+    if (!Running() || site != kDemoMovedSite) {
+        return {};
+    }
+    return sites_[site]->MovedUrl();
+}
+
 std::string DemoSession::EngineHost() const {
     return Running() ? engines_->Host() : std::string();
 }
@@ -83,9 +111,11 @@ std::string DemoSession::EngineHost() const {
 DemoSession& SharedDemoSession() {
     if (sharedSession == nullptr) {
         sharedSession = new DemoSession;
-        // The engine host overrides come into being at their first use; using them before
-        // registering makes the exit handler run while they still exist.
+        // The engine host overrides and OpenSSL (whose own exit handler ends it) come into
+        // being at their first use; using them before registering makes the exit handler run
+        // while they still exist.
         CurrentEngineHosts();
+        OPENSSL_init_ssl(0, nullptr);
         std::atexit(StopSharedSession);
     }
     return *sharedSession;

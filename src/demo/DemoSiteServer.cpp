@@ -13,6 +13,9 @@ constexpr std::string_view kNotFoundPage =
 constexpr std::string_view kBadRequestPage =
     "<html><head><title>400 Bad Request</title></head><body><h1>400 Bad Request</h1>"
     "</body></html>\r\n";
+constexpr std::string_view kMovedPage =
+    "<html><head><title>301 Moved Permanently</title></head><body><h1>301 Moved Permanently</h1>"
+    "<p>This demo site is served over https now.</p></body></html>\r\n";
 constexpr std::string_view kNotImplementedPage =
     "<html><head><title>501 Not Implemented</title></head><body><h1>501 Not Implemented</h1>"
     "<p>This demo server knows only GET and HEAD.</p></body></html>\r\n";
@@ -85,11 +88,14 @@ std::string WithCrLf(std::string_view text) {
 }
 
 std::string Response(std::string_view status, std::string_view type, std::string_view body,
-                     bool withBody) {
+                     bool withBody, std::string_view location = {}) {
     std::string response;
-    response.reserve(160 + (withBody ? body.size() : 0));
+    response.reserve(160 + location.size() + (withBody ? body.size() : 0));
     response.append("HTTP/1.0 ").append(status).append("\r\n");
     response.append("Server: sitegauge-demo\r\n");
+    if (!location.empty()) {
+        response.append("Location: ").append(location).append("\r\n");
+    }
     response.append("Content-Type: ").append(type).append("\r\n");
     response.append("Content-Length: ").append(std::to_string(body.size())).append("\r\n");
     response.append("Connection: close\r\n\r\n");
@@ -99,10 +105,34 @@ std::string Response(std::string_view status, std::string_view type, std::string
     return response;
 }
 
+// A request through a proxy names the whole address: its path (and query) from the first "/"
+// after the host.
+std::string_view TargetPath(std::string_view target) {
+    if (StartsWithNoCase(target, "http://")) {
+        const std::size_t slash = target.find('/', 7);
+        return slash == std::string_view::npos ? std::string_view("/") : target.substr(slash);
+    }
+    return target;
+}
+
+// The method and target of the head's request line; false when the line has not both and a
+// version.
+bool SplitRequestLine(std::string_view head, std::string_view& method, std::string_view& target) {
+    const std::string_view requestLine = head.substr(0, head.find_first_of("\r\n"));
+    const std::size_t space = requestLine.find(' ');
+    const std::size_t lastSpace = requestLine.rfind(' ');
+    if (space == std::string_view::npos || lastSpace == space) {
+        return false;
+    }
+    method = requestLine.substr(0, space);
+    target = requestLine.substr(space + 1, lastSpace - space - 1);
+    return true;
+}
+
 }  // namespace
 
 DemoSiteServer::DemoSiteServer(std::string site)
-    : site_(std::move(site)), server_(kMaxRequestHead) {}
+    : site_(std::move(site)), server_(kMaxRequestHead), tlsServer_(kMaxRequestHead) {}
 
 DemoSiteServer::~DemoSiteServer() {
     Stop();
@@ -144,11 +174,7 @@ std::string_view DemoSiteServer::ContentType(std::string_view path) {
 }
 
 std::string DemoSiteServer::FileForTarget(std::string_view target) const {
-    // A request through a proxy names the whole address.
-    if (StartsWithNoCase(target, "http://")) {
-        const std::size_t slash = target.find('/', 7);
-        target = slash == std::string_view::npos ? std::string_view("/") : target.substr(slash);
-    }
+    target = TargetPath(target);
     target = target.substr(0, target.find_first_of("?#"));
     if (target.empty() || target.front() != '/') {
         return {};
@@ -184,14 +210,11 @@ std::string DemoSiteServer::FileForTarget(std::string_view target) const {
 }
 
 std::string DemoSiteServer::Answer(std::string_view requestHead) const {
-    const std::string_view requestLine = requestHead.substr(0, requestHead.find_first_of("\r\n"));
-    const std::size_t space = requestLine.find(' ');
-    const std::size_t lastSpace = requestLine.rfind(' ');
-    if (space == std::string_view::npos || lastSpace == space) {
+    std::string_view method;
+    std::string_view target;
+    if (!SplitRequestLine(requestHead, method, target)) {
         return Response("400 Bad Request", "text/html", kBadRequestPage, true);
     }
-    const std::string_view method = requestLine.substr(0, space);
-    const std::string_view target = requestLine.substr(space + 1, lastSpace - space - 1);
     const bool head = method == "HEAD";
     if (!head && method != "GET") {
         return Response("501 Not Implemented", "text/html", kNotImplementedPage, true);
@@ -208,6 +231,28 @@ std::string DemoSiteServer::Answer(std::string_view requestHead) const {
     return Response("200 OK", type, content, !head);
 }
 
+std::string DemoSiteServer::MovedAnswer(std::string_view requestHead, std::string_view movedUrl) {
+    std::string_view method;
+    std::string_view target;
+    if (!SplitRequestLine(requestHead, method, target)) {
+        return Response("400 Bad Request", "text/html", kBadRequestPage, true);
+    }
+    const bool head = method == "HEAD";
+    if (!head && method != "GET") {
+        return Response("501 Not Implemented", "text/html", kNotImplementedPage, true);
+    }
+    std::string_view path = TargetPath(target);
+    if (path.empty() || path.front() != '/') {
+        return Response("400 Bad Request", "text/html", kBadRequestPage, true);
+    }
+    std::string location(movedUrl);
+    if (!location.empty() && location.back() == '/') {
+        location.pop_back();
+    }
+    location.append(path);
+    return Response("301 Moved Permanently", "text/html", kMovedPage, !head, location);
+}
+
 bool DemoSiteServer::Start() {
     return server_.Start([this](std::string_view head) {
         requests_.fetch_add(1);
@@ -215,8 +260,33 @@ bool DemoSiteServer::Start() {
     });
 }
 
+bool DemoSiteServer::StartMoved(const TlsServerContext& tls) {
+    const bool secure = tlsServer_.Start(
+        [this](std::string_view head) {
+            requests_.fetch_add(1);
+            return Answer(head);
+        },
+        &tls);
+    // Taken once: the TLS port stays the same while it runs.
+    const std::string moved = secure ? MovedUrl() : std::string();
+    if (!secure || !server_.Start([this, moved](std::string_view head) {
+            requests_.fetch_add(1);
+            return MovedAnswer(head, moved);
+        })) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
 void DemoSiteServer::Stop() {
     server_.Stop();
+    tlsServer_.Stop();
+}
+
+std::string DemoSiteServer::MovedUrl() const {
+    return tlsServer_.Running() ? "https://127.0.0.1:" + std::to_string(tlsServer_.Port()) + "/"
+                                : std::string();
 }
 
 }  // namespace sg

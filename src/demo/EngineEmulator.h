@@ -64,7 +64,7 @@ class EngineEmulator {
     // --- Server ----------------------------------------------------------------------------
     // Listens on 127.0.0.1 and a free port. False when the socket could not be set up.
     bool Start();
-    // Closes the port and ends the server thread (within about 50 ms).
+    // Closes the port and ends the server thread (within about 100 ms).
     void Stop();
     // 0 before Start.
     int Port() const { return server_.Port(); }

@@ -7,19 +7,57 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
+
+#include "net/SocketWait.h"
+#include "net/TlsSession.h"
 
 namespace sg {
 namespace {
 
 constexpr int kPollSliceMs = 50;
-// For the whole request head, and then again for sending the answer.
-constexpr std::chrono::milliseconds kReadTimeout{2000};
-constexpr std::chrono::seconds kSendTimeout{5};
+// For the TLS handshake and the whole request head, and then again for sending the answer.
+constexpr long long kReadTimeoutMs = 2000;
+constexpr long long kSendTimeoutMs = 5000;
+
+// One receive once the socket has something, within the deadline: the count, or 0 when the
+// peer closed, failed or sent nothing in time.
+int ReceivePlain(int fd, char* buffer, int size, const Deadline& deadline) {
+    for (;;) {
+        if (WaitFor(fd, POLLIN, deadline) != WaitResult::Ready) {
+            return 0;
+        }
+        const ssize_t got = ::recv(fd, buffer, static_cast<std::size_t>(size), MSG_DONTWAIT);
+        if (got >= 0) {
+            return static_cast<int>(got);
+        }
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return 0;
+        }
+    }
+}
+
+void SendPlain(int fd, const std::string& response, const Deadline& deadline) {
+    std::size_t sent = 0;
+    while (sent < response.size()) {
+        if (WaitFor(fd, POLLOUT, deadline) != WaitResult::Ready) {
+            return;
+        }
+        // Never blocks: a client that stops reading is left after the send wait.
+        const ssize_t wrote =
+            ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (wrote < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+            continue;
+        }
+        if (wrote <= 0) {
+            return;
+        }
+        sent += static_cast<std::size_t>(wrote);
+    }
+}
 
 }  // namespace
 
-bool LoopbackHttpServer::Start(Answer answer) {
+bool LoopbackHttpServer::Start(Answer answer, const TlsServerContext* tls) {
     if (listenFd_ >= 0) {
         return true;
     }
@@ -41,15 +79,24 @@ bool LoopbackHttpServer::Start(Answer answer) {
         return false;
     }
     answer_ = std::move(answer);
+    tls_ = tls;
     listenFd_ = fd;
     port_ = ntohs(address.sin_port);
     stop_ = false;
-    thread_ = std::thread([this] { Run(); });
+    // A cancel cannot be taken back, so every start gets a fresh control.
+    control_ = std::make_unique<RunControl>();
+    thread_ = std::thread([this] {
+        RunControl::Scope scope(*control_);
+        Run();
+    });
     return true;
 }
 
 void LoopbackHttpServer::Stop() {
     stop_ = true;
+    if (control_ != nullptr) {
+        control_->RequestCancel();
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -75,26 +122,24 @@ void LoopbackHttpServer::Run() {
 }
 
 void LoopbackHttpServer::Serve(int fd) {
+    const Deadline readDeadline = Deadline::After(kReadTimeoutMs);
+    std::unique_ptr<TlsSession> tls;
+    if (tls_ != nullptr) {
+        std::string ignored;
+        tls = TlsSession::Accept(fd, *tls_, readDeadline, ignored);
+        if (tls == nullptr) {
+            return;
+        }
+    }
     // The head ends at the first blank line, with or without CRs.
     std::string head;
     char buffer[4096];
-    const auto deadline = std::chrono::steady_clock::now() + kReadTimeout;
     while (head.find("\r\n\r\n") == std::string::npos && head.find("\n\n") == std::string::npos) {
-        if (stop_ || head.size() >= maxHead_ || std::chrono::steady_clock::now() >= deadline) {
+        if (head.size() >= maxHead_) {
             return;
         }
-        pollfd readable{fd, POLLIN, 0};
-        const int ready = ::poll(&readable, 1, kPollSliceMs);
-        if (ready == 0) {
-            continue;
-        }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        const ssize_t got = ::recv(fd, buffer, sizeof(buffer), 0);
+        const int got = tls != nullptr ? tls->Receive(buffer, sizeof(buffer), false, readDeadline)
+                                       : ReceivePlain(fd, buffer, sizeof(buffer), readDeadline);
         if (got <= 0) {
             return;
         }
@@ -102,27 +147,13 @@ void LoopbackHttpServer::Serve(int fd) {
     }
 
     const std::string response = answer_(head);
-    const auto sendDeadline = std::chrono::steady_clock::now() + kSendTimeout;
-    std::size_t sent = 0;
-    while (sent < response.size() && !stop_) {
-        pollfd writable{fd, POLLOUT, 0};
-        const int ready = ::poll(&writable, 1, kPollSliceMs);
-        if (ready <= 0) {
-            if ((ready < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= sendDeadline) {
-                break;
-            }
-            continue;
-        }
-        // Never blocks: a client that stops reading is left after the send wait.
-        const ssize_t wrote =
-            ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (wrote <= 0) {
-            if (wrote < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
-                continue;
-            }
-            break;
-        }
-        sent += static_cast<std::size_t>(wrote);
+    const Deadline sendDeadline = Deadline::After(kSendTimeoutMs);
+    if (tls != nullptr) {
+        tls->Send(response.data(), static_cast<int>(response.size()), sendDeadline);
+        // Its close notice goes out before the plain shutdown.
+        tls.reset();
+    } else {
+        SendPlain(fd, response, sendDeadline);
     }
     ::shutdown(fd, SHUT_WR);
 }

@@ -1,17 +1,23 @@
 #pragma once
 // The listener under the stand-in servers (the engine emulator, the demo sites): 127.0.0.1 and
-// a free port, one connection at a time. Each request head is read within bounds and handed to
-// the owner, whose answer is sent back before the connection is closed. A client that sends no
-// complete head in time, or too long a one, gets no answer.
+// a free port, one connection at a time, plain or TLS. Each request head is read within bounds
+// and handed to the owner, whose answer is sent back before the connection is closed. A client
+// that sends no complete head in time (a TLS client: that does not finish its handshake and
+// send its head in time), or too long a one, gets no answer.
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "platform/RunControl.h"
+
 namespace sg {
+
+class TlsServerContext;
 
 class LoopbackHttpServer {
   public:
@@ -25,9 +31,10 @@ class LoopbackHttpServer {
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     // Listens and starts the server thread; false when the socket could not be set up. True at
-    // once when it already runs.
-    bool Start(Answer answer);
-    // Closes the port and ends the server thread (within about 50 ms).
+    // once when it already runs. With `tls`, which must outlive the server, every connection
+    // is TLS presenting its certificate.
+    bool Start(Answer answer, const TlsServerContext* tls = nullptr);
+    // Closes the port and ends the server thread (within about 100 ms).
     void Stop();
     bool Running() const { return listenFd_ >= 0; }
     // 0 before Start.
@@ -39,9 +46,13 @@ class LoopbackHttpServer {
 
     const std::size_t maxHead_;
     Answer answer_;
+    const TlsServerContext* tls_ = nullptr;
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
+    // The server thread's run control: Stop cancels it, which ends any wait of a connection
+    // within one wait slice.
+    std::unique_ptr<RunControl> control_;
     std::thread thread_;
 };
 

@@ -9,6 +9,9 @@
 #include <climits>
 #include <csignal>
 
+#include "net/TlsServerContext.h"
+#include "net/TrustedCertificates.h"
+
 namespace sg {
 
 struct TlsSession::State {
@@ -57,6 +60,13 @@ bool WaitAsAsked(SSL* ssl, int fd, int code, const Deadline& deadline) {
            WaitResult::Ready;
 }
 
+// OpenSSL writes to the socket without MSG_NOSIGNAL: a peer gone away must give an error, not
+// end the program.
+void IgnorePipeSignal() {
+    static const bool kNoPipeSignal = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+    (void)kNoPipeSignal;
+}
+
 }  // namespace
 
 TlsSession::TlsSession(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -70,17 +80,16 @@ TlsSession::~TlsSession() {
 
 std::unique_ptr<TlsSession> TlsSession::Connect(int fd, const std::string& host,
                                                 const Deadline& deadline, std::string& error) {
-    // OpenSSL writes to the socket without MSG_NOSIGNAL: a peer gone away must give an error,
-    // not end the program.
-    static const bool kNoPipeSignal = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
-    (void)kNoPipeSignal;
+    IgnorePipeSignal();
     auto state = std::make_unique<State>();
     state->fd = fd;
-    // A context per connection reads SSL_CERT_FILE and SSL_CERT_DIR as they are now.
+    // A context per connection reads SSL_CERT_FILE and SSL_CERT_DIR, and the added
+    // certificates, as they are now.
     state->context = SSL_CTX_new(TLS_client_method());
     if (state->context == nullptr ||
         SSL_CTX_set_min_proto_version(state->context, TLS1_2_VERSION) != 1 ||
-        SSL_CTX_set_default_verify_paths(state->context) != 1) {
+        SSL_CTX_set_default_verify_paths(state->context) != 1 ||
+        !AddTrustedCertificatesTo(SSL_CTX_get_cert_store(state->context))) {
         error = LastError(nullptr);
         return nullptr;
     }
@@ -98,10 +107,38 @@ std::unique_ptr<TlsSession> TlsSession::Connect(int fd, const std::string& host,
         SSL_set_tlsext_host_name(state->ssl, host.c_str());
         SSL_set1_host(state->ssl, host.c_str());
     }
+    SSL_set_connect_state(state->ssl);
+    return Handshake(std::move(state), deadline, error);
+}
+
+std::unique_ptr<TlsSession> TlsSession::Accept(int fd, const TlsServerContext& server,
+                                               const Deadline& deadline, std::string& error) {
+    IgnorePipeSignal();
+    if (server.context_ == nullptr) {
+        error = "no server certificate";
+        return nullptr;
+    }
+    auto state = std::make_unique<State>();
+    state->fd = fd;
+    // The state frees its context: it takes a reference of its own.
+    SSL_CTX_up_ref(server.context_);
+    state->context = server.context_;
+    state->ssl = SSL_new(state->context);
+    if (state->ssl == nullptr || SSL_set_fd(state->ssl, fd) != 1) {
+        error = LastError(nullptr);
+        return nullptr;
+    }
+    SSL_set_accept_state(state->ssl);
+    return Handshake(std::move(state), deadline, error);
+}
+
+std::unique_ptr<TlsSession> TlsSession::Handshake(std::unique_ptr<State> state,
+                                                  const Deadline& deadline, std::string& error) {
+    const int fd = state->fd;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     ERR_clear_error();
     for (;;) {
-        const int done = SSL_connect(state->ssl);
+        const int done = SSL_do_handshake(state->ssl);
         if (done == 1) {
             return std::unique_ptr<TlsSession>(new TlsSession(std::move(state)));
         }

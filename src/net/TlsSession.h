@@ -1,9 +1,10 @@
 #pragma once
 // TLS over a connected socket (OpenSSL 3): TLS 1.2 or later, the host name sent (SNI) and checked
 // against the certificate, the chain checked against the system's trusted certificates through
-// OpenSSL's default verify paths (SSL_CERT_FILE and SSL_CERT_DIR point them elsewhere). Every
-// wait is one of the socket's bounded waits, with its cancel checks. The socket stays owned by
-// the caller; it is made non-blocking.
+// OpenSSL's default verify paths (SSL_CERT_FILE and SSL_CERT_DIR point them elsewhere) and the
+// ones the process added (TrustedCertificates.h). The server side of a loopback server of the
+// program's own is here too (Accept). Every wait is one of the socket's bounded waits, with its
+// cancel checks. The socket stays owned by the caller; it is made non-blocking.
 
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 #include "net/SocketWait.h"
 
 namespace sg {
+
+class TlsServerContext;
 
 class TlsSession {
   public:
@@ -22,6 +25,11 @@ class TlsSession {
     // and the reason ("certificate has expired", "handshake timed out", ...) when it fails.
     static std::unique_ptr<TlsSession> Connect(int fd, const std::string& host,
                                                const Deadline& deadline, std::string& error);
+    // The server's handshake on an accepted socket, presenting `server` (which must outlive the
+    // session) within the deadline; null and the reason when it fails, for instance when the
+    // client sends nothing in time. No client certificate is asked for.
+    static std::unique_ptr<TlsSession> Accept(int fd, const TlsServerContext& server,
+                                              const Deadline& deadline, std::string& error);
 
     // Like recv: the count of bytes (consumed, or only looked at when `peek`), 0 when the peer
     // closed, -1 on error, kTimedOut when nothing came before the deadline or a cancel.
@@ -35,6 +43,9 @@ class TlsSession {
   private:
     struct State;
     explicit TlsSession(std::unique_ptr<State> state);
+    // Either side's handshake, once the state is set up for it.
+    static std::unique_ptr<TlsSession> Handshake(std::unique_ptr<State> state,
+                                                 const Deadline& deadline, std::string& error);
     std::unique_ptr<State> state_;
 };
 

@@ -314,7 +314,7 @@ void ProjectDialog::OpenDemo() {
         // can be made again from this project.
         result = OpenDemoProject(App().project, SharedDemoSession());
     }
-    if (result == kDemoNoPort) {
+    if (result == kDemoNoPort || result == kDemoNoCertificate) {
         prompts_.Inform(this, ToQt(App().appTitle),
                         QStringLiteral("The demo sites could not be started on this computer."),
                         PromptIcon::Warning);

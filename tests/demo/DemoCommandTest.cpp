@@ -111,6 +111,10 @@ class DemoCommandTest : public ::testing::Test {
         ASSERT_EQ(project_.UrlCount(), 2);
         own_ = project_.GetUrl(0)->GetUrl();
         rival_ = project_.GetUrl(1)->GetUrl();
+        // Where the own site moved, as the command says on stderr.
+        const std::string said = Between(result_->err, "(moved to ", ")");
+        moved_ = said.substr(std::min(said.size(), std::size_t{10}));
+        ASSERT_EQ(moved_.rfind("https://127.0.0.1:", 0), 0u) << result_->err;
     }
 
     static const std::string& Report(const std::string& label) { return (*reports_)[label]; }
@@ -124,6 +128,7 @@ class DemoCommandTest : public ::testing::Test {
     Project project_;
     std::string own_;
     std::string rival_;
+    std::string moved_;
 };
 
 test::TempDir* DemoCommandTest::work_ = nullptr;
@@ -159,13 +164,14 @@ TEST_F(DemoCommandTest, LinkValidatorListsTheBrokenAndTheUnreachableLinks) {
     const std::string text = SiteReport(Report("Link Validator"), own_);
     const std::string broken =
         Between(text, "<font color = '#1c5584'>Broken links</font>", "</table>");
-    EXPECT_THAT(broken, HasSubstr("<tr><td><a href=http://" + own_ + "specials.html>" + own_ +
+    // The start page's links are those of the page behind its redirect, so they are https ones.
+    EXPECT_THAT(broken, HasSubstr("<tr><td><a href=" + moved_ + "specials.html>" + moved_ +
                                   "specials.html</a></td>\n<td><a href=http://" + own_ + ">"));
     const std::string unreachable =
         Between(text, "The applications can not connect to the following sites", "</table>");
     EXPECT_THAT(unreachable, HasSubstr("http://127.0.0.1:1/wholesale/"));
     const std::string available = Between(text, "Available links", "</table>");
-    EXPECT_THAT(available, HasSubstr(own_ + "shop/beans/ethiopia-yirgacheffe.html</a>"));
+    EXPECT_THAT(available, HasSubstr(moved_ + "shop/beans/ethiopia-yirgacheffe.html</a>"));
     // Only the start page's links are judged: a broken link one page down is not listed.
     EXPECT_EQ(text.find("kenya-nyeri"), std::string::npos);
 
@@ -194,7 +200,7 @@ TEST_F(DemoCommandTest, ReadinessShowsTheRivalsLongTitleInRedAndTheOwnInBlue) {
 TEST_F(DemoCommandTest, NestedReadinessAnalysesThePagesDeepInTheSite) {
     const std::string text = RunFolderText(Report("Nested Search Engine Readiness"));
     EXPECT_THAT(text, HasSubstr("Search Engine Preparedeness for the Following Pages"));
-    EXPECT_THAT(text, HasSubstr(">" + own_ + "shop/beans/ethiopia-yirgacheffe.html</a>"));
+    EXPECT_THAT(text, HasSubstr(">" + moved_ + "shop/beans/ethiopia-yirgacheffe.html</a>"));
     // The guide's title, three levels down, is too long.
     EXPECT_THAT(text, HasSubstr("107</font><br>\nComment: Your Title Tag is too long."));
     // A page without any meta tag.
@@ -206,6 +212,20 @@ TEST_F(DemoCommandTest, NestedReadinessAnalysesThePagesDeepInTheSite) {
     // so the head's end is found within one line).
     EXPECT_THAT(SiteReport(Report("Search Engine Readiness"), own_),
                 HasSubstr("Home | Shop | Journal |"));
+}
+
+TEST_F(DemoCommandTest, TheOwnSitesReportsShowThePagesBehindItsRedirect) {
+    const std::string title = "Harbor Lane Coffee Roasters - Fresh Roasted Coffee Beans";
+    for (const char* label : {"Search Engine Readiness", "Nested Search Engine Readiness"}) {
+        const std::string text = SiteReport(Report(label), own_);
+        EXPECT_THAT(text, HasSubstr(title)) << label;
+        EXPECT_EQ(text.find("Moved Permanently"), std::string::npos) << label;
+        EXPECT_EQ(text.find("could not connect"), std::string::npos) << label;
+    }
+    const std::string links = SiteReport(Report("Link Validator"), own_);
+    EXPECT_THAT(Between(links, "Available links", "</table>"),
+                HasSubstr("<a href =" + moved_ + "about.html>"));
+    EXPECT_EQ(links.find("Moved Permanently"), std::string::npos);
 }
 
 TEST_F(DemoCommandTest, LinkPopularityHasTheCountsOfBothSites) {

@@ -1,6 +1,7 @@
 // https:// addresses against TLS peers on loopback whose certificates the test makes with the
 // openssl command: a trusted one, one for another name, one nobody trusts, a peer that never
-// completes the handshake, and a plain site that redirects to the TLS one.
+// completes the handshake, and a plain site that redirects to the TLS one; and the trust the
+// process adds, which takes no authority.
 
 #include <fcntl.h>
 #include <openssl/ssl.h>
@@ -15,6 +16,8 @@
 
 #include "net/CWebClient.h"
 #include "net/HttpTestPeer.h"
+#include "net/TrustedCertificates.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -215,6 +218,18 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     EXPECT_EQ(waiting.FetchPage(quiet.data()), CWebClient::kFetchConnectFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_NE(waiting.TlsError().find("timed out"), std::string::npos) << waiting.TlsError();
+}
+
+// The process-wide trust takes a server's own certificate only: an authority would vouch for
+// every host it signs for.
+TEST(WebClientTls, TheAddedTrustTakesNoAuthority) {
+    test::TempDir dir;
+    ASSERT_TRUE(MakeCertificate(dir, "authority", "IP:127.0.0.1"));
+    std::string pem;
+    ASSERT_TRUE(ReadWholeFile(dir / "authority.pem", pem));
+    EXPECT_EQ(AddTrustedCertificate(pem), kTrustIsAuthority);
+    EXPECT_EQ(RemoveTrustedCertificate(pem), kTrustNotFound);
+    EXPECT_EQ(AddTrustedCertificate("-----BEGIN CERTIFICATE-----\nAAAA\n"), kTrustNoCertificate);
 }
 
 }  // namespace
