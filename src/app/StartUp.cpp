@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "model/AppState.h"
+#include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
@@ -10,13 +11,14 @@
 namespace sg {
 namespace {
 
-std::string ProxyFilePath() {
+// The file `name` of the program's configuration folder.
+std::string ConfigFilePath(const std::string& name) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config != nullptr && *config == '/') {
-        return std::string(config) + "/sitegauge/proxy.txt";
+        return std::string(config) + "/sitegauge/" + name;
     }
     const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config/sitegauge/proxy.txt";
+    return std::string(home != nullptr ? home : "") + "/.config/sitegauge/" + name;
 }
 
 // Installed content: written when missing and never overwritten, so a user's edits stay.
@@ -36,7 +38,8 @@ void StartUp(const std::string& workDir) {
     }
     paths.profilesDir = paths.workDir + "/Profiles";
     paths.reportsDir = paths.workDir + "/Reports";
-    paths.proxyFile = ProxyFilePath();
+    paths.proxyFile = ConfigFilePath("proxy.txt");
+    paths.connectionsFile = ConfigFilePath("connections.txt");
 
     // A folder that exists or cannot be created is not an error: later writes fail silently.
     CreateFolder(paths.profilesDir);
@@ -61,6 +64,7 @@ void StartUp(const std::string& workDir) {
 
     // A missing proxy file leaves the settings empty: no proxy.
     LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
+    ApplyStoredConnectionSetting(App().paths.connectionsFile);
 }
 
 }  // namespace sg

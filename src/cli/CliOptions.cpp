@@ -1,13 +1,17 @@
 #include "cli/CliOptions.h"
 
+#include <charconv>
+
 #include "cli/CliArgs.h"
 #include "engines/EngineHosts.h"
+#include "net/ConnectionSetting.h"
 
 namespace sg {
 
 bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::string& error) {
     CliArgs cursor(std::move(args));
     std::string engineHost;
+    std::string connections;
     while (!cursor.AtEnd()) {
         if (cursor.TakeFlag("--help") || cursor.TakeFlag("-h")) {
             options.showHelp = true;
@@ -22,6 +26,19 @@ bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::st
             if (!cursor.Failed() && OverrideEngineHost(engineHost) != kHostsOk) {
                 cursor.Fail("--engine-host needs ID=HOST[:PORT], ID 0..10, 2b or 5b: " +
                             engineHost);
+            }
+        } else if (cursor.TakeValue("--connections", connections)) {
+            int value = 0;
+            const auto [end, failed] =
+                std::from_chars(connections.data(), connections.data() + connections.size(), value);
+            if (!cursor.Failed() &&
+                (failed != std::errc() || end != connections.data() + connections.size() ||
+                 value < 1 || value > kMaxConnectionsPerHost)) {
+                cursor.Fail("--connections needs a number from 1 to " +
+                            std::to_string(kMaxConnectionsPerHost) + ": " + connections);
+            } else if (!cursor.Failed()) {
+                // For the whole command, whatever the stored setting says.
+                OverrideConnectionsPerHost(value);
             }
         } else if (cursor.TakePositional(options.command)) {
             options.commandArgs = cursor.TakeRest();

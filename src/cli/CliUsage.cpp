@@ -19,7 +19,9 @@ void PrintIndented(std::ostream& out, std::string_view indent, std::string_view 
 }  // namespace
 
 void PrintCliUsage(std::ostream& out) {
-    out << "Usage: sitegauge-cli [--workdir DIR] [--engine-host ID=HOST[:PORT]]... COMMAND ...\n"
+    out << "Usage: sitegauge-cli [--workdir DIR] [--connections N] [--engine-host "
+           "ID=HOST[:PORT]]...\n"
+           "                    COMMAND ...\n"
            "       sitegauge-cli COMMAND --help\n"
            "       sitegauge-cli --help | --version\n"
            "\n"
@@ -29,6 +31,10 @@ void PrintCliUsage(std::ostream& out) {
            "\n"
            "Options:\n"
            "  --workdir DIR  the working folder (default: the current directory)\n"
+           "  --connections N\n"
+           "                 at most N connections to one site at once (1..32, default 8 or\n"
+           "                 the desktop program's setting); 1 asks one thing at a time. The\n"
+           "                 results are the same either way, only sooner\n"
            "  --engine-host ID=HOST[:PORT]\n"
            "                 the host that stands for search engine ID (0..10 in the engine\n"
            "                 order; 2b and 5b: the link-count hosts of AllTheWeb and Euroseek);\n"
@@ -56,8 +62,8 @@ void PrintCommandUsage(std::ostream& out, const CliCommand& command) {
     PrintIndented(out, "  ", command.usage);
     out << "\nExit codes:\n";
     PrintIndented(out, "  ", command.exitCodes);
-    out << "\nThe global options (--workdir DIR, --engine-host ID=HOST[:PORT]) come before the\n"
-           "command; \"sitegauge-cli --help\" describes them.\n";
+    out << "\nThe global options (--workdir DIR, --connections N, --engine-host ID=HOST[:PORT])\n"
+           "come before the command; \"sitegauge-cli --help\" describes them.\n";
 }
 
 }  // namespace sg

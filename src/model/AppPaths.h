@@ -14,6 +14,7 @@ struct AppPaths {
     std::string linkPopularityDir;  // reportsDir + "/Link Popularity"
     std::string linkValidatorDir;   // reportsDir + "/Link Validator"
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
+    std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
 };
 
 }  // namespace sg

@@ -10,7 +10,6 @@
 namespace sg {
 namespace {
 
-std::atomic<int> connectionsPerHost{8};
 thread_local FetchAhead* currentAhead = nullptr;
 
 std::size_t AnswerBytes(const CWebClient& client) {
@@ -37,14 +36,6 @@ bool AsksToSlowDown(const CWebClient& client) {
 }
 
 }  // namespace
-
-int ConnectionsPerHost() {
-    return connectionsPerHost.load();
-}
-
-void SetConnectionsPerHost(int connections) {
-    connectionsPerHost.store(std::clamp(connections, 1, FetchAhead::kTotalConnections));
-}
 
 FetchAhead::FetchAhead(int perHost, bool pageAfterMissingHead)
     : perHost_(std::clamp(perHost, 1, kTotalConnections)),

@@ -30,22 +30,17 @@
 #include <vector>
 
 #include "net/CWebClient.h"
+#include "net/ConnectionSetting.h"
 #include "platform/RunControl.h"
 
 namespace sg {
-
-// The most connections to one host at once: 8 unless set (sitegauge-cli --connections, the
-// GUI's setting); 1 makes every walk fetch one thing at a time, as it did before.
-int ConnectionsPerHost();
-// Kept within 1..kTotalConnections.
-void SetConnectionsPerHost(int connections);
 
 class FetchAhead {
   public:
     enum class Kind { Page, Head };
     using Request = std::pair<Kind, std::string>;
 
-    static constexpr int kTotalConnections = 32;
+    static constexpr int kTotalConnections = kMaxConnectionsPerHost;
     static constexpr std::size_t kHeldBytes = 64u * 1024u * 1024u;
     static constexpr int kMaxAhead = 64;
     static constexpr int kAttempts = 3;

@@ -130,6 +130,9 @@ TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
         {"readiness", "p.swp", "--name", "x"},
         {"links", "--name", "p", "--name", "q", "--url", "a.com"},
         {"links", "missing.swp"},
+        {"--connections", "0", "links", "--name", "p", "--url", "a.com"},
+        {"--connections", "33", "links", "--name", "p", "--url", "a.com"},
+        {"--connections", "4x", "links", "--name", "p", "--url", "a.com"},
     };
     for (const auto& args : cases) {
         std::vector<std::string> full = {"--workdir", dir_.path()};
