@@ -1,6 +1,7 @@
 #include "analysis/ReadinessAnalyzer.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -11,28 +12,29 @@
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
-#include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
+#include "net/FetchAhead.h"
 #include "platform/RunControl.h"
 #include "reports/ReportLine.h"
 
 namespace sg {
 namespace {
 
-constexpr int kAttempts = 3;
 constexpr std::size_t kVisibleTextLimit = 200;
+// The structure check and the analysis each fetch the page.
+constexpr int kFetchesPerPage = 2;
 
-// A fresh client per fetch, as every request of the program makes; 0 when fetched. A fragment
-// names a place in the page and is no part of the request (a server would look for a file of
-// that name).
-int FetchPage(CWebClient& client, const std::string& pageUrl) {
-    ApplyProxySettings(client);
-    std::string address = StripFragment(pageUrl);
-    const int result = client.FetchPageRetrying(address.data(), kAttempts);
+// A fresh client per fetch, as every request of the program makes (or its answer fetched
+// ahead); `result` is 0 when fetched. A fragment names a place in the page and is no part of
+// the request (a server would look for a file of that name).
+std::unique_ptr<CWebClient> FetchPage(const std::string& pageUrl, int& result) {
+    const std::string address = StripFragment(pageUrl);
+    std::unique_ptr<CWebClient> client =
+        FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
     if (result != CWebClient::kFetchOk) {
-        LogTlsProblem(client, address);
+        LogTlsProblem(*client, address);
     }
-    return result;
+    return client;
 }
 
 // The page lines from the first up to and including the first one by which `tag` has occurred
@@ -65,14 +67,15 @@ void ReplaceWithBlank(std::string& text, std::string_view characters) {
 // Fetches the page; true when it was fetched and holds both "</html" and "</head" (in any
 // case). Otherwise appends the connection or missing-tag message and answers false.
 bool CheckPageStructure(const std::string& reportPath, const std::string& pageUrl) {
-    CWebClient client;
-    if (FetchPage(client, pageUrl) != CWebClient::kFetchOk) {
+    int result = 0;
+    const std::unique_ptr<CWebClient> client = FetchPage(pageUrl, result);
+    if (result != CWebClient::kFetchOk) {
         AppendLineOrStop(reportPath,
                          "<b>The application could not connect to your site.  Please see that "
                          "you have entered the site address correctly and try again.</b><br><br>");
         return false;
     }
-    const std::string& page = client.BodyText();
+    const std::string& page = client->BodyText();
     if (FindNoCase(page, "</html") < 0) {
         AppendLineOrStop(reportPath,
                          "The Url you have entered is missing the '/HTML' tag.  This is necessary "
@@ -94,6 +97,20 @@ bool CheckPageStructure(const std::string& reportPath, const std::string& pageUr
 
 }  // namespace
 
+void FetchReadinessAhead(const std::vector<std::string>& pageUrls) {
+    FetchAhead* ahead = FetchAhead::Current();
+    if (ahead == nullptr) {
+        return;
+    }
+    std::vector<FetchAhead::Request> requests;
+    for (const std::string& url : pageUrls) {
+        for (int n = 0; n < kFetchesPerPage; ++n) {
+            requests.emplace_back(FetchAhead::Kind::Page, StripFragment(url));
+        }
+    }
+    ahead->Prefetch(requests);
+}
+
 void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
                           UrlEntry* densitySink) {
     MetaTagTexts found;
@@ -106,8 +123,10 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
     if (RunCancelled()) {
         return;
     }
-    CWebClient client;
-    if (FetchPage(client, pageUrl) != CWebClient::kFetchOk) {
+    int result = 0;
+    const std::unique_ptr<CWebClient> fetched = FetchPage(pageUrl, result);
+    const CWebClient& client = *fetched;
+    if (result != CWebClient::kFetchOk) {
         AppendLineOrStop(reportPath,
                          "The application could not connect to the site that you have specified. "
                          " Please try again.");

@@ -5,6 +5,7 @@
 // appended to an open report file as HTML fragments; nothing else is returned.
 
 #include <string>
+#include <vector>
 
 namespace sg {
 
@@ -15,5 +16,9 @@ class UrlEntry;
 // the description and keywords found are this page's alone. A cancelled run writes nothing more.
 void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
                           UrlEntry* densitySink);
+
+// Starts the fetches that AnalyzePageReadiness will make for each page, in this order, in the
+// current FetchAhead; nothing without one.
+void FetchReadinessAhead(const std::vector<std::string>& pageUrls);
 
 }  // namespace sg

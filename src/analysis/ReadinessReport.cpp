@@ -4,14 +4,17 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/LinkCrawler.h"
+#include "analysis/ReadinessAnalyzer.h"
 #include "analysis/ReadinessPage.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
+#include "net/FetchAhead.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
@@ -88,6 +91,23 @@ std::string SubPageName(const UrlEntry& entry, int record,
     return name;
 }
 
+// The pages WriteFollowingPages analyzes, in its order.
+std::vector<std::string> SubPageLinks(const std::string& siteUrl) {
+    std::vector<std::string> links;
+    std::unordered_set<std::string> seen;
+    const CrawlRecordList& records = CrawlRecords();
+    for (int n = 0; n < records.Count(); ++n) {
+        const CrawlRecord* record = records.At(n);
+        if (record->status != LinkStatus::Available || !seen.insert(record->link).second) {
+            continue;
+        }
+        if (TakesSubPage(record->link, siteUrl, CrawlRoot())) {
+            links.push_back(record->link);
+        }
+    }
+    return links;
+}
+
 // The list of the site's other pages, each linked to its sub-page, from the crawl just made.
 bool WriteFollowingPages(const std::string& folder, const std::string& file, const UrlEntry& entry,
                          std::unordered_set<std::string>& written) {
@@ -131,6 +151,13 @@ bool WriteFollowingPages(const std::string& folder, const std::string& file, con
 bool WriteReadinessReport(Project& project) {
     const std::string folder = ReportFolder(project);
     CreateFolder(folder);
+    FetchAhead ahead;
+    FetchAhead::Scope scope(ahead);
+    std::vector<std::string> urls;
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        urls.push_back(project.GetUrl(i)->GetUrl());
+    }
+    FetchReadinessAhead(urls);
     for (int i = 0; i < project.UrlCount(); ++i) {
         if (RunCancelled()) {
             return false;
@@ -166,6 +193,13 @@ bool WriteNestedReadinessReport(Project& project) {
         if (RunCancelled()) {
             return false;
         }
+        // The start page and its sub-pages are fetched ahead while the report is written.
+        FetchAhead ahead;
+        FetchAhead::Scope scope(ahead);
+        std::vector<std::string> pages{url};
+        const std::vector<std::string> subPages = SubPageLinks(url);
+        pages.insert(pages.end(), subPages.begin(), subPages.end());
+        FetchReadinessAhead(pages);
         const std::string file = folder + "/" + entry->GetNestedReadinessFile();
         StartReadinessFile(file);
         if (!WriteReadinessHeader(file, url, true) || !WriteAnalyzedPage(file, url, url, entry) ||

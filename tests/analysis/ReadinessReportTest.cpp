@@ -15,6 +15,7 @@
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
+#include "net/ConnectionSetting.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
 #include "support/FixtureSite.h"
@@ -106,6 +107,7 @@ TEST_F(ReadinessReport, TwoSitesEachEndWithTheTableHighlightingTheirOwnColumn) {
     EXPECT_EQ(Read("127.html"), Expected("readiness-own.html", ports));
     EXPECT_EQ(Read("1270.html"), Expected("readiness-rival.html", ports));
     EXPECT_EQ(Files(), (std::set<std::string>{"127.html", "1270.html"}));
+    SetConnectionsPerHost(kDefaultConnectionsPerHost);
     // The summary form: centred, no column highlighted, into the run's summary page.
     WriteKeywordTable(project_, nullptr, false);
     const std::string summary = Read(project_.GetReportName() + ".html");
@@ -206,6 +208,8 @@ TEST_F(ReadinessReport, EachSiteAdvancesItsShareAndACancelStopsAllWriting) {
     Progress cut;
     App().progressWindow = &cut;
     project_.selectedCount = 1;
+    // The server cancels at a request of the walk's own; nothing is fetched ahead of it.
+    SetConnectionsPerHost(1);
     RunControl control;
     RunControl::Scope scope(control);
     int gets = 0;
