@@ -142,6 +142,9 @@ void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool 
 
 void VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
     if (RecordCount() > kRecordLimit || RunCancelled()) {
+        if (FetchAhead* ahead = FetchAhead::Current()) {
+            ahead->StopPrefetching();
+        }
         return;
     }
     const PageVisit visit = FetchForVisit(url);

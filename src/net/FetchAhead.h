@@ -42,7 +42,9 @@ class FetchAhead {
 
     static constexpr int kTotalConnections = kMaxConnectionsPerHost;
     static constexpr std::size_t kHeldBytes = 64u * 1024u * 1024u;
-    static constexpr int kMaxAhead = 64;
+    // A walk that goes deep first leaves answers for later on every level (a page's second and
+    // third links), so the count allows a whole crawl's worth; kHeldBytes bounds their memory.
+    static constexpr int kMaxAhead = 1024;
     static constexpr int kAttempts = 3;
 
     // `perHost` connections to one host; 1 starts nothing ahead. With `pageAfterMissingHead`,

@@ -73,8 +73,8 @@ TEST(LargeSite, CrawlStopsAtTheRecordBoundAndTheNestedReadinessFinishes) {
     // about kRecordLimit pages of the 5,000; the pages on the way still record the rest of
     // their links, at most four each.
     EXPECT_GT(RecordCount(), kRecordLimit);
-    // Fetches already started ahead when the bound is passed are the only ones wasted.
-    EXPECT_LE(pagesFetched, kRecordLimit + 1 + FetchAhead::kMaxAhead);
+    // Fetches in flight ahead when the bound is passed are the only ones wasted.
+    EXPECT_LE(pagesFetched, kRecordLimit + 1 + FetchAhead::kTotalConnections);
     EXPECT_GE(pagesFetched, kRecordLimit / 4);
     EXPECT_LE(RecordCount(), 4 * pagesFetched + 1);
     EXPECT_LT(crawl.ms, 30000);
