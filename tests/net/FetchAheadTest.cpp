@@ -1,0 +1,113 @@
+// The pool of fetches ahead on its own: the connections it keeps to one host, a host that asks
+// it to slow down, and answers that are the walk's whatever came back first.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/FetchAhead.h"
+#include "support/LoopbackServer.h"
+
+namespace sg {
+namespace {
+
+using namespace std::chrono_literals;
+using Serving = test::LoopbackServer::Serving;
+
+// Answers every request with its own path after a pause, and counts how many it serves at
+// once; the first `busyFirst` answers are "503 Service Unavailable".
+class CountingSite {
+  public:
+    explicit CountingSite(int busyFirst = 0)
+        : busyFirst_(busyFirst),
+          server_([this](test::LoopbackConnection& conn) { Serve(conn); }, Serving::Concurrently) {}
+
+    std::string Url(const std::string& path) const {
+        return "127.0.0.1:" + std::to_string(server_.Port()) + path;
+    }
+    int MostAtOnce() const { return most_.load(); }
+    // The most served at once among the answers after the first `after`.
+    int MostAtOnceAfter() const { return mostLater_.load(); }
+
+  private:
+    void Serve(test::LoopbackConnection& conn) {
+        const std::string head = conn.ReadUntilBlankLine();
+        const std::string path = head.substr(4, head.find(' ', 4) - 4);
+        const int now = ++current_;
+        most_.store(std::max(most_.load(), now));
+        const int number = served_++;
+        if (number >= busyFirst_ + 1) {
+            mostLater_.store(std::max(mostLater_.load(), now));
+        }
+        std::this_thread::sleep_for(30ms);
+        --current_;
+        conn.Send(
+            number < busyFirst_
+                ? std::string(
+                      "HTTP/1.0 503 Service Unavailable\r\nContent-Type: text/html\r\n\r\nbusy")
+                : "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + path);
+    }
+
+    const int busyFirst_;
+    std::atomic<int> current_{0};
+    std::atomic<int> most_{0};
+    std::atomic<int> mostLater_{0};
+    std::atomic<int> served_{0};
+    test::LoopbackServer server_;
+};
+
+std::vector<FetchAhead::Request> Pages(const CountingSite& site, int count) {
+    std::vector<FetchAhead::Request> requests;
+    for (int n = 0; n < count; ++n) {
+        requests.emplace_back(FetchAhead::Kind::Page, site.Url("/p" + std::to_string(n)));
+    }
+    return requests;
+}
+
+TEST(FetchAhead, KeepsToTheHostLimitAndGivesEachAnswerToItsRequest) {
+    CountingSite site;
+    FetchAhead ahead(4);
+    const std::vector<FetchAhead::Request> requests = Pages(site, 24);
+    ahead.Prefetch(requests);
+    // Taken in another order than started: each answer is still its own request's.
+    for (int n = 23; n >= 0; --n) {
+        int result = -1;
+        const std::unique_ptr<CWebClient> client =
+            ahead.Take(FetchAhead::Kind::Page, requests[n].second, result);
+        EXPECT_EQ(result, CWebClient::kFetchOk);
+        EXPECT_EQ(client->BodyText(), "/p" + std::to_string(n));
+    }
+    EXPECT_LE(site.MostAtOnce(), 4);
+    EXPECT_GE(site.MostAtOnce(), 2);
+    // Taken once: a second Take fetches again, on the spot.
+    int result = -1;
+    EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, requests[0].second, result)->BodyText(), "/p0");
+    EXPECT_TRUE(ahead.Seen(FetchAhead::Kind::Page, requests[0].second));
+    EXPECT_FALSE(ahead.Seen(FetchAhead::Kind::Head, requests[0].second));
+}
+
+TEST(FetchAhead, AHostThatAnswers503GetsOneConnectionFromThenOn) {
+    CountingSite site(1);
+    FetchAhead ahead(8);
+    int result = -1;
+    // The walk's own first fetch meets the 503.
+    EXPECT_NE(
+        ahead.Take(FetchAhead::Kind::Page, site.Url("/first"), result)->HeaderText().find("503"),
+        std::string::npos);
+    const std::vector<FetchAhead::Request> requests = Pages(site, 12);
+    ahead.Prefetch(requests);
+    for (const FetchAhead::Request& request : requests) {
+        ahead.Take(request.first, request.second, result);
+        EXPECT_EQ(result, CWebClient::kFetchOk);
+    }
+    EXPECT_EQ(site.MostAtOnceAfter(), 1);
+}
+
+}  // namespace
+}  // namespace sg
