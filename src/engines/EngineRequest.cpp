@@ -75,11 +75,10 @@ int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& addre
         page = client.BodyText();
     } else {
         const std::string text = TlsProblemText(client, address);
-        if (!text.empty()) {
-            LogProgressLine(text);
-        }
         if (problem != nullptr) {
             *problem = text;
+        } else if (!text.empty()) {
+            LogProgressLine(text);
         }
     }
     return result;

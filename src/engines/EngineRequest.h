@@ -28,8 +28,8 @@ void PrepareEngineRequest(CWebClient& client, EngineId id, EnginePurpose purpose
 
 // A whole engine request: a fresh client, prepared as above, the address fetched with up to
 // three attempts. 0 and the body in `page`, or the client's last result and `page` empty; a
-// TLS failure's line (TlsProblemText) goes to the run's progress log and to `problem` when
-// given.
+// TLS failure's line (TlsProblemText) goes to `problem` when given (for a caller that reports
+// it itself), else to the run's progress log.
 int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& address,
                     std::string& page, std::string* problem = nullptr);
 

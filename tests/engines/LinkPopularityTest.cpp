@@ -17,6 +17,7 @@
 #include "engines/LinkPopularitySection.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
+#include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
@@ -145,6 +146,37 @@ TEST_F(LinkPopularityTest, CountsThenAddressesInTheListOrder) {
         engines.push_back(r.engine);
     }
     EXPECT_EQ(engines, (std::vector<int>{0, 1, 2, 3, 4, 6, 8, 10, 5, 5, 5}));
+}
+
+TEST_F(LinkPopularityTest, EngineHostsAskedAtOnceGiveTheCountsOfOneAfterTheOther) {
+    // Four engines on a second host: the two hosts are asked at once, each one query at a time.
+    EngineEmulator second;
+    ASSERT_TRUE(second.Start());
+    const std::string site = "www.gamma.com/";
+    int n = 1;
+    for (const EngineId id : kLinkCountEngines) {
+        const bool moved = id == EngineId::Google || id == EngineId::MSN || id == EngineId::Yahoo ||
+                           id == EngineId::AOL;
+        if (moved) {
+            ASSERT_EQ(OverrideEngineHost(std::to_string(EngineIndex(id)) + "=" + second.Host()),
+                      kHostsOk);
+        }
+        (moved ? second : emulator_).SetLinkCount(id, site, std::to_string(n++ * 111));
+    }
+    std::vector<std::vector<std::string>> lists;
+    for (const int connections : {1, 8}) {
+        SetConnectionsPerHost(connections);
+        lists.emplace_back();
+        LinkCountsForSite(site, lists.back());
+    }
+    SetConnectionsPerHost(kDefaultConnectionsPerHost);
+    EXPECT_EQ(lists[1], lists[0]);
+    EXPECT_EQ(lists[0][2], "222");  // Google's, from the second host
+    std::vector<int> engines;
+    for (const EmulatorRequest& r : second.Requests()) {
+        engines.push_back(r.engine);
+    }
+    EXPECT_EQ(engines, (std::vector<int>{1, 3, 6, 10, 1, 3, 6, 10}));
 }
 
 TEST_F(LinkPopularityTest, UnreachableEnginesGiveZeroAndKeepTheirAddresses) {
