@@ -40,6 +40,10 @@ std::string LastError(SSL* ssl) {
     if (code == 0) {
         return "the connection was closed during the handshake";
     }
+    // The reason alone ("wrong version number") reads better than OpenSSL's full code line.
+    if (const char* reason = ERR_reason_error_string(code)) {
+        return reason;
+    }
     char text[256];
     ERR_error_string_n(code, text, sizeof(text));
     return text;
