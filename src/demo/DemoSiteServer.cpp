@@ -129,6 +129,20 @@ bool SplitRequestLine(std::string_view head, std::string_view& method, std::stri
     return true;
 }
 
+// The answer to a request that is not a GET or HEAD with a target, or empty for one that is
+// (its target and whether it is a HEAD then set).
+std::string RefusedRequest(std::string_view requestHead, std::string_view& target, bool& head) {
+    std::string_view method;
+    if (!SplitRequestLine(requestHead, method, target)) {
+        return Response("400 Bad Request", "text/html", kBadRequestPage, true);
+    }
+    head = method == "HEAD";
+    if (!head && method != "GET") {
+        return Response("501 Not Implemented", "text/html", kNotImplementedPage, true);
+    }
+    return {};
+}
+
 }  // namespace
 
 DemoSiteServer::DemoSiteServer(std::string site)
@@ -210,14 +224,10 @@ std::string DemoSiteServer::FileForTarget(std::string_view target) const {
 }
 
 std::string DemoSiteServer::Answer(std::string_view requestHead) const {
-    std::string_view method;
     std::string_view target;
-    if (!SplitRequestLine(requestHead, method, target)) {
-        return Response("400 Bad Request", "text/html", kBadRequestPage, true);
-    }
-    const bool head = method == "HEAD";
-    if (!head && method != "GET") {
-        return Response("501 Not Implemented", "text/html", kNotImplementedPage, true);
+    bool head = false;
+    if (std::string refused = RefusedRequest(requestHead, target, head); !refused.empty()) {
+        return refused;
     }
     const std::string path = FileForTarget(target);
     if (path.empty()) {
@@ -232,14 +242,10 @@ std::string DemoSiteServer::Answer(std::string_view requestHead) const {
 }
 
 std::string DemoSiteServer::MovedAnswer(std::string_view requestHead, std::string_view movedUrl) {
-    std::string_view method;
     std::string_view target;
-    if (!SplitRequestLine(requestHead, method, target)) {
-        return Response("400 Bad Request", "text/html", kBadRequestPage, true);
-    }
-    const bool head = method == "HEAD";
-    if (!head && method != "GET") {
-        return Response("501 Not Implemented", "text/html", kNotImplementedPage, true);
+    bool head = false;
+    if (std::string refused = RefusedRequest(requestHead, target, head); !refused.empty()) {
+        return refused;
     }
     std::string_view path = TargetPath(target);
     if (path.empty() || path.front() != '/') {
