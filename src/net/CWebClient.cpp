@@ -389,15 +389,20 @@ int CWebClient::OpenTunnel(const char* address, std::string& path, Clock::time_p
                           StartsWithNoCase(result_.headerLines.front(), "HTTP/") &&
                           result_.headerLines.front().find(" 200") != std::string::npos;
     result_.ClearResponse();
-    Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
-    wait = std::min(wait, NextWaitUntil(deadline));
-    if (!accepted || wait.count() <= 0 || StartTls(name, wait) != 0) {
+    if (!accepted || Handshake(name, deadline) != 0) {
         Disconnect();
         return kFetchConnectFailed;
     }
     tunnelled_ = true;
     PutHostLine(host);
     return kFetchOk;
+}
+
+// TLS to `host` over the open connection, within the connect time-out and the attempt: 0 or 1.
+int CWebClient::Handshake(const std::string& host, Clock::time_point deadline) {
+    Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
+    wait = std::min(wait, NextWaitUntil(deadline));
+    return wait.count() > 0 && StartTls(host, wait) == 0 ? 0 : 1;
 }
 
 // Clears the response, splits the address and connects to its server: 0, 3 or 1.
@@ -416,9 +421,7 @@ int CWebClient::OpenDirect(char* address, std::string& path, Clock::time_point d
         std::size_t colon = 0;
         const std::string host =
             PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon) : serverName_;
-        Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
-        wait = std::min(wait, NextWaitUntil(deadline));
-        if (wait.count() <= 0 || StartTls(host, wait) != 0) {
+        if (Handshake(host, deadline) != 0) {
             Disconnect();
             return kFetchConnectFailed;
         }

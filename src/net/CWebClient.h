@@ -141,6 +141,7 @@ class CWebClient : public CUT_WSClient {
     int FinishHeadRequest(std::string& request, Clock::time_point deadline);
     int OpenDirect(char* address, std::string& path, Clock::time_point deadline);
     int OpenTunnel(const char* address, std::string& path, Clock::time_point deadline);
+    int Handshake(const std::string& host, Clock::time_point deadline);
     static std::string DirectRequestLine(std::string_view method, const std::string& path);
     int SendRequest(std::string& request);
 
