@@ -8,9 +8,13 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <cstddef>
+#include <iterator>
 
 #include "model/AppState.h"
+#include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
@@ -74,6 +78,18 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     credentialsForm->addRow(QStringLiteral("Username (if any)"), userEdit_);
     credentialsForm->addRow(QStringLiteral("Password"), passwordEdit_);
 
+    connectionsSpin_ = new QSpinBox(this);
+    connectionsSpin_->setObjectName(QStringLiteral("connectionsSpin"));
+    connectionsSpin_->setRange(1, kMaxConnectionsPerHost);
+    // As wide as two digits need, like the port field, not the width of the dialog.
+    connectionsSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connectionsSpin_->setToolTip(
+        QStringLiteral("1 asks the site for one thing at a time; more fetch pages ahead of the "
+                       "analysis. The results are the same either way."));
+    auto* connectionsForm = new QFormLayout;
+    connectionsForm->addRow(QStringLiteral("Connections to one site at once"), connectionsSpin_);
+    connectionsForm->labelForField(connectionsSpin_)->setToolTip(connectionsSpin_->toolTip());
+
     setValuesButton_ = new QPushButton(QStringLiteral("Set Values"), this);
     setValuesButton_->setObjectName(QStringLiteral("setValuesButton"));
     setValuesButton_->setDefault(true);
@@ -90,9 +106,18 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     layout->addLayout(proxyForm);
     layout->addSpacing(6);
     layout->addWidget(credentials);
+    layout->addSpacing(6);
+    layout->addLayout(connectionsForm);
     layout->addStretch(1);
     layout->addLayout(buttons);
     setMinimumWidth(460);
+    // The group box joins the dialog after the buttons were made, which would put its fields
+    // last; the order is the one on screen.
+    QWidget* const tabOrder[] = {addressEdit_,     portEdit_,        userEdit_,    passwordEdit_,
+                                 connectionsSpin_, setValuesButton_, cancelButton_};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
 
     connect(setValuesButton_, &QPushButton::clicked, this, &ProxySettingsDialog::SetValues);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -103,6 +128,8 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     portEdit_->setText(ToQt(settings.port));
     userEdit_->setText(ToQt(settings.user));
     passwordEdit_->setText(ToQt(settings.password));
+    ApplyStoredConnectionSetting(App().paths.connectionsFile);
+    connectionsSpin_->setValue(ConnectionsPerHost());
 }
 
 void ProxySettingsDialog::SetValues() {
@@ -129,13 +156,28 @@ void ProxySettingsDialog::SetValues() {
         portEdit_->setFocus();
         return;
     }
+    SetConnectionsPerHost(connectionsSpin_->value());
+
+    // Both settings are in effect for this session whichever file could not be replaced; each
+    // failure is told.
+    bool saved = true;
     if (SaveProxySettings(App().paths.proxyFile, CurrentProxySettings()) != 0) {
-        // The settings are in effect for this session; only the file could not be replaced.
         prompts_.Inform(this, kCaption,
                         QStringLiteral("Your proxy settings could not be saved to %1. They are "
                                        "used until Sitegauge ends.")
                             .arg(PathToQt(App().paths.proxyFile)),
                         PromptIcon::Warning);
+        saved = false;
+    }
+    if (!SaveConnectionSetting(App().paths.connectionsFile, ConnectionsPerHost())) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Your connections setting could not be saved to %1. It is "
+                                       "used until Sitegauge ends.")
+                            .arg(PathToQt(App().paths.connectionsFile)),
+                        PromptIcon::Warning);
+        saved = false;
+    }
+    if (!saved) {
         return;
     }
     prompts_.Inform(this, kCaption, QStringLiteral("Your proxy settings have been set."),

@@ -1,10 +1,12 @@
 #pragma once
-// "Proxy Settings": the proxy every web request goes through, saved to the proxy file.
+// "Proxy Settings": the proxy every web request goes through, saved to the proxy file, and how
+// many connections the analyses keep to one site, saved to the connections file.
 
 #include <QDialog>
 
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace sg {
 
@@ -14,7 +16,7 @@ class ProxySettingsDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // Reads the proxy file into the process's settings and shows them.
+    // Reads the proxy and connections files into the process's settings and shows them.
     explicit ProxySettingsDialog(UserPrompts& prompts, QWidget* parent = nullptr);
 
   private:
@@ -25,6 +27,7 @@ class ProxySettingsDialog : public QDialog {
     QLineEdit* portEdit_;
     QLineEdit* userEdit_;
     QLineEdit* passwordEdit_;
+    QSpinBox* connectionsSpin_;
     QPushButton* setValuesButton_;
     QPushButton* cancelButton_;
 };

@@ -1,10 +1,13 @@
-// The proxy dialog: what it shows, what its fields accept, and when it writes the proxy file.
+// The proxy dialog: what it shows, what its fields accept, and when it writes the proxy file and
+// the connections file.
 
 #include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 #include <optional>
 
 #include "model/AppState.h"
+#include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
 #include "ui/ProxySettingsDialog.h"
 #include "ui/ScriptedPrompts.h"
@@ -32,13 +35,14 @@ class ProxySettingsDialogTest : public QObject {
     }
 
   private slots:
-    // Every test opens the dialog on an existing proxy file.
+    // Every test opens the dialog on an existing proxy file and connections file.
     void init() {
         fixture_.emplace();
         prompts_.emplace();
         QCOMPARE(
             SaveProxySettings(App().paths.proxyFile, {"10.0.0.7", "3128", "proxyuser", "secret"}),
             0);
+        QVERIFY(SaveConnectionSetting(App().paths.connectionsFile, 3));
         dialog_.emplace(*prompts_);
         QVERIFY(ShowActive(*dialog_));
     }
@@ -123,6 +127,59 @@ class ProxySettingsDialogTest : public QObject {
         QCOMPARE(FileText(App().paths.proxyFile), oldFile_);
         QCOMPARE(CurrentProxySettings().port, std::string("3128"));
         QVERIFY(prompts_->Calls().empty());
+    }
+
+    void connectionsAreShownBoundedAndSavedOnlyWhenSet() {
+        const std::string& file = App().paths.connectionsFile;
+        auto* spin = Control<QSpinBox>(*dialog_, "connectionsSpin");
+        QVERIFY(spin);
+        // Start-up found no file and put 8 in force; the dialog read the file written since.
+        QCOMPARE(spin->value(), 3);
+        QCOMPARE(ConnectionsPerHost(), 3);
+
+        // Tab goes down the dialog as drawn: the proxy fields, the spin box, the buttons.
+        Edit("addressEdit")->setFocus();
+        for (const char* next : {"portEdit", "userEdit", "passwordEdit", "connectionsSpin",
+                                 "setValuesButton", "cancelButton"}) {
+            QTest::keyClick(dialog_->focusWidget(), Qt::Key_Tab);
+            QCOMPARE(dialog_->focusWidget()->objectName(), QString::fromLatin1(next));
+        }
+
+        spin->setValue(0);
+        QCOMPARE(spin->value(), 1);
+        spin->setValue(kMaxConnectionsPerHost + 1);
+        QCOMPARE(spin->value(), 32);
+        QTest::keyClick(spin, Qt::Key_Up);
+        QCOMPARE(spin->value(), 32);
+
+        Click(*dialog_, "cancelButton");
+        QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+        QCOMPARE(FileText(file), std::string("3\n"));
+        QCOMPARE(ConnectionsPerHost(), 3);
+
+        dialog_.emplace(*prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        spin = Control<QSpinBox>(*dialog_, "connectionsSpin");
+        QCOMPARE(spin->value(), 3);
+        spin->setValue(12);
+        Click(*dialog_, "setValuesButton");
+        VerifyMessage(QStringLiteral("Your proxy settings have been set."));
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QCOMPARE(FileText(file), std::string("12\n"));
+        QCOMPARE(ConnectionsPerHost(), 12);
+
+        // A file that cannot be written is told, the number in force all the same.
+        dialog_.emplace(*prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        QVERIFY(WriteWholeFile(App().paths.workDir + "/blocker", "x"));
+        App().paths.connectionsFile = App().paths.workDir + "/blocker/connections.txt";
+        Control<QSpinBox>(*dialog_, "connectionsSpin")->setValue(5);
+        Click(*dialog_, "setValuesButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        QVERIFY2(prompts_->Calls().back().text.contains(QStringLiteral("could not be saved")),
+                 qPrintable(prompts_->Calls().back().text));
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(ConnectionsPerHost(), 5);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/StartUp.h"
 #include "model/AppState.h"
+#include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
 #include "platform/OpenDocument.h"
 
@@ -15,6 +16,7 @@ void ResetProcessState() {
     app.project.SetName("");
     app.projectModified = false;
     CurrentProxySettings() = ProxySettings();
+    SetConnectionsPerHost(kDefaultConnectionsPerHost);
     SetDocumentOpener(nullptr);
 }
 

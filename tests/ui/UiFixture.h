@@ -1,5 +1,6 @@
 #pragma once
-// A fresh working folder and proxy file location for one test, and an empty, unchanged project.
+// A fresh working folder and proxy file location for one test, an empty, unchanged project and
+// the default connections setting.
 
 #include <string>
 
