@@ -7,7 +7,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "popularity [--open] [--json FILE] [--csv FILE] PROFILE\n"
-    "popularity [--open] [--json FILE] [--csv FILE] --name NAME --url URL... [--keyword WORD]...\n"
+    "popularity [--open] [--json FILE] [--csv FILE]\n"
+    "           --name NAME --url URL... [--keyword WORD]...\n"
     "                 ask nine search engines how many pages link to each site (URLs without\n"
     "                 \"http://\", kept in the order given) and write the Link Popularity page;\n"
     "                 progress goes to stderr, the last line of stdout is the page, which\n"

@@ -21,11 +21,6 @@ struct ResultsOutput {
     bool ToStdout() const { return json == "-" || csv == "-"; }
 };
 
-// The usage lines of the two options, for the commands' help.
-inline constexpr std::string_view kResultsOptionsUsage =
-    "                 --json FILE and --csv FILE also write the results as data (\"-\":\n"
-    "                 stdout, and the report's path goes to stderr instead)";
-
 // Takes --json FILE or --csv FILE at the current argument; false when it is neither.
 bool TakeResultsOption(CliArgs& args, ResultsOutput& output);
 
