@@ -7,9 +7,11 @@
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
 #include "html/UrlText.h"
+#include "html/Utf8Text.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
+#include "model/RunResults.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
@@ -142,6 +144,40 @@ void WriteLinkTables(const std::string& reportPath) {
     }
 }
 
+namespace {
+
+std::string_view StatusWord(LinkStatus status) {
+    switch (status) {
+        case LinkStatus::Broken:
+            return "broken";
+        case LinkStatus::Unreachable:
+            return "unreachable";
+        case LinkStatus::Available:
+            break;
+    }
+    return "available";
+}
+
+// The crawl's records of the site just crawled, in their order; the next site's crawl clears
+// them.
+void KeepCrawlResults(const std::string& url) {
+    RunResults* results = App().results;
+    if (results == nullptr) {
+        return;
+    }
+    SiteLinks& site = results->links.emplace_back();
+    site.url = Utf8Text(url, PageCharset::Utf8);
+    const CrawlRecordList& records = CrawlRecords();
+    for (int n = 0; n < records.Count(); ++n) {
+        const CrawlRecord& record = *records.At(n);
+        site.records.push_back({Utf8Text(record.fromPage, PageCharset::Utf8),
+                                Utf8Text(record.link, PageCharset::Utf8),
+                                std::string(StatusWord(record.status))});
+    }
+}
+
+}  // namespace
+
 bool WriteLinkValidatorReport(Project& project, bool followSite) {
     const std::string folder = App().paths.linkValidatorDir + "/" + project.GetReportName();
     CreateFolder(folder);
@@ -164,6 +200,9 @@ bool WriteLinkValidatorReport(Project& project, bool followSite) {
             return false;
         }
         CrawlSite(file, url, followSite);
+        if (!RunCancelled()) {
+            KeepCrawlResults(url);
+        }
         if (!WriteFooter(file)) {
             return false;
         }

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::string_view kTagLower = "<meta name=";
 constexpr std::string_view kTagUpper = "<META NAME=";
-constexpr std::size_t kDescriptionLimit = 200;
-constexpr std::size_t kKeywordsLimit = 250;
 
 constexpr std::string_view kBlue = "#0000FF";
 constexpr std::string_view kRed = "#FF0000";
@@ -79,6 +77,9 @@ bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& te
     const std::size_t counted = CountedLength(content, raw);
     if (FindNoCase(name, "escription") >= 0) {
         texts.description.assign(content);
+        texts.descriptionFound = true;
+        texts.descriptionLength = raw;
+        texts.descriptionFits = counted <= kDescriptionLimit;
         if (!WriteDescriptionBox(path, raw, counted)) {
             return false;
         }
@@ -86,6 +87,9 @@ bool AnalyzeTag(const std::string& path, std::string_view rest, MetaTagTexts& te
     // "eyword" also covers "eywords".
     if (FindNoCase(name, "eyword") >= 0) {
         texts.keywords.assign(content);
+        texts.keywordsFound = true;
+        texts.keywordsLength = raw;
+        texts.keywordsFits = counted <= kKeywordsLimit;
         if (!WriteKeywordsBox(path, raw, counted)) {
             return false;
         }

@@ -12,6 +12,8 @@
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
+#include "html/Utf8Text.h"
+#include "model/RunResults.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
 #include "platform/RunControl.h"
@@ -95,6 +97,51 @@ bool CheckPageStructure(const std::string& reportPath, const std::string& pageUr
     return true;
 }
 
+// A meta tag's content part as the page means it: without the enclosing double quotes (and
+// the "/" of a tag written "<meta ... />").
+std::string_view MetaContent(std::string_view content) {
+    content = TrimBlanksView(content);
+    if (!content.empty() && content.back() == '/') {
+        content = TrimBlanksView(content.substr(0, content.size() - 1));
+    }
+    if (!content.empty() && content.front() == '"') {
+        content.remove_prefix(1);
+    }
+    if (!content.empty() && content.back() == '"') {
+        content.remove_suffix(1);
+    }
+    return content;
+}
+
+TagResult MetaTagResult(bool found, std::string_view content, std::size_t length, bool fits,
+                        std::size_t limit, PageCharset charset) {
+    TagResult tag;
+    tag.found = found;
+    tag.text = Utf8Text(MetaContent(content), charset);
+    tag.length = length;
+    tag.limit = limit;
+    tag.ok = found && fits;
+    return tag;
+}
+
+// What the boxes of a page that was analyzed show, in `result`.
+void KeepPageResult(PageReadiness& result, const std::string& title, const MetaTagTexts& found,
+                    std::size_t imageCount, std::size_t altCount, PageCharset charset) {
+    result.analyzed = true;
+    result.title.found = !title.empty();
+    result.title.text = Utf8Text(title, charset);
+    result.title.length = CharacterCount(title, charset);
+    result.title.limit = kTitleLimit;
+    result.title.ok = result.title.found && result.title.length <= kTitleLimit;
+    result.description =
+        MetaTagResult(found.descriptionFound, found.description, found.descriptionLength,
+                      found.descriptionFits, kDescriptionLimit, charset);
+    result.keywords = MetaTagResult(found.keywordsFound, found.keywords, found.keywordsLength,
+                                    found.keywordsFits, kKeywordsLimit, charset);
+    result.images = imageCount;
+    result.imagesWithoutAlt = altCount >= imageCount ? 0 : imageCount - altCount;
+}
+
 }  // namespace
 
 void FetchReadinessAhead(const std::vector<std::string>& pageUrls) {
@@ -112,8 +159,11 @@ void FetchReadinessAhead(const std::vector<std::string>& pageUrls) {
 }
 
 void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
-                          UrlEntry* densitySink) {
+                          UrlEntry* densitySink, PageReadiness* findings) {
     MetaTagTexts found;
+    if (findings != nullptr) {
+        findings->url = Utf8Text(pageUrl, PageCharset::Utf8);
+    }
     if (!CheckPageStructure(reportPath, pageUrl)) {
         AppendLineOrStop(reportPath,
                          "Search Engine Analysis could not be conducted on your site.  Please fix "
@@ -183,6 +233,9 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
         }
     }
 
+    if (findings != nullptr) {
+        KeepPageResult(*findings, title, found, imageCount, altCount, charset);
+    }
     // The snapshot and content box show these texts inside markup of their own.
     ReplaceWithBlank(found.description, "<\">");
     ReplaceWithBlank(found.keywords, "<\"");
@@ -193,7 +246,8 @@ void AnalyzePageReadiness(const std::string& reportPath, const std::string& page
                        ReportCharsetText(visibleText, charset),
                        ReportCharsetText(found.description, charset)) ||
         !WriteKeywordContentBox(reportPath, ReportCharsetText(found.keywords, charset)) ||
-        !WriteKeywordDensityBox(reportPath, found.keywords, documentText, densitySink, charset)) {
+        !WriteKeywordDensityBox(reportPath, found.keywords, documentText, densitySink, charset,
+                                findings != nullptr ? &findings->density : nullptr)) {
         return;
     }
     if (!metaFound &&

@@ -10,12 +10,14 @@
 namespace sg {
 
 class UrlEntry;
+struct PageReadiness;
 
 // Checks the structure, fetches the page again and writes its boxes. Each keyword phrase and
-// its density go to `densitySink` when it is given. Nothing survives from one page to the next:
-// the description and keywords found are this page's alone. A cancelled run writes nothing more.
+// its density go to `densitySink` when it is given; `findings`, when given, gets what the boxes
+// show (its sub-pages left alone). Nothing survives from one page to the next: the description
+// and keywords found are this page's alone. A cancelled run writes nothing more.
 void AnalyzePageReadiness(const std::string& reportPath, const std::string& pageUrl,
-                          UrlEntry* densitySink);
+                          UrlEntry* densitySink, PageReadiness* findings = nullptr);
 
 // Starts the fetches that AnalyzePageReadiness will make for each page, in this order, in the
 // current FetchAhead; nothing without one.

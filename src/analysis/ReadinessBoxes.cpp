@@ -6,14 +6,14 @@
 
 #include "html/KeywordDensity.h"
 #include "html/TextUtil.h"
+#include "html/Utf8Text.h"
+#include "model/RunResults.h"
 #include "model/UrlEntry.h"
 #include "reports/ReportEscape.h"
 #include "reports/ReportLine.h"
 
 namespace sg {
 namespace {
-
-constexpr std::size_t kTitleLimit = 80;
 
 std::string Count(std::size_t n) {
     return ReportText(std::to_string(n));
@@ -116,7 +116,8 @@ bool WriteKeywordContentBox(const std::string& path, std::string_view keywords) 
 }
 
 bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
-                            std::string_view documentText, UrlEntry* sink, PageCharset charset) {
+                            std::string_view documentText, UrlEntry* sink, PageCharset charset,
+                            std::vector<DensityResult>* results) {
     if (!AppendLinesOrStop(
             path, {"<tbody><tr><td colspan=2><font face=Verdana,Arial,Helvetica "
                    "size=2><strong>Keyword Density</strong></font></td></tr><tr><td "
@@ -157,6 +158,9 @@ bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
         }
         if (sink != nullptr) {
             sink->AddWord(shown, density.value);
+        }
+        if (results != nullptr) {
+            results->push_back({Utf8Text(phrase, charset), density.value});
         }
     }
     return true;

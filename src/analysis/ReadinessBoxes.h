@@ -7,12 +7,17 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "html/PageCharset.h"
 
 namespace sg {
 
 class UrlEntry;
+struct DensityResult;
+
+// The length up to which the title box shows a title as fitting.
+inline constexpr std::size_t kTitleLimit = 80;
 
 // Blue and "looks Good" up to 80 characters, red and "too long" from 81.
 bool WriteTitleBox(const std::string& path, std::size_t titleLength);
@@ -29,9 +34,11 @@ bool WriteKeywordContentBox(const std::string& path, std::string_view keywords);
 
 // One density line per phrase of the keywords text (phrases end at ",", ";" or ">"; blanks
 // trimmed, empty ones skipped). Each (phrase, density) goes to `sink` when there is one. The
-// phrases are counted in the page's own bytes and shown (and sunk) as the report shows text.
+// phrases are counted in the page's own bytes and shown (and sunk) as the report shows text;
+// `results`, when given, gets each phrase in UTF-8 with its density.
 bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
                             std::string_view documentText, UrlEntry* sink,
-                            PageCharset charset = PageCharset::Windows1252);
+                            PageCharset charset = PageCharset::Windows1252,
+                            std::vector<DensityResult>* results = nullptr);
 
 }  // namespace sg

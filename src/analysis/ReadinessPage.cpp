@@ -47,7 +47,7 @@ bool WriteReadinessCaption(const std::string& path) {
 }
 
 bool WriteAnalyzedPage(const std::string& path, const std::string& shownUrl,
-                       const std::string& pageUrl, UrlEntry* densitySink) {
+                       const std::string& pageUrl, UrlEntry* densitySink, PageReadiness* result) {
     if (!AppendLinesOrStop(
             path,
             {"<table border=0 width=675 cellspacing=0><tr><td width=20% valign=top>",
@@ -59,7 +59,7 @@ bool WriteAnalyzedPage(const std::string& path, const std::string& shownUrl,
                  ReportText(shownUrl) + "</font></td></tr></tbody></table></td>"})) {
         return false;
     }
-    AnalyzePageReadiness(path, pageUrl, densitySink);
+    AnalyzePageReadiness(path, pageUrl, densitySink, result);
     return AppendLineOrStop(path, "<p>&nbsp;</p><p>&nbsp;</td></tr></table></div>");
 }
 

@@ -8,6 +8,7 @@
 namespace sg {
 
 class UrlEntry;
+struct PageReadiness;
 
 // The header for the site at `siteUrl`. A nested sub-page has no title line: it goes from the
 // content-type line straight to the body line.
@@ -17,9 +18,10 @@ bool WriteReadinessHeader(const std::string& path, const std::string& siteUrl, b
 bool WriteReadinessCaption(const std::string& path);
 
 // The URL box showing `shownUrl`, the analysis of the page at `pageUrl` (its phrases going to
-// `densitySink` when given) and the page close.
+// `densitySink` when given, its findings to `result` when given) and the page close.
 bool WriteAnalyzedPage(const std::string& path, const std::string& shownUrl,
-                       const std::string& pageUrl, UrlEntry* densitySink);
+                       const std::string& pageUrl, UrlEntry* densitySink,
+                       PageReadiness* result = nullptr);
 
 bool WriteReadinessFooter(const std::string& path);
 

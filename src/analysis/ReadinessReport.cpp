@@ -14,6 +14,7 @@
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
+#include "model/RunResults.h"
 #include "net/FetchAhead.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
@@ -32,6 +33,12 @@ void AdvanceProgress(const Project& project, std::string_view caption, const std
     const int selected = std::max(project.selectedCount, 1);
     SetProgressCaption(std::string(caption) + url);
     SetProgressPos(GetProgressPos() + (100 / selected) / project.UrlCount());
+}
+
+// The results entry of the next site's page, when the run collects results.
+PageReadiness* NextSiteResult() {
+    RunResults* results = App().results;
+    return results != nullptr ? &results->readiness.emplace_back() : nullptr;
 }
 
 // After every site was analyzed: the comparison table (when there is something to compare)
@@ -66,13 +73,16 @@ bool TakesSubPage(std::string_view link, std::string_view siteUrl, std::string_v
            link.find(".htm") != std::string_view::npos;
 }
 
-bool WriteSubPage(const std::string& path, const std::string& siteUrl, const std::string& link) {
+bool WriteSubPage(const std::string& path, const std::string& siteUrl, const std::string& link,
+                  PageReadiness* siteResult) {
     // Only ever a name this run has not written yet (SubPageName), so this removes a page of an
     // earlier run, never one of this run.
     StartReadinessFile(path);
     // The URL box shows the site, not the sub-page, as it always has.
     return WriteReadinessHeader(path, siteUrl, false) &&
-           WriteAnalyzedPage(path, siteUrl, link, nullptr) && WriteReadinessFooter(path);
+           WriteAnalyzedPage(path, siteUrl, link, nullptr,
+                             siteResult != nullptr ? &siteResult->pages.emplace_back() : nullptr) &&
+           WriteReadinessFooter(path);
 }
 
 // The short name followed by the record number, unless this run already wrote that name: short
@@ -110,7 +120,7 @@ std::vector<std::string> SubPageLinks(const std::string& siteUrl) {
 
 // The list of the site's other pages, each linked to its sub-page, from the crawl just made.
 bool WriteFollowingPages(const std::string& folder, const std::string& file, const UrlEntry& entry,
-                         std::unordered_set<std::string>& written) {
+                         std::unordered_set<std::string>& written, PageReadiness* siteResult) {
     const std::string& siteUrl = entry.GetUrl();
     const CrawlRecordList& records = CrawlRecords();
     std::unordered_set<std::string> seen;
@@ -139,7 +149,7 @@ bool WriteFollowingPages(const std::string& folder, const std::string& file, con
         if (!AppendLineOrStop(file, "<p><font face=Verdana,Arial,Helvetica size=2><a href='" +
                                         ReportAttr(name) + "'>" + ReportText(link) +
                                         "</a></font></p>") ||
-            !WriteSubPage(folder + "/" + name, siteUrl, link)) {
+            !WriteSubPage(folder + "/" + name, siteUrl, link, siteResult)) {
             return false;
         }
     }
@@ -169,7 +179,7 @@ bool WriteReadinessReport(Project& project) {
         const std::string file = folder + "/" + entry->GetReadinessFile();
         StartReadinessFile(file);
         if (!WriteReadinessHeader(file, url, true) || !WriteReadinessCaption(file) ||
-            !WriteAnalyzedPage(file, url, url, entry)) {
+            !WriteAnalyzedPage(file, url, url, entry, NextSiteResult())) {
             return false;
         }
     }
@@ -202,8 +212,10 @@ bool WriteNestedReadinessReport(Project& project) {
         FetchReadinessAhead(pages);
         const std::string file = folder + "/" + entry->GetNestedReadinessFile();
         StartReadinessFile(file);
-        if (!WriteReadinessHeader(file, url, true) || !WriteAnalyzedPage(file, url, url, entry) ||
-            !WriteFollowingPages(folder, file, *entry, written)) {
+        PageReadiness* siteResult = NextSiteResult();
+        if (!WriteReadinessHeader(file, url, true) ||
+            !WriteAnalyzedPage(file, url, url, entry, siteResult) ||
+            !WriteFollowingPages(folder, file, *entry, written, siteResult)) {
             return false;
         }
     }

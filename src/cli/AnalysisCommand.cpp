@@ -13,10 +13,12 @@
 #include "cli/CliRunFrontEnd.h"
 #include "cli/ExitCode.h"
 #include "cli/ProjectArgument.h"
+#include "cli/ResultsOutput.h"
 #include "engines/EngineHosts.h"
 #include "engines/LinkCountsForSite.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
+#include "model/RunResults.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 
@@ -26,7 +28,18 @@ namespace {
 struct AnalysisArgs {
     bool nested = false;
     bool open = false;
+    bool failOnFindings = false;
+    ResultsOutput output;
     ProjectArgument project;
+};
+
+// App().results for the time of one command.
+class ResultsScope {
+  public:
+    explicit ResultsScope(RunResults& results) { App().results = &results; }
+    ~ResultsScope() { App().results = nullptr; }
+    ResultsScope(const ResultsScope&) = delete;
+    ResultsScope& operator=(const ResultsScope&) = delete;
 };
 
 bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
@@ -35,6 +48,12 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
             parsed.nested = true;
         } else if (args.TakeFlag("--open")) {
             parsed.open = true;
+        } else if (kind == AnalysisKind::Readiness && args.TakeFlag("--fail-on-warnings")) {
+            parsed.failOnFindings = true;
+        } else if (kind == AnalysisKind::LinkValidator && args.TakeFlag("--fail-on-broken")) {
+            parsed.failOnFindings = true;
+        } else if (TakeResultsOption(args, parsed.output)) {
+            continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
             args.Fail("unknown option " + args.Current());
         }
@@ -59,6 +78,30 @@ bool NeedsNoInternet(const Project& project, AnalysisKind kind) {
         }
     }
     return true;
+}
+
+ResultsKind KindOfResults(AnalysisKind kind) {
+    switch (kind) {
+        case AnalysisKind::Readiness:
+            return ResultsKind::Readiness;
+        case AnalysisKind::LinkValidator:
+            return ResultsKind::Links;
+        case AnalysisKind::LinkPopularity:
+            break;
+    }
+    return ResultsKind::Popularity;
+}
+
+bool HasFindings(const RunResults& results, AnalysisKind kind) {
+    switch (kind) {
+        case AnalysisKind::Readiness:
+            return HasReadinessWarnings(results);
+        case AnalysisKind::LinkValidator:
+            return HasFailedLinks(results);
+        case AnalysisKind::LinkPopularity:
+            break;
+    }
+    return false;
 }
 
 }  // namespace
@@ -93,6 +136,8 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     selection.linkPopularity = kind == AnalysisKind::LinkPopularity;
     selection.nested = parsed.nested;
 
+    RunResults results;
+    ResultsScope resultsScope(results);
     CliInterrupt interrupt;
     const int started = run.AnalyzeNow(selection);
     if (started != kRunStarted) {
@@ -115,8 +160,12 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         CliError(context, prefix + "the summary page could not be written");
         return kExitFailed;
     }
-    context.out << page << '\n' << std::flush;
-    return kExitOk;
+    if (!WriteResultsOutput(context, command, parsed.output, results, KindOfResults(kind),
+                            project.GetName())) {
+        return kExitFailed;
+    }
+    PrintReportPath(context, parsed.output, page);
+    return parsed.failOnFindings && HasFindings(results, kind) ? kExitFindings : kExitOk;
 }
 
 }  // namespace sg

@@ -6,13 +6,34 @@
 
 namespace sg {
 
-// The exit codes of readiness, links and popularity, for their --help.
+// The exit codes of popularity, for its --help.
 inline constexpr std::string_view kAnalysisExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
-    "1    no internet connection (a site not on this machine), or the summary page could not\n"
-    "     be written\n"
+    "1    no internet connection (a site not on this machine), or the summary page or a\n"
+    "     --json/--csv file could not be written\n"
     "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
     "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "130  cancelled with Ctrl-C; no summary page is left";
+
+// The exit codes of readiness, whose --fail-on-warnings adds 3.
+inline constexpr std::string_view kReadinessExitCodes =
+    "0    the summary page was written (its path is the last line of stdout)\n"
+    "1    no internet connection (a site not on this machine), or the summary page or a\n"
+    "     --json/--csv file could not be written\n"
+    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "3    --fail-on-warnings and a page has a title, description or keywords tag missing or\n"
+    "     over its limit, or an image without alt text (the summary page is written)\n"
+    "130  cancelled with Ctrl-C; no summary page is left";
+
+// The exit codes of links, whose --fail-on-broken adds 3.
+inline constexpr std::string_view kLinksExitCodes =
+    "0    the summary page was written (its path is the last line of stdout)\n"
+    "1    no internet connection (a site not on this machine), or the summary page or a\n"
+    "     --json/--csv file could not be written\n"
+    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "3    --fail-on-broken and a link is broken or unreachable (the summary page is written)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
 
 // What readiness, links and popularity share: the project from a profile or inline, the

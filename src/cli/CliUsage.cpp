@@ -53,6 +53,9 @@ void PrintCliUsage(std::ostream& out) {
            "  1    the command could not do its work (for example, a profile could not be\n"
            "       written, or there is no internet connection)\n"
            "  2    bad usage, or input that cannot be read (a missing or malformed profile)\n"
+           "  3    links --fail-on-broken found a broken or unreachable link, or readiness\n"
+           "       --fail-on-warnings a page with a tag missing or too long or an image\n"
+           "       without alt text (the report is written)\n"
            "  130  an analysis or the demo was stopped with Ctrl-C\n"
            "\"sitegauge-cli COMMAND --help\" lists the exit codes of one command.\n";
 }

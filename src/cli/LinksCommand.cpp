@@ -6,11 +6,12 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "links [--nested] [--open] PROJECT\n"
+    "links [--nested] [--open] [--fail-on-broken] [--json FILE] [--csv FILE] PROJECT\n"
     "                 judge every link of each site's start page (--nested: of every page of\n"
     "                 the site a crawl reaches) and list the broken, available and unreachable\n"
     "                 ones; PROJECT, progress, output, exit codes and the connection rule as\n"
-    "                 for readiness";
+    "                 for readiness. --fail-on-broken exits 3 when a link is broken or\n"
+    "                 unreachable; --json FILE and --csv FILE as for readiness";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "links", AnalysisKind::LinkValidator);
@@ -19,7 +20,7 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand LinksCommand() {
-    return CliCommand{"links", kUsage, &Run, kAnalysisExitCodes};
+    return CliCommand{"links", kUsage, &Run, kLinksExitCodes};
 }
 
 }  // namespace sg

@@ -6,14 +6,17 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "popularity [--open] PROFILE\n"
-    "popularity [--open] --name NAME --url URL... [--keyword WORD]...\n"
+    "popularity [--open] [--json FILE] [--csv FILE] PROFILE\n"
+    "popularity [--open] [--json FILE] [--csv FILE]\n"
+    "           --name NAME --url URL... [--keyword WORD]...\n"
     "                 ask nine search engines how many pages link to each site (URLs without\n"
     "                 \"http://\", kept in the order given) and write the Link Popularity page;\n"
     "                 progress goes to stderr, the last line of stdout is the page, which\n"
     "                 --open shows in the browser. A project that cannot be analysed exits 2;\n"
     "                 Ctrl-C cancels (exit 130, no page). Engine hosts all on this machine\n"
-    "                 (see --engine-host) need no internet connection";
+    "                 (see --engine-host) need no internet connection. --json FILE and\n"
+    "                 --csv FILE also write the counts as data (\"-\": stdout, and the page's\n"
+    "                 path goes to stderr instead)";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "popularity", AnalysisKind::LinkPopularity);

@@ -11,6 +11,7 @@
 #include "cli/CliPositionRunStatus.h"
 #include "cli/ExitCode.h"
 #include "cli/ProjectArgument.h"
+#include "cli/ResultsOutput.h"
 #include "engines/EngineHosts.h"
 #include "engines/FixedPositionRunInput.h"
 #include "engines/PositionAnalyzerRun.h"
@@ -24,17 +25,21 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "positions [--engines LIST] [--depth N] [--open] PROFILE\n"
-    "positions [--engines LIST] [--depth N] [--open] --name NAME --url URL... --keyword WORD...\n"
+    "positions [--engines LIST] [--depth N] [--open] [--json FILE] [--csv FILE] PROFILE\n"
+    "positions [--engines LIST] [--depth N] [--open] [--json FILE] [--csv FILE]\n"
+    "          --name NAME --url URL... --keyword WORD...\n"
     "                 find where the sites rank for each keyword on the engines of LIST\n"
     "                 (comma-separated engine numbers 0..10, default all) down to position N\n"
     "                 (100..900, 1000, 5000, or 0 for all; default 100); the status goes to\n"
-    "                 stderr, Ctrl-C stops the run, the report path is printed last";
+    "                 stderr, Ctrl-C stops the run, the report path is printed last. --json\n"
+    "                 FILE and --csv FILE also write the positions as data (\"-\": stdout,\n"
+    "                 and the report's path goes to stderr instead)";
 
 struct PositionsArgs {
     std::vector<EngineId> engines;
     int depth = 100;
     bool open = false;
+    ResultsOutput output;
     ProjectArgument project;
 };
 
@@ -83,6 +88,8 @@ bool ParseArgs(CliArgs& args, PositionsArgs& parsed) {
                 (!ParseNumber(value, parsed.depth) || !IsDepthChoice(parsed.depth))) {
                 args.Fail("--depth is 100..900 in hundreds, 1000, 5000 or 0 (all)");
             }
+        } else if (TakeResultsOption(args, parsed.output)) {
+            continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
             args.Fail("unknown option " + args.Current());
         }
@@ -129,6 +136,8 @@ int Run(CliContext& context) {
     CliPositionRunStatus status(context.err);
     PositionAnalyzerRun run(dialog, status);
 
+    RunResults results;
+    App().results = &results;
     CliInterrupt interrupt;
     run.Start();
     bool stopAsked = false;
@@ -140,6 +149,7 @@ int Run(CliContext& context) {
         }
     }
     run.Wait();
+    App().results = nullptr;
 
     switch (run.Outcome()) {
         case kPositionReportWritten:
@@ -148,8 +158,12 @@ int Run(CliContext& context) {
                 CliError(context, "positions: the report could not be written");
                 return kExitFailed;
             }
+            if (!WriteResultsOutput(context, "positions", parsed.output, results,
+                                    ResultsKind::Positions, project.GetName())) {
+                return kExitFailed;
+            }
             // The path exactly as it is on disk, as the other analyses print theirs.
-            context.out << run.ReportPath() << '\n';
+            PrintReportPath(context, parsed.output, run.ReportPath());
             return kExitOk;
         case kPositionOffline:
             CliError(context, "positions: no internet connection");
@@ -166,7 +180,7 @@ CliCommand PositionsCommand() {
     return CliCommand{"positions", kUsage, &Run,
                       "0    the report was written (its path is the last line of stdout)\n"
                       "1    no internet connection (engine hosts not all on this machine), or\n"
-                      "     the report could not be written\n"
+                      "     the report or a --json/--csv file could not be written\n"
                       "2    bad usage, a profile that cannot be read, a project without URLs or\n"
                       "     keywords\n"
                       "130  stopped with Ctrl-C; no report is written"};

@@ -6,7 +6,7 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "readiness [--nested] [--open] PROJECT\n"
+    "readiness [--nested] [--open] [--fail-on-warnings] [--json FILE] [--csv FILE] PROJECT\n"
     "                 check each site's page for search engines (--nested: also every page of\n"
     "                 the site a crawl reaches); PROJECT is a profile file, or\n"
     "                 --name NAME [--url URL]... [--keyword WORD]... (kept in the order\n"
@@ -15,7 +15,10 @@ constexpr std::string_view kUsage =
     "                 browser. A project that cannot be analysed exits 2; Ctrl-C cancels\n"
     "                 (exit 130, no summary page). Sites all on this machine (127.x.x.x,\n"
     "                 localhost) need no internet connection; any other site requires one\n"
-    "                 (exit 1 without)";
+    "                 (exit 1 without). --fail-on-warnings exits 3 when a page has a tag\n"
+    "                 missing or over its limit or an image without alt text; --json FILE\n"
+    "                 and --csv FILE also write the results as data (\"-\": stdout, and the\n"
+    "                 summary page's path goes to stderr instead)";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "readiness", AnalysisKind::Readiness);
@@ -24,7 +27,7 @@ int Run(CliContext& context) {
 }  // namespace
 
 CliCommand ReadinessCommand() {
-    return CliCommand{"readiness", kUsage, &Run, kAnalysisExitCodes};
+    return CliCommand{"readiness", kUsage, &Run, kReadinessExitCodes};
 }
 
 }  // namespace sg

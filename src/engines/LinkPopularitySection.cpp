@@ -1,12 +1,16 @@
 #include "engines/LinkPopularitySection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engines/EngineCatalogue.h"
 #include "engines/LinkCountsForSite.h"
+#include "html/Utf8Text.h"
+#include "model/AppState.h"
 #include "model/ProgressSink.h"
+#include "model/RunResults.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 #include "reports/ReportEscape.h"
@@ -80,6 +84,32 @@ void WriteTable(const std::string& page, const Project& project,
     AppendReportLine(page, kNote);
 }
 
+// The number a shown count ("1,234") stands for: its digits; none gives 0.
+std::int64_t CountValue(std::string_view shown) {
+    std::int64_t value = 0;
+    for (char c : shown) {
+        if (c >= '0' && c <= '9' && value < INT64_MAX / 10 - 9) {
+            value = value * 10 + (c - '0');
+        }
+    }
+    return value;
+}
+
+void KeepCounts(const Project& project, const std::vector<std::vector<std::string>>& lists) {
+    RunResults* results = App().results;
+    if (results == nullptr) {
+        return;
+    }
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        SitePopularity& site = results->popularity.emplace_back();
+        site.url = Utf8Text(project.GetUrl(static_cast<int>(i))->GetUrl(), PageCharset::Utf8);
+        for (std::size_t k = 0; k < kLinkCountEngines.size(); ++k) {
+            site.counts.push_back({std::string(EngineNames(kLinkCountEngines[k]).logName),
+                                   CountValue(lists[i][2 * k])});
+        }
+    }
+}
+
 }  // namespace
 
 bool LinkPopularitySection(Project& project) {
@@ -98,6 +128,8 @@ bool LinkPopularitySection(Project& project) {
     if (RunCancelled()) {
         return false;
     }
+
+    KeepCounts(project, lists);
 
     const std::string page = project.GetPageToOpen();
     AppendReportLine(page, kHeading);

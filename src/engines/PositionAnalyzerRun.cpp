@@ -7,12 +7,43 @@
 #include "engines/PositionReport.h"
 #include "engines/SearchEngine.h"
 #include "html/UrlText.h"
+#include "html/Utf8Text.h"
 #include "model/AppState.h"
 #include "model/ReportStamp.h"
+#include "model/RunResults.h"
 #include "platform/Connectivity.h"
 #include "platform/OpenDocument.h"
 
 namespace sg {
+namespace {
+
+// One result per checked engine and site of the keyword just searched, in the report's column
+// and row order, when the run collects results.
+void KeepPositions(PositionRunInput& dialog, const std::string& keyword,
+                   const std::vector<std::string>& sites,
+                   const std::array<std::vector<SitePosition>, kEngineCount>& lists) {
+    RunResults* results = App().results;
+    if (results == nullptr) {
+        return;
+    }
+    for (EngineId id : kAllEngines) {
+        if (!dialog.EngineChecked(id)) {
+            continue;
+        }
+        const std::vector<SitePosition>& list = lists[EngineIndex(id)];
+        for (std::size_t s = 0; s < sites.size(); ++s) {
+            PositionResult& result = results->positions.emplace_back();
+            result.keyword = Utf8Text(keyword, PageCharset::Utf8);
+            result.site = Utf8Text(sites[s], PageCharset::Utf8);
+            result.engine = std::string(EngineNames(id).logName);
+            if (s < list.size() && list[s].position > 0) {
+                result.position = list[s].position;
+            }
+        }
+    }
+}
+
+}  // namespace
 
 PositionAnalyzerRun::PositionAnalyzerRun(PositionRunInput& dialog, PositionRunStatus& status)
     : dialog_(dialog), status_(status), clock_([] { return std::time(nullptr); }) {}
@@ -82,6 +113,9 @@ int PositionAnalyzerRun::Body() {
         std::lock_guard<std::mutex> lock(mutex_);
         reportPath_ = path;
     }
+    if (App().results != nullptr) {
+        App().results->depth = depth;
+    }
     PositionReport report;
     report.AppendHead(App().appTitle, PositionReport::DateText(now));
 
@@ -122,6 +156,7 @@ int PositionAnalyzerRun::Body() {
             }
         }
         report.AppendKeywordTable(keyword, sites, columns);
+        KeepPositions(dialog_, keyword, sites, lists);
     }
     report.AppendFoot();
     if (RunCancelled()) {

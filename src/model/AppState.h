@@ -6,6 +6,7 @@
 #include "model/AppPaths.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
+#include "model/RunResults.h"
 
 namespace sg {
 
@@ -20,6 +21,8 @@ struct AppState {
     Project project;
     // The progress display of the run in progress; none between runs.
     ProgressSink* progressWindow = nullptr;
+    // Where the run in progress puts its findings as data; none unless a front end asks.
+    RunResults* results = nullptr;
 };
 
 // The one instance of the process.

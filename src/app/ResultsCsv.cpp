@@ -1,0 +1,91 @@
+#include "app/ResultsCsv.h"
+
+#include <initializer_list>
+
+namespace sg {
+namespace {
+
+void AppendRow(std::string& out, std::initializer_list<std::string_view> fields) {
+    bool first = true;
+    for (std::string_view field : fields) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        out += CsvField(field);
+    }
+    out += "\r\n";
+}
+
+std::string_view Bool(bool value) {
+    return value ? "true" : "false";
+}
+
+void AppendPage(std::string& out, const std::string& site, const PageReadiness& page) {
+    AppendRow(out,
+              {site, page.url, Bool(page.analyzed), page.title.text,
+               std::to_string(page.title.length), Bool(page.title.ok), page.description.text,
+               std::to_string(page.description.length), Bool(page.description.ok),
+               page.keywords.text, std::to_string(page.keywords.length), Bool(page.keywords.ok),
+               std::to_string(page.images), std::to_string(page.imagesWithoutAlt)});
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') {
+            quoted += '"';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
+    std::string out;
+    switch (kind) {
+        case ResultsKind::Readiness:
+            AppendRow(out, {"site", "page", "analyzed", "title", "titleLength", "titleOk",
+                            "description", "descriptionLength", "descriptionOk", "keywords",
+                            "keywordsLength", "keywordsOk", "images", "imagesWithoutAlt"});
+            for (const PageReadiness& site : results.readiness) {
+                AppendPage(out, site.url, site);
+                for (const PageReadiness& sub : site.pages) {
+                    AppendPage(out, site.url, sub);
+                }
+            }
+            break;
+        case ResultsKind::Links:
+            AppendRow(out, {"site", "from", "link", "status"});
+            for (const SiteLinks& site : results.links) {
+                for (const LinkResult& r : site.records) {
+                    AppendRow(out, {site.url, r.from, r.link, r.status});
+                }
+            }
+            break;
+        case ResultsKind::Popularity:
+            AppendRow(out, {"site", "engine", "count"});
+            for (const SitePopularity& site : results.popularity) {
+                for (const EngineCount& c : site.counts) {
+                    AppendRow(out, {site.url, c.engine, std::to_string(c.count)});
+                }
+            }
+            break;
+        case ResultsKind::Positions:
+            AppendRow(out, {"keyword", "site", "engine", "position"});
+            for (const PositionResult& p : results.positions) {
+                AppendRow(out, {p.keyword, p.site, p.engine,
+                                p.position ? std::to_string(*p.position) : std::string()});
+            }
+            break;
+    }
+    return out;
+}
+
+}  // namespace sg

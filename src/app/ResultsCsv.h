@@ -1,0 +1,26 @@
+#pragma once
+// A run's results of one analysis as CSV (RFC 4180): one header row, then one row per page,
+// link record, site and engine count, or position; each row ends in CR LF.
+
+#include <string>
+#include <string_view>
+
+#include "app/ResultsKind.h"
+#include "model/RunResults.h"
+
+namespace sg {
+
+// The field as CSV writes it: in double quotes, its own doubled, when it holds a comma, a
+// double quote, CR or LF; otherwise as it is.
+std::string CsvField(std::string_view text);
+
+// The columns, in order:
+//   readiness:  site,page,analyzed,title,titleLength,titleOk,description,descriptionLength,
+//               descriptionOk,keywords,keywordsLength,keywordsOk,images,imagesWithoutAlt
+//               (a site's own page first, page = site, then its nested sub-pages)
+//   links:      site,from,link,status
+//   popularity: site,engine,count
+//   positions:  keyword,site,engine,position (empty when not found)
+std::string ResultsCsv(const RunResults& results, ResultsKind kind);
+
+}  // namespace sg

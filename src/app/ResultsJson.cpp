@@ -1,0 +1,95 @@
+#include "app/ResultsJson.h"
+
+#include <nlohmann/json.hpp>
+
+namespace sg {
+namespace {
+
+// Keys in the order they are written, so that "format" and "project" come first.
+using json = nlohmann::ordered_json;
+
+json Tag(const TagResult& tag) {
+    return {{"text", tag.text},
+            {"length", tag.length},
+            {"limit", tag.limit},
+            {"found", tag.found},
+            {"ok", tag.ok}};
+}
+
+json Page(const PageReadiness& page, bool withPages) {
+    json density = json::array();
+    for (const DensityResult& d : page.density) {
+        density.push_back({{"keyword", d.keyword}, {"percent", d.percent}});
+    }
+    json out = {{"url", page.url},
+                {"analyzed", page.analyzed},
+                {"title", Tag(page.title)},
+                {"description", Tag(page.description)},
+                {"keywords", Tag(page.keywords)},
+                {"images", page.images},
+                {"imagesWithoutAlt", page.imagesWithoutAlt},
+                {"density", density}};
+    if (withPages) {
+        json pages = json::array();
+        for (const PageReadiness& sub : page.pages) {
+            pages.push_back(Page(sub, false));
+        }
+        out["pages"] = pages;
+    }
+    return out;
+}
+
+json Sites(const RunResults& results, ResultsKind kind) {
+    json sites = json::array();
+    switch (kind) {
+        case ResultsKind::Readiness:
+            for (const PageReadiness& page : results.readiness) {
+                sites.push_back(Page(page, true));
+            }
+            break;
+        case ResultsKind::Links:
+            for (const SiteLinks& site : results.links) {
+                json records = json::array();
+                for (const LinkResult& r : site.records) {
+                    records.push_back({{"from", r.from}, {"link", r.link}, {"status", r.status}});
+                }
+                sites.push_back({{"url", site.url}, {"records", records}});
+            }
+            break;
+        case ResultsKind::Popularity:
+            for (const SitePopularity& site : results.popularity) {
+                json counts = json::object();
+                for (const EngineCount& c : site.counts) {
+                    counts[c.engine] = c.count;
+                }
+                sites.push_back({{"url", site.url}, {"counts", counts}});
+            }
+            break;
+        case ResultsKind::Positions:
+            break;
+    }
+    return sites;
+}
+
+}  // namespace
+
+std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string_view project) {
+    json document;
+    document["format"] = 1;
+    document["project"] = std::string(project);
+    if (kind == ResultsKind::Positions) {
+        document["depth"] = results.depth;
+        json rows = json::array();
+        for (const PositionResult& p : results.positions) {
+            json row = {{"keyword", p.keyword}, {"site", p.site}, {"engine", p.engine}};
+            row["position"] = p.position ? json(*p.position) : nullptr;
+            rows.push_back(row);
+        }
+        document["results"] = rows;
+    } else {
+        document["sites"] = Sites(results, kind);
+    }
+    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace sg

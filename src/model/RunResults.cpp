@@ -1,0 +1,40 @@
+#include "model/RunResults.h"
+
+namespace sg {
+namespace {
+
+bool PageHasWarnings(const PageReadiness& page) {
+    if (!page.title.ok || !page.description.ok || !page.keywords.ok || page.imagesWithoutAlt > 0) {
+        return true;
+    }
+    for (const PageReadiness& sub : page.pages) {
+        if (PageHasWarnings(sub)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool HasReadinessWarnings(const RunResults& results) {
+    for (const PageReadiness& page : results.readiness) {
+        if (PageHasWarnings(page)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasFailedLinks(const RunResults& results) {
+    for (const SiteLinks& site : results.links) {
+        for (const LinkResult& record : site.records) {
+            if (record.status != "available") {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace sg

@@ -1,0 +1,91 @@
+#pragma once
+// What the analyses of one run found, as data beside their reports: filled while the reports
+// are written when a front end sets App().results, read once the run has ended. All text is
+// UTF-8.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sg {
+
+// A title, description or keywords tag of one page.
+struct TagResult {
+    // The content as on the page (for the meta tags without their enclosing quotes).
+    std::string text;
+    // The characters the report shows for it.
+    std::size_t length = 0;
+    std::size_t limit = 0;
+    bool found = false;
+    // Found and, as the report's blue says, within its limit.
+    bool ok = false;
+};
+
+struct DensityResult {
+    std::string keyword;
+    double percent = 0.0;
+};
+
+// One analyzed page; a site's start page holds its nested sub-pages in `pages`.
+struct PageReadiness {
+    std::string url;
+    // False when the page could not be fetched or lacks its closing head or html tag.
+    bool analyzed = false;
+    TagResult title;
+    TagResult description;
+    TagResult keywords;
+    std::size_t images = 0;
+    std::size_t imagesWithoutAlt = 0;
+    std::vector<DensityResult> density;
+    std::vector<PageReadiness> pages;
+};
+
+// The status words are those of the Link Validator report's three lists.
+struct LinkResult {
+    std::string from;
+    std::string link;
+    std::string status;  // "broken", "unreachable" or "available"
+};
+
+struct SiteLinks {
+    std::string url;
+    std::vector<LinkResult> records;
+};
+
+struct EngineCount {
+    std::string engine;
+    std::int64_t count = 0;
+};
+
+struct SitePopularity {
+    std::string url;
+    std::vector<EngineCount> counts;
+};
+
+struct PositionResult {
+    std::string keyword;
+    std::string site;
+    std::string engine;
+    // None when the site was not found down to the run's depth.
+    std::optional<std::int32_t> position;
+};
+
+struct RunResults {
+    std::vector<PageReadiness> readiness;
+    std::vector<SiteLinks> links;
+    std::vector<SitePopularity> popularity;
+    // The Position Analyzer's depth (0: all results).
+    int depth = 0;
+    std::vector<PositionResult> positions;
+};
+
+// True when a page or sub-page has a tag missing or over its limit, or an image without alt
+// text. A page that could not be analyzed counts as missing its tags.
+bool HasReadinessWarnings(const RunResults& results);
+
+// True when a link is broken or unreachable.
+bool HasFailedLinks(const RunResults& results);
+
+}  // namespace sg
