@@ -120,7 +120,9 @@ void AppendAxes(std::string& page, const KeywordChart& chart) {
     const std::int32_t step = std::max<std::int32_t>(
         1, (chart.lowest - 1 + kMostPositionLabels - 2) / (kMostPositionLabels - 1));
     std::vector<std::int32_t> ticks;
-    for (std::int32_t p = 1; p < chart.lowest; p += step) {
+    // A label closer than half a step above the lowest one would crowd it.
+    for (std::int32_t p = 1; p < chart.lowest && (p == 1 || 2 * (chart.lowest - p) >= step);
+         p += step) {
         ticks.push_back(p);
     }
     ticks.push_back(chart.lowest);
