@@ -4,14 +4,18 @@
 #include <vector>
 
 #include "engines/EngineCatalogue.h"
+#include "engines/PositionHistory.h"
+#include "engines/PositionHistoryPage.h"
 #include "engines/PositionReport.h"
 #include "engines/SearchEngine.h"
 #include "html/UrlText.h"
 #include "html/Utf8Text.h"
 #include "model/AppState.h"
+#include "model/PositionHistoryFiles.h"
 #include "model/ReportStamp.h"
 #include "model/RunResults.h"
 #include "platform/Connectivity.h"
+#include "platform/LocalDateText.h"
 #include "platform/OpenDocument.h"
 
 namespace sg {
@@ -118,6 +122,8 @@ int PositionAnalyzerRun::Body() {
     }
     PositionReport report;
     report.AppendHead(App().appTitle, PositionReport::DateText(now));
+    const std::string runDate = LocalIsoDateTime(now);
+    std::vector<PositionHistoryRow> history;
 
     std::string keyword;
     for (int k = 0; dialog_.KeywordAt(k, keyword); ++k) {
@@ -153,6 +159,10 @@ int PositionAnalyzerRun::Body() {
         for (EngineId id : kAllEngines) {
             if (dialog_.EngineChecked(id)) {
                 columns.push_back({EngineNames(id).reportHeader, &lists[EngineIndex(id)]});
+                for (const SitePosition& found : lists[EngineIndex(id)]) {
+                    history.push_back({runDate, keyword, found.site,
+                                       std::string(EngineNames(id).engine), found.position});
+                }
             }
         }
         report.AppendKeywordTable(keyword, sites, columns);
@@ -165,6 +175,12 @@ int PositionAnalyzerRun::Body() {
         return kPositionCancelled;
     }
     report.WriteTo(path);
+    // Only a finished run goes into the history; the page is drawn again from the whole table.
+    if (!RunCancelled() &&
+        AppendPositionHistory(PositionHistoryCsvPath(App().paths), history) == kHistoryAppended) {
+        WritePositionHistoryPage(PositionHistoryCsvPath(App().paths),
+                                 PositionHistoryPagePath(App().paths));
+    }
 
     status_.ResetStatus();
     status_.EnableSkipButton(false);

@@ -1,5 +1,6 @@
 #include "engines/PositionReport.h"
 
+#include "model/PositionHistoryFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalDateText.h"
 #include "platform/RunControl.h"
@@ -48,6 +49,10 @@ void PositionReport::AppendHead(std::string_view appTitle, std::string_view date
     text_ += ReportText(date);
     text_ += "</font>";
     text_ += "</p>\n</td></tr></table></div><br>";
+    // The history page lies beside every run report.
+    text_ += "<a href = '";
+    text_ += ReportAttr(kPositionHistoryPageName);
+    text_ += "'>Position history</a><br>\n";
 }
 
 void PositionReport::AppendKeywordTable(std::string_view keyword,

@@ -58,6 +58,25 @@ bool WriteWholeFile(const std::string& path, std::string_view data) {
     return ::close(fd) == 0 && ok;
 }
 
+bool AppendInOneWrite(const std::string& path, std::string_view header, std::string_view data) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok) {
+        std::string whole;
+        if (st.st_size == 0) {
+            whole.reserve(header.size() + data.size());
+            whole += header;
+        }
+        whole += data;
+        ok = WriteAll(fd, whole);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& data) {
     data.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

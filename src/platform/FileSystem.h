@@ -15,6 +15,11 @@ bool FolderExists(const std::string& path);
 bool CreateFolder(const std::string& path);
 // Creates the file (truncating an existing one) and writes `data` in one piece.
 bool WriteWholeFile(const std::string& path, std::string_view data);
+// Appends `data` to the file in one write on an append-only descriptor, creating the file if
+// absent; when the file is empty (new), `header` goes in the same write before `data`. A
+// concurrent appender's lines are never interleaved with these. False when the file cannot be
+// opened or written.
+bool AppendInOneWrite(const std::string& path, std::string_view header, std::string_view data);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& data);
 // Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over

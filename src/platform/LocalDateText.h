@@ -11,4 +11,8 @@ namespace sg {
 // need not be. Empty when the time cannot be converted.
 std::string LocalDateText(std::time_t when);
 
+// `when` in local time as an ISO 8601 date-time without zone, "2026-12-08T03:58:05", which
+// sorts as text in time order. Empty when the time cannot be converted.
+std::string LocalIsoDateTime(std::time_t when);
+
 }  // namespace sg

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/PositionHistoryFiles.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -90,7 +91,9 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
         const std::string name = entry.path().filename().string();
         struct stat st {};
         if (tab == PreviousReportTab::PositionAnalyzer) {
-            if (EndsWithNoCase(name, kHtml) && IsRegularOrOther(folder + "/" + name, st)) {
+            // The history page is no run's report; the dialog opens it with a button of its own.
+            if (EndsWithNoCase(name, kHtml) && name != kPositionHistoryPageName &&
+                IsRegularOrOther(folder + "/" + name, st)) {
                 lines.push_back({name, ReportDateText(st.st_mtime)});
             }
             continue;

@@ -16,8 +16,8 @@ namespace sg {
 const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab tab);
 
 // The tab's lines, sorted ascending by name without regard to letter case. Position Analyzer:
-// every file (not folder) whose name ends in ".html". The analysis tabs: every sub-folder D that
-// holds a file D + ".html". A missing folder gives no lines.
+// every file (not folder) whose name ends in ".html" but the position history page. The analysis
+// tabs: every sub-folder D that holds a file D + ".html". A missing folder gives no lines.
 std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousReportTab tab);
 
 // The file "View" opens for a line: the file itself, or the summary page inside its run folder.

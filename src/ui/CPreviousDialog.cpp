@@ -10,6 +10,8 @@
 #include <string>
 
 #include "model/AppState.h"
+#include "model/PositionHistoryFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
 #include "reports/PreviousReports.h"
 #include "ui/UiText.h"
@@ -85,6 +87,10 @@ CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
     viewButton_->setObjectName(QStringLiteral("viewButton"));
     deleteButton_ = new QPushButton(QStringLiteral("Delete"), this);
     deleteButton_->setObjectName(QStringLiteral("deleteButton"));
+    historyButton_ = new QPushButton(QStringLiteral("Position history"), this);
+    historyButton_->setObjectName(QStringLiteral("historyButton"));
+    // Read once, like the lists.
+    historyButton_->setEnabled(FileExists(PositionHistoryPagePath(App().paths)));
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setDefault(true);
@@ -92,6 +98,7 @@ CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(viewButton_);
     buttons->addWidget(deleteButton_);
+    buttons->addWidget(historyButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
@@ -103,6 +110,7 @@ CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
     connect(tabs_, &QTabWidget::currentChanged, this, &CPreviousDialog::UpdateButtons);
     connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);
     connect(deleteButton_, &QPushButton::clicked, this, &CPreviousDialog::Delete);
+    connect(historyButton_, &QPushButton::clicked, this, &CPreviousDialog::OpenHistory);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
     UpdateButtons();
 }
@@ -130,6 +138,13 @@ void CPreviousDialog::View() {
         PreviousReportFile(App().paths, ShownTab(), LineName(selected.first()));
     if (!file.empty()) {
         OpenDocument(file);
+    }
+}
+
+void CPreviousDialog::OpenHistory() {
+    const std::string page = PositionHistoryPagePath(App().paths);
+    if (FileExists(page)) {
+        OpenDocument(page);
     }
 }
 

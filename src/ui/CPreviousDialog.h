@@ -1,6 +1,7 @@
 #pragma once
 // "Previous Reports Results": the reports earlier runs left in the report folders, one tab per
-// analysis; a report can be opened in the browser or deleted.
+// analysis; a report can be opened in the browser or deleted. "Position history" opens the page
+// of positions over time, when a finished Position Analyzer run has left one.
 
 #include <QDialog>
 #include <array>
@@ -26,11 +27,13 @@ class CPreviousDialog : public QDialog {
     void UpdateButtons();
     void View();
     void Delete();
+    void OpenHistory();
 
     QTabWidget* tabs_;
     std::array<QTreeWidget*, kPreviousReportTabCount> lists_{};
     QPushButton* viewButton_;
     QPushButton* deleteButton_;
+    QPushButton* historyButton_;
     QPushButton* closeButton_;
 };
 

@@ -45,11 +45,15 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The run reports, without the history table and page beside them.
 std::vector<std::string> ReportFiles(const std::string& work) {
     std::vector<std::string> names;
     for (const auto& entry :
          std::filesystem::directory_iterator(work + "/Reports/Position Analyzer")) {
-        names.push_back(entry.path().filename().string());
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("history.")) {
+            names.push_back(name);
+        }
     }
     return names;
 }
@@ -91,6 +95,7 @@ TEST_F(PositionsCommandTest, InlineProjectOnTwoEnginesPrintsStatusAndThenTheRepo
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(out.back(), work.path() + "/Reports/Position Analyzer/" + files[0]);
     EXPECT_THAT(files[0], MatchesRegex("Shop_[0-9_]+\\[[0-9-]+\\]\\.html"));
+    EXPECT_TRUE(std::filesystem::exists(work.path() + "/Reports/Position Analyzer/history.csv"));
     std::string report;
     ASSERT_TRUE(ReadWholeFile(out.back(), report));
     EXPECT_THAT(report, HasSubstr("width=190>"));

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <time.h>
+#include <array>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -18,6 +20,7 @@
 #include "model/ReportStamp.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
+#include "platform/LocalDateText.h"
 #include "platform/OpenDocument.h"
 #include "support/TempDir.h"
 
@@ -26,6 +29,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
 
 constexpr std::time_t kRunTime = 1796702285;
 
@@ -144,7 +148,8 @@ TEST_F(PositionAnalyzerRunTest, KeywordsInOrderEnginesInOrderAndTheReportInOnePi
     const std::string path =
         App().paths.positionAnalyzerDir + "/AnalyzePos" + ReportStamp(kRunTime) + ".html";
     EXPECT_EQ(run.ReportPath(), path);
-    EXPECT_THAT(ReportFiles(), ElementsAre("AnalyzePos" + ReportStamp(kRunTime) + ".html"));
+    EXPECT_THAT(ReportFiles(), UnorderedElementsAre("AnalyzePos" + ReportStamp(kRunTime) + ".html",
+                                                    "history.csv", "history.html"));
     std::string written;
     ASSERT_TRUE(ReadWholeFile(path, written));
     std::string expected;
@@ -229,7 +234,7 @@ TEST_F(PositionAnalyzerRunTest, RequestsAfterTheLastItemMeetTheBetweenEnginesChe
         EXPECT_FALSE(skipping.HasWarnings());
         EXPECT_EQ(Pages(EngineId::AOL), 2);
         EXPECT_EQ(skipping.CallsStartingWith("CloseWindow").size(), 1u);
-        EXPECT_EQ(ReportFiles().size(), 1u);
+        EXPECT_EQ(ReportFiles().size(), 3u) << "the report and the two history files";
     }
 }
 
@@ -304,6 +309,88 @@ TEST_F(PositionAnalyzerRunTest, CancelEndsTheRunWithoutQuestionsOrReport) {
     EXPECT_EQ(Pages(EngineId::AllTheWeb), 0);
     EXPECT_THAT(ReportFiles(), IsEmpty());
     EXPECT_THAT(Opened(), IsEmpty());
+}
+
+// Three finished runs a day apart, each with other positions, append one block each to the
+// history table; a fourth, cancelled run adds nothing and leaves the page as it was.
+TEST_F(PositionAnalyzerRunTest, FinishedRunsAppendToTheHistoryACancelledOneDoesNot) {
+    struct ZoneReset {
+        ~ZoneReset() { tzset(); }
+    } zoneReset;
+    test::ScopedEnv zone("TZ", "UTC0");
+    tzset();
+    project.ClearKeywords();
+    project.AddKeyword("shoes, \"red\"");
+    project.AddKeyword("socks");
+    const std::string a = "www.alpha.test";
+    const std::string b = "beta.test/shop";
+    // Per run: Google's and AOL's result lists for the first keyword; socks finds nothing.
+    struct RunResults {
+        std::vector<std::string> google;
+        std::vector<std::string> aol;
+    };
+    std::vector<RunResults> runs(3, {Filler(10), Filler(3)});
+    runs[0].google[1] = "http://www.alpha.test/";
+    runs[0].aol[0] = "http://beta.test/shop";
+    runs[1].google[4] = "http://www.alpha.test/";
+    runs[1].google[0] = "http://beta.test/shop";
+    runs[2].google[2] = "http://www.alpha.test/";
+    runs[2].aol[1] = "http://beta.test/shop";
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        emulator.SetResults(EngineId::Google, "shoes, \"red\"", runs[i].google);
+        emulator.SetResults(EngineId::AOL, "shoes, \"red\"", runs[i].aol);
+        FixedPositionRunInput dialog(project, 100);
+        dialog.CheckOnly({EngineId::Google, EngineId::AOL});
+        PositionAnalyzerRun run(dialog, status);
+        run.SetClock([i] { return kRunTime + static_cast<std::time_t>(i) * 86400; });
+        ASSERT_TRUE(run.Start());
+        run.Wait();
+        ASSERT_EQ(run.Outcome(), kPositionReportWritten);
+    }
+
+    // Google alpha, Google beta, AOL alpha, AOL beta for the first keyword.
+    auto block = [&](const std::string& date, const std::array<std::string, 4>& at) {
+        const std::string q = date + ",\"shoes, \"\"red\"\"\",";
+        const std::string s = date + ",socks,";
+        return q + a + ",Google," + at[0] + "\r\n" + q + b + ",Google," + at[1] + "\r\n" + q + a +
+               ",AOL," + at[2] + "\r\n" + q + b + ",AOL," + at[3] + "\r\n" + s + a +
+               ",Google,\r\n" + s + b + ",Google,\r\n" + s + a + ",AOL,\r\n" + s + b + ",AOL,\r\n";
+    };
+    const std::string expected = "date,keyword,site,engine,position\r\n" +
+                                 block("2026-12-08T03:58:05", {"2", "", "", "1"}) +
+                                 block("2026-12-09T03:58:05", {"5", "1", "", ""}) +
+                                 block("2026-12-10T03:58:05", {"3", "", "", "2"});
+    const std::string csvPath = App().paths.positionAnalyzerDir + "/history.csv";
+    const std::string pagePath = App().paths.positionAnalyzerDir + "/history.html";
+    std::string table;
+    ASSERT_TRUE(ReadWholeFile(csvPath, table));
+    EXPECT_EQ(table, expected);
+    std::string page;
+    ASSERT_TRUE(ReadWholeFile(pagePath, page));
+    // The first keyword's Google alpha line spans the three runs: 2, 5, 3 on an axis from 1 to 5.
+    EXPECT_NE(page.find("points='50,85 330,280 610,150'"), std::string::npos) << page;
+    std::string report;
+    ASSERT_TRUE(ReadWholeFile(
+        App().paths.positionAnalyzerDir + "/AnalyzePos" + ReportStamp(kRunTime) + ".html", report));
+    EXPECT_NE(report.find("<a href = 'history.html'>Position history</a>"), std::string::npos);
+
+    emulator.SetResults(EngineId::Google, "shoes, \"red\"", Filler(10));
+    FixedPositionRunInput dialog(project, 100);
+    PositionAnalyzerRun cancelled(dialog, status);
+    cancelled.SetClock([] { return kRunTime + 3 * 86400; });
+    status.OnCall([&](const std::string& line) {
+        if (line == "SetPosition 2") {
+            cancelled.Cancel();
+        }
+    });
+    ASSERT_TRUE(cancelled.Start());
+    cancelled.Wait();
+    EXPECT_EQ(cancelled.Outcome(), kPositionCancelled);
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(csvPath, after));
+    EXPECT_EQ(after, expected);
+    ASSERT_TRUE(ReadWholeFile(pagePath, after));
+    EXPECT_EQ(after, page);
 }
 
 }  // namespace

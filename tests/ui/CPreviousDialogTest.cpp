@@ -147,6 +147,24 @@ class CPreviousDialogTest : public QObject {
         QCOMPARE(Buttons(), 1);
         QVERIFY(opened_.empty());
     }
+
+    // Off without a history page; with one, it opens the page through the report opener, and
+    // the page is not listed among the run reports.
+    void historyButtonOpensTheHistoryPage() {
+        QVERIFY(!ButtonOf(*dialog_, "historyButton")->isEnabled());
+        Click(*dialog_, "historyButton");
+        QVERIFY(opened_.empty());
+
+        const std::string page = App().paths.positionAnalyzerDir + "/history.html";
+        QVERIFY(WriteWholeFile(page, "<html></html>"));
+        dialog_.emplace();
+        QVERIFY(ShowActive(*dialog_));
+        QCOMPARE(ButtonOf(*dialog_, "historyButton")->text(), QStringLiteral("Position history"));
+        QVERIFY(ButtonOf(*dialog_, "historyButton")->isEnabled());
+        QCOMPARE(Names(0), QStringList({"Alpha 2024.html", "zeta 2024.html"}));
+        Click(*dialog_, "historyButton");
+        QCOMPARE(opened_, std::vector<std::string>({page}));
+    }
 };
 
 SG_REGISTER_UI_TEST(CPreviousDialogTest);

@@ -70,10 +70,14 @@ std::vector<std::string> Filler(int count) {
     return addresses;
 }
 
+// The run reports, without the history table and page beside them.
 std::vector<std::string> ReportFiles() {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(App().paths.positionAnalyzerDir)) {
-        names.push_back(entry.path().filename().string());
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("history.")) {
+            names.push_back(name);
+        }
     }
     return names;
 }
