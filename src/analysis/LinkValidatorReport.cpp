@@ -7,7 +7,7 @@
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
 #include "html/UrlText.h"
-#include "html/Utf8Text.h"
+#include "html/PageCharset.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"

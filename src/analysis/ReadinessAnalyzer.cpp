@@ -12,7 +12,6 @@
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
-#include "html/Utf8Text.h"
 #include "model/RunResults.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"

@@ -6,7 +6,7 @@
 
 #include "html/KeywordDensity.h"
 #include "html/TextUtil.h"
-#include "html/Utf8Text.h"
+#include "html/PageCharset.h"
 #include "model/RunResults.h"
 #include "model/UrlEntry.h"
 #include "reports/ReportEscape.h"

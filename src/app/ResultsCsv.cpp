@@ -1,20 +1,15 @@
 #include "app/ResultsCsv.h"
 
 #include <initializer_list>
+#include <span>
+
+#include "reports/CsvText.h"
 
 namespace sg {
 namespace {
 
 void AppendRow(std::string& out, std::initializer_list<std::string_view> fields) {
-    bool first = true;
-    for (std::string_view field : fields) {
-        if (!first) {
-            out += ',';
-        }
-        first = false;
-        out += CsvField(field);
-    }
-    out += "\r\n";
+    out += CsvRecord(std::span<const std::string_view>(fields.begin(), fields.size()));
 }
 
 std::string_view Bool(bool value) {
@@ -31,21 +26,6 @@ void AppendPage(std::string& out, const std::string& site, const PageReadiness& 
 }
 
 }  // namespace
-
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') {
-            quoted += '"';
-        }
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
 
 std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
     std::string out;

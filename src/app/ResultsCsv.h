@@ -10,10 +10,6 @@
 
 namespace sg {
 
-// The field as CSV writes it: in double quotes, its own doubled, when it holds a comma, a
-// double quote, CR or LF; otherwise as it is.
-std::string CsvField(std::string_view text);
-
 // The columns, in order:
 //   readiness:  site,page,analyzed,title,titleLength,titleOk,description,descriptionLength,
 //               descriptionOk,keywords,keywordsLength,keywordsOk,images,imagesWithoutAlt

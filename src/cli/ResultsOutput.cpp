@@ -4,7 +4,7 @@
 
 #include "app/ResultsCsv.h"
 #include "app/ResultsJson.h"
-#include "html/Utf8Text.h"
+#include "html/PageCharset.h"
 
 namespace sg {
 namespace {

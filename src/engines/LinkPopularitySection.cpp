@@ -7,7 +7,7 @@
 
 #include "engines/EngineCatalogue.h"
 #include "engines/LinkCountsForSite.h"
-#include "html/Utf8Text.h"
+#include "html/PageCharset.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/RunResults.h"

@@ -9,7 +9,7 @@
 #include "engines/PositionReport.h"
 #include "engines/SearchEngine.h"
 #include "html/UrlText.h"
-#include "html/Utf8Text.h"
+#include "html/PageCharset.h"
 #include "model/AppState.h"
 #include "model/PositionHistoryFiles.h"
 #include "model/ReportStamp.h"

@@ -102,6 +102,32 @@ int Windows1252Byte(char32_t cp) {
     return -1;
 }
 
+void AppendCodePoint(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendWindows1252(std::string& out, unsigned char byte) {
+    char32_t c = byte;
+    if (byte >= 0x80 && byte <= 0x9F && kHighControls[byte - 0x80] != 0) {
+        c = kHighControls[byte - 0x80];
+    }
+    AppendCodePoint(out, c);
+}
+
 }  // namespace
 
 PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head) {
@@ -176,6 +202,25 @@ std::string ReportCharsetText(std::string_view text, PageCharset charset) {
             const auto done = std::to_chars(digits.data(), digits.data() + digits.size(),
                                             static_cast<std::uint32_t>(cp));
             out.append("&#").append(digits.data(), done.ptr).push_back(';');
+        }
+    }
+    return out;
+}
+
+std::string Utf8Text(std::string_view text, PageCharset charset) {
+    std::string out;
+    out.reserve(text.size());
+    char32_t cp = 0;
+    for (std::size_t p = 0; p < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[p]);
+        const std::size_t length =
+            charset == PageCharset::Utf8 ? DecodeUtf8(text, p, cp) : (byte < 0x80 ? 1 : 0);
+        if (length == 0) {
+            AppendWindows1252(out, byte);
+            ++p;
+        } else {
+            out.append(text.substr(p, length));
+            p += length;
         }
     }
     return out;

@@ -35,4 +35,10 @@ std::string_view CharacterPrefix(std::string_view text, std::size_t characters,
 // reference ("&#1055;"), and the bytes of a malformed sequence kept as they are.
 std::string ReportCharsetText(std::string_view text, PageCharset charset);
 
+// The text as UTF-8, for results that leave the program as data: Windows-1252 text with each
+// byte as its character (the five bytes Windows-1252 leaves undefined as the C1 controls of the
+// same number); UTF-8 text with its well-formed sequences kept and each byte of a malformed one
+// read as Windows-1252, so the answer is always valid UTF-8 and nothing is dropped.
+std::string Utf8Text(std::string_view text, PageCharset charset);
+
 }  // namespace sg
