@@ -16,6 +16,8 @@ namespace sg {
 namespace {
 
 constexpr const char* kSiteFolders[kDemoSiteCount] = {"site-a", "site-b"};
+// Ports in the dynamic range that few programs take; [plain, tls] for each site.
+constexpr int kPreferredPorts[kDemoSiteCount][2] = {{49631, 49632}, {49633, 0}};
 
 DemoSession* sharedSession = nullptr;
 
@@ -48,6 +50,9 @@ int DemoSession::Start() {
     certificatePem_ = certificate.certificatePem;
     for (int site = 0; site < kDemoSiteCount; ++site) {
         sites_[site] = std::make_unique<DemoSiteServer>(kSiteFolders[site]);
+        // The same addresses from one demo to the next where the ports are free, so that the
+        // position history sees the same sites run after run.
+        sites_[site]->PreferPorts(kPreferredPorts[site][0], kPreferredPorts[site][1]);
     }
     engines_ = std::make_unique<EngineEmulator>();
     bool started = engines_->Start();

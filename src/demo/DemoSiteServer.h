@@ -34,6 +34,11 @@ class DemoSiteServer {
 
     // Listens on 127.0.0.1 and a free port; false when the socket could not be set up.
     bool Start();
+    // The ports Start and StartMoved try first (LoopbackHttpServer::PreferPort).
+    void PreferPorts(int plain, int tls) {
+        server_.PreferPort(plain);
+        tlsServer_.PreferPort(tls);
+    }
     // The site moved to https: served over TLS with `tls` (which must outlive the server) on a
     // second free port, the plain port answering MovedAnswer. False when either port could not
     // be set up (then neither runs).

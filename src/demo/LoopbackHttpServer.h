@@ -34,6 +34,9 @@ class LoopbackHttpServer {
     // once when it already runs. With `tls`, which must outlive the server, every connection
     // is TLS presenting its certificate.
     bool Start(Answer answer, const TlsServerContext* tls = nullptr);
+    // The port the next Start tries first (0: any free one). Taken when it is free, so that a
+    // demo site keeps its address from one session to the next; else any free port.
+    void PreferPort(int port) { preferredPort_ = port; }
     // Closes the port and ends the server thread (within about 100 ms).
     void Stop();
     bool Running() const { return listenFd_ >= 0; }
@@ -49,6 +52,7 @@ class LoopbackHttpServer {
     const TlsServerContext* tls_ = nullptr;
     int listenFd_ = -1;
     int port_ = 0;
+    int preferredPort_ = 0;
     std::atomic<bool> stop_{false};
     // The server thread's run control: Stop cancels it, which ends any wait of a connection
     // within one wait slice.
