@@ -32,14 +32,18 @@ constexpr std::string_view kUsage =
     "                 progress line per analysis goes to stderr. The own site has moved to\n"
     "                 https: its address answers with a redirect to a second port, whose\n"
     "                 certificate the demo makes at start and trusts for this run only. The\n"
-    "                 demo sites stop when the command ends. --workdir here is the same as\n"
-    "                 before the command";
+    "                 demo sites stop when the command ends. Each analysis's results also go\n"
+    "                 to Results/NAME.json and Results/NAME.csv in the working folder, as\n"
+    "                 --json and --csv write them. --workdir here is the same as before the\n"
+    "                 command";
 
 // One analysis of the demo: the command that runs it and its arguments before the profile.
 struct DemoStep {
     std::string_view label;
     CliCommand (*command)();
     std::vector<std::string> options;
+    // The name of its results files.
+    std::string_view results;
 };
 
 std::string LastLine(const std::string& text) {
@@ -86,12 +90,17 @@ int Run(CliContext& context) {
 
     // Each analysis exactly as its own command runs it on the saved profile.
     const std::array<DemoStep, 5> steps = {{
-        {"Search Engine Readiness", &ReadinessCommand, {}},
-        {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}},
-        {"Link Validator", &LinksCommand, {}},
-        {"Link Popularity", &PopularityCommand, {}},
-        {"Position Analyzer", &PositionsCommand, {}},
+        {"Search Engine Readiness", &ReadinessCommand, {}, "readiness"},
+        {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}, "readiness-nested"},
+        {"Link Validator", &LinksCommand, {}, "links"},
+        {"Link Popularity", &PopularityCommand, {}, "popularity"},
+        {"Position Analyzer", &PositionsCommand, {}, "positions"},
     }};
+    // The results as data, so that a user sees both formats on the demo.
+    const std::string resultsDir = App().paths.workDir + "/Results";
+    std::error_code ignored;
+    std::filesystem::create_directories(resultsDir, ignored);
+    context.err << "demo: the results as data go to " << TerminalText(resultsDir) << '\n';
     int exitCode = kExitOk;
     for (const DemoStep& step : steps) {
         // The command's own progress lines are kept back, so that the report paths stand out;
@@ -99,6 +108,9 @@ int Run(CliContext& context) {
         std::ostringstream out;
         std::ostringstream progress;
         CliContext stepContext{step.options, out, progress};
+        const std::string data = resultsDir + "/" + std::string(step.results);
+        stepContext.args.insert(stepContext.args.end(),
+                                {"--json", data + ".json", "--csv", data + ".csv"});
         stepContext.args.push_back(profile);
         context.err << "demo: " << step.label << "...\n" << std::flush;
         const int result = step.command().run(stepContext);

@@ -155,6 +155,17 @@ TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
         EXPECT_EQ(Report(label).rfind(*folder_ + folder, 0), 0u) << label << result_->out;
         EXPECT_TRUE(FileExists(Report(label))) << label;
     }
+    // Each analysis's results as data too, both sites in each.
+    for (const std::string name :
+         {"readiness", "readiness-nested", "links", "popularity", "positions"}) {
+        std::string json;
+        std::string csv;
+        ASSERT_TRUE(ReadWholeFile(*folder_ + "/Results/" + name + ".json", json)) << name;
+        EXPECT_TRUE(ReadWholeFile(*folder_ + "/Results/" + name + ".csv", csv)) << name;
+        EXPECT_NE(json.find("\"project\": \"Coffee Demo\""), std::string::npos) << name;
+        EXPECT_NE(json.find(rival_), std::string::npos) << name;
+        EXPECT_NE(csv.find(own_), std::string::npos) << name;
+    }
     EXPECT_NE(Report("Search Engine Readiness"), Report("Nested Search Engine Readiness"));
     // Six lines: the profile and the five reports.
     EXPECT_EQ(std::count(result_->out.begin(), result_->out.end(), '\n'), 6) << result_->out;
