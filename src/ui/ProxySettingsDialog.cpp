@@ -143,13 +143,26 @@ void ProxySettingsDialog::SetValues() {
         addressEdit_->setFocus();
         return;
     }
+    // A port outside 1..65535 cannot be connected to; it is refused before it takes effect.
+    const QString portText = portEdit_->text();
+    bool isNumber = false;
+    const int portNumber = portText.toInt(&isNumber);
+    if (!portText.isEmpty() && (!isNumber || portNumber < 1 || portNumber > 65535)) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Please fill in your proxy port as a number from 1 to "
+                                       "65535."),
+                        PromptIcon::Warning);
+        portEdit_->setFocus();
+        return;
+    }
     ProxySettings& settings = CurrentProxySettings();
     settings.address = FromQt(addressEdit_->text());
     settings.port = FromQt(portEdit_->text());
     settings.user = FromQt(userEdit_->text());
     settings.password = FromQt(passwordEdit_->text());
 
-    if (settings.port.empty()) {
+    // No address and no port is how the proxy is switched off.
+    if (settings.port.empty() && !settings.address.empty()) {
         prompts_.Inform(this, kCaption,
                         QStringLiteral("Please fill in your proxyPort in the field provided."),
                         PromptIcon::Warning);

@@ -89,6 +89,40 @@ class ProxySettingsDialogTest : public QObject {
         QCOMPARE(CurrentProxySettings().user, std::string("other"));
     }
 
+    // A port is 1 to 65535; clearing address and port together switches the proxy off.
+    void portsOutOfRangeAreRefusedAndNoProxyIsAccepted() {
+        for (const char* port : {"99999", "0", "65536"}) {
+            Retype(Edit("portEdit"), port);
+            Click(*dialog_, "setValuesButton");
+            QCOMPARE(prompts_->Calls().back().text,
+                     QStringLiteral("Please fill in your proxy port as a number from 1 to "
+                                    "65535."));
+            QVERIFY(dialog_->isVisible());
+            QCOMPARE(FileText(App().paths.proxyFile), oldFile_);
+            QCOMPARE(CurrentProxySettings().port, std::string("3128"));
+        }
+        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
+
+        Retype(Edit("portEdit"), "65535");
+        Click(*dialog_, "setValuesButton");
+        QCOMPARE(prompts_->Calls().back().text,
+                 QStringLiteral("Your proxy settings have been set."));
+        QCOMPARE(FileText(App().paths.proxyFile),
+                 std::string("65535\n10.0.0.7\nproxyuser\nsecret"));
+
+        dialog_.emplace(*prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        Edit("addressEdit")->clear();
+        Edit("portEdit")->clear();
+        Click(*dialog_, "setValuesButton");
+        QCOMPARE(prompts_->Calls().back().text,
+                 QStringLiteral("Your proxy settings have been set."));
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QCOMPARE(FileText(App().paths.proxyFile), std::string("\n\nproxyuser\nsecret"));
+        QCOMPARE(CurrentProxySettings().address, std::string());
+        QCOMPARE(CurrentProxySettings().port, std::string());
+    }
+
     void setValuesWritesTheFileAndConfirms() {
         Edit("addressEdit")->clear();  // no proxy
         Retype(Edit("portEdit"), "8080");
