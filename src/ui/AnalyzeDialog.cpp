@@ -134,6 +134,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     switch (mode_) {
         case kAnalyzeReadiness:
             readinessBox_->setChecked(true);
+            analyzeNowButton_->setDefault(true);
             setWindowTitle(QStringLiteral("Search Engine Readiness"));
             break;
         case kAnalyzeLinkPopularity:
@@ -145,6 +146,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
             break;
         case kAnalyzeLinkValidator:
             linkValidatorBox_->setChecked(true);
+            analyzeNowButton_->setDefault(true);
             setWindowTitle(QStringLiteral("Link Validator"));
             break;
         default:

@@ -19,6 +19,7 @@
 
 #include "net/CFtpAgent.h"
 #include "net/FtpTransferType.h"
+#include "ui/EnterKey.h"
 #include "ui/FtpCenterArt.h"
 #include "ui/ProgressDialog.h"
 #include "ui/UiText.h"
@@ -172,6 +173,12 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
     layout->addLayout(left, 1);
     layout->addWidget(panel);
 
+    // Enter after the password logs on; the default button (Exit) would close the window.
+    OnEnter(passwordEdit_, [this] {
+        if (connectButton_->isEnabled()) {
+            connectButton_->click();
+        }
+    });
     connect(connectButton_, &QPushButton::clicked, this, &FtpCenterDialog::Connect);
     connect(disconnectButton_, &QPushButton::clicked, this, &FtpCenterDialog::Disconnect);
     connect(uploadButton_, &QPushButton::clicked, this, &FtpCenterDialog::Upload);

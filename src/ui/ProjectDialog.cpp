@@ -14,6 +14,7 @@
 #include "demo/DemoSession.h"
 #include "model/AppState.h"
 #include "model/ProfileFile.h"
+#include "ui/EnterKey.h"
 #include "ui/ProfileFileChoices.h"
 #include "ui/SortedListBox.h"
 #include "ui/UiText.h"
@@ -152,6 +153,18 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     urlList_->installEventFilter(this);
     keywordList_->installEventFilter(this);
 
+    // Enter in either edit adds what it holds, as "Add to list" would; it never closes the
+    // dialog, which would lose the typed text.
+    OnEnter(urlEdit_, [this] {
+        if (urlAddButton_->isEnabled()) {
+            AddUrl();
+        }
+    });
+    OnEnter(keywordEdit_, [this] {
+        if (keywordAddButton_->isEnabled()) {
+            AddKeyword();
+        }
+    });
     connect(urlAddButton_, &QPushButton::clicked, this, &ProjectDialog::AddUrl);
     connect(urlRemoveButton_, &QPushButton::clicked, this, &ProjectDialog::RemoveUrl);
     connect(keywordAddButton_, &QPushButton::clicked, this, &ProjectDialog::AddKeyword);

@@ -126,6 +126,25 @@ class AnalyzeDialogTest : public QObject {
         }
     }
 
+    // Enter in Readiness and Link Validator is "Analyze Now", whatever has the focus.
+    void enterIsAnalyzeNowInReadinessAndLinkValidator() {
+        ReadyProject("www.shop.com");
+        // The failed online check shows that Analyze Now ran, without starting a run.
+        SetOnlineCheck([] { return false; });
+        for (int mode : {kAnalyzeReadiness, kAnalyzeLinkValidator}) {
+            AnalyzeDialog dialog(*prompts_, mode);
+            QVERIFY(ShowActive(dialog));
+            QVERIFY(AnalyzeNowOf(dialog)->isDefault());
+            const std::size_t before = prompts_->Calls().size();
+            QTest::keyClick(Control<QCheckBox>(dialog, "nestedBox"), Qt::Key_Return);
+            QCOMPARE(prompts_->Calls().size(), before + 1);
+            QCOMPARE(prompts_->Calls().back().text,
+                     QStringLiteral("The application has detected that you are not connected to "
+                                    "the internet."));
+            QVERIFY(dialog.isVisible());
+        }
+    }
+
     void analyzeNowNeedsAReadyProjectAndAnAnalysis() {
         Project& project = App().project;
         struct Case {

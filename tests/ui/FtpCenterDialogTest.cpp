@@ -403,6 +403,19 @@ class FtpCenterDialogTest : public QObject {
         }
     }
 
+    // Enter after the password logs on instead of reaching Exit, the default button.
+    void enterInThePasswordConnects() {
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        QLineEdit* password = EditOf(*dialog_, "passwordEdit");
+        password->setFocus();
+        QTest::keyClick(password, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(WaitIdle());
+        QCOMPARE(Root()->childCount(), 3);
+        QCOMPARE(Count("USER webmaster"), 1);
+        QVERIFY(dialog_->isVisible());
+    }
+
     void exitAndEscapeLogOff() {
         QVERIFY(Connect());
         Click(*dialog_, "exitButton");

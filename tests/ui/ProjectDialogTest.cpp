@@ -136,6 +136,34 @@ class ProjectDialogTest : public QObject {
         QVERIFY(App().projectModified);
     }
 
+    // Enter in an edit adds its text as "Add to list" does and leaves the dialog open.
+    void enterInAnEditAddsItsTextAndKeepsTheDialog() {
+        QLineEdit* urlEdit = EditOf(*dialog_, "urlEdit");
+        Type(urlEdit, "www.gamma.com");
+        QTest::keyClick(urlEdit, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(urlEdit->text().isEmpty());
+        QCOMPARE(Urls(App().project), sortedUrls_ + QStringList{"www.gamma.com"});
+        QVERIFY(App().projectModified);
+        // What "Add to list" would refuse stays in the edit, and the dialog stays too.
+        Type(urlEdit, "nodot");
+        QTest::keyClick(urlEdit, Qt::Key_Enter);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(urlEdit->text(), QStringLiteral("nodot"));
+        QCOMPARE(UrlList()->count(), 4);
+
+        QLineEdit* keywordEdit = EditOf(*dialog_, "keywordEdit");
+        Type(keywordEdit, "laces");
+        QTest::keyClick(keywordEdit, Qt::Key_Enter);
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(keywordEdit->text().isEmpty());
+        QCOMPARE(Keywords(App().project), QStringList({"Boots", "laces", "shoes"}));
+        QTest::keyClick(keywordEdit, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(KeywordList()->count(), 3);
+        QVERIFY(prompts_->Calls().empty());
+    }
+
     void clearAllEmptiesEverythingAndExitAsksNothing() {
         Type(EditOf(*dialog_, "urlEdit"), "half.typed");
         Type(EditOf(*dialog_, "nameEdit"), "!");
