@@ -51,6 +51,16 @@ QLineEdit* Edit(const char* name, QWidget* parent) {
     return edit;
 }
 
+// A blank or a control character cannot stand in a site address; every request would fail.
+bool FitsAnAddress(const QString& text) {
+    for (QChar c : text) {
+        if (c.isSpace() || c.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    return true;
+}
+
 SortedListBox* List(const char* name, QWidget* parent) {
     auto* list = new SortedListBox(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -227,6 +237,14 @@ void ProjectDialog::SyncKeywords() {
 }
 
 void ProjectDialog::AddUrl() {
+    if (!FitsAnAddress(urlEdit_->text())) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("A site address may not hold blanks or control "
+                                       "characters. Please correct it before adding it."),
+                        PromptIcon::Warning);
+        urlEdit_->setFocus();
+        return;
+    }
     urlList_->InsertSorted(WithoutHttp(FromQt(urlEdit_->text())));
     urlEdit_->clear();
     SyncUrls();
@@ -246,7 +264,17 @@ void ProjectDialog::RemoveUrl() {
 }
 
 void ProjectDialog::AddKeyword() {
-    keywordList_->InsertSorted(FromQt(keywordEdit_->text()));
+    // Blanks around a keyword would be searched for as typed; blanks alone are no keyword.
+    const QString keyword = keywordEdit_->text().trimmed();
+    if (keyword.isEmpty()) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("A keyword of blanks only cannot be added. Please type "
+                                       "the words to search for."),
+                        PromptIcon::Warning);
+        keywordEdit_->setFocus();
+        return;
+    }
+    keywordList_->InsertSorted(FromQt(keyword));
     keywordEdit_->clear();
     SyncKeywords();
     App().projectModified = true;

@@ -164,6 +164,43 @@ class ProjectDialogTest : public QObject {
         QVERIFY(prompts_->Calls().empty());
     }
 
+    // An address with a blank or a control character and a keyword of blanks are refused
+    // with a reason; a keyword is added without the blanks around it.
+    void badAddressesAndBlankKeywordsAreRefused() {
+        const QString urlReason = QStringLiteral(
+            "A site address may not hold blanks or control characters. Please correct it before "
+            "adding it.");
+        QLineEdit* urlEdit = EditOf(*dialog_, "urlEdit");
+        for (const QString& url :
+             {QStringLiteral("www.my site.com"), QStringLiteral("www.a.com\t"),
+              QStringLiteral("www.b\x7f.com"), QString::fromUtf8("www.c\u00a0d.com")}) {
+            const std::size_t before = prompts_->Calls().size();
+            urlEdit->setText(url);
+            Click(*dialog_, "urlAddButton");
+            QCOMPARE(prompts_->Calls().size(), before + 1);
+            QCOMPARE(prompts_->Calls().back().text, urlReason);
+            QCOMPARE(prompts_->Calls().back().caption, ToQt(App().appTitle));
+            QCOMPARE(urlEdit->text(), url);
+        }
+        QCOMPARE(Texts(UrlList()), sortedUrls_);
+
+        QLineEdit* keywordEdit = EditOf(*dialog_, "keywordEdit");
+        Type(keywordEdit, "   ");
+        Click(*dialog_, "keywordAddButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(5));
+        QCOMPARE(prompts_->Calls().back().text,
+                 QStringLiteral("A keyword of blanks only cannot be added. Please type the "
+                                "words to search for."));
+        QCOMPARE(Texts(KeywordList()), QStringList({"Boots", "shoes"}));
+        QVERIFY(!App().projectModified);
+
+        Retype(keywordEdit, "  red boots ");
+        Click(*dialog_, "keywordAddButton");
+        QCOMPARE(Keywords(App().project), QStringList({"Boots", "red boots", "shoes"}));
+        QCOMPARE(prompts_->Calls().size(), std::size_t(5));
+        QVERIFY(dialog_->isVisible());
+    }
+
     void clearAllEmptiesEverythingAndExitAsksNothing() {
         Type(EditOf(*dialog_, "urlEdit"), "half.typed");
         Type(EditOf(*dialog_, "nameEdit"), "!");
