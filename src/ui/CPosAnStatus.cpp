@@ -82,6 +82,8 @@ QLabel* Value(const char* name, QWidget* parent) {
     auto* label = new QLabel(QStringLiteral("0"), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    // Keywords and engine replies are shown as they are, never read as markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

@@ -66,7 +66,7 @@ CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
             auto* line = new QTreeWidgetItem(list);
             line->setText(0, ToQt(report.name));
             // Long project names do not fit the column's first width.
-            line->setToolTip(0, line->text(0));
+            line->setToolTip(0, PlainToolTip(line->text(0)));
             line->setText(1,
                           QString::fromLocal8Bit(report.dateText.data(),
                                                  static_cast<qsizetype>(report.dateText.size())));

@@ -27,6 +27,9 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     noteLabel_ = new QLabel(this);
     noteLabel_->setObjectName(QStringLiteral("noteLabel"));
     noteLabel_->setWordWrap(true);
+    // The lines name addresses and server replies: shown as they are, never read as markup.
+    noteLabel_->setTextFormat(Qt::PlainText);
+    percentLabel_->setTextFormat(Qt::PlainText);
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setAutoDefault(false);

@@ -46,6 +46,8 @@ QString Run(QFileDialog& dialog) {
 PromptAnswer QtUserPrompts::Ask(QWidget* parent, const QString& caption, const QString& text,
                                 PromptButtons buttons, PromptIcon icon) {
     QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), parent);
+    // Messages carry addresses, keywords, file names and server replies, never markup.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return PromptAnswer::Yes;
@@ -61,6 +63,7 @@ PromptAnswer QtUserPrompts::Ask(QWidget* parent, const QString& caption, const Q
 void QtUserPrompts::Inform(QWidget* parent, const QString& caption, const QString& text,
                            PromptIcon icon) {
     QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QTextDocument>
 
 #include "platform/Ansi.h"
 
@@ -24,6 +25,14 @@ QString PathToQt(const std::string& path) {
 std::string PathFromQt(const QString& path) {
     const QByteArray bytes = QFile::encodeName(path);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString PlainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) {
+        return text;
+    }
+    // Escaped inside a preformatted paragraph: the characters and blanks come out as typed.
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
 }  // namespace sg

@@ -15,6 +15,9 @@ std::string FromQt(const QString& text);
 
 // A path (or a message that carries one) to the screen, and a chosen path back to bytes.
 QString PathToQt(const std::string& path);
+
+// A tool tip shows rich text when its text looks like markup; this one shows `text` as it is.
+QString PlainToolTip(const QString& text);
 std::string PathFromQt(const QString& path);
 
 }  // namespace sg

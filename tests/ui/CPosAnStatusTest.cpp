@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include "ui/CPosAnStatus.h"
+#include "ui/ModalCloser.h"
+#include "ui/ProgressDialog.h"
+#include "ui/QtUserPrompts.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
@@ -175,6 +179,44 @@ class CPosAnStatusTest : public QObject {
         FromRunThread([&] { status.SetSearchRange(0); });
         QTRY_COMPARE(bar->maximum(), 1);
         QCOMPARE(TextOf(status, "searchToText"), QStringLiteral("0"));
+    }
+
+    // Keywords, engine replies, log lines and messages are shown as they are, never as markup:
+    // the fields here, the analyses' progress window and every message box.
+    void outsideTextIsShownAsPlainText() {
+        CPosAnStatus status(*prompts_, nullptr);
+        QVERIFY(ShowActive(status));
+        FromRunThread([&] {
+            status.SetKeyword("<b>caf</b>");
+            status.SetEngineLabel("<i>engine</i>");
+            status.SetFoundText("<u>12</u>");
+        });
+        QTRY_COMPARE(TextOf(status, "keywordText"), QStringLiteral("<b>caf</b>"));
+        for (const char* name :
+             {"keywordText", "engineText", "foundText", "positionText", "searchToText"}) {
+            QVERIFY2(Control<QLabel>(status, name)->textFormat() == Qt::PlainText, name);
+        }
+
+        ProgressDialog progress(nullptr);
+        progress.LogLine("<b>www.shop.com</b> answered <i>404</i>");
+        auto* note = Control<QLabel>(progress, "noteLabel");
+        QCOMPARE(note->text(), QStringLiteral("<b>www.shop.com</b> answered <i>404</i>"));
+        QCOMPARE(note->textFormat(), Qt::PlainText);
+        QCOMPARE(Control<QLabel>(progress, "percentLabel")->textFormat(), Qt::PlainText);
+
+        QStringList shown;
+        ModalCloser closer([&](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box != nullptr);
+            shown.push_back(box->text());
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+        });
+        QtUserPrompts real;
+        real.Inform(nullptr, QStringLiteral("Site Workbench"), QStringLiteral("<b>a.txt</b>"),
+                    PromptIcon::Warning);
+        real.Ask(nullptr, QStringLiteral("Site Workbench"), QStringLiteral("<i>b.txt</i>?"),
+                 PromptButtons::YesNo, PromptIcon::Question);
+        QCOMPARE(shown, QStringList({"<b>a.txt</b>", "<i>b.txt</i>?"}));
     }
 
     void buttonsFollowTheSkipAndStopRequests() {

@@ -3,6 +3,7 @@
 
 #include <QTabWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <optional>
 #include <vector>
@@ -92,6 +93,20 @@ class CPreviousDialogTest : public QObject {
         QCOMPARE(Names(1), QStringList({"Books 2024.html", "Shop.v2 2024.html"}));
         QCOMPARE(Names(2), QStringList());
         QVERIFY(!List(0)->topLevelItem(0)->text(1).isEmpty());
+    }
+
+    // A report name that looks like markup is shown, tool tip included, as it is named.
+    void aMarkupLikeNameIsShownAsNamed() {
+        WriteWholeFile(App().paths.positionAnalyzerDir + "/<b>caf<i>  2024.html", "m");
+        dialog_.emplace();
+        QVERIFY(ShowActive(*dialog_));
+        QCOMPARE(Names(0),
+                 QStringList({"<b>caf<i>  2024.html", "Alpha 2024.html", "zeta 2024.html"}));
+        QTextDocument shown;
+        shown.setHtml(List(0)->topLevelItem(0)->toolTip(0));
+        QCOMPARE(shown.toPlainText(), QStringLiteral("<b>caf<i>  2024.html"));
+        // An ordinary name is its own tool tip.
+        QCOMPARE(List(0)->topLevelItem(1)->toolTip(0), QStringLiteral("Alpha 2024.html"));
     }
 
     void buttonsFollowTheShownListsSelection() {
