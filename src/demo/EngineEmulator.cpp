@@ -332,6 +332,14 @@ std::string EngineEmulator::Host() const {
     return "127.0.0.1:" + std::to_string(Port());
 }
 
+std::string EngineEmulator::EngineHostsValue() const {
+    std::string hosts;
+    for (const char* key : {"0", "1", "2", "2b", "3", "4", "5", "5b", "6", "7", "8", "9", "10"}) {
+        hosts += (hosts.empty() ? "" : ",") + std::string(key) + "=" + Host();
+    }
+    return hosts;
+}
+
 void EngineEmulator::PointEngineHostsHere() {
     OverrideAllEngineHosts(Host());
     pointedHosts_ = true;

@@ -70,6 +70,9 @@ class EngineEmulator {
     int Port() const { return server_.Port(); }
     // "127.0.0.1:" + Port().
     std::string Host() const;
+    // The SITEGAUGE_ENGINE_HOSTS value that points every engine (the second hosts too) here,
+    // for programs started from this one.
+    std::string EngineHostsValue() const;
     // Overrides every engine host (the second hosts too) with Host(), process-wide, through
     // OverrideAllEngineHosts; the destructor clears the overrides again.
     void PointEngineHostsHere();

@@ -63,12 +63,7 @@ class PositionsCommandTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(emulator.Start());
         // The child process takes its hosts from the environment.
-        std::string list;
-        for (const char* key :
-             {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "2b", "5b"}) {
-            list += std::string(list.empty() ? "" : ",") + key + "=" + emulator.Host();
-        }
-        hosts.emplace("SITEGAUGE_ENGINE_HOSTS", list.c_str());
+        hosts.emplace("SITEGAUGE_ENGINE_HOSTS", emulator.EngineHostsValue().c_str());
     }
 
     test::TempDir work;

@@ -233,12 +233,7 @@ class EngineResultsTest : public ResultsDataTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(emulator_.Start());
-        std::string list;
-        for (const char* key :
-             {"0", "1", "2", "2b", "3", "4", "5", "5b", "6", "7", "8", "9", "10"}) {
-            list += std::string(list.empty() ? "" : ",") + key + "=" + emulator_.Host();
-        }
-        hosts_.emplace("SITEGAUGE_ENGINE_HOSTS", list.c_str());
+        hosts_.emplace("SITEGAUGE_ENGINE_HOSTS", emulator_.EngineHostsValue().c_str());
     }
 
     EngineEmulator emulator_;

@@ -38,21 +38,41 @@ bool MakeCertificate(const test::TempDir& dir, const std::string& name, const st
     return std::system(command.c_str()) == 0;
 }
 
+// The server side of one TLS connection on a blocking socket, with certificate and key files:
+// the handshake is made at once; both are freed with the object.
+struct ServerTls {
+    ServerTls(LoopbackConnection& conn, const std::string& cert, const std::string& key) {
+        ::fcntl(conn.Fd(), F_SETFL, ::fcntl(conn.Fd(), F_GETFL) & ~O_NONBLOCK);
+        context = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate_chain_file(context, cert.c_str());
+        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM);
+        ssl = SSL_new(context);
+        SSL_set_fd(ssl, conn.Fd());
+        accepted = SSL_accept(ssl) == 1;
+    }
+    ~ServerTls() {
+        SSL_free(ssl);
+        SSL_CTX_free(context);
+    }
+    ServerTls(const ServerTls&) = delete;
+    ServerTls& operator=(const ServerTls&) = delete;
+
+    SSL_CTX* context = nullptr;
+    SSL* ssl = nullptr;
+    bool accepted = false;
+};
+
 // Serves one HTTP answer over TLS with the certificate NAME of `dir`, logging each request.
 LoopbackServer::Handler TlsSite(const test::TempDir& dir, const std::string& name, RequestLog& log,
                                 std::string answer) {
     const std::string cert = dir / (name + ".pem");
     const std::string key = dir / (name + ".key");
     return [cert, key, &log, answer](LoopbackConnection& conn) {
-        ::fcntl(conn.Fd(), F_SETFL, ::fcntl(conn.Fd(), F_GETFL) & ~O_NONBLOCK);
         timeval wait{2, 0};
         ::setsockopt(conn.Fd(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof(wait));
-        SSL_CTX* context = SSL_CTX_new(TLS_server_method());
-        SSL_CTX_use_certificate_chain_file(context, cert.c_str());
-        SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM);
-        SSL* ssl = SSL_new(context);
-        SSL_set_fd(ssl, conn.Fd());
-        if (SSL_accept(ssl) == 1) {
+        ServerTls tls(conn, cert, key);
+        SSL* ssl = tls.ssl;
+        if (tls.accepted) {
             std::string request;
             char buffer[512];
             while (request.find("\r\n\r\n") == std::string::npos) {
@@ -66,8 +86,6 @@ LoopbackServer::Handler TlsSite(const test::TempDir& dir, const std::string& nam
             SSL_write(ssl, answer.data(), static_cast<int>(answer.size()));
             SSL_shutdown(ssl);
         }
-        SSL_free(ssl);
-        SSL_CTX_free(context);
     };
 }
 
@@ -175,13 +193,9 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
         const std::string cert = dir / "site.pem";
         const std::string key = dir / "site.key";
         LoopbackServer gone([cert, key, midRecord](LoopbackConnection& conn) {
-            ::fcntl(conn.Fd(), F_SETFL, ::fcntl(conn.Fd(), F_GETFL) & ~O_NONBLOCK);
-            SSL_CTX* context = SSL_CTX_new(TLS_server_method());
-            SSL_CTX_use_certificate_chain_file(context, cert.c_str());
-            SSL_CTX_use_PrivateKey_file(context, key.c_str(), SSL_FILETYPE_PEM);
-            SSL* ssl = SSL_new(context);
-            SSL_set_fd(ssl, conn.Fd());
-            if (SSL_accept(ssl) == 1) {
+            ServerTls tls(conn, cert, key);
+            SSL* ssl = tls.ssl;
+            if (tls.accepted) {
                 if (midRecord) {
                     char request[512];
                     SSL_read(ssl, request, sizeof(request));
@@ -195,8 +209,6 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
                     conn.Reset();
                 }
             }
-            SSL_free(ssl);
-            SSL_CTX_free(context);
         });
         CWebClient cut;
         test::UseShortWaits(cut);

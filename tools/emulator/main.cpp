@@ -53,11 +53,7 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
 
-    std::string hosts;
-    for (const char* key : {"0", "1", "2", "2b", "3", "4", "5", "5b", "6", "7", "8", "9", "10"}) {
-        hosts += (hosts.empty() ? "" : ",") + std::string(key) + "=" + emulator.Host();
-    }
-    std::cout << "SITEGAUGE_ENGINE_HOSTS=" << hosts << std::endl;
+    std::cout << "SITEGAUGE_ENGINE_HOSTS=" << emulator.EngineHostsValue() << std::endl;
     while (stopRequested == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
