@@ -4,6 +4,7 @@
 
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
+#include "net/MetasearchSetting.h"
 #include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
@@ -40,6 +41,7 @@ void StartUp(const std::string& workDir) {
     paths.reportsDir = paths.workDir + "/Reports";
     paths.proxyFile = ConfigFilePath("proxy.txt");
     paths.connectionsFile = ConfigFilePath("connections.txt");
+    paths.metasearchFile = ConfigFilePath("metasearch.txt");
 
     // A folder that exists or cannot be created is not an error: later writes fail silently.
     CreateFolder(paths.profilesDir);
@@ -65,6 +67,7 @@ void StartUp(const std::string& workDir) {
     // A missing proxy file leaves the settings empty: no proxy.
     LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
     ApplyStoredConnectionSetting(App().paths.connectionsFile);
+    ApplyStoredMetasearchSetting(App().paths.metasearchFile);
 }
 
 }  // namespace sg

@@ -1,17 +1,50 @@
 #include "cli/CliOptions.h"
 
 #include <charconv>
+#include <chrono>
+#include <cstdlib>
 
 #include "cli/CliArgs.h"
 #include "engines/EngineHosts.h"
+#include "engines/LiveSearch.h"
 #include "net/ConnectionSetting.h"
+#include "net/MetasearchSetting.h"
 
 namespace sg {
+namespace {
+
+constexpr const char* kMetasearchEnv = "SITEGAUGE_METASEARCH";
+
+// For the whole command, whatever the stored setting says; false for an address of another form.
+bool OverrideMetasearch(const std::string& text) {
+    std::string address;
+    if (ParseMetasearchAddress(text, address) != kMetasearchAddressOk) {
+        return false;
+    }
+    OverrideMetasearchInstance(address);
+    return true;
+}
+
+bool ParseMilliseconds(const std::string& text, int& value) {
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && failed == std::errc() && end == text.data() + text.size() &&
+           value >= 0 && value <= 60000;
+}
+
+}  // namespace
 
 bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::string& error) {
     CliArgs cursor(std::move(args));
     std::string engineHost;
     std::string connections;
+    std::string metasearch;
+    if (const char* env = std::getenv(kMetasearchEnv); env != nullptr && *env != '\0') {
+        if (!OverrideMetasearch(env)) {
+            error = std::string(kMetasearchEnv) +
+                    " needs http:// or https://, a host, an optional port and path: " + env;
+            return false;
+        }
+    }
     while (!cursor.AtEnd()) {
         if (cursor.TakeFlag("--help") || cursor.TakeFlag("-h")) {
             options.showHelp = true;
@@ -39,6 +72,20 @@ bool ParseCliOptions(std::vector<std::string> args, CliOptions& options, std::st
             } else if (!cursor.Failed()) {
                 // For the whole command, whatever the stored setting says.
                 OverrideConnectionsPerHost(value);
+            }
+        } else if (cursor.TakeValue("--metasearch", metasearch)) {
+            if (!cursor.Failed() && !OverrideMetasearch(metasearch)) {
+                cursor.Fail(
+                    "--metasearch needs http:// or https://, a host, an optional port "
+                    "and path: " +
+                    metasearch);
+            }
+        } else if (cursor.TakeValue("--metasearch-pause", metasearch)) {
+            int pause = 0;
+            if (!cursor.Failed() && !ParseMilliseconds(metasearch, pause)) {
+                cursor.Fail("--metasearch-pause needs milliseconds from 0 to 60000: " + metasearch);
+            } else if (!cursor.Failed()) {
+                SetLivePagePause(std::chrono::milliseconds(pause));
             }
         } else if (cursor.TakePositional(options.command)) {
             options.commandArgs = cursor.TakeRest();

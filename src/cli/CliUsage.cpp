@@ -21,6 +21,7 @@ void PrintIndented(std::ostream& out, std::string_view indent, std::string_view 
 void PrintCliUsage(std::ostream& out) {
     out << "Usage: sitegauge-cli [--workdir DIR] [--connections N] [--engine-host "
            "ID=HOST[:PORT]]...\n"
+           "                    [--metasearch URL] [--metasearch-pause MS]\n"
            "                    COMMAND ...\n"
            "       sitegauge-cli COMMAND --help\n"
            "       sitegauge-cli --help | --version\n"
@@ -40,6 +41,13 @@ void PrintCliUsage(std::ostream& out) {
            "                 order; 2b and 5b: the link-count hosts of AllTheWeb and Euroseek);\n"
            "                 repeatable; it wins over SITEGAUGE_ENGINE_HOSTS (the same form,\n"
            "                 comma-separated)\n"
+           "  --metasearch URL\n"
+           "                 a self-hosted metasearch instance (http:// or https://, host,\n"
+           "                 optional port and path) whose enabled general engines positions\n"
+           "                 --engines can name; it wins over SITEGAUGE_METASEARCH and the\n"
+           "                 desktop program's setting; \"\" for none\n"
+           "  --metasearch-pause MS\n"
+           "                 the pause between two result pages of the instance (default 1000)\n"
            "  --help         show this text (after a command: that command's help)\n"
            "  --version      show the program's version\n"
            "\n"
@@ -65,8 +73,9 @@ void PrintCommandUsage(std::ostream& out, const CliCommand& command) {
     PrintIndented(out, "  ", command.usage);
     out << "\nExit codes:\n";
     PrintIndented(out, "  ", command.exitCodes);
-    out << "\nThe global options (--workdir DIR, --connections N, --engine-host ID=HOST[:PORT])\n"
-           "come before the command; \"sitegauge-cli --help\" describes them.\n";
+    out << "\nThe global options (--workdir DIR, --connections N, --engine-host ID=HOST[:PORT],\n"
+           "--metasearch URL, --metasearch-pause MS) come before the command; \"sitegauge-cli\n"
+           "--help\" describes them.\n";
 }
 
 }  // namespace sg

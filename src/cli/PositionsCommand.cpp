@@ -1,5 +1,6 @@
 #include "cli/PositionsCommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <string>
@@ -14,8 +15,11 @@
 #include "cli/ResultsOutput.h"
 #include "engines/EngineHosts.h"
 #include "engines/FixedPositionRunInput.h"
+#include "engines/LiveEngineList.h"
+#include "engines/LiveFetch.h"
 #include "engines/PositionAnalyzerRun.h"
 #include "model/AppState.h"
+#include "net/MetasearchSetting.h"
 #include "platform/Ansi.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
@@ -29,7 +33,9 @@ constexpr std::string_view kUsage =
     "positions [--engines LIST] [--depth N] [--open] [--json FILE] [--csv FILE]\n"
     "          --name NAME --url URL... --keyword WORD...\n"
     "                 find where the sites rank for each keyword on the engines of LIST\n"
-    "                 (comma-separated engine numbers 0..10, default all) down to position N\n"
+    "                 (comma-separated engine numbers 0..10, default all, and names of the\n"
+    "                 live engines of the --metasearch instance, e.g. 1,google,bing; those\n"
+    "                 come after the numbered ones in the report) down to position N\n"
     "                 (100..900, 1000, 5000, or 0 for all; default 100); the status goes to\n"
     "                 stderr, Ctrl-C stops the run, the report path is printed last. --json\n"
     "                 FILE and --csv FILE also write the positions as data (\"-\": stdout,\n"
@@ -37,6 +43,7 @@ constexpr std::string_view kUsage =
 
 struct PositionsArgs {
     std::vector<EngineId> engines;
+    std::vector<std::string> liveEngines;
     int depth = 100;
     bool open = false;
     ResultsOutput output;
@@ -49,15 +56,36 @@ bool ParseNumber(std::string_view text, int& value) {
     return !text.empty() && error == std::errc() && ptr == end;
 }
 
-bool ParseEngines(std::string_view list, std::vector<EngineId>& engines) {
-    engines.clear();
-    while (true) {
-        const std::size_t comma = list.find(',');
-        int index = -1;
-        if (!ParseNumber(list.substr(0, comma), index) || !IsEngineIndex(index)) {
+// A live engine's name as the instance gives it: no blank, no comma, not a number.
+bool IsLiveEngineName(std::string_view text) {
+    if (text.empty() || (text[0] >= '0' && text[0] <= '9')) {
+        return false;
+    }
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) <= ' ') {
             return false;
         }
-        engines.push_back(static_cast<EngineId>(index));
+    }
+    return true;
+}
+
+bool ParseEngines(std::string_view list, std::vector<EngineId>& engines,
+                  std::vector<std::string>& liveEngines) {
+    engines.clear();
+    liveEngines.clear();
+    while (true) {
+        const std::size_t comma = list.find(',');
+        const std::string_view item = list.substr(0, comma);
+        int index = -1;
+        if (IsLiveEngineName(item)) {
+            if (std::find(liveEngines.begin(), liveEngines.end(), item) == liveEngines.end()) {
+                liveEngines.emplace_back(item);
+            }
+        } else if (!ParseNumber(item, index) || !IsEngineIndex(index)) {
+            return false;
+        } else {
+            engines.push_back(static_cast<EngineId>(index));
+        }
         if (comma == std::string_view::npos) {
             return true;
         }
@@ -80,8 +108,10 @@ bool ParseArgs(CliArgs& args, PositionsArgs& parsed) {
         if (args.TakeFlag("--open")) {
             parsed.open = true;
         } else if (args.TakeValue("--engines", value)) {
-            if (!args.Failed() && !ParseEngines(value, parsed.engines)) {
-                args.Fail("--engines needs engine numbers 0..10 separated by commas");
+            if (!args.Failed() && !ParseEngines(value, parsed.engines, parsed.liveEngines)) {
+                args.Fail(
+                    "--engines needs engine numbers 0..10 or live engine names separated by "
+                    "commas");
             }
         } else if (args.TakeValue("--depth", value)) {
             if (!args.Failed() &&
@@ -107,6 +137,50 @@ bool AllHostsLoopback(const std::vector<EngineId>& engines) {
     return true;
 }
 
+std::string JoinedNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text.empty() ? std::string("none") : text;
+}
+
+// The live engines asked for, checked against the instance's list: kExitOk, or the exit code
+// after one message. An instance that cannot give its list leaves them out when numbered engines
+// remain to be searched.
+int CheckLiveEngines(CliContext& context, PositionsArgs& parsed) {
+    if (parsed.liveEngines.empty()) {
+        return kExitOk;
+    }
+    const std::string instance = MetasearchInstance();
+    if (instance.empty()) {
+        CliError(context, "positions: live engines (" + JoinedNames(parsed.liveEngines) +
+                              ") need --metasearch URL or SITEGAUGE_METASEARCH");
+        return kExitUsage;
+    }
+    std::vector<std::string> offered;
+    std::string problem;
+    if (FetchLiveEngineList(instance, offered, problem) != kLiveOk) {
+        if (parsed.engines.empty()) {
+            CliError(context, "positions: " + problem);
+            return kExitFailed;
+        }
+        CliError(context, "positions: " + problem + "; the live engines are left out");
+        parsed.liveEngines.clear();
+        return kExitOk;
+    }
+    for (const std::string& name : parsed.liveEngines) {
+        if (std::find(offered.begin(), offered.end(), name) == offered.end()) {
+            CliError(context, "positions: " + name +
+                                  " is not an enabled general engine of the metasearch instance "
+                                  "(it offers: " +
+                                  JoinedNames(offered) + ")");
+            return kExitUsage;
+        }
+    }
+    return kExitOk;
+}
+
 int Run(CliContext& context) {
     CliArgs args(context.args);
     PositionsArgs parsed;
@@ -124,6 +198,9 @@ int Run(CliContext& context) {
                               (project.HasNoUrls() ? "URLs" : "keywords"));
         return kExitUsage;
     }
+    if (const int live = CheckLiveEngines(context, parsed); live != kExitOk) {
+        return live;
+    }
     if (AllHostsLoopback(parsed.engines)) {
         SetOnlineCheck([] { return true; });
     }
@@ -133,6 +210,7 @@ int Run(CliContext& context) {
 
     FixedPositionRunInput dialog(project, parsed.depth);
     dialog.CheckOnly(parsed.engines);
+    dialog.SetLiveEngines(parsed.liveEngines);
     CliPositionRunStatus status(context.err);
     PositionAnalyzerRun run(dialog, status);
 
@@ -179,10 +257,12 @@ int Run(CliContext& context) {
 CliCommand PositionsCommand() {
     return CliCommand{"positions", kUsage, &Run,
                       "0    the report was written (its path is the last line of stdout)\n"
-                      "1    no internet connection (engine hosts not all on this machine), or\n"
+                      "1    no internet connection (engine hosts not all on this machine), a\n"
+                      "     metasearch instance that cannot list its engines when only live\n"
+                      "     engines were asked for, or\n"
                       "     the report or a --json/--csv file could not be written\n"
                       "2    bad usage, a profile that cannot be read, a project without URLs or\n"
-                      "     keywords\n"
+                      "     keywords, live engines without an instance or not offered by it\n"
                       "130  stopped with Ctrl-C; no report is written"};
 }
 

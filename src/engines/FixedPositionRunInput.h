@@ -22,6 +22,8 @@ class FixedPositionRunInput : public PositionRunInput {
 
     void SetEngineChecked(EngineId engine, bool checked);
     void CheckOnly(const std::vector<EngineId>& engines);
+    // The live engines the run searches (none unless set); set before the run starts.
+    void SetLiveEngines(std::vector<std::string> engines) { live_ = std::move(engines); }
     int RunEndedCount() const { return runEnded_.load(); }
 
     int Depth() override { return depth_; }
@@ -29,12 +31,14 @@ class FixedPositionRunInput : public PositionRunInput {
     bool KeywordAt(int index, std::string& keyword) override;
     std::vector<std::string> Sites() override;
     bool EngineChecked(EngineId engine) override;
+    std::vector<std::string> LiveEngines() override { return live_; }
     void RunEnded() override { runEnded_.fetch_add(1); }
 
   private:
     const Project& project_;
     int depth_;
     std::array<std::atomic<bool>, kEngineCount> checked_;
+    std::vector<std::string> live_;
     std::atomic<int> runEnded_{0};
 };
 

@@ -4,16 +4,18 @@
 #include <vector>
 
 #include "engines/EngineCatalogue.h"
+#include "engines/LiveSearch.h"
 #include "engines/PositionHistory.h"
 #include "engines/PositionHistoryPage.h"
 #include "engines/PositionReport.h"
 #include "engines/SearchEngine.h"
-#include "html/UrlText.h"
 #include "html/PageCharset.h"
+#include "html/UrlText.h"
 #include "model/AppState.h"
 #include "model/PositionHistoryFiles.h"
 #include "model/ReportStamp.h"
 #include "model/RunResults.h"
+#include "net/MetasearchSetting.h"
 #include "platform/Connectivity.h"
 #include "platform/LocalDateText.h"
 #include "platform/OpenDocument.h"
@@ -21,30 +23,53 @@
 namespace sg {
 namespace {
 
+// One engine's results for every site of the keyword just searched, in the report's row order.
+void KeepEnginePositions(RunResults& results, const std::string& keyword,
+                         const std::vector<std::string>& sites, const std::string& engine,
+                         const std::vector<SitePosition>& list) {
+    for (std::size_t s = 0; s < sites.size(); ++s) {
+        PositionResult& result = results.positions.emplace_back();
+        result.keyword = Utf8Text(keyword, PageCharset::Utf8);
+        result.site = Utf8Text(sites[s], PageCharset::Utf8);
+        result.engine = engine;
+        if (s < list.size() && list[s].position > 0) {
+            result.position = list[s].position;
+        }
+    }
+}
+
 // One result per checked engine and site of the keyword just searched, in the report's column
-// and row order, when the run collects results.
+// and row order, when the run collects results: the designed engines, then the live ones.
 void KeepPositions(PositionRunInput& dialog, const std::string& keyword,
                    const std::vector<std::string>& sites,
-                   const std::array<std::vector<SitePosition>, kEngineCount>& lists) {
+                   const std::array<std::vector<SitePosition>, kEngineCount>& lists,
+                   const std::vector<std::string>& liveEngines,
+                   const std::vector<std::vector<SitePosition>>& liveLists) {
     RunResults* results = App().results;
     if (results == nullptr) {
         return;
     }
     for (EngineId id : kAllEngines) {
-        if (!dialog.EngineChecked(id)) {
-            continue;
-        }
-        const std::vector<SitePosition>& list = lists[EngineIndex(id)];
-        for (std::size_t s = 0; s < sites.size(); ++s) {
-            PositionResult& result = results->positions.emplace_back();
-            result.keyword = Utf8Text(keyword, PageCharset::Utf8);
-            result.site = Utf8Text(sites[s], PageCharset::Utf8);
-            result.engine = std::string(EngineNames(id).logName);
-            if (s < list.size() && list[s].position > 0) {
-                result.position = list[s].position;
-            }
+        if (dialog.EngineChecked(id)) {
+            KeepEnginePositions(*results, keyword, sites, std::string(EngineNames(id).logName),
+                                lists[EngineIndex(id)]);
         }
     }
+    for (std::size_t e = 0; e < liveEngines.size(); ++e) {
+        KeepEnginePositions(*results, keyword, sites, liveEngines[e], liveLists[e]);
+    }
+}
+
+std::vector<std::vector<SitePosition>> FreshLists(std::size_t count,
+                                                  const std::vector<std::string>& sites) {
+    std::vector<std::vector<SitePosition>> lists(count);
+    for (std::vector<SitePosition>& list : lists) {
+        list.reserve(sites.size());
+        for (const std::string& site : sites) {
+            list.emplace_back(site);
+        }
+    }
+    return lists;
 }
 
 }  // namespace
@@ -124,6 +149,12 @@ int PositionAnalyzerRun::Body() {
     report.AppendHead(App().appTitle, PositionReport::DateText(now));
     const std::string runDate = LocalIsoDateTime(now);
     std::vector<PositionHistoryRow> history;
+    const std::string instance = MetasearchInstance();
+    std::vector<std::string> liveEngines = dialog_.LiveEngines();
+    if (!liveEngines.empty() && instance.empty()) {
+        status_.LogError("No metasearch instance is set: the live engines are left out");
+        liveEngines.clear();
+    }
 
     std::string keyword;
     for (int k = 0; dialog_.KeywordAt(k, keyword); ++k) {
@@ -135,6 +166,7 @@ int PositionAnalyzerRun::Body() {
                 list.emplace_back(site);
             }
         }
+        std::vector<std::vector<SitePosition>> liveLists = FreshLists(liveEngines.size(), sites);
         const std::string encoded = PercentEncode(keyword);
         status_.SetSkipRequest(false);
 
@@ -155,6 +187,22 @@ int PositionAnalyzerRun::Body() {
             }
         }
 
+        // The instance is asked in UTF-8, whatever the project's keyword text was.
+        const std::string liveEncoded = PercentEncode(Utf8Text(keyword, PageCharset::Utf8));
+        for (std::size_t e = 0; e < liveEngines.size(); ++e) {
+            status_.ResetStatus();
+            status_.SetKeyword(keyword);
+            status_.SetEngineLabel(liveEngines[e]);
+            status_.ShowEngineLogo(-1);
+            SearchLiveEngine(instance, liveEngines[e], liveEncoded, liveLists[e], depth, status_);
+            status_.SetSkipRequest(false);
+            if (status_.StopRequested() || RunCancelled()) {
+                status_.ResetStatus();
+                EndWithoutReport();
+                return RunCancelled() ? kPositionCancelled : kPositionStopped;
+            }
+        }
+
         std::vector<PositionReport::Column> columns;
         for (EngineId id : kAllEngines) {
             if (dialog_.EngineChecked(id)) {
@@ -165,8 +213,14 @@ int PositionAnalyzerRun::Body() {
                 }
             }
         }
+        for (std::size_t e = 0; e < liveEngines.size(); ++e) {
+            columns.push_back({liveEngines[e], &liveLists[e]});
+            for (const SitePosition& found : liveLists[e]) {
+                history.push_back({runDate, keyword, found.site, liveEngines[e], found.position});
+            }
+        }
         report.AppendKeywordTable(keyword, sites, columns);
-        KeepPositions(dialog_, keyword, sites, lists);
+        KeepPositions(dialog_, keyword, sites, lists, liveEngines, liveLists);
     }
     report.AppendFoot();
     if (RunCancelled()) {

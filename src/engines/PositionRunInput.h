@@ -28,6 +28,10 @@ class PositionRunInput {
     // The engine's check box, read just before the engine is searched and again when the
     // keyword's table is written.
     virtual bool EngineChecked(EngineId engine) = 0;
+    // The live engines of the metasearch instance to search after the designed ones, by the
+    // names the instance gives them, in column order. Read once, when the run starts; none
+    // unless a front end offers them.
+    virtual std::vector<std::string> LiveEngines() { return {}; }
     // The run has ended in any way: "Search" and "Close" enabled, the dialog brought to the
     // foreground.
     virtual void RunEnded() = 0;

@@ -19,9 +19,6 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-constexpr const char* kSkipEngineQuestion = "Are you sure you want to skip current engine ?";
-constexpr const char* kStopQuestion = "Are you sure you want to skip searching  ?";
-
 std::string WithPosition(std::string text, std::int64_t position) {
     text += " on position ";
     text += std::to_string(position);

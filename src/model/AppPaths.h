@@ -15,6 +15,7 @@ struct AppPaths {
     std::string linkValidatorDir;   // reportsDir + "/Link Validator"
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
     std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
+    std::string metasearchFile;     // $XDG_CONFIG_HOME/sitegauge/metasearch.txt
 };
 
 }  // namespace sg

@@ -668,7 +668,8 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
         Disconnect();
         return kRedirected;
     }
-    if (!IsTextPage(ContentTypeLine())) {
+    if (!IsTextPage(ContentTypeLine()) &&
+        !(acceptsJson_ && StartsWithNoCase(ContentTypeLine(), "Content-Type: application/json"))) {
         Disconnect();
         return kFetchNotText;
     }

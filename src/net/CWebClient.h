@@ -52,6 +52,9 @@ class CWebClient : public CUT_WSClient {
     // Whether requests carry kUserAgentLine (on by default). The search engines' requests keep
     // their own header lines and turn it off.
     void SetNamesProgram(bool names) { namesProgram_ = names; }
+    // Whether a "Content-Type: application/json" response counts as a page too (off by
+    // default); the metasearch instance answers its JSON requests so.
+    void SetAcceptsJson(bool accepts) { acceptsJson_ = accepts; }
 
     void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
     void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
@@ -187,6 +190,7 @@ class CWebClient : public CUT_WSClient {
     // Index of the Host line this client added, -1 when none.
     int hostLine_ = -1;
     bool namesProgram_ = true;
+    bool acceptsJson_ = false;
     // The connection is a CONNECT tunnel through the proxy to the site.
     bool tunnelled_ = false;
     std::vector<std::string> redirects_;

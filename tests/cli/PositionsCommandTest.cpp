@@ -17,6 +17,8 @@
 #include "cli/CliRunner.h"
 #include "demo/EngineEmulator.h"
 #include "platform/FileSystem.h"
+#include "support/LoopbackServer.h"
+#include "support/MetasearchStandIn.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -147,6 +149,82 @@ TEST_F(PositionsCommandTest, BadChoicesAreUsageErrors) {
         EXPECT_EQ(result.out, "");
     }
     EXPECT_TRUE(emulator.Requests().empty());
+}
+
+// Live engines come after the numbered one, in the order asked, with the designed cells; a found
+// cell links to the instance's page a person reads.
+TEST_F(PositionsCommandTest, LiveEnginesOfTheMetasearchInstanceAreFurtherColumns) {
+    emulator.SetResults(EngineId::Google, "red shoes", {"http://beta.test/x"});
+    test::MetasearchStandIn standIn;
+    std::vector<std::string> google = Filler(14);
+    google[11] = "http://www.alpha.test/";
+    standIn.SetResults("google", google);
+    standIn.SetResults("bing", {"http://beta.test/", "http://www.alpha.test/"});
+
+    const test::CliResult result = test::RunCli(
+        work.path(), {"--metasearch", standIn.Address() + "/", "--metasearch-pause", "10",
+                      "positions", "--engines", "1,google,bing", "--name", "Shop", "--url",
+                      "www.alpha.test", "--url", "beta.test", "--keyword", "red shoes"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::string report;
+    ASSERT_TRUE(ReadWholeFile(Lines(result.out).back(), report));
+    EXPECT_THAT(report, HasSubstr("width=250>"));
+    const std::size_t designed = report.find(">Google</font>");
+    const std::size_t liveGoogle = report.find(">google</font>");
+    const std::size_t bing = report.find(">bing</font>");
+    ASSERT_NE(designed, std::string::npos) << report;
+    EXPECT_LT(designed, liveGoogle);
+    EXPECT_LT(liveGoogle, bing);
+    EXPECT_NE(bing, std::string::npos);
+    const std::string page = standIn.Address() + "/search?q=red%20shoes&engines=";
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "google&pageno=2\"><u> 12 </u>"));
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "bing&pageno=1\"><u> 2 </u>"));
+    EXPECT_THAT(result.err, HasSubstr("Connected to google"));
+    EXPECT_THAT(result.err, HasSubstr("bing found beta.test on position 1"));
+    // /config, three pages of google (the third empty: beta.test is not there), one of bing
+    // (both sites found on it).
+    EXPECT_EQ(standIn.Targets().size(), 5u);
+}
+
+TEST_F(PositionsCommandTest, LiveEnginesNeedAnInstanceThatOffersThem) {
+    test::MetasearchStandIn standIn;
+    const std::string closed =
+        "http://127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
+    struct Row {
+        std::vector<std::string> global;
+        std::string engines;
+        int exitCode;
+        const char* says;
+    };
+    const std::vector<Row> rows = {
+        {{}, "google", 2, "positions: live engines (google) need --metasearch URL"},
+        {{"--metasearch", standIn.Address()},
+         "1,duckduckgo",
+         2,
+         "duckduckgo is not an enabled general engine of the metasearch instance (it offers: "
+         "google, bing)"},
+        {{"--metasearch", "ftp://127.0.0.1"}, "google", 2, "--metasearch needs http://"},
+        {{"--metasearch", closed}, "google", 1, "could not be reached"},
+        // The numbered engines still run without the live ones.
+        {{"--metasearch", closed}, "1,google", 0, "; the live engines are left out"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = row.global;
+        for (const char* arg : {"positions", "--engines"}) {
+            args.push_back(arg);
+        }
+        args.push_back(row.engines);
+        for (const char* arg : {"--name", "a", "--url", "a.test", "--keyword", "k"}) {
+            args.push_back(arg);
+        }
+        const test::CliResult result = test::RunCli(work.path(), args);
+        EXPECT_EQ(result.exitCode, row.exitCode) << row.engines << "\n" << result.err;
+        EXPECT_THAT(result.err, HasSubstr(row.says)) << row.engines;
+    }
+    // Only the instance's list was asked for, never a search.
+    for (const std::string& target : standIn.Targets()) {
+        EXPECT_EQ(target, "/config");
+    }
 }
 
 // Ctrl-C is the stop request: the scraper asks, the terminal answers Yes, no report is written.

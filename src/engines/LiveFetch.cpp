@@ -1,0 +1,109 @@
+#include "engines/LiveFetch.h"
+
+#include <mutex>
+#include <vector>
+
+#include "analysis/TlsProblemLog.h"
+#include "net/ApplyProxySettings.h"
+#include "net/CWebClient.h"
+
+namespace sg {
+namespace {
+
+std::mutex mutex;
+LiveWaits waits;
+
+// The status code of a status line "HTTP/1.x NNN ...", 0 when it has none.
+int StatusCode(const std::vector<std::string>& headerLines) {
+    if (headerLines.empty()) {
+        return 0;
+    }
+    const std::string& line = headerLines.front();
+    const std::size_t blank = line.find(' ');
+    if (!line.starts_with("HTTP/") || blank == std::string::npos || line.size() < blank + 4) {
+        return 0;
+    }
+    int code = 0;
+    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
+        if (line[i] < '0' || line[i] > '9') {
+            return 0;
+        }
+        code = code * 10 + (line[i] - '0');
+    }
+    return code;
+}
+
+}  // namespace
+
+void SetLiveWaits(const LiveWaits& next) {
+    std::lock_guard<std::mutex> lock(mutex);
+    waits = next;
+}
+
+LiveWaits CurrentLiveWaits() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return waits;
+}
+
+int FetchLiveJson(const std::string& address, std::string& body, std::string& detail) {
+    body.clear();
+    detail.clear();
+    CWebClient client;
+    ApplyProxySettings(client);
+    client.SetAcceptsJson(true);
+    client.AddRequestHeader("Accept: application/json");
+    const LiveWaits bounds = CurrentLiveWaits();
+    client.SetConnectTimeout(bounds.connect);
+    client.SetPieceTimeout(bounds.piece);
+    client.SetAttemptDeadline(bounds.attempt);
+    // The client rewrites backslashes in place, so it gets its own copy of the address.
+    std::vector<char> buffer(address.begin(), address.end());
+    buffer.push_back('\0');
+    const int result = client.FetchPage(buffer.data());
+    const int status = StatusCode(client.Result().headerLines);
+    if (status != 0 && status != 200) {
+        detail = client.Result().headerLines.front();
+        return status == 403 ? kLiveJsonRefused : kLiveHttpError;
+    }
+    // No status line: nothing answered within the waits, whatever the client made of it.
+    if (status == 0) {
+        detail = TlsProblemText(client, address);
+        return kLiveUnreachable;
+    }
+    if (result == CWebClient::kFetchNotText) {
+        detail = client.ContentTypeLine();
+        return kLiveNotJson;
+    }
+    if (result != CWebClient::kFetchOk) {
+        detail = TlsProblemText(client, address);
+        return kLiveUnreachable;
+    }
+    body = client.BodyText();
+    return kLiveOk;
+}
+
+std::string LiveProblemText(int code, std::string_view instance, std::string_view detail) {
+    std::string line = "The metasearch instance " + std::string(instance);
+    switch (code) {
+        case kLiveUnreachable:
+            line += " could not be reached";
+            break;
+        case kLiveJsonRefused:
+            line +=
+                " refuses JSON results (403): enable the json format in its settings.yml "
+                "(search: formats: [html, json]) and restart it";
+            break;
+        case kLiveNotJson:
+            line += " did not answer with JSON";
+            break;
+        default:
+            line += " answered with an error";
+            break;
+    }
+    if (!detail.empty() && code != kLiveJsonRefused) {
+        line += " (" + std::string(detail) + ")";
+    }
+    return line;
+}
+
+}  // namespace sg
