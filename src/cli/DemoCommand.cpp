@@ -14,6 +14,7 @@
 #include "cli/PositionsCommand.h"
 #include "cli/ReadinessCommand.h"
 #include "cli/TerminalText.h"
+#include "demo/DemoEngines.h"
 #include "demo/DemoProject.h"
 #include "demo/DemoSession.h"
 #include "model/AppState.h"
@@ -27,7 +28,8 @@ constexpr std::string_view kUsage =
     "                 start the two demo web sites and a stand-in for the search engines on\n"
     "                 this machine (no internet connection is needed), save the demo project\n"
     "                 as the profile \"Profiles/Coffee Demo.swp\", run every analysis on it\n"
-    "                 (readiness, nested readiness, links, popularity, positions) and print\n"
+    "                 (readiness, nested readiness, links, popularity, positions, the latter\n"
+    "                 also on two live engines of a stand-in metasearch instance) and print\n"
     "                 \"Profile: PATH\", then each report's path as \"ANALYSIS: PATH\"; one\n"
     "                 progress line per analysis goes to stderr. The own site has moved to\n"
     "                 https: its address answers with a redirect to a second port, whose\n"
@@ -53,6 +55,19 @@ std::string LastLine(const std::string& text) {
     }
     const std::size_t newline = rest.rfind('\n');
     return std::string(newline == std::string_view::npos ? rest : rest.substr(newline + 1));
+}
+
+// Every designed engine, then the live engines of the emulator's metasearch instance.
+std::string DemoEngineList() {
+    std::string list;
+    for (EngineId id : kAllEngines) {
+        list += std::to_string(EngineIndex(id)) + ",";
+    }
+    for (std::string_view live : kDemoLiveEngines) {
+        list += std::string(live) + ",";
+    }
+    list.pop_back();
+    return list;
 }
 
 int Run(CliContext& context) {
@@ -86,7 +101,8 @@ int Run(CliContext& context) {
     context.err << "demo: the sites are at http://" << TerminalText(session.SiteUrl(0))
                 << " (moved to " << TerminalText(session.MovedSiteUrl(kDemoMovedSite))
                 << ") and http://" << TerminalText(session.SiteUrl(1)) << ", the engines at "
-                << session.EngineHost() << '\n';
+                << session.EngineHost() << ", the metasearch instance at "
+                << session.MetasearchAddress() << '\n';
 
     // Each analysis exactly as its own command runs it on the saved profile.
     const std::array<DemoStep, 5> steps = {{
@@ -94,7 +110,7 @@ int Run(CliContext& context) {
         {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}, "readiness-nested"},
         {"Link Validator", &LinksCommand, {}, "links"},
         {"Link Popularity", &PopularityCommand, {}, "popularity"},
-        {"Position Analyzer", &PositionsCommand, {}, "positions"},
+        {"Position Analyzer", &PositionsCommand, {"--engines", DemoEngineList()}, "positions"},
     }};
     // The results as data, so that a user sees both formats on the demo.
     const std::string resultsDir = App().paths.workDir + "/Results";

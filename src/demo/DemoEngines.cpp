@@ -21,6 +21,14 @@ constexpr int kPositions[kDemoKeywords.size()][kEngineCount][kDemoSiteCount] = {
     {{1, 0}, {2, 9}, {3, 0}, {1, 17}, {4, 0}, {2, 21}, {1, 0}, {5, 0}, {3, 30}, {2, 0}, {1, 14}},
 };
 
+// [keyword][live engine] = {own site, rival site}; one keyword finds the own site on the second
+// result page only.
+constexpr int kLivePositions[kDemoKeywords.size()][kDemoLiveEngines.size()][kDemoSiteCount] = {
+    {{2, 6}, {4, 1}},
+    {{13, 3}, {0, 5}},
+    {{1, 9}, {3, 0}},
+};
+
 // [engine][site]; Overture and AskJeeves have no "link:" count.
 constexpr int kLinkCounts[kEngineCount][kDemoSiteCount] = {
     {1240, 860},  {2310, 1975}, {815, 902}, {1104, 640}, {377, 512},  {95, 48},
@@ -49,10 +57,32 @@ std::string Rival(int index) {
     return address;
 }
 
+// Rivals from `mix` on, a few after the last demo site, with each demo site at its position.
+std::vector<std::string> ResultList(const int (&positions)[kDemoSiteCount], int mix,
+                                    const std::array<std::string, kDemoSiteCount>& siteUrls) {
+    const int deepest = *std::max_element(std::begin(positions), std::end(positions));
+    const int count = std::max(20, deepest + 6);
+    std::vector<std::string> results;
+    results.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        results.push_back(Rival(i + mix));
+    }
+    for (int site = 0; site < kDemoSiteCount; ++site) {
+        if (positions[site] > 0) {
+            results[positions[site] - 1] = "http://" + siteUrls[site];
+        }
+    }
+    return results;
+}
+
 }  // namespace
 
 int DemoPosition(int keyword, EngineId engine, int site) {
     return kPositions[keyword][EngineIndex(engine)][site];
+}
+
+int DemoLivePosition(int keyword, int live, int site) {
+    return kLivePositions[keyword][live][site];
 }
 
 int DemoLinkCount(EngineId engine, int site) {
@@ -63,27 +93,21 @@ void ConfigureDemoEngines(EngineEmulator& emulator,
                           const std::array<std::string, kDemoSiteCount>& siteUrls) {
     for (int keyword = 0; keyword < static_cast<int>(kDemoKeywords.size()); ++keyword) {
         for (EngineId engine : kAllEngines) {
-            int deepest = 0;
-            for (int site = 0; site < kDemoSiteCount; ++site) {
-                deepest = std::max(deepest, DemoPosition(keyword, engine, site));
-            }
-            // A few rivals after the last demo site, and a different mix for every engine.
-            const int count = std::max(20, deepest + 6);
-            std::vector<std::string> results;
-            results.reserve(count);
-            for (int i = 0; i < count; ++i) {
-                results.push_back(Rival(i + EngineIndex(engine) * 3 + keyword * 5));
-            }
-            for (int site = 0; site < kDemoSiteCount; ++site) {
-                const int position = DemoPosition(keyword, engine, site);
-                if (position > 0) {
-                    results[position - 1] = "http://" + siteUrls[site];
-                }
-            }
-            emulator.SetResults(engine, kDemoKeywords[keyword], std::move(results));
+            const int positions[kDemoSiteCount] = {DemoPosition(keyword, engine, 0),
+                                                   DemoPosition(keyword, engine, 1)};
+            emulator.SetResults(
+                engine, kDemoKeywords[keyword],
+                ResultList(positions, EngineIndex(engine) * 3 + keyword * 5, siteUrls));
             // Engines that read their "Next" mark stop after the first item of a page without
             // one, so the last page of a list keeps it too: every position in the list counts.
             emulator.SetNextMark(engine, kDemoKeywords[keyword], NextMark::Always);
+        }
+        for (int live = 0; live < static_cast<int>(kDemoLiveEngines.size()); ++live) {
+            const int positions[kDemoSiteCount] = {DemoLivePosition(keyword, live, 0),
+                                                   DemoLivePosition(keyword, live, 1)};
+            emulator.Metasearch().SetResults(
+                std::string(kDemoLiveEngines[live]), kDemoKeywords[keyword],
+                ResultList(positions, live * 7 + keyword * 5 + 2, siteUrls));
         }
     }
     for (EngineId engine : kLinkCountEngines) {

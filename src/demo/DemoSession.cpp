@@ -8,6 +8,7 @@
 #include "demo/DemoSiteServer.h"
 #include "demo/EngineEmulator.h"
 #include "engines/EngineHosts.h"
+#include "net/MetasearchSetting.h"
 #include "net/TlsServerContext.h"
 #include "net/TrustedCertificates.h"
 #include "platform/Connectivity.h"
@@ -70,6 +71,8 @@ int DemoSession::Start() {
     }
     ConfigureDemoEngines(*engines_, urls);
     engines_->PointEngineHostsHere();
+    previousMetasearch_ = MetasearchInstance();
+    SetMetasearchInstance(engines_->MetasearchAddress());
     SetOnlineCheck([] { return true; });
     return kDemoStarted;
 }
@@ -88,6 +91,7 @@ void DemoSession::Stop() {
     }
     if (wasRunning) {
         SetOnlineCheck(nullptr);
+        SetMetasearchInstance(previousMetasearch_);
     }
 }
 
@@ -107,6 +111,10 @@ std::string DemoSession::MovedSiteUrl(int site) const {
         return {};
     }
     return sites_[site]->MovedUrl();
+}
+
+std::string DemoSession::MetasearchAddress() const {
+    return Running() ? engines_->MetasearchAddress() : std::string();
 }
 
 std::string DemoSession::EngineHost() const {

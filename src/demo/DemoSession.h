@@ -9,7 +9,8 @@
 // at this start (DemoCertificate). The process trusts that certificate while the session runs
 // and no longer (TrustedCertificates.h); the rival stays plain HTTP. The engines list both
 // sites by their project addresses, the plain ones, as the Position Analyzer and Link
-// Popularity match them.
+// Popularity match them. The emulator is the metasearch instance in force too, offering two
+// live engines, until Stop puts the one before it back.
 
 #include <array>
 #include <memory>
@@ -54,6 +55,8 @@ class DemoSession {
     std::string MovedSiteUrl(int site) const;
     // "127.0.0.1:" + port of the engine emulator; empty while not running.
     std::string EngineHost() const;
+    // The emulator's metasearch instance address; empty while not running.
+    std::string MetasearchAddress() const;
     // The certificate of the https site as PEM, trusted while the session runs; empty while
     // not running.
     const std::string& CertificatePem() const { return certificatePem_; }
@@ -65,6 +68,8 @@ class DemoSession {
     std::unique_ptr<TlsServerContext> tls_;
     // Set while the process trusts it.
     std::string certificatePem_;
+    // The metasearch instance in force before Start.
+    std::string previousMetasearch_;
 };
 
 // The one session of the process, for a front end that keeps the demo up for as long as the

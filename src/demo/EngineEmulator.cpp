@@ -306,6 +306,11 @@ std::string NextBlock(EngineId id, const std::string& k, int start, bool more,
     return {};
 }
 
+std::string OkResponse(const std::string& type, const std::string& body) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: " + type +
+           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
 constexpr std::string_view kPageHead = "<html><head><title>Search</title></head><body>\n";
 constexpr std::string_view kPageTail = "</body></html>\n";
 
@@ -338,6 +343,10 @@ std::string EngineEmulator::EngineHostsValue() const {
         hosts += (hosts.empty() ? "" : ",") + std::string(key) + "=" + Host();
     }
     return hosts;
+}
+
+std::string EngineEmulator::MetasearchAddress() const {
+    return "http://" + Host() + std::string(kMetasearchPath);
 }
 
 void EngineEmulator::PointEngineHostsHere() {
@@ -473,6 +482,15 @@ std::string EngineEmulator::LinkCountPageLocked(EngineId id, const std::string& 
 std::string EngineEmulator::Answer(const std::string& target,
                                    const std::vector<std::string>& headers,
                                    const std::string& host) {
+    if (StartsWith(target, kMetasearchPath) && target.size() > kMetasearchPath.size() &&
+        target[kMetasearchPath.size()] == '/') {
+        std::string body;
+        std::string type;
+        if (metasearch_.Answer(std::string_view(target).substr(kMetasearchPath.size()), body,
+                               type)) {
+            return OkResponse(type, body);
+        }
+    }
     Classified asked = Classify(target);
     std::lock_guard lock(mutex_);
     if (asked.query == EmulatorQuery::LinkCount && !asked.keyword.empty() &&
@@ -493,8 +511,7 @@ std::string EngineEmulator::Answer(const std::string& target,
     } else {
         body = PageWithoutMarkers();
     }
-    return "HTTP/1.0 200 OK\r\nContent-Type: " + type +
-           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    return OkResponse(type, body);
 }
 
 std::string EngineEmulator::Respond(std::string_view head) {

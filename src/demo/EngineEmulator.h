@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "demo/LoopbackHttpServer.h"
+#include "demo/MetasearchEmulator.h"
 #include "engines/EngineId.h"
 
 namespace sg {
@@ -76,6 +77,13 @@ class EngineEmulator {
     // Overrides every engine host (the second hosts too) with Host(), process-wide, through
     // OverrideAllEngineHosts; the destructor clears the overrides again.
     void PointEngineHostsHere();
+
+    // --- A metasearch instance ---------------------------------------------------------------
+    // The emulator answers as a metasearch instance too, under kMetasearchPath of its port:
+    // "http://" + Host() + kMetasearchPath, for the metasearch setting.
+    static constexpr std::string_view kMetasearchPath = "/metasearch";
+    std::string MetasearchAddress() const;
+    MetasearchEmulator& Metasearch() { return metasearch_; }
 
     // --- Keyword searches --------------------------------------------------------------------
     // The result addresses of `keyword` (the keyword as typed, before encoding) on the engine,
@@ -148,6 +156,7 @@ class EngineEmulator {
     std::vector<EmulatorRequest> requests_;
 
     bool pointedHosts_ = false;
+    MetasearchEmulator metasearch_;
     LoopbackHttpServer server_;
 };
 

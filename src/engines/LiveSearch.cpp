@@ -24,11 +24,12 @@ std::string WithPosition(std::string text, std::int64_t position) {
     return text;
 }
 
-// The pause between pages, in slices, so that a cancelled run does not wait it out.
-void PauseBetweenPages() {
+// The pause between pages, in slices, so that a cancelled run or a skip or stop request does
+// not wait it out.
+void PauseBetweenPages(PositionRunStatus& status) {
     using std::chrono::milliseconds;
     const auto end = std::chrono::steady_clock::now() + LivePagePause();
-    while (!RunCancelled()) {
+    while (!RunCancelled() && !status.SkipRequested() && !status.StopRequested()) {
         const auto left =
             std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
         if (left <= milliseconds(0)) {
@@ -36,6 +37,28 @@ void PauseBetweenPages() {
         }
         std::this_thread::sleep_for(std::min(left, milliseconds(RunControl::kWaitSliceMs)));
     }
+}
+
+// A pending skip or stop request, asked about: true when the user confirmed it (the skip
+// logged), false when there was none or the user said no (the request is then withdrawn).
+bool ConfirmedEnd(PositionRunStatus& status, const std::string& engine, std::int32_t position) {
+    if (status.SkipRequested()) {
+        if (status.AskYesNo(kSkipEngineQuestion)) {
+            // The run clears the request before the next engine.
+            status.LogSkip(WithPosition("User skipped " + engine, position));
+            return true;
+        }
+        status.SetSkipRequest(false);
+    }
+    if (status.StopRequested()) {
+        if (status.AskYesNo(kStopQuestion)) {
+            // The request stays set: it ends the run at the next between-engines check.
+            status.LogSkip("User skip searching ");
+            return true;
+        }
+        status.ClearStopRequest();
+    }
+    return false;
 }
 
 }  // namespace
@@ -99,7 +122,10 @@ int SearchLiveEngine(const std::string& instance, const std::string& engine,
     std::int32_t position = 0;
     for (int page = 1; page <= kMaxLivePages; ++page) {
         if (page > 1) {
-            PauseBetweenPages();
+            PauseBetweenPages(status);
+            if (ConfirmedEnd(status, engine, position)) {
+                return 0;
+            }
         }
         if (RunCancelled()) {
             return 0;
@@ -137,21 +163,8 @@ int SearchLiveEngine(const std::string& instance, const std::string& engine,
             if (RunCancelled()) {
                 return 0;
             }
-            if (status.SkipRequested()) {
-                if (status.AskYesNo(kSkipEngineQuestion)) {
-                    // The run clears the request before the next engine.
-                    status.LogSkip(WithPosition("User skipped " + engine, position));
-                    return 0;
-                }
-                status.SetSkipRequest(false);
-            }
-            if (status.StopRequested()) {
-                if (status.AskYesNo(kStopQuestion)) {
-                    // The request stays set: it ends the run at the next between-engines check.
-                    status.LogSkip("User skip searching ");
-                    return 0;
-                }
-                status.ClearStopRequest();
+            if (ConfirmedEnd(status, engine, position)) {
+                return 0;
             }
             ++position;
             status.SetPosition(position);

@@ -193,7 +193,7 @@ int PositionAnalyzerRun::Body() {
             status_.ResetStatus();
             status_.SetKeyword(keyword);
             status_.SetEngineLabel(liveEngines[e]);
-            status_.ShowEngineLogo(-1);
+            status_.ShowLiveEngineLogo(liveEngines[e]);
             SearchLiveEngine(instance, liveEngines[e], liveEncoded, liveLists[e], depth, status_);
             status_.SetSkipRequest(false);
             if (status_.StopRequested() || RunCancelled()) {

@@ -33,6 +33,12 @@ class PositionRunStatus {
     virtual void SetEngineLabel(const std::string& text) = 0;
     // The logo of that engine (an EngineId); -1 removes it.
     virtual void ShowEngineLogo(int engine) = 0;
+    // A plain badge with the live engine's name in the logo's place; no logo unless a front end
+    // draws one.
+    virtual void ShowLiveEngineLogo(const std::string& name) {
+        (void)name;
+        ShowEngineLogo(-1);
+    }
     virtual void SetFoundText(const std::string& text) = 0;
     // The position field, shown in decimal.
     virtual void SetPosition(std::int32_t position) = 0;

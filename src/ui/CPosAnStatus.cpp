@@ -195,6 +195,13 @@ void CPosAnStatus::ShowEngineLogo(int engine) {
     });
 }
 
+void CPosAnStatus::ShowLiveEngineLogo(const std::string& name) {
+    PostToThreadOf(this, [this, shown = ToQt(name)] {
+        logoLabel_->setPixmap(LiveEngineLogo(shown));
+        shownLogo_ = -1;
+    });
+}
+
 void CPosAnStatus::SetFoundText(const std::string& text) {
     PostToThreadOf(this, [this, shown = ToQt(text)] { foundText_->setText(shown); });
 }

@@ -43,6 +43,7 @@ class CPosAnStatus : public QDialog, public PositionRunStatus {
     void SetKeyword(const std::string& text) override;
     void SetEngineLabel(const std::string& text) override;
     void ShowEngineLogo(int engine) override;
+    void ShowLiveEngineLogo(const std::string& name) override;
     void SetFoundText(const std::string& text) override;
     void SetPosition(std::int32_t position) override;
     void SetProgress(std::int64_t position) override;

@@ -4,21 +4,27 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "engines/EngineCatalogue.h"
+#include "engines/LiveEngineList.h"
+#include "engines/LiveFetch.h"
 #include "engines/PositionAnalyzerRun.h"
 #include "model/AppState.h"
+#include "net/MetasearchSetting.h"
 #include "ui/CPosAnStatus.h"
 #include "ui/EngineArt.h"
 #include "ui/ProjectDialog.h"
 #include "ui/UiText.h"
+#include "ui/UserPrompts.h"
 
 namespace sg {
 namespace {
@@ -28,6 +34,9 @@ constexpr const char* kDepthTexts[] = {"100", "200", "300", "400",  "500",  "600
                                        "700", "800", "900", "1000", "5000", "All"};
 constexpr int kDepths[] = {100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 5000, 0};
 constexpr int kDepthCount = static_cast<int>(std::size(kDepths));
+
+// Where a live engine's item keeps the name the instance gives it.
+constexpr int kLiveNameRole = Qt::UserRole + 1;
 
 QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -68,6 +77,17 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     searchButton_ = Button(QStringLiteral("Search"), "searchButton", this);
     editProjectButton_ = Button(QStringLiteral("Edit Project"), "editProjectButton", this);
     closeButton_ = Button(QStringLiteral("Close"), "closeButton", this);
+    metasearchEdit_ = new QLineEdit(this);
+    metasearchEdit_->setObjectName(QStringLiteral("metasearchEdit"));
+    metasearchEdit_->setPlaceholderText(QStringLiteral("http://127.0.0.1:8888"));
+    metasearchEdit_->setToolTip(
+        QStringLiteral("The address of your own metasearch instance, whose engines can be "
+                       "searched as live engines; empty for none"));
+    liveEnginesButton_ = Button(QStringLiteral("Load engines"), "liveEnginesButton", this);
+    liveStatus_ = new QLabel(this);
+    liveStatus_->setObjectName(QStringLiteral("liveStatus"));
+    liveStatus_->setTextFormat(Qt::PlainText);
+    liveStatus_->setWordWrap(true);
 
     auto* lists = new QGridLayout;
     lists->addWidget(new QLabel(QStringLiteral("Keywords"), this), 0, 0);
@@ -82,9 +102,17 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     depthRow->addWidget(new QLabel(QStringLiteral("Search to Position :"), this));
     depthRow->addWidget(depthCombo_);
     depthRow->addStretch(1);
+    auto* metasearchRow = new QHBoxLayout;
+    auto* metasearchLabel = new QLabel(QStringLiteral("Metasearch instance :"), this);
+    metasearchLabel->setBuddy(metasearchEdit_);
+    metasearchRow->addWidget(metasearchLabel);
+    metasearchRow->addWidget(metasearchEdit_, 1);
+    metasearchRow->addWidget(liveEnginesButton_);
     auto* left = new QVBoxLayout;
     left->addLayout(lists, 1);
     left->addLayout(depthRow);
+    left->addLayout(metasearchRow);
+    left->addWidget(liveStatus_);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(searchButton_);
     buttons->addWidget(editProjectButton_);
@@ -93,7 +121,7 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
-    resize(560, 380);
+    resize(600, 430);
 
     for (const char* text : kDepthTexts) {
         depthCombo_->addItem(QString::fromLatin1(text));
@@ -121,13 +149,25 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     connect(searchButton_, &QPushButton::clicked, this, &CSitePosDialog::StartPositionRun);
     connect(editProjectButton_, &QPushButton::clicked, this, &CSitePosDialog::EditProject);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(liveEnginesButton_, &QPushButton::clicked, this, &CSitePosDialog::LoadLiveEngines);
+    // Enter in the field loads the list, rather than closing the dialog.
+    connect(metasearchEdit_, &QLineEdit::returnPressed, this, &CSitePosDialog::LoadLiveEngines);
     initialised_ = true;
+
+    const std::string instance = MetasearchInstance();
+    metasearchEdit_->setText(ToQt(instance));
+    if (!instance.empty()) {
+        FetchLiveEngines(instance, false);
+    }
 }
 
 CSitePosDialog::~CSitePosDialog() {
     // The run calls this dialog and its status window until its thread has returned.
     CancelAndJoinRun();
     DestroyStatus();
+    // A list still being fetched is abandoned; what it would post is dropped with the dialog.
+    liveControl_.RequestCancel();
+    liveWorker_.Wait();
 }
 
 int CSitePosDialog::DepthFromSelection() const {
@@ -173,11 +213,117 @@ void CSitePosDialog::FillLists() {
 
 void CSitePosDialog::TakeChecks() {
     std::array<bool, kEngineCount> checked{};
-    for (int row = 0; row < kEngineCount && row < engineList_->topLevelItemCount(); ++row) {
-        checked[row] = engineList_->topLevelItem(row)->checkState(0) == Qt::Checked;
+    std::vector<std::string> liveChecked;
+    for (int row = 0; row < engineList_->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = engineList_->topLevelItem(row);
+        const bool on = item->checkState(0) == Qt::Checked;
+        if (row < kEngineCount) {
+            checked[row] = on;
+        } else if (on) {
+            liveChecked.push_back(FromQt(item->data(0, kLiveNameRole).toString()));
+        }
     }
     std::lock_guard<std::mutex> lock(snapshotMutex_);
     checked_ = checked;
+    liveChecked_ = std::move(liveChecked);
+}
+
+void CSitePosDialog::LoadLiveEngines() {
+    if (liveLoading_) {
+        return;
+    }
+    std::string address;
+    if (ParseMetasearchAddress(FromQt(metasearchEdit_->text()), address) != kMetasearchAddressOk) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The metasearch instance address must begin with http:// "
+                                       "or https:// and name a host, for example "
+                                       "http://127.0.0.1:8888."),
+                        PromptIcon::Warning);
+        return;
+    }
+    metasearchEdit_->setText(ToQt(address));
+    if (address != MetasearchInstance()) {
+        if (!SaveMetasearchSetting(App().paths.metasearchFile, address)) {
+            prompts_.Inform(this, ToQt(App().appTitle),
+                            QStringLiteral("The metasearch setting could not be saved to %1.")
+                                .arg(PathToQt(App().paths.metasearchFile)),
+                            PromptIcon::Warning);
+        }
+        SetMetasearchInstance(address);
+    }
+    if (address.empty()) {
+        ShowLiveEngines(kLiveOk, {}, {}, false);
+        return;
+    }
+    FetchLiveEngines(address, true);
+}
+
+void CSitePosDialog::FetchLiveEngines(const std::string& instance, bool tell) {
+    liveLoading_ = true;
+    liveEnginesButton_->setEnabled(false);
+    liveStatus_->setText(QStringLiteral("Asking %1 for its engines...").arg(ToQt(instance)));
+    const bool started = liveWorker_.Start(liveControl_, [this, instance, tell] {
+        std::vector<std::string> names;
+        std::string problem;
+        const int result = FetchLiveEngineList(instance, names, problem);
+        PostToThreadOf(this, [this, result, names, problem, tell] {
+            ShowLiveEngines(result, names, problem, tell);
+        });
+    });
+    if (!started) {
+        ShowLiveEngines(kLiveUnreachable, {}, "The engine list is still being fetched.", false);
+    }
+}
+
+void CSitePosDialog::ShowLiveEngines(int result, const std::vector<std::string>& names,
+                                     const std::string& problem, bool tell) {
+    liveLoading_ = false;
+    liveEnginesButton_->setEnabled(true);
+    if (result != kLiveOk) {
+        // The live engines listed before stay; the designed ones are untouched.
+        liveStatus_->setText(ToQt(problem));
+        if (tell) {
+            prompts_.Inform(this, ToQt(App().appTitle), ToQt(problem), PromptIcon::Warning);
+        }
+        emit liveEnginesLoaded();
+        return;
+    }
+    std::vector<std::string> keep;
+    {
+        std::lock_guard<std::mutex> lock(snapshotMutex_);
+        keep = liveChecked_;
+    }
+    initialised_ = false;
+    while (engineList_->topLevelItemCount() > kEngineCount) {
+        delete engineList_->takeTopLevelItem(kEngineCount);
+    }
+    for (const std::string& name : names) {
+        const QString shown = ToQt(name);
+        auto* item = new QTreeWidgetItem({QStringLiteral("%1 (live)").arg(shown)});
+        item->setData(0, kLiveNameRole, shown);
+        item->setIcon(0, QIcon(LiveEngineIcon(shown)));
+        item->setToolTip(
+            0, PlainToolTip(
+                   QStringLiteral("%1, asked through %2").arg(shown, ToQt(MetasearchInstance()))));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        const bool wasChecked = std::find(keep.begin(), keep.end(), name) != keep.end();
+        item->setCheckState(0, wasChecked ? Qt::Checked : Qt::Unchecked);
+        engineList_->addTopLevelItem(item);
+    }
+    initialised_ = true;
+    TakeChecks();
+    UpdateSearchButton();
+    if (MetasearchInstance().empty()) {
+        liveStatus_->clear();
+    } else if (names.empty()) {
+        liveStatus_->setText(QStringLiteral("%1 offers no enabled engine of its general category.")
+                                 .arg(ToQt(MetasearchInstance())));
+    } else {
+        liveStatus_->setText(QStringLiteral("%1 live engines from %2; check those to search.")
+                                 .arg(names.size())
+                                 .arg(ToQt(MetasearchInstance())));
+    }
+    emit liveEnginesLoaded();
 }
 
 void CSitePosDialog::TakeDepth() {
@@ -245,6 +391,11 @@ std::vector<std::string> CSitePosDialog::Sites() {
 bool CSitePosDialog::EngineChecked(EngineId engine) {
     std::lock_guard<std::mutex> lock(snapshotMutex_);
     return checked_[EngineIndex(engine)];
+}
+
+std::vector<std::string> CSitePosDialog::LiveEngines() {
+    std::lock_guard<std::mutex> lock(snapshotMutex_);
+    return liveChecked_;
 }
 
 void CSitePosDialog::RunEnded() {

@@ -6,6 +6,11 @@
 // keeps under a mutex and renews on the window thread whenever the lists, a check box or the
 // depth change; so "Edit Project" may change the project while the run goes on, and the run
 // sees the change at its next read.
+//
+// With a metasearch instance set (the field under the engine list), the instance's live engines
+// follow the eleven designed ones in the list, marked "(live)" and unchecked at first. Their
+// list is fetched on a thread of its own, when the dialog opens and when "Load engines" is
+// pressed; a failure leaves the designed engines as they were and says why under the field.
 
 #include <QDialog>
 #include <QPointer>
@@ -17,8 +22,12 @@
 
 #include "engines/EngineId.h"
 #include "engines/PositionRunInput.h"
+#include "platform/RunControl.h"
+#include "platform/WorkerThread.h"
 
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTreeWidget;
@@ -52,6 +61,12 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     CPosAnStatus* Status() const;
     // How the last run whose thread has been collected ended (kPositionNotEnded before).
     int LastOutcome() const { return lastOutcome_; }
+    // "Load engines": the address in the field is checked, kept (when it changed) and put in
+    // force, and the instance's engine list is fetched. A bad address is refused with a
+    // message and changes nothing.
+    void LoadLiveEngines();
+    // The live engine list is being fetched.
+    bool LoadingLiveEngines() const { return liveLoading_; }
 
     // --- PositionRunInput: the run thread reads the snapshot
     // -----------------------------------------
@@ -60,6 +75,7 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     bool KeywordAt(int index, std::string& keyword) override;
     std::vector<std::string> Sites() override;
     bool EngineChecked(EngineId engine) override;
+    std::vector<std::string> LiveEngines() override;
     // Carried to the window thread: "Search" and "Close" enabled, the dialog raised.
     void RunEnded() override;
 
@@ -73,6 +89,8 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
   signals:
     // A run has ended and its thread is gone (window thread); `outcome` as Outcome() says.
     void runEnded(int outcome);
+    // The live engine list has been fetched, or fetching it failed (window thread).
+    void liveEnginesLoaded();
 
   private:
     void FillLists();
@@ -85,6 +103,10 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     void CancelAndJoinRun();
     void OnStatusClosed();
     void DestroyStatus();
+    // Fetches the list of `instance` on the worker; `tell` shows a failure as a message too.
+    void FetchLiveEngines(const std::string& instance, bool tell);
+    void ShowLiveEngines(int result, const std::vector<std::string>& names,
+                         const std::string& problem, bool tell);
 
     UserPrompts& prompts_;
     bool initialised_ = false;
@@ -100,6 +122,9 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     QPushButton* searchButton_;
     QPushButton* editProjectButton_;
     QPushButton* closeButton_;
+    QLineEdit* metasearchEdit_;
+    QPushButton* liveEnginesButton_;
+    QLabel* liveStatus_;
 
     // What the run reads, renewed on the window thread.
     mutable std::mutex snapshotMutex_;
@@ -108,6 +133,12 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     std::vector<std::string> keywords_;
     std::vector<std::string> sites_;
     std::array<bool, kEngineCount> checked_{};
+    std::vector<std::string> liveChecked_;
+
+    // The live engine list's fetch; cancelled and joined before the dialog goes.
+    bool liveLoading_ = false;
+    RunControl liveControl_;
+    WorkerThread liveWorker_;
 
     QPointer<CPosAnStatus> status_;
     std::unique_ptr<PositionAnalyzerRun> run_;

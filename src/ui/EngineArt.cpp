@@ -1,6 +1,7 @@
 #include "ui/EngineArt.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -37,19 +38,17 @@ const EngineLook& LookOf(EngineId id) {
 }
 
 // The initials in white, as large as fits the box.
-void DrawInitials(QPainter& painter, const QRectF& box, const char* initials, int pixelSize) {
+void DrawInitials(QPainter& painter, const QRectF& box, const QString& initials, int pixelSize) {
     QFont font(QStringLiteral("Sans Serif"));
     font.setBold(true);
     font.setPixelSize(pixelSize);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, QString::fromLatin1(initials));
+    painter.drawText(box, Qt::AlignCenter, initials);
 }
 
-}  // namespace
-
-QPixmap EngineIcon(EngineId id) {
-    const EngineLook& look = LookOf(id);
+// A rounded square in `colour` with `initials`, 16 by 16.
+QPixmap Icon(const QColor& colour, const QString& initials) {
     QPixmap picture(kEngineIconSize, kEngineIconSize);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
@@ -58,16 +57,17 @@ QPixmap EngineIcon(EngineId id) {
     const QRectF box(0.5, 0.5, kEngineIconSize - 1, kEngineIconSize - 1);
     QPainterPath square;
     square.addRoundedRect(box, 3, 3);
-    painter.fillPath(square, look.colour);
-    painter.setPen(QPen(look.colour.darker(140), 1));
+    painter.fillPath(square, colour);
+    painter.setPen(QPen(colour.darker(140), 1));
     painter.drawPath(square);
     // Two letters need the smaller size to stay inside the square.
-    DrawInitials(painter, box, look.initials, look.initials[1] != '\0' ? 8 : 11);
+    DrawInitials(painter, box, initials, initials.size() > 1 ? 8 : 11);
     return picture;
 }
 
-QPixmap EngineLogo(EngineId id) {
-    const EngineLook& look = LookOf(id);
+// A band in `colour` with a badge holding `badgeText` at its left end and `name` beside it,
+// 200 by 40.
+QPixmap Logo(const QColor& colour, const QString& badgeText, int badgePixels, const QString& name) {
     QPixmap picture(kEngineLogoWidth, kEngineLogoHeight);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
@@ -78,28 +78,54 @@ QPixmap EngineLogo(EngineId id) {
     QPainterPath outline;
     outline.addRoundedRect(band, 8, 8);
     QLinearGradient shade(band.topLeft(), band.bottomLeft());
-    shade.setColorAt(0.0, look.colour.lighter(125));
-    shade.setColorAt(1.0, look.colour.darker(115));
+    shade.setColorAt(0.0, colour.lighter(125));
+    shade.setColorAt(1.0, colour.darker(115));
     painter.fillPath(outline, shade);
-    painter.setPen(QPen(look.colour.darker(150), 1.5));
+    painter.setPen(QPen(colour.darker(150), 1.5));
     painter.drawPath(outline);
 
-    // The badge: a lighter disc with the initials, at the band's left end.
+    // The badge: a lighter disc, at the band's left end.
     const QRectF badge(band.left() + 6, band.top() + 5, band.height() - 10, band.height() - 10);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 60));
     painter.drawEllipse(badge);
-    DrawInitials(painter, badge, look.initials, look.initials[1] != '\0' ? 12 : 16);
+    DrawInitials(painter, badge, badgeText, badgePixels);
 
-    QFont name(QStringLiteral("Sans Serif"));
-    name.setPixelSize(18);
-    name.setBold(true);
-    painter.setFont(name);
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(18);
+    font.setBold(true);
+    painter.setFont(font);
     painter.setPen(Qt::white);
     const QRectF nameBox(badge.right() + 8, band.top(), band.right() - badge.right() - 14,
                          band.height());
-    painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, ToQt(EngineNames(id).statusLabel));
+    // A long live engine name is cut with an ellipsis rather than drawn past the band.
+    const QString shown =
+        QFontMetrics(font).elidedText(name, Qt::ElideRight, static_cast<int>(nameBox.width()));
+    painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, shown);
     return picture;
+}
+
+const QColor kLiveColour(0x60, 0x66, 0x6e);
+
+}  // namespace
+
+QPixmap EngineIcon(EngineId id) {
+    const EngineLook& look = LookOf(id);
+    return Icon(look.colour, QString::fromLatin1(look.initials));
+}
+
+QPixmap EngineLogo(EngineId id) {
+    const EngineLook& look = LookOf(id);
+    return Logo(look.colour, QString::fromLatin1(look.initials), look.initials[1] != '\0' ? 12 : 16,
+                ToQt(EngineNames(id).statusLabel));
+}
+
+QPixmap LiveEngineIcon(const QString& name) {
+    return Icon(kLiveColour, name.left(1).toUpper());
+}
+
+QPixmap LiveEngineLogo(const QString& name) {
+    return Logo(kLiveColour, QStringLiteral("live"), 9, name);
 }
 
 }  // namespace sg

@@ -265,6 +265,11 @@ TEST_F(DemoCommandTest, PositionAnalyzerRanksTheSitesWhereTheEnginesListThem) {
                 const int position = DemoPosition(keyword, engine, site);
                 expected.push_back(position > 0 ? std::to_string(position) : "x");
             }
+            // The live engines of the stand-in instance follow the designed ones.
+            for (int live = 0; live < static_cast<int>(kDemoLiveEngines.size()); ++live) {
+                const int position = DemoLivePosition(keyword, live, site);
+                expected.push_back(position > 0 ? std::to_string(position) : "x");
+            }
             EXPECT_EQ(RowCells(row), expected) << kDemoKeywords[keyword] << " site " << site;
         }
     }

@@ -5,11 +5,11 @@
 // page by "pageno". It records every request target, and can refuse JSON (403), answer HTML,
 // or stay silent.
 
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "demo/MetasearchEmulator.h"
 #include "support/LoopbackServer.h"
 
 namespace sg::test {
@@ -20,8 +20,11 @@ class MetasearchStandIn {
 
     MetasearchStandIn();
 
-    void SetResults(const std::string& engine, std::vector<std::string> urls);
-    void SetPageSize(int size) { pageSize_ = size; }
+    // The engine's results for every keyword.
+    void SetResults(const std::string& engine, std::vector<std::string> urls) {
+        instance_.SetResults(engine, "", std::move(urls));
+    }
+    void SetPageSize(int size) { instance_.SetPageSize(size); }
     void SetMode(Mode mode) { mode_ = mode; }
 
     // "http://127.0.0.1:PORT".
@@ -29,16 +32,16 @@ class MetasearchStandIn {
     // The request targets in arrival order ("/search?q=...").
     std::vector<std::string> Targets() const;
     // The value of `name` in a target's query, as sent (not decoded).
-    static std::string QueryValue(const std::string& target, const std::string& name);
+    static std::string QueryValue(const std::string& target, const std::string& name) {
+        return MetasearchEmulator::QueryValue(target, name);
+    }
 
   private:
     void Serve(LoopbackConnection& conn);
-    std::string SearchBody(const std::string& target);
 
+    MetasearchEmulator instance_;
     mutable std::mutex mutex_;
-    std::map<std::string, std::vector<std::string>> results_;
     std::vector<std::string> targets_;
-    std::atomic<int> pageSize_{10};
     std::atomic<Mode> mode_{Mode::kNormal};
     // Last, so that it stops before the members its handler uses go.
     LoopbackServer server_;

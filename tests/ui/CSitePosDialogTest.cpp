@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -18,8 +19,10 @@
 
 #include "demo/EngineEmulator.h"
 #include "engines/EngineCatalogue.h"
+#include "engines/LiveSearch.h"
 #include "engines/PositionAnalyzerRun.h"
 #include "model/AppState.h"
+#include "net/MetasearchSetting.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
@@ -315,6 +318,71 @@ class CSitePosDialogTest : public QObject {
         QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
         QVERIFY(ButtonOf(dialog, "closeButton")->isEnabled());
         QVERIFY(prompts_->Calls().empty());
+    }
+
+    void liveEnginesFollowTheDesignedOnesAndAreSearched() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        SetLivePagePause(std::chrono::milliseconds(0));
+        emulator_->Metasearch().SetResults("google", "socks",
+                                           {"http://www.r1.test/", "http://www.alpha.test/"});
+        emulator_->Metasearch().SetResults("bing", "socks", {"http://www.alpha.test/"});
+        SetMetasearchInstance(emulator_->MetasearchAddress());
+        CSitePosDialog dialog(*prompts_);
+        QSignalSpy loaded(&dialog, &CSitePosDialog::liveEnginesLoaded);
+        QVERIFY(ShowActive(dialog));
+        QCOMPARE(Control<QLineEdit>(dialog, "metasearchEdit")->text(),
+                 QString::fromStdString(emulator_->MetasearchAddress()));
+        QVERIFY(loaded.wait(5000));
+        QTreeWidget* list = EnginesOf(dialog);
+        QCOMPARE(list->topLevelItemCount(), kEngineCount + 2);
+        QCOMPARE(list->topLevelItem(kEngineCount)->text(0), QStringLiteral("google (live)"));
+        QCOMPARE(list->topLevelItem(kEngineCount + 1)->checkState(0), Qt::Unchecked);
+        QVERIFY(Control<QLabel>(dialog, "liveStatus")->text().startsWith("2 live engines"));
+
+        // A live engine alone is enough to search.
+        CheckOnly(dialog, {});
+        QVERIFY(!ButtonOf(dialog, "searchButton")->isEnabled());
+        list->topLevelItem(kEngineCount)->setCheckState(0, Qt::Checked);
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionReportWritten);
+        QVERIFY(Searches().empty());
+        const std::string report = FileText(Opened().front());
+        QVERIFY(report.find("google") != std::string::npos);
+        QVERIFY(report.find("bing") == std::string::npos);
+        QVERIFY(report.find("/metasearch/search?q=socks&engines=google&pageno=1") !=
+                std::string::npos);
+        SetLivePagePause(std::chrono::milliseconds(1000));
+    }
+
+    void aBadOrSilentInstanceLeavesTheDesignedEngines() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy loaded(&dialog, &CSitePosDialog::liveEnginesLoaded);
+        auto* edit = Control<QLineEdit>(dialog, "metasearchEdit");
+
+        // Not an address: refused with a message, nothing kept, nothing asked.
+        edit->setText("ftp://127.0.0.1:1");
+        Click(dialog, "liveEnginesButton");
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().back().icon, PromptIcon::Warning);
+        QVERIFY(MetasearchInstance().empty());
+        QVERIFY(!FileExists(App().paths.metasearchFile));
+
+        // A port nobody listens on: kept and in force, but the list says why it is empty.
+        edit->setText("http://127.0.0.1:1/");
+        Click(dialog, "liveEnginesButton");
+        QVERIFY(loaded.wait(15000));
+        QCOMPARE(MetasearchInstance(), std::string("http://127.0.0.1:1"));
+        QCOMPARE(FileText(App().paths.metasearchFile), std::string("http://127.0.0.1:1\n"));
+        QCOMPARE(EnginesOf(dialog)->topLevelItemCount(), kEngineCount);
+        QVERIFY(Control<QLabel>(dialog, "liveStatus")->text().contains("could not be reached"));
+        QCOMPARE(prompts_->Calls().size(), size_t(2));
+        QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        QVERIFY(ButtonOf(dialog, "liveEnginesButton")->isEnabled());
     }
 
     void anOfflineMachineGetsTheErrorLineAndTheWindowStays() {

@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
+#include "net/MetasearchSetting.h"
 #include "net/ProxySettings.h"
 #include "platform/OpenDocument.h"
 
@@ -17,6 +18,7 @@ void ResetProcessState() {
     app.projectModified = false;
     CurrentProxySettings() = ProxySettings();
     SetConnectionsPerHost(kDefaultConnectionsPerHost);
+    SetMetasearchInstance("");
     SetDocumentOpener(nullptr);
 }
 
