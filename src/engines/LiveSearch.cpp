@@ -101,7 +101,11 @@ int ParseLiveResults(std::string_view pageJson, std::vector<std::string>& urls,
     }
     const auto count = page.find("number_of_results");
     if (count != page.end() && count->is_number()) {
-        total = static_cast<std::int64_t>(count->get<double>());
+        // Any number may stand there; one that is negative or too large for a count is none.
+        const double value = count->get<double>();
+        if (value >= 0 && value < 9.0e18) {
+            total = static_cast<std::int64_t>(value);
+        }
     }
     for (const nlohmann::json& result : *results) {
         std::string url;

@@ -27,8 +27,8 @@ std::string LiveSearchAddress(std::string_view instance, std::string_view engine
                               std::string_view encodedKeyword, int page, bool json);
 
 // kLiveOk (LiveFetch.h) with the "url" of every result in order (a result without one counts
-// as an empty address) and the "number_of_results" (0 when absent) ; kLiveNotJson when the text
-// is not JSON or has no "results" list.
+// as an empty address) and the "number_of_results" (0 when absent, negative or out of range);
+// kLiveNotJson when the text is not JSON or has no "results" list.
 int ParseLiveResults(std::string_view pageJson, std::vector<std::string>& urls,
                      std::int64_t& total);
 

@@ -1,5 +1,6 @@
-// Draws the site position dialog and the Position Analyzer's status window in the middle of a
-// run and after a skip, from a real run against the engine emulator, into PNG files:
+// Draws the site position dialog (with two live engines of the emulator's metasearch instance)
+// and the Position Analyzer's status window in the middle of a run and after a skip, from a
+// real run against the engine emulator, into PNG files:
 // `sitegauge_posan_screenshots DIR`, best under xvfb-run.
 
 #include <QApplication>
@@ -16,7 +17,9 @@
 
 #include "TitledScreenshot.h"
 #include "demo/EngineEmulator.h"
+#include "engines/LiveSearch.h"
 #include "model/AppState.h"
+#include "net/MetasearchSetting.h"
 #include "platform/Connectivity.h"
 #include "platform/OpenDocument.h"
 #include "ui/CPosAnStatus.h"
@@ -81,6 +84,14 @@ int main(int argc, char** argv) {
     emulator.SetResults(sg::EngineId::Google, "leather boots",
                         Results(40, {{1, boots}, {12, shop}, {17, sandals}}));
     emulator.SetResults(sg::EngineId::AOL, "leather boots", Results(30, {{3, boots}}));
+    // Two live engines of a metasearch instance on the emulator's port; one is checked.
+    emulator.Metasearch().SetResults("duckduckgo", "running shoes",
+                                     Results(20, {{3, shop}, {6, boots}}));
+    emulator.Metasearch().SetResults("duckduckgo", "leather boots",
+                                     Results(20, {{2, boots}, {14, sandals}}));
+    emulator.Metasearch().SetResults("mojeek", "", Results(20, {{1, shop}}));
+    sg::SetMetasearchInstance(emulator.MetasearchAddress());
+    sg::SetLivePagePause(std::chrono::milliseconds(100));
     // Google's second page of the first keyword waits until the first picture is taken.
     sg::test::HeldEngine google(emulator, sg::EngineId::Google, 1);
 
@@ -95,8 +106,13 @@ int main(int argc, char** argv) {
     bool ok = true;
     sg::CSitePosDialog dialog(prompts);
     auto* engines = dialog.findChild<QTreeWidget*>(QStringLiteral("engineList"));
+    QSignalSpy loaded(&dialog, &sg::CSitePosDialog::liveEnginesLoaded);
+    if (!loaded.wait(5000) || engines->topLevelItemCount() != sg::kEngineCount + 2) {
+        std::fprintf(stderr, "the live engines were not listed\n");
+        ok = false;
+    }
     for (int row = 0; row < engines->topLevelItemCount(); ++row) {
-        const bool wanted = row == 0 || row == 1 || row == 3 || row == 10;
+        const bool wanted = row == 0 || row == 1 || row == 3 || row == 10 || row == 11;
         engines->topLevelItem(row)->setCheckState(0, wanted ? Qt::Checked : Qt::Unchecked);
     }
     dialog.show();
