@@ -20,6 +20,9 @@ struct EngineSearch {
     // The next-page address of the engines that read it from the page: empty at the start,
     // written only when a next page is going to be requested.
     std::string next;
+    // The results read so far, and whether a skip or stop request has been confirmed in them.
+    std::int64_t reached = 0;
+    bool requestConfirmed = false;
 };
 
 }  // namespace sg

@@ -5,10 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engines/EndRequests.h"
 #include "engines/FormatCount.h"
 #include "engines/LiveFetch.h"
 #include "engines/MatchResult.h"
-#include "engines/SearchEngine.h"
 #include "engines/TotalRules.h"
 #include "html/UrlText.h"
 #include "platform/RunControl.h"
@@ -39,26 +39,71 @@ void PauseBetweenPages(PositionRunStatus& status) {
     }
 }
 
-// A pending skip or stop request, asked about: true when the user confirmed it (the skip
-// logged), false when there was none or the user said no (the request is then withdrawn).
-bool ConfirmedEnd(PositionRunStatus& status, const std::string& engine, std::int32_t position) {
-    if (status.SkipRequested()) {
-        if (status.AskYesNo(kSkipEngineQuestion)) {
-            // The run clears the request before the next engine.
-            status.LogSkip(WithPosition("User skipped " + engine, position));
-            return true;
+// SearchLiveEngine's pages; `position` counts the results read, `confirmed` tells a request
+// confirmed on the way.
+int SearchPages(const std::string& instance, const std::string& engine,
+                std::string_view encodedKeyword, std::vector<SitePosition>& sites, int depth,
+                PositionRunStatus& status, std::int32_t& position, bool& confirmed) {
+    for (int page = 1; page <= kMaxLivePages; ++page) {
+        if (page > 1) {
+            PauseBetweenPages(status);
+            if (ConfirmEndRequest(status, engine, position)) {
+                confirmed = true;
+                return 0;
+            }
         }
-        status.SetSkipRequest(false);
-    }
-    if (status.StopRequested()) {
-        if (status.AskYesNo(kStopQuestion)) {
-            // The request stays set: it ends the run at the next between-engines check.
-            status.LogSkip("User skip searching ");
-            return true;
+        if (RunCancelled()) {
+            return 0;
         }
-        status.ClearStopRequest();
+        std::string body;
+        std::string detail;
+        int result = FetchLiveJson(LiveSearchAddress(instance, engine, encodedKeyword, page, true),
+                                   body, detail);
+        std::vector<std::string> urls;
+        std::int64_t total = 0;
+        if (result == kLiveOk) {
+            result = ParseLiveResults(body, urls, total);
+        }
+        if (result != kLiveOk) {
+            // A cancelled run abandons its fetch; that is no connection failure.
+            if (!RunCancelled()) {
+                status.LogError(WithPosition("Couldn't connect to " + engine, position) + ": " +
+                                LiveProblemText(result, instance, detail));
+            }
+            return 0;
+        }
+        if (page == 1) {
+            status.SetFoundText(total > 0 ? FormatCount(std::to_string(total))
+                                          : std::string(kNoTotalInfo));
+            status.LogInfo("Connected to " + engine);
+            status.SetSearchRange(depth != 0 ? depth : total);
+            status.SetProgress(0);
+        }
+        if (urls.empty()) {
+            return 0;
+        }
+        const std::string pageLink =
+            LiveSearchAddress(instance, engine, encodedKeyword, page, false);
+        for (const std::string& url : urls) {
+            if (RunCancelled()) {
+                return 0;
+            }
+            if (ConfirmEndRequest(status, engine, position)) {
+                confirmed = true;
+                return 0;
+            }
+            ++position;
+            status.SetPosition(position);
+            status.SetProgress(position);
+            if (!url.empty() && MatchResult(url, sites, position, pageLink, engine, status)) {
+                return position;
+            }
+            if (depth != 0 && position == depth) {
+                return 0;
+            }
+        }
     }
-    return false;
+    return 0;
 }
 
 }  // namespace
@@ -124,64 +169,13 @@ int SearchLiveEngine(const std::string& instance, const std::string& engine,
                      std::string_view encodedKeyword, std::vector<SitePosition>& sites, int depth,
                      PositionRunStatus& status) {
     std::int32_t position = 0;
-    for (int page = 1; page <= kMaxLivePages; ++page) {
-        if (page > 1) {
-            PauseBetweenPages(status);
-            if (ConfirmedEnd(status, engine, position)) {
-                return 0;
-            }
-        }
-        if (RunCancelled()) {
-            return 0;
-        }
-        std::string body;
-        std::string detail;
-        int result = FetchLiveJson(LiveSearchAddress(instance, engine, encodedKeyword, page, true),
-                                   body, detail);
-        std::vector<std::string> urls;
-        std::int64_t total = 0;
-        if (result == kLiveOk) {
-            result = ParseLiveResults(body, urls, total);
-        }
-        if (result != kLiveOk) {
-            // A cancelled run abandons its fetch; that is no connection failure.
-            if (!RunCancelled()) {
-                status.LogError(WithPosition("Couldn't connect to " + engine, position) + ": " +
-                                LiveProblemText(result, instance, detail));
-            }
-            return 0;
-        }
-        if (page == 1) {
-            status.SetFoundText(total > 0 ? FormatCount(std::to_string(total))
-                                          : std::string(kNoTotalInfo));
-            status.LogInfo("Connected to " + engine);
-            status.SetSearchRange(depth != 0 ? depth : total);
-            status.SetProgress(0);
-        }
-        if (urls.empty()) {
-            return 0;
-        }
-        const std::string pageLink =
-            LiveSearchAddress(instance, engine, encodedKeyword, page, false);
-        for (const std::string& url : urls) {
-            if (RunCancelled()) {
-                return 0;
-            }
-            if (ConfirmedEnd(status, engine, position)) {
-                return 0;
-            }
-            ++position;
-            status.SetPosition(position);
-            status.SetProgress(position);
-            if (!url.empty() && MatchResult(url, sites, position, pageLink, engine, status)) {
-                return position;
-            }
-            if (depth != 0 && position == depth) {
-                return 0;
-            }
-        }
+    bool confirmed = false;
+    const int found =
+        SearchPages(instance, engine, encodedKeyword, sites, depth, status, position, confirmed);
+    if (!confirmed) {
+        SettleEndRequests(status, engine, position);
     }
-    return 0;
+    return found;
 }
 
 }  // namespace sg

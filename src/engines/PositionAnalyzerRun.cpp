@@ -119,6 +119,25 @@ int PositionAnalyzerRun::Run() {
     return outcome;
 }
 
+int PositionAnalyzerRun::EndStopped() {
+    if (RunCancelled()) {
+        status_.ResetStatus();
+        EndWithoutReport();
+        return kPositionCancelled;
+    }
+    // The window keeps the keyword and engine at which the user stopped, beside the stop line.
+    EndWithoutReport();
+    return kPositionStopped;
+}
+
+void PositionAnalyzerRun::ShowDepth(int depth) {
+    // Until the first page tells the engine's total, the window shows the depth asked for; "All"
+    // has no number to show before it.
+    if (depth != 0) {
+        status_.SetSearchRange(depth);
+    }
+}
+
 void PositionAnalyzerRun::EndWithoutReport() {
     status_.EnableSkipButton(false);
     status_.SetRunning(false);
@@ -176,14 +195,13 @@ int PositionAnalyzerRun::Body() {
                 status_.SetKeyword(keyword);
                 status_.SetEngineLabel(std::string(EngineNames(id).statusLabel));
                 status_.ShowEngineLogo(EngineIndex(id));
+                ShowDepth(depth);
                 SearchEngine(id, encoded, lists[EngineIndex(id)], depth, status_);
             }
-            // A skip request made after the engine's last item dies here, unasked.
+            // The engine has taken up any request made during it; a skip ends with it.
             status_.SetSkipRequest(false);
             if (status_.StopRequested() || RunCancelled()) {
-                status_.ResetStatus();
-                EndWithoutReport();
-                return RunCancelled() ? kPositionCancelled : kPositionStopped;
+                return EndStopped();
             }
         }
 
@@ -194,12 +212,11 @@ int PositionAnalyzerRun::Body() {
             status_.SetKeyword(keyword);
             status_.SetEngineLabel(liveEngines[e]);
             status_.ShowLiveEngineLogo(liveEngines[e]);
+            ShowDepth(depth);
             SearchLiveEngine(instance, liveEngines[e], liveEncoded, liveLists[e], depth, status_);
             status_.SetSkipRequest(false);
             if (status_.StopRequested() || RunCancelled()) {
-                status_.ResetStatus();
-                EndWithoutReport();
-                return RunCancelled() ? kPositionCancelled : kPositionStopped;
+                return EndStopped();
             }
         }
 

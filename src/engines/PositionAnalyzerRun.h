@@ -60,6 +60,10 @@ class PositionAnalyzerRun {
     int Body();
     // The end of a run that writes no report.
     void EndWithoutReport();
+    // The end of a run stopped by the user or cancelled: kPositionStopped or kPositionCancelled.
+    int EndStopped();
+    // The depth in the window's "Search to Position" while an engine's first page is awaited.
+    void ShowDepth(int depth);
 
     PositionRunInput& dialog_;
     PositionRunStatus& status_;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engines/EndRequests.h"
 #include "engines/EngineCatalogue.h"
 #include "engines/EngineRequest.h"
 #include "engines/FormatCount.h"
@@ -48,6 +49,9 @@ int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SiteP
     while (result == kNextResultPage) {
         start += PageStep(id);
         result = ScanResultPage(id, encodedKeyword, sites, start, depth, search, status);
+    }
+    if (!search.requestConfirmed) {
+        SettleEndRequests(status, EngineNames(id).logName, search.reached);
     }
     return result;
 }
@@ -98,26 +102,14 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
         if (RunCancelled()) {
             return 0;
         }
-        if (status.SkipRequested()) {
-            if (status.AskYesNo(kSkipEngineQuestion)) {
-                // The run clears the request before the next engine.
-                status.LogSkip(WithPosition("User skipped " + std::string(names.logName),
-                                            static_cast<std::int64_t>(start) + count));
-                return 0;
-            }
-            status.SetSkipRequest(false);
-        }
-        if (status.StopRequested()) {
-            if (status.AskYesNo(kStopQuestion)) {
-                // The request stays set: it ends the run at the next between-engines check.
-                status.LogSkip("User skip searching ");
-                return 0;
-            }
-            status.ClearStopRequest();
+        if (ConfirmEndRequest(status, names.logName, static_cast<std::int64_t>(start) + count)) {
+            search.requestConfirmed = true;
+            return 0;
         }
 
         rest.remove_prefix(item + markers.item.size());
         ++position;
+        search.reached = position;
         bool compare = true;
         if (!markers.addressStart.empty()) {
             const std::size_t at = rest.find(markers.addressStart);

@@ -15,10 +15,6 @@
 
 namespace sg {
 
-// The questions that confirm a skip or stop request, for the live engines' search too.
-inline constexpr const char* kSkipEngineQuestion = "Are you sure you want to skip current engine ?";
-inline constexpr const char* kStopQuestion = "Are you sure you want to skip searching  ?";
-
 // A page result that asks for the next page; every other value ends the engine.
 inline constexpr int kNextResultPage = -1;
 

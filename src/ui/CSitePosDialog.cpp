@@ -412,6 +412,11 @@ void CSitePosDialog::OnRunEnded() {
     UpdateSearchButton();
     raise();
     activateWindow();
+    // A status window that stays open (a warning or a stop line to read) stays in front.
+    if (status_ != nullptr && status_->isVisible()) {
+        status_->raise();
+        status_->activateWindow();
+    }
     collecting_ = true;
     CollectRun();
 }

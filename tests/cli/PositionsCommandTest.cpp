@@ -100,8 +100,9 @@ TEST_F(PositionsCommandTest, InlineProjectOnTwoEnginesPrintsStatusAndThenTheRepo
     EXPECT_THAT(report, HasSubstr("<u> 16 </u>"));
 
     const std::string& err = result.err;
-    EXPECT_THAT(err, HasSubstr("keyword: red shoes\nengine: Google\nfound: 25\n"));
-    EXPECT_THAT(err, HasSubstr("engine: MSN\nfound: 20\n"));
+    // The depth asked for stands until the first page tells the total.
+    EXPECT_THAT(err, HasSubstr("keyword: red shoes\nengine: Google\nsearch to: 200\nfound: 25\n"));
+    EXPECT_THAT(err, HasSubstr("engine: MSN\nsearch to: 200\nfound: 20\n"));
     EXPECT_THAT(err, HasSubstr("search to: 25\n"));
     EXPECT_THAT(err, HasSubstr("search to: 20\n"));
     EXPECT_THAT(err, HasSubstr("position: 3\n"));

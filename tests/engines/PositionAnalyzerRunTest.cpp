@@ -27,6 +27,7 @@
 namespace sg {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -197,44 +198,55 @@ TEST_F(PositionAnalyzerRunTest, StopConfirmedInTheSecondKeywordWritesNoReport) {
     EXPECT_TRUE(status.CloseEnabled());
 }
 
-// Requests made after an engine's last result item are never asked about: a stop ends the run
-// at the between-engines check, a skip is dropped there.
-TEST_F(PositionAnalyzerRunTest, RequestsAfterTheLastItemMeetTheBetweenEnginesCheck) {
+// Requests made after an engine's last result item (while nothing more is left to read) are
+// taken up when the engine ends, never dropped: a stop is asked about there, and No goes on; a
+// skip has nothing left to skip and is logged without a question, and the window stays at it.
+TEST_F(PositionAnalyzerRunTest, RequestsAfterTheLastItemAreTakenUpWhenTheEngineEnds) {
     emulator.SetResults(EngineId::Google, "blue & <shoes>", Filler(7));
     emulator.SetResults(EngineId::AOL, "blue & <shoes>", Filler(3));
     emulator.SetResults(EngineId::Google, "socks", Filler(7));
     emulator.SetResults(EngineId::AOL, "socks", Filler(3));
-    {
+    for (const bool stop : {true, false}) {
+        emulator.ClearRequests();
+        test::RecordingPositionRunStatus closing;
+        closing.ScriptAnswers({stop});
         FixedPositionRunInput dialog(project, 100);
         dialog.CheckOnly({EngineId::Google, EngineId::AOL});
-        status.OnCall([this](const std::string& line) {
-            if (line == "SetPosition 7") {
-                status.PressClose();
+        closing.OnCall([&](const std::string& line) {
+            if (line == "SetPosition 7" && closing.LogTexts().size() == 1) {
+                closing.PressClose();
             }
         });
-        PositionAnalyzerRun run(dialog, status);
-        EXPECT_EQ(RunToEnd(run), kPositionStopped);
-        EXPECT_THAT(status.CallsStartingWith("Ask"), IsEmpty());
-        EXPECT_THAT(status.LogTexts(), ElementsAre("Connected to Google"));
-        EXPECT_EQ(Pages(EngineId::AOL), 0);
-        EXPECT_THAT(ReportFiles(), IsEmpty());
+        PositionAnalyzerRun run(dialog, closing);
+        EXPECT_EQ(RunToEnd(run), stop ? kPositionStopped : kPositionReportWritten);
+        EXPECT_THAT(closing.CallsStartingWith("Ask"),
+                    ElementsAre("Are you sure you want to skip searching  ?"));
+        if (stop) {
+            EXPECT_THAT(closing.LogTexts(),
+                        ElementsAre("Connected to Google", "User skip searching "));
+            EXPECT_EQ(Pages(EngineId::AOL), 0);
+            EXPECT_THAT(ReportFiles(), IsEmpty());
+        } else {
+            EXPECT_EQ(Pages(EngineId::AOL), 2);
+        }
     }
     {
+        emulator.ClearRequests();
         test::RecordingPositionRunStatus skipping;
         FixedPositionRunInput dialog(project, 100);
         dialog.CheckOnly({EngineId::Google, EngineId::AOL});
         skipping.OnCall([&](const std::string& line) {
-            if (line == "SetPosition 7") {
+            if (line == "SetPosition 7" && skipping.LogTexts().size() == 1) {
                 skipping.PressSkip();
             }
         });
         PositionAnalyzerRun run(dialog, skipping);
         EXPECT_EQ(RunToEnd(run), kPositionReportWritten);
         EXPECT_THAT(skipping.CallsStartingWith("Ask"), IsEmpty());
-        EXPECT_FALSE(skipping.HasWarnings());
+        EXPECT_THAT(skipping.LogTexts(), Contains("User skipped Google on position 7"));
+        EXPECT_TRUE(skipping.HasWarnings());
         EXPECT_EQ(Pages(EngineId::AOL), 2);
-        EXPECT_EQ(skipping.CallsStartingWith("CloseWindow").size(), 1u);
-        EXPECT_EQ(ReportFiles().size(), 3u) << "the report and the two history files";
+        EXPECT_THAT(skipping.CallsStartingWith("CloseWindow"), IsEmpty());
     }
 }
 

@@ -332,7 +332,7 @@ class CSitePosDialogTest : public QObject {
         QVERIFY(ShowActive(dialog));
         QCOMPARE(Control<QLineEdit>(dialog, "metasearchEdit")->text(),
                  QString::fromStdString(emulator_->MetasearchAddress()));
-        QVERIFY(loaded.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 5000);
         QTreeWidget* list = EnginesOf(dialog);
         QCOMPARE(list->topLevelItemCount(), kEngineCount + 2);
         QCOMPARE(list->topLevelItem(kEngineCount)->text(0), QStringLiteral("google (live)"));
@@ -375,7 +375,7 @@ class CSitePosDialogTest : public QObject {
         // A port nobody listens on: kept and in force, but the list says why it is empty.
         edit->setText("http://127.0.0.1:1/");
         Click(dialog, "liveEnginesButton");
-        QVERIFY(loaded.wait(15000));
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 15000);
         QCOMPARE(MetasearchInstance(), std::string("http://127.0.0.1:1"));
         QCOMPARE(FileText(App().paths.metasearchFile), std::string("http://127.0.0.1:1\n"));
         QCOMPARE(EnginesOf(dialog)->topLevelItemCount(), kEngineCount);
@@ -463,6 +463,39 @@ class CSitePosDialogTest : public QObject {
         Click(*status, "closeButton");
         QCOMPARE(dialog.Status(), nullptr);
         QTRY_VERIFY(watched == nullptr);
+    }
+
+    // Against a held (slow) engine whose page has nothing left to read: the window shows the
+    // depth while it waits, and a Close made then is still asked about when the page comes.
+    void aCloseWhileASlowEngineAnswersIsAskedAndTheWindowKeepsItsPlace() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        emulator_->SetResults(EngineId::AOL, "socks", {"http://www.alpha.test/"});
+        HeldEngine google(*emulator_, EngineId::Google, 0);
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        CheckOnly(dialog, {EngineId::Google, EngineId::AOL});
+        QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
+        Click(dialog, "searchButton");
+        CPosAnStatus* status = dialog.Status();
+        QVERIFY(status != nullptr);
+        QTRY_COMPARE(google.Arrived(), 1);
+        QTRY_COMPARE(Control<QLabel>(*status, "searchToText")->text(), QStringLiteral("100"));
+        prompts_->Answer(PromptAnswer::Yes);
+        Click(*status, "closeButton");
+        google.Release();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toInt(), kPositionStopped);
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().front().text,
+                 QStringLiteral("Are you sure you want to skip searching  ?"));
+        QCOMPARE(LogTexts(*status).front(), QStringLiteral("User skip searching "));
+        QVERIFY(Opened().empty());
+        QCOMPARE(emulator_->RequestCount(EngineId::AOL, EmulatorQuery::KeywordSearch), 0);
+        // Still open, above the dialog, where the run stopped.
+        QVERIFY(status->isVisible());
+        QCOMPARE(status->parentWidget(), &dialog);
+        QCOMPARE(Control<QLabel>(*status, "keywordText")->text(), QStringLiteral("socks"));
+        QVERIFY(ButtonOf(*status, "closeButton")->isEnabled());
     }
 
     void aStopConfirmedInTheSecondKeywordWritesNoReport() {

@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     sg::CSitePosDialog dialog(prompts);
     auto* engines = dialog.findChild<QTreeWidget*>(QStringLiteral("engineList"));
     QSignalSpy loaded(&dialog, &sg::CSitePosDialog::liveEnginesLoaded);
-    if (!loaded.wait(5000) || engines->topLevelItemCount() != sg::kEngineCount + 2) {
+    if (!QTest::qWaitFor([&] { return loaded.count() > 0; }, 5000) ||
+        engines->topLevelItemCount() != sg::kEngineCount + 2) {
         std::fprintf(stderr, "the live engines were not listed\n");
         ok = false;
     }
