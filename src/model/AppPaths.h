@@ -15,6 +15,8 @@ struct AppPaths {
     std::string linkValidatorDir;   // reportsDir + "/Link Validator"
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
     std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
+    std::string ftpFile;            // $XDG_CONFIG_HOME/sitegauge/ftp.txt
+    std::string ftpTrustFile;       // $XDG_CONFIG_HOME/sitegauge/ftp-trust.txt
 };
 
 }  // namespace sg
