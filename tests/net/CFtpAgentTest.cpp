@@ -612,7 +612,7 @@ TEST(CFtpAgentPassive, PasvAfterRefusedEpsvAndOnlyAtThePeerAddress) {
     ASSERT_EQ(LogOn(agent, server), 0);
     ASSERT_EQ(agent.ListDirectory(), 0);
     agent.LogOff();
-    ASSERT_TRUE(server.WaitHandled(2));
+    ASSERT_TRUE(server.WaitDone(2));
     EXPECT_EQ(Count(server, "EPSV"), 2);
     EXPECT_EQ(Count(server, "PASV"), 3);
 }

@@ -172,7 +172,7 @@ TEST(CFtpAgentTls, UnverifiedCertificateOnlyByItsFingerprint) {
     EXPECT_EQ(LogOn(agent, other), CFtpAgent::kLogOnCertificateNotTrusted);
     EXPECT_NE(agent.PeerCertificate().sha256, fingerprint);
     agent.LogOff();
-    ASSERT_TRUE(server.WaitHandled(2));
+    ASSERT_TRUE(server.WaitDone(2));
     ASSERT_TRUE(other.WaitDone());
     int users = 0;
     for (const std::string& command : server.Commands()) {

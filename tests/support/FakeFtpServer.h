@@ -69,7 +69,8 @@ class FakeFtpServer {
     std::vector<std::string> Commands() const;
     bool Received(const std::string& line) const;
     bool ReceivedVerb(const std::string& verb) const;
-    bool WaitDone() { return server_.WaitHandled(1); }
+    // True once `sessions` sessions have ended.
+    bool WaitDone(int sessions = 1) { return server_.WaitHandled(sessions); }
 
   private:
     void Serve(LoopbackConnection& connection);
