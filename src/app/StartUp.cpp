@@ -42,6 +42,8 @@ void StartUp(const std::string& workDir) {
     paths.proxyFile = ConfigFilePath("proxy.txt");
     paths.connectionsFile = ConfigFilePath("connections.txt");
     paths.metasearchFile = ConfigFilePath("metasearch.txt");
+    paths.ftpFile = ConfigFilePath("ftp.txt");
+    paths.ftpTrustFile = ConfigFilePath("ftp-trust.txt");
 
     // A folder that exists or cannot be created is not an error: later writes fail silently.
     CreateFolder(paths.profilesDir);

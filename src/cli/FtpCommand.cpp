@@ -11,19 +11,49 @@
 #include "cli/ExitCode.h"
 #include "cli/TerminalText.h"
 #include "net/CFtpAgent.h"
+#include "net/FtpConnectionSetting.h"
 #include "net/FtpTransferType.h"
+#include "net/FtpTrustList.h"
 #include "platform/Ansi.h"
 
 namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "ftp --host H[:PORT] --user U --password P [--cd DIR] ls\n"
-    "ftp --host H[:PORT] --user U --password P [--cd DIR] get REMOTE LOCAL\n"
-    "ftp --host H[:PORT] --user U --password P [--cd DIR] put LOCAL [REMOTE]\n"
+    "ftp --host H[:PORT] --user U --password P [OPTIONS] [--cd DIR] ls\n"
+    "ftp --host H[:PORT] --user U --password P [OPTIONS] [--cd DIR] get REMOTE LOCAL\n"
+    "ftp --host H[:PORT] --user U --password P [OPTIONS] [--cd DIR] put LOCAL [REMOTE]\n"
     "                 log on to an FTP server (port 21 unless given), optionally change folder,\n"
     "                 then list it (d or -, size, date, name), download or upload one file;\n"
-    "                 text or image type by the file's extension";
+    "                 text or image type by the file's extension\n"
+    "  --active       the server connects back for each listing and transfer (PORT); without\n"
+    "                 it the data connections are passive (EPSV, or PASV)\n"
+    "  --tls auto|require|off\n"
+    "                 auto (the default): TLS when the server offers it (AUTH TLS), else plain;\n"
+    "                 require: fail, sending no password, when it does not; off: plain FTP\n"
+    "  --trust SHA256 accept the server's certificate with this SHA-256 fingerprint although it\n"
+    "                 does not verify (the failure message shows the fingerprint)";
+
+// Why the log-on's TLS failed, in words, with what a person needs to decide.
+std::string TlsFailure(const CFtpAgent& agent, int result) {
+    switch (result) {
+        case CFtpAgent::kLogOnTlsRefused:
+            return "the server does not offer TLS (AUTH TLS refused); no password was sent";
+        case CFtpAgent::kLogOnCertificateNotTrusted:
+            return "the certificate of " + TerminalText(agent.Server()) + " does not verify (" +
+                   TerminalText(agent.TlsError()) +
+                   "); subject: " + TerminalText(agent.PeerCertificate().subject) +
+                   "; SHA-256 fingerprint: " + agent.PeerCertificate().sha256 +
+                   "; no password was sent. To connect anyway: --trust " +
+                   agent.PeerCertificate().sha256;
+        case CFtpAgent::kLogOnTlsFailed:
+            return "TLS failed: " + TerminalText(agent.TlsError());
+        case CFtpAgent::kLogOnDataProtectionRefused:
+            return TerminalText(agent.TlsError());
+        default:
+            return {};
+    }
+}
 
 // What failed, the agent's result code and the server's last reply.
 int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, int result) {
@@ -31,6 +61,11 @@ int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, 
         std::string("ftp ") + std::string(step) + ": result " + std::to_string(result);
     if (agent.LastReply()[0] != '\0') {
         message += ", last reply: " + TerminalText(agent.LastReply());
+    }
+    if (step == "log on") {
+        if (const std::string why = TlsFailure(agent, result); !why.empty()) {
+            message += ": " + why;
+        }
     }
     CliError(context, message);
     return kExitFailed;
@@ -112,10 +147,25 @@ int Run(CliContext& context) {
     bool haveUser = false;
     bool havePassword = false;
     bool haveFolder = false;
+    FtpConnectionSetting setting;
+    std::string tls;
+    std::string trust;
     std::vector<std::string> words;
     std::string value;
     while (!args.AtEnd() && !args.Failed()) {
-        if (args.TakeValue("--host", host)) {
+        if (args.TakeFlag("--active")) {
+            setting.passive = false;
+        } else if (args.TakeValue("--tls", tls)) {
+            if (!ParseFtpEncryptionWord(tls, setting.encryption)) {
+                args.Fail("--tls takes auto, require or off");
+            }
+        } else if (args.TakeValue("--trust", trust)) {
+            if (NormalizeFingerprint(trust).empty()) {
+                args.Fail(
+                    "--trust takes a SHA-256 fingerprint (64 hex digits, \":\" between "
+                    "pairs allowed)");
+            }
+        } else if (args.TakeValue("--host", host)) {
             haveHost = true;
         } else if (args.TakeValue("--user", user)) {
             haveUser = true;
@@ -168,6 +218,8 @@ int Run(CliContext& context) {
 
     // The server's text is Windows-1252; local paths stay as the terminal gave them.
     CFtpAgent agent;
+    agent.SetConnectionSetting(setting);
+    agent.SetTrustedFingerprint(trust);
     int result = agent.LogOn(Utf8ToAnsi(host).c_str(), Utf8ToAnsi(user).c_str(),
                              Utf8ToAnsi(password).c_str(), "");
     if (result != CFtpAgent::kOk) {
@@ -234,7 +286,8 @@ CliCommand FtpCommand() {
         "ftp", kUsage, &Run,
         "0    the listing or the transfer is done\n"
         "1    log-on, folder change, listing or transfer failed (the step, its result\n"
-        "     code and the server's last reply are printed), or the local side of a\n"
+        "     code and the server's last reply are printed; for TLS also why, and the\n"
+        "     fingerprint of a certificate that does not verify), or the local side of a\n"
         "     transfer failed (a file that get created is removed again)\n"
         "2    bad usage, or a local file to upload that cannot be read"};
 }

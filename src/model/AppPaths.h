@@ -16,6 +16,8 @@ struct AppPaths {
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
     std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
     std::string metasearchFile;     // $XDG_CONFIG_HOME/sitegauge/metasearch.txt
+    std::string ftpFile;            // $XDG_CONFIG_HOME/sitegauge/ftp.txt
+    std::string ftpTrustFile;       // $XDG_CONFIG_HOME/sitegauge/ftp-trust.txt
 };
 
 }  // namespace sg

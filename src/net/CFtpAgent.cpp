@@ -5,6 +5,8 @@
 #include <string>
 
 #include "net/FtpListParser.h"
+#include "net/FtpPassiveReply.h"
+#include "net/FtpTrustList.h"
 #include "platform/Ansi.h"
 #include "platform/TickCount.h"
 
@@ -189,6 +191,12 @@ int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
     } else if (CUT_WSClient::ResolveHost(name.c_str(), address, sizeof(address)) != 0) {
         return 1;
     }
+    server_ = name + ":" + std::to_string(port);
+    peer_ = {};
+    tlsError_.clear();
+    protectData_ = false;
+    dataResumed_ = false;
+    epsvRefused_ = false;
     if (control_.OpenConnection(port, address) != 0) {
         return 2;
     }
@@ -199,6 +207,9 @@ int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
     }
     if (greeting < 200 || greeting > 399) {
         return 4;
+    }
+    if (const int secured = StartEncryption(name); secured != 0) {
+        return secured;
     }
 
     const auto orEmpty = [](const char* text) { return text != nullptr ? text : ""; };
@@ -232,10 +243,70 @@ int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
         }
     }
 
+    if (control_.UsingTls()) {
+        // Stream mode over TLS: no buffer size of our own, then every data connection private.
+        const int size = Command("PBSZ", "0");
+        if (!Is2xx(size) || !Is2xx(Command("PROT", "P"))) {
+            tlsError_ = "the server refused to encrypt the data connections";
+            return kLogOnDataProtectionRefused;
+        }
+        protectData_ = true;
+    }
+
     SetTransferType(0);
     SetTransferMode(0);
     SetFileStructure(0);
     return 0;
+}
+
+void CFtpAgent::SetTrustedFingerprint(const std::string& fingerprint) {
+    trustedFingerprint_ = NormalizeFingerprint(fingerprint);
+}
+
+int CFtpAgent::StartEncryption(const std::string& host) {
+    if (setting_.encryption == FtpEncryption::kOff) {
+        return 0;
+    }
+    const int auth = Command("AUTH", "TLS");
+    if (auth == 0) {
+        tlsError_ = "no reply to AUTH TLS";
+        return kLogOnTlsFailed;
+    }
+    if (auth != 234) {
+        if (setting_.encryption == FtpEncryption::kRequired) {
+            tlsError_ = "the server does not offer TLS";
+            LogOff();
+            return kLogOnTlsRefused;
+        }
+        return 0;
+    }
+    // The check's result is looked at here, so that a certificate the user accepted can pass.
+    TlsConnectOptions options;
+    options.allowUnverified = true;
+    tlsHost_ = host;
+    if (control_.StartTls(host, waits_.connect, options) != 0) {
+        tlsError_ = control_.TlsError();
+        control_.Disconnect();
+        return kLogOnTlsFailed;
+    }
+    peer_ = control_.Tls()->PeerCertificate();
+    if (!control_.Tls()->Verified()) {
+        tlsError_ = control_.Tls()->VerifyError();
+        if (trustedFingerprint_.empty() || trustedFingerprint_ != peer_.sha256) {
+            LogOff();
+            return kLogOnCertificateNotTrusted;
+        }
+    }
+    return 0;
+}
+
+std::string CFtpAgent::ServerOf(std::string_view host) {
+    std::string name;
+    int port = kDefaultPort;
+    if (!SplitHostPort(host, name, port) || name.empty()) {
+        return {};
+    }
+    return name + ":" + std::to_string(port);
 }
 
 int CFtpAgent::LogOff() {
@@ -308,6 +379,62 @@ void CFtpAgent::AdvanceDataPort() {
 }
 
 int CFtpAgent::OpenDataConnection() {
+    return setting_.passive ? OpenPassiveConnection() : OpenActiveConnection();
+}
+
+int CFtpAgent::OpenPassiveConnection() {
+    data_.Disconnect();
+    int port = 0;
+    if (!epsvRefused_) {
+        const int code = Command("EPSV", nullptr);
+        if (code == 229) {
+            port = ParseEpsvReply(LastReply());
+        } else if (code != 0) {
+            // Not asked again in this session.
+            epsvRefused_ = true;
+        }
+    }
+    if (port == 0) {
+        FtpPasvTarget target;
+        // The address the reply names is not followed: only the port is taken.
+        if (Command("PASV", nullptr) != 227 || !ParsePasvReply(LastReply(), target)) {
+            return 2;
+        }
+        port = target.port;
+    }
+    data_.SetSendTimeout(static_cast<int>(waits_.connect.count()));
+    const int connected = data_.OpenConnection(port, control_.RemoteAddressText());
+    data_.SetSendTimeout(static_cast<int>(waits_.data.count()));
+    if (connected != 0) {
+        data_.Disconnect();
+        return kNoDataConnection;
+    }
+    return 0;
+}
+
+bool CFtpAgent::SecureDataConnection() {
+    dataResumed_ = false;
+    if (!protectData_) {
+        return true;
+    }
+    TlsConnectOptions options;
+    options.resume = control_.Tls();
+    options.allowUnverified = true;
+    if (options.resume == nullptr || data_.StartTls(tlsHost_, waits_.connect, options) != 0) {
+        tlsError_ = data_.TlsError();
+        return false;
+    }
+    const TlsSession* tls = data_.Tls();
+    dataResumed_ = tls->Resumed();
+    // An unverified certificate passes only as the one the control connection showed.
+    if (!tls->Verified() && tls->PeerCertificate().sha256 != peer_.sha256) {
+        tlsError_ = "the data connection showed another certificate";
+        return false;
+    }
+    return true;
+}
+
+int CFtpAgent::OpenActiveConnection() {
     data_.Disconnect();
     int port = -1;
     for (int tries = 0; tries < kDataPortTries; ++tries) {
@@ -349,12 +476,32 @@ bool CFtpAgent::AcceptDataConnection(FtpWaits::Milliseconds wait) {
 
 int CFtpAgent::ListDirectory() {
     const int opened = OpenDataConnection();
+    if (opened == kNoDataConnection) {
+        return 3;
+    }
     if (opened != 0) {
         return opened;
     }
-    // The preliminary reply of LIST is read after the listing.
-    SendCommand("LIST", nullptr);
-    if (!AcceptDataConnection(waits_.listConnect)) {
+    int code = 0;
+    if (setting_.passive) {
+        // Passive: the reply says whether the listing comes; any 1xx is the preliminary one.
+        code = Command("LIST", nullptr);
+        if (code < 100 || code > 299) {
+            data_.Disconnect();
+            return 4;
+        }
+    } else {
+        // The preliminary reply of LIST is read after the listing.
+        SendCommand("LIST", nullptr);
+        if (!AcceptDataConnection(waits_.listConnect)) {
+            return 3;
+        }
+    }
+    if (!SecureDataConnection()) {
+        data_.Disconnect();
+        if (code < 200) {
+            ReadReply(&control_, nullptr, 0);
+        }
         return 3;
     }
 
@@ -380,7 +527,11 @@ int CFtpAgent::ListDirectory() {
     }
     data_.Disconnect();
 
-    int code = ReadReply(&control_, nullptr, 0);
+    if (setting_.passive && Is2xx(code)) {
+        // The final reply came first.
+        return 0;
+    }
+    code = ReadReply(&control_, nullptr, 0);
     if (code >= 100 && code <= 199) {
         code = ReadReply(&control_, nullptr, 0);
     }
@@ -427,6 +578,9 @@ int CFtpAgent::TransferFile(const char* command, const char* remoteName,
                             const std::function<void()>& moveBytes) {
     localTransferResult_ = -1;
     const int opened = OpenDataConnection();
+    if (opened == kNoDataConnection) {
+        return 4;
+    }
     if (opened != 0) {
         return opened;
     }
@@ -435,11 +589,27 @@ int CFtpAgent::TransferFile(const char* command, const char* remoteName,
         data_.Disconnect();
         return 3;
     }
-    if (!AcceptDataConnection(waits_.transferConnect)) {
+    if (!setting_.passive && !AcceptDataConnection(waits_.transferConnect)) {
+        return 4;
+    }
+    if (!SecureDataConnection()) {
+        data_.Disconnect();
+        if (code < 200) {
+            ReadReply(&control_, nullptr, 0);
+        }
         return 4;
     }
     moveBytes();
-    data_.Disconnect();
+    if (data_.UsingTls()) {
+        // The server reads an upload to its close notice; bytes of its own left unread (TLS
+        // session tickets) would turn the close into a reset that loses the file's end.
+        data_.FinishAndDisconnect(waits_.data);
+    } else {
+        data_.Disconnect();
+    }
+    if (setting_.passive && Is2xx(code)) {
+        return 0;
+    }
     return Is2xx(ReadReply(&control_, nullptr, 0)) ? 0 : 5;
 }
 

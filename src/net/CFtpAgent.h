@@ -2,9 +2,15 @@
 // The FTP client of the FTP Center: logs in, lists the current remote folder, changes folders and
 // moves one file at a time between a local file and the remote folder. It owns two sockets: the
 // control connection, on which it reads replies line by line, and the data connection of the
-// current transfer. Data connections are active: the client listens on a local port, announces it
-// with PORT and accepts the server's connection. Every call blocks until its replies are read;
-// every wait is bounded by FtpWaits.
+// current transfer. Every call blocks until its replies are read; every wait is bounded by
+// FtpWaits.
+//
+// Data connections are active or passive (FtpConnectionSetting). Active: the client listens on a
+// local port, announces it with PORT and accepts the server's connection. Passive: EPSV (PASV
+// once the server refused EPSV) names a port, and the client connects to it at the control
+// connection's peer address, never at an address a PASV reply names. With encryption, AUTH TLS
+// follows the greeting; after the log-on PBSZ 0 and PROT P make every data connection TLS too,
+// resuming the control connection's session. A new agent connects as designed: active, plain.
 
 #include <deque>
 #include <functional>
@@ -13,8 +19,10 @@
 #include <vector>
 
 #include "net/CUT_WSClient.h"
+#include "net/FtpConnectionSetting.h"
 #include "net/FtpDirEntry.h"
 #include "net/FtpWaits.h"
+#include "net/TlsSession.h"
 
 namespace sg {
 
@@ -33,6 +41,16 @@ class CFtpAgent {
     // and the entries kept from one listing.
     static constexpr size_t kMaxReplyLines = 1024;
     static constexpr size_t kMaxEntries = 262144;
+    // LogOn's failures of encryption (beside 1..10).
+    // Encryption required and AUTH TLS refused: nothing else was sent, no user name, no password.
+    static constexpr int kLogOnTlsRefused = 11;
+    // The TLS handshake failed or AUTH TLS got no reply; TlsError() says why.
+    static constexpr int kLogOnTlsFailed = 12;
+    // The certificate does not verify and is not the trusted one (SetTrustedFingerprint):
+    // PeerCertificate() and TlsError() say which and why. No user name or password was sent.
+    static constexpr int kLogOnCertificateNotTrusted = 13;
+    // PBSZ 0 or PROT P refused: the data connections could not be encrypted.
+    static constexpr int kLogOnDataProtectionRefused = 14;
 
     CFtpAgent();
     explicit CFtpAgent(const FtpWaits& waits);
@@ -42,8 +60,12 @@ class CFtpAgent {
     // host is a name or dotted IPv4 text, optionally followed by ":port" (21 when none is
     // written). 0 logged in; 1 the host cannot be resolved (or the port is not 1..65535); 2 no
     // connection; 3 no greeting; 4 the greeting is not 2xx or 3xx; 5 no reply to USER; 6 USER
-    // refused; 7 no reply to PASS; 8 PASS refused; 9 no reply to ACCT; 10 ACCT refused.
+    // refused; 7 no reply to PASS; 8 PASS refused; 9 no reply to ACCT; 10 ACCT refused;
+    // 11..14 the kLogOn failures of encryption above.
     int LogOn(const char* host, const char* user, const char* password, const char* account);
+    // "host:port" of what LogOn connects to for this host text (as Server() tells after it);
+    // empty when the text is no host.
+    static std::string ServerOf(std::string_view host);
     // Sends "Quit" whatever the state and closes both connections. Always 0.
     int LogOff();
     // NOOP: 0 on 2xx, 1 no reply, 2 otherwise. The test for an open connection.
@@ -61,15 +83,32 @@ class CFtpAgent {
     // CDUP: 0 on 2xx, 1 no reply, 2 on 5xx, 3 otherwise.
     int ChangeToParent();
 
-    // 0 listed; 1 no free local port; 2 PORT refused; 3 the server did not connect; 4 the final
-    // reply is not 2xx.
+    // Passive or active, and the encryption, from the next LogOn on.
+    void SetConnectionSetting(const FtpConnectionSetting& setting) { setting_ = setting; }
+    const FtpConnectionSetting& ConnectionSetting() const { return setting_; }
+    // A certificate to accept although it does not verify: its SHA-256 fingerprint in any form
+    // NormalizeFingerprint (FtpTrustList.h) reads. Empty accepts none.
+    void SetTrustedFingerprint(const std::string& fingerprint);
+    // After LogOn: whether the control connection is encrypted; the server's certificate and
+    // why it did not verify (empty when it did), or why TLS failed; "host:port" as connected.
+    bool Encrypted() const { return control_.UsingTls(); }
+    const TlsPeerCertificate& PeerCertificate() const { return peer_; }
+    const std::string& TlsError() const { return tlsError_; }
+    const std::string& Server() const { return server_; }
+    // Whether the last encrypted data connection resumed the control connection's session.
+    bool DataSessionResumed() const { return dataResumed_; }
+
+    // 0 listed; 1 no free local port; 2 PORT refused (passive: EPSV and PASV refused); 3 no data
+    // connection (the server did not connect, connecting to it failed, or its TLS failed); 4 the
+    // final reply is not 2xx.
     virtual int ListDirectory();
     int EntryCount() const { return static_cast<int>(entries_.size()); }
     // 0 and a copy of the entry; 1 when index is out of range or out is null.
     int EntryAt(int index, FtpDirEntry* out) const;
 
-    // 0 done; 1 no free local port; 2 PORT refused; 3 RETR refused; 4 the server did not
-    // connect; 5 the final reply is not 2xx. The local file is created or truncated.
+    // 0 done; 1 no free local port; 2 PORT refused (passive: EPSV and PASV refused); 3 RETR
+    // refused; 4 no data connection; 5 the final reply is not 2xx. The local file is created or
+    // truncated.
     int DownloadFile(const char* remoteName, const char* localPath);
     // As DownloadFile, with STOR. Only the server's final reply decides the result.
     int UploadFile(const char* localPath, const char* remoteName);
@@ -123,8 +162,17 @@ class CFtpAgent {
     // nothing could be read before the deadline.
     bool ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline);
     void KeepReplyLine(std::string_view line);
-    // Listens on the next free data port and announces it: 0, 1 no free port, 2 PORT refused.
+    // Active or passive: 0, 1 no free port, 2 PORT (or EPSV and PASV) refused,
+    // kNoDataConnection when connecting to the server's port failed.
+    static constexpr int kNoDataConnection = -1;
     int OpenDataConnection();
+    // Listens on the next free data port and announces it: 0, 1 no free port, 2 PORT refused.
+    int OpenActiveConnection();
+    int OpenPassiveConnection();
+    // TLS on the data connection once PROT P is in force; true when not needed or made.
+    bool SecureDataConnection();
+    // The TLS part of LogOn, after the greeting: 0 or one of the kLogOn failures.
+    int StartEncryption(const std::string& host);
     int TransferFile(const char* command, const char* remoteName,
                      const std::function<void()>& moveBytes);
     void AdvanceDataPort();
@@ -133,6 +181,15 @@ class CFtpAgent {
 
     CUT_WSClient control_;
     CUT_WSClient data_;
+    FtpConnectionSetting setting_{false, FtpEncryption::kOff};
+    std::string trustedFingerprint_;
+    TlsPeerCertificate peer_;
+    std::string tlsError_;
+    std::string tlsHost_;
+    std::string server_;
+    bool protectData_ = false;
+    bool dataResumed_ = false;
+    bool epsvRefused_ = false;
     char lastReply_[kLastReplySize] = {};
     int localTransferResult_ = -1;
     int transferType_ = 0;

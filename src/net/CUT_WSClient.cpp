@@ -391,7 +391,9 @@ int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
     int result = kOk;
     for (;;) {
         const int got =
-            ReceiveOnce(dataSocket_, piece, kFilePiece, 0, Deadline::ForTimeout(timeout.count()));
+            dataSocket_ == kInvalidSocket
+                ? -1
+                : ReceiveSome(piece, kFilePiece, false, Deadline::ForTimeout(timeout.count()));
         if (got == kReceiveTimedOut) {
             result = kReadTimedOut;
             break;
@@ -489,14 +491,34 @@ int CUT_WSClient::HasPendingInput() {
 }
 
 int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout) {
+    return StartTls(host, timeout, TlsConnectOptions{});
+}
+
+int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout,
+                           const TlsConnectOptions& options) {
     tls_.reset();
     tlsError_.clear();
     if (dataSocket_ == kInvalidSocket) {
         tlsError_ = "no connection";
         return 1;
     }
-    tls_ = TlsSession::Connect(dataSocket_, host, Deadline::ForTimeout(timeout.count()), tlsError_);
+    tls_ = TlsSession::Connect(dataSocket_, host, Deadline::ForTimeout(timeout.count()), tlsError_,
+                               options);
     return tls_ != nullptr ? 0 : 1;
+}
+
+int CUT_WSClient::FinishAndDisconnect(Milliseconds timeout) {
+    if (dataSocket_ != kInvalidSocket) {
+        if (tls_ != nullptr) {
+            tls_->SendCloseNotice();
+        }
+        ::shutdown(dataSocket_, SHUT_WR);
+        const Deadline deadline = Deadline::After(timeout.count());
+        char discard[kFilePiece];
+        while (ReceiveSome(discard, sizeof(discard), false, deadline) > 0) {
+        }
+    }
+    return Disconnect();
 }
 
 int CUT_WSClient::ReceiveSome(char* buffer, int size, bool peek, const Deadline& deadline) {

@@ -70,10 +70,17 @@ class CUT_WSClient {
     // the listening socket failed, 8 closing it failed. Both sockets are invalid afterwards.
     int Disconnect();
     // TLS over the open connection (TlsSession): 0, or 1 and TlsError() says why. From then on
-    // ReadLine, ReadAvailable, SendText, DrainInput and HasPendingInput go through it, with the
-    // same waits; Disconnect ends it. (The file transfers stay plain.)
+    // ReadLine, ReadAvailable, ReadToFile, SendText, SendFromFile, DrainInput and
+    // HasPendingInput go through it, with the same waits; Disconnect ends it.
     int StartTls(const std::string& host, Milliseconds timeout);
+    int StartTls(const std::string& host, Milliseconds timeout, const TlsConnectOptions& options);
+    // Ends what was sent (the TLS close notice, then the end of the stream), reads and drops
+    // what the peer still sends until it closes or the time-out passes, then Disconnect. A peer
+    // that reads to the end then sees a whole stream, not a reset. Its Disconnect result.
+    int FinishAndDisconnect(Milliseconds timeout);
     bool UsingTls() const { return tls_ != nullptr; }
+    // The session while UsingTls(), else null.
+    const TlsSession* Tls() const { return tls_.get(); }
     const std::string& TlsError() const { return tlsError_; }
     // localAddress in host byte order (INADDR_ANY, INADDR_LOOPBACK). Port 0 takes a free port,
     // see ListeningPort(). 0 listening; 1 already listening; 2 no socket; 3 bind failed;

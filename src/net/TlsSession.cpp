@@ -2,7 +2,9 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <openssl/bio.h>
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
@@ -84,26 +86,48 @@ TlsSession::~TlsSession() {
 
 std::unique_ptr<TlsSession> TlsSession::Connect(int fd, const std::string& host,
                                                 const Deadline& deadline, std::string& error) {
+    return Connect(fd, host, deadline, error, TlsConnectOptions{});
+}
+
+std::unique_ptr<TlsSession> TlsSession::Connect(int fd, const std::string& host,
+                                                const Deadline& deadline, std::string& error,
+                                                const TlsConnectOptions& options) {
     IgnorePipeSignal();
     auto state = std::make_unique<State>();
     state->fd = fd;
-    // A context per connection reads SSL_CERT_FILE and SSL_CERT_DIR, and the added
-    // certificates, as they are now.
-    state->context = SSL_CTX_new(TLS_client_method());
-    if (state->context == nullptr ||
-        SSL_CTX_set_min_proto_version(state->context, TLS1_2_VERSION) != 1 ||
-        SSL_CTX_set_default_verify_paths(state->context) != 1 ||
-        !AddTrustedCertificatesTo(SSL_CTX_get_cert_store(state->context))) {
-        error = LastError(nullptr);
-        return nullptr;
+    if (options.resume != nullptr) {
+        // The same context: a session is resumed with the settings it was made with.
+        SSL_CTX_up_ref(options.resume->state_->context);
+        state->context = options.resume->state_->context;
+    } else {
+        // A context per connection reads SSL_CERT_FILE and SSL_CERT_DIR, and the added
+        // certificates, as they are now.
+        state->context = SSL_CTX_new(TLS_client_method());
+        if (state->context == nullptr ||
+            SSL_CTX_set_min_proto_version(state->context, TLS1_2_VERSION) != 1 ||
+            SSL_CTX_set_default_verify_paths(state->context) != 1 ||
+            !AddTrustedCertificatesTo(SSL_CTX_get_cert_store(state->context))) {
+            error = LastError(nullptr);
+            return nullptr;
+        }
+        // Many servers close without a close notice; that ends the stream like a plain close.
+        SSL_CTX_set_options(state->context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     }
-    SSL_CTX_set_verify(state->context, SSL_VERIFY_PEER, nullptr);
-    // Many servers close without a close notice; that ends the stream like a plain close.
-    SSL_CTX_set_options(state->context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     state->ssl = SSL_new(state->context);
     if (state->ssl == nullptr || SSL_set_fd(state->ssl, fd) != 1) {
         error = LastError(nullptr);
         return nullptr;
+    }
+    // Without allowUnverified a certificate that does not verify ends the handshake; with it the
+    // check still runs and its result is kept for Verified().
+    SSL_set_verify(state->ssl, options.allowUnverified ? SSL_VERIFY_NONE : SSL_VERIFY_PEER,
+                   nullptr);
+    if (options.resume != nullptr) {
+        SSL_SESSION* earlier = SSL_get1_session(options.resume->state_->ssl);
+        if (earlier != nullptr) {
+            SSL_set_session(state->ssl, earlier);
+            SSL_SESSION_free(earlier);
+        }
     }
     if (IsDottedAddress(host)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(state->ssl), host.c_str());
@@ -203,6 +227,55 @@ int TlsSession::Send(const char* data, int size, const Deadline& deadline) {
 
 bool TlsSession::HasPending() const {
     return SSL_pending(state_->ssl) > 0;
+}
+
+void TlsSession::SendCloseNotice() {
+    SSL_shutdown(state_->ssl);
+}
+
+bool TlsSession::Verified() const {
+    return SSL_get_verify_result(state_->ssl) == X509_V_OK;
+}
+
+std::string TlsSession::VerifyError() const {
+    const long verified = SSL_get_verify_result(state_->ssl);
+    return verified == X509_V_OK ? std::string() : X509_verify_cert_error_string(verified);
+}
+
+TlsPeerCertificate TlsSession::PeerCertificate() const {
+    TlsPeerCertificate peer;
+    X509* certificate = SSL_get1_peer_certificate(state_->ssl);
+    if (certificate == nullptr) {
+        return peer;
+    }
+    if (BIO* text = BIO_new(BIO_s_mem())) {
+        X509_NAME_print_ex(text, X509_get_subject_name(certificate), 0,
+                           XN_FLAG_RFC2253 & ~ASN1_STRFLGS_ESC_MSB);
+        char* data = nullptr;
+        const long length = BIO_get_mem_data(text, &data);
+        if (length > 0 && data != nullptr) {
+            peer.subject.assign(data, static_cast<size_t>(length));
+        }
+        BIO_free(text);
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (X509_digest(certificate, EVP_sha256(), digest, &length) == 1) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        for (unsigned int i = 0; i < length; ++i) {
+            if (i > 0) {
+                peer.sha256 += ':';
+            }
+            peer.sha256 += kHex[digest[i] >> 4];
+            peer.sha256 += kHex[digest[i] & 15];
+        }
+    }
+    X509_free(certificate);
+    return peer;
+}
+
+bool TlsSession::Resumed() const {
+    return SSL_session_reused(state_->ssl) == 1;
 }
 
 }  // namespace sg

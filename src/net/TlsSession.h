@@ -14,6 +14,25 @@
 namespace sg {
 
 class TlsServerContext;
+class TlsSession;
+
+// How a client handshake treats what it meets.
+struct TlsConnectOptions {
+    // Resume this session's TLS session (and share its settings), as a server may demand for a
+    // second connection that belongs to the first (FTP data connections). Must outlive the call.
+    const TlsSession* resume = nullptr;
+    // Complete the handshake whatever the certificate check says; Verified() then tells. The
+    // caller decides whether to go on.
+    bool allowUnverified = false;
+};
+
+// The server's certificate as a person checks it.
+struct TlsPeerCertificate {
+    // One line, "CN=host, O=maker" (RFC 2253 order).
+    std::string subject;
+    // SHA-256 of the DER form: 32 bytes as upper-case hex pairs joined by ":".
+    std::string sha256;
+};
 
 class TlsSession {
   public:
@@ -25,6 +44,9 @@ class TlsSession {
     // and the reason ("certificate has expired", "handshake timed out", ...) when it fails.
     static std::unique_ptr<TlsSession> Connect(int fd, const std::string& host,
                                                const Deadline& deadline, std::string& error);
+    static std::unique_ptr<TlsSession> Connect(int fd, const std::string& host,
+                                               const Deadline& deadline, std::string& error,
+                                               const TlsConnectOptions& options);
     // The server's handshake on an accepted socket, presenting `server` (which must outlive the
     // session) within the deadline; null and the reason when it fails, for instance when the
     // client sends nothing in time. No client certificate is asked for.
@@ -39,6 +61,18 @@ class TlsSession {
     int Send(const char* data, int size, const Deadline& deadline);
     // Decrypted bytes waiting to be read.
     bool HasPending() const;
+    // Sends the close notice now (the destructor sends it otherwise); reading goes on until the
+    // peer's.
+    void SendCloseNotice();
+
+    // Whether the certificate (chain and host name) verified; always true for a handshake made
+    // without allowUnverified. VerifyError says why not ("self-signed certificate").
+    bool Verified() const;
+    std::string VerifyError() const;
+    // The peer's certificate; empty fields when it sent none.
+    TlsPeerCertificate PeerCertificate() const;
+    // Whether the handshake resumed an earlier session instead of making a new one.
+    bool Resumed() const;
 
   private:
     struct State;

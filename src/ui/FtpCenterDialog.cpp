@@ -1,6 +1,8 @@
 #include "ui/FtpCenterDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -17,8 +19,10 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include "model/AppState.h"
 #include "net/CFtpAgent.h"
 #include "net/FtpTransferType.h"
+#include "net/FtpTrustList.h"
 #include "ui/EnterKey.h"
 #include "ui/FtpCenterArt.h"
 #include "ui/ProgressDialog.h"
@@ -41,7 +45,20 @@ constexpr const char* kConnectBeforeDownload =
     "Please connect to a site before you try to download any files.";
 constexpr const char* kSelectFile =
     "Please select a file to download from the file list on your left.";
+constexpr const char* kTlsRefused =
+    "The server does not offer an encrypted connection (it refused AUTH TLS), so your password "
+    "was not sent.\n\nTo connect without encryption, choose \"TLS if the server offers it\" or "
+    "\"Plain FTP\" under Encryption.";
+constexpr const char* kTlsFailed = "The encrypted connection to the site could not be made: %1";
+constexpr const char* kProtectionRefused =
+    "The server refused to encrypt the transfers (PBSZ / PROT P), so the connection was not "
+    "used.";
 constexpr const char* kUploadDone = "Transfer Complete";
+
+// The Encryption choice, in the order of FtpEncryption.
+constexpr const char* kEncryptionChoices[] = {"TLS if the server offers it", "TLS required",
+                                              "Plain FTP"};
+constexpr const char* kNotConnected = "Not connected";
 constexpr const char* kDownloadDone = "Transfer complete";
 
 // The transfer bar moves in steps of ten: four before and after an upload, three around a
@@ -108,19 +125,44 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
     disconnectButton_->setWhatsThis(
         QStringLiteral("Logs off and empties the tree and the three fields."));
 
+    passiveCheck_ = new QCheckBox(QStringLiteral("Passive mode"), this);
+    passiveCheck_->setObjectName(QStringLiteral("passiveCheck"));
+    passiveCheck_->setWhatsThis(QStringLiteral(
+        "On: this computer opens every data connection (works behind a home router or a "
+        "firewall). Off: the server connects back to this computer (active mode)."));
+    encryptionCombo_ = new QComboBox(this);
+    encryptionCombo_->setObjectName(QStringLiteral("encryptionCombo"));
+    for (const char* choice : kEncryptionChoices) {
+        encryptionCombo_->addItem(QString::fromLatin1(choice));
+    }
+    encryptionCombo_->setWhatsThis(QStringLiteral(
+        "How the password and the files are protected: TLS when the server offers it (else "
+        "plain FTP), TLS or no connection at all, or plain FTP."));
+    statusLabel_ = new QLabel(QString::fromLatin1(kNotConnected), this);
+    statusLabel_->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel_->setTextFormat(Qt::PlainText);
+    const FtpConnectionSetting stored = LoadFtpConnectionSetting(App().paths.ftpFile);
+    passiveCheck_->setChecked(stored.passive);
+    encryptionCombo_->setCurrentIndex(static_cast<int>(stored.encryption));
+    connect(passiveCheck_, &QCheckBox::toggled, this, [this] { SaveSetting(); });
+    connect(encryptionCombo_, &QComboBox::currentIndexChanged, this, [this] { SaveSetting(); });
+
     auto* settings = new QGroupBox(QStringLiteral("Settings"), this);
     settings->setObjectName(QStringLiteral("settingsGroup"));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Connect to:"), hostEdit_);
     form->addRow(QStringLiteral("UserName:"), userEdit_);
     form->addRow(QStringLiteral("Password:"), passwordEdit_);
+    form->addRow(QStringLiteral("Encryption:"), encryptionCombo_);
     auto* connectRow = new QHBoxLayout;
+    connectRow->addWidget(passiveCheck_);
     connectRow->addStretch(1);
     connectRow->addWidget(connectButton_);
     connectRow->addWidget(disconnectButton_);
     auto* settingsLayout = new QVBoxLayout(settings);
     settingsLayout->addLayout(form);
     settingsLayout->addLayout(connectRow);
+    settingsLayout->addWidget(statusLabel_);
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("remoteTree"));
@@ -248,25 +290,130 @@ void FtpCenterDialog::Connect() {
     StepProgressWindow(3);
     Begin();
     connectCancelled_ = false;
-    Run(
-        [host, user, password](CFtpAgent& agent) {
-            return agent.LogOn(host.c_str(), user.c_str(), password.c_str(), "");
-        },
-        [this](int result) { ConnectLoggedOn(result); });
+    FtpTrustList trust;
+    trust.Load(App().paths.ftpTrustFile);
+    LogOn(host, user, password, trust.Remembered(CFtpAgent::ServerOf(host)), false);
 }
 
-void FtpCenterDialog::ConnectLoggedOn(int result) {
+void FtpCenterDialog::LogOn(const std::string& host, const std::string& user,
+                            const std::string& password, const std::string& trusted, bool asked) {
+    Run(
+        [host, user, password, trusted, setting = ChosenSetting()](CFtpAgent& agent) {
+            agent.SetConnectionSetting(setting);
+            agent.SetTrustedFingerprint(trusted);
+            LogOnOutcome outcome;
+            outcome.result = agent.LogOn(host.c_str(), user.c_str(), password.c_str(), "");
+            outcome.encrypted = agent.Encrypted();
+            outcome.server = agent.Server();
+            outcome.tlsError = agent.TlsError();
+            outcome.peer = agent.PeerCertificate();
+            return outcome;
+        },
+        [this, host, user, password, asked](const LogOnOutcome& outcome) {
+            ConnectLoggedOn(outcome, host, user, password, asked);
+        });
+}
+
+bool FtpCenterDialog::AcceptCertificate(const LogOnOutcome& outcome) {
+    FtpTrustList trust;
+    trust.Load(App().paths.ftpTrustFile);
+    const std::string remembered = trust.Remembered(outcome.server);
+    const QString server = ToQt(outcome.server);
+    QString text;
+    if (!remembered.empty()) {
+        text = QStringLiteral(
+                   "The certificate of %1 has CHANGED since you accepted it, and it does not "
+                   "verify (%2).\nThis can mean that someone is between you and the server.\n\n")
+                   .arg(server, ToQt(outcome.tlsError));
+        text +=
+            QStringLiteral("Fingerprint accepted before (SHA-256):\n%1\n\n").arg(ToQt(remembered));
+    } else {
+        text = QStringLiteral("The certificate of %1 could not be verified (%2).\n\n")
+                   .arg(server, ToQt(outcome.tlsError));
+    }
+    text += QStringLiteral("Subject: %1\nSHA-256 fingerprint:\n%2\n\nConnect anyway?")
+                .arg(ToQt(outcome.peer.subject), ToQt(outcome.peer.sha256));
+    if (prompts_.Ask(this, kCaption, text, PromptButtons::YesNo, PromptIcon::Warning) !=
+        PromptAnswer::Yes) {
+        return false;
+    }
+    const QString remember =
+        QStringLiteral("Remember this certificate for %1, so that you are not asked again?")
+            .arg(server);
+    if (prompts_.Ask(this, kCaption, remember, PromptButtons::YesNo, PromptIcon::Question) ==
+        PromptAnswer::Yes) {
+        if (!trust.Remember(outcome.server, outcome.peer.sha256) ||
+            !trust.Save(App().paths.ftpTrustFile)) {
+            prompts_.Inform(this, kCaption,
+                            QStringLiteral("The certificate could not be remembered in %1.")
+                                .arg(PathToQt(App().paths.ftpTrustFile)),
+                            PromptIcon::Warning);
+        }
+    }
+    return true;
+}
+
+void FtpCenterDialog::ConnectLoggedOn(const LogOnOutcome& outcome, const std::string& host,
+                                      const std::string& user, const std::string& password,
+                                      bool asked) {
+    const int result = outcome.result;
+    if (result == CFtpAgent::kLogOnCertificateNotTrusted && !connectCancelled_ && !asked &&
+        !outcome.peer.sha256.empty()) {
+        if (AcceptCertificate(outcome)) {
+            // Once more, accepting exactly the certificate the user saw.
+            LogOn(host, user, password, outcome.peer.sha256, true);
+            return;
+        }
+        CloseProgressWindow();
+        statusLabel_->setText(QString::fromLatin1(kNotConnected));
+        Finish();
+        return;
+    }
     if (result != CFtpAgent::kOk) {
         CloseProgressWindow();
+        statusLabel_->setText(QString::fromLatin1(kNotConnected));
         // The user stopped the attempt in the progress window; nothing went wrong to report.
         if (!connectCancelled_) {
-            Message(kConnectFailed);
+            if (result == CFtpAgent::kLogOnTlsRefused) {
+                Message(kTlsRefused);
+            } else if (result == CFtpAgent::kLogOnDataProtectionRefused) {
+                Message(kProtectionRefused);
+            } else if (result == CFtpAgent::kLogOnTlsFailed ||
+                       result == CFtpAgent::kLogOnCertificateNotTrusted) {
+                prompts_.Inform(this, kCaption,
+                                QString::fromLatin1(kTlsFailed).arg(ToQt(outcome.tlsError)),
+                                PromptIcon::Information);
+            } else {
+                Message(kConnectFailed);
+            }
         }
         Finish();
         return;
     }
+    const bool passive = ChosenSetting().passive;
+    QString status =
+        outcome.encrypted
+            ? (outcome.tlsError.empty()
+                   ? QStringLiteral("Connected over TLS (certificate verified)")
+                   : QStringLiteral("Connected over TLS (certificate accepted by you)"))
+            : QStringLiteral("Connected without encryption (plain FTP)");
+    status += passive ? QStringLiteral(", passive mode") : QStringLiteral(", active mode");
+    statusLabel_->setText(status);
     StepProgressWindow(1);
     Run(&FtpCenterDialog::ListNow, [this](const Listing& listing) { ConnectListed(listing); });
+}
+
+FtpConnectionSetting FtpCenterDialog::ChosenSetting() const {
+    FtpConnectionSetting setting;
+    setting.passive = passiveCheck_->isChecked();
+    setting.encryption =
+        static_cast<FtpEncryption>(std::clamp(encryptionCombo_->currentIndex(), 0, 2));
+    return setting;
+}
+
+void FtpCenterDialog::SaveSetting() {
+    // Not saved is no reason to stop: the choice holds for this window all the same.
+    SaveFtpConnectionSetting(App().paths.ftpFile, ChosenSetting());
 }
 
 void FtpCenterDialog::ConnectListed(const Listing& listing) {
@@ -287,6 +434,7 @@ void FtpCenterDialog::Disconnect() {
     Run([](CFtpAgent& agent) { return agent.LogOff(); },
         [this](int) {
             tree_->clear();
+            statusLabel_->setText(QString::fromLatin1(kNotConnected));
             hostEdit_->clear();
             userEdit_->clear();
             passwordEdit_->clear();
@@ -490,8 +638,9 @@ void FtpCenterDialog::Finish() {
 }
 
 void FtpCenterDialog::EnableControls(bool enabled) {
-    const std::initializer_list<QWidget*> controls = {connectButton_, disconnectButton_,
-                                                      uploadButton_, downloadButton_, tree_};
+    const std::initializer_list<QWidget*> controls = {
+        connectButton_, disconnectButton_, uploadButton_,   downloadButton_,
+        tree_,          passiveCheck_,     encryptionCombo_};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }

@@ -5,16 +5,26 @@
 // The agent's calls run on an FtpWorker thread, one at a time, so the window keeps painting
 // while the server is slow. While a command waits for the server its buttons and the tree are
 // disabled; "Exit", Escape and the close box stay usable and cancel what is in flight.
+//
+// "Passive mode" and "Encryption" choose how the agent connects; they are kept between runs
+// (ftp.txt beside the proxy settings). A certificate that does not verify is shown to the user,
+// who may connect anyway and have it remembered (ftp-trust.txt); the status line says after
+// Connect whether the session is encrypted.
 
 #include <QDialog>
 #include <string>
 #include <vector>
 
 #include "app/ProgressModel.h"
+#include "net/FtpConnectionSetting.h"
 #include "net/FtpDirEntry.h"
 #include "net/FtpWaits.h"
+#include "net/TlsSession.h"
 #include "ui/FtpWorker.h"
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -65,6 +75,13 @@ class FtpCenterDialog : public QDialog {
         std::vector<FtpDirEntry> entries;
     };
     static Listing ListNow(CFtpAgent& agent);
+    struct LogOnOutcome {
+        int result = 0;
+        bool encrypted = false;
+        std::string server;
+        std::string tlsError;
+        TlsPeerCertificate peer;
+    };
 
     // Posts `work` to the worker; `then` gets its result on the window thread, unless the
     // dialog has closed meanwhile.
@@ -72,7 +89,17 @@ class FtpCenterDialog : public QDialog {
     void Run(Work work, Then then);
 
     void Connect();
-    void ConnectLoggedOn(int result);
+    // `trusted`: the fingerprint of a certificate the user accepted; `asked`: whether the user
+    // was asked about a certificate in this Connect already.
+    void LogOn(const std::string& host, const std::string& user, const std::string& password,
+               const std::string& trusted, bool asked);
+    void ConnectLoggedOn(const LogOnOutcome& outcome, const std::string& host,
+                         const std::string& user, const std::string& password, bool asked);
+    // The question about a certificate that does not verify: true to connect anyway (and
+    // remembered when the user says so).
+    bool AcceptCertificate(const LogOnOutcome& outcome);
+    FtpConnectionSetting ChosenSetting() const;
+    void SaveSetting();
     void ConnectListed(const Listing& listing);
     void Disconnect();
     void OpenItem(QTreeWidgetItem* item);
@@ -106,6 +133,9 @@ class FtpCenterDialog : public QDialog {
     QLineEdit* passwordEdit_;
     QPushButton* connectButton_;
     QPushButton* disconnectButton_;
+    QCheckBox* passiveCheck_;
+    QComboBox* encryptionCombo_;
+    QLabel* statusLabel_;
     QTreeWidget* tree_;
     QPushButton* uploadButton_;
     QPushButton* downloadButton_;

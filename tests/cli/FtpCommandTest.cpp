@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/CliRunner.h"
+#include "demo/DemoCertificate.h"
+#include "net/TlsServerContext.h"
 #include "platform/FileSystem.h"
 #include "support/FakeFtpServer.h"
 #include "support/FullDisk.h"
@@ -56,8 +58,9 @@ TEST(CliFtp, TransferTypeByExtensionAndFailures) {
         << run.err;
     ASSERT_TRUE(server.WaitDone());
     std::vector<std::string> commands = server.Commands();
-    ASSERT_GE(commands.size(), 6u);
-    EXPECT_EQ(commands[5], "TYPE A");
+    ASSERT_GE(commands.size(), 7u);
+    EXPECT_EQ(commands[0], "AUTH TLS");
+    EXPECT_EQ(commands[6], "TYPE A");
     EXPECT_TRUE(server.Received("STOR style.css"));
 
     FakeFtpServer second;
@@ -108,6 +111,70 @@ TEST(CliFtp, LocalSideFailuresFailTheTransfer) {
         << run.err;
 }
 
+// --active, --tls and --trust choose how the command connects; ls works in each.
+TEST(CliFtp, DataConnectionAndEncryptionOptions) {
+    const std::string listing = "-rw-r--r-- 1 o g 5 Jan 1 2001 a.txt\r\n";
+    struct Case {
+        std::vector<std::string> options;
+        int exitCode;
+        std::vector<std::string> verbs;
+        std::vector<std::string> notVerbs;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, 0, {"AUTH", "EPSV", "PASS"}, {"PORT"}, ""},
+        {{"--active"}, 0, {"AUTH", "PORT"}, {"EPSV", "PASV"}, ""},
+        {{"--tls", "off"}, 0, {"EPSV"}, {"AUTH"}, ""},
+        {{"--tls", "require", "--active"},
+         1,
+         {"AUTH"},
+         {"USER", "PASS"},
+         "the server does not offer TLS (AUTH TLS refused); no password was sent"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.empty() ? "defaults" : c.options[0]);
+        FakeFtpServer server;
+        server.ServeListing(listing);
+        test::TempDir dir;
+        std::vector<std::string> tail = c.options;
+        tail.push_back("ls");
+        const test::CliResult run = RunCli(dir.path(), FtpArgs(dir, server.Port(), tail));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, c.exitCode == 0 ? "- 5 2001-01-01 00:00 a.txt\n" : "");
+        ASSERT_TRUE(server.WaitDone());
+        for (const std::string& verb : c.verbs) {
+            EXPECT_TRUE(server.ReceivedVerb(verb)) << verb;
+        }
+        for (const std::string& verb : c.notVerbs) {
+            EXPECT_FALSE(server.ReceivedVerb(verb)) << verb;
+        }
+    }
+
+    // A certificate that does not verify: the message names its fingerprint, and --trust with
+    // that fingerprint connects.
+    DemoCertificate pem;
+    ASSERT_EQ(MakeDemoCertificate(pem), kDemoCertificateMade);
+    TlsServerContext certificate;
+    ASSERT_EQ(certificate.Load(pem.certificatePem, pem.keyPem), TlsServerContext::kOk);
+    FakeFtpServer server;
+    server.EnableTls(&certificate);
+    server.ServeListing(listing);
+    test::TempDir dir;
+    test::CliResult run = RunCli(dir.path(), FtpArgs(dir, server.Port(), {"ls"}));
+    EXPECT_EQ(run.exitCode, 1);
+    const std::string marker = "SHA-256 fingerprint: ";
+    const size_t at = run.err.find(marker);
+    ASSERT_NE(at, std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("self-signed certificate"), std::string::npos) << run.err;
+    const std::string fingerprint = run.err.substr(at + marker.size(), 95);
+    EXPECT_NE(run.err.find("--trust " + fingerprint), std::string::npos) << run.err;
+    run = RunCli(dir.path(), FtpArgs(dir, server.Port(), {"--trust", fingerprint, "ls"}));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "- 5 2001-01-01 00:00 a.txt\n");
+    EXPECT_EQ(server.TlsDataConnections(), 1);
+}
+
 TEST(CliFtp, BadUsage) {
     test::TempDir dir;
     const std::vector<std::vector<std::string>> cases = {
@@ -117,6 +184,8 @@ TEST(CliFtp, BadUsage) {
         {"ftp", "--host", "127.0.0.1", "--user", "u", "--password", "p", "ls", "x"},
         {"ftp", "--host", "127.0.0.1", "--user", "u", "--password", "p", "put", "/no/such/file"},
         {"ftp", "--host", "127.0.0.1", "--user", "u", "--password", "p", "--bogus", "ls"},
+        {"ftp", "--host", "127.0.0.1", "--user", "u", "--password", "p", "--tls", "on", "ls"},
+        {"ftp", "--host", "127.0.0.1", "--user", "u", "--password", "p", "--trust", "ab", "ls"},
     };
     for (const auto& args : cases) {
         test::CliResult run = RunCli(dir.path(), args);

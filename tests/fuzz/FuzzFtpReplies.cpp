@@ -1,6 +1,7 @@
 // The FTP client's readers on any bytes: the reply reader on the control connection, the
-// listing read of ListDirectory on a data connection, and both listing-line parsers. The first
-// byte picks the path; the rest is what the server sends.
+// listing read of ListDirectory on a data connection, both listing-line parsers and the readers
+// of the EPSV and PASV replies. The first byte picks the path; the rest is what the server
+// sends.
 
 #include <chrono>
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include "net/CFtpAgent.h"
 #include "net/CUT_WSClient.h"
 #include "net/FtpListParser.h"
+#include "net/FtpPassiveReply.h"
 #include "support/FakeFtpServer.h"
 
 using namespace std::chrono_literals;
@@ -50,6 +52,41 @@ void ParseEveryLine(std::string_view text) {
         sg::FtpDirEntry dos;
         sg::ParseDosListLine(line, dos);
         CheckEntry(dos);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+}
+
+// The passive replies' readers on every line: a port in range or none, and an address of four
+// numbers 0..255 in dotted text.
+void ParsePassiveReplies(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        const int port = sg::ParseEpsvReply(line);
+        SG_FUZZ_CHECK(port >= 0 && port <= 65535);
+        sg::FtpPasvTarget target;
+        if (sg::ParsePasvReply(line, target)) {
+            SG_FUZZ_CHECK(target.port >= 1 && target.port <= 65535);
+            SG_FUZZ_CHECK(target.address.size() >= 7 && target.address.size() <= 15);
+            int dots = 0;
+            int part = 0;
+            for (char c : target.address) {
+                if (c == '.') {
+                    ++dots;
+                    part = 0;
+                } else {
+                    SG_FUZZ_CHECK(c >= '0' && c <= '9');
+                    part = part * 10 + (c - '0');
+                    SG_FUZZ_CHECK(part <= 255);
+                }
+            }
+            SG_FUZZ_CHECK(dots == 3);
+        } else {
+            SG_FUZZ_CHECK(target.port == 0 && target.address.empty());
+        }
         if (end == std::string_view::npos) {
             break;
         }
@@ -138,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     ParseEveryLine(bytes);
+    ParsePassiveReplies(bytes);
     if ((data[0] & 1) == 0) {
         ReadReplies(bytes);
     } else {

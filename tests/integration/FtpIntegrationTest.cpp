@@ -1,5 +1,6 @@
-// The FTP client and the CLI "ftp" command against vsftpd on loopback (active mode), whose home
-// folder is <servers dir>/ftp.
+// The FTP client and the CLI "ftp" command against vsftpd on loopback, whose home folder is
+// <servers dir>/ftp: active and passive mode, plain and over TLS (one server offers TLS, one
+// forces it), certificates of the test CA.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -25,6 +26,11 @@ namespace sg {
 namespace {
 
 const std::string kHost = "127.0.0.1:" + std::to_string(test::kFtpPort);
+const std::string kTlsHost = "127.0.0.1:" + std::to_string(test::kFtpTlsPort);
+
+std::string CaFile() {
+    return test::ServersDir() + "/tls/ca.pem";
+}
 
 std::string FtpRoot() {
     return test::ServersDir() + "/ftp";
@@ -194,6 +200,8 @@ CliRun RunCli(const test::TempDir& dir, std::vector<std::string> args) {
 
 TEST(FtpIntegration, CliLsPutGet) {
     SG_REQUIRE_SERVER(test::kFtpPort);
+    // The server offers TLS, which the command takes by default.
+    test::ScopedEnv trustCa("SSL_CERT_FILE", CaFile().c_str());
     test::TempDir dir;
     const std::string folder = Unique("cli");
     std::filesystem::create_directories(FtpRoot() + "/" + folder);
@@ -243,6 +251,127 @@ TEST(FtpIntegration, CliLsPutGet) {
     EXPECT_NE(run.err.find("result 8"), std::string::npos) << run.err;
     run = RunCli(dir, withLogOn({"get", "only-one"}));
     EXPECT_EQ(run.exitCode, 2);
+    std::filesystem::remove_all(FtpRoot() + "/" + folder);
+}
+
+// Listing, upload and download in every way of connecting that both servers allow.
+TEST(FtpIntegration, PassiveActivePlainAndTlsRoundTrips) {
+    SG_REQUIRE_SERVER(test::kFtpPort);
+    SG_REQUIRE_SERVER(test::kFtpTlsPort);
+    test::ScopedEnv trustCa("SSL_CERT_FILE", CaFile().c_str());
+    struct Case {
+        const std::string* host;
+        FtpConnectionSetting setting;
+        bool encrypted;
+    };
+    const Case cases[] = {
+        {&kHost, {true, FtpEncryption::kOff}, false},
+        {&kHost, {true, FtpEncryption::kIfOffered}, true},
+        {&kHost, {false, FtpEncryption::kRequired}, true},
+        {&kHost, {false, FtpEncryption::kOff}, false},
+        {&kTlsHost, {true, FtpEncryption::kRequired}, true},
+        {&kTlsHost, {false, FtpEncryption::kIfOffered}, true},
+    };
+    test::TempDir dir;
+    const std::string local = dir / "picture.gif";
+    ASSERT_TRUE(WriteWholeFile(local, BinaryContent()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*c.host + (c.setting.passive ? " passive " : " active ") +
+                     std::string(FtpEncryptionWord(c.setting.encryption)));
+        CFtpAgent agent;
+        agent.SetConnectionSetting(c.setting);
+        ASSERT_EQ(agent.LogOn(c.host->c_str(), test::kFtpUser, test::kFtpPassword, ""), 0)
+            << agent.LastReply() << " " << agent.TlsError();
+        EXPECT_EQ(agent.Encrypted(), c.encrypted);
+        const std::string remote = Unique("round") + ".gif";
+        ASSERT_EQ(agent.SetTransferType(kFtpTypeImage), 0);
+        ASSERT_EQ(agent.UploadFile(local.c_str(), remote.c_str()), 0)
+            << agent.LastReply() << " " << agent.TlsError();
+        EXPECT_EQ(agent.DataSessionResumed(), c.encrypted);
+        ASSERT_EQ(agent.ListDirectory(), 0) << agent.LastReply() << " " << agent.TlsError();
+        FtpDirEntry entry;
+        ASSERT_TRUE(HasEntry(agent, remote, entry));
+        EXPECT_EQ(entry.size, static_cast<long>(BinaryContent().size()));
+        const std::string back = dir / ("back-" + remote);
+        ASSERT_EQ(agent.DownloadFile(remote.c_str(), back.c_str()), 0)
+            << agent.LastReply() << " " << agent.TlsError();
+        EXPECT_EQ(Sha256Of(back), Sha256Of(local));
+        agent.LogOff();
+        std::filesystem::remove(FtpRoot() + "/" + remote);
+    }
+}
+
+TEST(FtpIntegration, ForcedTlsAndCertificatesThatDoNotVerify) {
+    SG_REQUIRE_SERVER(test::kFtpTlsPort);
+    // Plain log-ons are refused by the server that forces TLS.
+    CFtpAgent plain;
+    plain.SetConnectionSetting({true, FtpEncryption::kOff});
+    EXPECT_EQ(plain.LogOn(kTlsHost.c_str(), test::kFtpUser, test::kFtpPassword, ""), 6);
+    EXPECT_EQ(std::string(plain.LastReply()).substr(0, 3), "530");
+
+    // Without the test CA the certificate does not verify; its fingerprint lets it through.
+    test::TempDir dir;
+    test::ScopedEnv noCa("SSL_CERT_FILE", (dir / "none.pem").c_str());
+    test::ScopedEnv noDir("SSL_CERT_DIR", (dir / "none").c_str());
+    CFtpAgent agent;
+    agent.SetConnectionSetting({true, FtpEncryption::kRequired});
+    EXPECT_EQ(agent.LogOn(kTlsHost.c_str(), test::kFtpUser, test::kFtpPassword, ""),
+              CFtpAgent::kLogOnCertificateNotTrusted);
+    EXPECT_EQ(agent.TlsError(), "unable to get local issuer certificate");
+    EXPECT_NE(agent.PeerCertificate().subject.find("CN=good"), std::string::npos);
+    agent.SetTrustedFingerprint(agent.PeerCertificate().sha256);
+    ASSERT_EQ(agent.LogOn(kTlsHost.c_str(), test::kFtpUser, test::kFtpPassword, ""), 0)
+        << agent.TlsError();
+    EXPECT_EQ(agent.ListDirectory(), 0) << agent.LastReply() << " " << agent.TlsError();
+}
+
+// ls, put and get through sitegauge-cli in each data connection mode and encryption setting.
+TEST(FtpIntegration, CliInEveryCombination) {
+    SG_REQUIRE_SERVER(test::kFtpPort);
+    SG_REQUIRE_SERVER(test::kFtpTlsPort);
+    test::ScopedEnv trustCa("SSL_CERT_FILE", CaFile().c_str());
+    test::TempDir dir;
+    const std::string folder = Unique("combo");
+    std::filesystem::create_directories(FtpRoot() + "/" + folder);
+    std::filesystem::permissions(FtpRoot() + "/" + folder, std::filesystem::perms::all);
+    const std::string local = dir / "data.bin";
+    ASSERT_TRUE(WriteWholeFile(local, BinaryContent()));
+    int n = 0;
+    for (const std::string* host : {&kHost, &kTlsHost}) {
+        for (const char* mode : {"", "--active"}) {
+            for (const char* tls : {"auto", "require", "off"}) {
+                const bool refused = host == &kTlsHost && std::string(tls) == "off";
+                SCOPED_TRACE(*host + " " + mode + " --tls " + tls);
+                std::vector<std::string> logOn = {
+                    "ftp",        "--host",           *host,   "--user", test::kFtpUser,
+                    "--password", test::kFtpPassword, "--tls", tls,      "--cd",
+                    folder};
+                if (*mode != '\0') {
+                    logOn.push_back(mode);
+                }
+                const auto with = [&](std::vector<std::string> tail) {
+                    std::vector<std::string> all = logOn;
+                    all.insert(all.end(), tail.begin(), tail.end());
+                    return all;
+                };
+                const std::string remote = "file-" + std::to_string(++n) + ".bin";
+                CliRun run = RunCli(dir, with({"put", local, remote}));
+                if (refused) {
+                    EXPECT_EQ(run.exitCode, 1);
+                    EXPECT_NE(run.err.find("530"), std::string::npos) << run.err;
+                    continue;
+                }
+                ASSERT_EQ(run.exitCode, 0) << run.err;
+                run = RunCli(dir, with({"ls"}));
+                ASSERT_EQ(run.exitCode, 0) << run.err;
+                EXPECT_NE(run.out.find(" " + remote + "\n"), std::string::npos) << run.out;
+                const std::string back = dir / ("back-" + remote);
+                run = RunCli(dir, with({"get", remote, back}));
+                ASSERT_EQ(run.exitCode, 0) << run.err;
+                EXPECT_EQ(Sha256Of(back), Sha256Of(local));
+            }
+        }
+    }
     std::filesystem::remove_all(FtpRoot() + "/" + folder);
 }
 

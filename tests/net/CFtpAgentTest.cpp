@@ -530,5 +530,171 @@ TEST(CFtpAgentData, DownloadAndUploadRoundTrip) {
     EXPECT_TRUE(server.Received("TYPE I"));
 }
 
+// --- Passive data connections -----------------------------------------------------------
+
+const FtpConnectionSetting kPassivePlain{true, FtpEncryption::kOff};
+
+int Count(const FakeFtpServer& server, const std::string& verb) {
+    int count = 0;
+    for (const std::string& command : server.Commands()) {
+        count += command.substr(0, command.find(' ')) == verb ? 1 : 0;
+    }
+    return count;
+}
+
+// Many servers announce a passive transfer with 125 rather than 150: any 1xx is the preliminary
+// reply, for the listing and both transfers.
+TEST(CFtpAgentPassive, ListingAndTransfersWithEitherPreliminaryReply) {
+    const std::string content = std::string(70000, 'z') + "\r\nend";
+    for (const std::string preliminary : {"150", "125"}) {
+        SCOPED_TRACE(preliminary);
+        std::string stored;
+        FakeFtpServer server;
+        server.On("LIST", [&](FakeFtpServer::Session& s, const std::string&) {
+            s.Reply(preliminary + " Here comes the listing.\r\n");
+            s.ConnectData().Send("-rw-r--r-- 1 o g 5 Jan 1 2001 a.txt\r\n");
+            s.Reply("226 Directory send OK.\r\n");
+        });
+        server.On("RETR", [&](FakeFtpServer::Session& s, const std::string&) {
+            s.Reply(preliminary + " Opening.\r\n");
+            s.ConnectData().Send(content);
+            s.Reply("226 Transfer complete.\r\n");
+        });
+        server.On("STOR", [&](FakeFtpServer::Session& s, const std::string&) {
+            s.Reply(preliminary + " Ok to send data.\r\n");
+            stored = s.ConnectData().ReadUntilClosed();
+            s.Reply("226 Transfer complete.\r\n");
+        });
+        CFtpAgent agent(ShortWaits());
+        agent.SetConnectionSetting(kPassivePlain);
+        ASSERT_EQ(LogOn(agent, server), 0);
+        ASSERT_EQ(agent.ListDirectory(), 0);
+        FtpDirEntry entry;
+        ASSERT_EQ(agent.EntryAt(0, &entry), 0);
+        EXPECT_STREQ(entry.name, "a.txt");
+        test::TempDir dir;
+        const std::string local = dir / "down.bin";
+        ASSERT_EQ(agent.DownloadFile("remote.bin", local.c_str()), 0);
+        std::string got;
+        ASSERT_TRUE(ReadWholeFile(local, got));
+        EXPECT_EQ(got, content);
+        ASSERT_EQ(agent.UploadFile(local.c_str(), "copy.bin"), 0);
+        // Each call read exactly its own replies.
+        EXPECT_EQ(agent.CheckConnection(), 0);
+        agent.LogOff();
+        ASSERT_TRUE(server.WaitDone());
+        EXPECT_EQ(stored, content);
+        EXPECT_EQ(Count(server, "EPSV"), 3);
+        EXPECT_FALSE(server.ReceivedVerb("PORT"));
+        EXPECT_FALSE(server.ReceivedVerb("PASV"));
+    }
+}
+
+// A server that refuses EPSV is asked PASV, and not EPSV again in that session; the address a
+// PASV reply names is not followed: the port is taken at the control connection's peer.
+TEST(CFtpAgentPassive, PasvAfterRefusedEpsvAndOnlyAtThePeerAddress) {
+    FakeFtpServer server;
+    server.OnReply("EPSV", "500 'EPSV': command not understood.\r\n");
+    server.On("PASV", [](FakeFtpServer::Session& s, const std::string&) {
+        // Nothing listens at 127.0.0.2 for this port (the socket is bound to 127.0.0.1 only).
+        const int port = s.ListenPassive();
+        s.Reply("227 Entering Passive Mode (127,0,0,2," + std::to_string(port / 256) + "," +
+                std::to_string(port % 256) + ")\r\n");
+    });
+    server.ServeListing("-rw-r--r-- 1 o g 5 Jan 1 2001 a.txt\r\n");
+    CFtpAgent agent(ShortWaits());
+    agent.SetConnectionSetting(kPassivePlain);
+    ASSERT_EQ(LogOn(agent, server), 0);
+    ASSERT_EQ(agent.ListDirectory(), 0);
+    ASSERT_EQ(agent.ListDirectory(), 0);
+    EXPECT_EQ(agent.EntryCount(), 1);
+    // A new session asks EPSV again.
+    ASSERT_EQ(LogOn(agent, server), 0);
+    ASSERT_EQ(agent.ListDirectory(), 0);
+    agent.LogOff();
+    ASSERT_TRUE(server.WaitDone(2));
+    EXPECT_EQ(Count(server, "EPSV"), 2);
+    EXPECT_EQ(Count(server, "PASV"), 3);
+}
+
+TEST(CFtpAgentPassive, RefusedOrUnreachablePassivePortsFailBounded) {
+    const int closed = test::LoopbackServer::ClosedPort();
+    struct Case {
+        const char* what;
+        std::string epsv;
+        std::string pasv;
+        int list;
+        int download;
+    };
+    const Case cases[] = {
+        {"both refused", "502 no\r\n", "502 no\r\n", 2, 2},
+        {"EPSV text without a port, PASV refused", "229 Entering (|||0|)\r\n", "425 no\r\n", 2, 2},
+        {"PASV without six numbers", "500 no\r\n", "227 Entering (127,0,0,1,4)\r\n", 2, 2},
+        {"nothing listens at the port",
+         "229 Entering Extended Passive Mode (|||" + std::to_string(closed) + "|)\r\n", "", 3, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeFtpServer server;
+        server.OnReply("EPSV", c.epsv);
+        server.OnReply("PASV", c.pasv);
+        CFtpAgent agent(ShortWaits());
+        agent.SetConnectionSetting(kPassivePlain);
+        ASSERT_EQ(LogOn(agent, server), 0);
+        test::TempDir dir;
+        const auto start = Clock::now();
+        EXPECT_EQ(agent.ListDirectory(), c.list);
+        EXPECT_EQ(agent.DownloadFile("f", (dir / "f").c_str()), c.download);
+        EXPECT_LT(MsSince(start), 3000);
+        EXPECT_EQ(agent.CheckConnection(), 0);
+        agent.LogOff();
+        ASSERT_TRUE(server.WaitDone());
+        // No transfer command goes out without its data connection.
+        EXPECT_FALSE(server.ReceivedVerb("LIST"));
+        EXPECT_FALSE(server.ReceivedVerb("RETR"));
+    }
+}
+
+// Records the lines the agent hands to its listing parsers.
+class LineRecordingAgent : public CFtpAgent {
+  public:
+    using CFtpAgent::CFtpAgent;
+    std::vector<std::string> lines;
+
+  protected:
+    int ParseUnixListLine(FtpDirEntry* entry) override {
+        lines.emplace_back(LineBuffer());
+        return CFtpAgent::ParseUnixListLine(entry);
+    }
+};
+
+// A line of nothing but CR LF is empty text for the parsers and the reply reader, not "\r",
+// whether it comes alone or its CR and LF come apart.
+TEST(CFtpAgentLines, TwoByteLinesAreEmpty) {
+    FakeFtpServer server;
+    server.ServeListing("-rw 1 o g 1 Jan 1 2001 a\r\n\r\n-rw 1 o g 1 Jan 1 2001 b\r\n\r\n");
+    LineRecordingAgent agent(ShortWaits());
+    ASSERT_EQ(LogOn(agent, server), 0);
+    ASSERT_EQ(agent.ListDirectory(), 0);
+    const std::vector<std::string> expected = {"-rw 1 o g 1 Jan 1 2001 a", "",
+                                               "-rw 1 o g 1 Jan 1 2001 b", ""};
+    EXPECT_EQ(agent.lines, expected);
+
+    test::LoopbackServer replies([](test::LoopbackConnection& conn) {
+        conn.Send("\r\n");
+        conn.SendSegments({"\r", "\n", "220 ok\r\n"});
+    });
+    CUT_WSClient control;
+    ASSERT_EQ(control.OpenConnection(replies.Port(), "127.0.0.1"), 0);
+    CFtpAgent reader(ShortWaits());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(reader.ReadReply(&control, nullptr, 0), 0);
+        EXPECT_STREQ(reader.LastReply(), "");
+        ASSERT_FALSE(reader.ReplyLines().empty());
+        EXPECT_EQ(reader.ReplyLines().back(), "");
+    }
+    EXPECT_EQ(reader.ReadReply(&control, nullptr, 0), 220);
+}
+
 }  // namespace
 }  // namespace sg

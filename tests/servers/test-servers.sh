@@ -2,7 +2,8 @@
 # Starts or stops the real servers of the integration tests on loopback high ports:
 # nginx (the static site over http; an https site, and the same server with a certificate for
 # another name and with an expired one, from a test CA made at each start in RUNDIR/tls),
-# tinyproxy (open, and with credentials) and vsftpd (active mode).
+# tinyproxy (open, and with credentials) and vsftpd: active and passive mode (passive ports on
+# loopback), explicit TLS with the test CA's certificate offered on one port and forced on another.
 #   test-servers.sh start RUNDIR   |   test-servers.sh stop RUNDIR
 # RUNDIR must end in "/test-servers".
 # The ports are fixed so that tests and tools find them; see tests/support/TestServers.h.
@@ -17,10 +18,14 @@ TLS_EXPIRED_PORT=18445
 PROXY_PORT=18888
 PROXY_AUTH_PORT=18889
 FTP_PORT=18021
+FTP_TLS_PORT=18022
+# Passive data ports: the first half for the plain-allowing server, the second for the other.
+FTP_PASV_MIN=18100
+FTP_PASV_MAX=18139
 FTP_USER=sgftp
 FTP_PASSWORD=sgftp-pass
 ALL_PORTS="$HTTP_PORT $TLS_PORT $TLS_WRONG_NAME_PORT $TLS_EXPIRED_PORT $PROXY_PORT $PROXY_AUTH_PORT
-    $FTP_PORT"
+    $FTP_PORT $FTP_TLS_PORT"
 
 stop_pid() {
     [ -f "$1" ] && kill "$(cat "$1")" 2>/dev/null
@@ -34,7 +39,7 @@ if [ "$action" = stop ]; then
     # Servers left by another build folder hold the same fixed ports.
     pkill -f 'nginx -c .*/test-servers/nginx.conf' 2>/dev/null
     pkill -f 'tinyproxy -c .*/test-servers/tinyproxy-' 2>/dev/null
-    pkill -f 'vsftpd .*/test-servers/vsftpd.conf' 2>/dev/null
+    pkill -f 'vsftpd .*/test-servers/vsftpd(-tls)?.conf' 2>/dev/null
     rm -f "$run/vsftpd.pid"
     for _ in $(seq 30); do
         busy=0
@@ -65,7 +70,7 @@ subst() {
         -e "s|@HTTP_PORT@|$HTTP_PORT|g" -e "s|@TLS_PORT@|$TLS_PORT|g" \
         -e "s|@TLS_WRONG_NAME_PORT@|$TLS_WRONG_NAME_PORT|g" \
         -e "s|@TLS_EXPIRED_PORT@|$TLS_EXPIRED_PORT|g" \
-        -e "s|@FTP_PORT@|$FTP_PORT|g" -e "s|@FTP_ROOT@|$run/ftp|g" "$@"
+        -e "s|@FTP_ROOT@|$run/ftp|g" "$@"
 }
 
 # NAME SUBJECT-ALT-NAMES [START END]: tls/NAME.key and tls/NAME.pem, signed by the test CA.
@@ -125,8 +130,15 @@ if command -v vsftpd >/dev/null && [ "$(id -u)" = 0 ]; then
     fi
     echo "$FTP_USER:$FTP_PASSWORD" | chpasswd || failed=1
     chown "$FTP_USER" "$run/ftp"
-    subst "$here/vsftpd.conf.in" > "$run/vsftpd.conf"
-    vsftpd "$run/vsftpd.conf" && touch "$run/vsftpd.pid" || failed=1
+    half=$(((FTP_PASV_MIN + FTP_PASV_MAX) / 2))
+    for server in "vsftpd $FTP_PORT NO $FTP_PASV_MIN $half" \
+        "vsftpd-tls $FTP_TLS_PORT YES $((half + 1)) $FTP_PASV_MAX"; do
+        set -- $server
+        subst "$here/vsftpd.conf.in" | sed -e "s|@FTP_PORT@|$2|g" -e "s|@FTP_FORCE_TLS@|$3|g" \
+            -e "s|@FTP_PASV_MIN@|$4|g" -e "s|@FTP_PASV_MAX@|$5|g" > "$run/$1.conf"
+        vsftpd "$run/$1.conf" || failed=1
+    done
+    touch "$run/vsftpd.pid"
 fi
 
 # Wait until every port answers.

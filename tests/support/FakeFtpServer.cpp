@@ -1,6 +1,13 @@
 #include "support/FakeFtpServer.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
+
+#include "net/TlsSession.h"
 
 namespace sg::test {
 namespace {
@@ -41,6 +48,48 @@ void ParsePort(const std::string& argument, std::string& address, int& port) {
 }
 
 }  // namespace
+
+FakeFtpServer::Session::~Session() {
+    if (passiveFd >= 0) {
+        ::close(passiveFd);
+    }
+}
+
+int FakeFtpServer::Session::ListenPassive() {
+    if (passiveFd >= 0) {
+        ::close(passiveFd);
+    }
+    passiveFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(local);
+    if (passiveFd < 0 || ::bind(passiveFd, reinterpret_cast<sockaddr*>(&local), length) != 0 ||
+        ::listen(passiveFd, 1) != 0 ||
+        ::getsockname(passiveFd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
+}
+
+LoopbackConnection FakeFtpServer::Session::ConnectData() {
+    LoopbackConnection data =
+        passiveFd >= 0 ? control.AcceptOn(passiveFd) : control.ConnectTo(dataPort);
+    if (passiveFd >= 0) {
+        ::close(passiveFd);
+        passiveFd = -1;
+    }
+    if (data.IsOpen() && dataTls != nullptr) {
+        if (!data.AcceptTls(*dataTls)) {
+            return LoopbackConnection(-1);
+        }
+        server->tlsData_.fetch_add(1);
+        if (data.Tls()->Resumed()) {
+            server->resumedData_.fetch_add(1);
+        }
+    }
+    return data;
+}
 
 FakeFtpServer::FakeFtpServer(std::string greeting)
     : greeting_(std::move(greeting)),
@@ -85,7 +134,8 @@ bool FakeFtpServer::ReceivedVerb(const std::string& verb) const {
 }
 
 void FakeFtpServer::Serve(LoopbackConnection& connection) {
-    Session session{connection, {}, 0};
+    Session session{connection, {}, 0, -1, nullptr, this};
+    const TlsServerContext* const tls = tls_.load();
     if (!greeting_.empty()) {
         session.Reply(greeting_);
     }
@@ -104,6 +154,10 @@ void FakeFtpServer::Serve(LoopbackConnection& connection) {
         const std::string argument = blank == std::string::npos ? "" : line.substr(blank + 1);
         if (verb == "PORT") {
             ParsePort(argument, session.dataAddress, session.dataPort);
+            if (session.passiveFd >= 0) {
+                ::close(session.passiveFd);
+                session.passiveFd = -1;
+            }
         }
         const auto handler = handlers_.find(verb);
         if (handler != handlers_.end()) {
@@ -112,6 +166,26 @@ void FakeFtpServer::Serve(LoopbackConnection& connection) {
             session.Reply("331 Please specify the password.\r\n");
         } else if (verb == "PASS") {
             session.Reply("230 Login successful.\r\n");
+        } else if (verb == "EPSV") {
+            const int port = session.ListenPassive();
+            session.Reply("229 Entering Extended Passive Mode (|||" + std::to_string(port) +
+                          "|)\r\n");
+        } else if (verb == "PASV") {
+            const int port = session.ListenPassive();
+            session.Reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(port / 256) +
+                          "," + std::to_string(port % 256) + ").\r\n");
+        } else if (verb == "AUTH" && tls != nullptr && UpperAscii(argument) == "TLS" &&
+                   connection.Tls() == nullptr) {
+            session.Reply("234 Proceed with negotiation.\r\n");
+            if (!connection.AcceptTls(*tls)) {
+                return;
+            }
+        } else if (verb == "PBSZ" && connection.Tls() != nullptr) {
+            session.Reply("200 PBSZ set to 0.\r\n");
+        } else if (verb == "PROT" && connection.Tls() != nullptr) {
+            session.dataTls = UpperAscii(argument) == "P" ? tls : nullptr;
+            session.Reply("200 PROT now " + std::string(session.dataTls ? "Private" : "Clear") +
+                          ".\r\n");
         } else if (verb == "QUIT") {
             session.Reply("221 Goodbye.\r\n");
             return;

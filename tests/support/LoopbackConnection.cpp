@@ -12,6 +12,9 @@
 #include <cerrno>
 #include <thread>
 
+#include "net/SocketWait.h"
+#include "net/TlsSession.h"
+
 namespace sg::test {
 namespace {
 
@@ -58,6 +61,7 @@ LoopbackConnection::~LoopbackConnection() {
 LoopbackConnection::LoopbackConnection(LoopbackConnection&& other) noexcept
     : fd_(other.fd_),
       stop_(other.stop_),
+      tls_(std::move(other.tls_)),
       peerClosed_(other.peerClosed_),
       pending_(std::move(other.pending_)) {
     other.fd_ = -1;
@@ -68,6 +72,7 @@ LoopbackConnection& LoopbackConnection::operator=(LoopbackConnection&& other) no
         Close();
         fd_ = other.fd_;
         stop_ = other.stop_;
+        tls_ = std::move(other.tls_);
         peerClosed_ = other.peerClosed_;
         pending_ = std::move(other.pending_);
         other.fd_ = -1;
@@ -98,8 +103,29 @@ LoopbackConnection LoopbackConnection::ConnectTo(int port, Milliseconds timeout)
     return LoopbackConnection(fd, stop_);
 }
 
+LoopbackConnection LoopbackConnection::AcceptOn(int listenFd, Milliseconds timeout) const {
+    if (listenFd < 0 || !WaitReady(listenFd, POLLIN, Clock::now() + timeout, stop_)) {
+        return LoopbackConnection(-1, stop_);
+    }
+    return LoopbackConnection(::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC), stop_);
+}
+
+bool LoopbackConnection::AcceptTls(const TlsServerContext& server, Milliseconds timeout) {
+    if (fd_ < 0 || !pending_.empty()) {
+        return false;
+    }
+    std::string error;
+    tls_ = TlsSession::Accept(fd_, server, Deadline::After(timeout.count()), error);
+    return tls_ != nullptr;
+}
+
 bool LoopbackConnection::Send(std::string_view bytes, Milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
+    if (tls_ != nullptr) {
+        return fd_ >= 0 && !Stopping() &&
+               tls_->Send(bytes.data(), static_cast<int>(bytes.size()), Deadline{true, deadline}) ==
+                   static_cast<int>(bytes.size());
+    }
     size_t sent = 0;
     while (fd_ >= 0 && sent < bytes.size()) {
         if (!WaitReady(fd_, POLLOUT, deadline, stop_)) {
@@ -130,10 +156,27 @@ bool LoopbackConnection::SendSegments(const std::vector<std::string>& segments,
 }
 
 bool LoopbackConnection::Fill(Clock::time_point deadline) {
-    if (fd_ < 0 || peerClosed_ || !WaitReady(fd_, POLLIN, deadline, stop_)) {
+    if (fd_ < 0 || peerClosed_) {
+        return false;
+    }
+    const bool buffered = tls_ != nullptr && tls_->HasPending();
+    if (!buffered && !WaitReady(fd_, POLLIN, deadline, stop_)) {
         return false;
     }
     char chunk[4096];
+    if (tls_ != nullptr) {
+        // What is readable may be part of a record only: that is no close.
+        const int got = tls_->Receive(chunk, sizeof(chunk), false, Deadline::After(0));
+        if (got > 0) {
+            pending_.append(chunk, static_cast<size_t>(got));
+            return true;
+        }
+        if (got == TlsSession::kTimedOut) {
+            return Clock::now() < deadline;
+        }
+        peerClosed_ = true;
+        return false;
+    }
     const ssize_t got = ::recv(fd_, chunk, sizeof(chunk), MSG_DONTWAIT);
     if (got > 0) {
         pending_.append(chunk, static_cast<size_t>(got));
@@ -202,6 +245,8 @@ void LoopbackConnection::Sleep(Milliseconds duration) const {
 }
 
 void LoopbackConnection::Close() {
+    // The close notice first, so that the peer sees the end of the TLS stream.
+    tls_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -212,6 +257,7 @@ void LoopbackConnection::Reset() {
     if (fd_ >= 0) {
         const linger abort{1, 0};
         ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof(abort));
+        tls_.reset();
         Close();
     }
 }

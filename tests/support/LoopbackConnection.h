@@ -6,9 +6,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace sg {
+class TlsServerContext;
+class TlsSession;
+}  // namespace sg
 
 namespace sg::test {
 
@@ -27,6 +33,15 @@ class LoopbackConnection {
 
     // A new connection to 127.0.0.1:port sharing this one's stop flag; not open on failure.
     LoopbackConnection ConnectTo(int port, Milliseconds timeout = kDefaultWait) const;
+    // The next connection to the listening socket `listenFd`, sharing this one's stop flag; not
+    // open when none came in time.
+    LoopbackConnection AcceptOn(int listenFd, Milliseconds timeout = kDefaultWait) const;
+
+    // The server side of a TLS handshake presenting `server` (which must outlive the
+    // connection); from then on every send and read goes through it. False when it failed.
+    bool AcceptTls(const TlsServerContext& server, Milliseconds timeout = kDefaultWait);
+    // The session after AcceptTls, else null.
+    const TlsSession* Tls() const { return tls_.get(); }
 
     bool IsOpen() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
@@ -60,6 +75,7 @@ class LoopbackConnection {
 
     int fd_ = -1;
     const std::atomic<bool>* stop_ = nullptr;
+    std::unique_ptr<TlsSession> tls_;
     bool peerClosed_ = false;
     std::string pending_;
 };

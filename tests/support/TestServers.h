@@ -14,7 +14,10 @@ inline constexpr int kNginxWrongNamePort = 18444;
 inline constexpr int kNginxExpiredPort = 18445;
 inline constexpr int kProxyPort = 18888;
 inline constexpr int kAuthProxyPort = 18889;  // needs proxyuser / proxypass
+// vsftpd: active and passive mode, TLS offered (kFtpPort) and TLS forced (kFtpTlsPort), with
+// the good certificate of the test CA.
 inline constexpr int kFtpPort = 18021;
+inline constexpr int kFtpTlsPort = 18022;
 inline constexpr const char* kProxyUser = "proxyuser";
 inline constexpr const char* kProxyPassword = "proxypass";
 inline constexpr const char* kFtpUser = "sgftp";

@@ -2,6 +2,8 @@
 // browsing down and back up, uploads and downloads in the right transfer type, leaving, and a
 // window that keeps working while the server is silent.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -13,6 +15,11 @@
 #include <mutex>
 #include <optional>
 
+#include <sys/stat.h>
+
+#include "demo/DemoCertificate.h"
+#include "model/AppState.h"
+#include "net/TlsServerContext.h"
 #include "platform/FileSystem.h"
 #include "support/FakeFtpServer.h"
 #include "ui/FtpCenterDialog.h"
@@ -135,6 +142,16 @@ class ScriptedSite {
     FakeFtpServer server;
 };
 
+// A fresh self-signed certificate for 127.0.0.1, which nothing trusts, and its server context.
+struct SelfSigned {
+    DemoCertificate pem;
+    TlsServerContext server;
+    bool Make() {
+        return MakeDemoCertificate(pem) == kDemoCertificateMade &&
+               server.Load(pem.certificatePem, pem.keyPem) == TlsServerContext::kOk;
+    }
+};
+
 QStringList TextsOf(QTreeWidgetItem* parent) {
     QStringList texts;
     for (int i = 0; i < parent->childCount(); ++i) {
@@ -193,6 +210,21 @@ class FtpCenterDialogTest : public QObject {
         return count;
     }
     static QString Shown(const char* text) { return "Site Workbench|" + QString::fromLatin1(text); }
+    QString Status() { return Control<QLabel>(*dialog_, "statusLabel")->text(); }
+    QStringList Questions() const {
+        QStringList texts;
+        for (const PromptCall& call : prompts_->Calls()) {
+            if (call.kind == PromptCall::Kind::Ask) {
+                texts.push_back(call.text);
+            }
+        }
+        return texts;
+    }
+    void Reopen() {
+        dialog_.reset();
+        dialog_.emplace(*prompts_, ShortWaits());
+        QVERIFY(ShowActive(*dialog_));
+    }
     std::string LocalFile(const std::string& name, const std::string& content) {
         const std::string path = fixture_->Path(name);
         WriteWholeFile(path, content);
@@ -469,6 +501,106 @@ class FtpCenterDialogTest : public QObject {
         QVERIFY(!dialog_->isVisible());
         site_->holdList = false;
         QVERIFY(site_->server.WaitDone());
+    }
+
+    void passiveModeAndEncryptionAreKeptBetweenRuns() {
+        auto* passive = Control<QCheckBox>(*dialog_, "passiveCheck");
+        auto* encryption = Control<QComboBox>(*dialog_, "encryptionCombo");
+        QVERIFY(passive->isChecked());
+        QCOMPARE(encryption->count(), 3);
+        QCOMPARE(encryption->currentText(), QStringLiteral("TLS if the server offers it"));
+        QCOMPARE(Status(), QStringLiteral("Not connected"));
+        QVERIFY(Connect());
+        QCOMPARE(Status(),
+                 QStringLiteral("Connected without encryption (plain FTP), passive mode"));
+        QCOMPARE(Count("AUTH TLS"), 1);
+        QCOMPARE(Count("EPSV"), 1);
+
+        passive->setChecked(false);
+        encryption->setCurrentIndex(2);
+        Reopen();
+        passive = Control<QCheckBox>(*dialog_, "passiveCheck");
+        encryption = Control<QComboBox>(*dialog_, "encryptionCombo");
+        QVERIFY(!passive->isChecked());
+        QCOMPARE(encryption->currentText(), QStringLiteral("Plain FTP"));
+        QVERIFY(Connect());
+        QCOMPARE(Status(), QStringLiteral("Connected without encryption (plain FTP), active mode"));
+        QCOMPARE(Count("AUTH TLS"), 1);
+        QCOMPARE(Count("EPSV"), 1);
+        QVERIFY(site_->server.ReceivedVerb("PORT"));
+        Click(*dialog_, "disconnectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Status(), QStringLiteral("Not connected"));
+
+        // Required: a server without TLS gets no password, and the user is told why.
+        encryption->setCurrentIndex(1);
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Root()->childCount(), 0);
+        QCOMPARE(Count("PASS secret"), 2);
+        QCOMPARE(Messages().size(), 1);
+        QVERIFY(Messages().front().contains(QStringLiteral("refused AUTH TLS")));
+        QCOMPARE(LoadFtpConnectionSetting(App().paths.ftpFile).encryption,
+                 FtpEncryption::kRequired);
+    }
+
+    void anUnverifiedCertificateIsAskedAboutAndRemembered() {
+        SelfSigned first;
+        SelfSigned second;
+        QVERIFY(first.Make() && second.Make());
+        site_->server.EnableTls(&first.server);
+        prompts_->Answer(PromptAnswer::No);
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Root()->childCount(), 0);
+        QCOMPARE(Status(), QStringLiteral("Not connected"));
+        QCOMPARE(Count("USER webmaster"), 0);
+        QCOMPARE(Questions().size(), 1);
+        const QString question = Questions().front();
+        QVERIFY2(question.contains(QString::fromStdString(site_->Host())), qPrintable(question));
+        QVERIFY(question.contains(QStringLiteral("self-signed certificate")));
+        QVERIFY(question.contains(QStringLiteral("Subject: CN=")));
+        QVERIFY(!question.contains(QStringLiteral("CHANGED")));
+        const qsizetype at = question.indexOf(QStringLiteral("SHA-256 fingerprint:\n"));
+        QVERIFY(at >= 0);
+        const QString fingerprint = question.mid(at + 21, 95);
+        QCOMPARE(fingerprint.count(QLatin1Char(':')), 31);
+        QVERIFY(Messages().isEmpty());
+
+        // Yes, and remember it: connected over TLS, and the next connect asks nothing.
+        prompts_->Answer(PromptAnswer::Yes);
+        prompts_->Answer(PromptAnswer::Yes);
+        QVERIFY(Connect());
+        QCOMPARE(Questions().size(), 3);
+        QCOMPARE(Status(),
+                 QStringLiteral("Connected over TLS (certificate accepted by you), passive mode"));
+        struct stat info {};
+        QCOMPARE(::stat(App().paths.ftpTrustFile.c_str(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(QString::fromStdString(FileText(App().paths.ftpTrustFile)),
+                 QString::fromStdString(site_->Host()) + " " + fingerprint + "\n");
+        Click(*dialog_, "disconnectButton");
+        QVERIFY(WaitIdle());
+        Reopen();
+        QVERIFY(Connect());
+        QCOMPARE(Questions().size(), 3);
+
+        // Another certificate on the same server is asked about again, saying that it changed.
+        site_->server.EnableTls(&second.server);
+        prompts_->Answer(PromptAnswer::No);
+        Click(*dialog_, "disconnectButton");
+        QVERIFY(WaitIdle());
+        const int users = Count("USER webmaster");
+        Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Questions().size(), 4);
+        QVERIFY(Questions().back().contains(QStringLiteral("CHANGED")));
+        QVERIFY(Questions().back().contains(fingerprint));
+        QCOMPARE(Count("USER webmaster"), users);
+        QVERIFY(prompts_->ScriptUsedUp());
     }
 
     void cancelInTheProgressWindowStopsTheConnect() {

@@ -1,8 +1,11 @@
-// The FTP Center against the real vsftpd of the test servers (active mode, loopback): open a
-// folder, upload a text file and a binary file into it, list it again and download both back.
+// The FTP Center against the real vsftpd of the test servers (loopback, passive mode and TLS as
+// the FTP Center starts, with the test CA trusted): on the server that offers TLS and on the
+// one that forces it, open a folder, upload a text file and a binary file into it, list it
+// again and download both back.
 
 #include <unistd.h>
 
+#include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -77,19 +80,28 @@ class FtpCenterVsftpdTest : public QObject {
         }
     }
 
+    void browseUploadAndDownloadBack_data() {
+        QTest::addColumn<int>("port");
+        QTest::newRow("TLS offered") << kFtpPort;
+        QTest::newRow("TLS forced") << kFtpTlsPort;
+    }
     void browseUploadAndDownloadBack() {
-        SG_REQUIRE_SERVER_QT(kFtpPort);
-        folder_ = "center-" + std::to_string(::getpid());
+        QFETCH(int, port);
+        SG_REQUIRE_SERVER_QT(port);
+        ScopedEnv trustCa("SSL_CERT_FILE", (ServersDir() + "/tls/ca.pem").c_str());
+        folder_ = "center-" + std::to_string(::getpid()) + "-" + std::to_string(port);
         const std::string remoteFolder = ServersDir() + "/ftp/" + folder_;
         std::filesystem::create_directories(remoteFolder);
         std::filesystem::permissions(remoteFolder, std::filesystem::perms::all);
         QVERIFY(WriteWholeFile(remoteFolder + "/already-there.txt", "x"));
 
-        EditOf(*dialog_, "hostEdit")->setText("127.0.0.1:" + QString::number(kFtpPort));
+        EditOf(*dialog_, "hostEdit")->setText("127.0.0.1:" + QString::number(port));
         EditOf(*dialog_, "userEdit")->setText(QString::fromLatin1(kFtpUser));
         EditOf(*dialog_, "passwordEdit")->setText(QString::fromLatin1(kFtpPassword));
         Click(*dialog_, "connectButton");
         QVERIFY(WaitIdle());
+        QCOMPARE(Control<QLabel>(*dialog_, "statusLabel")->text(),
+                 QStringLiteral("Connected over TLS (certificate verified), passive mode"));
         QTreeWidgetItem* folder =
             ChildNamed(Tree()->invisibleRootItem(), QString::fromStdString(folder_));
         QVERIFY(folder != nullptr);

@@ -1,9 +1,10 @@
-// Draws the FTP Center connected to the test vsftpd with a folder opened into a PNG file:
-// `sitegauge_ftp_screenshots DIR [FTP_HOME]`, best under xvfb-run. The servers must run
-// (tests/servers/test-servers.sh start RUNDIR); FTP_HOME is RUNDIR/ftp, where a small sample
-// site is written first.
+// Draws the FTP Center connected over TLS, in passive mode, to the test vsftpd that forces TLS,
+// with a folder opened, into a PNG file: `sitegauge_ftp_screenshots DIR [FTP_HOME]`, best under
+// xvfb-run. The servers must run (tests/servers/test-servers.sh start RUNDIR); FTP_HOME is
+// RUNDIR/ftp, where a small sample site is written first; RUNDIR/tls/ca.pem is trusted.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -59,10 +61,13 @@ int main(int argc, char** argv) {
     }
     const QString dir = QString::fromLocal8Bit(argv[1]);
     const std::string home = argc > 2 ? argv[2] : sg::test::ServersDir() + "/ftp";
-    if (!sg::test::PortAnswers(sg::test::kFtpPort)) {
-        std::fprintf(stderr, "no FTP server on 127.0.0.1:%d\n", sg::test::kFtpPort);
+    const std::string servers = std::filesystem::path(home).parent_path().string();
+    if (!sg::test::PortAnswers(sg::test::kFtpTlsPort)) {
+        std::fprintf(stderr, "no FTP server on 127.0.0.1:%d\n", sg::test::kFtpTlsPort);
         return 1;
     }
+    // The test CA, as the system's trusted certificates would hold a real server's.
+    ::setenv("SSL_CERT_FILE", (servers + "/tls/ca.pem").c_str(), 1);
     SampleSite(home);
     sg::test::UiFixture fixture;
     sg::test::ScriptedPrompts prompts;
@@ -74,7 +79,7 @@ int main(int argc, char** argv) {
     auto idle = [&dialog] { return QTest::qWaitFor([&] { return !dialog.Busy(); }, 20000); };
 
     dialog.findChild<QLineEdit*>(QStringLiteral("hostEdit"))
-        ->setText("127.0.0.1:" + QString::number(sg::test::kFtpPort));
+        ->setText("127.0.0.1:" + QString::number(sg::test::kFtpTlsPort));
     dialog.findChild<QLineEdit*>(QStringLiteral("userEdit"))
         ->setText(QString::fromLatin1(sg::test::kFtpUser));
     dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
@@ -87,6 +92,11 @@ int main(int argc, char** argv) {
     }
     if (site == nullptr) {
         std::fprintf(stderr, "the listing has no public_html\n");
+        return 1;
+    }
+    const QString status = dialog.findChild<QLabel*>(QStringLiteral("statusLabel"))->text();
+    if (!status.startsWith(QStringLiteral("Connected over TLS"))) {
+        std::fprintf(stderr, "not over TLS: %s\n", qPrintable(status));
         return 1;
     }
     // As a double-click does: the folder is opened and its listing added under it.

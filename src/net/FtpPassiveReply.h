@@ -1,0 +1,27 @@
+#pragma once
+// The replies that open a passive data connection: 229 to EPSV names a port, 227 to PASV an
+// address and a port. Pure text readers; the agent connects to the control connection's peer
+// whatever address a 227 names.
+
+#include <string>
+#include <string_view>
+
+namespace sg {
+
+// The port of "229 Entering Extended Passive Mode (|||6446|)": the text between the first "("
+// and the next ")", three equal delimiters (any printable byte but a digit), the decimal port
+// and the same delimiter. 1..65535, or 0 when the reply holds no such text.
+int ParseEpsvReply(std::string_view reply);
+
+struct FtpPasvTarget {
+    // Dotted text of the four address numbers.
+    std::string address;
+    int port = 0;
+};
+
+// "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": the first six comma-separated numbers after
+// the code, each 0..255, with or without the parentheses; the port is p1 * 256 + p2 and must
+// not be 0. False (and `out` emptied) when the reply holds no such numbers.
+bool ParsePasvReply(std::string_view reply, FtpPasvTarget& out);
+
+}  // namespace sg
