@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/AnalysisFrontEnd.h"
 #include "app/AnalysisSelection.h"
@@ -48,8 +49,9 @@ class AnalysisRun {
     int AnalyzeNow(const AnalysisSelection& selection);
 
     // The Cancel button: the worker stops at its next report line while the front end asks;
-    // Yes cancels the run (nothing more is written, no page is opened, and this run's summary
-    // page, if it has begun one, is deleted), No lets it go on. Returns true when the run was
+    // Yes cancels the run (nothing more is written, no page is opened, and the run folders this
+    // run created are deleted with what is in them; a folder that was there before the run, and
+    // a summary page of an earlier run, stay), No lets it go on. Returns true when the run was
     // cancelled; false, without asking, when no run is going or it is already finishing.
     bool RequestCancel();
     // Cancels as a confirmed Cancel does, without asking (Ctrl-C, tear-down).
@@ -71,6 +73,7 @@ class AnalysisRun {
         int Position() const override { return target_.Position(); }
         void SetPosition(int position) override;
         void LogLine(const std::string& text) override;
+        void Count(ProgressCount what) override;
 
       private:
         ProgressSink& target_;
@@ -78,6 +81,8 @@ class AnalysisRun {
     };
 
     void Work(AnalysisSelection selection);
+    // Deletes the run folders of this run's report name that did not exist when it started.
+    void RemoveCreatedRunFolders();
     // Blocks while a Cancel question is open; false when the run was cancelled. On true the
     // run is marked finishing, so a later Cancel no longer applies.
     bool PassFinalGate();
@@ -99,6 +104,9 @@ class AnalysisRun {
     bool asking_ = false;
     // Set on the worker when the summary writer of this run has been entered.
     bool summaryBegun_ = false;
+    // The run folders of this run's report name that were absent at its start: only these are
+    // removed after a Cancel.
+    std::vector<std::string> newRunFolders_;
 };
 
 }  // namespace sg
