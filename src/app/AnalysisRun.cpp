@@ -212,7 +212,7 @@ void AnalysisRun::Work(AnalysisSelection selection) {
         // names the previous run's finished page.
         std::remove(project_.GetPageToOpen().c_str());
     }
-    if (!finished) {
+    if (!finished && removesCancelledRun_) {
         // A half-written run folder is not listed among the previous reports, so nothing
         // could delete it later.
         RemoveCreatedRunFolders();

@@ -214,6 +214,7 @@ void AnalyzeDialog::AnalyzeNow() {
     auto* progress = new ProgressDialog(this);
     progress_ = progress;
     run_ = std::make_unique<AnalysisRun>(App().project, *this, *progress);
+    run_->SetRemovesCancelledRun(true);
     const int result = run_->AnalyzeNow(Selection());
     if (result != kRunStarted) {
         run_.reset();

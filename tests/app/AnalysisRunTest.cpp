@@ -163,6 +163,7 @@ TEST_F(AnalysisRunTest, CancelYesInACrawlWritesNothingMoreAndKeepsTheEarlierPage
 
     project.SetName("Later");
     project.AddUrl(site.Url("/b.html"));
+    run.SetRemovesCancelledRun(true);
     ASSERT_EQ(run.AnalyzeNow(Links()), kRunStarted);
     ASSERT_TRUE(held.WaitArrived());
     std::map<std::string, std::string> atYes;
