@@ -1,5 +1,7 @@
 #include "analysis/CrawlRecordList.h"
 
+#include "model/ProgressSink.h"
+
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -66,6 +68,7 @@ const CrawlRecord* FindRecord(std::string_view link) {
 
 void AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status) {
     CrawlRecords().Add(fromPage, link, status);
+    CountProgress(ProgressCount::LinkChecked);
 }
 
 void ClearRecords() {

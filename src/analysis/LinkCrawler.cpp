@@ -10,6 +10,7 @@
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
+#include "model/ProgressSink.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
 #include "platform/RunControl.h"
@@ -55,6 +56,7 @@ PageVisit FetchForVisit(const std::string& url) {
     const std::unique_ptr<CWebClient> fetched =
         FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
     const CWebClient& client = *fetched;
+    CountProgress(ProgressCount::PageFetched);
     if (result == CWebClient::kFetchConnectFailed) {
         LogTlsProblem(client, address);
     }

@@ -12,6 +12,7 @@
 #include "html/PageCounters.h"
 #include "html/TextUtil.h"
 #include "html/UrlText.h"
+#include "model/ProgressSink.h"
 #include "model/RunResults.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
@@ -32,6 +33,7 @@ std::unique_ptr<CWebClient> FetchPage(const std::string& pageUrl, int& result) {
     const std::string address = StripFragment(pageUrl);
     std::unique_ptr<CWebClient> client =
         FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
+    CountProgress(ProgressCount::PageFetched);
     if (result != CWebClient::kFetchOk) {
         LogTlsProblem(*client, address);
     }

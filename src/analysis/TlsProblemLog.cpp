@@ -6,6 +6,11 @@
 namespace sg {
 
 std::string TlsProblemText(const CWebClient& client, std::string_view address) {
+    if (client.ProxyUnreachable()) {
+        return "Could not connect to the proxy " + client.ProxyAddress() + ":" +
+               std::to_string(client.ServerPort()) + ", so " + std::string(address) +
+               " was not asked.";
+    }
     if (client.TlsError().empty()) {
         return {};
     }

@@ -1,7 +1,7 @@
 #pragma once
-// A fetch that failed on TLS (a certificate that does not verify, a handshake that broke off)
-// looks like any other connection failure in the records and reports; the reason goes to the
-// run's log so that the user learns why.
+// A fetch that failed on TLS (a certificate that does not verify, a handshake that broke off),
+// or because the proxy could not be reached, looks like any other connection failure in the
+// records and reports; the reason goes to the run's log so that the user learns why.
 
 #include <string>
 #include <string_view>
@@ -10,8 +10,9 @@ namespace sg {
 
 class CWebClient;
 
-// "Could not connect securely to ADDRESS: REASON", or empty when the client's last attempt had
-// no TLS failure.
+// "Could not connect securely to ADDRESS: REASON"; "Could not connect to the proxy HOST:PORT,
+// so ADDRESS was not asked." when the proxy was the one that failed; empty when the client's
+// last attempt failed on neither.
 std::string TlsProblemText(const CWebClient& client, std::string_view address);
 
 // That line to the run's progress log (the GUI's progress window, the CLI's stderr), when

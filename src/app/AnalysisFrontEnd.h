@@ -26,6 +26,9 @@ class AnalysisFrontEnd {
     // the run no longer touches the progress sink.
     virtual void RunStarted() {}
     virtual void RunFinished(bool /*cancelled*/) {}
+    // Worker thread, after RunFinished: the finished run's summary page could not be shown,
+    // since no program to open it could start. `path` is where the page is.
+    virtual void ReportNotShown(const std::string& /*path*/) {}
 };
 
 }  // namespace sg

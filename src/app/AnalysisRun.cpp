@@ -10,6 +10,7 @@
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
+#include "reports/PreviousReports.h"
 
 namespace sg {
 namespace {
@@ -22,6 +23,13 @@ bool ReportNameInUse(const std::string& reportName) {
     return FolderExists(paths.readinessDir + "/" + reportName) ||
            FolderExists(paths.linkValidatorDir + "/" + reportName) ||
            FolderExists(paths.linkPopularityDir + "/" + reportName);
+}
+
+// The folders a run of this report name may create, one per analysis.
+std::vector<std::string> RunFolders(const std::string& reportName) {
+    const AppPaths& paths = App().paths;
+    return {paths.linkValidatorDir + "/" + reportName, paths.readinessDir + "/" + reportName,
+            paths.linkPopularityDir + "/" + reportName};
 }
 
 void PrepareFreshRunNames(Project& project) {
@@ -55,6 +63,12 @@ void AnalysisRun::Forwarder::LogLine(const std::string& text) {
     }
 }
 
+void AnalysisRun::Forwarder::Count(ProgressCount what) {
+    if (!control_.CancelRequested()) {
+        target_.Count(what);
+    }
+}
+
 AnalysisRun::AnalysisRun(Project& project, AnalysisFrontEnd& frontEnd, ProgressSink& progress,
                          AnalysisWriters writers)
     : project_(project), frontEnd_(frontEnd), progress_(progress), writers_(std::move(writers)) {}
@@ -84,6 +98,17 @@ int AnalysisRun::AnalyzeNow(const AnalysisSelection& selection) {
         return kRunNothingSelected;
     }
     PrepareFreshRunNames(project_);
+    newRunFolders_.clear();
+    // A name that could climb out of the analysis folders never names a folder to delete.
+    const std::string& reportName = project_.GetReportName();
+    if (!reportName.empty() && reportName != "." && reportName != ".." &&
+        reportName.find('/') == std::string::npos) {
+        for (std::string& folder : RunFolders(reportName)) {
+            if (!FolderExists(folder) && !FileExists(folder)) {
+                newRunFolders_.push_back(std::move(folder));
+            }
+        }
+    }
 
     control_ = std::make_unique<RunControl>();
     forwarder_ = std::make_unique<Forwarder>(progress_, *control_);
@@ -187,10 +212,24 @@ void AnalysisRun::Work(AnalysisSelection selection) {
         // names the previous run's finished page.
         std::remove(project_.GetPageToOpen().c_str());
     }
-    frontEnd_.RunFinished(!finished);
-    if (finished && opensSummaryPage_) {
-        OpenDocument(project_.GetPageToOpen());
+    if (!finished && removesCancelledRun_) {
+        // A half-written run folder is not listed among the previous reports, so nothing
+        // could delete it later.
+        RemoveCreatedRunFolders();
     }
+    frontEnd_.RunFinished(!finished);
+    if (finished && opensSummaryPage_ && !OpenDocument(project_.GetPageToOpen())) {
+        frontEnd_.ReportNotShown(project_.GetPageToOpen());
+    }
+}
+
+void AnalysisRun::RemoveCreatedRunFolders() {
+    for (const std::string& folder : newRunFolders_) {
+        if (FolderExists(folder)) {
+            DeleteFolderTree(folder);
+        }
+    }
+    newRunFolders_.clear();
 }
 
 }  // namespace sg

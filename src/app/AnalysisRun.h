@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/AnalysisFrontEnd.h"
 #include "app/AnalysisSelection.h"
@@ -42,15 +43,21 @@ class AnalysisRun {
 
     // Whether the worker opens the summary page when the run ends (the CLI only does on request).
     void SetOpensSummaryPage(bool opens) { opensSummaryPage_ = opens; }
+    // Whether a cancelled run deletes the run folders it created (the GUI, whose Previous
+    // Reports cannot list a folder without its summary page); the CLI keeps the sites' reports
+    // finished before Ctrl-C.
+    void SetRemovesCancelledRun(bool removes) { removesCancelledRun_ = removes; }
 
     // "Analyze Now": the connection, the project and the selection are checked (the front end
     // is told about a failed check), the report name is stamped and the worker started.
     int AnalyzeNow(const AnalysisSelection& selection);
 
     // The Cancel button: the worker stops at its next report line while the front end asks;
-    // Yes cancels the run (nothing more is written, no page is opened, and this run's summary
-    // page, if it has begun one, is deleted), No lets it go on. Returns true when the run was
-    // cancelled; false, without asking, when no run is going or it is already finishing.
+    // Yes cancels the run (nothing more is written, no page is opened, this run's summary page,
+    // if it has begun one, is deleted, and with SetRemovesCancelledRun so are the run folders
+    // this run created; a folder that was there before the run stays), No lets it go on. Returns
+    // true when the run was cancelled; false, without asking, when no run is going or it is already
+    // finishing.
     bool RequestCancel();
     // Cancels as a confirmed Cancel does, without asking (Ctrl-C, tear-down).
     void CancelNow();
@@ -71,6 +78,7 @@ class AnalysisRun {
         int Position() const override { return target_.Position(); }
         void SetPosition(int position) override;
         void LogLine(const std::string& text) override;
+        void Count(ProgressCount what) override;
 
       private:
         ProgressSink& target_;
@@ -78,6 +86,8 @@ class AnalysisRun {
     };
 
     void Work(AnalysisSelection selection);
+    // Deletes the run folders of this run's report name that did not exist when it started.
+    void RemoveCreatedRunFolders();
     // Blocks while a Cancel question is open; false when the run was cancelled. On true the
     // run is marked finishing, so a later Cancel no longer applies.
     bool PassFinalGate();
@@ -87,6 +97,7 @@ class AnalysisRun {
     ProgressSink& progress_;
     AnalysisWriters writers_;
     bool opensSummaryPage_ = true;
+    bool removesCancelledRun_ = false;
 
     // One per run: a fresh control, so a cancelled run leaves nothing behind for the next one.
     std::unique_ptr<RunControl> control_;
@@ -99,6 +110,9 @@ class AnalysisRun {
     bool asking_ = false;
     // Set on the worker when the summary writer of this run has been entered.
     bool summaryBegun_ = false;
+    // The run folders of this run's report name that were absent at its start: only these are
+    // removed after a Cancel.
+    std::vector<std::string> newRunFolders_;
 };
 
 }  // namespace sg

@@ -27,4 +27,10 @@ void LogProgressLine(const std::string& text) {
     }
 }
 
+void CountProgress(ProgressCount what) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->Count(what);
+    }
+}
+
 }  // namespace sg

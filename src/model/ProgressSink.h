@@ -6,6 +6,9 @@
 
 namespace sg {
 
+// What a run counts as it goes, so a long share of the bar visibly advances.
+enum class ProgressCount { PageFetched, LinkChecked };
+
 class ProgressSink {
   public:
     virtual ~ProgressSink() = default;
@@ -14,6 +17,8 @@ class ProgressSink {
     virtual void SetPosition(int position) = 0;
     // A line for a log view, where the front end has one.
     virtual void LogLine(const std::string& /*text*/) {}
+    // One more of `what`, where the front end shows the counts.
+    virtual void Count(ProgressCount /*what*/) {}
 };
 
 // The designed progress operations: they act on App().progressWindow and do nothing (the
@@ -23,5 +28,7 @@ int GetProgressPos();
 void SetProgressPos(int position);
 // A line for the run's log (a TLS failure, say), where the front end shows one.
 void LogProgressLine(const std::string& text);
+// One more page fetched or link checked, for the counts beside the percentage.
+void CountProgress(ProgressCount what);
 
 }  // namespace sg

@@ -187,6 +187,7 @@ int CWebClient::FetchFollowing(char* address, bool head) {
     const Clock::time_point deadline =
         attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
     redirects_.clear();
+    proxyUnreachable_ = false;
     finalAddress_ = address != nullptr ? address : "";
     std::vector<std::string> asked;
     std::vector<char> copy;
@@ -277,6 +278,7 @@ int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline)
         return ReadPage(address, deadline);
     }
     if (Connect(port_, proxyAddress_, deadline) != 0) {
+        proxyUnreachable_ = true;
         return kFetchConnectFailed;
     }
     const std::string_view text(address);
@@ -329,6 +331,7 @@ int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline)
         return FinishHeadRequest(request, deadline);
     }
     if (Connect(port_, proxyAddress_, deadline) != 0) {
+        proxyUnreachable_ = true;
         return kFetchConnectFailed;
     }
     const std::string_view text(address);
@@ -371,6 +374,7 @@ int CWebClient::OpenTunnel(const char* address, std::string& path, Clock::time_p
     const std::string name = port > 0 ? host.substr(0, colon) : host;
     const std::string target = name + ":" + std::to_string(port > 0 ? port : kDefaultTlsPort);
     if (Connect(port_, proxyAddress_, deadline) != 0) {
+        proxyUnreachable_ = true;
         return kFetchConnectFailed;
     }
     std::string connect = "CONNECT " + target + " HTTP/1.0\r\nHost: " + target + "\r\n";

@@ -119,6 +119,9 @@ class CWebClient : public CUT_WSClient {
     const std::string& ProxyAddress() const { return proxyAddress_; }
     int ServerPort() const { return port_; }
     int UsingProxy() const { return useProxy_; }
+    // The last attempt failed because the proxy itself could not be connected to (the site
+    // was never asked).
+    bool ProxyUnreachable() const { return proxyUnreachable_; }
     // The port the next direct fetch connects to: the one written in the address, else the
     // configured one.
     int SitePort() const { return sitePort_ > 0 ? sitePort_ : port_; }
@@ -181,6 +184,7 @@ class CWebClient : public CUT_WSClient {
     int ReadPage(const char* address, Clock::time_point deadline);
 
     int useProxy_ = 0;
+    bool proxyUnreachable_ = false;
     std::string proxyAddress_;
     std::string serverAddress_;
     std::string serverName_;

@@ -42,18 +42,17 @@ bool LaunchDocumentViewer(const std::string& program, const std::string& fallbac
     return Spawn(program, path) || Spawn(fallbackProgram, path);
 }
 
-void OpenDocument(const std::string& path) {
+bool OpenDocument(const std::string& path) {
     DocumentOpener opener;
     {
         std::lock_guard<std::mutex> lock(openerMutex);
         opener = customOpener;
     }
     if (opener) {
-        opener(path);
-        return;
+        return opener(path);
     }
     const char* browser = std::getenv("BROWSER");
-    LaunchDocumentViewer("xdg-open", browser != nullptr ? browser : "", path);
+    return LaunchDocumentViewer("xdg-open", browser != nullptr ? browser : "", path);
 }
 
 void SetDocumentOpener(DocumentOpener opener) {

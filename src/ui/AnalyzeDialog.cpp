@@ -16,6 +16,7 @@
 #include "model/IsProjectReady.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ProjectDialog.h"
+#include "ui/ReportLocation.h"
 #include "ui/SortedListBox.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
@@ -213,6 +214,7 @@ void AnalyzeDialog::AnalyzeNow() {
     auto* progress = new ProgressDialog(this);
     progress_ = progress;
     run_ = std::make_unique<AnalysisRun>(App().project, *this, *progress);
+    run_->SetRemovesCancelledRun(true);
     const int result = run_->AnalyzeNow(Selection());
     if (result != kRunStarted) {
         run_.reset();
@@ -282,8 +284,20 @@ void AnalyzeDialog::RunFinished(bool cancelled) {
         if (!cancelled && !problems.isEmpty()) {
             ShowRunProblems(problems);
         }
+        if (cancelled) {
+            // The progress window is gone, and so is what the run wrote; without a word the
+            // user could not tell a cancelled run from one that is still starting.
+            prompts_.Inform(this, ToQt(App().appTitle),
+                            QStringLiteral("The analysis was cancelled. The report it had begun "
+                                           "has been removed."),
+                            PromptIcon::Information);
+        }
         emit runEnded(cancelled);
     });
+}
+
+void AnalyzeDialog::ReportNotShown(const std::string& path) {
+    PostToThreadOf(this, [this, path] { ShowReportLocation(prompts_, this, path, true); });
 }
 
 void AnalyzeDialog::ShowRunProblems(const QStringList& lines) {

@@ -46,6 +46,7 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     bool ConfirmCancel(const std::string& question) override;
     void RunStarted() override;
     void RunFinished(bool cancelled) override;
+    void ReportNotShown(const std::string& path) override;
 
     // Closing is refused while a run lasts, as the disabled window would.
     void done(int result) override;

@@ -12,9 +12,10 @@
 #include "model/AppState.h"
 #include "model/PositionHistoryFiles.h"
 #include "platform/FileSystem.h"
-#include "platform/OpenDocument.h"
 #include "reports/PreviousReports.h"
+#include "ui/ReportLocation.h"
 #include "ui/UiText.h"
+#include "ui/UserPrompts.h"
 
 namespace sg {
 namespace {
@@ -42,6 +43,9 @@ QTreeWidget* ReportList(const char* name) {
     list->header()->setStretchLastSection(false);
     // The lines come sorted from the listing; clicking a header must not reorder them.
     list->setSortingEnabled(false);
+    // Report names begin with the project name and end with the time stamp; both ends tell
+    // runs apart, so a long name loses its middle (the tool tip has all of it).
+    list->setTextElideMode(Qt::ElideMiddle);
     return list;
 }
 
@@ -52,7 +56,8 @@ std::string LineName(const QTreeWidgetItem* line) {
 
 }  // namespace
 
-CPreviousDialog::CPreviousDialog(QWidget* parent) : QDialog(parent) {
+CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
     setWindowTitle(QStringLiteral("Previous Reports Results"));
 
     tabs_ = new QTabWidget(this);
@@ -137,14 +142,14 @@ void CPreviousDialog::View() {
     const std::string file =
         PreviousReportFile(App().paths, ShownTab(), LineName(selected.first()));
     if (!file.empty()) {
-        OpenDocument(file);
+        OpenReport(prompts_, this, file);
     }
 }
 
 void CPreviousDialog::OpenHistory() {
     const std::string page = PositionHistoryPagePath(App().paths);
     if (FileExists(page)) {
-        OpenDocument(page);
+        OpenReport(prompts_, this, page);
     }
 }
 
@@ -154,7 +159,14 @@ void CPreviousDialog::Delete() {
     if (selected.isEmpty()) {
         return;
     }
-    // Deleted at once, without a question; a failure leaves the line.
+    // There is no undo, so the question comes first and Enter answers No. A failure leaves
+    // the line.
+    const QString question = QStringLiteral("Delete the report \"%1\"?\n\nThis cannot be undone.")
+                                 .arg(selected.first()->text(0));
+    if (prompts_.Ask(this, ToQt(App().appTitle), question, PromptButtons::YesNoDefaultNo,
+                     PromptIcon::Question) != PromptAnswer::Yes) {
+        return;
+    }
     if (DeletePreviousReport(App().paths, ShownTab(), LineName(selected.first()))) {
         delete selected.first();
         list->clearSelection();

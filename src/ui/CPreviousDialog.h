@@ -14,12 +14,14 @@ class QTreeWidget;
 
 namespace sg {
 
+class UserPrompts;
+
 class CPreviousDialog : public QDialog {
     Q_OBJECT
 
   public:
     // Lists the folders once, now; they are not read again while the dialog is open.
-    explicit CPreviousDialog(QWidget* parent = nullptr);
+    explicit CPreviousDialog(UserPrompts& prompts, QWidget* parent = nullptr);
 
   private:
     PreviousReportTab ShownTab() const;
@@ -29,6 +31,7 @@ class CPreviousDialog : public QDialog {
     void Delete();
     void OpenHistory();
 
+    UserPrompts& prompts_;
     QTabWidget* tabs_;
     std::array<QTreeWidget*, kPreviousReportTabCount> lists_{};
     QPushButton* viewButton_;

@@ -1,9 +1,12 @@
 #include "ui/MainWindow.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplashScreen>
 #include <QTimer>
 
@@ -63,6 +66,16 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
         label->setPixmap(normal_[i]);
         label->setGeometry(MainAreaRect(area));
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Reachable with Tab in the areas' order, before the buttons, and opened with Enter or
+        // Space; Alt and the area's digit opens it from anywhere in the window.
+        label->setFocusPolicy(Qt::StrongFocus);
+        label->setAccessibleName(MainAreaTitle(area));
+        label->installEventFilter(this);
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | (Qt::Key_0 + area)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, label, area] {
+            label->setFocus(Qt::ShortcutFocusReason);
+            OpenArea(area);
+        });
         areas_[i] = label;
     }
 
@@ -83,13 +96,28 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     connect(proxy, &QPushButton::clicked, this, [this] {
         ProxySettingsDialog dialog(prompts_, this);
         dialog.exec();
+        // Some window managers give the focus to no window when a dialog closes.
+        activateWindow();
     });
     connect(ftp, &QPushButton::clicked, this, [this] {
         FtpCenterDialog dialog(prompts_, this);
         dialog.exec();
     });
     connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
+    QWidget* previous = areas_[0];
+    for (QWidget* next :
+         {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
+          static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
+          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(tutorial),
+          static_cast<QWidget*>(help), static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
+          static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
     connect(ok, &QPushButton::clicked, this, &MainWindow::accept);
+
+    // The window starts with the focus on OK, so the first Tab reaches area 1.
+    ok->setFocus();
 
     if (splash) {
         QTimer::singleShot(0, this, &MainWindow::ShowSplash);
@@ -107,19 +135,58 @@ const QPixmap& MainWindow::ShownImage(int area) const {
 
 void MainWindow::Highlight(int area) {
     hovered_ = area;
+    ShowHighlights();
+    if (area != 0) {
+        setCursor(Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void MainWindow::ShowHighlights() {
     for (int i = 0; i < kMainAreaCount; ++i) {
-        const bool on = i + 1 == area;
+        const bool on = i + 1 == hovered_ || (areas_[i]->hasFocus() && focusShown_[i]);
         // Only a changed picture is replaced, so moving within an area does not flicker.
         if (showsHighlight_[i] != on) {
             showsHighlight_[i] = on;
             areas_[i]->setPixmap(on ? highlighted_[i] : normal_[i]);
         }
     }
-    if (area != 0) {
-        setCursor(Qt::PointingHandCursor);
-    } else {
-        unsetCursor();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    for (int area = 1; area <= kMainAreaCount; ++area) {
+        if (watched != areas_[area - 1]) {
+            continue;
+        }
+        switch (event->type()) {
+            case QEvent::FocusIn: {
+                // Drawn when the keyboard brought the focus, not when the window got it at
+                // start or back from a dialog, so a mouse user sees only the hover.
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                focusShown_[area - 1] = reason == Qt::TabFocusReason ||
+                                        reason == Qt::BacktabFocusReason ||
+                                        reason == Qt::ShortcutFocusReason;
+                ShowHighlights();
+                break;
+            }
+            case QEvent::FocusOut:
+                focusShown_[area - 1] = false;
+                ShowHighlights();
+                break;
+            case QEvent::KeyPress: {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+                    OpenArea(area);
+                    return true;
+                }
+                break;
+            }
+            default:
+                break;
+        }
     }
+    return QDialog::eventFilter(watched, event);
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -176,7 +243,7 @@ void MainWindow::OpenArea(int area) {
             OpenAnalyze(kAnalyzeLinkValidator);
             break;
         case 6: {
-            CPreviousDialog dialog(this);
+            CPreviousDialog dialog(prompts_, this);
             dialog.exec();
             break;
         }

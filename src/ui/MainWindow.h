@@ -37,12 +37,16 @@ class MainWindow : public QDialog {
     void reject() override;
 
   protected:
+    // Enter and Space on a focused area open it; focus in and out redraw its highlight.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
   private:
     void Highlight(int area);
+    // Each area shows its highlight while the pointer is over it or it has the focus.
+    void ShowHighlights();
     void ShowSplash();
     void OpenProject();
     void OpenAnalyze(int mode);
@@ -54,6 +58,8 @@ class MainWindow : public QDialog {
     std::array<QPixmap, kMainAreaCount> normal_;
     std::array<QPixmap, kMainAreaCount> highlighted_;
     std::array<bool, kMainAreaCount> showsHighlight_{};
+    // The area's focus came from the keyboard (Tab, Backtab, its Alt+digit).
+    std::array<bool, kMainAreaCount> focusShown_{};
 };
 
 }  // namespace sg

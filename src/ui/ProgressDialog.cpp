@@ -1,18 +1,24 @@
 #include "ui/ProgressDialog.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/UiText.h"
 
 namespace sg {
 
-ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
+ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner), owner_(owner) {
     setObjectName(QStringLiteral("progressDialog"));
     setModal(false);
+    if (owner_ != nullptr) {
+        owner_->installEventFilter(this);
+    }
     setWindowTitle(ToQt(ProgressModel::kTitle));
 
     bar_ = new QProgressBar(this);
@@ -24,6 +30,9 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     percentLabel_ = new QLabel(ToQt(ProgressModel::kInitialLabel), this);
     percentLabel_->setObjectName(QStringLiteral("percentLabel"));
     percentLabel_->setMinimumWidth(48);
+    countLabel_ = new QLabel(this);
+    countLabel_->setObjectName(QStringLiteral("countLabel"));
+    countLabel_->setTextFormat(Qt::PlainText);
     noteLabel_ = new QLabel(this);
     noteLabel_->setObjectName(QStringLiteral("noteLabel"));
     noteLabel_->setWordWrap(true);
@@ -33,10 +42,14 @@ ProgressDialog::ProgressDialog(QWidget* owner) : QDialog(owner) {
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setAutoDefault(false);
+    // The one control: Space presses it and Escape asks as it does.
+    cancelButton_->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(cancelButton_);
 
     auto* barRow = new QHBoxLayout;
     barRow->addWidget(bar_, 1);
     barRow->addWidget(percentLabel_);
+    barRow->addWidget(countLabel_);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
     buttonRow->addWidget(cancelButton_);
@@ -87,6 +100,81 @@ void ProgressDialog::LogLine(const std::string& text) {
         logLines_.push_back(line);
         noteLabel_->setText(line);
     });
+}
+
+void ProgressDialog::Count(ProgressCount what) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (what == ProgressCount::PageFetched) {
+            ++pagesFetched_;
+        } else {
+            ++linksChecked_;
+        }
+        if (countsQueued_) {
+            return;
+        }
+        countsQueued_ = true;
+    }
+    QMetaObject::invokeMethod(this, [this] { ShowCounts(); });
+}
+
+void ProgressDialog::ShowCounts() {
+    int pages = 0;
+    int links = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pages = pagesFetched_;
+        links = linksChecked_;
+        countsQueued_ = false;
+    }
+    QStringList parts;
+    if (pages > 0) {
+        parts.push_back(pages == 1 ? QStringLiteral("1 page fetched")
+                                   : QStringLiteral("%1 pages fetched").arg(pages));
+    }
+    if (links > 0) {
+        parts.push_back(links == 1 ? QStringLiteral("1 link checked")
+                                   : QStringLiteral("%1 links checked").arg(links));
+    }
+    countLabel_->setText(parts.join(QStringLiteral(", ")));
+}
+
+QString ProgressDialog::CountText() const {
+    return countLabel_->text();
+}
+
+bool ProgressDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == owner_ && isVisible()) {
+        switch (event->type()) {
+            case QEvent::WindowActivate:
+            case QEvent::MouseButtonPress:
+            case QEvent::NonClientAreaMouseButtonPress:
+                // After the window system has finished activating the owner.
+                QTimer::singleShot(0, this, &ProgressDialog::RaiseAboveOwner);
+                break;
+            default:
+                break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ProgressDialog::RaiseAboveOwner() {
+    // A question of its own (Cancel's) stays on top; only the owner's modality is allowed.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!isVisible() || (modal != nullptr && modal != owner_->window())) {
+        return;
+    }
+    raise();
+    activateWindow();
+}
+
+void ProgressDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Reachable from the keyboard at once: the window takes the focus from its owner, whose
+    // controls are disabled while the run lasts.
+    activateWindow();
+    cancelButton_->setFocus();
 }
 
 QString ProgressDialog::PercentText() const {

@@ -21,7 +21,9 @@ class ProgressDialog : public QDialog, public ProgressSink {
     Q_OBJECT
 
   public:
-    // `owner` is the Analyze dialog: the window stays above it and is not blocked by it.
+    // `owner` is the Analyze dialog: the window is its transient child, stays above it and is
+    // not blocked by it; activating or clicking the owner raises and activates this window, so
+    // a click elsewhere cannot leave it hidden behind the disabled dialog.
     explicit ProgressDialog(QWidget* owner);
 
     // Any thread.
@@ -32,8 +34,12 @@ class ProgressDialog : public QDialog, public ProgressSink {
     void LogLine(const std::string& text) override;
     // Window thread: the lines logged so far, oldest first.
     const QStringList& LogLines() const { return logLines_; }
+    // Any thread: pages fetched and links checked so far, shown beside the percentage.
+    void Count(ProgressCount what) override;
 
     QString PercentText() const;
+    // The counts as shown ("3 pages fetched, 41 links checked"); empty before the first.
+    QString CountText() const;
 
     // Escape and the close box ask to cancel, as the button does.
     void reject() override;
@@ -43,8 +49,14 @@ class ProgressDialog : public QDialog, public ProgressSink {
     // The percentage label was rewritten (window thread).
     void percentShown(const QString& text);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
   private:
     void ShowLabel(const QString& label);
+    void ShowCounts();
+    void RaiseAboveOwner();
 
     // The worker reads the position right after setting it, so the model is kept in step on
     // the calling thread and only its picture goes through the queue.
@@ -53,6 +65,13 @@ class ProgressDialog : public QDialog, public ProgressSink {
 
     QProgressBar* bar_;
     QLabel* percentLabel_;
+    QLabel* countLabel_;
+    QWidget* owner_;
+    // Guarded by mutex_: the counts, and whether a redraw of them is queued already (a crawl
+    // counts hundreds of links a second; one queued redraw carries them all).
+    int pagesFetched_ = 0;
+    int linksChecked_ = 0;
+    bool countsQueued_ = false;
     QLabel* noteLabel_;
     QPushButton* cancelButton_;
     QStringList logLines_;

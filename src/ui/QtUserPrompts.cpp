@@ -1,7 +1,9 @@
 #include "ui/QtUserPrompts.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace sg {
 namespace {
@@ -25,13 +27,29 @@ QMessageBox::Icon BoxIcon(PromptIcon icon) {
 QMessageBox::StandardButtons BoxButtons(PromptButtons buttons) {
     switch (buttons) {
         case PromptButtons::YesNo:
+        case PromptButtons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case PromptButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         case PromptButtons::Ok:
+        case PromptButtons::OkCopyPath:
             break;
     }
     return QMessageBox::Ok;
+}
+
+// A message box is as wide as its text needs, which can be narrower than its caption: the
+// title bar would cut the caption off ("About Sitegauge" over two short lines).
+void FitCaption(QMessageBox& box, const QString& caption) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    // Room for the title bar's icon and buttons beside the caption.
+    constexpr int kTitleBarExtra = 160;
+    const int width = box.fontMetrics().horizontalAdvance(caption) + kTitleBarExtra;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 QString Run(QFileDialog& dialog) {
@@ -48,7 +66,20 @@ PromptAnswer QtUserPrompts::Ask(QWidget* parent, const QString& caption, const Q
     QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), parent);
     // Messages carry addresses, keywords, file names and server replies, never markup.
     box.setTextFormat(Qt::PlainText);
-    switch (box.exec()) {
+    FitCaption(box, caption);
+    if (buttons == PromptButtons::YesNoDefaultNo) {
+        box.setDefaultButton(QMessageBox::No);
+    }
+    QPushButton* copy = nullptr;
+    if (buttons == PromptButtons::OkCopyPath) {
+        copy = box.addButton(QStringLiteral("Copy path"), QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (copy != nullptr && box.clickedButton() == copy) {
+        return PromptAnswer::Copy;
+    }
+    switch (result) {
         case QMessageBox::Yes:
             return PromptAnswer::Yes;
         case QMessageBox::No:
@@ -64,6 +95,7 @@ void QtUserPrompts::Inform(QWidget* parent, const QString& caption, const QStrin
                            PromptIcon icon) {
     QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    FitCaption(box, caption);
     box.exec();
 }
 

@@ -9,8 +9,10 @@ class QWidget;
 namespace sg {
 
 enum class PromptIcon { None, Information, Warning, Critical, Question };
-enum class PromptButtons { Ok, YesNo, YesNoCancel };
-enum class PromptAnswer { Ok, Yes, No, Cancel };
+// YesNoDefaultNo: for a question whose Yes cannot be undone, so Enter answers No.
+// OkCopyPath: a message with OK and "Copy path", which answers Copy.
+enum class PromptButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo, OkCopyPath };
+enum class PromptAnswer { Ok, Yes, No, Cancel, Copy };
 
 // What a file dialog shows. Paths are the file system's own names as Qt decodes them.
 struct FileChoice {

@@ -15,6 +15,7 @@
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/UrlEntry.h"
+#include "net/ProxySettings.h"
 #include "platform/FileSystem.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
@@ -351,6 +352,20 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].find("Could not connect securely to " + https + ": "), 0u);
     EXPECT_GT(log.lines[0].size(), ("Could not connect securely to " + https + ": ").size());
+
+    // Through a proxy that cannot be reached: the same message in the report, and the log
+    // blames the proxy, not the site it never asked.
+    log.lines.clear();
+    const std::string proxyPort = std::to_string(test::LoopbackServer::ClosedPort());
+    CurrentProxySettings() = {"127.0.0.1", proxyPort, "", ""};
+    App().progressWindow = &log;
+    AnalyzePageReadiness(dir_ / "f.html", flaky.Url("/p.html"), nullptr);
+    App().progressWindow = nullptr;
+    CurrentProxySettings() = {};
+    EXPECT_EQ(Read("f.html").find("<b>The application could not connect to your site."), 0u);
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_EQ(log.lines[0], "Could not connect to the proxy 127.0.0.1:" + proxyPort + ", so " +
+                                flaky.Url("/p.html") + " was not asked.");
 }
 
 }  // namespace

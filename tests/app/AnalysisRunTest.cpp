@@ -95,12 +95,16 @@ TEST_F(AnalysisRunTest, EachSiteAdvancesItsShareAndTheRunEndsAtHundred) {
         int sites;
         bool readinessToo;
         std::vector<int> positions;
+        // Counted beside the percentage: each start page is fetched and recorded as a link;
+        // the readiness fetches each page twice.
+        int pages;
+        int links;
     };
-    for (const Case& c :
-         {Case{"Three", 3, false, {0, 33, 66, 99, 100}}, Case{"One", 1, false, {0, 100, 100}},
-          // Two analyses: 50 / the number of sites in each of them.
-          Case{"Two", 2, true, {0, 25, 50, 75, 100, 100}},
-          Case{"TwoThree", 3, true, {0, 16, 32, 48, 64, 80, 96, 100}}}) {
+    for (const Case& c : {Case{"Three", 3, false, {0, 33, 66, 99, 100}, 3, 3},
+                          Case{"One", 1, false, {0, 100, 100}, 1, 1},
+                          // Two analyses: 50 / the number of sites in each of them.
+                          Case{"Two", 2, true, {0, 25, 50, 75, 100, 100}, 6, 2},
+                          Case{"TwoThree", 3, true, {0, 16, 32, 48, 64, 80, 96, 100}, 9, 3}}) {
         SCOPED_TRACE(c.name);
         Project project;
         project.SetName(c.name);
@@ -116,6 +120,8 @@ TEST_F(AnalysisRunTest, EachSiteAdvancesItsShareAndTheRunEndsAtHundred) {
         ASSERT_EQ(run.AnalyzeNow(selection), kRunStarted);
         run.Wait();
         EXPECT_EQ(progress.positions, c.positions);
+        EXPECT_EQ(progress.pagesFetched, c.pages);
+        EXPECT_EQ(progress.linksChecked, c.links);
         EXPECT_EQ(progress.captions.at(0), "Processing...Please take a break and come back");
         EXPECT_EQ(progress.captions.at(1), "Link Validator in progress... " + site.Url("/a.html"));
         EXPECT_TRUE(FileExists(project.GetPageToOpen()));
@@ -124,6 +130,24 @@ TEST_F(AnalysisRunTest, EachSiteAdvancesItsShareAndTheRunEndsAtHundred) {
     }
     EXPECT_EQ(frontEnd_.started, 4);
     EXPECT_EQ(frontEnd_.finished, (std::vector<bool>(4, false)));
+}
+
+// With no program to show it, a finished run still ends as finished and names its page.
+TEST_F(AnalysisRunTest, AFinishedRunWhosePageCannotBeShownSaysWhereItIs) {
+    SetDocumentOpener([](const std::string&) { return false; });
+    AnalysisWriters writers;
+    writers.linkValidator = [](Project&, bool) { return true; };
+    writers.summary = [this](Project& project, SummaryKind) {
+        project.SetPageToOpen(dir_ / "summary.html");
+    };
+    Project project;
+    project.SetName("p");
+    project.AddUrl("site.com");
+    AnalysisRun run(project, frontEnd_, progress_, writers);
+    ASSERT_EQ(run.AnalyzeNow(Links()), kRunStarted);
+    run.Wait();
+    EXPECT_EQ(frontEnd_.finished, (std::vector<bool>{false}));
+    EXPECT_EQ(frontEnd_.notShown, (Strings{dir_ / "summary.html"}));
 }
 
 TEST_F(AnalysisRunTest, CancelYesInACrawlWritesNothingMoreAndKeepsTheEarlierPage) {
@@ -139,6 +163,7 @@ TEST_F(AnalysisRunTest, CancelYesInACrawlWritesNothingMoreAndKeepsTheEarlierPage
 
     project.SetName("Later");
     project.AddUrl(site.Url("/b.html"));
+    run.SetRemovesCancelledRun(true);
     ASSERT_EQ(run.AnalyzeNow(Links()), kRunStarted);
     ASSERT_TRUE(held.WaitArrived());
     std::map<std::string, std::string> atYes;
@@ -154,7 +179,14 @@ TEST_F(AnalysisRunTest, CancelYesInACrawlWritesNothingMoreAndKeepsTheEarlierPage
 
     EXPECT_TRUE(run.WasCancelled());
     EXPECT_EQ(frontEnd_.questions, (Strings{"Are you sure you want to Cancel?"}));
-    // The second site's report was begun before the question; not one line followed it.
+    // The run folder the cancelled run had begun is gone with its half-written report; every
+    // other file is as it was at Yes, the earlier run's included.
+    const std::string laterFolder = App().paths.linkValidatorDir + "/" + project.GetReportName();
+    ASSERT_NE(project.GetReportName(), "");
+    EXPECT_FALSE(FolderExists(laterFolder));
+    EXPECT_GT(
+        std::erase_if(atYes, [&](const auto& file) { return file.first.starts_with(laterFolder); }),
+        0u);
     EXPECT_EQ(Files(), atYes);
     EXPECT_TRUE(FileExists(earlierPage));
     EXPECT_EQ(opened_, (Strings{earlierPage}));

@@ -15,9 +15,14 @@ struct RecordingProgress : ProgressSink {
     void SetCaption(const std::string& text) override { captions.push_back(text); }
     int Position() const override { return positions.empty() ? 0 : positions.back(); }
     void SetPosition(int position) override { positions.push_back(position); }
+    void Count(ProgressCount what) override {
+        ++(what == ProgressCount::PageFetched ? pagesFetched : linksChecked);
+    }
 
     std::vector<std::string> captions;
     std::vector<int> positions;
+    int pagesFetched = 0;
+    int linksChecked = 0;
 };
 
 struct ScriptedFrontEnd : AnalysisFrontEnd {
@@ -33,6 +38,7 @@ struct ScriptedFrontEnd : AnalysisFrontEnd {
     }
     void RunStarted() override { ++started; }
     void RunFinished(bool cancelled) override { finished.push_back(cancelled); }
+    void ReportNotShown(const std::string& path) override { notShown.push_back(path); }
 
     std::function<bool()> answer = [] { return true; };
     std::vector<std::string> messages;
@@ -40,6 +46,7 @@ struct ScriptedFrontEnd : AnalysisFrontEnd {
     int projectDialogs = 0;
     int started = 0;
     std::vector<bool> finished;
+    std::vector<std::string> notShown;
 };
 
 }  // namespace sg::test

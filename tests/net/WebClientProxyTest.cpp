@@ -129,11 +129,28 @@ TEST(WebClientProxy, ProxyFailuresHaveTheirCodes) {
     PointAtProxy(client, LoopbackServer::ClosedPort());
     std::string address = "www.example.com/";
     EXPECT_EQ(client.FetchPage(nullptr), 3);
+    EXPECT_FALSE(client.ProxyUnreachable());
     EXPECT_EQ(client.FetchPage(address.data()), 1);
+    EXPECT_TRUE(client.ProxyUnreachable());
+    std::string secure = "https://www.example.com/";
+    EXPECT_EQ(client.FetchHead(secure.data()), 1);
+    EXPECT_TRUE(client.ProxyUnreachable());
     // No name lookup is made for the proxy: a name cannot be connected to.
     client.SetProxyAddress("localhost");
     EXPECT_EQ(client.FetchPage(address.data()), 1);
     EXPECT_EQ(client.SetProxyAddress(nullptr), 1);
+
+    // A proxy that answers and then fails the site is not the proxy failing to connect, nor
+    // is a site that cannot be reached directly.
+    LoopbackServer proxy([](test::LoopbackConnection& conn) { conn.ReadUntilBlankLine(); });
+    PointAtProxy(client, proxy.Port());
+    client.FetchPage(address.data());
+    EXPECT_FALSE(client.ProxyUnreachable());
+    CWebClient direct;
+    test::UseShortWaits(direct);
+    std::string closed = test::Loopback(LoopbackServer::ClosedPort()) + "/";
+    EXPECT_EQ(direct.FetchPage(closed.data()), 1);
+    EXPECT_FALSE(direct.ProxyUnreachable());
 }
 
 TEST(WebClientProxy, Base64HasPaddingAndNoLineBreaks) {

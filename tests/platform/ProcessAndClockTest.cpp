@@ -48,10 +48,31 @@ TEST(OpenDocument, FallsBackWhenTheFirstViewerCannotStartAndPassesThePathVerbati
 TEST(OpenDocument, ReplaceableOpenerRecordsPaths) {
     std::vector<std::string> opened;
     SetDocumentOpener([&](const std::string& p) { opened.push_back(p); });
-    OpenDocument("/tmp/a.html");
+    EXPECT_TRUE(OpenDocument("/tmp/a.html"));
+    SetDocumentOpener([&](const std::string& p) {
+        opened.push_back(p);
+        return false;
+    });
+    EXPECT_FALSE(OpenDocument("/tmp/b.html"));
     SetDocumentOpener(nullptr);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], "/tmp/a.html");
+    EXPECT_EQ(opened, (std::vector<std::string>{"/tmp/a.html", "/tmp/b.html"}));
+}
+
+// The default opener says whether xdg-open or $BROWSER started, so the user can be told where
+// the file is when neither exists.
+TEST(OpenDocument, DefaultOpenerAnswersWhetherAViewerStarted) {
+    test::TempDir dir;
+    test::ScopedEnv path("PATH", dir.path().c_str());
+    {
+        test::ScopedEnv browser("BROWSER", nullptr);
+        EXPECT_FALSE(OpenDocument(dir / "report.html"));
+    }
+    const std::string recorder = RecorderScript(dir, "browser");
+    test::ScopedEnv browser("BROWSER", recorder.c_str());
+    EXPECT_TRUE(OpenDocument(dir / "report.html"));
+    std::string seen;
+    ASSERT_TRUE(WaitForFile(recorder + ".out", seen));
+    EXPECT_EQ(seen, dir / "report.html");
 }
 
 TEST(Connectivity, CheckCanBeReplaced) {

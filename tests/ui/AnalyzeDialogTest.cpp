@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <atomic>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/SummaryPage.h"
@@ -54,6 +56,15 @@ class HeldSite {
     std::atomic<bool> held_{false};
     std::atomic<bool> arrived_{false};
     LoopbackServer server_;
+};
+
+// Counts the activations a window receives.
+struct ActivationCounter : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::WindowActivate ? 1 : 0;
+        return false;
+    }
+    int count = 0;
 };
 
 }  // namespace
@@ -227,7 +238,13 @@ class AnalyzeDialogTest : public QObject {
         QVERIFY(Opened().empty());
     }
 
+    // With no program to show the page, the finished run says so and where the page is.
     void aOneSiteRunShowsAHundredPercentAndOpensTheSummaryPage() {
+        SetDocumentOpener([this](const std::string& path) {
+            std::lock_guard<std::mutex> lock(openedMutex_);
+            opened_.push_back(path);
+            return false;
+        });
         HeldSite site;
         ReadyProject(site.Url());
         AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
@@ -253,6 +270,11 @@ class AnalyzeDialogTest : public QObject {
         QTRY_COMPARE(Opened().size(), size_t(1));
         QCOMPARE(Opened().front(), App().project.GetPageToOpen());
         QVERIFY(FileExists(Opened().front()));
+        QTRY_VERIFY(!prompts_->Calls().empty());
+        const PromptCall& told = prompts_->Calls().back();
+        QCOMPARE(told.buttons, PromptButtons::OkCopyPath);
+        QVERIFY(told.text.startsWith(QStringLiteral("The analysis has finished.")));
+        QVERIFY(told.text.endsWith(QString::fromStdString("\n" + Opened().front())));
         // The window is gone and the dialog usable again.
         QTRY_VERIFY(dialog.Progress() == nullptr);
         QVERIFY(dialog.findChildren<ProgressDialog*>().isEmpty() ||
@@ -280,6 +302,56 @@ class AnalyzeDialogTest : public QObject {
                                                      "Could not connect securely to ") +
                                       QString::fromStdString(url) + QStringLiteral(": ")),
                  qPrintable(told.text));
+    }
+
+    // The progress window is the dialog's transient child with Cancel focused, and comes back
+    // on top whenever the dialog is activated (as a click on it or on the main window does).
+    void theProgressWindowStaysAboveTheDialogAndTakesTheKeyboard() {
+        HeldSite site;
+        site.Hold();
+        ReadyProject(site.Url());
+        AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        ProgressDialog* progress = dialog.Progress();
+        QVERIFY(progress != nullptr);
+        QCOMPARE(progress->windowType(), Qt::Dialog);
+        QVERIFY(progress->windowHandle() != nullptr);
+        QCOMPARE(progress->windowHandle()->transientParent(), dialog.windowHandle());
+        QTRY_VERIFY(QApplication::activeWindow() == progress);
+        QVERIFY(QApplication::focusWidget() == ButtonOf(*progress, "cancelButton"));
+        ActivationCounter activations;
+        dialog.installEventFilter(&activations);
+        for (int click = 1; click <= 2; ++click) {
+            // As the window system does when the user clicks the dialog or the main window.
+            dialog.activateWindow();
+            QTRY_COMPARE(activations.count, click);
+            QTRY_VERIFY(QApplication::activeWindow() == progress);
+        }
+        prompts_->Answer(PromptAnswer::No);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        QCOMPARE(prompts_->Calls().back().text, QStringLiteral("Are you sure you want to Cancel?"));
+        site.Release();
+        QVERIFY(ended.wait(10000));
+    }
+
+    // Counts from the worker reach the label, every one of them, however fast they come.
+    void theCountsBesideThePercentageFollowTheRun() {
+        AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+        ProgressDialog progress(&dialog);
+        QCOMPARE(progress.CountText(), QString());
+        std::thread worker([&] {
+            for (int i = 0; i < 500; ++i) {
+                progress.Count(i % 100 == 0 ? ProgressCount::PageFetched
+                                            : ProgressCount::LinkChecked);
+            }
+        });
+        worker.join();
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("5 pages fetched, 495 links checked"));
+        progress.Count(ProgressCount::PageFetched);
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("6 pages fetched, 495 links checked"));
     }
 
     void theDialogIsDisabledAndCancelNoLetsTheRunFinish() {
@@ -335,6 +407,14 @@ class AnalyzeDialogTest : public QObject {
         QVERIFY(Opened().empty());
         QVERIFY(!summaryPage.empty());
         QVERIFY(!FileExists(summaryPage));
+        // The run folder it had begun is gone, and the dialog says the run was cancelled.
+        QVERIFY(!App().project.GetReportName().empty());
+        QVERIFY(!FolderExists(App().paths.linkValidatorDir + "/" + App().project.GetReportName()));
+        QVERIFY(FolderExists(App().paths.linkValidatorDir));
+        QCOMPARE(prompts_->Calls().size(), size_t(2));
+        QCOMPARE(prompts_->Calls().back().text,
+                 QStringLiteral("The analysis was cancelled. The report it had begun has been "
+                                "removed."));
         QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
 

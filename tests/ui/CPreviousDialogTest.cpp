@@ -1,6 +1,8 @@
 // The previous-reports browser on a real folder tree: tabs, lists, the two buttons, "View" and
 // "Delete". What is listed is the core's (PreviousReportsTest); here, what the dialog does.
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
@@ -11,6 +13,7 @@
 #include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/CPreviousDialog.h"
+#include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/UiTestRegistry.h"
@@ -22,6 +25,7 @@ class CPreviousDialogTest : public QObject {
 
   private:
     std::optional<UiFixture> fixture_;
+    ScriptedPrompts prompts_;
     std::optional<CPreviousDialog> dialog_;
     std::vector<std::string> opened_;
 
@@ -49,6 +53,7 @@ class CPreviousDialogTest : public QObject {
     // Validator run and nothing for Link Popularity.
     void init() {
         fixture_.emplace();
+        prompts_ = ScriptedPrompts();
         opened_.clear();
         SetDocumentOpener([this](const std::string& path) { opened_.push_back(path); });
         const AppPaths& paths = App().paths;
@@ -59,7 +64,7 @@ class CPreviousDialogTest : public QObject {
         CreateFolder(paths.readinessDir + "/Books 2024/nested");
         WriteWholeFile(paths.readinessDir + "/Books 2024/nested/page.html", "n");
         Run(paths.linkValidatorDir, "Links 2024");
-        dialog_.emplace();
+        dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
     }
     void cleanup() {
@@ -98,7 +103,7 @@ class CPreviousDialogTest : public QObject {
     // A report name that looks like markup is shown, tool tip included, as it is named.
     void aMarkupLikeNameIsShownAsNamed() {
         WriteWholeFile(App().paths.positionAnalyzerDir + "/<b>caf<i>  2024.html", "m");
-        dialog_.emplace();
+        dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
         QCOMPARE(Names(0),
                  QStringList({"<b>caf<i>  2024.html", "Alpha 2024.html", "zeta 2024.html"}));
@@ -140,9 +145,45 @@ class CPreviousDialogTest : public QObject {
         QCOMPARE(opened_[1], paths.readinessDir + "/Shop.v2 2024/Shop.v2 2024.html");
     }
 
-    void deleteRemovesTheReportAndItsLine() {
+    // With no program to show it, "View" says where the report is and can copy the path.
+    void viewWithoutAViewerTellsWhereTheReportIs() {
+        SetDocumentOpener([this](const std::string& path) {
+            opened_.push_back(path);
+            return false;
+        });
+        QGuiApplication::clipboard()->clear();
+        prompts_.Answer(PromptAnswer::Ok);
+        prompts_.Answer(PromptAnswer::Copy);
+        Click(*dialog_, "viewButton");
+        Click(*dialog_, "viewButton");
+        const std::string file = App().paths.positionAnalyzerDir + "/Alpha 2024.html";
+        QCOMPARE(opened_, std::vector<std::string>({file, file}));
+        QCOMPARE(prompts_.Calls().size(), std::size_t(2));
+        QCOMPARE(prompts_.Calls()[1].buttons, PromptButtons::OkCopyPath);
+        QVERIFY(prompts_.Calls()[1].text.contains(QString::fromStdString(file)));
+        QVERIFY(!prompts_.Calls()[1].text.contains(QStringLiteral("finished")));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(file));
+    }
+
+    // Each deletion asks first, No as the default; No (or closing the box) keeps the report.
+    void deleteAsksThenRemovesTheReportAndItsLine() {
         const AppPaths& paths = App().paths;
         Tabs()->setCurrentIndex(1);
+        prompts_.Answer(PromptAnswer::No);
+        Click(*dialog_, "deleteButton");
+        QVERIFY(FolderExists(paths.readinessDir + "/Books 2024"));
+        QCOMPARE(Names(1), QStringList({"Books 2024.html", "Shop.v2 2024.html"}));
+        QCOMPARE(prompts_.Calls().size(), std::size_t(1));
+        QCOMPARE(
+            prompts_.Calls()[0].text,
+            QStringLiteral("Delete the report \"Books 2024.html\"?\n\nThis cannot be undone."));
+        QCOMPARE(prompts_.Calls()[0].buttons, PromptButtons::YesNoDefaultNo);
+        Click(*dialog_, "deleteButton");
+        QVERIFY(FolderExists(paths.readinessDir + "/Books 2024"));
+
+        prompts_.Answer(PromptAnswer::Yes);
+        prompts_.Answer(PromptAnswer::Yes);
+        prompts_.Answer(PromptAnswer::Yes);
         Click(*dialog_, "deleteButton");
         QVERIFY(!FolderExists(paths.readinessDir + "/Books 2024"));
         QCOMPARE(Names(1), QStringList({"Shop.v2 2024.html"}));
@@ -161,6 +202,7 @@ class CPreviousDialogTest : public QObject {
         QCOMPARE(Names(3), QStringList({"Links 2024.html"}));
         QCOMPARE(Buttons(), 1);
         QVERIFY(opened_.empty());
+        QVERIFY(prompts_.ScriptUsedUp());
     }
 
     // Off without a history page; with one, it opens the page through the report opener, and
@@ -172,7 +214,7 @@ class CPreviousDialogTest : public QObject {
 
         const std::string page = App().paths.positionAnalyzerDir + "/history.html";
         QVERIFY(WriteWholeFile(page, "<html></html>"));
-        dialog_.emplace();
+        dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
         QCOMPARE(ButtonOf(*dialog_, "historyButton")->text(), QStringLiteral("Position history"));
         QVERIFY(ButtonOf(*dialog_, "historyButton")->isEnabled());

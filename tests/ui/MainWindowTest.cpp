@@ -83,6 +83,43 @@ class MainWindowTest : public QObject {
         QVERIFY(prompts_->Calls().empty());
     }
 
+    // Tab walks the six areas in order, each drawn lit while it has the focus from the
+    // keyboard; Enter, Space and Alt with the area's digit open them.
+    void theAreasAreReachedAndOpenedFromTheKeyboard() {
+        App().project.AddUrl("www.shop.com");
+        App().project.AddKeyword("shoes");
+        auto area = [this](int n) {
+            return window_->findChild<QWidget*>(QStringLiteral("area%1").arg(n));
+        };
+        for (int n = 1; n <= kMainAreaCount; ++n) {
+            QVERIFY(Shows(n, false));
+        }
+        ButtonOf(*window_, "okButton")->setFocus();
+        for (int n = 1; n <= kMainAreaCount; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), area(n));
+            for (int other = 1; other <= kMainAreaCount; ++other) {
+                QVERIFY2(Shows(other, other == n), qPrintable(QString::number(other)));
+            }
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), ButtonOf(*window_, "tutorialButton"));
+        QVERIFY(Shows(6, false));
+
+        ModalCloser closer;
+        QTest::keyClick(area(3), Qt::Key_Return);
+        QTest::keyClick(area(6), Qt::Key_Space);
+        QTest::keyClick(area(2), Qt::Key_Enter);
+        // A shortcut needs its window active, as it is again once a dialog closes.
+        QVERIFY(ShowActive(*window_));
+        QTest::keyClick(&*window_, Qt::Key_5, Qt::AltModifier);
+        QVERIFY(ShowActive(*window_));
+        QTest::keyClick(&*window_, Qt::Key_1, Qt::AltModifier);
+        QCOMPARE(closer.Titles(),
+                 QStringList({"Search Engine Readiness", "Previous Reports Results",
+                              "Analyze position", "Link Validator", "Project"}));
+    }
+
     void theFtpButtonOpensTheFtpCenter() {
         ModalCloser closer;
         Click(*window_, "ftpButton");

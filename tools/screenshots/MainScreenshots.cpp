@@ -56,8 +56,9 @@ int main(int argc, char** argv) {
 
     std::atomic<bool> held{true};
     sg::test::LoopbackServer site([&held](sg::test::LoopbackConnection& conn) {
-        conn.ReadUntilBlankLine();
-        while (held && !conn.Stopping()) {
+        // The first site's page answers at once, the others are held.
+        const std::string head = conn.ReadUntilBlankLine();
+        while (held && head.rfind("GET / ", 0) != 0 && !conn.Stopping()) {
             conn.Sleep(std::chrono::milliseconds(10));
         }
         conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>");
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
         }
         QTest::mouseClick(dialog.findChild<QWidget*>(QStringLiteral("analyzeNowButton")),
                           Qt::LeftButton);
-        // The first site's fetch is held, so the window shows its caption and 33%.
+        // The second site's fetch is held, so the window shows its caption, 66% and the first
+        // site's fetches beside it.
         QTest::qWait(800);
         if (dialog.Progress() != nullptr) {
             ok &= Save(*dialog.Progress(), dir + "/progress-mid-run.png");

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     Report(paths.readinessDir, "Bakeries", kMay - 3 * 86400 + 30600);
     Report(paths.linkValidatorDir, "Garden Shops", kMay + 43200);
     {
-        sg::CPreviousDialog dialog;
+        sg::CPreviousDialog dialog(prompts);
         if (auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("reportTabs"))) {
             tabs->setCurrentIndex(1);
         }
