@@ -1,6 +1,7 @@
 #include "demo/DemoSiteServer.h"
 
 #include "demo/DemoSiteFiles.h"
+#include "platform/Ansi.h"
 
 namespace sg {
 namespace {
@@ -20,35 +21,6 @@ constexpr std::string_view kNotImplementedPage =
     "<html><head><title>501 Not Implemented</title></head><body><h1>501 Not Implemented</h1>"
     "<p>This demo server knows only GET and HEAD.</p></body></html>\r\n";
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // "%2e" and the like decoded; false for a broken escape or a byte no file name here has.
 bool PercentDecode(std::string_view text, std::string& out) {
     out.clear();
@@ -56,8 +28,8 @@ bool PercentDecode(std::string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '%') {
-            const int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
-            const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+            const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+            const int low = high >= 0 ? HexDigitValue(text[i + 2]) : -1;
             if (low < 0) {
                 return false;
             }

@@ -39,10 +39,6 @@ Span TokenSpan(std::string_view text, std::string_view separators, int index) {
     }
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 // The port written after the last ":" of a host, or 0 when there is none that is usable.
 int PortInHost(std::string_view host, std::size_t& colon) {
     colon = host.rfind(':');

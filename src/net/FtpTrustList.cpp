@@ -3,25 +3,13 @@
 #include <filesystem>
 
 #include "html/TextUtil.h"
+#include "platform/Ansi.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
 namespace {
 
 constexpr size_t kFingerprintBytes = 32;
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool IsServerName(std::string_view text) {
     for (char c : text) {
@@ -47,7 +35,7 @@ std::string NormalizeFingerprint(std::string_view text) {
             }
             continue;
         }
-        const int value = HexValue(c);
+        const int value = HexDigitValue(c);
         if (value < 0) {
             return {};
         }

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "html/TextUtil.h"
+#include "platform/Ansi.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
@@ -14,20 +15,6 @@ namespace {
 std::mutex mutex;
 std::string instance;
 std::atomic<bool> overridden{false};
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const char c = text[i];
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsHostCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||

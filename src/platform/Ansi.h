@@ -16,6 +16,23 @@ inline char LowerAnsi(char c) {
 }
 std::string ToLowerAnsi(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// `text` begins with `prefix` under the lower-case rule.
+inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+// The value of a hexadecimal digit in either case, -1 for any other byte.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
 
 // One UTF-16 code unit sequence to Windows-1252; a character with no Windows-1252 form becomes
 // "?" (a surrogate pair counts as one character).
