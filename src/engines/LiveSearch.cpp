@@ -57,8 +57,23 @@ int SearchPages(const std::string& instance, const std::string& engine,
         }
         std::string body;
         std::string detail;
-        int result = FetchLiveJson(LiveSearchAddress(instance, engine, encodedKeyword, page, true),
+        int result;
+        bool interrupted;
+        {
+            PositionRunStatus::FetchWatch watch(status);
+            result = FetchLiveJson(LiveSearchAddress(instance, engine, encodedKeyword, page, true),
                                    body, detail);
+            interrupted = result != kLiveOk && watch.Interrupted();
+        }
+        if (interrupted) {
+            // Asked at once; No asks for the same page again.
+            if (ConfirmEndRequest(status, engine, position)) {
+                confirmed = true;
+                return 0;
+            }
+            --page;
+            continue;
+        }
         std::vector<std::string> urls;
         std::int64_t total = 0;
         if (result == kLiveOk) {

@@ -37,8 +37,32 @@ std::string PositionRunStatus::LogTime(std::time_t when) {
     return std::string(buffer, n);
 }
 
+PositionRunStatus::FetchWatch::FetchWatch(PositionRunStatus& status)
+    : status_(status), run_(RunControl::Current()), control_(run_), scope_(control_) {
+    std::lock_guard<std::mutex> lock(status_.watchMutex_);
+    status_.watched_ = &control_;
+    if (status_.SkipRequested() || status_.StopRequested()) {
+        control_.RequestCancel();
+    }
+}
+
+PositionRunStatus::FetchWatch::~FetchWatch() {
+    std::lock_guard<std::mutex> lock(status_.watchMutex_);
+    status_.watched_ = nullptr;
+}
+
+void PositionRunStatus::InterruptFetch() {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    if (watched_ != nullptr) {
+        watched_->RequestCancel();
+    }
+}
+
 void PositionRunStatus::SetSkipRequest(bool flag) {
     skipRequest_.store(flag);
+    if (flag) {
+        InterruptFetch();
+    }
     EnableSkipButton(!flag);
     EnableCloseButton(!flag);
 }
@@ -68,6 +92,7 @@ void PositionRunStatus::CloseCommand() {
         return;
     }
     stopRequest_.store(true);
+    InterruptFetch();
 }
 
 }  // namespace sg

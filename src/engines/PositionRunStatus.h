@@ -12,7 +12,10 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <string>
+
+#include "platform/RunControl.h"
 
 namespace sg {
 
@@ -89,17 +92,42 @@ class PositionRunStatus {
     // The time text a log line made at `when` carries.
     static std::string LogTime(std::time_t when);
 
+    // --- A result page on its way ---------------------------------------------------------------
+    // While a watch lives, a skip or stop request (made before or during it) ends the fetches of
+    // the thread that made the watch within one wait slice, so that a slow engine does not hold
+    // the request until its page comes. The search then asks about the request, and fetches
+    // the page again when the answer is No. The run's own cancel ends them as before.
+    class FetchWatch {
+      public:
+        explicit FetchWatch(PositionRunStatus& status);
+        ~FetchWatch();
+        FetchWatch(const FetchWatch&) = delete;
+        FetchWatch& operator=(const FetchWatch&) = delete;
+        // A request ended the fetch, not the run's cancel.
+        bool Interrupted() const { return control_.CancelRequested() && !run_.CancelRequested(); }
+
+      private:
+        PositionRunStatus& status_;
+        RunControl& run_;
+        RunControl control_;
+        RunControl::Scope scope_;
+    };
+
   protected:
     virtual void AddLogLine(LogIcon icon, const std::string& text, const std::string& time) = 0;
     virtual void ShowSearchRange(std::int64_t max, const std::string& maxText) = 0;
 
   private:
     void Log(LogIcon icon, const std::string& text);
+    // Ends the watched fetch, when there is one.
+    void InterruptFetch();
 
     std::atomic<bool> skipRequest_{false};
     std::atomic<bool> stopRequest_{false};
     std::atomic<bool> running_{false};
     std::atomic<bool> hasWarnings_{false};
+    std::mutex watchMutex_;
+    RunControl* watched_ = nullptr;
 };
 
 }  // namespace sg

@@ -46,8 +46,15 @@ int SearchEngine(EngineId id, std::string_view encodedKeyword, std::vector<SiteP
     search.language = RequestLanguageCode();
     int start = 0;
     int result = ScanResultPage(id, encodedKeyword, sites, start, depth, search, status);
-    while (result == kNextResultPage) {
-        start += PageStep(id);
+    while (result == kNextResultPage || result == kInterruptedPage) {
+        if (result == kInterruptedPage) {
+            // Asked at once; No fetches the same page again.
+            if (ConfirmEndRequest(status, EngineNames(id).logName, search.reached)) {
+                return 0;
+            }
+        } else {
+            start += PageStep(id);
+        }
         result = ScanResultPage(id, encodedKeyword, sites, start, depth, search, status);
     }
     if (!search.requestConfirmed) {
@@ -67,8 +74,15 @@ int ScanResultPage(EngineId id, std::string_view encodedKeyword, std::vector<Sit
 
     std::string page;
     std::string problem;
-    if (FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page, &problem) !=
-        CWebClient::kFetchOk) {
+    int fetched;
+    {
+        PositionRunStatus::FetchWatch watch(status);
+        fetched = FetchEnginePage(id, EnginePurpose::KeywordSearch, address, page, &problem);
+        if (fetched != CWebClient::kFetchOk && watch.Interrupted()) {
+            return kInterruptedPage;
+        }
+    }
+    if (fetched != CWebClient::kFetchOk) {
         // A cancelled run abandons its fetch; that is no connection failure.
         if (!RunCancelled()) {
             std::string line =

@@ -17,6 +17,9 @@ namespace sg {
 
 // A page result that asks for the next page; every other value ends the engine.
 inline constexpr int kNextResultPage = -1;
+// A page result: a skip or stop request ended the page's fetch before it came. The search
+// asks about the request and fetches the page again when the answer is No.
+inline constexpr int kInterruptedPage = -2;
 
 // Searches one engine for one keyword (already percent-encoded), updating `sites` in place;
 // depth 0 means no limit. Returns the result of the last page: the position at which the last

@@ -3,7 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "demo/EngineEmulator.h"
@@ -427,6 +430,52 @@ TEST(MatchResult, SiteTextIsAnExactSubstringOfTheAddress) {
     EXPECT_EQ(sites[1].link, "p7");
     EXPECT_THAT(status.LogTexts(), ElementsAre("Yahoo found http://www.alpha.test on position 6",
                                                "Yahoo found Beta.test on position 7"));
+}
+
+// A skip pressed while a slow engine's page is on its way is asked about at once, not when the
+// page comes: Yes ends the engine without waiting for it, No asks for the same page again.
+TEST_F(SearchEngineTest, ASkipDuringASlowPageIsAskedAtOnce) {
+    emulator.SetResults(EngineId::Google, "socks", {"http://www.r1.test/", "http://alpha.test/"});
+    std::atomic<int> arrivals{0};
+    test::LoopbackServer slow(
+        [&](test::LoopbackConnection& conn) {
+            conn.ReadUntilBlankLine();
+            arrivals.fetch_add(1);
+            conn.Sleep(std::chrono::milliseconds(1500));
+            const std::string body = emulator.ResultPage(EngineId::Google, "socks", 0, "h");
+            conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body);
+        },
+        test::LoopbackServer::Serving::Concurrently);
+    ASSERT_EQ(OverrideEngineHost("1=127.0.0.1:" + std::to_string(slow.Port())), kHostsOk);
+    for (const bool skip : {true, false}) {
+        arrivals = 0;
+        test::RecordingPositionRunStatus pressed;
+        pressed.ScriptAnswers({skip});
+        std::vector<SitePosition> sites = Sites({"alpha.test"});
+        std::thread button([&] {
+            while (arrivals.load() == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            pressed.PressSkip();
+        });
+        const auto begin = std::chrono::steady_clock::now();
+        const int found = SearchEngine(EngineId::Google, "socks", sites, 100, pressed);
+        const auto took = std::chrono::steady_clock::now() - begin;
+        button.join();
+        EXPECT_THAT(pressed.CallsStartingWith("Ask"),
+                    ElementsAre("Are you sure you want to skip current engine ?"));
+        if (skip) {
+            EXPECT_EQ(found, 0);
+            EXPECT_LT(took, std::chrono::milliseconds(1000));
+            EXPECT_THAT(pressed.LogTexts(), ElementsAre("User skipped Google on position 0"));
+            EXPECT_EQ(arrivals.load(), 1);
+        } else {
+            EXPECT_EQ(found, 2);
+            EXPECT_EQ(arrivals.load(), 2);
+            EXPECT_THAT(pressed.LogTexts(), ElementsAre("Connected to Google",
+                                                        "Google found alpha.test on position 2"));
+        }
+    }
 }
 
 }  // namespace
