@@ -49,7 +49,9 @@ std::array<CountPage, kEngines> FetchCountPages(
         }
         RunControl& control = RunControl::Current();
         std::vector<std::thread> hosts;
-        for (const auto& [host, engines] : byHost) {
+        for (const auto& entry : byHost) {
+            // A named reference, as clang 14 cannot capture a structured binding.
+            const std::vector<std::size_t>& engines = entry.second;
             hosts.emplace_back([&control, &fetch, &engines] {
                 RunControl::Scope scope(control);
                 for (std::size_t k : engines) {
