@@ -437,11 +437,10 @@ void FtpCenterDialog::SaveSetting() {
 }
 
 void FtpCenterDialog::ConnectListed(const Listing& listing) {
-    // A failed listing adds nothing: the agent's entries would be those of an earlier one.
-    for (size_t i = 0; i < listing.entries.size(); ++i) {
-        StepProgressWindow(1);
-        tree_->addTopLevelItem(MakeItem(listing.entries[i], static_cast<int>(i)));
-    }
+    // The login folder in place of whatever an earlier session showed. A failed listing shows
+    // nothing: the agent's entries would be those of an earlier one.
+    StepProgressWindow(static_cast<int>(listing.entries.size()));
+    ShowFolder(listing, false);
     CloseProgressWindow();
     Finish();
 }
