@@ -1,9 +1,12 @@
 #include "net/CFtpAgent.h"
 
+#include <netdb.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "net/ConnectFailureText.h"
 #include "net/FtpListParser.h"
 #include "net/FtpPassiveReply.h"
 #include "net/FtpTrustList.h"
@@ -176,20 +179,68 @@ int CFtpAgent::Command(std::string_view verb, const char* argument) {
 
 int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
                      const char* account) {
+    const int result = LogOnSteps(host, user, password, account);
+    logOnFailure_ = DescribeLogOnResult(result);
+    return result;
+}
+
+std::string CFtpAgent::DescribeLogOnResult(int result) const {
+    const std::string reply(lastReply_);
+    switch (result) {
+        case kOk:
+            return {};
+        case kLogOnBadHost:
+            return lookupError_ != 0
+                       ? LookupErrorText(lookupError_, logOnName_)
+                       : "The port after the host name must be a number from 1 to 65535.";
+        case kLogOnNoConnection:
+            return ConnectErrorText(connectError_, server_);
+        case kLogOnNoGreeting:
+            return "The server " + server_ +
+                   " sent no greeting: it closed the connection or stayed silent.";
+        case kLogOnGreetingRefused:
+            return "The server turned the connection away: " + reply;
+        case kLogOnNoUserReply:
+            return "The server did not answer the user name.";
+        case kLogOnNoPasswordReply:
+            return "The server did not answer the password.";
+        case kLogOnNoAccountReply:
+            return "The server did not answer the account.";
+        case kLogOnUserRefused:
+        case kLogOnPasswordRefused:
+        case kLogOnAccountRefused:
+            return "The server refused the log-on: " + reply;
+        case kLogOnTlsRefused:
+            return "The server does not offer TLS (it refused AUTH TLS).";
+        default:
+            return "TLS failed: " + tlsError_;
+    }
+}
+
+int CFtpAgent::LogOnSteps(const char* host, const char* user, const char* password,
+                          const char* account) {
     LogOff();
     replyLines_.clear();
+    lastReply_[0] = '\0';
+    lookupError_ = 0;
+    connectError_ = 0;
+    logOnName_.clear();
 
     std::string name;
     int port = kDefaultPort;
     if (host == nullptr || !SplitHostPort(host, name, port)) {
-        return 1;
+        return kLogOnBadHost;
     }
+    logOnName_ = name;
     char address[256] = {};
     if (CUT_WSClient::IsDottedAddress(name.c_str()) != 0) {
         const size_t length = std::min(name.size(), sizeof(address) - 1);
         name.copy(address, length);
-    } else if (CUT_WSClient::ResolveHost(name.c_str(), address, sizeof(address)) != 0) {
-        return 1;
+    } else if (CUT_WSClient::ResolveHost(name.c_str(), address, sizeof(address), &lookupError_) !=
+               0) {
+        // An answer too long for the buffer is no name this client can use either.
+        lookupError_ = lookupError_ != 0 ? lookupError_ : EAI_NONAME;
+        return kLogOnBadHost;
     }
     server_ = name + ":" + std::to_string(port);
     peer_ = {};
@@ -198,15 +249,16 @@ int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
     dataResumed_ = false;
     epsvRefused_ = false;
     if (control_.OpenConnection(port, address) != 0) {
-        return 2;
+        connectError_ = control_.ConnectError();
+        return kLogOnNoConnection;
     }
 
     const int greeting = ReadReply(&control_, nullptr, 0);
     if (greeting == 0) {
-        return 3;
+        return kLogOnNoGreeting;
     }
     if (greeting < 200 || greeting > 399) {
-        return 4;
+        return kLogOnGreetingRefused;
     }
     if (const int secured = StartEncryption(name); secured != 0) {
         return secured;
@@ -216,30 +268,30 @@ int CFtpAgent::LogOn(const char* host, const char* user, const char* password,
     bool loggedIn = false;
     const int userReply = Command("USER", orEmpty(user));
     if (userReply == 0) {
-        return 5;
+        return kLogOnNoUserReply;
     }
     if (userReply >= 200 && userReply <= 299) {
         loggedIn = true;
     } else if (userReply < 300 || userReply > 399) {
-        return 6;
+        return kLogOnUserRefused;
     }
 
     if (!loggedIn) {
         const int passReply = Command("PASS", orEmpty(password));
         if (passReply == 0) {
-            return 7;
+            return kLogOnNoPasswordReply;
         }
         // Only exactly 300 asks for the account; any other 3xx (332 included) counts as in.
         if (passReply == 300) {
             const int accountReply = Command("ACCT", orEmpty(account));
             if (accountReply == 0) {
-                return 9;
+                return kLogOnNoAccountReply;
             }
             if (accountReply < 200 || accountReply > 399) {
-                return 10;
+                return kLogOnAccountRefused;
             }
         } else if (passReply < 200 || passReply > 399) {
-            return 8;
+            return kLogOnPasswordRefused;
         }
     }
 

@@ -41,7 +41,18 @@ class CFtpAgent {
     // and the entries kept from one listing.
     static constexpr size_t kMaxReplyLines = 1024;
     static constexpr size_t kMaxEntries = 262144;
-    // LogOn's failures of encryption (beside 1..10).
+    // LogOn's failures.
+    static constexpr int kLogOnBadHost = 1;
+    static constexpr int kLogOnNoConnection = 2;
+    static constexpr int kLogOnNoGreeting = 3;
+    static constexpr int kLogOnGreetingRefused = 4;
+    static constexpr int kLogOnNoUserReply = 5;
+    static constexpr int kLogOnUserRefused = 6;
+    static constexpr int kLogOnNoPasswordReply = 7;
+    static constexpr int kLogOnPasswordRefused = 8;
+    static constexpr int kLogOnNoAccountReply = 9;
+    static constexpr int kLogOnAccountRefused = 10;
+    // LogOn's failures of encryption.
     // Encryption required and AUTH TLS refused: nothing else was sent, no user name, no password.
     static constexpr int kLogOnTlsRefused = 11;
     // The TLS handshake failed or AUTH TLS got no reply; TlsError() says why.
@@ -63,6 +74,10 @@ class CFtpAgent {
     // refused; 7 no reply to PASS; 8 PASS refused; 9 no reply to ACCT; 10 ACCT refused;
     // 11..14 the kLogOn failures of encryption above.
     int LogOn(const char* host, const char* user, const char* password, const char* account);
+    // Why the last LogOn failed, as one sentence for a person (the host name not found, the
+    // connection refused or timed out, no greeting, the server's refusal with its reply, the
+    // TLS reason); empty after it logged on.
+    const std::string& LogOnFailure() const { return logOnFailure_; }
     // "host:port" of what LogOn connects to for this host text (as Server() tells after it);
     // empty when the text is no host.
     static std::string ServerOf(std::string_view host);
@@ -171,6 +186,10 @@ class CFtpAgent {
     int OpenPassiveConnection();
     // TLS on the data connection once PROT P is in force; true when not needed or made.
     bool SecureDataConnection();
+    // LogOn without its failure text.
+    int LogOnSteps(const char* host, const char* user, const char* password, const char* account);
+    // LogOnFailure's sentence for a LogOn result, from what the steps left behind.
+    std::string DescribeLogOnResult(int result) const;
     // The TLS part of LogOn, after the greeting: 0 or one of the kLogOn failures.
     int StartEncryption(const std::string& host);
     int TransferFile(const char* command, const char* remoteName,
@@ -187,6 +206,11 @@ class CFtpAgent {
     std::string tlsError_;
     std::string tlsHost_;
     std::string server_;
+    std::string logOnFailure_;
+    // Of the last LogOn: the host name as written, and the name lookup's or the connect's error.
+    std::string logOnName_;
+    int lookupError_ = 0;
+    int connectError_ = 0;
     bool protectData_ = false;
     bool dataResumed_ = false;
     bool epsvRefused_ = false;

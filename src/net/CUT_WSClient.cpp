@@ -109,6 +109,7 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
         return 1;
     }
     remotePort_ = port;
+    connectError_ = 0;
     remoteAddress_[0] = '\0';
     if (address != nullptr) {
         const size_t length = std::min(std::strlen(address), sizeof(remoteAddress_) - 1);
@@ -124,38 +125,44 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
     const bool dotted =
         address != nullptr && ::inet_pton(AF_INET, address, &remoteSockAddr_.sin_addr) == 1;
 
+    const auto failed = [this](int fd, int error, int result) {
+        connectError_ = error != 0 ? error : EIO;
+        CloseQuietly(fd);
+        return result;
+    };
     int fd = ::socket(family, type | SOCK_CLOEXEC, 0);
     if (fd < 0) {
+        connectError_ = errno;
         return 2;
     }
     if (!dotted) {
-        CloseQuietly(fd);
-        return 3;
+        return failed(fd, EINVAL, 3);
     }
     // Always non-blocking while connecting, so that the wait can notice a cancel even when no
     // time-out of our own is set.
     if (!SetNonBlocking(fd, true)) {
-        CloseQuietly(fd);
-        return 3;
+        return failed(fd, errno, 3);
     }
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&remoteSockAddr_),
                   sizeof(remoteSockAddr_)) != 0) {
         if (errno != EINPROGRESS) {
-            CloseQuietly(fd);
-            return 3;
+            return failed(fd, errno, 3);
         }
         const WaitResult waited =
             WaitFor(fd, POLLOUT, Deadline::ForTimeout(static_cast<long long>(sendTimeoutMs_)));
         if (waited == WaitResult::TimedOut) {
-            CloseQuietly(fd);
-            return 4;
+            return failed(fd, ETIMEDOUT, 4);
         }
         int error = 0;
         socklen_t length = sizeof(error);
-        if (waited == WaitResult::Failed ||
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
-            CloseQuietly(fd);
-            return 3;
+        if (waited == WaitResult::Failed) {
+            return failed(fd, errno, 3);
+        }
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            return failed(fd, errno, 3);
+        }
+        if (error != 0) {
+            return failed(fd, error, 3);
         }
     }
     SetNonBlocking(fd, false);
@@ -556,8 +563,12 @@ int CUT_WSClient::WaitWritable(int seconds, int microseconds) {
 
 // --- Names and text -----------------------------------------------------------------------
 
-int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize) {
+int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize, int* lookupError) {
+    int ignored = 0;
+    int& error = lookupError != nullptr ? *lookupError : ignored;
+    error = 0;
     if (name == nullptr) {
+        error = EAI_NONAME;
         return 2;
     }
     // A mail address resolves its domain: the text after the last "@" past the first character.
@@ -573,7 +584,12 @@ int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &found) != 0 || found == nullptr) {
+    if (const int code = ::getaddrinfo(host, nullptr, &hints, &found); code != 0) {
+        error = code;
+        return 2;
+    }
+    if (found == nullptr) {
+        error = EAI_NONAME;
         return 2;
     }
     char text[INET_ADDRSTRLEN];

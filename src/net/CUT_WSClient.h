@@ -66,6 +66,10 @@ class CUT_WSClient {
     // connection failed (also: the address is not dotted IPv4 text); 4 it did not complete
     // within the send time-out (or the run was cancelled).
     int OpenConnection(int port, const char* address, int family = AF_INET, int type = 1);
+    // Why the last OpenConnection failed: the socket's errno (ECONNREFUSED, ENETUNREACH, ...),
+    // ETIMEDOUT for result 4, EINVAL when the address was not dotted IPv4 text; 0 after it
+    // connected. ConnectFailureText.h puts it in words.
+    int ConnectError() const { return connectError_; }
     // 0, or a bit mask: 1 shutdown of the data socket failed, 2 closing it failed, 4 shutdown of
     // the listening socket failed, 8 closing it failed. Both sockets are invalid afterwards.
     int Disconnect();
@@ -141,7 +145,9 @@ class CUT_WSClient {
     // --- Names and text -------------------------------------------------------------------
     // 0 and the dotted text of the first IPv4 address; 1 out is too small; 2 lookup failed.
     // Only the part after the last "@" (not counting the first character) is resolved.
-    static int ResolveHost(const char* name, char* out, int outSize);
+    // lookupError, when given, receives getaddrinfo's code (EAI_NONAME, EAI_AGAIN, ...) for
+    // result 2, else 0.
+    static int ResolveHost(const char* name, char* out, int outSize, int* lookupError = nullptr);
     // Nonzero for four decimal parts 0..255 separated by dots.
     static int IsDottedAddress(const char* text);
     // 0 and the dotted text of this machine (the host name's address unless socketOnly, else
@@ -166,6 +172,7 @@ class CUT_WSClient {
     std::unique_ptr<TlsSession> tls_;
     std::string tlsError_;
     int remotePort_ = 0;
+    int connectError_ = 0;
     char remoteAddress_[32] = {};
     int addressFamily_ = AF_INET;
     int socketType_ = 1;

@@ -39,6 +39,10 @@ constexpr const char* kFillIn =
 constexpr const char* kConnectFailed =
     "An error was encountered while connecting to the site.  Please check the settings and "
     "try again.";
+// A refused user name, password or account: the server's own reply says which.
+constexpr const char* kLogOnRefused =
+    "The server did not accept the log-on. Please check the user name and password.\n"
+    "The server said: %1";
 constexpr const char* kConnectBeforeUpload =
     "Please connect to a site before you try to upload any files.";
 constexpr const char* kConnectBeforeDownload =
@@ -123,7 +127,8 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
         QStringLiteral("Logs on to the server and lists its first folder in the tree."));
     disconnectButton_ = Button(QStringLiteral("Disconnect"), "disconnectButton", this);
     disconnectButton_->setWhatsThis(
-        QStringLiteral("Logs off and empties the tree and the three fields."));
+        QStringLiteral("Logs off and empties the tree and the password; the host and the user "
+                       "name stay for the next Connect."));
 
     passiveCheck_ = new QCheckBox(QStringLiteral("Passive mode"), this);
     passiveCheck_->setObjectName(QStringLiteral("passiveCheck"));
@@ -171,6 +176,8 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
     tree_->setIconSize(QSize(kFtpTreeImageSize, kFtpTreeImageSize));
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setExpandsOnDoubleClick(false);
+    // One folder at a time: nothing to unfold.
+    tree_->setRootIsDecorated(false);
     QPalette white = tree_->palette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::Text, Qt::black);
@@ -306,6 +313,8 @@ void FtpCenterDialog::LogOn(const std::string& host, const std::string& user,
             outcome.encrypted = agent.Encrypted();
             outcome.server = agent.Server();
             outcome.tlsError = agent.TlsError();
+            outcome.failure = agent.LogOnFailure();
+            outcome.reply = agent.LastReply();
             outcome.peer = agent.PeerCertificate();
             return outcome;
         },
@@ -383,8 +392,19 @@ void FtpCenterDialog::ConnectLoggedOn(const LogOnOutcome& outcome, const std::st
                 prompts_.Inform(this, kCaption,
                                 QString::fromLatin1(kTlsFailed).arg(ToQt(outcome.tlsError)),
                                 PromptIcon::Information);
+            } else if (result == CFtpAgent::kLogOnUserRefused ||
+                       result == CFtpAgent::kLogOnPasswordRefused ||
+                       result == CFtpAgent::kLogOnAccountRefused) {
+                prompts_.Inform(this, kCaption,
+                                QString::fromLatin1(kLogOnRefused).arg(ToQt(outcome.reply)),
+                                PromptIcon::Information);
             } else {
-                Message(kConnectFailed);
+                // The designed message as it stands, and the reason on a line of its own.
+                QString text = QString::fromLatin1(kConnectFailed);
+                if (!outcome.failure.empty()) {
+                    text += QLatin1Char('\n') + ToQt(outcome.failure);
+                }
+                prompts_.Inform(this, kCaption, text, PromptIcon::Information);
             }
         }
         Finish();
@@ -417,11 +437,10 @@ void FtpCenterDialog::SaveSetting() {
 }
 
 void FtpCenterDialog::ConnectListed(const Listing& listing) {
-    // A failed listing adds nothing: the agent's entries would be those of an earlier one.
-    for (size_t i = 0; i < listing.entries.size(); ++i) {
-        StepProgressWindow(1);
-        tree_->addTopLevelItem(MakeItem(listing.entries[i], static_cast<int>(i)));
-    }
+    // The login folder in place of whatever an earlier session showed. A failed listing shows
+    // nothing: the agent's entries would be those of an earlier one.
+    StepProgressWindow(static_cast<int>(listing.entries.size()));
+    ShowFolder(listing, false);
     CloseProgressWindow();
     Finish();
 }
@@ -435,8 +454,8 @@ void FtpCenterDialog::Disconnect() {
         [this](int) {
             tree_->clear();
             statusLabel_->setText(QString::fromLatin1(kNotConnected));
-            hostEdit_->clear();
-            userEdit_->clear();
+            // Host and user name stay for the next Connect; the password does not stay in a
+            // window that may be left open unattended.
             passwordEdit_->clear();
             Finish();
         });
@@ -471,21 +490,32 @@ void FtpCenterDialog::OpenItem(QTreeWidgetItem* item) {
             }
             return ListNow(agent);
         },
-        [this, item](const Listing& listing) {
+        [this](const Listing& listing) {
             // A failed change leaves the tree as it is.
             if (listing.changed) {
-                auto* parent = new QTreeWidgetItem;
-                parent->setText(0, QLatin1String(kParentItemText));
-                parent->setIcon(0, QIcon(DrawFtpParentImage()));
-                parent->setData(0, kEntryIndexRole, -1);
-                item->addChild(parent);
-                for (size_t i = 0; i < listing.entries.size(); ++i) {
-                    item->addChild(MakeItem(listing.entries[i], static_cast<int>(i)));
-                }
-                item->setExpanded(true);
+                ShowFolder(listing, true);
             }
             Finish();
         });
+}
+
+void FtpCenterDialog::ShowFolder(const Listing& listing, bool withParent) {
+    tree_->clear();
+    if (withParent) {
+        auto* parent = new QTreeWidgetItem;
+        parent->setText(0, QLatin1String(kParentItemText));
+        parent->setIcon(0, QIcon(DrawFtpParentImage()));
+        parent->setData(0, kEntryIndexRole, -1);
+        tree_->addTopLevelItem(parent);
+    }
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        tree_->addTopLevelItem(MakeItem(listing.entries[i], static_cast<int>(i)));
+    }
+}
+
+bool FtpCenterDialog::ShowsParentItem() const {
+    const QTreeWidgetItem* first = tree_->topLevelItem(0);
+    return first != nullptr && first->data(0, kEntryIndexRole).toInt() == -1;
 }
 
 // --- Transfers ----------------------------------------------------------------------------
@@ -519,15 +549,31 @@ void FtpCenterDialog::UploadChosen(int check) {
     Run(
         [local = PathFromQt(path), remote, type](CFtpAgent& agent) {
             agent.SetTransferType(type);
-            return agent.UploadFile(local.c_str(), remote.c_str());
+            // The result is not shown: the message is the same either way. The folder is listed
+            // again, so that what arrived shows.
+            agent.UploadFile(local.c_str(), remote.c_str());
+            return ListNow(agent);
         },
-        [this](int) {
-            // The result is not shown: the message is the same either way.
-            AdvanceBar(kUploadSteps);
-            bar_->setValue(0);
-            Message(kUploadDone);
-            Finish();
-        });
+        [this, remote](const Listing& listing) { Uploaded(listing, remote); });
+}
+
+void FtpCenterDialog::Uploaded(const Listing& listing, const std::string& remote) {
+    AdvanceBar(kUploadSteps);
+    bar_->setValue(0);
+    // A failed listing keeps the tree as it was.
+    if (listing.result == CFtpAgent::kOk) {
+        ShowFolder(listing, ShowsParentItem());
+        const QByteArray sent(remote.data(), static_cast<qsizetype>(remote.size()));
+        for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = tree_->topLevelItem(i);
+            if (item->data(0, kRemoteNameRole).toByteArray() == sent) {
+                tree_->setCurrentItem(item);
+                break;
+            }
+        }
+    }
+    Message(kUploadDone);
+    Finish();
 }
 
 void FtpCenterDialog::Download() {

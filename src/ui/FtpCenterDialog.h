@@ -1,6 +1,8 @@
 #pragma once
 // "FTP CENTER": connects to the site's FTP server, browses its folders in a tree, uploads a
-// local file into the current remote folder and downloads the selected remote file.
+// local file into the current remote folder and downloads the selected remote file. The tree's
+// top level is the folder last opened ("Parent Directory" first once the user has moved), so
+// going up looks like going up.
 //
 // The agent's calls run on an FtpWorker thread, one at a time, so the window keeps painting
 // while the server is slow. While a command waits for the server its buttons and the tree are
@@ -80,6 +82,9 @@ class FtpCenterDialog : public QDialog {
         bool encrypted = false;
         std::string server;
         std::string tlsError;
+        // Why it failed, and the server's last reply.
+        std::string failure;
+        std::string reply;
         TlsPeerCertificate peer;
     };
 
@@ -101,10 +106,15 @@ class FtpCenterDialog : public QDialog {
     FtpConnectionSetting ChosenSetting() const;
     void SaveSetting();
     void ConnectListed(const Listing& listing);
+    // The current folder's listing in place of the tree's top level, "Parent Directory" first
+    // when `withParent`.
+    void ShowFolder(const Listing& listing, bool withParent);
+    bool ShowsParentItem() const;
     void Disconnect();
     void OpenItem(QTreeWidgetItem* item);
     void Upload();
     void UploadChosen(int check);
+    void Uploaded(const Listing& listing, const std::string& remote);
     void Download();
     void DownloadChosen(int check);
     void Leave(int result);

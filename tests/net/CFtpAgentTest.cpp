@@ -130,11 +130,57 @@ TEST(CFtpAgentLogOn, ConnectionFailures) {
     EXPECT_EQ(agent.LogOn("127.0.0.1:99999", "u", "p", ""), 1);
     EXPECT_EQ(agent.LogOn("127.0.0.1:2x", "u", "p", ""), 1);
     EXPECT_EQ(agent.LogOn("127.0.0.1:", "u", "p", ""), 1);
+    EXPECT_EQ(agent.LogOnFailure(),
+              "The port after the host name must be a number from 1 to 65535.");
     EXPECT_EQ(agent.LogOn("", "u", "p", ""), 1);
-    EXPECT_EQ(agent.LogOn(HostOf(test::LoopbackServer::ClosedPort()).c_str(), "u", "p", ""), 2);
+    const std::string closed = HostOf(test::LoopbackServer::ClosedPort());
+    EXPECT_EQ(agent.LogOn(closed.c_str(), "u", "p", ""), 2);
+    EXPECT_EQ(agent.LogOnFailure(),
+              "The connection to " + closed + " was refused: no server answers on that port.");
     // A peer that closes at once: no greeting.
     test::LoopbackServer closing([](test::LoopbackConnection&) {});
     EXPECT_EQ(agent.LogOn(HostOf(closing.Port()).c_str(), "u", "p", ""), 3);
+    EXPECT_EQ(agent.LogOnFailure(), "The server " + HostOf(closing.Port()) +
+                                        " sent no greeting: it closed the connection or stayed "
+                                        "silent.");
+    FakeFtpServer server;
+    server.OnReply("PASS", "530 Login incorrect.\r\n");
+    EXPECT_EQ(LogOn(agent, server), CFtpAgent::kLogOnPasswordRefused);
+    EXPECT_EQ(agent.LogOnFailure(), "The server refused the log-on: 530 Login incorrect.");
+    agent.LogOff();
+    ASSERT_TRUE(server.WaitDone());
+}
+
+// A listener whose queue is full drops the connection request, so connecting times out.
+TEST(CFtpAgentLogOn, AConnectThatTimesOutSaysSo) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 2; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    }
+    std::this_thread::sleep_for(Ms(100));
+    FtpWaits waits = ShortWaits();
+    waits.connect = Ms(400);
+    CFtpAgent agent(waits);
+    const std::string host = HostOf(ntohs(address.sin_port));
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(agent.LogOn(host.c_str(), "u", "p", ""), CFtpAgent::kLogOnNoConnection);
+    EXPECT_LT(MsSince(start), 3000);
+    EXPECT_EQ(agent.LogOnFailure(),
+              "The connection to " + host + " timed out: the server did not answer.");
+    for (int fd : fillers) {
+        ::close(fd);
+    }
+    ::close(listener);
 }
 
 TEST(CFtpAgentLogOn, MultiLineGreetingIsReadWhole) {

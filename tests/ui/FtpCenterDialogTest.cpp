@@ -47,11 +47,17 @@ std::string Line(const char* kind, const std::string& name) {
 }
 
 // A small site: the login folder holds the folder "docs" and two files (one with an e acute in
-// Windows-1252), "docs" holds a style sheet and a folder. CWD and CDUP move between the two;
-// LIST sends the current folder. LIST and STOR can be held to play a silent server.
+// Windows-1252), "docs" holds a style sheet and a folder. USER starts in the login folder, CWD
+// and CDUP move between the two; LIST sends the current folder, with what was stored into it.
+// LIST and STOR can be held to play a silent server.
 class ScriptedSite {
   public:
     ScriptedSite() {
+        // Each session starts in the login folder.
+        server.On("USER", [this](FakeFtpServer::Session& s, const std::string&) {
+            SetFolder("");
+            s.Reply("331 Please specify the password.\r\n");
+        });
         server.On("CWD", [this](FakeFtpServer::Session& s, const std::string& name) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (folders_.count(name) == 0) {
@@ -79,6 +85,9 @@ class ScriptedSite {
             const std::string content = s.ConnectData().ReadUntilClosed();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
+                if (stored_.count(name) == 0) {
+                    folders_[folder_] += Line("-rw-r--r--", name);
+                }
                 stored_[name] = content;
             }
             s.Reply("226 Transfer complete.\r\n");
@@ -280,12 +289,14 @@ class FtpCenterDialogTest : public QObject {
         QVERIFY(Messages().isEmpty());
     }
 
-    void connectTwiceAddsTheListingAgain() {
+    // Connecting again, even from another folder, shows the login folder once.
+    void connectAgainShowsTheLoginFolderOnce() {
         QVERIFY(Connect());
+        DoubleClick(Root()->child(0));
+        QVERIFY(WaitIdle());
         QVERIFY(Connect());
         QCOMPARE(TextsOf(Root()),
-                 (QStringList{"docs", "index.html", QStringLiteral("caf\u00e9.txt"), "docs",
-                              "index.html", QStringLiteral("caf\u00e9.txt")}));
+                 (QStringList{"docs", "index.html", QStringLiteral("caf\u00e9.txt")}));
         QCOMPARE(Count("USER webmaster"), 2);
     }
 
@@ -306,45 +317,67 @@ class FtpCenterDialogTest : public QObject {
         QVERIFY(!dialog_->Busy());
     }
 
-    void aRefusedLogOnOrNoServerShowsTheError() {
+    // The designed message gets the reason on a line of its own; a refused password gets the
+    // server's reply instead.
+    void eachConnectFailureSaysWhy() {
         site_->server.OnReply("PASS", "530 Login incorrect.\r\n");
         Fill(site_->Host(), QStringLiteral("webmaster"), QStringLiteral("wrong"));
         Click(*dialog_, "connectButton");
         QVERIFY(WaitIdle());
-        Fill("127.0.0.1:" + std::to_string(LoopbackServer::ClosedPort()), QStringLiteral("a"),
-             QStringLiteral("b"));
+        const std::string closed = "127.0.0.1:" + std::to_string(LoopbackServer::ClosedPort());
+        Fill(closed, QStringLiteral("a"), QStringLiteral("b"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        // A peer that closes at once: no greeting.
+        LoopbackServer mute([](LoopbackConnection&) {});
+        const std::string muteHost = "127.0.0.1:" + std::to_string(mute.Port());
+        Fill(muteHost, QStringLiteral("a"), QStringLiteral("b"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        Fill("127.0.0.1:70000", QStringLiteral("a"), QStringLiteral("b"));
         Click(*dialog_, "connectButton");
         QVERIFY(WaitIdle());
         const QString error = Shown(
             "An error was encountered while connecting to the site.  Please check the settings "
-            "and try again.");
-        QCOMPARE(Messages(), (QStringList{error, error}));
+            "and try again.\n");
+        QCOMPARE(Messages(),
+                 (QStringList{
+                     Shown("The server did not accept the log-on. Please check the user name "
+                           "and password.\nThe server said: 530 Login incorrect."),
+                     error + QString::fromStdString("The connection to " + closed +
+                                                    " was refused: no server answers on that "
+                                                    "port."),
+                     error + QString::fromStdString("The server " + muteHost +
+                                                    " sent no greeting: it closed the connection "
+                                                    "or stayed silent."),
+                     error + "The port after the host name must be a number from 1 to 65535."}));
         QCOMPARE(Root()->childCount(), 0);
         QVERIFY(ProgressWindow() == nullptr);
         QVERIFY(Button("connectButton")->isEnabled());
     }
 
+    // The top level is the folder last opened, so that going up looks like going up.
     void doubleClickOpensAFolderAndParentDirectoryGoesBackUp() {
         QVERIFY(Connect());
         QTreeWidgetItem* docs = Root()->child(0);
+        const QImage folder = ImageOf(docs);
         DoubleClick(docs);
         QVERIFY(WaitIdle());
         QVERIFY(site_->server.Received("CWD docs"));
-        QCOMPARE(TextsOf(docs), (QStringList{"Parent Directory", "site.css", "img"}));
-        QVERIFY(docs->isExpanded());
-        QCOMPARE(docs->child(0)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), -1);
-        QCOMPARE(docs->child(1)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 0);
-        QCOMPARE(docs->child(2)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 1);
-        QCOMPARE(ImageOf(docs->child(2)), ImageOf(docs));
+        QCOMPARE(TextsOf(Root()), (QStringList{"Parent Directory", "site.css", "img"}));
+        QCOMPARE(Root()->child(0)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), -1);
+        QCOMPARE(Root()->child(1)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 0);
+        QCOMPARE(Root()->child(2)->data(0, FtpCenterDialog::kEntryIndexRole).toInt(), 1);
+        QCOMPARE(ImageOf(Root()->child(2)), folder);
 
-        QTreeWidgetItem* up = docs->child(0);
-        DoubleClick(up);
+        DoubleClick(Root()->child(0));
         QVERIFY(WaitIdle());
         QVERIFY(site_->server.Received("CDUP"));
-        QCOMPARE(TextsOf(up), (QStringList{"Parent Directory", "docs", "index.html",
-                                           QStringLiteral("caf\u00e9.txt")}));
-        // The login listing stays the only top-level one.
-        QCOMPARE(Root()->childCount(), 3);
+        QCOMPARE(TextsOf(Root()), (QStringList{"Parent Directory", "docs", "index.html",
+                                               QStringLiteral("caf\u00e9.txt")}));
+        for (int i = 0; i < Root()->childCount(); ++i) {
+            QCOMPARE(Root()->child(i)->childCount(), 0);
+        }
     }
 
     void doubleClickOnAFileLeavesTheTreeAlone() {
@@ -381,6 +414,24 @@ class FtpCenterDialogTest : public QObject {
         QCOMPARE(site_->Stored("logo.gif"), gif);
         QCOMPARE(Messages(), (QStringList{Shown("Transfer Complete"), Shown("Transfer Complete")}));
         QCOMPARE(prompts_->Calls().front().kind, PromptCall::Kind::OpenFile);
+    }
+
+    // The folder the file went to is listed again, in place, with the new file selected.
+    void anUploadShowsInTheFolderItWentTo() {
+        QVERIFY(Connect());
+        LocalFile("new.html", "<p>new</p>\r\n");
+        Click(*dialog_, "uploadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(TextsOf(Root()),
+                 (QStringList{"docs", "index.html", QStringLiteral("caf\u00e9.txt"), "new.html"}));
+        DoubleClick(Root()->child(0));
+        QVERIFY(WaitIdle());
+        LocalFile("more.css", "p {}\r\n");
+        Click(*dialog_, "uploadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(TextsOf(Root()), (QStringList{"Parent Directory", "site.css", "img", "more.css"}));
+        QCOMPARE(Tree()->currentItem(), Root()->child(3));
+        QCOMPARE(Count("LIST"), 4);
     }
 
     void downloadTakesTheTypeFromTheLocalName() {
@@ -423,16 +474,22 @@ class FtpCenterDialogTest : public QObject {
         QCOMPARE(prompts_->Calls().size(), std::size_t(3));
     }
 
-    void disconnectLogsOffAndEmptiesEverything() {
+    // Host and user name stay for the next Connect; the password does not.
+    void disconnectLogsOffAndKeepsHostAndUser() {
         QVERIFY(Connect());
         Click(*dialog_, "disconnectButton");
         QVERIFY(WaitIdle());
         QVERIFY(site_->server.WaitDone());
         QCOMPARE(site_->server.Commands().back(), std::string("Quit"));
         QCOMPARE(Root()->childCount(), 0);
-        for (const char* edit : {"hostEdit", "userEdit", "passwordEdit"}) {
-            QVERIFY(EditOf(*dialog_, edit)->text().isEmpty());
-        }
+        QCOMPARE(EditOf(*dialog_, "hostEdit")->text(), QString::fromStdString(site_->Host()));
+        QCOMPARE(EditOf(*dialog_, "userEdit")->text(), QStringLiteral("webmaster"));
+        QVERIFY(EditOf(*dialog_, "passwordEdit")->text().isEmpty());
+        EditOf(*dialog_, "passwordEdit")->setText(QStringLiteral("secret"));
+        Click(*dialog_, "connectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(Root()->childCount(), 3);
+        QCOMPARE(Count("USER webmaster"), 2);
     }
 
     // Enter after the password logs on instead of reaching Exit, the default button.

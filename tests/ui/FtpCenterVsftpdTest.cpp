@@ -1,7 +1,7 @@
 // The FTP Center against the real vsftpd of the test servers (loopback, passive mode and TLS as
 // the FTP Center starts, with the test CA trusted): on the server that offers TLS and on the
-// one that forces it, open a folder, upload a text file and a binary file into it, list it
-// again and download both back.
+// one that forces it, open a folder, upload a text file and a binary file into it (each then
+// shows in its listing), go up and into it again and download both back.
 
 #include <unistd.h>
 
@@ -106,7 +106,8 @@ class FtpCenterVsftpdTest : public QObject {
             ChildNamed(Tree()->invisibleRootItem(), QString::fromStdString(folder_));
         QVERIFY(folder != nullptr);
         QVERIFY(Open(folder));
-        QVERIFY(ChildNamed(folder, QStringLiteral("already-there.txt")) != nullptr);
+        QTreeWidgetItem* root = Tree()->invisibleRootItem();
+        QVERIFY(ChildNamed(root, QStringLiteral("already-there.txt")) != nullptr);
 
         std::string text;
         for (int i = 0; i < 500; ++i) {
@@ -127,16 +128,18 @@ class FtpCenterVsftpdTest : public QObject {
         }
         QCOMPARE(FileText(remoteFolder + "/page.html"), text);
         QCOMPARE(FileText(remoteFolder + "/picture.gif"), binary);
+        QVERIFY(ChildNamed(root, QStringLiteral("page.html")) != nullptr);
+        QVERIFY(ChildNamed(root, QStringLiteral("picture.gif")) != nullptr);
 
-        // Up and into the folder again: the new listing shows the uploads.
-        QTreeWidgetItem* up = folder->child(0);
+        // Up and into the folder again.
+        QTreeWidgetItem* up = root->child(0);
         QCOMPARE(up->text(0), QStringLiteral("Parent Directory"));
         QVERIFY(Open(up));
-        QTreeWidgetItem* again = ChildNamed(up, QString::fromStdString(folder_));
+        QTreeWidgetItem* again = ChildNamed(root, QString::fromStdString(folder_));
         QVERIFY(again != nullptr);
         QVERIFY(Open(again));
         for (const char* name : {"page.html", "picture.gif"}) {
-            QTreeWidgetItem* item = ChildNamed(again, QString::fromLatin1(name));
+            QTreeWidgetItem* item = ChildNamed(root, QString::fromLatin1(name));
             QVERIFY(item != nullptr);
             Tree()->setCurrentItem(item);
             const std::string back = fixture_->Path(std::string("back-") + name);

@@ -1,7 +1,8 @@
 // Draws the FTP Center connected over TLS, in passive mode, to the test vsftpd that forces TLS,
-// with a folder opened, into a PNG file: `sitegauge_ftp_screenshots DIR [FTP_HOME]`, best under
-// xvfb-run. The servers must run (tests/servers/test-servers.sh start RUNDIR); FTP_HOME is
-// RUNDIR/ftp, where a small sample site is written first; RUNDIR/tls/ca.pem is trusted.
+// with a folder opened (its listing in the tree, "Parent Directory" first), into a PNG file:
+// `sitegauge_ftp_screenshots DIR [FTP_HOME]`, best under xvfb-run. The servers must run
+// (tests/servers/test-servers.sh start RUNDIR); FTP_HOME is RUNDIR/ftp, where a small sample site
+// is written first; RUNDIR/tls/ca.pem is trusted.
 
 #include <QApplication>
 #include <QLabel>
@@ -99,15 +100,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "not over TLS: %s\n", qPrintable(status));
         return 1;
     }
-    // As a double-click does: the folder is opened and its listing added under it.
+    // As a double-click does: the folder is opened and its listing takes the tree's place.
     emit tree->itemDoubleClicked(site, 0);
-    if (!idle() || site->childCount() == 0) {
+    QTreeWidgetItem* page = nullptr;
+    if (idle()) {
+        page = Named(tree->invisibleRootItem(), QStringLiteral("index.html"));
+    }
+    if (page == nullptr) {
         std::fprintf(stderr, "public_html did not open\n");
         return 1;
     }
-    if (QTreeWidgetItem* page = Named(site, QStringLiteral("index.html"))) {
-        tree->setCurrentItem(page);
-    }
+    tree->setCurrentItem(page);
     QTest::qWait(200);
     const bool ok = Save(dialog, dir + "/ftp-center.png");
     dialog.accept();
