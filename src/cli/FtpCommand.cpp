@@ -65,6 +65,9 @@ int Failure(CliContext& context, const CFtpAgent& agent, std::string_view step, 
     if (step == "log on") {
         if (const std::string why = TlsFailure(agent, result); !why.empty()) {
             message += ": " + why;
+        } else if (!agent.LogOnFailure().empty()) {
+            // Refused, timed out, name not found: the cause a person can act on.
+            message += ": " + TerminalText(agent.LogOnFailure());
         }
     }
     CliError(context, message);

@@ -10,6 +10,7 @@
 #include "support/FakeFtpServer.h"
 #include "support/FullDisk.h"
 #include "support/LoopbackConnection.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -109,6 +110,16 @@ TEST(CliFtp, LocalSideFailuresFailTheTransfer) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("ftp put: the server stopped taking the data"), std::string::npos)
         << run.err;
+}
+
+// A log-on that cannot reach the server says why, as the FTP Center does.
+TEST(CliFtp, ALogOnThatCannotConnectSaysWhy) {
+    test::TempDir dir;
+    const test::CliResult run =
+        RunCli(dir.path(), FtpArgs(dir, test::LoopbackServer::ClosedPort(), {"ls"}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("ftp log on: result"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("was refused"), std::string::npos) << run.err;
 }
 
 // --active, --tls and --trust choose how the command connects; ls works in each.
