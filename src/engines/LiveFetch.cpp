@@ -13,26 +13,6 @@ namespace {
 std::mutex mutex;
 LiveWaits waits;
 
-// The status code of a status line "HTTP/1.x NNN ...", 0 when it has none.
-int StatusCode(const std::vector<std::string>& headerLines) {
-    if (headerLines.empty()) {
-        return 0;
-    }
-    const std::string& line = headerLines.front();
-    const std::size_t blank = line.find(' ');
-    if (!line.starts_with("HTTP/") || blank == std::string::npos || line.size() < blank + 4) {
-        return 0;
-    }
-    int code = 0;
-    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
-        if (line[i] < '0' || line[i] > '9') {
-            return 0;
-        }
-        code = code * 10 + (line[i] - '0');
-    }
-    return code;
-}
-
 }  // namespace
 
 void SetLiveWaits(const LiveWaits& next) {
@@ -60,7 +40,7 @@ int FetchLiveJson(const std::string& address, std::string& body, std::string& de
     std::vector<char> buffer(address.begin(), address.end());
     buffer.push_back('\0');
     const int result = client.FetchPage(buffer.data());
-    const int status = StatusCode(client.Result().headerLines);
+    const int status = client.StatusCode();
     if (status != 0 && status != 200) {
         detail = client.Result().headerLines.front();
         return status == 403 ? kLiveJsonRefused : kLiveHttpError;

@@ -524,22 +524,30 @@ std::string CWebClient::HostNameOf(std::string_view address) {
                         : std::string();
 }
 
-bool CWebClient::IsRedirect() const {
+int CWebClient::StatusCode() const {
     if (result_.headerLines.empty()) {
-        return false;
+        return 0;
     }
     const std::string_view status = result_.headerLines.front();
-    if (!StartsWithNoCase(status, "HTTP/")) {
-        return false;
-    }
     const std::size_t blank = status.find(' ');
-    if (blank == std::string_view::npos) {
-        return false;
+    if (!StartsWithNoCase(status, "HTTP/") || blank == std::string_view::npos ||
+        status.size() < blank + 4 || (status.size() > blank + 4 && status[blank + 4] != ' ')) {
+        return 0;
     }
-    const std::string_view code = status.substr(blank + 1, 4);
-    const bool redirectCode = code == "301 " || code == "302 " || code == "303 " ||
-                              code == "307 " || code == "308 " || code == "301" || code == "302" ||
-                              code == "303" || code == "307" || code == "308";
+    int code = 0;
+    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
+        if (status[i] < '0' || status[i] > '9') {
+            return 0;
+        }
+        code = code * 10 + (status[i] - '0');
+    }
+    return code;
+}
+
+bool CWebClient::IsRedirect() const {
+    const int code = StatusCode();
+    const bool redirectCode =
+        code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
     return redirectCode && !RedirectLocation().empty();
 }
 

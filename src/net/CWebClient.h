@@ -103,6 +103,8 @@ class CWebClient : public CUT_WSClient {
 
     // --- Reading the response -----------------------------------------------------------------
     const FetchResult& Result() const { return result_; }
+    // The status code of the head just read ("HTTP/1.x NNN ..."), 0 when it has no status line.
+    int StatusCode() const;
     std::string HeaderText() const { return result_.HeaderText(); }
     const std::string& BodyText() const { return result_.BodyText(); }
     int BodyLineCount() const { return result_.BodyLineCount(); }

@@ -22,17 +22,8 @@ std::size_t AnswerBytes(const CWebClient& client) {
 
 // "HTTP/1.1 429 Too Many Requests" and "... 503 Service Unavailable" ask a client to slow down.
 bool AsksToSlowDown(const CWebClient& client) {
-    const std::vector<std::string>& head = client.Result().headerLines;
-    if (head.empty()) {
-        return false;
-    }
-    const std::string& status = head.front();
-    const std::size_t blank = status.find(' ');
-    if (blank == std::string::npos) {
-        return false;
-    }
-    const std::string code = status.substr(blank + 1, 3);
-    return code == "429" || code == "503";
+    const int code = client.StatusCode();
+    return code == 429 || code == 503;
 }
 
 }  // namespace
