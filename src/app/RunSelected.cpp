@@ -1,5 +1,8 @@
 #include "app/RunSelected.h"
 
+#include <memory>
+
+#include "net/WebSession.h"
 #include "platform/RunControl.h"
 
 namespace sg {
@@ -12,6 +15,9 @@ void RunSelected(Project& project, bool readiness, bool linkValidator, bool link
 
 void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
                  bool nested, const AnalysisWriters& writers) {
+    // One set of connections for the whole run: a site that several analyses ask is connected
+    // to once.
+    const WebSession::Scope connections(std::make_shared<WebSession>());
     project.readinessSelected = readiness;
     project.linkValidatorSelected = linkValidator;
     project.linkPopularitySelected = linkPopularity;

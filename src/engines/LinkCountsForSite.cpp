@@ -13,6 +13,7 @@
 #include "model/ProgressSink.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
+#include "net/WebSession.h"
 #include "platform/RunControl.h"
 
 namespace sg {
@@ -48,12 +49,14 @@ std::array<CountPage, kEngines> FetchCountPages(
             byHost[FetchAhead::HostKey(addresses[k])].push_back(k);
         }
         RunControl& control = RunControl::Current();
+        const std::shared_ptr<WebSession> session = WebSession::Current();
         std::vector<std::thread> hosts;
         for (const auto& entry : byHost) {
             // A named reference, as clang 14 cannot capture a structured binding.
             const std::vector<std::size_t>& engines = entry.second;
-            hosts.emplace_back([&control, &fetch, &engines] {
+            hosts.emplace_back([&control, &session, &fetch, &engines] {
                 RunControl::Scope scope(control);
+                const WebSession::Scope connections(session);
                 for (std::size_t k : engines) {
                     fetch(k);
                 }

@@ -16,6 +16,7 @@
 #include "model/ReportStamp.h"
 #include "model/RunResults.h"
 #include "net/MetasearchSetting.h"
+#include "net/WebSession.h"
 #include "platform/Connectivity.h"
 #include "platform/LocalDateText.h"
 #include "platform/OpenDocument.h"
@@ -113,6 +114,8 @@ std::string PositionAnalyzerRun::ReportPath() const {
 }
 
 int PositionAnalyzerRun::Run() {
+    // The engines' hosts are connected to once for the whole run.
+    const WebSession::Scope connections(std::make_shared<WebSession>());
     const int outcome = Body();
     std::lock_guard<std::mutex> lock(mutex_);
     outcome_ = outcome;

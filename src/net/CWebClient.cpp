@@ -1,12 +1,17 @@
 #include "net/CWebClient.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
-#include <charconv>
 #include <cstring>
+#include <future>
 #include <string_view>
 
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
+#include "net/CUT_WSClient.h"
+#include "net/HttpTransfer.h"
+#include "net/WebSession.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
@@ -57,9 +62,36 @@ int PortInHost(std::string_view host, std::size_t& colon) {
     return port >= 1 && port <= 65535 ? port : 0;
 }
 
-bool IsTextPage(std::string_view contentTypeLine) {
-    return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
-           StartsWithNoCase(contentTypeLine, "Content-Type: text/plain");
+// The host part of an address and the path after it (up to a "*"): false when there is no
+// host, or one of kServerNameChars or more.
+bool SplitAddress(std::string_view text, std::string& host, std::string& path) {
+    host.clear();
+    path.clear();
+    const int hostIndex = text.find("://") != std::string_view::npos ? 1 : 0;
+    const Span found = TokenSpan(text, "/?", hostIndex);
+    if (!found.Found() || found.end - found.begin >= kServerNameChars) {
+        return false;
+    }
+    host.assign(text.substr(found.begin, found.end - found.begin));
+    const std::string_view rest = text.substr(found.end);
+    const Span beforeStar = TokenSpan(rest, "*", 0);
+    if (beforeStar.Found()) {
+        path.assign(rest.substr(beforeStar.begin, beforeStar.end - beforeStar.begin));
+    }
+    return true;
+}
+
+// A name the transport may connect to: letters, digits, "-", "_" and "." (a dotted address
+// among them). Anything else is no host of the web (and would mean something else in an URL).
+bool IsHostName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '-' || c == '_' || c == '.';
+    });
+}
+
+bool IsDottedAddress(const char* text) {
+    return CUT_WSClient::IsDottedAddress(text) != 0;
 }
 
 void ReplaceBackslashes(char* address) {
@@ -115,25 +147,9 @@ int CWebClient::SplitUrl(char* address, std::string& path) {
         return 3;
     }
     ReplaceBackslashes(address);
-    const std::string_view text(address);
-    const int hostIndex = text.find("://") != std::string_view::npos ? 1 : 0;
-    const Span host = TokenSpan(text, "/?", hostIndex);
-    int result = 0;
-    std::string hostText;
-    if (!host.Found() || host.end - host.begin >= kServerNameChars) {
-        result |= 1;
-    } else {
-        hostText.assign(text.substr(host.begin, host.end - host.begin));
-        const std::string_view rest = text.substr(host.end);
-        const Span beforeStar = TokenSpan(rest, "*", 0);
-        if (beforeStar.Found()) {
-            path.assign(rest.substr(beforeStar.begin, beforeStar.end - beforeStar.begin));
-        }
-    }
-    if (SelectServer(hostText.c_str()) != 0) {
-        result |= 2;
-    }
-    return result;
+    std::string host;
+    const int result = SplitAddress(address, host, path) ? 0 : 1;
+    return SelectServer(host.c_str()) != 0 ? (result | 2) : result;
 }
 
 int CWebClient::SelectServer(const char* host) {
@@ -148,293 +164,440 @@ int CWebClient::SelectServer(const char* host) {
     if (name.size() >= kServerNameChars) {
         return 1;
     }
-    serverName_.assign(name);
-    serverAddress_.clear();
-    // A port written in the address is used for the connection; the name keeps it, so the Host
-    // line names it too.
-    std::size_t colon = 0;
-    sitePort_ = PortInHost(name, colon);
-    const std::string lookup(sitePort_ > 0 ? name.substr(0, colon) : name);
-    if (IsDottedAddress(lookup.c_str()) != 0 && lookup.size() < kServerAddressChars) {
+    NameServer(name);
+    const std::string lookup(sitePort_ > 0 ? name.substr(0, name.rfind(':')) : name);
+    if (IsDottedAddress(lookup.c_str()) && lookup.size() < kServerAddressChars) {
         serverAddress_ = lookup;
     }
     char resolved[kServerAddressChars] = {};
-    const int found = ResolveHost(lookup.c_str(), resolved, sizeof(resolved));
+    const int found = CUT_WSClient::ResolveHost(lookup.c_str(), resolved, sizeof(resolved));
     if (found == 0) {
         serverAddress_ = resolved;
     }
     return found;
 }
 
+// A port written in the address is used for the connection; the name keeps it, so the Host
+// line names it too.
+void CWebClient::NameServer(std::string_view host) {
+    if (serverName_ == host) {
+        return;
+    }
+    serverName_.assign(host);
+    serverAddress_.clear();
+    std::size_t colon = 0;
+    sitePort_ = PortInHost(host, colon);
+}
+
 // --- Fetching -------------------------------------------------------------------------------
 
+// A fetch in progress: its attempts, the hop of the attempt on the way and its transfer. It
+// lives on the session's thread from StartFetch until its result is handed over.
+struct CWebClient::Flight : WebSession::Task {
+    Flight(CWebClient& owner, WebSession& on, RunControl& runControl)
+        : client(owner), session(on), control(runControl) {}
+
+    void OnTransferDone(void*, int code) override { client.EndHop(code, false); }
+    Clock::time_point OnTick(Clock::time_point now) override { return client.Tick(now); }
+
+    CWebClient& client;
+    WebSession& session;
+    RunControl& control;
+    std::function<void(int)> done;
+    std::string address;
+    bool head = false;
+    // Whether a paused run holds the next attempt back until it goes on.
+    bool gated = true;
+    bool waitingForResume = false;
+    int attemptsLeft = 0;
+    int lastResult = kFetchConnectFailed;
+    // The hop was stopped by its waits while its TLS handshake was on the way.
+    bool stoppedInHandshake = false;
+    Clock::time_point attemptEnd = Clock::time_point::max();
+    // The address of the hop on the way, and those the attempt asked before it.
+    std::string current;
+    std::vector<std::string> asked;
+    HttpHop hop;
+    // The caller's lines with the Host line of this hop; kept by the client once sent.
+    std::vector<std::string> lines;
+    int hostLine = -1;
+    std::unique_ptr<HttpTransfer> transfer;
+};
+
+CWebClient::~CWebClient() = default;
+
 int CWebClient::FetchPage(char* address) {
-    return FetchFollowing(address, false);
+    return FetchWaiting(address, false, 1, false);
 }
 
 int CWebClient::FetchHead(char* address) {
-    return FetchFollowing(address, true);
-}
-
-// One attempt: the request, and the request again at each Location of a redirect, with the
-// same method, within the attempt's deadline.
-int CWebClient::FetchFollowing(char* address, bool head) {
-    Disconnect();
-    const Clock::time_point deadline =
-        attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
-    redirects_.clear();
-    proxyUnreachable_ = false;
-    finalAddress_ = address != nullptr ? address : "";
-    std::vector<std::string> asked;
-    std::vector<char> copy;
-    char* current = address;
-    for (;;) {
-        tunnelled_ = false;
-        const int result = head ? (useProxy_ != 0 ? FetchHeadThroughProxy(current, deadline)
-                                                  : FetchHeadDirect(current, deadline))
-                                : (useProxy_ != 0 ? FetchPageThroughProxy(current, deadline)
-                                                  : FetchPageDirect(current, deadline));
-        if (current != nullptr) {
-            finalAddress_ = current;
-        }
-        if (result != kRedirected) {
-            return result;
-        }
-        asked.push_back(SameAddressKey(finalAddress_));
-        const std::string next = RedirectTarget(finalAddress_, RedirectLocation());
-        // Too long a chain, a loop, or a place this client cannot go: no answer at all.
-        if (next.empty() || redirects_.size() >= kMaxRedirects ||
-            std::find(asked.begin(), asked.end(), SameAddressKey(next)) != asked.end()) {
-            result_.ClearResponse();
-            return kFetchConnectFailed;
-        }
-        redirects_.push_back(next);
-        copy.assign(next.begin(), next.end());
-        copy.push_back('\0');
-        current = copy.data();
-    }
+    return FetchWaiting(address, true, 1, false);
 }
 
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
-    int result = kFetchConnectFailed;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        // A run held at its Cancel question starts no new attempt until it is answered.
-        if (!RunControl::Current().WaitWhilePaused()) {
-            break;
-        }
-        result = FetchPage(address);
-        if (result == kFetchOk) {
-            break;
-        }
-    }
-    return result;
+    return FetchWaiting(address, false, attempts, true);
 }
 
 int CWebClient::FetchHeadRetrying(char* address, int attempts) {
-    int result = kFetchConnectFailed;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (!RunControl::Current().WaitWhilePaused()) {
-            break;
-        }
-        result = FetchHead(address);
-        if (result == kFetchOk) {
-            break;
-        }
-    }
-    return result;
+    return FetchWaiting(address, true, attempts, true);
 }
 
-int CWebClient::FetchPageDirect(char* address, Clock::time_point deadline) {
-    std::string path;
-    if (const int opened = OpenDirect(address, path, deadline); opened != 0) {
-        return opened;
-    }
-    std::string request = DirectRequestLine("GET", path);
-    PutHostLine(serverName_);
-    if (const int sent = SendRequest(request); sent != 0) {
-        return sent;
-    }
-    return ReadPage(address, deadline);
+void CWebClient::StartFetch(WebSession& session, bool head, std::string address, int attempts,
+                            RunControl& control, std::function<void(int)> done) {
+    StartFlight(session, head, std::move(address), attempts, true, control, std::move(done));
 }
 
-int CWebClient::FetchPageThroughProxy(char* address, Clock::time_point deadline) {
-    result_.ClearResponse();
+void CWebClient::StartFlight(WebSession& session, bool head, std::string address, int attempts,
+                             bool gated, RunControl& control, std::function<void(int)> done) {
+    std::replace(address.begin(), address.end(), '\\', '/');
+    flight_ = std::make_unique<Flight>(*this, session, control);
+    flight_->head = head;
+    flight_->gated = gated;
+    flight_->address = std::move(address);
+    flight_->attemptsLeft = attempts;
+    flight_->done = std::move(done);
+    session.Post([this] {
+        flight_->session.AddTask(flight_.get());
+        BeginAttempt();
+    });
+}
+
+int CWebClient::FetchWaiting(char* address, bool head, int attempts, bool gated) {
     if (address == nullptr) {
+        result_.ClearResponse();
+        redirects_.clear();
+        finalAddress_.clear();
         return kFetchBadAddress;
     }
-    if (StartsWithNoCase(address, "https://")) {
-        std::string path;
-        if (const int opened = OpenTunnel(address, path, deadline); opened != kFetchOk) {
-            return opened;
+    ReplaceBackslashes(address);
+    std::shared_ptr<WebSession> session = WebSession::Current();
+    if (session == nullptr) {
+        // Outside a run: a session of this client's own, kept for its later fetches.
+        if (ownSession_ == nullptr) {
+            ownSession_ = std::make_shared<WebSession>(1);
         }
-        std::string request = DirectRequestLine("GET", path);
-        if (const int sent = SendRequest(request); sent != kFetchOk) {
-            return sent;
+        session = ownSession_;
+    }
+    RunControl& control = RunControl::Current();
+    std::promise<int> answer;
+    std::future<int> result = answer.get_future();
+    StartFlight(*session, head, address, std::max(attempts, 0), gated, control,
+                [&answer](int value) { answer.set_value(value); });
+    // The session ends the fetch within a slice of a cancel; the wake makes it at once.
+    while (result.wait_for(std::chrono::milliseconds(RunControl::kWaitSliceMs)) !=
+           std::future_status::ready) {
+        if (control.CancelRequested()) {
+            session->Wake();
         }
-        return ReadPage(address, deadline);
     }
-    if (Connect(port_, proxyAddress_, deadline) != 0) {
-        proxyUnreachable_ = true;
-        return kFetchConnectFailed;
-    }
-    const std::string_view text(address);
-    std::string request = "GET ";
-    if (StartsWithNoCase(text, "ftp://")) {
-        request += text;
-    } else if (StartsWithNoCase(text, "ftp.")) {
-        request += "ftp://";
-        request += text;
-    } else if (StartsWithNoCase(text, "http://") || text.starts_with("//")) {
-        request += text;
-    } else if (text.starts_with("/")) {
-        request += "http://" + proxyAddress_ + ":" + std::to_string(port_);
-        request += text;
-    } else {
-        request += "http://";
-        request += text;
-    }
-    request += " HTTP/1.0\r\n";
-    // The proxy looks the site up; the Host line only needs its name.
-    PutHostLine(HostNameOf(text));
-    if (const int sent = SendRequest(request); sent != 0) {
-        return sent;
-    }
-    // Read like a direct fetch, so that a crawl behind a proxy sees the same pages and links.
-    return ReadPage(address, deadline);
+    return result.get();
 }
 
-int CWebClient::FetchHeadDirect(char* address, Clock::time_point deadline) {
-    std::string path;
-    if (const int opened = OpenDirect(address, path, deadline); opened != 0) {
-        return opened;
+void CWebClient::BeginAttempt() {
+    Flight& flight = *flight_;
+    if (flight.attemptsLeft <= 0 || flight.control.CancelRequested()) {
+        Finish(flight.lastResult);
+        return;
     }
-    std::string request = DirectRequestLine("HEAD", path);
-    PutHostLine(serverName_);
-    return FinishHeadRequest(request, deadline);
+    // A run held at its Cancel question starts no new attempt until it is answered.
+    flight.waitingForResume = flight.gated && flight.control.Paused();
+    if (flight.waitingForResume) {
+        return;
+    }
+    --flight.attemptsLeft;
+    redirects_.clear();
+    proxyUnreachable_ = false;
+    tlsError_.clear();
+    flight.attemptEnd = attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_
+                                                     : Clock::time_point::max();
+    flight.asked.clear();
+    flight.current = flight.address;
+    finalAddress_ = flight.address;
+    BeginHop();
 }
 
-int CWebClient::FetchHeadThroughProxy(char* address, Clock::time_point deadline) {
+void CWebClient::BeginHop() {
+    Flight& flight = *flight_;
     result_.ClearResponse();
-    if (address == nullptr) {
-        return kFetchBadAddress;
+    if (const int prepared = PrepareHop(flight.current); prepared != kFetchOk) {
+        EndAttempt(prepared);
+        return;
     }
-    if (StartsWithNoCase(address, "https://")) {
-        std::string path;
-        if (const int opened = OpenTunnel(address, path, deadline); opened != kFetchOk) {
-            return opened;
-        }
-        std::string request = DirectRequestLine("HEAD", path);
-        return FinishHeadRequest(request, deadline);
+    const Clock::time_point now = Clock::now();
+    if (now >= flight.attemptEnd) {
+        EndAttempt(kFetchConnectFailed);
+        return;
     }
-    if (Connect(port_, proxyAddress_, deadline) != 0) {
-        proxyUnreachable_ = true;
-        return kFetchConnectFailed;
+    Milliseconds connect = connectTimeout_;
+    if (flight.attemptEnd != Clock::time_point::max()) {
+        const auto left = std::chrono::ceil<Milliseconds>(flight.attemptEnd - now);
+        connect = connect.count() > 0 ? std::min(connect, left) : left;
     }
-    const std::string_view text(address);
-    std::string request = "HEAD ";
-    if (!StartsWithNoCase(text, "http://")) {
-        request += "http://";
+    flight.hop.head = flight.head;
+    flight.hop.connectTimeout = connect;
+    flight.hop.cap = bodyCap_;
+    flight.hop.acceptsJson = acceptsJson_;
+    flight.transfer = std::make_unique<HttpTransfer>(result_);
+    if (!flight.transfer->Configure(flight.hop, flight.session) ||
+        !flight.session.AddTransfer(flight.transfer->Easy(), &flight)) {
+        flight.transfer.reset();
+        EndAttempt(kFetchConnectFailed);
     }
-    request += text;
-    request += " HTTP/1.0\r\n";
-    PutHostLine(HostNameOf(text));
-    return FinishHeadRequest(request, deadline);
 }
 
-// --- Pieces of a fetch ----------------------------------------------------------------------
-
-// Both head fetches end alike: the request, then the head and no body.
-int CWebClient::FinishHeadRequest(std::string& request, Clock::time_point deadline) {
-    if (const int sent = SendRequest(request); sent != 0) {
-        return sent;
+CWebClient::Clock::time_point CWebClient::Tick(Clock::time_point now) {
+    Flight& flight = *flight_;
+    if (flight.waitingForResume) {
+        if (flight.control.CancelRequested() || !flight.control.Paused()) {
+            BeginAttempt();
+        }
+        return Clock::time_point::max();
     }
-    ReadHead(deadline);
-    DrainInput();
-    Disconnect();
-    return IsRedirect() ? kRedirected : kFetchOk;
+    if (flight.transfer == nullptr) {
+        return Clock::time_point::max();
+    }
+    Clock::time_point next = flight.attemptEnd;
+    bool stop = flight.control.CancelRequested() || now >= flight.attemptEnd;
+    // Once asked, the answer must keep coming: each piece within the piece wait.
+    if (flight.transfer->RequestSent() && pieceTimeout_.count() > 0) {
+        const Clock::time_point pieceEnd = flight.transfer->LastActivity() + pieceTimeout_;
+        stop = stop || now >= pieceEnd;
+        next = std::min(next, pieceEnd);
+    }
+    if (stop) {
+        flight.stoppedInHandshake = flight.transfer->Handshaking();
+        flight.session.RemoveTransfer(flight.transfer->Easy());
+        EndHop(CURLE_OPERATION_TIMEDOUT, true);
+        return Clock::time_point::max();
+    }
+    return next;
 }
 
-// An https address through the proxy: CONNECT to the site's host and port (with the
-// Proxy-Authorization line when there is one), the proxy's "200", then TLS to the site inside the
-// tunnel and the Host line for it: 0, 3 or 1. The site itself never sees the proxy's lines.
-int CWebClient::OpenTunnel(const char* address, std::string& path, Clock::time_point deadline) {
-    const std::string_view text(address);
-    const std::string host = HostNameOf(text);
-    if (host.empty()) {
-        return kFetchBadAddress;
+void CWebClient::EndHop(int code, bool stopped) {
+    Flight& flight = *flight_;
+    const int result = HopResult(code);
+    // Connected, and then no TLS session in time.
+    if (tlsError_.empty() &&
+        (stopped ? flight.stoppedInHandshake
+                 : flight.transfer->HandshakeTimedOut(static_cast<CURLcode>(code)))) {
+        tlsError_ = "the handshake timed out";
     }
-    const std::size_t hostAt = text.find(host);
-    path.assign(text.substr(hostAt + host.size()));
-    std::size_t colon = 0;
-    const int port = PortInHost(host, colon);
-    const std::string name = port > 0 ? host.substr(0, colon) : host;
-    const std::string target = name + ":" + std::to_string(port > 0 ? port : kDefaultTlsPort);
-    if (Connect(port_, proxyAddress_, deadline) != 0) {
-        proxyUnreachable_ = true;
-        return kFetchConnectFailed;
+    if (flight.transfer->RequestSent()) {
+        requestHeaders_ = flight.lines;
+        hostLine_ = flight.hostLine;
     }
-    std::string connect = "CONNECT " + target + " HTTP/1.0\r\nHost: " + target + "\r\n";
-    for (const std::string& line : requestHeaders_) {
-        if (StartsWithNoCase(line, "Proxy-Authorization:")) {
-            connect += line;
+    flight.transfer.reset();
+    finalAddress_ = flight.current;
+    if (result != kRedirected) {
+        EndAttempt(result);
+        return;
+    }
+    flight.asked.push_back(SameAddressKey(finalAddress_));
+    const std::string next = RedirectTarget(finalAddress_, result_.Location());
+    // Too long a chain, a loop, or a place this client cannot go: no answer at all.
+    if (next.empty() || redirects_.size() >= kMaxRedirects ||
+        std::find(flight.asked.begin(), flight.asked.end(), SameAddressKey(next)) !=
+            flight.asked.end()) {
+        result_.ClearResponse();
+        EndAttempt(kFetchConnectFailed);
+        return;
+    }
+    redirects_.push_back(next);
+    flight.current = next;
+    BeginHop();
+}
+
+void CWebClient::EndAttempt(int result) {
+    Flight& flight = *flight_;
+    flight.lastResult = result;
+    if (result == kFetchOk || flight.attemptsLeft <= 0 || flight.control.CancelRequested()) {
+        Finish(result);
+        return;
+    }
+    BeginAttempt();
+}
+
+// The last thing a fetch does on the session's thread: whoever waits may go on at once.
+void CWebClient::Finish(int result) {
+    Flight& flight = *flight_;
+    flight.waitingForResume = false;
+    flight.session.RemoveTask(&flight);
+    std::function<void(int)> done = std::move(flight.done);
+    done(result);
+}
+
+int CWebClient::HopResult(int code) {
+    const Flight& flight = *flight_;
+    const HttpTransfer& transfer = *flight.transfer;
+    CURL* easy = transfer.Easy();
+    long version = 0;
+    curl_easy_getinfo(easy, CURLINFO_HTTP_VERSION, &version);
+    multiplexed_ = version == CURL_HTTP_VERSION_2_0;
+    const char* address = nullptr;
+    if (useProxy_ == 0 && curl_easy_getinfo(easy, CURLINFO_PRIMARY_IP, &address) == CURLE_OK &&
+        address != nullptr && *address != '\0') {
+        serverAddress_ = address;
+    }
+    const auto curlCode = static_cast<CURLcode>(code);
+    if (!transfer.RequestSent()) {
+        if (curlCode == CURLE_COULDNT_RESOLVE_HOST || curlCode == CURLE_URL_MALFORMAT) {
+            return kFetchBadAddress;
         }
-    }
-    connect += "\r\n";
-    if (!IsOneLine(host) || !Send(connect)) {
-        Disconnect();
+        // The proxy itself never answered: the site was never asked.
+        curl_off_t connected = 0;
+        curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
+        proxyUnreachable_ = useProxy_ != 0 && connected == 0 &&
+                            (curlCode == CURLE_COULDNT_CONNECT ||
+                             curlCode == CURLE_COULDNT_RESOLVE_PROXY ||
+                             (curlCode == CURLE_OPERATION_TIMEDOUT && !flight.control.CancelRequested()));
+        tlsError_ = transfer.TlsFailure(curlCode);
         return kFetchConnectFailed;
     }
-    ReadHead(deadline);
-    const bool accepted = !result_.headerLines.empty() &&
-                          StartsWithNoCase(result_.headerLines.front(), "HTTP/") &&
-                          result_.headerLines.front().find(" 200") != std::string::npos;
-    result_.ClearResponse();
-    if (!accepted || Handshake(name, deadline) != 0) {
-        Disconnect();
-        return kFetchConnectFailed;
+    if (curlCode == CURLE_SEND_ERROR && result_.headerLines.empty()) {
+        return kFetchSendFailed;
     }
-    tunnelled_ = true;
-    PutHostLine(host);
+    if (result_.IsRedirect()) {
+        return kRedirected;
+    }
+    if (flight.head) {
+        return kFetchOk;
+    }
+    if (!KeepsBody(result_.ContentTypeLine(), acceptsJson_)) {
+        return kFetchNotText;
+    }
+    result_.CutBodyIntoPieces(kLineBuffer - 1);
+    ExtractPageLinks(result_.BodyText(), flight.current, result_.frames, result_.links);
     return kFetchOk;
 }
 
-// TLS to `host` over the open connection, within the connect time-out and the attempt: 0 or 1.
-int CWebClient::Handshake(const std::string& host, Clock::time_point deadline) {
-    Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
-    wait = std::min(wait, NextWaitUntil(deadline));
-    return wait.count() > 0 && StartTls(host, wait) == 0 ? 0 : 1;
-}
+// --- Requests -------------------------------------------------------------------------------
 
-// Clears the response, splits the address and connects to its server: 0, 3 or 1.
-int CWebClient::OpenDirect(char* address, std::string& path, Clock::time_point deadline) {
-    result_.ClearResponse();
-    if (address == nullptr || SplitUrl(address, path) != 0) {
+int CWebClient::PrepareHop(const std::string& address) {
+    HttpHop& hop = flight_->hop;
+    hop = HttpHop{};
+    flight_->lines = requestHeaders_;
+    flight_->hostLine = hostLine_;
+    const int prepared = useProxy_ != 0 ? PrepareThroughProxy(address) : PrepareDirect(address);
+    if (prepared != kFetchOk) {
+        return prepared;
+    }
+    // Nothing from an address or a caller's line may end a line early.
+    if (hop.target.find_first_of("\r\n") != std::string::npos) {
         return kFetchBadAddress;
     }
+    const bool throughProxy = useProxy_ != 0;
+    const bool tunnelled = !hop.tunnelProxy.empty();
+    for (const std::string& line : flight_->lines) {
+        if (!IsOneLine(line)) {
+            return kFetchBadAddress;
+        }
+        std::string_view text(line);
+        text = text.substr(0, text.find_first_of("\r\n"));
+        // libcurl reads "Name:" with no value as "leave out your own Name line"; "Name;" is
+        // its way of sending one empty.
+        std::string sent(TrimBlanksView(text).ends_with(':') ? TrimBlanksView(text) : text);
+        if (sent.ends_with(':')) {
+            sent.back() = ';';
+        }
+        // The proxy's credentials go to the proxy only: in the CONNECT of a tunnel, in the
+        // request of a plain one (the proxy is the peer), never to a site asked directly.
+        if (StartsWithNoCase(text, "Proxy-Authorization:")) {
+            if (tunnelled) {
+                hop.proxyLines.push_back(std::move(sent));
+            } else if (throughProxy) {
+                hop.siteLines.push_back(std::move(sent));
+            }
+            continue;
+        }
+        hop.siteLines.push_back(std::move(sent));
+    }
+    if (namesProgram_ && !HasHeader("User-Agent:")) {
+        hop.siteLines.emplace_back(kUserAgentLine);
+    }
+    // The lines sent are the ones above: libcurl's own Accept (and a proxy's Proxy-Connection)
+    // stay out.
+    hop.siteLines.emplace_back("Accept:");
+    if (tunnelled) {
+        hop.proxyLines.emplace_back("Proxy-Connection:");
+    }
+    return kFetchOk;
+}
+
+int CWebClient::PrepareDirect(const std::string& address) {
+    HttpHop& hop = flight_->hop;
+    std::string host;
+    std::string path;
+    if (!SplitAddress(address, host, path)) {
+        return kFetchBadAddress;
+    }
+    NameServer(host);
     const bool secure = StartsWithNoCase(address, "https://");
     const int port = secure && sitePort_ == 0 ? kDefaultTlsPort : SitePort();
-    if (Connect(port, serverAddress_, deadline) != 0) {
+    std::size_t colon = 0;
+    std::string name = PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon)
+                                                           : serverName_;
+    // Only what follows the last "@" is the host (never credentials for libcurl to send).
+    if (const std::size_t at = name.rfind('@'); at != std::string::npos && at > 0) {
+        name.erase(0, at + 1);
+    }
+    if (!IsHostName(name)) {
+        return kFetchBadAddress;
+    }
+    if (port < 1 || port > 65535) {
         return kFetchConnectFailed;
     }
-    if (secure) {
-        // The certificate names the host without its port.
-        std::size_t colon = 0;
-        const std::string host =
-            PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon) : serverName_;
-        if (Handshake(host, deadline) != 0) {
-            Disconnect();
-            return kFetchConnectFailed;
-        }
-    }
+    hop.url = std::string(secure ? "https://" : "http://") + name + ":" + std::to_string(port) + "/";
+    hop.target = path.empty() || path[0] != '/' ? "/" + path : path;
+    hop.tlsHost = secure ? name : "";
+    PutHostLine(serverName_);
     return kFetchOk;
 }
 
-std::string CWebClient::DirectRequestLine(std::string_view method, const std::string& path) {
-    std::string line(method);
-    line += path.empty() || path[0] != '/' ? " /" : " ";
-    line += path;
-    line += " HTTP/1.0\r\n";
-    return line;
+int CWebClient::PrepareThroughProxy(const std::string& address) {
+    HttpHop& hop = flight_->hop;
+    // No name lookup is made for the proxy.
+    if (IsDottedAddress(proxyAddress_.c_str()) == 0 || port_ < 1 || port_ > 65535) {
+        proxyUnreachable_ = true;
+        return kFetchConnectFailed;
+    }
+    const std::string proxy = "http://" + proxyAddress_ + ":" + std::to_string(port_);
+    const std::string_view text(address);
+    if (StartsWithNoCase(text, "https://")) {
+        const std::string host = HostNameOf(text);
+        std::size_t colon = 0;
+        const int port = PortInHost(host, colon);
+        const std::string name = port > 0 ? host.substr(0, colon) : host;
+        if (!IsHostName(name)) {
+            return kFetchBadAddress;
+        }
+        const std::string path(text.substr(text.find(host) + host.size()));
+        hop.url = "https://" + name + ":" + std::to_string(port > 0 ? port : kDefaultTlsPort) + "/";
+        hop.tunnelProxy = proxy;
+        hop.target = path.empty() || path[0] != '/' ? "/" + path : path;
+        hop.tlsHost = name;
+        PutHostLine(host);
+        return kFetchOk;
+    }
+    // A plain request goes to the proxy as its peer, naming the whole address.
+    std::string target;
+    if (flight_->head) {
+        target = StartsWithNoCase(text, "http://") ? std::string(text) : "http://" + address;
+    } else if (StartsWithNoCase(text, "ftp://")) {
+        target = address;
+    } else if (StartsWithNoCase(text, "ftp.")) {
+        target = "ftp://" + address;
+    } else if (StartsWithNoCase(text, "http://") || text.starts_with("//")) {
+        target = address;
+    } else if (text.starts_with("/")) {
+        target = "http://" + proxyAddress_ + ":" + std::to_string(port_) + address;
+    } else {
+        target = "http://" + address;
+    }
+    hop.url = proxy + "/";
+    hop.target = std::move(target);
+    // The proxy looks the site up; the Host line only needs its name.
+    PutHostLine(HostNameOf(text));
+    return kFetchOk;
 }
 
 // True when the text is one line: no CR or LF but its own line end (CR LF, or LF alone).
@@ -445,53 +608,6 @@ bool CWebClient::IsOneLine(std::string_view line) {
         line.remove_suffix(1);
     }
     return line.find_first_of("\r\n") == std::string_view::npos;
-}
-
-// Appends the kept header lines and the blank line and sends the request in one piece, so no
-// delayed acknowledgement falls between its lines: 0, or 4 (disconnected) when it fails.
-int CWebClient::SendRequest(std::string& request) {
-    // A CR or LF inside a line (from a page, a profile or the user) would end it early and
-    // smuggle in lines of its own: such a request is not sent.
-    if (!IsOneLine(request)) {
-        Disconnect();
-        return kFetchBadAddress;
-    }
-    for (const std::string& line : requestHeaders_) {
-        if (!IsOneLine(line)) {
-            Disconnect();
-            return kFetchBadAddress;
-        }
-        // Inside a tunnel the request goes to the site: the proxy's own line stays out.
-        if (tunnelled_ && StartsWithNoCase(line, "Proxy-Authorization:")) {
-            continue;
-        }
-        request += line;
-    }
-    if (namesProgram_ && !HasHeader("User-Agent:")) {
-        request += kUserAgentLine;
-        request += "\r\n";
-    }
-    request += "\r\n";
-    if (!Send(request)) {
-        Disconnect();
-        return kFetchSendFailed;
-    }
-    return kFetchOk;
-}
-
-int CWebClient::Connect(int port, const std::string& address, Clock::time_point deadline) {
-    Milliseconds wait = connectTimeout_.count() > 0 ? connectTimeout_ : Milliseconds::max();
-    wait = std::min(wait, NextWaitUntil(deadline));
-    if (wait.count() <= 0) {
-        return 1;
-    }
-    // The send time-out bounds the connect and every send of the request.
-    SetSendTimeout(static_cast<int>(std::min<long long>(wait.count(), 0x7fffffff)));
-    return OpenConnection(port, address.c_str()) == 0 ? 0 : 1;
-}
-
-bool CWebClient::Send(const std::string& text) {
-    return SendText(text.data(), static_cast<int>(text.size())) == static_cast<int>(text.size());
 }
 
 bool CWebClient::HasHostHeader() const {
@@ -505,15 +621,16 @@ bool CWebClient::HasHeader(std::string_view name) const {
                        [name](const std::string& line) { return StartsWithNoCase(line, name); });
 }
 
-// The Host line this client adds joins the kept lines, so the later attempts send it too; after
-// a redirect to another server it names that server.
+// The Host line this client adds joins the kept lines once a request carried it, so the later
+// attempts send it too; after a redirect to another server it names that server.
 void CWebClient::PutHostLine(std::string_view host) {
+    Flight& flight = *flight_;
     const std::string line = "Host: " + std::string(host) + "\r\n";
-    if (hostLine_ >= 0) {
-        requestHeaders_[static_cast<std::size_t>(hostLine_)] = line;
+    if (flight.hostLine >= 0) {
+        flight.lines[static_cast<std::size_t>(flight.hostLine)] = line;
     } else if (!HasHostHeader()) {
-        requestHeaders_.push_back(line);
-        hostLine_ = static_cast<int>(requestHeaders_.size()) - 1;
+        flight.lines.push_back(line);
+        flight.hostLine = static_cast<int>(flight.lines.size()) - 1;
     }
 }
 
@@ -525,39 +642,7 @@ std::string CWebClient::HostNameOf(std::string_view address) {
 }
 
 int CWebClient::StatusCode() const {
-    if (result_.headerLines.empty()) {
-        return 0;
-    }
-    const std::string_view status = result_.headerLines.front();
-    const std::size_t blank = status.find(' ');
-    if (!StartsWithNoCase(status, "HTTP/") || blank == std::string_view::npos ||
-        status.size() < blank + 4 || (status.size() > blank + 4 && status[blank + 4] != ' ')) {
-        return 0;
-    }
-    int code = 0;
-    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
-        if (status[i] < '0' || status[i] > '9') {
-            return 0;
-        }
-        code = code * 10 + (status[i] - '0');
-    }
-    return code;
-}
-
-bool CWebClient::IsRedirect() const {
-    const int code = StatusCode();
-    const bool redirectCode =
-        code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
-    return redirectCode && !RedirectLocation().empty();
-}
-
-std::string CWebClient::RedirectLocation() const {
-    for (const std::string& line : result_.headerLines) {
-        if (StartsWithNoCase(line, "Location:")) {
-            return std::string(TrimBlanksView(std::string_view(line).substr(9)));
-        }
-    }
-    return {};
+    return result_.StatusCode();
 }
 
 std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view location) {
@@ -599,95 +684,6 @@ std::string CWebClient::SameAddressKey(std::string_view address) {
         key += '/';
     }
     return key;
-}
-
-CWebClient::Milliseconds CWebClient::NextWaitUntil(Clock::time_point deadline) {
-    const Clock::time_point now = Clock::now();
-    if (now >= deadline) {
-        return Milliseconds(0);
-    }
-    return std::chrono::ceil<Milliseconds>(deadline - now);
-}
-
-CWebClient::Milliseconds CWebClient::NextWait(Clock::time_point deadline) const {
-    const Milliseconds left = NextWaitUntil(deadline);
-    return pieceTimeout_.count() > 0 ? std::min(pieceTimeout_, left) : left;
-}
-
-int CWebClient::ReadHead(Clock::time_point deadline) {
-    char buffer[kLineBuffer];
-    std::size_t kept = 0;
-    for (;;) {
-        const Milliseconds wait = NextWait(deadline);
-        if (wait.count() <= 0) {
-            return 0;
-        }
-        const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
-        // The empty line ends the head; so do a time-out and a closed connection (0).
-        if (got <= 2) {
-            return got;
-        }
-        StripLineEnd(buffer);
-        const std::size_t length = std::strlen(buffer);
-        if (kept + length > bodyCap_) {
-            // A head without end: keep what fits and read no body.
-            result_.headerLines.emplace_back(buffer, bodyCap_ - kept);
-            return 0;
-        }
-        result_.headerLines.emplace_back(buffer, length);
-        kept += length;
-    }
-}
-
-std::size_t CWebClient::AnnouncedBodySize() const {
-    for (const std::string& line : result_.headerLines) {
-        if (StartsWithNoCase(line, "Content-Length:")) {
-            const std::string_view value = TrimBlanksView(std::string_view(line).substr(15));
-            std::size_t size = 0;
-            const auto parsed = std::from_chars(value.data(), value.data() + value.size(), size);
-            return parsed.ec == std::errc() ? std::min(size, bodyCap_) : 0;
-        }
-    }
-    return 0;
-}
-
-void CWebClient::ReadBody(Clock::time_point deadline) {
-    char buffer[kLineBuffer];
-    std::size_t kept = 0;
-    result_.ReserveBody(AnnouncedBodySize());
-    while (kept < bodyCap_) {
-        const Milliseconds wait = NextWait(deadline);
-        if (wait.count() <= 0) {
-            return;
-        }
-        const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
-        if (got <= 0) {
-            return;
-        }
-        const std::size_t take = std::min(static_cast<std::size_t>(got), bodyCap_ - kept);
-        result_.AppendBodyPiece(buffer, take);
-        kept += take;
-    }
-}
-
-int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
-    const int headEnd = ReadHead(deadline);
-    if (IsRedirect()) {
-        Disconnect();
-        return kRedirected;
-    }
-    if (!IsTextPage(ContentTypeLine()) &&
-        !(acceptsJson_ && StartsWithNoCase(ContentTypeLine(), "Content-Type: application/json"))) {
-        Disconnect();
-        return kFetchNotText;
-    }
-    if (headEnd > 0) {
-        ReadBody(deadline);
-    }
-    // Whatever of the body was not read (beyond the cap) is discarded with the connection.
-    Disconnect();
-    ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links);
-    return kFetchOk;
 }
 
 }  // namespace sg

@@ -1,24 +1,32 @@
 #pragma once
-// The HTTP/1.0 client: fetches one page, or the head of one address, straight from the site or
+// The web client: fetches one page, or the head of one address, straight from the site or
 // through the proxy, and holds the response for its caller to read. A client is made for one
-// address, configured, used for up to a few attempts, read and destroyed; the connection is
-// opened and closed inside each fetch.
+// address, configured, used for up to a few attempts, read and destroyed. Its requests go
+// through the WebSession of its run (WebSession::Current(), else a session of its own), which
+// keeps the connections open for the requests after it: HTTP/2 where the server offers it over
+// TLS, persistent HTTP/1.1 otherwise. Requests say HTTP/1.1 (or HTTP/2).
 //
 // Every wait is bounded: the connect, each piece of the head and body, and the attempt as a
 // whole; and one body (and one head) keeps at most a fixed number of bytes. The bounds default
-// to the program's values and can be set shorter for tests.
+// to the program's values and can be set shorter for tests. A cancelled run ends a fetch within
+// one RunControl::kWaitSliceMs.
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "net/CUT_WSClient.h"
 #include "net/FetchResult.h"
 
 namespace sg {
 
-class CWebClient : public CUT_WSClient {
+class RunControl;
+class WebSession;
+
+class CWebClient {
   public:
     using Milliseconds = std::chrono::milliseconds;
 
@@ -37,6 +45,9 @@ class CWebClient : public CUT_WSClient {
     static constexpr const char* kUserAgentLine = "User-Agent: Sitegauge/6.0";
 
     CWebClient();
+    ~CWebClient();
+    CWebClient(const CWebClient&) = delete;
+    CWebClient& operator=(const CWebClient&) = delete;
 
     // --- Configuration ----------------------------------------------------------------------
     // 0; 1 when null. The text is copied (up to 255 characters); it must be dotted IPv4, since
@@ -75,16 +86,17 @@ class CWebClient : public CUT_WSClient {
     // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
     // A request line or extra header line that would hold a CR or LF inside it is not sent
     // and gives 3. Every request carries a Host line (and kUserAgentLine) unless an extra line
-    // holds one.
+    // holds one; no other line is added. A Proxy-Authorization line goes to the proxy only:
+    // through a CONNECT tunnel in the CONNECT request, never to a site.
     // A response 301, 302, 303, 307 or 308 with a Location line is followed there (resolved
     // against the address asked) with the same method, within the attempt: the response at the
     // end of the chain is the result, its links resolved against its own address. More than
     // kMaxRedirects, a chain that comes back to an address it asked, or a Location of another
-    // scheme give 1. An "https://" address is fetched over TLS (TlsSession), on port 443 unless
+    // scheme give 1. An "https://" address is fetched over TLS 1.2 or later, on port 443 unless
     // the address names one; a failed handshake or certificate gives 1 and TlsError() says why.
     // Through the proxy an https address goes through a CONNECT tunnel: the proxy must answer
-    // 200, then TLS runs to the site; the Proxy-Authorization line goes to the proxy only.
-    // Backslashes in the address become slashes in place.
+    // 200, then TLS runs to the site. A kept-alive connection that the server closed meanwhile
+    // is replaced without costing an attempt. Backslashes in the address become slashes in place.
     int FetchPage(char* address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
     // 0 or the last result.
@@ -92,18 +104,26 @@ class CWebClient : public CUT_WSClient {
     // 0, 1, 3 or 4 as for FetchPage; only the head is kept.
     int FetchHead(char* address);
     int FetchHeadRetrying(char* address, int attempts);
+    // FetchPageRetrying (FetchHeadRetrying when `head`) of `address` on `session`, without
+    // waiting: `done` gets the result on the session's thread. Pauses and cancels follow
+    // `control`. The client, the session and the control must outlive the fetch, and the client
+    // is not used otherwise until `done` was called.
+    void StartFetch(WebSession& session, bool head, std::string address, int attempts,
+                    RunControl& control, std::function<void(int)> done);
 
     // Splits the address into host and path and selects the host as the server: 0; 1 no host
     // was found; 2 the server lookup failed; 3 both. Backslashes become slashes in place.
     int SplitUrl(char* address, std::string& path);
-    // Makes `host` the server, looking its address up unless it is the current server name.
+    // Makes `host` the server, looking its address up unless it is the current server name
+    // (a fetch leaves the lookup to the transport and names the address it connected to).
     // A port written after the host ("host:8080") is kept in the name and used to connect.
     // 0; 1 the name is 256 characters or longer; 2 the lookup failed.
     int SelectServer(const char* host);
 
     // --- Reading the response -----------------------------------------------------------------
     const FetchResult& Result() const { return result_; }
-    // The status code of the head just read ("HTTP/1.x NNN ..."), 0 when it has no status line.
+    // The status code of the head just read ("HTTP/1.1 NNN ...", "HTTP/2 NNN"), 0 when it has
+    // no status line.
     int StatusCode() const;
     std::string HeaderText() const { return result_.HeaderText(); }
     const std::string& BodyText() const { return result_.BodyText(); }
@@ -114,6 +134,12 @@ class CWebClient : public CUT_WSClient {
     const std::string& LinkAt(int n) const { return result_.LinkAt(n); }
     int FrameCount() const { return result_.FrameCount(); }
     const std::string& FrameAt(int n) const { return result_.FrameAt(n); }
+
+    // Why the last attempt's secure connection failed ("certificate has expired"); empty when
+    // it did not fail so.
+    const std::string& TlsError() const { return tlsError_; }
+    // The last answer came over HTTP/2, where one connection carries many requests at once.
+    bool Multiplexed() const { return multiplexed_; }
 
     // --- State, for callers that report it and for tests -------------------------------------
     const std::string& ServerName() const { return serverName_; }
@@ -138,52 +164,40 @@ class CWebClient : public CUT_WSClient {
 
   private:
     using Clock = std::chrono::steady_clock;
+    struct Flight;
 
-    // An attempt's answer that is a redirect: FetchFollowing goes on at its Location.
+    // A hop's answer that is a redirect: the attempt goes on at its Location.
     static constexpr int kRedirected = -1;
-    int FetchFollowing(char* address, bool head);
-    int FetchPageDirect(char* address, Clock::time_point deadline);
-    int FetchPageThroughProxy(char* address, Clock::time_point deadline);
-    int FetchHeadDirect(char* address, Clock::time_point deadline);
-    int FetchHeadThroughProxy(char* address, Clock::time_point deadline);
-    int FinishHeadRequest(std::string& request, Clock::time_point deadline);
-    int OpenDirect(char* address, std::string& path, Clock::time_point deadline);
-    int OpenTunnel(const char* address, std::string& path, Clock::time_point deadline);
-    int Handshake(const std::string& host, Clock::time_point deadline);
-    static std::string DirectRequestLine(std::string_view method, const std::string& path);
-    int SendRequest(std::string& request);
+    // The blocking fetches: StartFetch on the run's session, waited for.
+    int FetchWaiting(char* address, bool head, int attempts, bool gated);
+    // StartFetch; with `gated`, a paused run holds each attempt back until it goes on.
+    void StartFlight(WebSession& session, bool head, std::string address, int attempts,
+                     bool gated, RunControl& control, std::function<void(int)> done);
+    // The steps of a fetch, on the session's thread.
+    void BeginAttempt();
+    void BeginHop();
+    void EndHop(int code, bool stopped);
+    void EndAttempt(int result);
+    void Finish(int result);
+    Clock::time_point Tick(Clock::time_point now);
+    // The request of one hop into the flight's HttpHop: 0, or 3 (no usable address, or a line
+    // that would break the request) or 1 (the proxy cannot be used).
+    int PrepareHop(const std::string& address);
+    int PrepareDirect(const std::string& address);
+    int PrepareThroughProxy(const std::string& address);
+    // What the answer so far makes of a hop that ended (curl's `code`), as FetchPage counts.
+    int HopResult(int code);
 
-    int Connect(int port, const std::string& address, Clock::time_point deadline);
-    // The text whole, or false.
-    bool Send(const std::string& text);
     static bool IsOneLine(std::string_view line);
-    // Every extra request header line; false when one could not be sent.
-    bool SendRequestHeaders();
     bool HasHostHeader() const;
     bool HasHeader(std::string_view name) const;
     void PutHostLine(std::string_view host);
+    // Names `host` (with any port written after it) as the server, without a lookup.
+    void NameServer(std::string_view host);
     // The host part of an address as SplitUrl cuts it, without looking it up.
     static std::string HostNameOf(std::string_view address);
-    // The head just read is a redirect with a Location line.
-    bool IsRedirect() const;
-    std::string RedirectLocation() const;
     // An address as a loop test compares it: no "http://", no fragment, the host in lower case.
     static std::string SameAddressKey(std::string_view address);
-    // The head into the header lines. Returns the last ReadLine result: above 0 when the head
-    // ended with its empty line.
-    int ReadHead(Clock::time_point deadline);
-    void ReadBody(Clock::time_point deadline);
-    // The size a Content-Length line announces, within the cap; 0 when there is none. Only a
-    // hint for the room kept for the body: the body is read until the connection ends.
-    std::size_t AnnouncedBodySize() const;
-    // The wait for the next piece: the piece time-out, cut to what is left of the attempt;
-    // zero when nothing is left.
-    Milliseconds NextWait(Clock::time_point deadline) const;
-    // What is left of the attempt, rounded up; zero once it has passed.
-    static Milliseconds NextWaitUntil(Clock::time_point deadline);
-    // The content-type test, the body and the links: the part every page fetch shares once the
-    // request is sent.
-    int ReadPage(const char* address, Clock::time_point deadline);
 
     int useProxy_ = 0;
     bool proxyUnreachable_ = false;
@@ -197,8 +211,8 @@ class CWebClient : public CUT_WSClient {
     int hostLine_ = -1;
     bool namesProgram_ = true;
     bool acceptsJson_ = false;
-    // The connection is a CONNECT tunnel through the proxy to the site.
-    bool tunnelled_ = false;
+    bool multiplexed_ = false;
+    std::string tlsError_;
     std::vector<std::string> redirects_;
     std::string finalAddress_;
     FetchResult result_;
@@ -207,6 +221,10 @@ class CWebClient : public CUT_WSClient {
     Milliseconds pieceTimeout_ = kDefaultPieceTimeout;
     Milliseconds attemptDeadline_ = kDefaultAttemptDeadline;
     std::size_t bodyCap_ = kDefaultBodyCap;
+
+    // The fetch in progress, and the session this client made for itself when no run had one.
+    std::unique_ptr<Flight> flight_;
+    std::shared_ptr<WebSession> ownSession_;
 };
 
 }  // namespace sg

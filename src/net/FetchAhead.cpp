@@ -1,8 +1,8 @@
 #include "net/FetchAhead.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <future>
 
 #include "net/ApplyProxySettings.h"
 #include "platform/Ansi.h"
@@ -31,19 +31,21 @@ bool AsksToSlowDown(const CWebClient& client) {
 FetchAhead::FetchAhead(int perHost, bool pageAfterMissingHead)
     : perHost_(std::clamp(perHost, 1, kTotalConnections)),
       pageAfterMissingHead_(pageAfterMissingHead),
-      control_(RunControl::Current()) {}
+      control_(RunControl::Current()),
+      session_(WebSession::Current()) {
+    if (session_ == nullptr) {
+        session_ = std::make_shared<WebSession>(perHost_);
+    }
+}
 
 FetchAhead::~FetchAhead() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-        queue_.clear();
-    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    stopping_ = true;
+    queue_.clear();
     control_.RequestCancel();
-    changed_.notify_all();
-    for (std::thread& thread : threads_) {
-        thread.join();
-    }
+    session_->Wake();
+    // Each fetch in flight ends within a slice of the cancel.
+    changed_.wait(lock, [this] { return running_ == 0; });
 }
 
 std::string FetchAhead::HostKey(const std::string& address) {
@@ -60,14 +62,6 @@ std::string FetchAhead::HostKey(const std::string& address) {
         }
     }
     return host;
-}
-
-int FetchAhead::Fetch(Kind kind, const std::string& address, CWebClient& client) {
-    ApplyProxySettings(client);
-    // The client rewrites the address in place.
-    std::string copy = address;
-    return kind == Kind::Page ? client.FetchPageRetrying(copy.data(), kAttempts)
-                              : client.FetchHeadRetrying(copy.data(), kAttempts);
 }
 
 void FetchAhead::Prefetch(const std::vector<Request>& requests) {
@@ -87,13 +81,7 @@ void FetchAhead::Prefetch(const std::vector<Request>& requests) {
         entries.push_back(std::move(entry));
     }
     queue_.insert(queue_.begin(), entries.begin(), entries.end());
-    // A thread for each fetch that can start, up to the total.
-    const std::size_t wanted = std::min<std::size_t>(queue_.size(), kTotalConnections);
-    while (threads_.size() < wanted && static_cast<std::size_t>(idle_) < queue_.size()) {
-        threads_.emplace_back([this] { Work(); });
-        ++idle_;
-    }
-    changed_.notify_all();
+    Pump();
 }
 
 bool FetchAhead::Seen(Kind kind, const std::string& address) const {
@@ -117,28 +105,37 @@ void FetchAhead::StopPrefetching() {
 }
 
 int FetchAhead::HostLimit(const std::string& host) const {
-    return slowHosts_.count(host) != 0 ? 1 : perHost_;
+    if (slowHosts_.count(host) != 0) {
+        return 1;
+    }
+    return multiplexedHosts_.count(host) != 0 ? std::max(perHost_, kRequestsPerMultiplexedHost)
+                                              : perHost_;
 }
 
 void FetchAhead::NoteAnswer(const std::string& host, const CWebClient& client) {
     if (AsksToSlowDown(client)) {
         slowHosts_.insert(host);
     }
+    if (client.Multiplexed()) {
+        multiplexedHosts_.insert(host);
+    }
 }
 
 FetchAhead::EntryPtr FetchAhead::NextRunnable() {
-    if (held_ >= kHeldBytes || heldCount_ + running_ >= kMaxAhead) {
+    if (stopping_ || held_ >= kHeldBytes || heldCount_ + running_ >= kMaxAhead) {
         return nullptr;
     }
+    // Hosts of one connection per request in flight count against the total.
     int total = 0;
     for (const auto& [host, count] : inFlight_) {
-        total += count;
-    }
-    if (total >= kTotalConnections) {
-        return nullptr;
+        if (multiplexedHosts_.count(host) == 0) {
+            total += count;
+        }
     }
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-        if (inFlight_[(*it)->host] < HostLimit((*it)->host)) {
+        const std::string& host = (*it)->host;
+        const bool multiplexed = multiplexedHosts_.count(host) != 0;
+        if (inFlight_[host] < HostLimit(host) && (multiplexed || total < kTotalConnections)) {
             EntryPtr entry = *it;
             queue_.erase(it);
             return entry;
@@ -147,48 +144,66 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     return nullptr;
 }
 
-void FetchAhead::Work() {
-    RunControl::Scope scope(control_);
-    std::unique_lock<std::mutex> lock(mutex_);
-    // Counted idle by Prefetch when it made this thread.
-    for (;;) {
-        EntryPtr entry;
-        while (!stopping_ && (entry = NextRunnable()) == nullptr) {
-            changed_.wait(lock);
-        }
-        if (stopping_) {
-            --idle_;
-            return;
-        }
-        --idle_;
-        entry->started = true;
-        ++inFlight_[entry->host];
-        ++running_;
-        lock.unlock();
-        auto client = std::make_unique<CWebClient>();
-        const int result = Fetch(entry->request.first, entry->request.second, *client);
-        lock.lock();
-        --inFlight_[entry->host];
-        --running_;
-        ++heldCount_;
-        NoteAnswer(entry->host, *client);
-        entry->result = result;
-        entry->bytes = AnswerBytes(*client);
-        entry->client = std::move(client);
-        entry->done = true;
-        held_ += entry->bytes;
-        if (pageAfterMissingHead_ && entry->request.first == Kind::Head && prefetching_ &&
-            entry->client->HeaderText().find("404") != std::string::npos) {
-            auto page = std::make_shared<Entry>();
-            page->request = Request(Kind::Page, entry->request.second);
-            page->host = entry->host;
-            pending_[page->request].push_back(page);
-            seen_.insert(page->request);
-            queue_.push_front(std::move(page));
-        }
-        ++idle_;
-        changed_.notify_all();
+void FetchAhead::Pump() {
+    while (EntryPtr entry = NextRunnable()) {
+        Start(entry);
     }
+}
+
+void FetchAhead::Start(const EntryPtr& entry) {
+    entry->started = true;
+    ++inFlight_[entry->host];
+    ++running_;
+    entry->client = std::make_unique<CWebClient>();
+    ApplyProxySettings(*entry->client);
+    Entry& started = *entry;
+    // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
+    // it waits for it to be done.
+    entry->client->StartFetch(*session_, entry->request.first == Kind::Head,
+                              entry->request.second, kAttempts, control_,
+                              [this, &started](int result) { Done(started, result); });
+}
+
+void FetchAhead::Done(Entry& entry, int result) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    --inFlight_[entry.host];
+    --running_;
+    ++heldCount_;
+    NoteAnswer(entry.host, *entry.client);
+    entry.result = result;
+    entry.bytes = AnswerBytes(*entry.client);
+    entry.done = true;
+    held_ += entry.bytes;
+    if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ &&
+        !stopping_ && entry.client->HeaderText().find("404") != std::string::npos) {
+        auto page = std::make_shared<Entry>();
+        page->request = Request(Kind::Page, entry.request.second);
+        page->host = entry.host;
+        pending_[page->request].push_back(page);
+        seen_.insert(page->request);
+        queue_.push_front(std::move(page));
+    }
+    Pump();
+    changed_.notify_all();
+}
+
+std::unique_ptr<CWebClient> FetchAhead::FetchHere(Kind kind, const std::string& address,
+                                                  int& result) {
+    auto client = std::make_unique<CWebClient>();
+    ApplyProxySettings(*client);
+    RunControl& control = RunControl::Current();
+    std::promise<int> answer;
+    std::future<int> answered = answer.get_future();
+    client->StartFetch(*session_, kind == Kind::Head, address, kAttempts, control,
+                       [&answer](int value) { answer.set_value(value); });
+    while (answered.wait_for(std::chrono::milliseconds(RunControl::kWaitSliceMs)) !=
+           std::future_status::ready) {
+        if (control.CancelRequested()) {
+            session_->Wake();
+        }
+    }
+    result = answered.get();
+    return client;
 }
 
 std::unique_ptr<CWebClient> FetchAhead::Take(Kind kind, const std::string& address, int& result) {
@@ -208,7 +223,7 @@ std::unique_ptr<CWebClient> FetchAhead::Take(Kind kind, const std::string& addre
             --heldCount_;
             result = entry->result;
             // Room for the next fetch ahead.
-            changed_.notify_all();
+            Pump();
             return std::move(entry->client);
         }
         std::erase(queue_, entry);
@@ -220,11 +235,11 @@ std::unique_ptr<CWebClient> FetchAhead::Take(Kind kind, const std::string& addre
     }
     ++inFlight_[host];
     lock.unlock();
-    auto client = std::make_unique<CWebClient>();
-    result = Fetch(kind, address, *client);
+    std::unique_ptr<CWebClient> client = FetchHere(kind, address, result);
     lock.lock();
     --inFlight_[host];
     NoteAnswer(host, *client);
+    Pump();
     changed_.notify_all();
     return client;
 }
@@ -235,7 +250,11 @@ std::unique_ptr<CWebClient> FetchAhead::TakeOrFetch(Kind kind, const std::string
         return ahead->Take(kind, address, result);
     }
     auto client = std::make_unique<CWebClient>();
-    result = Fetch(kind, address, *client);
+    ApplyProxySettings(*client);
+    // The client rewrites the address in place.
+    std::string copy = address;
+    result = kind == Kind::Page ? client->FetchPageRetrying(copy.data(), kAttempts)
+                                : client->FetchHeadRetrying(copy.data(), kAttempts);
     return client;
 }
 

@@ -1,7 +1,9 @@
 #include "net/FetchResult.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "html/TextUtil.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -46,10 +48,17 @@ void FetchResult::ClearResponse() {
     pieces_.clear();
 }
 
-void FetchResult::AppendBodyPiece(const char* data, std::size_t size) {
-    body_.append(data, size);
-    pieceEnds_.push_back(body_.size());
+void FetchResult::CutBodyIntoPieces(std::size_t pieceBytes) {
+    pieceEnds_.clear();
     pieces_.clear();
+    const std::string_view body(body_);
+    for (std::size_t begin = 0; begin < body.size();) {
+        // A piece ends after the first CR LF that lies wholly within its room.
+        const std::size_t room = std::min(pieceBytes, body.size() - begin);
+        const std::size_t lineEnd = body.substr(begin, room).find("\r\n");
+        begin += lineEnd != std::string_view::npos ? lineEnd + 2 : room;
+        pieceEnds_.push_back(begin);
+    }
 }
 
 std::string FetchResult::HeaderText() const {
@@ -83,6 +92,42 @@ std::string FetchResult::ContentTypeLine() const {
         }
     }
     return {};
+}
+
+int FetchResult::StatusCode() const {
+    if (headerLines.empty()) {
+        return 0;
+    }
+    const std::string_view status = headerLines.front();
+    const std::size_t blank = status.find(' ');
+    if (!StartsWithNoCase(status, "HTTP/") || blank == std::string_view::npos ||
+        status.size() < blank + 4 || (status.size() > blank + 4 && status[blank + 4] != ' ')) {
+        return 0;
+    }
+    int code = 0;
+    for (std::size_t i = blank + 1; i < blank + 4; ++i) {
+        if (status[i] < '0' || status[i] > '9') {
+            return 0;
+        }
+        code = code * 10 + (status[i] - '0');
+    }
+    return code;
+}
+
+std::string FetchResult::Location() const {
+    for (const std::string& line : headerLines) {
+        if (StartsWithNoCase(line, "Location:")) {
+            return std::string(TrimBlanksView(std::string_view(line).substr(9)));
+        }
+    }
+    return {};
+}
+
+bool FetchResult::IsRedirect() const {
+    const int code = StatusCode();
+    const bool redirectCode =
+        code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+    return redirectCode && !Location().empty();
 }
 
 int FetchResult::LinkCount() const {

@@ -20,9 +20,11 @@ class FetchResult {
 
     // Header lines and body; links and frames are replaced only when refilled.
     void ClearResponse();
-    // The body arrives piece by piece: each piece one line with its CR LF, or one buffer's
-    // worth of a longer line. All bytes are kept, NUL bytes included.
-    void AppendBodyPiece(const char* data, std::size_t size);
+    // More of the body as it arrives. All bytes are kept, NUL bytes included.
+    void AppendBody(const char* data, std::size_t size) { body_.append(data, size); }
+    // Once the body is whole: its pieces as a line reader with a buffer of pieceBytes + 1 would
+    // deliver them, each one line with its CR LF, or pieceBytes of a longer line.
+    void CutBodyIntoPieces(std::size_t pieceBytes);
     // Room for a body of about this size, to spare regrowing a large one.
     void ReserveBody(std::size_t size) { body_.reserve(size); }
 
@@ -38,6 +40,12 @@ class FetchResult {
     // The first header line whose field name is "Content-Type" in any case, whole; empty text
     // when there is none.
     std::string ContentTypeLine() const;
+    // The status code of the head ("HTTP/1.1 NNN ...", "HTTP/2 NNN"); 0 without a status line.
+    int StatusCode() const;
+    // The value of the first Location line, blanks trimmed; empty when there is none.
+    std::string Location() const;
+    // A redirect (301, 302, 303, 307 or 308) with a Location line.
+    bool IsRedirect() const;
     int LinkCount() const;
     // Link n, or empty text when out of range.
     const std::string& LinkAt(int n) const;

@@ -37,12 +37,12 @@ TEST(WebClientProxy, RequestLineFollowsTheFormOfTheAddress) {
     LoopbackServer server(Answer(log, HtmlResponse("x")));
     const std::string proxy = test::Loopback(server.Port());
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"ftp://ftp.example.com/a.txt", "GET ftp://ftp.example.com/a.txt HTTP/1.0"},
-        {"FTP.example.com/a.txt", "GET ftp://FTP.example.com/a.txt HTTP/1.0"},
-        {"HTTP://www.example.com/a", "GET HTTP://www.example.com/a HTTP/1.0"},
-        {"//www.example.com/a", "GET //www.example.com/a HTTP/1.0"},
-        {"/a.html", "GET http://" + proxy + "/a.html HTTP/1.0"},
-        {"www.example.com/a", "GET http://www.example.com/a HTTP/1.0"},
+        {"ftp://ftp.example.com/a.txt", "GET ftp://ftp.example.com/a.txt HTTP/1.1"},
+        {"FTP.example.com/a.txt", "GET ftp://FTP.example.com/a.txt HTTP/1.1"},
+        {"HTTP://www.example.com/a", "GET HTTP://www.example.com/a HTTP/1.1"},
+        {"//www.example.com/a", "GET //www.example.com/a HTTP/1.1"},
+        {"/a.html", "GET http://" + proxy + "/a.html HTTP/1.1"},
+        {"www.example.com/a", "GET http://www.example.com/a HTTP/1.1"},
     };
     for (const auto& [address, line] : cases) {
         CWebClient client;
@@ -69,11 +69,11 @@ TEST(WebClientProxy, RequestLineFollowsTheFormOfTheAddress) {
     const Strings heads = log.All();
     // Head requests through the proxy name the site and the program too.
     const std::string lines = "Host: www.example.com\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
-    EXPECT_EQ(heads[cases.size()], "HEAD http://www.example.com/h HTTP/1.0\r\n" + lines);
-    EXPECT_EQ(heads[cases.size() + 1], "HEAD Http://www.example.com/h HTTP/1.0\r\n" + lines);
+    EXPECT_EQ(heads[cases.size()], "HEAD http://www.example.com/h HTTP/1.1\r\n" + lines);
+    EXPECT_EQ(heads[cases.size() + 1], "HEAD Http://www.example.com/h HTTP/1.1\r\n" + lines);
 }
 
-TEST(WebClientProxy, HostLineFollowsTheCallersLinesAndIsKept) {
+TEST(WebClientProxy, HostLineIsAddedOnceAndKept) {
     RequestLog log;
     LoopbackServer server(Answer(log, HtmlResponse("x")));
     CWebClient client;
@@ -84,8 +84,8 @@ TEST(WebClientProxy, HostLineFollowsTheCallersLinesAndIsKept) {
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     ASSERT_TRUE(server.WaitHandled(2));
     const std::string expected =
-        "GET http://127.0.0.9:8080/page.html HTTP/1.0\r\nAccept-Language:de\r\n"
-        "Host: 127.0.0.9:8080\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
+        "GET http://127.0.0.9:8080/page.html HTTP/1.1\r\nHost: 127.0.0.9:8080\r\n"
+        "Accept-Language:de\r\nUser-Agent: Sitegauge/6.0\r\n\r\n";
     EXPECT_EQ(log.All(), (Strings{expected, expected}));
 }
 
@@ -185,7 +185,8 @@ TEST(WebClientProxy, SettingsPutAddressPortAndCredentialsOnTheClient) {
     EXPECT_TRUE(none.RequestHeaders().empty());
 }
 
-TEST(WebClientProxy, CredentialsGoOnDirectRequestsWithoutAnAddress) {
+// The proxy's credentials are the proxy's: a site asked directly never gets them.
+TEST(WebClientProxy, CredentialsNeverGoToASiteAskedDirectly) {
     RequestLog log;
     LoopbackServer server(Answer(log, HtmlResponse("x")));
     CWebClient client;
@@ -195,10 +196,8 @@ TEST(WebClientProxy, CredentialsGoOnDirectRequestsWithoutAnAddress) {
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     ASSERT_TRUE(server.WaitHandled(1));
-    EXPECT_EQ(log.All(),
-              Strings{"GET / HTTP/1.0\r\nProxy-Authorization: Basic " + Base64Encode("u:p:w") +
-                      "\r\nHost: " + test::Loopback(server.Port()) +
-                      "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
+    EXPECT_EQ(log.All(), Strings{"GET / HTTP/1.1\r\nHost: " + test::Loopback(server.Port()) +
+                                 "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
 }
 
 }  // namespace

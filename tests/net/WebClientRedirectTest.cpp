@@ -56,11 +56,11 @@ TEST(WebClientRedirect, FollowsAChainAcrossHostsWithTheSameMethodAndTheRightHost
     EXPECT_EQ(client.FinalAddress(), secondHost + "/final");
     EXPECT_EQ(client.Result().links, Strings{secondHost + "/a.html"});
     ASSERT_TRUE(second.WaitHandled(2));
-    EXPECT_EQ(firstLog.All(), Strings{"GET /old HTTP/1.0\r\nHost: " + firstHost +
+    EXPECT_EQ(firstLog.All(), Strings{"GET /old HTTP/1.1\r\nHost: " + firstHost +
                                       "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
-    EXPECT_EQ(secondLog.All(), (Strings{"GET /new HTTP/1.0\r\nHost: " + secondHost +
+    EXPECT_EQ(secondLog.All(), (Strings{"GET /new HTTP/1.1\r\nHost: " + secondHost +
                                             "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n",
-                                        "GET /final HTTP/1.0\r\nHost: " + secondHost +
+                                        "GET /final HTTP/1.1\r\nHost: " + secondHost +
                                             "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"}));
 
     // A HEAD stays a HEAD, and a caller's own User-Agent is not doubled.
@@ -73,7 +73,7 @@ TEST(WebClientRedirect, FollowsAChainAcrossHostsWithTheSameMethodAndTheRightHost
     ASSERT_TRUE(second.WaitHandled(4));
     const Strings log = secondLog.All();
     EXPECT_EQ(log.back(),
-              "HEAD /final HTTP/1.0\r\nUser-Agent: mine\r\nHost: " + secondHost + "\r\n\r\n");
+              "HEAD /final HTTP/1.1\r\nHost: " + secondHost + "\r\nUser-Agent: mine\r\n\r\n");
 }
 
 TEST(WebClientRedirect, LongChainsLoopsAndOtherSchemesFailTheAttempt) {

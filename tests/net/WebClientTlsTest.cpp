@@ -128,7 +128,7 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     EXPECT_EQ(client.Result().links, std::vector<std::string>{"https://" + host + "/b.html"});
     ASSERT_TRUE(site.WaitHandled(1));
     EXPECT_EQ(log.All().front(),
-              "GET /a.html HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
+              "GET /a.html HTTP/1.1\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
 
     // A plain site that moved to the TLS one.
     RequestLog plainLog;
@@ -181,11 +181,11 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     std::string viaProxy = "https://" + host + "/a.html";
     ASSERT_EQ(tunnelled.FetchPage(viaProxy.data()), CWebClient::kFetchOk) << tunnelled.TlsError();
     EXPECT_EQ(tunnelled.BodyText(), "<a href=\"/b.html\">b</a>");
-    EXPECT_EQ(connects.All().front(), "CONNECT " + host + " HTTP/1.0\r\nHost: " + host +
+    EXPECT_EQ(connects.All().front(), "CONNECT " + host + " HTTP/1.1\r\nHost: " + host +
                                           "\r\nProxy-Authorization: Basic dTpw\r\n\r\n");
     ASSERT_TRUE(site.WaitHandled(3));
     EXPECT_EQ(log.All().back(),
-              "GET /a.html HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
+              "GET /a.html HTTP/1.1\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
 
     // Peers that go away after the handshake: one resets the connection before the request,
     // one stops in the middle of a record. Each ends the fetch, neither the program.
