@@ -497,10 +497,6 @@ int CUT_WSClient::HasPendingInput() {
     return ::ioctl(dataSocket_, FIONREAD, &pending) == 0 && pending > 0 ? 1 : 0;
 }
 
-int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout) {
-    return StartTls(host, timeout, TlsConnectOptions{});
-}
-
 int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout,
                            const TlsConnectOptions& options) {
     tls_.reset();

@@ -1,6 +1,6 @@
 #pragma once
-// The one class through which the program speaks TCP (IPv4): one data connection, and for the
-// FTP client's active mode one listening socket. Every operation blocks and returns an integer
+// The socket client of the FTP client (the web client's connections are libcurl's, see
+// WebSession.h): one data connection over TCP (IPv4), and for active mode one listening socket. Every operation blocks and returns an integer
 // result code. Every wait is a poll in slices of at most 100 ms that also looks at the calling
 // thread's run control, so a cancelled run leaves any wait within one slice; a cancelled wait
 // returns the code of a time-out (or of a failure where the operation has no time-out).
@@ -76,7 +76,6 @@ class CUT_WSClient {
     // TLS over the open connection (TlsSession): 0, or 1 and TlsError() says why. From then on
     // ReadLine, ReadAvailable, ReadToFile, SendText, SendFromFile, DrainInput and
     // HasPendingInput go through it, with the same waits; Disconnect ends it.
-    int StartTls(const std::string& host, Milliseconds timeout);
     int StartTls(const std::string& host, Milliseconds timeout, const TlsConnectOptions& options);
     // Ends what was sent (the TLS close notice, then the end of the stream), reads and drops
     // what the peer still sends until it closes or the time-out passes, then Disconnect. A peer

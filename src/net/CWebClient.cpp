@@ -308,8 +308,8 @@ void CWebClient::BeginAttempt() {
     redirects_.clear();
     proxyUnreachable_ = false;
     tlsError_.clear();
-    flight.attemptEnd = attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_
-                                                     : Clock::time_point::max();
+    flight.attemptEnd =
+        attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
     flight.asked.clear();
     flight.current = flight.address;
     finalAddress_ = flight.address;
@@ -446,10 +446,10 @@ int CWebClient::HopResult(int code) {
         // The proxy itself never answered: the site was never asked.
         curl_off_t connected = 0;
         curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
-        proxyUnreachable_ = useProxy_ != 0 && connected == 0 &&
-                            (curlCode == CURLE_COULDNT_CONNECT ||
-                             curlCode == CURLE_COULDNT_RESOLVE_PROXY ||
-                             (curlCode == CURLE_OPERATION_TIMEDOUT && !flight.control.CancelRequested()));
+        proxyUnreachable_ =
+            useProxy_ != 0 && connected == 0 &&
+            (curlCode == CURLE_COULDNT_CONNECT || curlCode == CURLE_COULDNT_RESOLVE_PROXY ||
+             (curlCode == CURLE_OPERATION_TIMEDOUT && !flight.control.CancelRequested()));
         tlsError_ = transfer.TlsFailure(curlCode);
         return kFetchConnectFailed;
     }
@@ -534,8 +534,8 @@ int CWebClient::PrepareDirect(const std::string& address) {
     const bool secure = StartsWithNoCase(address, "https://");
     const int port = secure && sitePort_ == 0 ? kDefaultTlsPort : SitePort();
     std::size_t colon = 0;
-    std::string name = PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon)
-                                                           : serverName_;
+    std::string name =
+        PortInHost(serverName_, colon) > 0 ? serverName_.substr(0, colon) : serverName_;
     // Only what follows the last "@" is the host (never credentials for libcurl to send).
     if (const std::size_t at = name.rfind('@'); at != std::string::npos && at > 0) {
         name.erase(0, at + 1);
@@ -546,7 +546,8 @@ int CWebClient::PrepareDirect(const std::string& address) {
     if (port < 1 || port > 65535) {
         return kFetchConnectFailed;
     }
-    hop.url = std::string(secure ? "https://" : "http://") + name + ":" + std::to_string(port) + "/";
+    hop.url =
+        std::string(secure ? "https://" : "http://") + name + ":" + std::to_string(port) + "/";
     hop.target = path.empty() || path[0] != '/' ? "/" + path : path;
     hop.tlsHost = secure ? name : "";
     PutHostLine(serverName_);

@@ -171,8 +171,8 @@ class CWebClient {
     // The blocking fetches: StartFetch on the run's session, waited for.
     int FetchWaiting(char* address, bool head, int attempts, bool gated);
     // StartFetch; with `gated`, a paused run holds each attempt back until it goes on.
-    void StartFlight(WebSession& session, bool head, std::string address, int attempts,
-                     bool gated, RunControl& control, std::function<void(int)> done);
+    void StartFlight(WebSession& session, bool head, std::string address, int attempts, bool gated,
+                     RunControl& control, std::function<void(int)> done);
     // The steps of a fetch, on the session's thread.
     void BeginAttempt();
     void BeginHop();

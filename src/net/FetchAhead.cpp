@@ -159,8 +159,8 @@ void FetchAhead::Start(const EntryPtr& entry) {
     Entry& started = *entry;
     // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
     // it waits for it to be done.
-    entry->client->StartFetch(*session_, entry->request.first == Kind::Head,
-                              entry->request.second, kAttempts, control_,
+    entry->client->StartFetch(*session_, entry->request.first == Kind::Head, entry->request.second,
+                              kAttempts, control_,
                               [this, &started](int result) { Done(started, result); });
 }
 
@@ -174,8 +174,8 @@ void FetchAhead::Done(Entry& entry, int result) {
     entry.bytes = AnswerBytes(*entry.client);
     entry.done = true;
     held_ += entry.bytes;
-    if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ &&
-        !stopping_ && entry.client->HeaderText().find("404") != std::string::npos) {
+    if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ && !stopping_ &&
+        entry.client->HeaderText().find("404") != std::string::npos) {
         auto page = std::make_shared<Entry>();
         page->request = Request(Kind::Page, entry.request.second);
         page->host = entry.host;

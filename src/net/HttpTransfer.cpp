@@ -3,9 +3,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <string_view>
@@ -44,7 +44,8 @@ std::string ReasonOf(std::string_view text) {
     if (text.find("error:") != std::string_view::npos) {
         text = text.substr(text.rfind(':') + 1);
     }
-    if (const std::size_t where = text.find(" in connection to "); where != std::string_view::npos) {
+    if (const std::size_t where = text.find(" in connection to ");
+        where != std::string_view::npos) {
         text = text.substr(0, where);
     }
     if (text.starts_with("OpenSSL ")) {
@@ -121,9 +122,9 @@ bool HttpTransfer::Configure(const HttpHop& hop, WebSession& session) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBuffer);
     if (hop.connectTimeout.count() > 0) {
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                         static_cast<long>(std::min<long long>(hop.connectTimeout.count(),
-                                                               0x7fffffff)));
+        curl_easy_setopt(
+            easy, CURLOPT_CONNECTTIMEOUT_MS,
+            static_cast<long>(std::min<long long>(hop.connectTimeout.count(), 0x7fffffff)));
     }
     // Only the proxy of the settings, never one named by the environment.
     curl_easy_setopt(easy, CURLOPT_PROXY, hop.tunnelProxy.c_str());
@@ -296,8 +297,8 @@ bool HttpTransfer::ChooseBody() {
         curl_off_t announced = -1;
         curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
         if (announced > 0) {
-            result_.ReserveBody(std::min<std::size_t>(static_cast<std::size_t>(announced),
-                                                      hop_->cap));
+            result_.ReserveBody(
+                std::min<std::size_t>(static_cast<std::size_t>(announced), hop_->cap));
         }
         return true;
     }

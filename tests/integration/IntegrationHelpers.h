@@ -8,6 +8,7 @@
 #include <string>
 
 #include "net/CWebClient.h"
+#include "platform/Ansi.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
 #include "support/TestServers.h"
@@ -21,6 +22,19 @@ inline std::string ServedFile(const std::string& path) {
     return data;
 }
 
+// OpenSSL's default verify paths lead to the test CA alone, for the life of the object (and for
+// the programs started meanwhile).
+class TrustTheTestCa {
+  public:
+    TrustTheTestCa()
+        : file_("SSL_CERT_FILE", (ServersDir() + "/tls/ca.pem").c_str()),
+          dir_("SSL_CERT_DIR", (ServersDir() + "/empty").c_str()) {}
+
+  private:
+    ScopedEnv file_;
+    ScopedEnv dir_;
+};
+
 // The client goes through the proxy on 127.0.0.1:`port`, without credentials.
 inline void UseProxy(CWebClient& client, int port) {
     client.SetProxyAddress("127.0.0.1");
@@ -28,9 +42,14 @@ inline void UseProxy(CWebClient& client, int port) {
     client.UseProxy(1);
 }
 
+// A header line as written, its field name in any letter case (HTTP/2 sends names in lower
+// case).
 inline bool HasHeader(const CWebClient& client, const std::string& line) {
+    const std::size_t colon = line.find(':');
     for (const std::string& header : client.Result().headerLines) {
-        if (header == line) {
+        if (header.size() == line.size() &&
+            EqualsNoCase(header.substr(0, colon), line.substr(0, colon)) &&
+            header.compare(colon, std::string::npos, line, colon) == 0) {
             return true;
         }
     }

