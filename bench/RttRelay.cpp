@@ -111,8 +111,9 @@ void Pass(Direction& direction) {
             direction.held.pop_front();
             continue;
         }
-        const ssize_t put = ::send(direction.to, front.bytes.data() + direction.sent,
-                                   front.bytes.size() - direction.sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t put =
+            ::send(direction.to, front.bytes.data() + direction.sent,
+                   front.bytes.size() - direction.sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (put < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
                 return;

@@ -1,9 +1,10 @@
 #pragma once
 // The socket client of the FTP client (the web client's connections are libcurl's, see
-// WebSession.h): one data connection over TCP (IPv4), and for active mode one listening socket. Every operation blocks and returns an integer
-// result code. Every wait is a poll in slices of at most 100 ms that also looks at the calling
-// thread's run control, so a cancelled run leaves any wait within one slice; a cancelled wait
-// returns the code of a time-out (or of a failure where the operation has no time-out).
+// WebSession.h): one data connection over TCP (IPv4), and for active mode one listening
+// socket. Every operation blocks and returns an integer result code. Every wait is a poll in slices
+// of at most 100 ms that also looks at the calling thread's run control, so a cancelled run leaves
+// any wait within one slice; a cancelled wait returns the code of a time-out (or of a failure where
+// the operation has no time-out).
 //
 // Per-call time-outs come in whole seconds; each has an overload taking
 // std::chrono::milliseconds for callers (and tests) that need finer bounds. A time-out of zero

@@ -240,10 +240,9 @@ TEST(HttpsIntegration, CliFetchPrintsRedirectsAndTlsErrors) {
 
     const test::CliRun upgraded = test::RunCli(dir, "fetch " + plain + "/to-https/index.html");
     EXPECT_EQ(upgraded.exitCode, 0) << upgraded.output;
-    EXPECT_EQ(
-        upgraded.output.rfind(
-            "redirect: " + kHttps + "/index.html\nresult: 0\n" + "header: HTTP/2 200\n", 0),
-        0u)
+    EXPECT_EQ(upgraded.output.rfind(
+                  "redirect: " + kHttps + "/index.html\nresult: 0\n" + "header: HTTP/2 200\n", 0),
+              0u)
         << upgraded.output;
     EXPECT_NE(upgraded.output.find("\nlink: " + kHttps + "/a.html\n"), std::string::npos)
         << upgraded.output;
