@@ -189,6 +189,18 @@ lcrc=$tmp/linkcheckerrc
 printf '[checking]\nmaxrequestspersecond=1000\nsslverify=%s\n' "$ca" >"$lcrc"
 chmod 644 "$lcrc"
 
+now() { date +%s.%N; }
+# Runs a tool's command: its wall-clock seconds go to $out.seconds, its peak memory (KB) to
+# $out.rss.
+timed() {
+    local out=$1 t0 t1
+    shift
+    t0=$(now)
+    /usr/bin/time -f %M -o "$out.rss" "$@" || true
+    t1=$(now)
+    echo "$t1 - $t0" | bc -l >"$out.seconds"
+}
+
 # One run of a tool on URL; its distinct broken links go to $out.broken.
 run_tool() {
     local tool=$1 url=$2 out=$3
@@ -198,9 +210,9 @@ run_tool() {
             rm -rf "$work" && mkdir -p "$work"
             local connections=()
             [ "$tool" = sg1 ] && connections=(--connections 1)
-            SSL_CERT_FILE=$ca SSL_CERT_DIR=$servers/empty /usr/bin/time -f %M -o "$out.rss" \
-                "$cli" --workdir "$work" "${connections[@]}" links --nested --json "$out.json" \
-                --name Bench --url "$url" >/dev/null 2>&1 || true
+            SSL_CERT_FILE=$ca SSL_CERT_DIR=$servers/empty timed "$out" "$cli" --workdir "$work" \
+                "${connections[@]}" links --nested --json "$out.json" --name Bench --url "$url" \
+                >/dev/null 2>&1
             python3 - "$out.json" >"$out.broken" <<'PY'
 import json, sys
 try:
@@ -222,8 +234,8 @@ print(len(links))
 PY
             ;;
         linkchecker)
-            /usr/bin/time -f %M -o "$out.rss" linkchecker -f "$lcrc" -t 10 --no-status \
-                --no-warnings -o csv "$url" >"$out.csv" 2>/dev/null || true
+            timed "$out" linkchecker -f "$lcrc" -t 10 --no-status --no-warnings -o csv "$url" \
+                >"$out.csv" 2>/dev/null
             python3 - "$out.csv" >"$out.broken" <<'PY'
 import csv, sys
 rows = [r for r in csv.reader(open(sys.argv[1]), delimiter=';') if r and not r[0].startswith('#')]
@@ -235,8 +247,8 @@ print(len({r[url] for r in rows[1:] if len(r) > valid and r[valid] == "False"}))
 PY
             ;;
         linkinator)
-            NODE_EXTRA_CA_CERTS=$ca /usr/bin/time -f %M -o "$out.rss" "$node" "$linkinator" \
-                "$url" --recurse --format json >"$out.out" 2>/dev/null || true
+            NODE_EXTRA_CA_CERTS=$ca timed "$out" "$node" "$linkinator" "$url" --recurse \
+                --format json >"$out.out" 2>/dev/null
             python3 - "$out.out" >"$out.broken" <<'PY'
 import json, sys
 try:
@@ -254,7 +266,6 @@ declare -A label=([sg]="sitegauge-cli (8 connections)" [sg1]="sitegauge-cli --co
 read -r -a tools <<<"${TOOLS:-sg sg1 linkchecker linkinator}"
 results=$tmp/results
 : >"$results"
-now() { date +%s.%N; }
 
 for rtt in $rtts; do
     stop_relays
@@ -275,12 +286,10 @@ for rtt in $rtts; do
                     out=$tmp/$site-$scheme-$rtt-$tool-$r
                     requests_before=$(wc -l <"$access")
                     connections_before=$(wc -l <"$tmp/relay-$scheme.log")
-                    t0=$(now)
                     run_tool "$tool" "$url" "$out"
-                    t1=$(now)
                     # nginx writes a request's line once its answer is sent.
                     sleep 0.2
-                    echo "$site $scheme $rtt $tool $(echo "$t1 - $t0" | bc -l)" \
+                    echo "$site $scheme $rtt $tool $(cat "$out.seconds")" \
                         "$(($(wc -l <"$access") - requests_before))" \
                         "$(($(wc -l <"$tmp/relay-$scheme.log") - connections_before))" \
                         "$(cat "$out.rss" 2>/dev/null | tail -n1)" "$(cat "$out.broken")" \
