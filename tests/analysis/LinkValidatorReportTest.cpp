@@ -230,17 +230,17 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
         EXPECT_EQ(line.find("<script"), std::string::npos) << line;
         EXPECT_EQ(line.find("<img src=x"), std::string::npos) << line;
     }
-    // Four links survive the scan (the fourth anchor's quote never closes) and the frame source
-    // "<script". The frame, served the same page, is visited first: its own frame is recorded
-    // again and its four links are judged; the start page then records them again. Eleven
-    // records, two row lines each.
-    EXPECT_EQ(rows, 2 * 11);
+    // Five links, read as a browser reads them (blanks, quotes, "<" and ">" percent-encoded),
+    // and the frame source "<script". The frame, served the same page, is visited first: its
+    // own frame is recorded again and its five links are judged; the start page then records
+    // them again. Thirteen records, two row lines each.
+    EXPECT_EQ(rows, 2 * 13);
     const std::string page = Read(ReportOf(0));
-    EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)%20>")),
+    EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)")),
               std::string::npos);
-    EXPECT_NE(page.find(">" + site.Url("/&lt;img src=x onerror=alert(1)") + "</a>"),
+    EXPECT_NE(page.find(">" + site.Url("/%3Cimg%20src=x%20onerror=alert(1)") + "</a>"),
               std::string::npos);
-    EXPECT_NE(page.find(">" + site.Url("/it&#39;s`back`.html") + "</a>"), std::string::npos);
+    EXPECT_NE(page.find(">" + site.Url("/it&#39;s%60back%60.html") + "</a>"), std::string::npos);
 }
 
 }  // namespace
