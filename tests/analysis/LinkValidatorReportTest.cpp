@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CrawlRecordList.h"
 #include "analysis/LinkValidatorReport.h"
 #include "app/StartUp.h"
 #include "model/AppState.h"
@@ -193,6 +194,43 @@ TEST_F(LinkValidatorReportTest, ACancelledRunWritesNothingMore) {
     EXPECT_EQ(two.CountRequests("HEAD /b.html"), 0);
     EXPECT_FALSE(FileExists(ReportOf(2)));
     EXPECT_EQ(progress.captions.size(), 2u);
+}
+
+// Past kGroupedAvailableAbove records each available link is one row with its count of pages;
+// broken records stay one row each. At the bound the designed rows are kept.
+TEST_F(LinkValidatorReportTest, AvailableLinksOfALargeCrawlAreListedOnceWithTheirPages) {
+    for (const int pages : {kGroupedAvailableAbove - 2, kGroupedAvailableAbove}) {
+        CrawlRecordList records;
+        for (int n = 0; n < pages; ++n) {
+            const std::string page = "host/p" + std::to_string(n) + ".html";
+            // The same link, written with and without a fragment and in another case.
+            records.Add(page, n % 2 == 0 ? "host/common.html#top" : "host/Common.html",
+                        LinkStatus::Available, 200);
+        }
+        records.Add("host/p1.html", "host/gone.html", LinkStatus::Broken, 404);
+        records.Add("host/p2.html", "host/gone.html", LinkStatus::Broken, 404);
+        const std::string path = dir / ("tables" + std::to_string(pages) + ".html");
+        WriteLinkTables(records, path);
+        const std::string tables = Read(path);
+        const auto count = [&](const std::string& part) {
+            int found = 0;
+            for (std::size_t at = tables.find(part); at != std::string::npos;
+                 at = tables.find(part, at + 1)) {
+                ++found;
+            }
+            return found;
+        };
+        EXPECT_EQ(count("<tr><td><a href=http://host/gone.html>host/gone.html</a></td>"), 2);
+        if (records.Count() > kGroupedAvailableAbove) {
+            EXPECT_EQ(count("<tr><td><a href ="), 1) << tables;
+            EXPECT_NE(tables.find("<tr><td><a href =http://host/common.html#top>"
+                                  "host/common.html#top</a></td>\n<td>" +
+                                  std::to_string(pages) + " pages</td></tr>"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(count("<tr><td><a href ="), pages);
+        }
+    }
 }
 
 TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
