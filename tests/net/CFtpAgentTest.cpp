@@ -753,6 +753,8 @@ TEST(CFtpAgentPassive, RefusedOrUnreachablePassivePortsFailBounded) {
         {"both refused", "502 no\r\n", "502 no\r\n", 2, 2},
         {"EPSV text without a port, PASV refused", "229 Entering (|||0|)\r\n", "425 no\r\n", 2, 2},
         {"PASV without six numbers", "500 no\r\n", "227 Entering (127,0,0,1,4)\r\n", 2, 2},
+        {"ports of the server's own services", "229 Entering (|||25|)\r\n",
+         "227 Entering (127,0,0,1,0,25)\r\n", 2, 2},
         {"nothing listens at the port",
          "229 Entering Extended Passive Mode (|||" + std::to_string(closed) + "|)\r\n", "", 3, 4},
     };
