@@ -18,6 +18,7 @@
 #include "model/Project.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "support/BrowserScheme.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -279,6 +280,45 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
     EXPECT_NE(page.find(">" + site.Url("/%3Cimg%20src=x%20onerror=alert(1)") + "</a>"),
               std::string::npos);
     EXPECT_NE(page.find(">" + site.Url("/it&#39;s%60back%60.html") + "</a>"), std::string::npos);
+}
+
+// Links that keep "http:" somewhere pass the crawl's scheme test; whatever scheme they hide
+// from it, the report's hrefs lead to http or https only, and ordinary links come out as before.
+TEST_F(LinkValidatorReportTest, EveryHrefLeadsToHttpOrHttps) {
+    const Strings hostile = {
+        "javascript&#58;alert(1)//http:",  "vbscript&#x3A;msgbox(1)//http:",
+        "&#106;avascript:alert(2)//http:", "java&Tab;script&colon;alert(3)//http:",
+        "data&#58text/html,x//http:",      "file:///etc/passwd?http:",
+        "site.example/go?to=http://x"};
+    CrawlRecordList records;
+    const LinkStatus statuses[] = {LinkStatus::Broken, LinkStatus::Available,
+                                   LinkStatus::Unreachable};
+    for (const LinkStatus status : statuses) {
+        for (const std::string& link : hostile) {
+            records.Add(link, link, status);
+        }
+    }
+    records.Add("site.example/", "http://a.example/x", LinkStatus::Available);
+    records.Add("site.example/", "https://b.example/y", LinkStatus::Available);
+    records.Add("site.example/", "site.example/z.html", LinkStatus::Available);
+    const std::string path = dir / "links.html";
+    WriteLinkTables(records, path);
+
+    const std::string page = Read(path);
+    const std::regex href(R"(href ?=([^ >]*)>)");
+    int hrefs = 0;
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), href);
+         it != std::sregex_iterator(); ++it) {
+        const std::string value = (*it)[1];
+        const std::string scheme = test::BrowserScheme(value);
+        EXPECT_TRUE(scheme == "http" || scheme == "https") << value;
+        ++hrefs;
+    }
+    EXPECT_EQ(hrefs, 2 * (3 * 7 + 3));
+    EXPECT_NE(page.find("<tr><td><a href =http://a.example/x>http://a.example/x</a></td>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =https://b.example/y>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =http://site.example/z.html>"), std::string::npos);
 }
 
 }  // namespace
