@@ -193,8 +193,8 @@ TEST_F(PositionsCommandTest, LiveEnginesOfTheMetasearchInstanceAreFurtherColumns
     EXPECT_THAT(result.err, HasSubstr("9lives failed on position 0: timeout"));
     std::string data;
     ASSERT_TRUE(ReadWholeFile(work / "positions.json", data));
-    EXPECT_THAT(data, HasSubstr("\"engine\": \"9lives\",\n      \"error\": \"timeout\",\n"
-                                "      \"keyword\": \"red shoes\",\n      \"position\": null"));
+    EXPECT_THAT(data, HasSubstr("\"engine\": \"9lives\",\n      \"position\": null,\n"
+                                "      \"error\": \"timeout\"\n"));
     // /config, three pages of google (the third empty: beta.test is not there), one each of
     // bing and loop back (both sites found on it), one of 9lives (failed).
     EXPECT_EQ(standIn.Targets().size(), 7u);

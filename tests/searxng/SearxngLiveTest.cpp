@@ -231,9 +231,14 @@ class SearxngLiveTest : public ::testing::Test {
                           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
             },
             test::LoopbackServer::Serving::Concurrently);
+        // Both instances start at once: each takes a second or more to come up.
+        std::thread htmlOnly([] { htmlOnly_ = new Instance(*kit_, page_->Port(), false); });
         instance_ = new Instance(*kit_, page_->Port(), true);
+        htmlOnly.join();
     }
     static void TearDownTestSuite() {
+        delete htmlOnly_;
+        htmlOnly_ = nullptr;
         delete instance_;
         delete page_;
         delete kit_;
@@ -310,11 +315,14 @@ class SearxngLiveTest : public ::testing::Test {
     static std::string* kit_;
     static test::LoopbackServer* page_;
     static Instance* instance_;
+    // The same engines on an instance that does not allow the JSON format.
+    static Instance* htmlOnly_;
 };
 
 std::string* SearxngLiveTest::kit_ = nullptr;
 test::LoopbackServer* SearxngLiveTest::page_ = nullptr;
 Instance* SearxngLiveTest::instance_ = nullptr;
+Instance* SearxngLiveTest::htmlOnly_ = nullptr;
 
 // Pages 1 and 2, a duplicate in scheme, results with thumbnails, names with a blank and a
 // leading digit, and an internationalised host: each position is the engine's own rank.
@@ -345,7 +353,7 @@ TEST_F(SearxngLiveTest, PositionsAreTheEnginesOwnRanks) {
         EXPECT_EQ(found->second, value) << key;
     }
     EXPECT_THAT(report, HasSubstr("loop back (live)</font>"));
-    EXPECT_THAT(report, HasSubstr("engines=loop%20back&pageno=2"));
+    EXPECT_THAT(report, HasSubstr("engines=loop%20back&pageno=1\"><u> 5 </u>"));
 }
 
 // An engine whose page answers 500 fails with the instance's reason, and so does the next
@@ -386,11 +394,13 @@ TEST_F(SearxngLiveTest, ABangKeywordFailsInsteadOfAskingAnotherEngine) {
 
 // An instance that refuses the JSON format gets the message that says how to allow it.
 TEST_F(SearxngLiveTest, AnInstanceWithoutJsonSaysHowToAllowIt) {
-    Instance htmlOnly(*kit_, page_->Port(), false);
-    ASSERT_TRUE(htmlOnly.Ready()) << htmlOnly.Problem();
+    ASSERT_TRUE(htmlOnly_->Ready()) << htmlOnly_->Problem();
     std::string report;
     test::CliResult run;
-    Positions("alpha", {"www.own.test"}, {"green tea"}, report, run, htmlOnly.Address());
+    const nlohmann::json results =
+        Positions("alpha", {"www.own.test"}, {"green tea"}, report, run, htmlOnly_->Address());
+    EXPECT_EQ(Cells(results).at("green tea: www.own.test on alpha"),
+              "failed: the instance refuses JSON (403)");
     // Its /config still answers, so the engine is offered; the searches are refused.
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("refuses JSON results (403): enable the json format in its "
