@@ -158,7 +158,9 @@ constexpr std::string_view kDrawScript = R"JS(<script>
                  '#7f7f7f', '#bcbd22', '#17becf'];
   var charts = JSON.parse(document.getElementById('history-data').textContent);
   charts.forEach(function (chart, index) {
-    var notFoundRow = chart.lowest + 1, failedRow = chart.lowest + 2;
+    // The two rows of marks lie apart from the positions and from each other.
+    var gap = Math.max(1, Math.ceil(chart.lowest / 8));
+    var notFoundRow = chart.lowest + gap, failedRow = chart.lowest + 2 * gap;
     var datasets = [];
     chart.series.forEach(function (series, s) {
       var colour = colours[s % colours.length];
@@ -240,8 +242,10 @@ std::string PositionHistoryPageText(std::span<const PositionHistoryRow> rows) {
     for (std::size_t i = 0; i < charts.size(); ++i) {
         const KeywordChart& chart = charts[i];
         page += "<h2>Searching key: " + ReportText(chart.keyword) + "</h2>\n";
-        page += "<canvas id='chart-" + std::to_string(i) +
-                "' width='640' height='340' role='img' aria-label='Positions for " +
+        // The legend takes a line for every two pairs; the plot keeps its height under it.
+        const std::size_t height = 320 + 22 * ((chart.series.size() + 1) / 2);
+        page += "<canvas id='chart-" + std::to_string(i) + "' width='760' height='" +
+                std::to_string(height) + "' role='img' aria-label='Positions for " +
                 ReportText(chart.keyword) +
                 "'>The chart needs scripts; the table below holds its figures.</canvas>\n";
         AppendTable(page, chart);
