@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "html/LinkExtractor.h"
+#include "html/PageLinks.h"
 #include "html/TextUtil.h"
 #include "net/CUT_WSClient.h"
 #include "net/HttpTransfer.h"
@@ -234,6 +235,19 @@ int CWebClient::FetchHead(char* address) {
     return FetchWaiting(address, true, 1, false);
 }
 
+void CWebClient::RecordHop(std::string_view from, const std::string& to) {
+    redirects_.push_back(to);
+    leavesHttps_.push_back(LeavesHttps(from, to));
+}
+
+bool CWebClient::LeftHttps() const {
+    return std::find(leavesHttps_.begin(), leavesHttps_.end(), true) != leavesHttps_.end();
+}
+
+bool CWebClient::LeavesHttps(std::string_view from, std::string_view to) {
+    return StartsWithNoCase(from, "https://") && !StartsWithNoCase(to, "https://");
+}
+
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
     return FetchWaiting(address, false, attempts, true);
 }
@@ -266,6 +280,7 @@ int CWebClient::FetchWaiting(char* address, bool head, int attempts, bool gated)
     if (address == nullptr) {
         result_.ClearResponse();
         redirects_.clear();
+        leavesHttps_.clear();
         finalAddress_.clear();
         return kFetchBadAddress;
     }
@@ -306,6 +321,7 @@ void CWebClient::BeginAttempt() {
     }
     --flight.attemptsLeft;
     redirects_.clear();
+    leavesHttps_.clear();
     proxyUnreachable_ = false;
     tlsError_.clear();
     flight.attemptEnd =
@@ -402,7 +418,7 @@ void CWebClient::EndHop(int code, bool stopped) {
         EndAttempt(kFetchConnectFailed);
         return;
     }
-    redirects_.push_back(next);
+    RecordHop(finalAddress_, next);
     flight.current = next;
     BeginHop();
 }
@@ -466,7 +482,8 @@ int CWebClient::HopResult(int code) {
         return kFetchNotText;
     }
     result_.CutBodyIntoPieces(kLineBuffer - 1);
-    ExtractPageLinks(result_.BodyText(), flight.current, result_.frames, result_.links);
+    ExtractPageLinks(result_.BodyText(), flight.current, result_.frames, result_.links,
+                     result_.resources);
     return kFetchOk;
 }
 
@@ -647,6 +664,26 @@ int CWebClient::StatusCode() const {
 }
 
 std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view location) {
+    std::string target = RedirectTargetAsWritten(asked, location);
+    // What would end a word of the request line is encoded, as a link's path is; CR and LF are
+    // left for the one-line check, which refuses such a request whole.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(target.size());
+    for (char c : target) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b <= 0x20 && c != '\r' && c != '\n') || b >= 0x7F) {
+            encoded += '%';
+            encoded += kHex[b >> 4];
+            encoded += kHex[b & 0x0F];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+std::string CWebClient::RedirectTargetAsWritten(std::string_view asked, std::string_view location) {
     const bool secure = StartsWithNoCase(asked, "https://");
     std::string_view base = asked;
     if (StartsWithNoCase(base, "http://")) {

@@ -82,8 +82,9 @@ class CWebClient {
     static constexpr int kFetchSendFailed = 4;
     static constexpr int kFetchNotText = 5;
     // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
-    // the host lookup failed; 4 sending the request failed; 5 the response is neither
-    // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
+    // the host lookup failed; 4 sending the request failed; 5 the response is none of
+    // "Content-Type: text/html", "text/plain" and "application/xhtml+xml" (the body is not
+    // read).
     // A request line or extra header line that would hold a CR or LF inside it is not sent
     // and gives 3. Every request carries a Host line (and kUserAgentLine) unless an extra line
     // holds one; no other line is added. A Proxy-Authorization line goes to the proxy only:
@@ -158,8 +159,20 @@ class CWebClient {
     // response it holds (the one asked when there was no redirect).
     const std::vector<std::string>& Redirects() const { return redirects_; }
     const std::string& FinalAddress() const { return finalAddress_; }
+    // Whether redirect `hop` (an index into Redirects()) went from an https address to a plain
+    // http one: followed, since sites do move back, but the answer came unencrypted and callers
+    // say so. False when out of range.
+    bool HopLeavesHttps(std::size_t hop) const {
+        return hop < leavesHttps_.size() && leavesHttps_[hop];
+    }
+    // Whether any redirect of the last attempt did.
+    bool LeftHttps() const;
+    // Whether a redirect from `from` to `to` (both as Redirects() holds them) leaves https.
+    static bool LeavesHttps(std::string_view from, std::string_view to);
     // Where a redirect from `asked` to `location` leads, in the form the crawl uses (no
     // "http://", an https address keeps "https://"); empty for a Location of another scheme.
+    // Blanks, control bytes but CR and LF, and bytes from 0x7F are percent-encoded, so that a
+    // Location cannot add words to the request line.
     static std::string RedirectTarget(std::string_view asked, std::string_view location);
 
   private:
@@ -187,6 +200,10 @@ class CWebClient {
     int PrepareThroughProxy(const std::string& address);
     // What the answer so far makes of a hop that ended (curl's `code`), as FetchPage counts.
     int HopResult(int code);
+    // RedirectTarget before its encoding.
+    static std::string RedirectTargetAsWritten(std::string_view asked, std::string_view location);
+    // Adds `to` to Redirects(), noting whether the hop from `from` left https.
+    void RecordHop(std::string_view from, const std::string& to);
 
     static bool IsOneLine(std::string_view line);
     bool HasHostHeader() const;
@@ -214,6 +231,8 @@ class CWebClient {
     bool multiplexed_ = false;
     std::string tlsError_;
     std::vector<std::string> redirects_;
+    // Per redirect: whether it left https.
+    std::vector<bool> leavesHttps_;
     std::string finalAddress_;
     FetchResult result_;
 

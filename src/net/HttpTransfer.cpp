@@ -81,6 +81,7 @@ bool IsTlsFailure(CURLcode code) {
 bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson) {
     return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
            StartsWithNoCase(contentTypeLine, "Content-Type: text/plain") ||
+           StartsWithNoCase(contentTypeLine, "Content-Type: application/xhtml+xml") ||
            (acceptsJson && StartsWithNoCase(contentTypeLine, "Content-Type: application/json"));
 }
 

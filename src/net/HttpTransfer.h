@@ -40,13 +40,14 @@ struct HttpHop {
     std::chrono::milliseconds connectTimeout{0};
     // Bytes kept of the head, and of the body.
     std::size_t cap = 0;
-    // Whether a body of this content type is kept ("text/html", "text/plain", and with
-    // acceptsJson "application/json").
+    // Whether a body of this content type is kept ("text/html", "text/plain",
+    // "application/xhtml+xml", and with acceptsJson "application/json").
     bool acceptsJson = false;
 };
 
-// Whether a page's body is kept: its Content-Type line begins "Content-Type: text/html" or
-// "Content-Type: text/plain" (any letter case), or with acceptsJson "...: application/json".
+// Whether a page's body is kept: its Content-Type line begins "Content-Type: text/html",
+// "Content-Type: text/plain" or "Content-Type: application/xhtml+xml" (any letter case), or
+// with acceptsJson "...: application/json".
 bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson);
 
 class HttpTransfer {
