@@ -114,7 +114,7 @@ TEST(WebClientRedirect, LongChainsLoopsAndOtherSchemesFailTheAttempt) {
     EXPECT_TRUE(looping.Result().headerLines.empty());
 }
 
-// A Location with blanks would add words to the request line ("GET /a b HTTP/1.1 X HTTP/1.0"):
+// A Location with blanks would add words to the request line ("GET /a b HTTP/1.1 X HTTP/1.1"):
 // they are percent-encoded, as a link's path is.
 TEST(WebClientRedirect, BlanksOfALocationAreEncodedInTheRequestLine) {
     RequestLog log;
@@ -129,7 +129,7 @@ TEST(WebClientRedirect, BlanksOfALocationAreEncodedInTheRequestLine) {
     EXPECT_EQ(client.Redirects(), Strings{host + "/a%20b%09HTTP/1.1%20X%E9"});
     ASSERT_TRUE(site.WaitHandled(2));
     EXPECT_EQ(log.All().back().substr(0, log.All().back().find("\r\n")),
-              "GET /a%20b%09HTTP/1.1%20X%E9 HTTP/1.0");
+              "GET /a%20b%09HTTP/1.1%20X%E9 HTTP/1.1");
 }
 
 }  // namespace
