@@ -1,5 +1,6 @@
 #include "analysis/LinkCrawler.h"
 
+#include <set>
 #include <utility>
 
 #include "analysis/HttpsDowngradeLog.h"
@@ -159,6 +160,9 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
         return;
     }
     std::vector<FetchAhead::Request> next;
+    // Links that differ in their fragment only ("page#a", "page#b") are one fetch: the walk
+    // takes its answer once and records the others again.
+    std::set<FetchAhead::Request> batch;
     for (const Item& item : frame.items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
@@ -167,8 +171,9 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
         }
         const FetchAhead::Kind kind = visit ? FetchAhead::Kind::Page : FetchAhead::Kind::Head;
         std::string address(Url::FetchKeyOf(item.link));
-        if (!ahead->Seen(kind, address)) {
-            next.emplace_back(kind, std::move(address));
+        FetchAhead::Request request(kind, std::move(address));
+        if (!ahead->Seen(request.first, request.second) && batch.insert(request).second) {
+            next.push_back(std::move(request));
         }
     }
     ahead->Prefetch(next);

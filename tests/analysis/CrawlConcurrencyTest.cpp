@@ -189,6 +189,25 @@ TEST_F(CrawlConcurrency, NestedReadinessReportsAreThoseOfOneRequestAtATime) {
     }
 }
 
+// An index links to many places of one page ("a.html#1", "a.html#2"): the fetches ahead ask
+// each page and each head once, as the walk takes it once.
+TEST_F(CrawlConcurrency, LinksToOnePageWithManyFragmentsAreFetchedOnce) {
+    std::string start = "<html><body>";
+    for (int k = 0; k < 6; ++k) {
+        start += "<a href=\"a.html#" + std::to_string(k) + "\">a</a><img src=\"i.png#" +
+                 std::to_string(k) + "\">";
+    }
+    FixtureSite site({{"/", HtmlPage(start + "</body></html>\r\n")},
+                      {"/a.html", HtmlPage("<html><body>a</body></html>\r\n")},
+                      {"/i.png",
+                       "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
+                       "Content-Length: 0\r\n\r\n"}});
+    Crawl(site.Url("/"), 8);
+    EXPECT_EQ(crawl_->RecordCount(), 13);
+    EXPECT_EQ(site.CountRequests("GET /a.html"), 1);
+    EXPECT_EQ(site.CountRequests("HEAD /i.png"), 1);
+}
+
 TEST_F(CrawlConcurrency, CancelWithEveryConnectionBusyStopsWithinTheBound) {
     // Every answer waits until released, so the fetches ahead pile up to the limit.
     std::atomic<bool> release{false};
