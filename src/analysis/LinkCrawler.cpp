@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/CrawlRecordList.h"
@@ -13,6 +14,7 @@
 #include "model/ProgressSink.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
+#include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
 namespace sg {
@@ -27,6 +29,26 @@ std::string& Root() {
 bool& RootPending() {
     static bool pending = false;
     return pending;
+}
+
+// The pages the crawl has visited and those it has found to visit (the visited ones
+// included), keyed as the record list compares links, for the bar within the site's share.
+struct PageTally {
+    int visited = 0;
+    std::unordered_set<std::string> known;
+};
+
+PageTally& Pages() {
+    static PageTally tally;
+    return tally;
+}
+
+std::string PageKey(std::string_view link) {
+    std::string key = ToLowerAnsi(link);
+    if (key.starts_with("http://")) {
+        key.erase(0, 7);
+    }
+    return key;
 }
 
 bool HeadSaysMissing(std::string_view header) {
@@ -122,6 +144,25 @@ bool RecordAgain(const std::string& page, const std::string& url) {
     return true;
 }
 
+// The pages a visited page leads the crawl to (its frames and, the site being followed, its
+// links on the root's host) that it had not met yet; then the visited ones of the known ones
+// go to the progress display.
+void CountPagesToVisit(const PageVisit& visit) {
+    PageTally& pages = Pages();
+    for (const std::string& frame : visit.frames) {
+        if (FindRecord(frame) == nullptr) {
+            pages.known.insert(PageKey(frame));
+        }
+    }
+    const std::string& root = Root();
+    for (const std::string& link : visit.links) {
+        if (FindRecord(link) == nullptr && SameHost(link, root)) {
+            pages.known.insert(PageKey(link));
+        }
+    }
+    ReportPagesVisited(pages.visited, static_cast<int>(pages.known.size()));
+}
+
 }  // namespace
 
 const std::string& CrawlRoot() {
@@ -134,6 +175,8 @@ void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool 
     Root() = start;
     RootPending() = true;
     ClearRecords();
+    Pages() = PageTally();
+    Pages().known.insert(PageKey(start));
     FetchAhead ahead(ConnectionsPerHost(), true);
     FetchAhead::Scope scope(ahead);
     VisitPage(start, start, followSite);
@@ -153,22 +196,25 @@ void VisitPage(const std::string& url, const std::string& fromPage, bool followS
     if (RunCancelled()) {
         return;
     }
+    ++Pages().visited;
     if (RootPending()) {
         RootPending() = false;
         if (visit.reached) {
             Root() = visit.finalAddress;
         }
     }
-    if (!visit.reached) {
-        AddRecord(fromPage, url, LinkStatus::Unreachable);
-        return;
-    }
-    if (visit.broken) {
-        AddRecord(fromPage, url, LinkStatus::Broken);
+    if (!visit.reached || visit.broken) {
+        AddRecord(fromPage, url, visit.reached ? LinkStatus::Broken : LinkStatus::Unreachable);
+        if (followSite) {
+            ReportPagesVisited(Pages().visited, static_cast<int>(Pages().known.size()));
+        }
         return;
     }
     AddRecord(fromPage, url, LinkStatus::Available);
     FetchAheadFrom(visit, followSite);
+    if (followSite) {
+        CountPagesToVisit(visit);
+    }
 
     // Frames are part of the page, so they are visited whatever their host and whether or not
     // the site is followed.

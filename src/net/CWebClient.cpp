@@ -7,6 +7,7 @@
 
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
+#include "model/ProgressSink.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
@@ -227,6 +228,8 @@ int CWebClient::FetchPageRetrying(char* address, int attempts) {
             break;
         }
     }
+    // The run learns whether its requests reach the proxy, to tell a dead proxy from dead sites.
+    ReportRequestEnded(result != kFetchOk && proxyUnreachable_);
     return result;
 }
 
@@ -241,6 +244,7 @@ int CWebClient::FetchHeadRetrying(char* address, int attempts) {
             break;
         }
     }
+    ReportRequestEnded(result != kFetchOk && proxyUnreachable_);
     return result;
 }
 

@@ -12,7 +12,7 @@ namespace {
 constexpr int kAreaWidth = 200;
 constexpr int kAreaHeight = 150;
 constexpr int kAreaLeft = 35;
-constexpr int kAreaTop = 110;
+constexpr int kAreaTop = 152;
 constexpr int kAreaGapX = 25;
 constexpr int kAreaGapY = 25;
 
@@ -84,6 +84,10 @@ QRect MainAreaRect(int area) {
     const int row = index / 3;
     return QRect(kAreaLeft + column * (kAreaWidth + kAreaGapX),
                  kAreaTop + row * (kAreaHeight + kAreaGapY), kAreaWidth, kAreaHeight);
+}
+
+QRect MainProjectStrip() {
+    return QRect(kAreaLeft, 102, 3 * kAreaWidth + 2 * kAreaGapX, 38);
 }
 
 QString MainAreaTitle(int area) {

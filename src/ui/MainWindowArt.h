@@ -9,11 +9,15 @@
 namespace sg {
 
 inline constexpr int kMainWindowWidth = 720;
-inline constexpr int kMainWindowHeight = 500;
+inline constexpr int kMainWindowHeight = 544;
 inline constexpr int kMainAreaCount = 6;
 
 // The place of area 1..6 on the background.
 QRect MainAreaRect(int area);
+// The strip between the name and the areas that names the project.
+QRect MainProjectStrip();
+// The top of the row of buttons.
+inline constexpr int kMainButtonTop = 496;
 // "Project", "Position Analyzer", ...
 QString MainAreaTitle(int area);
 
