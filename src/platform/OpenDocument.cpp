@@ -56,10 +56,12 @@ int DocumentLaunch::WaitFor(std::chrono::milliseconds timeout) const {
     const Clock::time_point until = Clock::now() + timeout;
     std::unique_lock<std::mutex> lock(mutex_);
     while (ResultLocked() == kPending) {
-        const Clock::time_point wake = std::min(until, deadline_);
-        if (settled_.wait_until(lock, wake) == std::cv_status::timeout && wake == until) {
-            return ResultLocked();
+        const Clock::time_point now = Clock::now();
+        if (now >= until) {
+            return kPending;
         }
+        // Woken at the end of the grace period too, when the result settles by itself.
+        settled_.wait_until(lock, deadline_ > now ? std::min(until, deadline_) : until);
     }
     return result_;
 }

@@ -314,8 +314,8 @@ void AnalyzeDialog::RunFinished(bool cancelled) {
 }
 
 void AnalyzeDialog::ShowRunProblems(const QStringList& logged) {
-    // A page is fetched twice (its structure, then its analysis), so each address would come
-    // twice.
+    // A nested run fetches a start page in its crawl and again for its analysis, so an
+    // address would come twice.
     QStringList lines = logged;
     lines.removeDuplicates();
     constexpr qsizetype kShown = 10;

@@ -223,6 +223,7 @@ class MainWindowTest : public QObject {
         QVERIFY(demo->isVisible());
         prompts_->Answer(PromptAnswer::Cancel);
         demo->click();
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
         QCOMPARE(prompts_->Calls().back().text,
                  QStringLiteral("Do you want to save your projects setings ?"));
         QVERIFY(!SharedDemoSession().Running());

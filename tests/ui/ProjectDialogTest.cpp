@@ -188,9 +188,11 @@ class ProjectDialogTest : public QObject {
     void replacingAChangedProjectAsksFirst() {
         Retype(EditOf(*dialog_, "nameEdit"), "Typed");
         QVERIFY(App().projectModified);
+        std::size_t asked = 0;
         for (const char* button : {"clearAllButton", "openButton", "demoButton"}) {
             prompts_->Answer(PromptAnswer::Cancel);
             Click(*dialog_, button);
+            QCOMPARE(prompts_->Calls().size(), ++asked);
             QCOMPARE(prompts_->Calls().back().text, question_);
             QCOMPARE(prompts_->Calls().back().buttons, PromptButtons::YesNoCancel);
             QCOMPARE(Texts(UrlList()), sortedUrls_);
