@@ -4,11 +4,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "demo/DemoProject.h"
 #include "demo/DemoSession.h"
@@ -29,6 +31,9 @@ namespace sg {
 namespace {
 
 constexpr int kSplashMilliseconds = 1000;
+// The right end of the project strip that "Try the demo" takes while it shows.
+constexpr int kDemoButtonRoom = 130;
+constexpr int kStripPadding = 12;
 
 // The first URL names something to fetch: there is one, and it is more than the bare scheme.
 bool FirstUrlUsable(const Project& project) {
@@ -50,11 +55,12 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(ToQt(App().appTitle));
-    // A picture of fixed size: a maximise button could only do nothing.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(kMainWindowWidth, kMainWindowHeight);
+    // The window may grow (window managers show a maximise button whatever it asks): the
+    // picture then stays in the middle of a sky that fills the window.
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setMinimumSize(kMainWindowWidth, kMainWindowHeight);
+    resize(kMainWindowWidth, kMainWindowHeight);
     setMouseTracking(true);
 
     background_ = new QLabel(this);
@@ -93,12 +99,13 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     projectLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
     projectLabel_->setStyleSheet(QStringLiteral(
         "QLabel { color: #ffffff; background: rgba(255, 255, 255, 28); border-radius: 6px; "
-        "padding-left: 12px; padding-right: 130px; font-size: 11pt; }"));
+        "font-size: 11pt; }"));
     demoButton_ = new QPushButton(QStringLiteral("Try the demo"), this);
     demoButton_->setObjectName(QStringLiteral("tryDemoButton"));
     demoButton_->setAutoDefault(false);
     const QRect strip = MainProjectStrip();
-    demoButton_->setGeometry(strip.right() - 122, strip.top() + 4, 116, strip.height() - 8);
+    demoButton_->setGeometry(strip.right() - kDemoButtonRoom + 8, strip.top() + 4,
+                             kDemoButtonRoom - 14, strip.height() - 8);
     connect(demoButton_, &QPushButton::clicked, this, &MainWindow::TryDemo);
 
     // Plain push buttons stand in for the bitmap buttons; their pictures are free.
@@ -147,6 +154,10 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     // The window starts with the focus on OK, so the first Tab reaches area 1.
     ok->setFocus();
     ShowProject();
+
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        placed_.push_back({child, child->geometry()});
+    }
 
     if (splash) {
         QTimer::singleShot(0, this, &MainWindow::ShowSplash);
@@ -289,6 +300,22 @@ void MainWindow::OpenProject(const QString& reason) {
     ProjectDialog dialog(prompts_, this);
     dialog.ShowNote(reason);
     dialog.exec();
+    ShowProject();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    const QPoint offset(std::max(0, (width() - kMainWindowWidth) / 2),
+                        std::max(0, (height() - kMainWindowHeight) / 2));
+    for (const auto& [child, rect] : placed_) {
+        child->setGeometry(rect.translated(offset));
+    }
+    QDialog::resizeEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    PaintMainSky(painter, rect());
+    QDialog::paintEvent(event);
 }
 
 void MainWindow::OpenAnalyze(int mode) {
@@ -323,10 +350,11 @@ void MainWindow::ShowProject() {
     const bool empty =
         project.HasNoUrls() && project.KeywordCount() == 0 && project.GetName().empty();
     demoButton_->setVisible(empty);
+    // Room for "Try the demo" at the strip's right end while it shows.
+    projectLabel_->setContentsMargins(kStripPadding, 0, empty ? kDemoButtonRoom : kStripPadding, 0);
     if (empty) {
         projectLabel_->setText(
-            QStringLiteral("No project yet: click Project to add your site, its competitors and "
-                           "keywords, or"));
+            QStringLiteral("No project yet: click Project to add your site and keywords, or"));
         return;
     }
     const QString name =
@@ -340,13 +368,15 @@ void MainWindow::ShowProject() {
                      ? QStringLiteral("1 keyword")
                      : QStringLiteral("%1 keywords").arg(project.KeywordCount()));
     if (project.GetName() == kDemoProjectName && SharedDemoSession().Running()) {
-        text += QStringLiteral("  \u00b7  demo sites running on this computer");
+        text += QStringLiteral("  \u00b7  demo sites running");
     } else if (app.projectModified) {
         text += QStringLiteral("  \u00b7  not saved");
     }
-    projectLabel_->setText(text);
     // A long name keeps its start; the whole line is the tool tip.
     projectLabel_->setToolTip(PlainToolTip(text));
+    projectLabel_->ensurePolished();
+    const int room = MainProjectStrip().width() - 2 * kStripPadding;
+    projectLabel_->setText(projectLabel_->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
 }
 
 QString MainWindow::ProjectText() const {

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPixmap>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "ui/MainWindowArt.h"
 
@@ -49,6 +51,9 @@ class MainWindow : public QDialog {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // A window larger than the picture keeps the picture in its middle.
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void Highlight(int area);
@@ -63,6 +68,8 @@ class MainWindow : public QDialog {
     int hovered_ = 0;
     QLabel* background_;
     QLabel* projectLabel_;
+    // Every child and its place on the picture, moved with the picture.
+    std::vector<std::pair<QWidget*, QRect>> placed_;
     // The FTP Center's local folder, from one opening to the next.
     QString ftpLocalFolder_;
     QPushButton* demoButton_;

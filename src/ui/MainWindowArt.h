@@ -2,6 +2,7 @@
 // The pictures of the main window and the splash window, drawn at start-up so the program
 // needs no image files.
 
+#include <QPainter>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -21,6 +22,9 @@ inline constexpr int kMainButtonTop = 496;
 // "Project", "Position Analyzer", ...
 QString MainAreaTitle(int area);
 
+// The sky behind everything, for a window of any size.
+void PaintMainSky(QPainter& painter, const QRect& window);
+// The name and the gauge, on a transparent picture the size of the window's picture.
 QPixmap DrawMainBackground();
 QPixmap DrawMainArea(int area, bool highlighted);
 QPixmap DrawSplash();
