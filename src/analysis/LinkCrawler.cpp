@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/CrawlRecordList.h"
+#include "analysis/HttpsDowngradeLog.h"
 #include "analysis/LinkValidatorReport.h"
 #include "analysis/TlsProblemLog.h"
 #include "html/LinkExtractor.h"
@@ -89,6 +90,7 @@ PageVisit FetchForVisit(const std::string& url) {
     }
     visit.reached = true;
     visit.finalAddress = client.FinalAddress();
+    LogHttpsDowngrade(client, address);
     if (HeadSaysMissing(client.HeaderText()) && PageSaysMissing(client.BodyText())) {
         visit.broken = true;
         return visit;
@@ -172,6 +174,8 @@ const std::string& CrawlRoot() {
 void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite) {
     // A copy: the caller's text may live in the list that is about to be cleared.
     const std::string start = startUrl;
+    // A site's pages that left https are named once in the log.
+    HttpsDowngradeNotes notes;
     Root() = start;
     RootPending() = true;
     ClearRecords();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/CrawlRecordList.h"
+#include "analysis/HttpsDowngradeLog.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/LinkCrawler.h"
 #include "analysis/ReadinessAnalyzer.h"
@@ -175,6 +176,7 @@ bool WriteReadinessReport(Project& project) {
         UrlEntry* entry = project.GetUrl(i);
         entry->ClearWords();
         const std::string& url = entry->GetUrl();
+        HttpsDowngradeNotes notes;
         AdvanceProgress(project, "Meta Analyzer in progress... ", url);
         const std::string file = folder + "/" + entry->GetReadinessFile();
         StartReadinessFile(file);
@@ -199,6 +201,7 @@ bool WriteNestedReadinessReport(Project& project) {
         entry->ClearWords();
         const std::string& url = entry->GetUrl();
         AdvanceProgress(project, "Meta nested Analyzer in progress... ", url);
+        HttpsDowngradeNotes notes;
         CrawlSite(std::string(), url, true);
         if (RunCancelled()) {
             return false;

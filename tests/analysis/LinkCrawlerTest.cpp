@@ -13,7 +13,12 @@
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
+#include "demo/DemoCertificate.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
 #include "net/FetchAhead.h"
+#include "net/TlsServerContext.h"
+#include "net/TrustedCertificates.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 
@@ -218,6 +223,48 @@ TEST_F(LinkCrawler, TheRootIsTheStartPageAfterItsRedirects) {
     EXPECT_EQ(Records(), (Strings{Rec(old.Url("/"), old.Url("/"), kAvailable),
                                   Rec(old.Url("/"), moved.Url("/p.html"), kAvailable)}));
     EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
+}
+
+// A start page asked over https that redirects to plain http is crawled from where it landed,
+// and the run's log says so once for the site, though its frame does the same.
+TEST_F(LinkCrawler, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
+    DemoCertificate pem;
+    TlsServerContext tls;
+    ASSERT_EQ(MakeDemoCertificate(pem), kDemoCertificateMade);
+    ASSERT_EQ(tls.Load(pem.certificatePem, pem.keyPem), TlsServerContext::kOk);
+    std::string secure;
+    FixtureSite plain([&](const std::string& path) {
+        return path == "/a.html"
+                   ? HtmlPage("<frameset><frame src=\"https://" + secure + "/f.html\"></frameset>")
+                   : Links({});
+    });
+    test::LoopbackServer moved([&](test::LoopbackConnection& conn) {
+        if (!conn.AcceptTls(tls)) {
+            return;
+        }
+        const std::string request = conn.ReadUntilBlankLine();
+        const std::size_t start = request.find(' ') + 1;
+        const std::string path = request.substr(start, request.find(' ', start) - start);
+        conn.Send("HTTP/1.0 301 Moved\r\nLocation: http://" + plain.Url(path) + "\r\n\r\n");
+    });
+    secure = "127.0.0.1:" + std::to_string(moved.Port());
+    struct LogRecorder : ProgressSink {
+        void SetCaption(const std::string&) override {}
+        int Position() const override { return 0; }
+        void SetPosition(int) override {}
+        void LogLine(const std::string& text) override { lines.push_back(text); }
+        Strings lines;
+    } log;
+    ASSERT_EQ(AddTrustedCertificate(pem.certificatePem), kTrustOk);
+    App().progressWindow = &log;
+    CrawlSite("", "https://" + secure + "/a.html", true);
+    App().progressWindow = nullptr;
+    RemoveTrustedCertificate(pem.certificatePem);
+
+    EXPECT_EQ(plain.Requests(), (Strings{"GET /a.html", "GET /f.html"}));
+    EXPECT_EQ(log.lines,
+              Strings{"https://" + secure + "/a.html was redirected to plain http (http://" +
+                      plain.Url("/a.html") + "): the page was read unencrypted."});
 }
 
 TEST_F(LinkCrawler, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {

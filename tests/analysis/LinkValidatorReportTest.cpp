@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CrawlRecordList.h"
 #include "analysis/LinkValidatorReport.h"
 #include "app/StartUp.h"
 #include "model/AppState.h"
@@ -17,6 +18,7 @@
 #include "model/Project.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "support/BrowserScheme.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -241,6 +243,46 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
     EXPECT_NE(page.find(">" + site.Url("/&lt;img src=x onerror=alert(1)") + "</a>"),
               std::string::npos);
     EXPECT_NE(page.find(">" + site.Url("/it&#39;s`back`.html") + "</a>"), std::string::npos);
+}
+
+// Links that keep "http:" somewhere pass the crawl's scheme test; whatever scheme they hide
+// from it, the report's hrefs lead to http or https only, and ordinary links come out as before.
+TEST_F(LinkValidatorReportTest, EveryHrefLeadsToHttpOrHttps) {
+    const Strings hostile = {
+        "javascript&#58;alert(1)//http:",  "vbscript&#x3A;msgbox(1)//http:",
+        "&#106;avascript:alert(2)//http:", "java&Tab;script&colon;alert(3)//http:",
+        "data&#58text/html,x//http:",      "file:///etc/passwd?http:",
+        "site.example/go?to=http://x"};
+    ClearRecords();
+    const LinkStatus statuses[] = {LinkStatus::Broken, LinkStatus::Available,
+                                   LinkStatus::Unreachable};
+    for (const LinkStatus status : statuses) {
+        for (const std::string& link : hostile) {
+            AddRecord(link, link, status);
+        }
+    }
+    AddRecord("site.example/", "http://a.example/x", LinkStatus::Available);
+    AddRecord("site.example/", "https://b.example/y", LinkStatus::Available);
+    AddRecord("site.example/", "site.example/z.html", LinkStatus::Available);
+    const std::string path = dir / "links.html";
+    WriteLinkTables(path);
+    ClearRecords();
+
+    const std::string page = Read(path);
+    const std::regex href(R"(href ?=([^ >]*)>)");
+    int hrefs = 0;
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), href);
+         it != std::sregex_iterator(); ++it) {
+        const std::string value = (*it)[1];
+        const std::string scheme = test::BrowserScheme(value);
+        EXPECT_TRUE(scheme == "http" || scheme == "https") << value;
+        ++hrefs;
+    }
+    EXPECT_EQ(hrefs, 2 * (3 * 7 + 3));
+    EXPECT_NE(page.find("<tr><td><a href =http://a.example/x>http://a.example/x</a></td>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =https://b.example/y>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =http://site.example/z.html>"), std::string::npos);
 }
 
 }  // namespace
