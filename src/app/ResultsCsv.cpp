@@ -42,10 +42,12 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
             }
             break;
         case ResultsKind::Links:
-            AppendRow(out, {"site", "from", "link", "status"});
+            AppendRow(out, {"site", "from", "link", "status", "httpStatus", "kind"});
             for (const SiteLinks& site : results.links) {
                 for (const LinkResult& r : site.records) {
-                    AppendRow(out, {site.url, r.from, r.link, r.status});
+                    AppendRow(out, {site.url, r.from, r.link, r.status,
+                                    r.httpStatus ? std::to_string(*r.httpStatus) : std::string(),
+                                    r.kind});
                 }
             }
             break;
@@ -58,10 +60,11 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
             }
             break;
         case ResultsKind::Positions:
-            AppendRow(out, {"keyword", "site", "engine", "position"});
+            AppendRow(out, {"keyword", "site", "engine", "position", "error"});
             for (const PositionResult& p : results.positions) {
                 AppendRow(out, {p.keyword, p.site, p.engine,
-                                p.position ? std::to_string(*p.position) : std::string()});
+                                p.position ? std::to_string(*p.position) : std::string(),
+                                p.error});
             }
             break;
     }

@@ -51,9 +51,13 @@ json Sites(const RunResults& results, ResultsKind kind) {
             for (const SiteLinks& site : results.links) {
                 json records = json::array();
                 for (const LinkResult& r : site.records) {
-                    records.push_back({{"from", r.from}, {"link", r.link}, {"status", r.status}});
+                    json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
+                    record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
+                    record["kind"] = r.kind;
+                    records.push_back(record);
                 }
-                sites.push_back({{"url", site.url}, {"records", records}});
+                sites.push_back(
+                    {{"url", site.url}, {"pagesVisited", site.pagesVisited}, {"records", records}});
             }
             break;
         case ResultsKind::Popularity:
@@ -83,6 +87,9 @@ std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string
         for (const PositionResult& p : results.positions) {
             json row = {{"keyword", p.keyword}, {"site", p.site}, {"engine", p.engine}};
             row["position"] = p.position ? json(*p.position) : nullptr;
+            if (!p.error.empty()) {
+                row["error"] = p.error;
+            }
             rows.push_back(row);
         }
         document["results"] = rows;

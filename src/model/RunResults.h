@@ -47,11 +47,16 @@ struct LinkResult {
     std::string from;
     std::string link;
     std::string status;  // "broken", "unreachable" or "available"
+    // The HTTP status code of the answer that decided it; none when unreachable or when the
+    // answer had no status line.
+    std::optional<int> httpStatus;
+    std::string kind;  // "page" or "resource"
 };
 
 struct SiteLinks {
     std::string url;
     std::vector<LinkResult> records;
+    int pagesVisited = 0;
 };
 
 struct EngineCount {
@@ -68,8 +73,11 @@ struct PositionResult {
     std::string keyword;
     std::string site;
     std::string engine;
-    // None when the site was not found down to the run's depth.
+    // None when the site was not found down to the run's depth, or when the engine failed.
     std::optional<std::int32_t> position;
+    // Why the engine could not be searched for the site (a live engine's failed page); empty
+    // when it was searched.
+    std::string error;
 };
 
 struct RunResults {

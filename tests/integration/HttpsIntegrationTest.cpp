@@ -221,7 +221,11 @@ TEST(HttpsIntegration, CrawlFollowsAbsoluteHttpsLinksToEveryPageOnce) {
     TrustTheTestCa trust;
     const Strings pages = {kHttps + "/index.html", kHttps + "/a.html", kHttps + "/b.html",
                            kHttps + "/sub/c.html"};
-    CrawlSite("", pages.front(), true);
+    LinkCrawler crawl;
+    crawl.CrawlSite("", pages.front(), true);
+    auto RecordCount = [&] { return crawl.RecordCount(); };
+    auto RecordAt = [&](int n) { return crawl.RecordAt(n); };
+    auto FindRecord = [&](const std::string& link) { return crawl.FindRecord(link); };
 
     // Each page visited once records its two links once: the start's own row and two per page.
     ASSERT_EQ(RecordCount(), 1 + 2 * static_cast<int>(pages.size()));
@@ -270,11 +274,15 @@ TEST(HttpsIntegration, CliFetchPrintsRedirectsAndTlsErrors) {
 }
 
 // The folder of the report whose summary page is the last line of a CLI run's output.
+// The folder of the summary page, the last line of the output that names an .html file (the
+// counts of `links` may follow it).
 std::string ReportFolderOf(const test::CliRun& run) {
     std::string output = run.output;
-    while (!output.empty() && output.back() == '\n') {
-        output.pop_back();
+    std::size_t end = output.rfind(".html\n");
+    if (end == std::string::npos) {
+        return {};
     }
+    output.resize(end + 5);
     const std::string page = output.substr(output.rfind('\n') + 1);
     return page.substr(0, page.rfind('/'));
 }
