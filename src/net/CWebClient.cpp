@@ -10,6 +10,7 @@
 #include "html/LinkExtractor.h"
 #include "html/PageLinks.h"
 #include "html/TextUtil.h"
+#include "model/ProgressSink.h"
 #include "net/CUT_WSClient.h"
 #include "net/HttpTransfer.h"
 #include "net/WebSession.h"
@@ -437,6 +438,10 @@ void CWebClient::EndAttempt(int result) {
 void CWebClient::Finish(int result) {
     Flight& flight = *flight_;
     flight.waitingForResume = false;
+    // The run learns whether its requests reach the proxy, to tell a dead proxy from dead sites.
+    if (flight.gated) {
+        ReportRequestEnded(result != kFetchOk && proxyUnreachable_);
+    }
     flight.session.RemoveTask(&flight);
     std::function<void(int)> done = std::move(flight.done);
     done(result);
