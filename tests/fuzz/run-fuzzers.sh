@@ -23,7 +23,7 @@ logs=${FUZZ_LOGS:-$build/fuzz-logs}
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
     targets=(fuzz_http_response fuzz_ftp_replies fuzz_readiness fuzz_scrapers fuzz_profile
-        fuzz_page_scanners fuzz_live_json)
+        fuzz_page_scanners fuzz_live_json fuzz_robots_txt fuzz_sitemap)
 fi
 
 if [[ "${FUZZ_NO_BUILD:-0}" != 1 ]]; then
