@@ -199,33 +199,9 @@ class Judge {
     }
 
     static void ReadCanonical(const AuditAnswer& answer, PageState& state) {
-        std::string key;
-        for (const std::string& raw : answer.facts.canonicals) {
-            const std::string_view href = TrimBlanksView(raw);
-            if (!StartsWithNoCase(href, "http://") && !StartsWithNoCase(href, "https://")) {
-                state.canonicalProblem = "relative address: " + std::string(href);
-                break;
-            }
-            const std::optional<Url> url = Url::Parse(href);
-            if (!url) {
-                state.canonicalProblem = "unparsable address: " + std::string(href);
-                break;
-            }
-            const std::string thisKey = Key(url->Text());
-            if (key.empty()) {
-                key = thisKey;
-                state.canonical = url->Text();
-            } else if (thisKey != key) {
-                state.canonicalProblem =
-                    "several that disagree: " + state.canonical + ", " + url->Text();
-                break;
-            }
-        }
-        if (!state.canonicalProblem.empty()) {
-            // Search engines ignore a canonical they cannot use.
-            state.canonical.clear();
-            return;
-        }
+        const AuditCanonical canonical = ReadAuditCanonical(answer.facts.canonicals);
+        state.canonical = canonical.url;
+        state.canonicalProblem = canonical.problem;
         state.canonicalElsewhere =
             !state.canonical.empty() && Key(state.canonical) != Key(answer.url);
     }
@@ -539,6 +515,35 @@ class Judge {
 };
 
 }  // namespace
+
+AuditCanonical ReadAuditCanonical(const std::vector<std::string>& hrefs) {
+    AuditCanonical canonical;
+    std::string key;
+    for (const std::string& raw : hrefs) {
+        const std::string_view href = TrimBlanksView(raw);
+        if (!StartsWithNoCase(href, "http://") && !StartsWithNoCase(href, "https://")) {
+            canonical.problem = "relative address: " + std::string(href);
+            break;
+        }
+        const std::optional<Url> url = Url::Parse(href);
+        if (!url) {
+            canonical.problem = "unparsable address: " + std::string(href);
+            break;
+        }
+        const std::string thisKey = Key(url->Text());
+        if (key.empty()) {
+            key = thisKey;
+            canonical.url = url->Text();
+        } else if (thisKey != key) {
+            canonical.problem = "several that disagree: " + canonical.url + ", " + url->Text();
+            break;
+        }
+    }
+    if (!canonical.problem.empty()) {
+        canonical.url.clear();
+    }
+    return canonical;
+}
 
 AuditSite JudgeSite(const AuditSiteData& data, std::time_t now) {
     return Judge(data, now).Run();

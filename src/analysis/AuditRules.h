@@ -4,6 +4,8 @@
 // no files: the same data always gives the same result.
 
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "analysis/AuditSiteData.h"
 #include "model/AuditResults.h"
@@ -14,6 +16,15 @@ namespace sg {
 // order, each check's in page order). `now` decides whether an unavailable_after date has
 // passed. Linear in the number of pages, links and listed addresses.
 AuditSite JudgeSite(const AuditSiteData& data, std::time_t now);
+
+// What a page's canonical links name: the address (empty when there are none, or when they
+// cannot be used) and why they cannot be used (a relative or unparsable address, several that
+// disagree; several equal ones are one). Search engines ignore canonical links they cannot use.
+struct AuditCanonical {
+    std::string url;
+    std::string problem;
+};
+AuditCanonical ReadAuditCanonical(const std::vector<std::string>& hrefs);
 
 // The AI crawlers whose blocking ai-crawlers-blocked reports, in the order it names them.
 inline constexpr const char* kAiCrawlers[] = {"GPTBot", "Google-Extended", "ClaudeBot",

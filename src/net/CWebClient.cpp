@@ -676,7 +676,7 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
         Disconnect();
         return kRedirected;
     }
-    if (!IsTextPage(ContentTypeLine()) &&
+    if (!keepsAnyBody_ && !IsTextPage(ContentTypeLine()) &&
         !(acceptsJson_ && StartsWithNoCase(ContentTypeLine(), "Content-Type: application/json"))) {
         Disconnect();
         return kFetchNotText;

@@ -55,6 +55,9 @@ class CWebClient : public CUT_WSClient {
     // Whether a "Content-Type: application/json" response counts as a page too (off by
     // default); the metasearch instance answers its JSON requests so.
     void SetAcceptsJson(bool accepts) { acceptsJson_ = accepts; }
+    // Whether a response's body is kept whatever its Content-Type (off by default): sitemaps
+    // come as XML or gzip. A page fetch then gives 0 for every type.
+    void SetKeepsAnyBody(bool keeps) { keepsAnyBody_ = keeps; }
 
     void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
     void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
@@ -197,6 +200,7 @@ class CWebClient : public CUT_WSClient {
     int hostLine_ = -1;
     bool namesProgram_ = true;
     bool acceptsJson_ = false;
+    bool keepsAnyBody_ = false;
     // The connection is a CONNECT tunnel through the proxy to the site.
     bool tunnelled_ = false;
     std::vector<std::string> redirects_;

@@ -23,9 +23,10 @@ namespace {
 constexpr int kNameBytesRole = Qt::UserRole;
 
 constexpr std::array<const char*, kPreviousReportTabCount> kTabTitles = {
-    "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator"};
+    "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator", "Site Audit"};
 constexpr std::array<const char*, kPreviousReportTabCount> kListNames = {
-    "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList"};
+    "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList",
+    "siteAuditList"};
 
 QTreeWidget* ReportList(const char* name) {
     auto* list = new QTreeWidget;
@@ -109,8 +110,8 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
-    // Wide enough for the four tabs side by side and both columns.
-    resize(560, 360);
+    // Wide enough for the five tabs side by side and both columns.
+    resize(600, 360);
 
     connect(tabs_, &QTabWidget::currentChanged, this, &CPreviousDialog::UpdateButtons);
     connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);

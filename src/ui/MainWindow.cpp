@@ -37,7 +37,7 @@ QPushButton* Button(const QString& text, const char* name, int x, int width, QWi
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
-    button->setGeometry(x, 452, width, 32);
+    button->setGeometry(x, kMainButtonTop, width, 32);
     return button;
 }
 
@@ -105,12 +105,12 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     });
     connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     QWidget* previous = areas_[0];
-    for (QWidget* next :
-         {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
-          static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
-          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(tutorial),
-          static_cast<QWidget*>(help), static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
-          static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
+    for (QWidget* next : {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
+                          static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
+                          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(areas_[6]),
+                          static_cast<QWidget*>(tutorial), static_cast<QWidget*>(help),
+                          static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
+                          static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -247,6 +247,9 @@ void MainWindow::OpenArea(int area) {
             dialog.exec();
             break;
         }
+        case 7:
+            OpenAnalyze(kAnalyzeSiteAudit);
+            break;
         default:
             break;
     }

@@ -9,10 +9,13 @@
 namespace sg {
 
 inline constexpr int kMainWindowWidth = 720;
-inline constexpr int kMainWindowHeight = 500;
-inline constexpr int kMainAreaCount = 6;
+inline constexpr int kMainWindowHeight = 615;
+// The six designed areas in a grid, and the Site Audit's area 7 as a band across under them.
+inline constexpr int kMainAreaCount = 7;
+// The top of the row of buttons.
+inline constexpr int kMainButtonTop = 567;
 
-// The place of area 1..6 on the background.
+// The place of area 1..7 on the background.
 QRect MainAreaRect(int area);
 // "Project", "Position Analyzer", ...
 QString MainAreaTitle(int area);
