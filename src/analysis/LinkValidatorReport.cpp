@@ -6,8 +6,8 @@
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
-#include "html/PageCharset.h"
 #include "html/UrlText.h"
+#include "html/PageCharset.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"

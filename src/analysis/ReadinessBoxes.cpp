@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "html/KeywordDensity.h"
-#include "html/PageCharset.h"
 #include "html/TextUtil.h"
+#include "html/PageCharset.h"
 #include "model/RunResults.h"
 #include "model/UrlEntry.h"
 #include "reports/ReportEscape.h"
