@@ -1,8 +1,6 @@
 #include "analysis/CrawlRecordList.h"
 
-#include "model/ProgressSink.h"
-
-#include "platform/Ansi.h"
+#include "html/Url.h"
 
 namespace sg {
 
@@ -10,69 +8,44 @@ const CrawlRecord* CrawlRecordList::At(int n) const {
     if (n < 0 || n >= Count()) {
         return nullptr;
     }
-    return records_[static_cast<std::size_t>(n)].get();
+    return &records_[static_cast<std::size_t>(n)];
 }
 
-namespace {
-
-// A link written absolute ("http://host/a") and the same link resolved ("host/a") are one link.
-std::string LinkKey(std::string_view link) {
-    std::string key = ToLowerAnsi(link);
-    if (key.starts_with("http://")) {
-        key.erase(0, 7);
+int CrawlRecordList::FindIndex(std::string_view link) const {
+    const auto found = byKey_.find(Url::CompareKeyOf(link));
+    if (found == byKey_.end() || !found->second.hasRecord) {
+        return -1;
     }
-    return key;
+    return static_cast<int>(found->second.first);
 }
-
-}  // namespace
 
 const CrawlRecord* CrawlRecordList::Find(std::string_view link) const {
-    const auto found = firstByLink_.find(LinkKey(link));
-    if (found == firstByLink_.end()) {
-        return nullptr;
-    }
-    return records_[found->second].get();
+    return At(FindIndex(link));
 }
 
-void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, LinkStatus status) {
-    auto record = std::make_unique<CrawlRecord>();
-    record->fromPage = std::string(fromPage);
-    record->link = std::string(link);
-    record->status = status;
-    // try_emplace keeps the index of the first record for a link.
-    firstByLink_.try_emplace(LinkKey(link), records_.size());
-    records_.push_back(std::move(record));
+void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, LinkStatus status,
+                          int httpStatus, LinkKind kind) {
+    Entry& entry = byKey_[Url::CompareKeyOf(link)];
+    if (!entry.hasRecord) {
+        entry.hasRecord = true;
+        entry.first = records_.size();
+    }
+    records_.push_back(
+        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind});
+}
+
+bool CrawlRecordList::Visited(std::string_view link) const {
+    const auto found = byKey_.find(Url::CompareKeyOf(link));
+    return found != byKey_.end() && found->second.visited;
+}
+
+void CrawlRecordList::MarkVisited(std::string_view link) {
+    byKey_[Url::CompareKeyOf(link)].visited = true;
 }
 
 void CrawlRecordList::Clear() {
     records_.clear();
-    firstByLink_.clear();
-}
-
-CrawlRecordList& CrawlRecords() {
-    static CrawlRecordList list;
-    return list;
-}
-
-int RecordCount() {
-    return CrawlRecords().Count();
-}
-
-const CrawlRecord* RecordAt(int n) {
-    return CrawlRecords().At(n);
-}
-
-const CrawlRecord* FindRecord(std::string_view link) {
-    return CrawlRecords().Find(link);
-}
-
-void AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status) {
-    CrawlRecords().Add(fromPage, link, status);
-    CountProgress(ProgressCount::LinkChecked);
-}
-
-void ClearRecords() {
-    CrawlRecords().Clear();
+    byKey_.clear();
 }
 
 }  // namespace sg

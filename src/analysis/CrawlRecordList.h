@@ -1,14 +1,13 @@
 #pragma once
-// The ordered list of records the last crawl made. There is one for the whole program
-// (CrawlRecords()); the crawl fills it and the Link Validator and nested readiness reports read
-// it until the next crawl clears it.
+// The ordered list of records one crawl made, with an index beside it so that looking a link
+// up costs O(1): "the same link" is the address without its fragment, letter case ignored
+// (Url::CompareKeyOf). Each crawl (LinkCrawler) owns one.
 
 #include <cstddef>
-#include <memory>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "analysis/CrawlRecord.h"
 
@@ -20,27 +19,27 @@ class CrawlRecordList {
     // Record n in the order made, or nullptr when out of range. Records do not move while the
     // list grows, so a pointer stays valid until Clear.
     const CrawlRecord* At(int n) const;
-    // The first record whose link equals `link` without regard to letter case and to a leading
-    // "http://", or nullptr.
+    // The first record of the same link (Url::CompareKeyOf), or nullptr.
     const CrawlRecord* Find(std::string_view link) const;
-    void Add(std::string_view fromPage, std::string_view link, LinkStatus status);
+    // The index of that record, or -1.
+    int FindIndex(std::string_view link) const;
+    void Add(std::string_view fromPage, std::string_view link, LinkStatus status,
+             int httpStatus = 0, LinkKind kind = LinkKind::Page);
     void Clear();
 
+    // Whether the crawl visited the link as a page (fetched it and read its links, or tried
+    // to); MarkVisited says it did. A link judged only by its head is not visited.
+    bool Visited(std::string_view link) const;
+    void MarkVisited(std::string_view link);
+
   private:
-    std::vector<std::unique_ptr<CrawlRecord>> records_;
-    // Lower-cased link without "http://" -> index of its first record. A crawl looks every link up
-    // before it judges it, so a scan of the list for each would make a crawl quadratic in its size.
-    std::unordered_map<std::string, std::size_t> firstByLink_;
+    struct Entry {
+        std::size_t first = 0;
+        bool hasRecord = false;
+        bool visited = false;
+    };
+    std::deque<CrawlRecord> records_;
+    std::unordered_map<std::string, Entry> byKey_;
 };
-
-// The program's one record list.
-CrawlRecordList& CrawlRecords();
-
-// The list operations on the program's list, under the names the crawl's callers use.
-int RecordCount();
-const CrawlRecord* RecordAt(int n);
-const CrawlRecord* FindRecord(std::string_view link);
-void AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status);
-void ClearRecords();
 
 }  // namespace sg

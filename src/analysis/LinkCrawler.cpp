@@ -1,15 +1,12 @@
 #include "analysis/LinkCrawler.h"
 
-#include <memory>
-#include <string_view>
-#include <vector>
+#include <utility>
 
-#include "analysis/CrawlRecordList.h"
 #include "analysis/LinkValidatorReport.h"
 #include "analysis/TlsProblemLog.h"
 #include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
-#include "html/UrlText.h"
+#include "html/Url.h"
 #include "model/ProgressSink.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
@@ -17,17 +14,6 @@
 
 namespace sg {
 namespace {
-
-std::string& Root() {
-    static std::string root;
-    return root;
-}
-
-// Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.
-bool& RootPending() {
-    static bool pending = false;
-    return pending;
-}
 
 bool HeadSaysMissing(std::string_view header) {
     return header.find("404") != std::string_view::npos;
@@ -38,205 +24,302 @@ bool PageSaysMissing(std::string_view body) {
            FindNoCase(body, "not be found") >= 0;
 }
 
-// What a visit needs from its fetch. The client is gone by the time the page's links are
-// followed, so a deep crawl holds one page's lists per level, not one response.
-struct PageVisit {
-    bool reached = false;
-    bool broken = false;
-    // Where the page was answered: the address asked, or the end of its redirects.
-    std::string finalAddress;
-    std::vector<std::string> frames;
-    std::vector<std::string> links;
-};
-
-PageVisit FetchForVisit(const std::string& url) {
-    PageVisit visit;
-    const std::string address = StripFragment(url);
-    int result = 0;
-    const std::unique_ptr<CWebClient> fetched =
-        FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
-    const CWebClient& client = *fetched;
-    CountProgress(ProgressCount::PageFetched);
-    if (result == CWebClient::kFetchConnectFailed) {
-        LogTlsProblem(client, address);
-    }
-    // A page that is not text (an image, an archive) was still answered by its server: it is
-    // judged by its head like any other and has no links.
-    if (result != CWebClient::kFetchOk && result != CWebClient::kFetchNotText) {
-        return visit;
-    }
-    visit.reached = true;
-    visit.finalAddress = client.FinalAddress();
-    if (HeadSaysMissing(client.HeaderText()) && PageSaysMissing(client.BodyText())) {
-        visit.broken = true;
-        return visit;
-    }
-    if (result == CWebClient::kFetchOk) {
-        visit.frames = client.Result().frames;
-        visit.links = client.Result().links;
-    }
-    return visit;
+bool Reached(int result) {
+    // A page that is not text (an image, an archive) was still answered by its server.
+    return result == CWebClient::kFetchOk || result == CWebClient::kFetchNotText;
 }
 
-// What the walk will fetch next from a page just visited, started ahead: its frames' and
-// own-site links' pages and the other links' heads, except those judged or asked for already.
-void FetchAheadFrom(const PageVisit& visit, bool followSite) {
-    FetchAhead* ahead = FetchAhead::Current();
-    if (ahead == nullptr) {
-        return;
-    }
-    if (RecordCount() > kRecordLimit) {
-        ahead->StopPrefetching();
-        return;
-    }
-    std::vector<FetchAhead::Request> next;
-    auto add = [&](FetchAhead::Kind kind, const std::string& url) {
-        if (FindRecord(url) != nullptr) {
-            return;
-        }
-        std::string address = StripFragment(url);
-        if (!ahead->Seen(kind, address)) {
-            next.emplace_back(kind, std::move(address));
-        }
-    };
-    for (const std::string& frame : visit.frames) {
-        add(FetchAhead::Kind::Page, frame);
-    }
-    const std::string& root = Root();
-    for (const std::string& link : visit.links) {
-        add(followSite && SameHost(link, root) ? FetchAhead::Kind::Page : FetchAhead::Kind::Head,
-            link);
-    }
-    ahead->Prefetch(next);
+bool IsHtmlAnswer(std::string_view contentTypeLine) {
+    return FindNoCase(contentTypeLine, "html") >= 0;
 }
 
-// The status of a URL already judged somewhere in this crawl, recorded again for this page;
-// false when the URL is new.
-bool RecordAgain(const std::string& page, const std::string& url) {
-    const CrawlRecord* earlier = FindRecord(url);
-    if (earlier == nullptr) {
-        return false;
+bool StatusSaysBroken(int code) {
+    return code >= 400 && code <= 599;
+}
+
+// The status of a page's answer: its code, or its head's "404" with the page's words.
+LinkStatus JudgePage(const CWebClient& page) {
+    if (StatusSaysBroken(page.StatusCode()) ||
+        (HeadSaysMissing(page.HeaderText()) && PageSaysMissing(page.BodyText()))) {
+        return LinkStatus::Broken;
     }
-    const LinkStatus status = earlier->status;
-    AddRecord(page, url, status);
-    return true;
+    return LinkStatus::Available;
 }
 
 }  // namespace
 
-const std::string& CrawlRoot() {
-    return Root();
+// A link of a visited page still to be handled by the walk.
+struct LinkCrawler::Item {
+    std::string link;
+    bool isFrame = false;
+    LinkKind kind = LinkKind::Page;
+};
+
+// A visited page whose links the walk is going through, in order.
+struct LinkCrawler::Frame {
+    std::string url;
+    std::vector<Item> items;
+    std::size_t next = 0;
+};
+
+struct LinkCrawler::Answer {
+    std::unique_ptr<CWebClient> client;
+    int result = CWebClient::kFetchConnectFailed;
+};
+
+LinkCrawler::LinkCrawler(int maxPages) : maxPages_(std::max(maxPages, 1)) {}
+
+LinkCrawler::~LinkCrawler() = default;
+
+void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status,
+                            int httpStatus, LinkKind kind) {
+    records_.Add(fromPage, link, status, httpStatus, kind);
+    CountProgress(ProgressCount::LinkChecked);
 }
 
-void CrawlSite(const std::string& reportPath, const std::string& startUrl, bool followSite) {
+void LinkCrawler::ClearRecords() {
+    records_.Clear();
+    visited_.clear();
+    knownPages_.clear();
+    pagesKnown_ = 0;
+}
+
+LinkCounts LinkCrawler::Counts() const {
+    LinkCounts counts;
+    counts.pagesVisited = PagesVisited();
+    counts.linksJudged = records_.Count();
+    for (int n = 0; n < records_.Count(); ++n) {
+        const LinkStatus status = records_.At(n)->status;
+        counts.broken += status == LinkStatus::Broken ? 1 : 0;
+        counts.unreachable += status == LinkStatus::Unreachable ? 1 : 0;
+    }
+    return counts;
+}
+
+void LinkCrawler::CrawlSite(const std::string& reportPath, const std::string& startUrl,
+                            bool followSite) {
     // A copy: the caller's text may live in the list that is about to be cleared.
     const std::string start = startUrl;
-    Root() = start;
-    RootPending() = true;
+    root_ = start;
+    rootPending_ = true;
     ClearRecords();
-    FetchAhead ahead(ConnectionsPerHost(), true);
-    FetchAhead::Scope scope(ahead);
-    VisitPage(start, start, followSite);
-    if (!reportPath.empty()) {
-        WriteLinkTables(reportPath);
+    ahead_ = std::make_unique<FetchAhead>(ConnectionsPerHost(), true);
+    {
+        FetchAhead::Scope scope(*ahead_);
+        VisitPage(start, start, followSite);
+    }
+    ahead_.reset();
+    if (!reportPath.empty() && !RunCancelled()) {
+        WriteLinkTables(records_, reportPath);
     }
 }
 
-void VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
-    if (RecordCount() > kRecordLimit || RunCancelled()) {
+LinkCrawler::Answer LinkCrawler::Ask(bool head, const std::string& address) {
+    const FetchAhead::Kind kind = head ? FetchAhead::Kind::Head : FetchAhead::Kind::Page;
+    Answer answer;
+    answer.client = FetchAhead::TakeOrFetch(kind, address, answer.result);
+    if (Reached(answer.result) && AsksToSlowDown(answer.client->StatusCode())) {
+        const auto wait = RetryAfterWait(answer.client->Result().headerLines, retryCap_);
+        if (WaitUnlessCancelled(wait)) {
+            answer.client = FetchAhead::TakeOrFetch(kind, address, answer.result);
+        }
+    }
+    return answer;
+}
+
+bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSite) const {
+    if (PagesVisited() >= maxPages_) {
+        return false;
+    }
+    // Frames are part of the page, so they are visited whatever their host and whether or not
+    // the site is followed; other pages when they are on the root's host, written absolute or
+    // relative.
+    return isFrame || (followSite && SameHost(link, root_));
+}
+
+void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
+    for (const Item& item : frame.items) {
+        if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite) &&
+            !records_.Visited(item.link) &&
+            knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
+            ++pagesKnown_;
+        }
+    }
+}
+
+// What the walk will fetch next from a page just visited, started ahead: its frames' and
+// own-site links' pages and the other links' and resources' heads, except those judged or
+// asked for already.
+void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
+    FetchAhead* ahead = FetchAhead::Current();
+    if (ahead == nullptr) {
+        return;
+    }
+    std::vector<FetchAhead::Request> next;
+    for (const Item& item : frame.items) {
+        const bool visit =
+            item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
+        if (visit ? records_.Visited(item.link) : records_.FindIndex(item.link) >= 0) {
+            continue;
+        }
+        const FetchAhead::Kind kind = visit ? FetchAhead::Kind::Page : FetchAhead::Kind::Head;
+        std::string address(Url::FetchKeyOf(item.link));
+        if (!ahead->Seen(kind, address)) {
+            next.emplace_back(kind, std::move(address));
+        }
+    }
+    ahead->Prefetch(next);
+}
+
+bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, LinkKind kind) {
+    const CrawlRecord* earlier = records_.Find(url);
+    if (earlier == nullptr) {
+        return false;
+    }
+    const LinkStatus status = earlier->status;
+    const int httpStatus = earlier->httpStatus;
+    AddRecord(page, url, status, httpStatus, kind);
+    return true;
+}
+
+void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, bool followSite,
+                           std::vector<Frame>& stack) {
+    const std::string address(Url::FetchKeyOf(url));
+    Answer answer = Ask(false, address);
+    CountProgress(ProgressCount::PageFetched);
+    if (RunCancelled()) {
+        return;
+    }
+    const CWebClient& client = *answer.client;
+    if (answer.result == CWebClient::kFetchConnectFailed) {
+        LogTlsProblem(client, address);
+    }
+    const bool reached = Reached(answer.result);
+    if (rootPending_) {
+        rootPending_ = false;
+        if (reached) {
+            root_ = client.FinalAddress();
+        }
+    }
+    records_.MarkVisited(url);
+    if (knownPages_.insert(Url::CompareKeyOf(url)).second) {
+        ++pagesKnown_;
+    }
+    visited_.push_back({records_.Count(), answer.result == CWebClient::kFetchOk &&
+                                              IsHtmlAnswer(client.ContentTypeLine())});
+    const LinkStatus status = reached ? JudgePage(client) : LinkStatus::Unreachable;
+    const int httpStatus = reached ? client.StatusCode() : 0;
+    AddRecord(fromPage, url, status, httpStatus, LinkKind::Page);
+    if (visitor_) {
+        visitor_(VisitedPage{url, fromPage, status, httpStatus, reached ? &client : nullptr});
+    }
+    // A page judged broken or not read as text is not scanned for links.
+    if (status != LinkStatus::Available || answer.result != CWebClient::kFetchOk) {
+        return;
+    }
+    const FetchResult& found = client.Result();
+    Frame frame;
+    frame.url = url;
+    frame.items.reserve(found.frames.size() + found.links.size() + found.resources.size());
+    for (const std::string& link : found.frames) {
+        frame.items.push_back({link, true, LinkKind::Page});
+    }
+    for (const std::string& link : found.links) {
+        frame.items.push_back({link, false, LinkKind::Page});
+    }
+    for (const std::string& link : found.resources) {
+        frame.items.push_back({link, false, LinkKind::Resource});
+    }
+    if (frame.items.empty()) {
+        return;
+    }
+    // The client (and its body) is gone before the page's links are followed, so a deep
+    // crawl holds one page's lists per level, not one response.
+    answer.client.reset();
+    NotePagesKnown(frame, followSite);
+    FetchAheadFrom(frame, followSite);
+    stack.push_back(std::move(frame));
+}
+
+void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
+                             std::vector<Frame>& stack) {
+    if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite)) {
+        // A page judged only by its head so far (a <link rel=next>, say) is visited now.
+        if (records_.Visited(item.link) && RecordAgain(page, item.link, item.kind)) {
+            return;
+        }
+        OpenPage(item.link, page, followSite, stack);
+        return;
+    }
+    if (!RecordAgain(page, item.link, item.kind)) {
+        CheckLink(item.link, page, item.kind);
+    }
+}
+
+void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
+    if (RunCancelled()) {
+        return;
+    }
+    // The walk is depth first, as a recursion would go, with the levels on this stack.
+    std::vector<Frame> stack;
+    OpenPage(url, fromPage, followSite, stack);
+    while (!stack.empty()) {
+        if (RunCancelled()) {
+            return;
+        }
+        Frame& top = stack.back();
+        if (top.next == top.items.size()) {
+            stack.pop_back();
+            continue;
+        }
+        Item item = std::move(top.items[top.next++]);
+        // The page's own address outlives a push onto the stack.
+        const std::string page = top.url;
+        HandleItem(page, item, followSite, stack);
+    }
+    if (PagesVisited() >= maxPages_) {
         if (FetchAhead* ahead = FetchAhead::Current()) {
             ahead->StopPrefetching();
         }
-        return;
-    }
-    const PageVisit visit = FetchForVisit(url);
-    if (RunCancelled()) {
-        return;
-    }
-    if (RootPending()) {
-        RootPending() = false;
-        if (visit.reached) {
-            Root() = visit.finalAddress;
-        }
-    }
-    if (!visit.reached) {
-        AddRecord(fromPage, url, LinkStatus::Unreachable);
-        return;
-    }
-    if (visit.broken) {
-        AddRecord(fromPage, url, LinkStatus::Broken);
-        return;
-    }
-    AddRecord(fromPage, url, LinkStatus::Available);
-    FetchAheadFrom(visit, followSite);
-
-    // Frames are part of the page, so they are visited whatever their host and whether or not
-    // the site is followed.
-    for (const std::string& frame : visit.frames) {
-        if (RunCancelled()) {
-            return;
-        }
-        if (!RecordAgain(url, frame)) {
-            VisitPage(frame, url, followSite);
-        }
-    }
-    const std::string root = Root();
-    for (const std::string& link : visit.links) {
-        if (RunCancelled()) {
-            return;
-        }
-        if (RecordAgain(url, link)) {
-            continue;
-        }
-        // The same host, whether the link was written absolute or relative.
-        if (followSite && SameHost(link, root)) {
-            VisitPage(link, url, followSite);
-        } else {
-            CheckLink(link, url);
-        }
     }
 }
 
-void CheckLink(const std::string& link, const std::string& fromPage) {
+void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage, LinkKind kind) {
     if (RunCancelled()) {
         return;
     }
-    const std::string address = StripFragment(link);
-    int headResult = 0;
-    const std::unique_ptr<CWebClient> fetchedHead =
-        FetchAhead::TakeOrFetch(FetchAhead::Kind::Head, address, headResult);
-    const CWebClient& head = *fetchedHead;
-    if (headResult != CWebClient::kFetchOk) {
-        if (!RunCancelled()) {
-            LogTlsProblem(head, address);
-            AddRecord(fromPage, link, LinkStatus::Unreachable);
-        }
+    const std::string address(Url::FetchKeyOf(link));
+    Answer head = Ask(true, address);
+    if (RunCancelled()) {
         return;
     }
-    const std::string header = head.HeaderText();
+    if (!Reached(head.result)) {
+        LogTlsProblem(*head.client, address);
+        AddRecord(fromPage, link, LinkStatus::Unreachable, 0, kind);
+        return;
+    }
+    const std::string header = head.client->HeaderText();
     if (header.empty()) {
         return;
     }
-    if (!HeadSaysMissing(header)) {
-        AddRecord(fromPage, link, LinkStatus::Available);
+    const int code = head.client->StatusCode();
+    if (!HeadNeedsGet(code) && !HeadSaysMissing(header)) {
+        AddRecord(fromPage, link,
+                  StatusSaysBroken(code) ? LinkStatus::Broken : LinkStatus::Available, code, kind);
         return;
     }
-    // The head alone cannot tell a missing page from a header value holding "404"; the page
-    // decides.
-    int result = 0;
-    const std::unique_ptr<CWebClient> fetchedPage =
-        FetchAhead::TakeOrFetch(FetchAhead::Kind::Page, address, result);
-    const CWebClient& page = *fetchedPage;
+    // The head alone cannot tell a missing page from a header value holding "404", and a
+    // server that does not do HEAD answers GET: the page decides.
+    head.client.reset();
+    const Answer page = Ask(false, address);
     if (RunCancelled()) {
         return;
     }
-    if (result != CWebClient::kFetchOk && result != CWebClient::kFetchNotText) {
-        AddRecord(fromPage, link, LinkStatus::Unreachable);
-    } else if (PageSaysMissing(page.BodyText())) {
-        AddRecord(fromPage, link, LinkStatus::Broken);
-    } else {
-        AddRecord(fromPage, link, LinkStatus::Available);
+    if (!Reached(page.result)) {
+        AddRecord(fromPage, link, LinkStatus::Unreachable, 0, kind);
+        return;
     }
+    AddRecord(fromPage, link, JudgePage(*page.client), page.client->StatusCode(), kind);
 }
 
 }  // namespace sg

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
-#include "html/UrlText.h"
 #include "html/PageCharset.h"
+#include "html/UrlText.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
@@ -60,12 +63,50 @@ std::string Anchor(std::string_view opening, std::string_view url) {
     return line;
 }
 
-bool WriteTable(const std::string& path, const LinkTable& table) {
+std::string PagesCell(int pages) {
+    return "<td>" + std::to_string(pages) + (pages == 1 ? " page" : " pages") + "</td></tr>";
+}
+
+// The Available table of a large crawl: each link once, in the order first met, with the
+// number of records (pages) of it.
+bool WriteGroupedRows(const std::string& path, const CrawlRecordList& records,
+                      const LinkTable& table) {
+    std::vector<int> firsts;
+    std::unordered_map<int, int> pages;
+    for (int n = 0; n < records.Count(); ++n) {
+        const CrawlRecord& record = *records.At(n);
+        if (record.status != table.status) {
+            continue;
+        }
+        // The first record of the link may have another status (a page visited after its
+        // head was judged); the first available one stands for the link here.
+        int first = records.FindIndex(record.link);
+        if (records.At(first)->status != table.status) {
+            first = n;
+        }
+        auto [counted, added] = pages.try_emplace(first, 0);
+        if (added) {
+            firsts.push_back(first);
+        }
+        ++counted->second;
+    }
+    for (int first : firsts) {
+        if (!AppendLineOrStop(path, Anchor(table.linkCell, records.At(first)->link)) ||
+            !AppendLineOrStop(path, PagesCell(pages[first]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteTable(const std::string& path, const CrawlRecordList& records, const LinkTable& table) {
     if (!AppendLineOrStop(path, kTableOpen) || !AppendLineOrStop(path, table.caption) ||
         !AppendLineOrStop(path, kHeaderRow)) {
         return false;
     }
-    const CrawlRecordList& records = CrawlRecords();
+    if (table.status == LinkStatus::Available && records.Count() > kGroupedAvailableAbove) {
+        return WriteGroupedRows(path, records, table) && AppendLineOrStop(path, "</table><br>");
+    }
     for (int n = 0; n < records.Count(); ++n) {
         const CrawlRecord& record = *records.At(n);
         if (record.status != table.status) {
@@ -125,9 +166,8 @@ bool WriteFooter(const std::string& path) {
 
 }  // namespace
 
-void WriteLinkTables(const std::string& reportPath) {
+void WriteLinkTables(const CrawlRecordList& records, const std::string& reportPath) {
     std::array<int, 3> counts{};
-    const CrawlRecordList& records = CrawlRecords();
     for (int n = 0; n < records.Count(); ++n) {
         const auto status = static_cast<std::size_t>(records.At(n)->status);
         if (status < counts.size()) {
@@ -138,7 +178,8 @@ void WriteLinkTables(const std::string& reportPath) {
         return;
     }
     for (const LinkTable& table : kTables) {
-        if (counts[static_cast<std::size_t>(table.status)] > 0 && !WriteTable(reportPath, table)) {
+        if (counts[static_cast<std::size_t>(table.status)] > 0 &&
+            !WriteTable(reportPath, records, table)) {
             return;
         }
     }
@@ -158,21 +199,26 @@ std::string_view StatusWord(LinkStatus status) {
     return "available";
 }
 
-// The crawl's records of the site just crawled, in their order; the next site's crawl clears
-// them.
-void KeepCrawlResults(const std::string& url) {
+// The crawl's records of the site just crawled, in their order.
+void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
     RunResults* results = App().results;
     if (results == nullptr) {
         return;
     }
     SiteLinks& site = results->links.emplace_back();
     site.url = Utf8Text(url, PageCharset::Utf8);
-    const CrawlRecordList& records = CrawlRecords();
+    site.pagesVisited = crawl.PagesVisited();
+    const CrawlRecordList& records = crawl.Records();
+    site.records.reserve(static_cast<std::size_t>(records.Count()));
     for (int n = 0; n < records.Count(); ++n) {
         const CrawlRecord& record = *records.At(n);
         site.records.push_back({Utf8Text(record.fromPage, PageCharset::Utf8),
                                 Utf8Text(record.link, PageCharset::Utf8),
-                                std::string(StatusWord(record.status))});
+                                std::string(StatusWord(record.status)),
+                                record.status != LinkStatus::Unreachable && record.httpStatus > 0
+                                    ? std::optional<int>(record.httpStatus)
+                                    : std::nullopt,
+                                record.kind == LinkKind::Resource ? "resource" : "page"});
     }
 }
 
@@ -188,10 +234,11 @@ bool WriteLinkValidatorReport(Project& project, bool followSite) {
         if (RunCancelled()) {
             return false;
         }
-        const UrlEntry* entry = project.GetUrl(i);
+        UrlEntry* entry = project.GetUrl(i);
         if (entry == nullptr) {
             continue;
         }
+        entry->SetLinkCounts(std::nullopt);
         const std::string& url = entry->GetUrl();
         const std::string file = folder + "/" + entry->GetLinkValidatorFile();
         SetProgressCaption("Link Validator in progress... " + url);
@@ -199,9 +246,11 @@ bool WriteLinkValidatorReport(Project& project, bool followSite) {
         if (!WriteHeader(file, url)) {
             return false;
         }
-        CrawlSite(file, url, followSite);
+        LinkCrawler crawl;
+        crawl.CrawlSite(file, url, followSite);
         if (!RunCancelled()) {
-            KeepCrawlResults(url);
+            KeepCrawlResults(url, crawl);
+            entry->SetLinkCounts(crawl.Counts());
         }
         if (!WriteFooter(file)) {
             return false;

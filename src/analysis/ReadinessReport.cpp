@@ -6,11 +6,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "analysis/CrawlRecordList.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/LinkCrawler.h"
 #include "analysis/ReadinessAnalyzer.h"
 #include "analysis/ReadinessPage.h"
+#include "html/LinkExtractor.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
@@ -63,14 +63,20 @@ bool FinishReports(Project& project, bool nested) {
     return !RunCancelled();
 }
 
-// A crawled page the nested report analyzes on a sub-page: one of the site's HTML pages and no
-// script. The site is its URL, or where that URL led: a site that moved (to https, say) has
-// its pages there.
-bool TakesSubPage(std::string_view link, std::string_view siteUrl, std::string_view root) {
-    return (link.find(siteUrl) != std::string_view::npos ||
-            (root != siteUrl && link.find(root) != std::string_view::npos)) &&
-           link.find("cgi") == std::string_view::npos &&
-           link.find(".htm") != std::string_view::npos;
+// A visited page the nested report analyzes on a sub-page: an HTML page of the site (its URL,
+// or where that URL led: a site that moved, to https say, has its pages there) that answered.
+// The start page, which the report analyzes first, gets one too when its address holds
+// ".htm", as it always has.
+bool TakesSubPage(const LinkCrawler& crawl, const LinkCrawler::Visit& visit,
+                  std::string_view siteUrl) {
+    const CrawlRecord* record = crawl.RecordAt(visit.record);
+    if (record == nullptr || !visit.html || record->status != LinkStatus::Available) {
+        return false;
+    }
+    if (visit.record == 0 && record->link.find(".htm") == std::string::npos) {
+        return false;
+    }
+    return SameHost(record->link, siteUrl) || SameHost(record->link, crawl.CrawlRoot());
 }
 
 bool WriteSubPage(const std::string& path, const std::string& siteUrl, const std::string& link,
@@ -101,50 +107,37 @@ std::string SubPageName(const UrlEntry& entry, int record,
     return name;
 }
 
-// The pages WriteFollowingPages analyzes, in its order.
-std::vector<std::string> SubPageLinks(const std::string& siteUrl) {
-    std::vector<std::string> links;
-    std::unordered_set<std::string> seen;
-    const CrawlRecordList& records = CrawlRecords();
-    for (int n = 0; n < records.Count(); ++n) {
-        const CrawlRecord* record = records.At(n);
-        if (record->status != LinkStatus::Available || !seen.insert(record->link).second) {
-            continue;
-        }
-        if (TakesSubPage(record->link, siteUrl, CrawlRoot())) {
-            links.push_back(record->link);
+// The visited pages WriteFollowingPages analyzes, in its order, as record numbers.
+std::vector<int> SubPageRecords(const LinkCrawler& crawl, const std::string& siteUrl) {
+    std::vector<int> records;
+    for (const LinkCrawler::Visit& visit : crawl.Visits()) {
+        if (TakesSubPage(crawl, visit, siteUrl)) {
+            records.push_back(visit.record);
         }
     }
-    return links;
+    return records;
 }
 
 // The list of the site's other pages, each linked to its sub-page, from the crawl just made.
 bool WriteFollowingPages(const std::string& folder, const std::string& file, const UrlEntry& entry,
+                         const LinkCrawler& crawl, const std::vector<int>& subPages,
                          std::unordered_set<std::string>& written, PageReadiness* siteResult) {
     const std::string& siteUrl = entry.GetUrl();
-    const CrawlRecordList& records = CrawlRecords();
-    std::unordered_set<std::string> seen;
-    bool headed = false;
-    for (int n = 0; n < records.Count(); ++n) {
-        const CrawlRecord* record = records.At(n);
-        if (record->status != LinkStatus::Available || seen.count(record->link) != 0) {
-            continue;
+    bool anyAvailable = false;
+    for (int n = 0; n < crawl.RecordCount() && !anyAvailable; ++n) {
+        anyAvailable = crawl.RecordAt(n)->status == LinkStatus::Available;
+    }
+    if (anyAvailable) {
+        // The blockquote stays open to the end of the page.
+        if (!AppendLineOrStop(file,
+                              "<b><u><font face=Verdana,Arial,Helvetica size=2><strong><br>"
+                              "Search Engine Preparedeness for the Following "
+                              "Pages</strong></font></u><blockquote></b>")) {
+            return false;
         }
-        if (!headed) {
-            // The blockquote stays open to the end of the page.
-            if (!AppendLineOrStop(file,
-                                  "<b><u><font face=Verdana,Arial,Helvetica size=2><strong><br>"
-                                  "Search Engine Preparedeness for the Following "
-                                  "Pages</strong></font></u><blockquote></b>")) {
-                return false;
-            }
-            headed = true;
-        }
-        const std::string link = record->link;
-        seen.insert(link);
-        if (!TakesSubPage(link, siteUrl, CrawlRoot())) {
-            continue;
-        }
+    }
+    for (const int n : subPages) {
+        const std::string link = crawl.RecordAt(n)->link;
         const std::string name = SubPageName(entry, n, written);
         if (!AppendLineOrStop(file, "<p><font face=Verdana,Arial,Helvetica size=2><a href='" +
                                         ReportAttr(name) + "'>" + ReportText(link) +
@@ -199,7 +192,8 @@ bool WriteNestedReadinessReport(Project& project) {
         entry->ClearWords();
         const std::string& url = entry->GetUrl();
         AdvanceProgress(project, "Meta nested Analyzer in progress... ", url);
-        CrawlSite(std::string(), url, true);
+        LinkCrawler crawl;
+        crawl.CrawlSite(std::string(), url, true);
         if (RunCancelled()) {
             return false;
         }
@@ -207,15 +201,17 @@ bool WriteNestedReadinessReport(Project& project) {
         FetchAhead ahead;
         FetchAhead::Scope scope(ahead);
         std::vector<std::string> pages{url};
-        const std::vector<std::string> subPages = SubPageLinks(url);
-        pages.insert(pages.end(), subPages.begin(), subPages.end());
+        const std::vector<int> subPages = SubPageRecords(crawl, url);
+        for (const int n : subPages) {
+            pages.push_back(crawl.RecordAt(n)->link);
+        }
         FetchReadinessAhead(pages);
         const std::string file = folder + "/" + entry->GetNestedReadinessFile();
         StartReadinessFile(file);
         PageReadiness* siteResult = NextSiteResult();
         if (!WriteReadinessHeader(file, url, true) ||
             !WriteAnalyzedPage(file, url, url, entry, siteResult) ||
-            !WriteFollowingPages(folder, file, *entry, written, siteResult)) {
+            !WriteFollowingPages(folder, file, *entry, crawl, subPages, written, siteResult)) {
             return false;
         }
     }

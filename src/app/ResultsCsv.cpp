@@ -42,10 +42,12 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
             }
             break;
         case ResultsKind::Links:
-            AppendRow(out, {"site", "from", "link", "status"});
+            AppendRow(out, {"site", "from", "link", "status", "httpStatus", "kind"});
             for (const SiteLinks& site : results.links) {
                 for (const LinkResult& r : site.records) {
-                    AppendRow(out, {site.url, r.from, r.link, r.status});
+                    AppendRow(out, {site.url, r.from, r.link, r.status,
+                                    r.httpStatus ? std::to_string(*r.httpStatus) : std::string(),
+                                    r.kind});
                 }
             }
             break;

@@ -77,9 +77,13 @@ json Sites(const RunResults& results, ResultsKind kind) {
             for (const SiteLinks& site : results.links) {
                 json records = json::array();
                 for (const LinkResult& r : site.records) {
-                    records.push_back({{"from", r.from}, {"link", r.link}, {"status", r.status}});
+                    json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
+                    record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
+                    record["kind"] = r.kind;
+                    records.push_back(record);
                 }
-                sites.push_back({{"url", site.url}, {"records", records}});
+                sites.push_back(
+                    {{"url", site.url}, {"pagesVisited", site.pagesVisited}, {"records", records}});
             }
             break;
         case ResultsKind::Popularity:

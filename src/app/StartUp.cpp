@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "analysis/PageBoundSetting.h"
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
 #include "net/MetasearchSetting.h"
@@ -41,6 +42,7 @@ void StartUp(const std::string& workDir) {
     paths.reportsDir = paths.workDir + "/Reports";
     paths.proxyFile = ConfigFilePath("proxy.txt");
     paths.connectionsFile = ConfigFilePath("connections.txt");
+    paths.maxPagesFile = ConfigFilePath("max-pages.txt");
     paths.metasearchFile = ConfigFilePath("metasearch.txt");
     paths.ftpFile = ConfigFilePath("ftp.txt");
     paths.ftpTrustFile = ConfigFilePath("ftp-trust.txt");
@@ -70,6 +72,7 @@ void StartUp(const std::string& workDir) {
     // A missing proxy file leaves the settings empty: no proxy.
     LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
     ApplyStoredConnectionSetting(App().paths.connectionsFile);
+    ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
     ApplyStoredMetasearchSetting(App().paths.metasearchFile);
 }
 

@@ -113,6 +113,18 @@ void WriteSiteTable(const std::string& page, const Project& project, SummaryKind
         AppendReportLine(page, "</td></tr>");
     }
     AppendReportLine(page, "</table>");
+    if (kind != SummaryKind::BrokenLinks) {
+        return;
+    }
+    // What each crawl counted, under the table (nothing when no crawl ran in this process).
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        const UrlEntry& entry = *project.GetUrl(i);
+        if (const auto& counts = entry.GetLinkCounts()) {
+            AppendReportLine(page, "<p align='center'><font face=Verdana,Arial,Helvetica size=2>" +
+                                       ReportText(entry.GetUrl()) + ": " +
+                                       ReportText(LinkCountsText(*counts)) + "</font></p>");
+        }
+    }
 }
 
 void WriteFooter(const std::string& page) {

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "analysis/PageBoundSetting.h"
 #include "app/AnalysisRun.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"
@@ -18,6 +20,7 @@
 #include "engines/LinkCountsForSite.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
+#include "model/LinkCounts.h"
 #include "model/RunResults.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
@@ -27,6 +30,8 @@ namespace {
 
 struct AnalysisArgs {
     bool nested = false;
+    // 0: the stored setting.
+    int maxPages = 0;
     bool open = false;
     bool failOnFindings = false;
     // The audit's --fail-on: the least severe finding that fails the command.
@@ -65,6 +70,17 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
             parsed.failOnFindings = true;
         } else if (kind == AnalysisKind::LinkValidator && args.TakeFlag("--fail-on-broken")) {
             parsed.failOnFindings = true;
+        } else if (std::string pages;
+                   kind != AnalysisKind::LinkPopularity && args.TakeValue("--max-pages", pages)) {
+            int value = 0;
+            const auto [end, error] =
+                std::from_chars(pages.data(), pages.data() + pages.size(), value);
+            if (error != std::errc() || end != pages.data() + pages.size() || value < 1 ||
+                value > kMaxMaxPages) {
+                args.Fail("--max-pages needs a number from 1 to " + std::to_string(kMaxMaxPages) +
+                          ": " + pages);
+            }
+            parsed.maxPages = value;
         } else if (TakeResultsOption(args, parsed.output)) {
             continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
@@ -121,6 +137,20 @@ bool HasFindings(const RunResults& results, const AnalysisArgs& parsed, Analysis
     return false;
 }
 
+// The last line on stderr: what the crawls of all sites counted.
+void PrintLinkCounts(CliContext& context, std::string_view command, const Project& project) {
+    LinkCounts total;
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        if (const auto& counts = project.GetUrl(i)->GetLinkCounts()) {
+            total.pagesVisited += counts->pagesVisited;
+            total.linksJudged += counts->linksJudged;
+            total.broken += counts->broken;
+            total.unreachable += counts->unreachable;
+        }
+    }
+    context.err << command << ": " << LinkCountsText(total) << '\n' << std::flush;
+}
+
 }  // namespace
 
 int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKind kind) {
@@ -131,6 +161,9 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         return CliUsageError(context, command, args.Error());
     }
 
+    if (parsed.maxPages > 0) {
+        OverrideMaxPagesPerSite(parsed.maxPages);
+    }
     Project& project = App().project;
     if (!LoadProjectArgument(context, command, parsed.project, project)) {
         return kExitUsage;
@@ -183,6 +216,9 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         return kExitFailed;
     }
     PrintReportPath(context, parsed.output, page);
+    if (kind == AnalysisKind::LinkValidator) {
+        PrintLinkCounts(context, command, project);
+    }
     return parsed.failOnFindings && HasFindings(results, parsed, kind) ? kExitFindings : kExitOk;
 }
 

@@ -6,12 +6,15 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "links [--nested] [--open] [--fail-on-broken] [--json FILE] [--csv FILE] PROJECT\n"
-    "                 judge every link of each site's start page (--nested: of every page of\n"
-    "                 the site a crawl reaches) and list the broken, available and unreachable\n"
-    "                 ones; PROJECT, progress, output, exit codes and the connection rule as\n"
-    "                 for readiness. --fail-on-broken exits 3 when a link is broken or\n"
-    "                 unreachable; --json FILE and --csv FILE as for readiness";
+    "links [--nested] [--max-pages N] [--open] [--fail-on-broken] [--json FILE] [--csv FILE]\n"
+    "      PROJECT    judge every link, image, stylesheet and script of each site's start page\n"
+    "                 (--nested: of every page of the site a crawl reaches, each page once, at\n"
+    "                 most N pages a site, 10000 unless set) and list the broken, available\n"
+    "                 and unreachable ones; PROJECT, progress, output, exit codes and the\n"
+    "                 connection rule as for readiness. The last line on stderr counts the\n"
+    "                 pages visited, links judged, broken and unreachable. --fail-on-broken\n"
+    "                 exits 3 when a link is broken or unreachable; --json FILE and --csv FILE\n"
+    "                 as for readiness";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "links", AnalysisKind::LinkValidator);

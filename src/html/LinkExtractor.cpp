@@ -1,9 +1,6 @@
 #include "html/LinkExtractor.h"
 
 #include <array>
-#include <cstring>
-#include <functional>
-#include <unordered_set>
 
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
@@ -46,104 +43,7 @@ bool ContainsNoCase(std::string_view text, std::string_view pattern) {
     return FindNoCase(text, pattern) >= 0;
 }
 
-// The distinct test keeps indices into the target list, so no link is stored twice.
-class DistinctList {
-  public:
-    explicit DistinctList(std::vector<std::string>& list)
-        : list_(list), seen_(16, Hash{&list_}, Equal{&list_}) {
-        list_.clear();
-    }
-
-    void Add(std::string value) {
-        list_.push_back(std::move(value));
-        if (!seen_.insert(list_.size() - 1).second) {
-            list_.pop_back();
-        }
-    }
-
-  private:
-    struct Hash {
-        const std::vector<std::string>* list;
-        std::size_t operator()(std::size_t i) const {
-            return std::hash<std::string_view>{}((*list)[i]);
-        }
-    };
-    struct Equal {
-        const std::vector<std::string>* list;
-        bool operator()(std::size_t a, std::size_t b) const { return (*list)[a] == (*list)[b]; }
-    };
-
-    std::vector<std::string>& list_;
-    std::unordered_set<std::size_t, Hash, Equal> seen_;
-};
-
-void ScanTags(std::string_view page, std::string_view pageUrl, std::string_view tagStart,
-              std::string_view attribute, std::vector<std::string>& target) {
-    DistinctList list(target);
-    std::size_t from = 0;
-    for (;;) {
-        const std::ptrdiff_t start = FindNoCase(page, tagStart, from);
-        if (start < 0) {
-            return;
-        }
-        const std::size_t close = page.find('>', static_cast<std::size_t>(start));
-        if (close == kNone) {
-            return;
-        }
-        const std::string_view tag = page.substr(start, close + 1 - start);
-        // The ">" is where the next search starts.
-        from = close;
-        std::string value = AttributeValue(tag, attribute);
-        if (!value.empty()) {
-            value = ResolveLink(value, pageUrl);
-        }
-        if (!value.empty()) {
-            list.Add(std::move(value));
-        }
-    }
-}
-
 }  // namespace
-
-void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
-                      std::vector<std::string>& frames, std::vector<std::string>& links) {
-    ScanTags(page, pageUrl, "<frame", "src", frames);
-    ScanTags(page, pageUrl, "<a ", "href", links);
-}
-
-std::string AttributeValue(std::string_view tag, std::string_view name) {
-    std::string withoutBackslashes;
-    std::string_view text = tag;
-    if (tag.find('\\') != kNone) {
-        withoutBackslashes.reserve(tag.size());
-        for (char c : tag) {
-            if (c != '\\') {
-                withoutBackslashes.push_back(c);
-            }
-        }
-        text = withoutBackslashes;
-    }
-    const std::ptrdiff_t at = FindNoCase(text, name);
-    if (at < 0) {
-        return {};
-    }
-    const std::size_t equals = text.find('=', static_cast<std::size_t>(at));
-    if (equals == kNone) {
-        return {};
-    }
-    const std::string_view rest = TrimBlanksView(text.substr(equals + 1));
-    if (rest.empty()) {
-        return {};
-    }
-    if (rest[0] == '\'' || rest[0] == '"') {
-        const std::size_t closing = rest.find(rest[0], 1);
-        if (closing == kNone) {
-            return {};
-        }
-        return std::string(rest.substr(1, closing - 1));
-    }
-    return std::string(rest.substr(0, rest.find_first_of(" >")));
-}
 
 std::string ResolveLink(std::string_view link, std::string_view pageUrl) {
     if (!link.empty() && link[0] == '/') {

@@ -1,7 +1,7 @@
 #pragma once
-// The link and frame scanners run on every directly fetched page, and the resolution of a link
-// against the URL of the page it was found on. Pages are searched, never parsed: the quirks of
-// these searches decide which links the crawl follows, so they are kept exactly.
+// Text helpers for the addresses of links: the designed resolution of a redirect's Location
+// against the address asked, and the host tests of the crawl. The links of a page are found by
+// ExtractPageLinks (PageLinks.h).
 
 #include <string>
 #include <string_view>
@@ -9,19 +9,10 @@
 
 namespace sg {
 
-// Fills `frames` with the distinct resolved "src" values of "<frame" tags (which includes
-// "<frameset"), then `links` with the distinct resolved "href" values of "<a " tags, each in
-// order of first appearance. Both lists are emptied first. A tag start with no ">" after it ends
-// that scan.
-void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
-                      std::vector<std::string>& frames, std::vector<std::string>& links);
-
-// The value of attribute `name` in one tag text (backslashes ignored, quotes honoured); empty
-// when absent, unterminated or blank.
-std::string AttributeValue(std::string_view tag, std::string_view name);
-
-// The absolute form of a link found on the page at pageUrl, or empty for a link that is not
-// followed (mail, news, ftp, scripts and the like). "http:" and "https:" links stay as written.
+// The absolute form of a link against the address pageUrl by the designed text rules (only
+// leading "../" climb; "http:" anywhere keeps the link as written), or empty for a link that is
+// not followed (mail, news, ftp, scripts and the like). "http:" and "https:" links stay as
+// written. Pages' links resolve by RFC 3986 instead (Url.h).
 std::string ResolveLink(std::string_view link, std::string_view pageUrl);
 
 // The URL up to its first "/", or the whole URL.

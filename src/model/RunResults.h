@@ -49,11 +49,16 @@ struct LinkResult {
     std::string from;
     std::string link;
     std::string status;  // "broken", "unreachable" or "available"
+    // The HTTP status code of the answer that decided it; none when unreachable or when the
+    // answer had no status line.
+    std::optional<int> httpStatus;
+    std::string kind;  // "page" or "resource"
 };
 
 struct SiteLinks {
     std::string url;
     std::vector<LinkResult> records;
+    int pagesVisited = 0;
 };
 
 struct EngineCount {

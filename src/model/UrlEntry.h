@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "model/LinkCounts.h"
 #include "model/ScoredWord.h"
 
 namespace sg {
@@ -39,7 +41,12 @@ class UrlEntry {
     void AddWord(std::string_view word, double number);
     void ClearWords();
 
+    // The counts of the last Link Validator crawl of this site in this run; none before one.
+    const std::optional<LinkCounts>& GetLinkCounts() const { return linkCounts_; }
+    void SetLinkCounts(std::optional<LinkCounts> counts) { linkCounts_ = counts; }
+
   private:
+    std::optional<LinkCounts> linkCounts_;
     std::vector<std::unique_ptr<ScoredWord>> words_;
     std::string url_;
     std::string shortName_;

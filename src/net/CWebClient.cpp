@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "html/LinkExtractor.h"
+#include "html/PageLinks.h"
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
@@ -59,7 +60,8 @@ int PortInHost(std::string_view host, std::size_t& colon) {
 
 bool IsTextPage(std::string_view contentTypeLine) {
     return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
-           StartsWithNoCase(contentTypeLine, "Content-Type: text/plain");
+           StartsWithNoCase(contentTypeLine, "Content-Type: text/plain") ||
+           StartsWithNoCase(contentTypeLine, "Content-Type: application/xhtml+xml");
 }
 
 void ReplaceBackslashes(char* address) {
@@ -686,7 +688,7 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     }
     // Whatever of the body was not read (beyond the cap) is discarded with the connection.
     Disconnect();
-    ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links);
+    ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links, result_.resources);
     return kFetchOk;
 }
 

@@ -74,8 +74,9 @@ class CWebClient : public CUT_WSClient {
     static constexpr int kFetchSendFailed = 4;
     static constexpr int kFetchNotText = 5;
     // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
-    // the host lookup failed; 4 sending the request failed; 5 the response is neither
-    // "Content-Type: text/html" nor "Content-Type: text/plain" (the body is not read).
+    // the host lookup failed; 4 sending the request failed; 5 the response is none of
+    // "Content-Type: text/html", "text/plain" and "application/xhtml+xml" (the body is not
+    // read).
     // A request line or extra header line that would hold a CR or LF inside it is not sent
     // and gives 3. Every request carries a Host line (and kUserAgentLine) unless an extra line
     // holds one.

@@ -1,6 +1,6 @@
 #pragma once
 // The response a CWebClient holds after a fetch: the head as lines, the body as the pieces the
-// line reader delivered, and the links and frame sources found on a fetched page.
+// line reader delivered, and the links, frame sources and resources found on a fetched page.
 
 #include <cstddef>
 #include <string>
@@ -13,12 +13,14 @@ class FetchResult {
     // Every line of the head in arrival order, the status line first, line ends removed; a head
     // line longer than a read buffer is kept as several entries.
     std::vector<std::string> headerLines;
-    // Distinct anchor targets and frame sources, refilled after each page fetch that gets a
+    // The page's distinct links (pages), frame sources and resources (images, stylesheets,
+    // scripts, ...) as ExtractPageLinks finds them, refilled after each page fetch that gets a
     // text page (and otherwise left as they were).
     std::vector<std::string> links;
     std::vector<std::string> frames;
+    std::vector<std::string> resources;
 
-    // Header lines and body; links and frames are replaced only when refilled.
+    // Header lines and body; links, frames and resources are replaced only when refilled.
     void ClearResponse();
     // The body arrives piece by piece: each piece one line with its CR LF, or one buffer's
     // worth of a longer line. All bytes are kept, NUL bytes included.

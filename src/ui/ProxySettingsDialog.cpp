@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "analysis/PageBoundSetting.h"
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"
@@ -89,6 +90,15 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     auto* connectionsForm = new QFormLayout;
     connectionsForm->addRow(QStringLiteral("Connections to one site at once"), connectionsSpin_);
     connectionsForm->labelForField(connectionsSpin_)->setToolTip(connectionsSpin_->toolTip());
+    maxPagesSpin_ = new QSpinBox(this);
+    maxPagesSpin_->setObjectName(QStringLiteral("maxPagesSpin"));
+    maxPagesSpin_->setRange(1, kMaxMaxPages);
+    maxPagesSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    maxPagesSpin_->setToolTip(
+        QStringLiteral("The Link Validator and the nested readiness visit at most this many "
+                       "pages of one site; every link of those pages is still judged."));
+    connectionsForm->addRow(QStringLiteral("Pages of one site at most"), maxPagesSpin_);
+    connectionsForm->labelForField(maxPagesSpin_)->setToolTip(maxPagesSpin_->toolTip());
 
     setValuesButton_ = new QPushButton(QStringLiteral("Set Values"), this);
     setValuesButton_->setObjectName(QStringLiteral("setValuesButton"));
@@ -113,8 +123,8 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     setMinimumWidth(460);
     // The group box joins the dialog after the buttons were made, which would put its fields
     // last; the order is the one on screen.
-    QWidget* const tabOrder[] = {addressEdit_,     portEdit_,        userEdit_,    passwordEdit_,
-                                 connectionsSpin_, setValuesButton_, cancelButton_};
+    QWidget* const tabOrder[] = {addressEdit_,     portEdit_,     userEdit_,        passwordEdit_,
+                                 connectionsSpin_, maxPagesSpin_, setValuesButton_, cancelButton_};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -130,6 +140,8 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     passwordEdit_->setText(ToQt(settings.password));
     ApplyStoredConnectionSetting(App().paths.connectionsFile);
     connectionsSpin_->setValue(ConnectionsPerHost());
+    ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
+    maxPagesSpin_->setValue(MaxPagesPerSite());
 }
 
 void ProxySettingsDialog::SetValues() {
@@ -170,6 +182,7 @@ void ProxySettingsDialog::SetValues() {
         return;
     }
     SetConnectionsPerHost(connectionsSpin_->value());
+    SetMaxPagesPerSite(maxPagesSpin_->value());
 
     // Both settings are in effect for this session whichever file could not be replaced; each
     // failure is told.
@@ -187,6 +200,14 @@ void ProxySettingsDialog::SetValues() {
                         QStringLiteral("Your connections setting could not be saved to %1. It is "
                                        "used until Sitegauge ends.")
                             .arg(PathToQt(App().paths.connectionsFile)),
+                        PromptIcon::Warning);
+        saved = false;
+    }
+    if (!SavePageBoundSetting(App().paths.maxPagesFile, MaxPagesPerSite())) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Your pages setting could not be saved to %1. It is "
+                                       "used until Sitegauge ends.")
+                            .arg(PathToQt(App().paths.maxPagesFile)),
                         PromptIcon::Warning);
         saved = false;
     }

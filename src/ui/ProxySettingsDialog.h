@@ -1,6 +1,7 @@
 #pragma once
 // "Proxy Settings": the proxy every web request goes through, saved to the proxy file, and how
-// many connections the analyses keep to one site, saved to the connections file.
+// many connections the analyses keep to one site and how many pages of one site a crawl visits,
+// each saved to its own file.
 
 #include <QDialog>
 
@@ -28,6 +29,7 @@ class ProxySettingsDialog : public QDialog {
     QLineEdit* userEdit_;
     QLineEdit* passwordEdit_;
     QSpinBox* connectionsSpin_;
+    QSpinBox* maxPagesSpin_;
     QPushButton* setValuesButton_;
     QPushButton* cancelButton_;
 };

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -105,10 +106,10 @@ struct Sites {
     FixtureSite site;
 };
 
-std::vector<std::string> Records() {
+std::vector<std::string> Records(const LinkCrawler& crawl) {
     std::vector<std::string> lines;
-    for (int n = 0; n < RecordCount(); ++n) {
-        const CrawlRecord& record = *RecordAt(n);
+    for (int n = 0; n < crawl.RecordCount(); ++n) {
+        const CrawlRecord& record = *crawl.RecordAt(n);
         lines.push_back(record.fromPage + " " + record.link + " " +
                         std::to_string(static_cast<int>(record.status)));
     }
@@ -138,25 +139,29 @@ class CrawlConcurrency : public ::testing::Test {
                                                            int connections) {
         SetConnectionsPerHost(connections);
         const std::string report = dir_ / ("links" + std::to_string(connections) + ".html");
-        CrawlSite(report, start, true);
+        crawl_ = std::make_unique<LinkCrawler>(maxPages_);
+        crawl_->CrawlSite(report, start, true);
         std::string tables;
         ReadWholeFile(report, tables);
-        return {Records(), tables};
+        return {Records(*crawl_), tables};
     }
 
     test::TempDir dir_;
+    int maxPages_ = kDefaultMaxPages;
+    std::unique_ptr<LinkCrawler> crawl_;
 };
 
 TEST_F(CrawlConcurrency, RecordsAndTablesAreThoseOfOneRequestAtATime) {
+    maxPages_ = 200;
     for (const int pages : {40, 400}) {
         Sites sites(pages);
         const auto one = Crawl(sites.site.Url("/"), 1);
         const auto many = Crawl(sites.site.Url("/"), 16);
         EXPECT_EQ(many.first, one.first) << pages << " pages";
         EXPECT_EQ(many.second, one.second) << pages << " pages";
-        // The small site is crawled whole; the large one to the record bound.
-        EXPECT_EQ(RecordCount() > kRecordLimit, pages == 400);
-        EXPECT_GT(RecordCount(), 4 * std::min(pages, 40));
+        // The small site is crawled whole; the large one to the page bound.
+        EXPECT_EQ(crawl_->PagesVisited() == maxPages_, pages == 400);
+        EXPECT_GT(crawl_->RecordCount(), 4 * std::min(pages, 40));
     }
 }
 
@@ -207,9 +212,10 @@ TEST_F(CrawlConcurrency, CancelWithEveryConnectionBusyStopsWithinTheBound) {
     release = true;
     RunControl control;
     std::atomic<int> recordsAtCancel{-1};
+    LinkCrawler crawl;
     std::thread walk([&] {
         RunControl::Scope scope(control);
-        CrawlSite(dir_ / "cancelled.html", slow.Url("/s.html"), true);
+        crawl.CrawlSite(dir_ / "cancelled.html", slow.Url("/s.html"), true);
     });
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (waiting.load() < 2 && std::chrono::steady_clock::now() < deadline) {
@@ -221,13 +227,13 @@ TEST_F(CrawlConcurrency, CancelWithEveryConnectionBusyStopsWithinTheBound) {
         std::this_thread::sleep_for(5ms);
     }
     EXPECT_GE(waiting.load(), FetchAhead::kTotalConnections);
-    recordsAtCancel = RecordCount();
+    recordsAtCancel = crawl.RecordCount();
     const auto cancelled = std::chrono::steady_clock::now();
     control.RequestCancel();
     walk.join();
     const auto stopped = std::chrono::steady_clock::now() - cancelled;
     EXPECT_LT(stopped, 400ms);
-    EXPECT_EQ(RecordCount(), recordsAtCancel.load());
+    EXPECT_EQ(crawl.RecordCount(), recordsAtCancel.load());
     // A cancelled crawl writes no tables.
     EXPECT_FALSE(FileExists(dir_ / "cancelled.html"));
     release = true;

@@ -10,8 +10,8 @@
 
 #include "demo/DemoSiteFiles.h"
 #include "demo/DemoSiteServer.h"
-#include "html/LinkExtractor.h"
 #include "html/PageCounters.h"
+#include "html/PageLinks.h"
 
 namespace sg {
 namespace {
@@ -49,8 +49,10 @@ TEST(DemoContent, OnlyTheIntendedLinksAreBroken) {
         const std::string pageUrl = std::string(kHost) + std::string(file.path.substr(site.size()));
         std::vector<std::string> frames;
         std::vector<std::string> links;
-        ExtractPageLinks(file.content, pageUrl, frames, links);
+        std::vector<std::string> resources;
+        ExtractPageLinks(file.content, pageUrl, frames, links, resources);
         links.insert(links.end(), frames.begin(), frames.end());
+        links.insert(links.end(), resources.begin(), resources.end());
         for (const std::string& link : links) {
             if (!link.starts_with(kHost)) {
                 continue;  // another site, or a link written absolute

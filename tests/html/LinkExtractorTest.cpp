@@ -1,26 +1,12 @@
+// The designed text resolution, which redirects still use, and the host helpers.
 #include "html/LinkExtractor.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace sg {
 namespace {
-
-using Links = std::vector<std::string>;
-
-Links LinksOf(const std::string& page, const std::string& url = "host/dir/page.html") {
-    Links frames, links;
-    ExtractPageLinks(page, url, frames, links);
-    return links;
-}
-
-Links FramesOf(const std::string& page, const std::string& url = "host/dir/page.html") {
-    Links frames, links;
-    ExtractPageLinks(page, url, frames, links);
-    return frames;
-}
 
 TEST(ResolveLink, RelativeRootedAndAbsoluteLinks) {
     const std::string page = "host/dir/page.html";
@@ -68,46 +54,6 @@ TEST(ParentPath, CutsLevelsPlusOneStepsAndStopsAtTheHost) {
     EXPECT_EQ(ParentPath("/", 0), "");
     EXPECT_EQ(UrlHost("host:81/a/b"), "host:81");
     EXPECT_EQ(UrlHost("host"), "host");
-}
-
-TEST(AttributeValue, QuotesBlanksAndBackslashes) {
-    EXPECT_EQ(AttributeValue("<a HREF = 'a b.html'>", "href"), "a b.html");
-    EXPECT_EQ(AttributeValue("<a href=a.html>", "href"), "a.html");
-    EXPECT_EQ(AttributeValue("<a href=a.html title=t>", "href"), "a.html");
-    EXPECT_EQ(AttributeValue("<a href=\"a.html>", "href"), "");
-    EXPECT_EQ(AttributeValue("<a href='a.html>", "href"), "");
-    EXPECT_EQ(AttributeValue("<a href=\"\">", "href"), "");
-    EXPECT_EQ(AttributeValue("<a href=   >", "href"), "");
-    EXPECT_EQ(AttributeValue("<a name=x>", "href"), "");
-    EXPECT_EQ(AttributeValue("<a href>", "href"), "");
-    EXPECT_EQ(AttributeValue("<a href=\"dir\\\\x.html\">", "href"), "dirx.html");
-    // The first occurrence of the name counts, even inside another value.
-    EXPECT_EQ(AttributeValue("<a title=\"href x\" name=n href=b.html>", "href"), "n");
-}
-
-TEST(ExtractPageLinks, WhichAnchorsAreFound) {
-    EXPECT_EQ(LinksOf("<A HREF=x.html>"), Links{"host/dir/x.html"});
-    EXPECT_EQ(LinksOf("<a\nhref=x.html> <a\thref=y.html> <a name=z>"), Links{});
-    EXPECT_EQ(LinksOf("<a href=x.html><a href=\"x.html\"><a href=Page.html><a href=page.html>"),
-              (Links{"host/dir/x.html", "host/dir/Page.html", "host/dir/page.html"}));
-    EXPECT_EQ(LinksOf("<a href=mailto:a><a href=/r.html>"), Links{"host/r.html"});
-    // A tag start without a ">" after it ends the scan; an unclosed value inside a tag only loses
-    // that tag.
-    EXPECT_EQ(LinksOf("<a href=\"x.html>y</a><a href=b.html><a href=c.html"),
-              Links{"host/dir/b.html"});
-}
-
-TEST(ExtractPageLinks, FramesComeFromFrameAndFramesetTags) {
-    EXPECT_EQ(FramesOf("<frameset src=top.html rows=2><FRAME SRC=\"a.html\"><frame name=n>"),
-              (Links{"host/dir/top.html", "host/dir/a.html"}));
-    // The two scans are independent: an unclosed anchor does not stop the frame scan.
-    Links frames, links = {"old"};
-    ExtractPageLinks("<a href=x.html <frame src=f.html>", "host/", frames, links);
-    EXPECT_EQ(frames, Links{"host/f.html"});
-    EXPECT_EQ(links, Links{"host/x.html"});
-    ExtractPageLinks("", "host/", frames, links);
-    EXPECT_TRUE(frames.empty());
-    EXPECT_TRUE(links.empty());
 }
 
 }  // namespace

@@ -24,37 +24,6 @@ std::string Mid(const std::string& s, std::size_t pos) {
     return pos >= s.size() ? std::string() : s.substr(pos);
 }
 
-void Scan(const std::string& page, const std::string& pageUrl, const std::string& tagStart,
-          const std::string& attribute, std::vector<std::string>& target) {
-    target.clear();
-    std::string text = page;
-    std::string lower = Lower(page);
-    bool noClose = false;
-    for (;;) {
-        std::size_t start = lower.find(tagStart);
-        if (start == std::string::npos || noClose) {
-            return;
-        }
-        text = text.substr(start);
-        lower = lower.substr(start);
-        std::size_t close = text.find('>');
-        if (close == std::string::npos) {
-            noClose = true;
-            continue;
-        }
-        std::string tag = text.substr(0, close + 1);
-        text = text.substr(close);
-        lower = lower.substr(close);
-        std::string value = AttributeValue(tag, attribute);
-        if (!value.empty()) {
-            value = ResolveLink(value, pageUrl);
-        }
-        if (!value.empty() && std::find(target.begin(), target.end(), value) == target.end()) {
-            target.push_back(value);
-        }
-    }
-}
-
 int CountAltOf(const std::string& page, const std::string& tagStart) {
     int count = 0;
     std::string copy = page;
@@ -90,42 +59,6 @@ std::string TrimBlanks(std::string text) {
         text.pop_back();
     }
     return text;
-}
-
-void ExtractPageLinks(const std::string& page, const std::string& pageUrl,
-                      std::vector<std::string>& frames, std::vector<std::string>& links) {
-    Scan(page, pageUrl, "<frame", "src", frames);
-    Scan(page, pageUrl, "<a ", "href", links);
-}
-
-std::string AttributeValue(std::string tag, const std::string& name) {
-    tag.erase(std::remove(tag.begin(), tag.end(), '\\'), tag.end());
-    int at = FindNoCase(tag, name);
-    if (at < 0) {
-        return {};
-    }
-    tag = tag.substr(at);
-    std::size_t equals = tag.find('=');
-    if (equals == std::string::npos) {
-        return {};
-    }
-    tag = TrimBlanks(tag.substr(equals + 1));
-    if (tag.empty()) {
-        return {};
-    }
-    for (char quote : {'\'', '"'}) {
-        if (tag[0] == quote) {
-            tag = tag.substr(1);
-            std::size_t close = tag.find(quote);
-            if (close == std::string::npos) {
-                return {};
-            }
-            return tag.substr(0, close);
-        }
-    }
-    std::size_t space = tag.find(' ');
-    std::size_t close = tag.find('>');
-    return tag.substr(0, std::min(space, close));
 }
 
 std::string ResolveLink(std::string link, const std::string& pageUrl) {

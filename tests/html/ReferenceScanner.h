@@ -10,9 +10,6 @@ namespace sg::ref {
 
 int FindNoCase(const std::string& text, const std::string& pattern);
 std::string TrimBlanks(std::string text);
-void ExtractPageLinks(const std::string& page, const std::string& pageUrl,
-                      std::vector<std::string>& frames, std::vector<std::string>& links);
-std::string AttributeValue(std::string tag, const std::string& name);
 std::string ResolveLink(std::string link, const std::string& pageUrl);
 std::string UrlHost(const std::string& url);
 std::string ParentPath(std::string url, int levels);

@@ -221,7 +221,11 @@ TEST(HttpsIntegration, CrawlFollowsAbsoluteHttpsLinksToEveryPageOnce) {
     TrustTheTestCa trust;
     const Strings pages = {kHttps + "/index.html", kHttps + "/a.html", kHttps + "/b.html",
                            kHttps + "/sub/c.html"};
-    CrawlSite("", pages.front(), true);
+    LinkCrawler crawl;
+    crawl.CrawlSite("", pages.front(), true);
+    auto RecordCount = [&] { return crawl.RecordCount(); };
+    auto RecordAt = [&](int n) { return crawl.RecordAt(n); };
+    auto FindRecord = [&](const std::string& link) { return crawl.FindRecord(link); };
 
     // Each page visited once records its two links once: the start's own row and two per page.
     ASSERT_EQ(RecordCount(), 1 + 2 * static_cast<int>(pages.size()));

@@ -64,7 +64,11 @@ TEST(LinkCrawlIntegration, CrawlsAGeneratedSiteServedByNginx) {
             << "nginx on " << site << " does not serve " << test::ServersDir();
     }
 
-    CrawlSite("", start, true);
+    LinkCrawler crawl;
+    crawl.CrawlSite("", start, true);
+    auto RecordCount = [&] { return crawl.RecordCount(); };
+    auto RecordAt = [&](int n) { return crawl.RecordAt(n); };
+    auto FindRecord = [&](const std::string& link) { return crawl.FindRecord(link); };
 
     // The index's own row and three links, and three links (two on the last page) per page.
     EXPECT_EQ(RecordCount(), 1 + 3 + 3 * kPages - 1);

@@ -1,0 +1,331 @@
+#include "html/PageLinks.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <unordered_set>
+
+#include "html/Url.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+enum class Target { Frame, Link, Resource };
+
+struct Reference {
+    Target target;
+    std::string value;
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Whether the blank-separated list `tokens` holds `token` (any letter case).
+bool HasToken(std::string_view tokens, std::string_view token) {
+    std::size_t at = 0;
+    while (at < tokens.size()) {
+        while (at < tokens.size() && IsBlank(tokens[at])) {
+            ++at;
+        }
+        const std::size_t start = at;
+        while (at < tokens.size() && !IsBlank(tokens[at])) {
+            ++at;
+        }
+        if (at > start && EqualsNoCase(tokens.substr(start, at - start), token)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsResourceRel(std::string_view rel) {
+    for (std::string_view kind :
+         {"stylesheet", "icon", "preload", "manifest", "canonical", "alternate", "prev", "next"}) {
+        if (HasToken(rel, kind)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The URL of a refresh's content, "5; url=next.html" (the number, a ";" or ",", an optional
+// "url=", an optional quote); empty when it names none.
+std::string_view RefreshUrl(std::string_view content) {
+    std::size_t at = 0;
+    while (at < content.size() && IsBlank(content[at])) {
+        ++at;
+    }
+    while (at < content.size() &&
+           ((content[at] >= '0' && content[at] <= '9') || content[at] == '.')) {
+        ++at;
+    }
+    while (at < content.size() && IsBlank(content[at])) {
+        ++at;
+    }
+    if (at >= content.size() || (content[at] != ';' && content[at] != ',')) {
+        return {};
+    }
+    ++at;
+    while (at < content.size() && IsBlank(content[at])) {
+        ++at;
+    }
+    std::string_view rest = content.substr(at);
+    if (rest.size() >= 3 && EqualsNoCase(rest.substr(0, 3), "url")) {
+        std::size_t eq = 3;
+        while (eq < rest.size() && IsBlank(rest[eq])) {
+            ++eq;
+        }
+        if (eq < rest.size() && rest[eq] == '=') {
+            rest.remove_prefix(eq + 1);
+            while (!rest.empty() && IsBlank(rest.front())) {
+                rest.remove_prefix(1);
+            }
+        }
+    }
+    if (!rest.empty() && (rest.front() == '\'' || rest.front() == '"')) {
+        const char quote = rest.front();
+        rest.remove_prefix(1);
+        rest = rest.substr(0, rest.find(quote));
+    }
+    return rest;
+}
+
+// Collects the references of a page while the parser reads it; they are resolved once the
+// whole page (and so its first <base href>) is known.
+struct Collector {
+    std::vector<Reference> references;
+    std::optional<std::string> base;
+
+    void Add(Target target, const char* value) {
+        if (value == nullptr) {
+            return;
+        }
+        const std::string_view trimmed = Trim(value);
+        if (!trimmed.empty()) {
+            references.push_back({target, std::string(trimmed)});
+        }
+    }
+
+    // Each candidate of a srcset: a URL up to a blank, then descriptors up to a ",".
+    void AddSrcset(const char* value) {
+        if (value == nullptr) {
+            return;
+        }
+        const std::string_view set(value);
+        std::size_t at = 0;
+        while (at < set.size()) {
+            while (at < set.size() && (IsBlank(set[at]) || set[at] == ',')) {
+                ++at;
+            }
+            const std::size_t start = at;
+            while (at < set.size() && !IsBlank(set[at])) {
+                ++at;
+            }
+            std::string_view url = set.substr(start, at - start);
+            const bool endsCandidate = !url.empty() && url.back() == ',';
+            while (!url.empty() && url.back() == ',') {
+                url.remove_suffix(1);
+            }
+            if (!url.empty()) {
+                references.push_back({Target::Resource, std::string(url)});
+            }
+            if (!endsCandidate) {
+                // Skip the descriptors.
+                while (at < set.size() && set[at] != ',') {
+                    ++at;
+                }
+            }
+        }
+    }
+};
+
+const char* Attribute(const xmlChar** atts, const char* name) {
+    if (atts == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; atts[i] != nullptr; i += 2) {
+        // The parser gives element and attribute names in lower case.
+        if (std::strcmp(reinterpret_cast<const char*>(atts[i]), name) == 0) {
+            const xmlChar* value = atts[i + 1];
+            return value != nullptr ? reinterpret_cast<const char*>(value) : "";
+        }
+    }
+    return nullptr;
+}
+
+void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) {
+    auto& c = *static_cast<Collector*>(context);
+    const std::string_view name(reinterpret_cast<const char*>(nameText));
+    auto attr = [atts](const char* attribute) { return Attribute(atts, attribute); };
+    switch (name.size()) {
+        case 1:
+            if (name == "a") {
+                c.Add(Target::Link, attr("href"));
+            }
+            return;
+        case 3:
+            if (name == "img") {
+                c.Add(Target::Resource, attr("src"));
+                c.AddSrcset(attr("srcset"));
+            }
+            return;
+        default:
+            break;
+    }
+    if (name == "link") {
+        const char* rel = attr("rel");
+        if (rel != nullptr && IsResourceRel(rel)) {
+            c.Add(Target::Resource, attr("href"));
+        }
+    } else if (name == "script" || name == "audio" || name == "track" || name == "embed") {
+        c.Add(Target::Resource, attr("src"));
+    } else if (name == "area") {
+        c.Add(Target::Link, attr("href"));
+    } else if (name == "frame") {
+        c.Add(Target::Frame, attr("src"));
+    } else if (name == "iframe") {
+        c.Add(Target::Link, attr("src"));
+    } else if (name == "base") {
+        const char* href = attr("href");
+        if (!c.base && href != nullptr) {
+            c.base = std::string(Trim(href));
+        }
+    } else if (name == "meta") {
+        const char* equiv = attr("http-equiv");
+        const char* content = attr("content");
+        if (equiv != nullptr && content != nullptr && EqualsNoCase(Trim(equiv), "refresh")) {
+            const std::string url(RefreshUrl(content));
+            c.Add(Target::Link, url.c_str());
+        }
+    } else if (name == "source") {
+        c.Add(Target::Resource, attr("src"));
+        c.AddSrcset(attr("srcset"));
+    } else if (name == "video") {
+        c.Add(Target::Resource, attr("src"));
+        c.Add(Target::Resource, attr("poster"));
+    } else if (name == "object") {
+        c.Add(Target::Resource, attr("data"));
+    } else if (name == "input") {
+        const char* type = attr("type");
+        if (type != nullptr && EqualsNoCase(Trim(type), "image")) {
+            c.Add(Target::Resource, attr("src"));
+        }
+    }
+}
+
+// Parse problems are the page's, not the program's: nothing is printed.
+void Quiet(void*, const char*, ...) {}
+
+void InitParserOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+}
+
+void Parse(std::string_view page, Collector& collector) {
+    InitParserOnce();
+    htmlSAXHandler sax{};
+    sax.startElement = StartElement;
+    sax.warning = Quiet;
+    sax.error = Quiet;
+    sax.fatalError = Quiet;
+    htmlParserCtxtPtr context =
+        htmlCreatePushParserCtxt(&sax, &collector, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
+    if (context == nullptr) {
+        return;
+    }
+    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
+                                    HTML_PARSE_NOIMPLIED);
+    // The body cap keeps a page far below INT_MAX; a page beyond it is read in pieces.
+    constexpr std::size_t kPiece = INT_MAX / 2;
+    std::size_t at = 0;
+    do {
+        const std::size_t piece = std::min(kPiece, page.size() - at);
+        const bool last = at + piece >= page.size();
+        htmlParseChunk(context, page.data() + at, static_cast<int>(piece), last ? 1 : 0);
+        at += piece;
+    } while (at < page.size());
+    htmlFreeParserCtxt(context);
+}
+
+// The distinct test keeps the texts of one list.
+class DistinctList {
+  public:
+    explicit DistinctList(std::vector<std::string>& list) : list_(list) { list_.clear(); }
+
+    void Add(std::string value) {
+        if (seen_.insert(value).second) {
+            list_.push_back(std::move(value));
+        }
+    }
+
+  private:
+    std::vector<std::string>& list_;
+    std::unordered_set<std::string> seen_;
+};
+
+}  // namespace
+
+void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
+                      std::vector<std::string>& frames, std::vector<std::string>& links,
+                      std::vector<std::string>& resources) {
+    DistinctList frameList(frames);
+    DistinctList linkList(links);
+    DistinctList resourceList(resources);
+    if (page.empty()) {
+        return;
+    }
+    Collector collector;
+    Parse(page, collector);
+    if (collector.references.empty()) {
+        return;
+    }
+    const UrlResolver pageResolver(pageUrl);
+    std::optional<Url> base;
+    if (collector.base) {
+        base = pageResolver.Resolve(*collector.base);
+        if (base && !base->IsFollowed()) {
+            base.reset();
+        }
+    }
+    std::optional<UrlResolver> baseResolver;
+    if (base) {
+        baseResolver.emplace(base->Text());
+    }
+    const UrlResolver& resolver = baseResolver ? *baseResolver : pageResolver;
+    for (Reference& reference : collector.references) {
+        std::optional<Url> url = resolver.Resolve(reference.value);
+        if (!url || !url->IsFollowed()) {
+            continue;
+        }
+        switch (reference.target) {
+            case Target::Frame:
+                frameList.Add(url->Text());
+                break;
+            case Target::Link:
+                linkList.Add(url->Text());
+                break;
+            case Target::Resource:
+                resourceList.Add(url->Text());
+                break;
+        }
+    }
+}
+
+}  // namespace sg

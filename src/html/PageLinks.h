@@ -1,0 +1,26 @@
+#pragma once
+// The links of a page as a browser reads them: the page is parsed with libxml2's HTML parser
+// (events, no tree), so tags inside comments, scripts and styles are no links, attribute values
+// are entity-decoded and trimmed, and every link resolves against the page's address or its
+// first <base href> by RFC 3986 (Url.h). Only http and https addresses are kept.
+//
+// Pages: <a href>, <area href>, <iframe src>, <meta http-equiv=refresh content="N; url=...">
+// (links), and <frame src> (frames). Resources, judged by their answer and never visited:
+// <img src> and each srcset candidate, <link href> of rel stylesheet, icon, preload, manifest,
+// canonical, alternate, prev or next, <script src>, <source src|srcset>, <video src|poster>,
+// <audio src>, <track src>, <object data>, <embed src>, <input type=image src>.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sg {
+
+// Fills the three lists with the distinct resolved links of `page`, each in the order of first
+// appearance and in the text form of Url (fragment kept); all three are emptied first. Linear in
+// the page's size; a page that is not HTML at all gives empty lists.
+void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
+                      std::vector<std::string>& frames, std::vector<std::string>& links,
+                      std::vector<std::string>& resources);
+
+}  // namespace sg

@@ -1,0 +1,270 @@
+#include "html/Url.h"
+
+#include <memory>
+
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr std::string_view kHttp = "http://";
+constexpr char kHex[] = "0123456789ABCDEF";
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool IsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The length of "scheme:" at the start of a reference (RFC 3986 section 3.1), 0 when none.
+std::size_t SchemeLength(std::string_view text) {
+    if (text.empty() || !IsAlpha(text[0])) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ':') {
+            return i + 1;
+        }
+        if (!IsAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+// Where the authority of a reference ends when it has one ("//" after an optional scheme);
+// npos when it has none.
+std::size_t AuthorityEnd(std::string_view text, std::size_t schemeLength) {
+    if (text.substr(schemeLength, 2) != "//") {
+        return std::string_view::npos;
+    }
+    const std::size_t end = text.find_first_of("/?#", schemeLength + 2);
+    return end == std::string_view::npos ? text.size() : end;
+}
+
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// The reference as RFC 3986 accepts it: trimmed of blanks and control bytes at both ends, tabs
+// and line ends dropped, backslashes read as "/", and every byte the grammar does not allow
+// where it stands percent-encoded (a "%" not followed by two hex digits, a second "#", a
+// bracket outside the host).
+std::string Prepare(std::string_view raw) {
+    while (!raw.empty() && IsTrimmed(raw.front())) {
+        raw.remove_prefix(1);
+    }
+    while (!raw.empty() && IsTrimmed(raw.back())) {
+        raw.remove_suffix(1);
+    }
+    std::string text;
+    text.reserve(raw.size());
+    for (char c : raw) {
+        if (c == '\t' || c == '\n' || c == '\r') {
+            continue;
+        }
+        text.push_back(c == '\\' ? '/' : c);
+    }
+    const std::size_t authorityEnd = AuthorityEnd(text, SchemeLength(text));
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    bool inFragment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        const bool inAuthority = authorityEnd != std::string_view::npos && i < authorityEnd;
+        bool encode = b <= 0x20 || b >= 0x7F;
+        switch (c) {
+            case '"':
+            case '<':
+            case '>':
+            case '^':
+            case '`':
+            case '{':
+            case '|':
+            case '}':
+                encode = true;
+                break;
+            case '%':
+                encode =
+                    i + 2 >= text.size() || !IsHexDigit(text[i + 1]) || !IsHexDigit(text[i + 2]);
+                break;
+            case '#':
+                encode = inFragment;
+                inFragment = true;
+                break;
+            case '[':
+            case ']':
+                encode = !inAuthority;
+                break;
+            default:
+                break;
+        }
+        if (encode) {
+            out.push_back('%');
+            out.push_back(kHex[b >> 4]);
+            out.push_back(kHex[b & 0x0F]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+bool HasSchemePrefix(std::string_view address) {
+    const std::size_t length = SchemeLength(address);
+    return length > 0 && address.substr(length, 2) == "//";
+}
+
+struct UriDeleter {
+    void operator()(UriUriA* uri) const {
+        uriFreeUriMembersA(uri);
+        delete uri;
+    }
+};
+using UriPtr = std::unique_ptr<UriUriA, UriDeleter>;
+
+UriPtr ParseUri(const std::string& text) {
+    UriPtr uri(new UriUriA{});
+    const char* errorPos = nullptr;
+    if (uriParseSingleUriExA(uri.get(), text.data(), text.data() + text.size(), &errorPos) !=
+        URI_SUCCESS) {
+        // Members the failed parse set up are freed by the deleter.
+        return nullptr;
+    }
+    return uri;
+}
+
+std::optional<std::string> UriText(const UriUriA& uri) {
+    int chars = 0;
+    if (uriToStringCharsRequiredA(&uri, &chars) != URI_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(chars) + 1, '\0');
+    if (uriToStringA(text.data(), &uri, chars + 1, nullptr) != URI_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(static_cast<std::size_t>(chars));
+    return text;
+}
+
+// The resolved address must name a host: "http:x" or "http:///x" are no place to fetch.
+bool HasHost(const UriUriA& uri) {
+    return uri.hostText.first != nullptr && uri.hostText.afterLast != uri.hostText.first;
+}
+
+}  // namespace
+
+Url::Url(std::string text, std::size_t schemeLength, bool hasHost)
+    : text_(std::move(text)), schemeLength_(schemeLength) {
+    followed_ = hasHost && IsFollowedScheme(Scheme());
+}
+
+std::string_view Url::Scheme() const {
+    if (schemeLength_ == 0) {
+        return "http";
+    }
+    return std::string_view(text_).substr(0, schemeLength_ - 1);
+}
+
+bool Url::IsFollowedScheme(std::string_view scheme) {
+    return EqualsNoCase(scheme, "http") || EqualsNoCase(scheme, "https");
+}
+
+std::string_view Url::FetchKeyOf(std::string_view text) {
+    return text.substr(0, text.find('#'));
+}
+
+std::string Url::CompareKeyOf(std::string_view text) {
+    std::string key = ToLowerAnsi(FetchKeyOf(text));
+    if (key.starts_with(kHttp)) {
+        key.erase(0, kHttp.size());
+    }
+    // The path of "host" or "host?q" is "/".
+    const std::size_t hostStart = HasSchemePrefix(key) ? SchemeLength(key) + 2 : 0;
+    const std::size_t pathStart = key.find_first_of("/?", hostStart);
+    if (pathStart == std::string::npos) {
+        key.push_back('/');
+    } else if (key[pathStart] == '?') {
+        key.insert(pathStart, 1, '/');
+    }
+    return key;
+}
+
+std::optional<Url> Url::Parse(std::string_view address) {
+    return UrlResolver(address).Base();
+}
+
+std::optional<Url> Url::Resolve(std::string_view reference) const {
+    return UrlResolver(text_).Resolve(reference);
+}
+
+UrlResolver::UrlResolver(std::string_view base) {
+    std::string prepared = Prepare(base);
+    siteForm_ = !HasSchemePrefix(prepared);
+    baseText_ = siteForm_ ? std::string(kHttp) + prepared : std::move(prepared);
+    const char* errorPos = nullptr;
+    valid_ = uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
+                                  &errorPos) == URI_SUCCESS &&
+             HasHost(base_);
+}
+
+UrlResolver::~UrlResolver() {
+    uriFreeUriMembersA(&base_);
+}
+
+std::optional<Url> UrlResolver::Base() const {
+    if (!valid_) {
+        return std::nullopt;
+    }
+    // The base resolved against itself: its own text with the dot segments removed.
+    return Finish(base_, baseText_, !siteForm_);
+}
+
+std::optional<Url> UrlResolver::Resolve(std::string_view reference) const {
+    if (!valid_) {
+        return std::nullopt;
+    }
+    std::string prepared = Prepare(reference);
+    const UriPtr relative = ParseUri(prepared);
+    if (relative == nullptr) {
+        return std::nullopt;
+    }
+    // An address written in the program's own form ("host/x") is a path to a browser; only
+    // the base may be in that form.
+    const bool ownScheme = SchemeLength(prepared) > 0;
+    // The parsed reference points into `prepared`, which must stay where it is until then.
+    return Finish(*relative, prepared, ownScheme);
+}
+
+std::optional<Url> UrlResolver::Finish(const UriUriA& reference, const std::string& prepared,
+                                       bool ownScheme) const {
+    UriUriA resolved{};
+    if (uriAddBaseUriExA(&resolved, &reference, &base_, URI_RESOLVE_STRICTLY) != URI_SUCCESS) {
+        uriFreeUriMembersA(&resolved);
+        return std::nullopt;
+    }
+    const bool hasHost = HasHost(resolved);
+    std::optional<std::string> text;
+    if (hasHost || !ownScheme) {
+        text = UriText(resolved);
+    } else {
+        // A scheme without a host ("mailto:a", "tel:1"): kept as written, never fetched.
+        text = prepared;
+    }
+    uriFreeUriMembersA(&resolved);
+    if (!text) {
+        return std::nullopt;
+    }
+    std::size_t schemeLength = SchemeLength(*text);
+    if (siteForm_ && !ownScheme && text->starts_with(kHttp)) {
+        text->erase(0, kHttp.size());
+        schemeLength = 0;
+    }
+    return Url(std::move(*text), schemeLength, hasHost);
+}
+
+}  // namespace sg
