@@ -85,6 +85,17 @@ std::unique_ptr<CWebClient> FetchOne(const std::string& address, bool anyBody, s
     return client;
 }
 
+// An address of the site as the crawl writes it: a site reached without a scheme has its
+// "http://" addresses without one too, so a page a sitemap lists reads as the crawl's.
+std::string SiteForm(const std::string& url, const std::string& root) {
+    const bool rootHasScheme =
+        StartsWithNoCase(root, "http://") || StartsWithNoCase(root, "https://");
+    if (!rootHasScheme && StartsWithNoCase(url, "http://")) {
+        return url.substr(7);
+    }
+    return url;
+}
+
 class Gatherer {
   public:
     Gatherer(const std::string& siteUrl, const AuditGatherBounds& bounds)
@@ -279,7 +290,9 @@ class Gatherer {
                     }
                     const std::optional<Url> parsed = Url::Parse(address);
                     if (parsed && listed.insert(Key(parsed->Text())).second) {
-                        data_.listed.push_back(parsed->Text());
+                        data_.listed.push_back(SameHost(parsed->Text(), data_.root)
+                                                   ? SiteForm(parsed->Text(), data_.root)
+                                                   : parsed->Text());
                     }
                 }
             }
@@ -303,7 +316,8 @@ class Gatherer {
             if (answer.html && answer.status == 200) {
                 const AuditCanonical canonical = ReadAuditCanonical(answer.facts.canonicals);
                 if (!canonical.url.empty()) {
-                    want(StripFragment(canonical.url));
+                    const std::string target = StripFragment(canonical.url);
+                    want(SameHost(target, data_.root) ? SiteForm(target, data_.root) : target);
                 }
             }
         }

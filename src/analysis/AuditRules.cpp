@@ -235,8 +235,13 @@ class Judge {
         }
     }
 
+    // The answers of addresses the crawl followed a link to; an address only a sitemap or a
+    // canonical link names is judged by their checks.
     void AnswerChecks() {
         for (const AuditAnswer& answer : data_.answers) {
+            if (!answer.crawled) {
+                continue;
+            }
             const std::string linked = !answer.from.empty() && Key(answer.from) != Key(answer.url)
                                            ? ", linked from " + answer.from
                                            : std::string();
@@ -275,7 +280,7 @@ class Judge {
                     AnswerText(link.status) + ", linked from " + link.from);
             }
             if (target != nullptr && link.page && !target->redirects.empty() &&
-                Key(link.from) != key &&
+                !target->redirectLoop && Key(link.from) != key &&
                 linkToRedirect.insert(Key(link.from) + "\n" + key).second) {
                 Add("internal-link-to-redirect", link.from,
                     "links to " + link.to + ", which redirects to " + target->redirects.back());
