@@ -32,6 +32,7 @@ th, td { border: 1px solid var(--line); padding: .25rem .5rem; text-align: left;
   vertical-align: top; }
 th { background: #f0f4f8; }
 td.num, th.num { text-align: right; font-variant-numeric: tabular-nums; }
+thead a { overflow-wrap: normal; }
 td.zero { color: var(--muted); }
 ul.pages { margin: .25rem 0; padding-left: 1.25rem; }
 ul.pages li { margin: .1rem 0; }

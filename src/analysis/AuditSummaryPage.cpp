@@ -57,6 +57,20 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
         html += NumberCell(indexable, "");
     }
     html += "</tr>\n";
+    for (AuditSeverity severity :
+         {AuditSeverity::Error, AuditSeverity::Warning, AuditSeverity::Notice}) {
+        const std::string name(AuditSeverityName(severity));
+        html += "<tr><th scope=\"row\">Findings</th><td><span class=\"badge " + name + "\">" +
+                name + "</span></td>";
+        for (const AuditSummarySite& entry : sites) {
+            std::size_t count = 0;
+            for (const AuditFinding& finding : entry.site->findings) {
+                count += finding.severity == severity ? 1 : 0;
+            }
+            html += NumberCell(count, "");
+        }
+        html += "</tr>\n";
+    }
 
     std::string passed;
     for (std::size_t c = 0; c < checks.size(); ++c) {
