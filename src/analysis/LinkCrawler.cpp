@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "analysis/HttpsDowngradeLog.h"
 #include "analysis/LinkValidatorReport.h"
 #include "analysis/TlsProblemLog.h"
 #include "html/LinkExtractor.h"
@@ -100,6 +101,8 @@ void LinkCrawler::CrawlSite(const std::string& reportPath, const std::string& st
                             bool followSite) {
     // A copy: the caller's text may live in the list that is about to be cleared.
     const std::string start = startUrl;
+    // A site's pages that left https are named once in the log.
+    HttpsDowngradeNotes notes;
     root_ = start;
     rootPending_ = true;
     ClearRecords();
@@ -195,6 +198,9 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         LogTlsProblem(client, address);
     }
     const bool reached = Reached(answer.result);
+    if (reached) {
+        LogHttpsDowngrade(client, address);
+    }
     if (rootPending_) {
         rootPending_ = false;
         if (reached) {

@@ -52,11 +52,11 @@ constexpr std::string_view kHeaderRow =
     "color=#FDF5E6><strong>Link</strong></font></td><td bgColor=#245885><font "
     "face=Verdana,Arial,Helvetica size=2 color=#FDF5E6><strong>From File</strong></font></td></tr>";
 
-// "<a href=" + address + ">" + text: the address made absolute and kept inside its unquoted
-// attribute, the text kept as text.
+// "<a href=" + address + ">" + text: the address made absolute, an http or https one whatever
+// the page wrote, and kept inside its unquoted attribute; the text kept as text.
 std::string Anchor(std::string_view opening, std::string_view url) {
     std::string line(opening);
-    line += ReportAttr(EnsureHttpPrefix(url));
+    line += ReportLinkHref(url);
     line += '>';
     line += ReportText(url);
     line += "</a></td>";

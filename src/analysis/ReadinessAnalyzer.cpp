@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/HttpsDowngradeLog.h"
 #include "analysis/MetaTagAnalyzer.h"
 #include "analysis/ReadinessBoxes.h"
 #include "analysis/TlsProblemLog.h"
@@ -36,6 +37,8 @@ std::unique_ptr<CWebClient> FetchPage(const std::string& pageUrl, int& result) {
     CountProgress(ProgressCount::PageFetched);
     if (result != CWebClient::kFetchOk) {
         LogTlsProblem(*client, address);
+    } else {
+        LogHttpsDowngrade(*client, address);
     }
     return client;
 }

@@ -1,12 +1,10 @@
 #include "analysis/ReadinessBoxes.h"
 
-#include "html/UrlText.h"
-
 #include <unordered_map>
 
 #include "html/KeywordDensity.h"
-#include "html/TextUtil.h"
 #include "html/PageCharset.h"
+#include "html/TextUtil.h"
 #include "model/RunResults.h"
 #include "model/UrlEntry.h"
 #include "reports/ReportEscape.h"
@@ -77,7 +75,7 @@ bool WriteSnapshot(const std::string& path, std::string_view pageUrl, std::strin
     }
     // Page URLs are kept without a scheme; a link without one would be taken as a file beside
     // the report.
-    const std::string href = ReportAttr(EnsureHttpPrefix(pageUrl));
+    const std::string href = ReportLinkHref(pageUrl);
     const std::string label = ReportText(title.empty() ? pageUrl : title);
     const std::string visible = ReportText(visibleText);
     const std::string closing =

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "analysis/HttpsDowngradeLog.h"
 #include "analysis/KeywordTable.h"
 #include "analysis/LinkCrawler.h"
 #include "analysis/ReadinessAnalyzer.h"
@@ -168,6 +169,7 @@ bool WriteReadinessReport(Project& project) {
         UrlEntry* entry = project.GetUrl(i);
         entry->ClearWords();
         const std::string& url = entry->GetUrl();
+        HttpsDowngradeNotes notes;
         AdvanceProgress(project, "Meta Analyzer in progress... ", url);
         const std::string file = folder + "/" + entry->GetReadinessFile();
         StartReadinessFile(file);
@@ -192,6 +194,7 @@ bool WriteNestedReadinessReport(Project& project) {
         entry->ClearWords();
         const std::string& url = entry->GetUrl();
         AdvanceProgress(project, "Meta nested Analyzer in progress... ", url);
+        HttpsDowngradeNotes notes;
         LinkCrawler crawl;
         crawl.CrawlSite(std::string(), url, true);
         if (RunCancelled()) {

@@ -14,7 +14,8 @@ constexpr std::string_view kUsage =
     "fetch [--head] URL\n"
     "                 fetch a page (or only its head) as every analysis does, through the\n"
     "                 proxy settings, following redirects; print one redirect: line per\n"
-    "                 redirect followed, the result code, the header lines, the links, the\n"
+    "                 redirect followed (\"(leaves https)\" after one from an https address\n"
+    "                 to a plain http one), the result code, the header lines, the links, the\n"
     "                 frames and the body size";
 
 constexpr int kAttempts = 3;
@@ -41,8 +42,9 @@ int Run(CliContext& context) {
                             : client.FetchPageRetrying(address.data(), kAttempts);
 
     std::ostream& out = context.out;
-    for (const std::string& hop : client.Redirects()) {
-        out << "redirect: " << TerminalText(hop) << '\n';
+    for (std::size_t hop = 0; hop < client.Redirects().size(); ++hop) {
+        out << "redirect: " << TerminalText(client.Redirects()[hop])
+            << (client.HopLeavesHttps(hop) ? " (leaves https)" : "") << '\n';
     }
     if (!client.TlsError().empty()) {
         out << "tls-error: " << TerminalText(client.TlsError()) << '\n';

@@ -124,6 +124,8 @@ std::string LocalFailure(bool download, int local) {
                 return "the data connection failed";
             case CUT_WSClient::kReadShortWrite:
                 return "the local file could not be written whole";
+            case CFtpAgent::kLocalNotReplaced:
+                return "the local file could not be replaced";
             default:
                 return "the data did not arrive";
         }
@@ -247,15 +249,10 @@ int Run(CliContext& context) {
             CFtpAgent::kOk) {
             return Failure(context, agent, "type", result);
         }
-        std::error_code ignored;
-        const bool existed = std::filesystem::exists(local, ignored);
+        // The agent writes the file only when it came whole: a failure leaves what was there.
         result = agent.DownloadFile(Utf8ToAnsi(words[1]).c_str(), local.c_str());
         const std::string failure = LocalFailure(true, agent.LocalTransferResult());
         if (result != CFtpAgent::kOk || !failure.empty()) {
-            // A part of the file is no file; one that was there before is the user's.
-            if (!existed) {
-                std::filesystem::remove(local, ignored);
-            }
             if (result != CFtpAgent::kOk) {
                 return Failure(context, agent, "get", result);
             }
@@ -291,7 +288,7 @@ CliCommand FtpCommand() {
         "1    log-on, folder change, listing or transfer failed (the step, its result\n"
         "     code and the server's last reply are printed; for TLS also why, and the\n"
         "     fingerprint of a certificate that does not verify), or the local side of a\n"
-        "     transfer failed (a file that get created is removed again)\n"
+        "     transfer failed (get then leaves the local file as it was, or makes none)\n"
         "2    bad usage, or a local file to upload that cannot be read"};
 }
 

@@ -1,6 +1,7 @@
 #include "engines/PositionReport.h"
 
 #include "model/PositionHistoryFiles.h"
+#include "model/ReportFileName.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalDateText.h"
 #include "platform/RunControl.h"
@@ -20,7 +21,8 @@ std::string PositionReport::PathFor(std::string_view dir, std::string_view proje
                                     std::string_view stamp) {
     std::string path(dir);
     path += '/';
-    path += projectName.empty() ? std::string_view("AnalyzePos") : projectName;
+    // A profile's name must not lead the report out of its folder.
+    path += projectName.empty() ? std::string("AnalyzePos") : ReportFileName(projectName);
     path += stamp;
     path += ".html";
     return path;

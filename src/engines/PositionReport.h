@@ -23,7 +23,8 @@ class PositionReport {
         const std::vector<SitePosition>* positions;
     };
 
-    // dir + "/" + the project name ("AnalyzePos" when it is empty) + stamp + ".html".
+    // dir + "/" + the project name ("AnalyzePos" when it is empty; "/" made "_" by
+    // ReportFileName, so the file stays in dir) + stamp + ".html".
     static std::string PathFor(std::string_view dir, std::string_view projectName,
                                std::string_view stamp);
     // The creation date of the head: local time in the "%c" form.

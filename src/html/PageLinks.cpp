@@ -250,8 +250,7 @@ void Parse(std::string_view page, Collector& collector) {
     if (context == nullptr) {
         return;
     }
-    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
-                                    HTML_PARSE_NOIMPLIED);
+    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     // The body cap keeps a page far below INT_MAX; a page beyond it is read in pieces.
     constexpr std::size_t kPiece = INT_MAX / 2;
     std::size_t at = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/ProfileArchive.h"
+#include "model/ReportFileName.h"
 #include "model/ReportStamp.h"
 #include "model/ShortName.h"
 #include "platform/Ansi.h"
@@ -73,7 +74,8 @@ void Project::PrepareRunNames(std::string_view base) {
 }
 
 void Project::PrepareRunNames(std::string_view base, std::time_t when) {
-    reportName_ = std::string(base) + ReportStamp(when);
+    // The name becomes the run's folder and file names, which must stay in their folders.
+    reportName_ = ReportFileName(base) + ReportStamp(when);
 }
 
 void Project::SetPageToOpen(std::string_view path) {

@@ -42,7 +42,8 @@ class Project {
     const std::string& GetName() const { return name_; }
     void SetName(std::string_view newName);
 
-    // reportName = base + the report stamp of now (or of `when`).
+    // reportName = base + the report stamp of now (or of `when`), with every "/" of base made
+    // "_" (ReportFileName), so that it names one file or folder.
     void PrepareRunNames(std::string_view base);
     void PrepareRunNames(std::string_view base, std::time_t when);
     const std::string& GetReportName() const { return reportName_; }

@@ -24,11 +24,14 @@ int DecimalPrefix(const std::string& text) {
 }  // namespace
 
 void ApplyProxySettings(CWebClient& client, const ProxySettings& settings) {
-    if (!settings.address.empty()) {
-        client.SetProxyAddress(settings.address.c_str());
-        client.SetServerPort(DecimalPrefix(settings.port));
-        client.UseProxy(1);
+    // Without an address the requests go to the sites themselves, which must never see the
+    // proxy's password (the proxy dialog keeps it when the proxy is turned off).
+    if (settings.address.empty()) {
+        return;
     }
+    client.SetProxyAddress(settings.address.c_str());
+    client.SetServerPort(DecimalPrefix(settings.port));
+    client.UseProxy(1);
     if (!settings.user.empty()) {
         const std::string line =
             "Proxy-Authorization: Basic " + Base64Encode(settings.user + ":" + settings.password);

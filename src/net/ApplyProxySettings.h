@@ -7,8 +7,9 @@
 namespace sg {
 
 // With an address: the proxy address, the port (the port text as a decimal number; text that
-// is not a number gives 0) and the proxy switched on. With a user name, whether or not there is
-// an address: the line "Proxy-Authorization: Basic " + Base64 of "user:password".
+// is not a number gives 0) and the proxy switched on, and with a user name the line
+// "Proxy-Authorization: Basic " + Base64 of "user:password", which the client sends to the proxy
+// only. Without an address nothing is set: no request carries the credentials.
 void ApplyProxySettings(CWebClient& client, const ProxySettings& settings);
 
 // The same with the process-wide settings.

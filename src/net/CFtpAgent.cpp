@@ -11,6 +11,7 @@
 #include "net/FtpPassiveReply.h"
 #include "net/FtpTrustList.h"
 #include "platform/Ansi.h"
+#include "platform/FileSystem.h"
 #include "platform/TickCount.h"
 
 namespace sg {
@@ -488,11 +489,15 @@ bool CFtpAgent::SecureDataConnection() {
 
 int CFtpAgent::OpenActiveConnection() {
     data_.Disconnect();
+    // Only the address the server reaches this side at listens, not every interface.
+    char address[32] = {};
+    control_.LocalAddress(address, sizeof(address), 1);
     int port = -1;
     for (int tries = 0; tries < kDataPortTries; ++tries) {
         // A port that a socket cannot have (reachable only by setting the next port by hand)
         // counts as taken rather than letting the system pick one.
-        if (nextDataPort_ >= 1 && nextDataPort_ <= 65535 && data_.ListenAny(nextDataPort_) == 0) {
+        if (nextDataPort_ >= 1 && nextDataPort_ <= 65535 &&
+            data_.ListenOn(nextDataPort_, address) == 0) {
             port = nextDataPort_;
             break;
         }
@@ -502,8 +507,6 @@ int CFtpAgent::OpenActiveConnection() {
         return 1;
     }
 
-    char address[32] = {};
-    control_.LocalAddress(address, sizeof(address), 1);
     std::replace(address, address + std::strlen(address), '.', ',');
     const std::string argument = std::string(address) + ',' + std::to_string((port / 256) & 255) +
                                  ',' + std::to_string(port & 255);
@@ -517,12 +520,13 @@ int CFtpAgent::OpenActiveConnection() {
 }
 
 bool CFtpAgent::AcceptDataConnection(FtpWaits::Milliseconds wait) {
-    if (data_.WaitForIncoming(wait) != 0) {
+    // The port is predictable: a connection from anyone but the server is refused, and the
+    // wait for the server's goes on.
+    if (data_.AcceptIncomingFrom(control_.RemoteAddressText(), wait) != 0) {
         data_.Disconnect();
         control_.DrainInput();
         return false;
     }
-    data_.AcceptIncoming();
     return true;
 }
 
@@ -609,11 +613,27 @@ int CFtpAgent::EntryAt(int index, FtpDirEntry* out) const {
 }
 
 int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
-    return TransferFile("RETR", remoteName, [this, localPath] {
+    // The bytes go to a file beside the target, which replaces it only when the whole file came
+    // and the server said so: a failed download leaves the user's file as it was.
+    const std::string target = localPath != nullptr ? localPath : "";
+    const std::string part = target.empty() ? std::string() : CreateFileBeside(target);
+    const int result = TransferFile("RETR", remoteName, [this, &part] {
         long bytes = 0;
-        localTransferResult_ =
-            data_.ReadToFile(localPath, CUT_WSClient::kTruncate, &bytes, waits_.data);
+        localTransferResult_ = data_.ReadToFile(part.empty() ? nullptr : part.c_str(),
+                                                CUT_WSClient::kTruncate, &bytes, waits_.data);
     });
+    if (part.empty()) {
+        return result;
+    }
+    if (result == kOk && localTransferResult_ == CUT_WSClient::kOk) {
+        if (!ReplaceFile(part, target)) {
+            localTransferResult_ = kLocalNotReplaced;
+            RemoveFile(part);
+        }
+    } else {
+        RemoveFile(part);
+    }
+    return result;
 }
 
 int CFtpAgent::UploadFile(const char* localPath, const char* remoteName) {

@@ -6,7 +6,8 @@
 // FtpWaits.
 //
 // Data connections are active or passive (FtpConnectionSetting). Active: the client listens on a
-// local port, announces it with PORT and accepts the server's connection. Passive: EPSV (PASV
+// port of the control connection's local address, announces it with PORT and accepts the
+// server's connection, refusing any from another address. Passive: EPSV (PASV
 // once the server refused EPSV) names a port, and the client connects to it at the control
 // connection's peer address, never at an address a PASV reply names. With encryption, AUTH TLS
 // follows the greeting; after the log-on PBSZ 0 and PROT P make every data connection TLS too,
@@ -122,16 +123,21 @@ class CFtpAgent {
     int EntryAt(int index, FtpDirEntry* out) const;
 
     // 0 done; 1 no free local port; 2 PORT refused (passive: EPSV and PASV refused); 3 RETR
-    // refused; 4 no data connection; 5 the final reply is not 2xx. The local file is created or
-    // truncated.
+    // refused; 4 no data connection; 5 the final reply is not 2xx. The bytes go to a new file
+    // beside localPath (CreateFileBeside), which replaces localPath only when the server's
+    // final reply is 2xx and the whole file was written (LocalTransferResult() 0); otherwise
+    // it is deleted and a file at localPath stays as it was.
     int DownloadFile(const char* remoteName, const char* localPath);
     // As DownloadFile, with STOR. Only the server's final reply decides the result.
     int UploadFile(const char* localPath, const char* remoteName);
     // The local side of the last DownloadFile or UploadFile, which their results leave out:
     // -1 when no bytes were moved (the transfer ended before its data connection), else the
     // result of CUT_WSClient::ReadToFile (0 only when the peer closed after the whole file
-    // was written) or of SendFromFile (0 only when the whole file was sent).
+    // was written) or of SendFromFile (0 only when the whole file was sent), or
+    // kLocalNotReplaced.
     int LocalTransferResult() const { return localTransferResult_; }
+    // The whole download came but could not be renamed over the local file, which is unchanged.
+    static constexpr int kLocalNotReplaced = 7;
 
     // Reads one reply (all lines of a multi-line one) and returns its code, 0 when no line can
     // be read. text, when given, receives the final line after the code and blank, cut to
@@ -195,7 +201,8 @@ class CFtpAgent {
     int TransferFile(const char* command, const char* remoteName,
                      const std::function<void()>& moveBytes);
     void AdvanceDataPort();
-    // After a transfer command was accepted: waits for the server to connect back.
+    // After a transfer command was accepted: waits for the server to connect back, from the
+    // control connection's peer address; a connection from any other address is closed.
     bool AcceptDataConnection(FtpWaits::Milliseconds wait);
 
     CUT_WSClient control_;

@@ -230,6 +230,14 @@ int CUT_WSClient::ListenAny(int port) {
     return Listen(port, 1, AF_INET, INADDR_ANY);
 }
 
+int CUT_WSClient::ListenOn(int port, const char* localAddress) {
+    in_addr address{};
+    if (localAddress == nullptr || ::inet_pton(AF_INET, localAddress, &address) != 1) {
+        return 3;
+    }
+    return Listen(port, 1, AF_INET, ntohl(address.s_addr));
+}
+
 int CUT_WSClient::ListeningPort() const {
     return listenSocket_ != kInvalidSocket ? ntohs(listenSockAddr_.sin_port) : 0;
 }
@@ -268,6 +276,38 @@ int CUT_WSClient::AcceptIncoming() {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
             return 1;
         }
+    }
+}
+
+int CUT_WSClient::AcceptIncomingFrom(const char* peer, Milliseconds timeout) {
+    in_addr wanted{};
+    if (listenSocket_ == kInvalidSocket || dataSocket_ != kInvalidSocket || peer == nullptr ||
+        ::inet_pton(AF_INET, peer, &wanted) != 1) {
+        return 1;
+    }
+    const Deadline deadline = Deadline::After(timeout.count());
+    for (;;) {
+        if (WaitFor(listenSocket_, POLLIN, deadline) != WaitResult::Ready) {
+            return 1;
+        }
+        sockaddr_in from{};
+        socklen_t length = sizeof(from);
+        int fd =
+            ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
+                errno != ECONNABORTED) {
+                return 1;
+            }
+            continue;
+        }
+        if (from.sin_addr.s_addr != wanted.s_addr) {
+            CloseQuietly(fd);
+            continue;
+        }
+        dataSocket_ = fd;
+        remoteSockAddr_ = from;
+        return 0;
     }
 }
 

@@ -91,6 +91,9 @@ class CUT_WSClient {
     // 4 listen failed.
     int Listen(int port, int backlog, int family, unsigned long localAddress);
     int ListenAny(int port);
+    // Listen on one local address, dotted IPv4 text (a socket's own, say): as Listen; 3 also
+    // when the text is no address.
+    int ListenOn(int port, const char* localAddress);
     // 0 when a connection is waiting on the listening socket within the time, 1 otherwise. A
     // time of zero or less is an immediate check, as for WaitReadable/WaitWritable.
     int WaitForIncoming(int seconds);
@@ -98,6 +101,11 @@ class CUT_WSClient {
     // 0 when a connection was accepted and became the data socket, 1 on failure (no listening
     // socket, a data socket already open, nothing arrived within the receive time-out).
     int AcceptIncoming();
+    // 0 when a connection from `peer` (dotted IPv4 text) was accepted within the time and became
+    // the data socket; 1 otherwise (no listening socket, a data socket already open, a bad
+    // address, nothing from it in time). A connection from any other address is closed at once
+    // and the wait goes on, so someone else cannot take a connection meant for `peer`.
+    int AcceptIncomingFrom(const char* peer, Milliseconds timeout);
 
     bool HasDataSocket() const { return dataSocket_ != kInvalidSocket; }
     bool HasListeningSocket() const { return listenSocket_ != kInvalidSocket; }

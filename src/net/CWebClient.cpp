@@ -185,6 +185,7 @@ int CWebClient::FetchFollowing(char* address, bool head) {
     const Clock::time_point deadline =
         attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
     redirects_.clear();
+    leavesHttps_.clear();
     proxyUnreachable_ = false;
     finalAddress_ = address != nullptr ? address : "";
     std::vector<std::string> asked;
@@ -210,11 +211,24 @@ int CWebClient::FetchFollowing(char* address, bool head) {
             result_.ClearResponse();
             return kFetchConnectFailed;
         }
-        redirects_.push_back(next);
+        RecordHop(finalAddress_, next);
         copy.assign(next.begin(), next.end());
         copy.push_back('\0');
         current = copy.data();
     }
+}
+
+void CWebClient::RecordHop(std::string_view from, const std::string& to) {
+    redirects_.push_back(to);
+    leavesHttps_.push_back(LeavesHttps(from, to));
+}
+
+bool CWebClient::LeftHttps() const {
+    return std::find(leavesHttps_.begin(), leavesHttps_.end(), true) != leavesHttps_.end();
+}
+
+bool CWebClient::LeavesHttps(std::string_view from, std::string_view to) {
+    return StartsWithNoCase(from, "https://") && !StartsWithNoCase(to, "https://");
 }
 
 int CWebClient::FetchPageRetrying(char* address, int attempts) {
@@ -563,6 +577,26 @@ std::string CWebClient::RedirectLocation() const {
 }
 
 std::string CWebClient::RedirectTarget(std::string_view asked, std::string_view location) {
+    std::string target = RedirectTargetAsWritten(asked, location);
+    // What would end a word of the request line is encoded, as a link's path is; CR and LF are
+    // left for the one-line check, which refuses such a request whole.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(target.size());
+    for (char c : target) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b <= 0x20 && c != '\r' && c != '\n') || b >= 0x7F) {
+            encoded += '%';
+            encoded += kHex[b >> 4];
+            encoded += kHex[b & 0x0F];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+std::string CWebClient::RedirectTargetAsWritten(std::string_view asked, std::string_view location) {
     const bool secure = StartsWithNoCase(asked, "https://");
     std::string_view base = asked;
     if (StartsWithNoCase(base, "http://")) {

@@ -136,8 +136,20 @@ class CWebClient : public CUT_WSClient {
     // response it holds (the one asked when there was no redirect).
     const std::vector<std::string>& Redirects() const { return redirects_; }
     const std::string& FinalAddress() const { return finalAddress_; }
+    // Whether redirect `hop` (an index into Redirects()) went from an https address to a plain
+    // http one: followed, since sites do move back, but the answer came unencrypted and callers
+    // say so. False when out of range.
+    bool HopLeavesHttps(std::size_t hop) const {
+        return hop < leavesHttps_.size() && leavesHttps_[hop];
+    }
+    // Whether any redirect of the last attempt did.
+    bool LeftHttps() const;
+    // Whether a redirect from `from` to `to` (both as Redirects() holds them) leaves https.
+    static bool LeavesHttps(std::string_view from, std::string_view to);
     // Where a redirect from `asked` to `location` leads, in the form the crawl uses (no
     // "http://", an https address keeps "https://"); empty for a Location of another scheme.
+    // Blanks, control bytes but CR and LF, and bytes from 0x7F are percent-encoded, so that a
+    // Location cannot add words to the request line.
     static std::string RedirectTarget(std::string_view asked, std::string_view location);
 
   private:
@@ -146,6 +158,10 @@ class CWebClient : public CUT_WSClient {
     // An attempt's answer that is a redirect: FetchFollowing goes on at its Location.
     static constexpr int kRedirected = -1;
     int FetchFollowing(char* address, bool head);
+    // RedirectTarget before its encoding.
+    static std::string RedirectTargetAsWritten(std::string_view asked, std::string_view location);
+    // Adds `to` to Redirects(), noting whether the hop from `from` left https.
+    void RecordHop(std::string_view from, const std::string& to);
     int FetchPageDirect(char* address, Clock::time_point deadline);
     int FetchPageThroughProxy(char* address, Clock::time_point deadline);
     int FetchHeadDirect(char* address, Clock::time_point deadline);
@@ -205,6 +221,8 @@ class CWebClient : public CUT_WSClient {
     // The connection is a CONNECT tunnel through the proxy to the site.
     bool tunnelled_ = false;
     std::vector<std::string> redirects_;
+    // Per redirect: whether it left https.
+    std::vector<bool> leavesHttps_;
     std::string finalAddress_;
     FetchResult result_;
 

@@ -43,7 +43,7 @@ int ParseEpsvReply(std::string_view reply) {
     }
     size_t pos = 3;
     const int port = ReadNumber(inside, pos, 5);
-    if (port < 1 || port > 65535 || pos != inside.size() - 1) {
+    if (port < kFirstPassivePort || port > 65535 || pos != inside.size() - 1) {
         return 0;
     }
     return port;
@@ -75,7 +75,7 @@ bool ParsePasvReply(std::string_view reply, FtpPasvTarget& out) {
         return false;
     }
     const int port = numbers[4] * 256 + numbers[5];
-    if (port == 0) {
+    if (port < kFirstPassivePort) {
         return false;
     }
     out.address = std::to_string(numbers[0]) + "." + std::to_string(numbers[1]) + "." +

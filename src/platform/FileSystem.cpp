@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace sg {
 namespace {
@@ -116,6 +119,39 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, mode_t 
     }
     ::unlink(temp.c_str());
     return false;
+}
+
+std::string CreateFileBeside(const std::string& path) {
+    struct stat old {};
+    const bool replaces = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    static std::atomic<unsigned> counter{0};
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string name = path + ".part-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter.fetch_add(1));
+        // O_EXCL: never an existing file or a link planted under that name.
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return std::string();
+        }
+        const bool ok = !replaces || ::fchmod(fd, old.st_mode & 07777) == 0;
+        if (::close(fd) != 0 || !ok) {
+            ::unlink(name.c_str());
+            return std::string();
+        }
+        return name;
+    }
+    return std::string();
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace sg

@@ -26,5 +26,14 @@ bool ReadWholeFile(const std::string& path, std::string& data);
 // `path`, so a failed write never destroys the old file. The file gets `mode`. Creates no
 // folders.
 bool WriteFileAtomically(const std::string& path, std::string_view data, mode_t mode = 0644);
+// Creates an empty file of a new name in the folder of `path`, for content that is to replace
+// `path` only once it is whole: its name, or empty when it cannot be created. It gets the
+// permissions of the file at `path` when there is one, else those a new file gets (0666 less
+// the umask).
+std::string CreateFileBeside(const std::string& path);
+// Renames `from` over `to`, in one step: true when done.
+bool ReplaceFile(const std::string& from, const std::string& to);
+// Deletes the file: true when done.
+bool RemoveFile(const std::string& path);
 
 }  // namespace sg

@@ -1,5 +1,8 @@
 #include "reports/ReportEscape.h"
 
+#include "html/UrlText.h"
+#include "platform/Ansi.h"
+
 namespace sg {
 
 std::string ReportText(std::string_view value) {
@@ -43,6 +46,16 @@ std::string ReportAttr(std::string_view value) {
         }
     }
     return out;
+}
+
+std::string ReportLinkHref(std::string_view url) {
+    std::string href = ReportAttr(EnsureHttpPrefix(url));
+    // EnsureHttpPrefix keeps any link that holds "http:" somewhere, such as
+    // "javascript&#58;alert(1)//http:" or a relative "go?to=http://x".
+    if (!StartsWithNoCase(href, "http://") && !StartsWithNoCase(href, "https://")) {
+        href.insert(0, "http://");
+    }
+    return href;
 }
 
 }  // namespace sg

@@ -16,4 +16,12 @@ std::string ReportText(std::string_view value);
 // kept.
 std::string ReportAttr(std::string_view value);
 
+// A crawled link as the href of a report's anchor: EnsureHttpPrefix's address through
+// ReportAttr, with "http://" put in front unless it begins with "http://" or "https://" (any
+// letter case) as written. The browser reads the scheme after decoding entities ("&#58;" is
+// ":") and resolves a reference without one against the report's own file:// address, so
+// nothing else may stand first: whatever a page's link holds, the written href can only lead to
+// an http or https address.
+std::string ReportLinkHref(std::string_view url);
+
 }  // namespace sg

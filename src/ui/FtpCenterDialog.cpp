@@ -103,6 +103,15 @@ std::string BaseNameOf(const QString& path) {
     return FromQt(QFileInfo(path).fileName());
 }
 
+// The local name a download proposes for a remote one: its last path component without control
+// characters, so that a listing's "../../x" or "/abs/x" cannot name a place outside the folder
+// the save dialog shows. Empty when nothing of a name is left.
+QString ProposedLocalName(const QString& remote) {
+    QString name = remote.mid(remote.lastIndexOf(QLatin1Char('/')) + 1);
+    name.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return name == QLatin1String(".") || name == QLatin1String("..") ? QString() : name;
+}
+
 }  // namespace
 
 FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, QWidget* parent)
@@ -603,7 +612,7 @@ void FtpCenterDialog::DownloadChosen(int check) {
     FileChoice choice;
     choice.caption = QStringLiteral("Download");
     choice.filter = QStringLiteral("All Files (*)");
-    choice.proposedName = item->text(0);
+    choice.proposedName = ProposedLocalName(item->text(0));
     const QString path = prompts_.ChooseFileToSave(this, choice);
     if (path.isEmpty()) {
         Finish();

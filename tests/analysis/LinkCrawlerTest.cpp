@@ -13,7 +13,12 @@
 
 #include "analysis/CrawlRecordList.h"
 #include "analysis/LinkCrawler.h"
+#include "demo/DemoCertificate.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
 #include "net/FetchAhead.h"
+#include "net/TlsServerContext.h"
+#include "net/TrustedCertificates.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 
@@ -169,12 +174,13 @@ TEST_F(LinkCrawl, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
     const std::string root = site.Url("/");
     const std::string top = site.Url("/top.html"), own = site.Url("/own.html");
     CrawlSite("", root, false);
-    // Frames first (each page's own links judged by their head). An anchor after a frameset
-    // is no part of the page to a browser, so the start page's own.html is not a link.
+    // Frames first (each page's own links judged by their head), then the page's links; the
+    // second occurrence of own.html takes the earlier status without a fetch.
     EXPECT_EQ(Records(),
               (Strings{Rec(root, root, kAvailable), Rec(root, top, kAvailable),
                        Rec(top, own, kAvailable), Rec(root, "http://" + side, kAvailable),
-                       Rec("http://" + side, "http://" + other.Url("/deep.html"), kAvailable)}));
+                       Rec("http://" + side, "http://" + other.Url("/deep.html"), kAvailable),
+                       Rec(root, own, kAvailable)}));
     EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /top.html", "HEAD /own.html"}));
     EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
 }
@@ -228,6 +234,48 @@ TEST_F(LinkCrawl, TheRootIsTheStartPageAfterItsRedirects) {
     EXPECT_EQ(Records(), (Strings{Rec(old.Url("/"), old.Url("/"), kAvailable),
                                   Rec(old.Url("/"), moved.Url("/p.html"), kAvailable)}));
     EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
+}
+
+// A start page asked over https that redirects to plain http is crawled from where it landed,
+// and the run's log says so once for the site, though its frame does the same.
+TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
+    DemoCertificate pem;
+    TlsServerContext tls;
+    ASSERT_EQ(MakeDemoCertificate(pem), kDemoCertificateMade);
+    ASSERT_EQ(tls.Load(pem.certificatePem, pem.keyPem), TlsServerContext::kOk);
+    std::string secure;
+    FixtureSite plain([&](const std::string& path) {
+        return path == "/a.html"
+                   ? HtmlPage("<frameset><frame src=\"https://" + secure + "/f.html\"></frameset>")
+                   : Links({});
+    });
+    test::LoopbackServer moved([&](test::LoopbackConnection& conn) {
+        if (!conn.AcceptTls(tls)) {
+            return;
+        }
+        const std::string request = conn.ReadUntilBlankLine();
+        const std::size_t start = request.find(' ') + 1;
+        const std::string path = request.substr(start, request.find(' ', start) - start);
+        conn.Send("HTTP/1.0 301 Moved\r\nLocation: http://" + plain.Url(path) + "\r\n\r\n");
+    });
+    secure = "127.0.0.1:" + std::to_string(moved.Port());
+    struct LogRecorder : ProgressSink {
+        void SetCaption(const std::string&) override {}
+        int Position() const override { return 0; }
+        void SetPosition(int) override {}
+        void LogLine(const std::string& text) override { lines.push_back(text); }
+        Strings lines;
+    } log;
+    ASSERT_EQ(AddTrustedCertificate(pem.certificatePem), kTrustOk);
+    App().progressWindow = &log;
+    CrawlSite("", "https://" + secure + "/a.html", true);
+    App().progressWindow = nullptr;
+    RemoveTrustedCertificate(pem.certificatePem);
+
+    EXPECT_EQ(plain.Requests(), (Strings{"GET /a.html", "GET /f.html"}));
+    EXPECT_EQ(log.lines,
+              Strings{"https://" + secure + "/a.html was redirected to plain http (http://" +
+                      plain.Url("/a.html") + "): the page was read unencrypted."});
 }
 
 TEST_F(LinkCrawl, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CrawlRecordList.h"
 #include "analysis/LinkValidatorReport.h"
 #include "app/StartUp.h"
 #include "model/AppState.h"
@@ -17,6 +18,7 @@
 #include "model/Project.h"
 #include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "support/BrowserScheme.h"
 #include "support/FixtureSite.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -195,6 +197,43 @@ TEST_F(LinkValidatorReportTest, ACancelledRunWritesNothingMore) {
     EXPECT_EQ(progress.captions.size(), 2u);
 }
 
+// Past kGroupedAvailableAbove records each available link is one row with its count of pages;
+// broken records stay one row each. At the bound the designed rows are kept.
+TEST_F(LinkValidatorReportTest, AvailableLinksOfALargeCrawlAreListedOnceWithTheirPages) {
+    for (const int pages : {kGroupedAvailableAbove - 2, kGroupedAvailableAbove}) {
+        CrawlRecordList records;
+        for (int n = 0; n < pages; ++n) {
+            const std::string page = "host/p" + std::to_string(n) + ".html";
+            // The same link, written with and without a fragment and in another case.
+            records.Add(page, n % 2 == 0 ? "host/common.html#top" : "host/Common.html",
+                        LinkStatus::Available, 200);
+        }
+        records.Add("host/p1.html", "host/gone.html", LinkStatus::Broken, 404);
+        records.Add("host/p2.html", "host/gone.html", LinkStatus::Broken, 404);
+        const std::string path = dir / ("tables" + std::to_string(pages) + ".html");
+        WriteLinkTables(records, path);
+        const std::string tables = Read(path);
+        const auto count = [&](const std::string& part) {
+            int found = 0;
+            for (std::size_t at = tables.find(part); at != std::string::npos;
+                 at = tables.find(part, at + 1)) {
+                ++found;
+            }
+            return found;
+        };
+        EXPECT_EQ(count("<tr><td><a href=http://host/gone.html>host/gone.html</a></td>"), 2);
+        if (records.Count() > kGroupedAvailableAbove) {
+            EXPECT_EQ(count("<tr><td><a href ="), 1) << tables;
+            EXPECT_NE(tables.find("<tr><td><a href =http://host/common.html#top>"
+                                  "host/common.html#top</a></td>\n<td>" +
+                                  std::to_string(pages) + " pages</td></tr>"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(count("<tr><td><a href ="), pages);
+        }
+    }
+}
+
 TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
     const std::string hostile =
         "<a href='x onmouseover=alert(1) '>1</a>"
@@ -230,17 +269,56 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
         EXPECT_EQ(line.find("<script"), std::string::npos) << line;
         EXPECT_EQ(line.find("<img src=x"), std::string::npos) << line;
     }
-    // Four links survive the scan (the fourth anchor's quote never closes) and the frame source
-    // "<script". The frame, served the same page, is visited first: its own frame is recorded
-    // again and its four links are judged; the start page then records them again. Eleven
-    // records, two row lines each.
-    EXPECT_EQ(rows, 2 * 11);
+    // Five links, read as a browser reads them (blanks, quotes, "<" and ">" percent-encoded),
+    // and the frame source "<script". The frame, served the same page, is visited first: its
+    // own frame is recorded again and its five links are judged; the start page then records
+    // them again. Thirteen records, two row lines each.
+    EXPECT_EQ(rows, 2 * 13);
     const std::string page = Read(ReportOf(0));
-    EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)%20>")),
+    EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)")),
               std::string::npos);
-    EXPECT_NE(page.find(">" + site.Url("/&lt;img src=x onerror=alert(1)") + "</a>"),
+    EXPECT_NE(page.find(">" + site.Url("/%3Cimg%20src=x%20onerror=alert(1)") + "</a>"),
               std::string::npos);
-    EXPECT_NE(page.find(">" + site.Url("/it&#39;s`back`.html") + "</a>"), std::string::npos);
+    EXPECT_NE(page.find(">" + site.Url("/it&#39;s%60back%60.html") + "</a>"), std::string::npos);
+}
+
+// Links that keep "http:" somewhere pass the crawl's scheme test; whatever scheme they hide
+// from it, the report's hrefs lead to http or https only, and ordinary links come out as before.
+TEST_F(LinkValidatorReportTest, EveryHrefLeadsToHttpOrHttps) {
+    const Strings hostile = {
+        "javascript&#58;alert(1)//http:",  "vbscript&#x3A;msgbox(1)//http:",
+        "&#106;avascript:alert(2)//http:", "java&Tab;script&colon;alert(3)//http:",
+        "data&#58text/html,x//http:",      "file:///etc/passwd?http:",
+        "site.example/go?to=http://x"};
+    CrawlRecordList records;
+    const LinkStatus statuses[] = {LinkStatus::Broken, LinkStatus::Available,
+                                   LinkStatus::Unreachable};
+    for (const LinkStatus status : statuses) {
+        for (const std::string& link : hostile) {
+            records.Add(link, link, status);
+        }
+    }
+    records.Add("site.example/", "http://a.example/x", LinkStatus::Available);
+    records.Add("site.example/", "https://b.example/y", LinkStatus::Available);
+    records.Add("site.example/", "site.example/z.html", LinkStatus::Available);
+    const std::string path = dir / "links.html";
+    WriteLinkTables(records, path);
+
+    const std::string page = Read(path);
+    const std::regex href(R"(href ?=([^ >]*)>)");
+    int hrefs = 0;
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), href);
+         it != std::sregex_iterator(); ++it) {
+        const std::string value = (*it)[1];
+        const std::string scheme = test::BrowserScheme(value);
+        EXPECT_TRUE(scheme == "http" || scheme == "https") << value;
+        ++hrefs;
+    }
+    EXPECT_EQ(hrefs, 2 * (3 * 7 + 3));
+    EXPECT_NE(page.find("<tr><td><a href =http://a.example/x>http://a.example/x</a></td>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =https://b.example/y>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td><a href =http://site.example/z.html>"), std::string::npos);
 }
 
 }  // namespace

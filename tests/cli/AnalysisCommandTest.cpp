@@ -121,6 +121,28 @@ TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSumma
         << result.err;
 }
 
+// Every page serves a link to other.html: a.html and other.html are the site's two pages.
+TEST_F(AnalysisCommandTest, LinksEndsWithItsCountsAndMaxPagesBoundsTheCrawl) {
+    for (const bool bounded : {false, true}) {
+        std::vector<std::string> args = {"--workdir", dir_.path(), "links", "--nested"};
+        if (bounded) {
+            args.insert(args.end(), {"--max-pages", "1"});
+        }
+        args.insert(args.end(), {"--name", "p", "--url", site_.Url("/a.html")});
+        const test::CliResult result = RunCli(dir_.path(), args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        // Past the bound other.html is still judged, by its head, and not visited.
+        const std::string counts = bounded
+                                       ? "1 pages visited, 2 links judged, 0 broken, 0 unreachable"
+                                       : "2 pages visited, 3 links judged, 0 broken, 0 unreachable";
+        EXPECT_EQ(LastLine(result.err), "links: " + counts);
+        std::string summary;
+        ASSERT_TRUE(ReadWholeFile(LastLine(result.out), summary));
+        EXPECT_NE(summary.find(site_.Url("/a.html") + ": " + counts + "</font></p>"),
+                  std::string::npos);
+    }
+}
+
 TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {"readiness", "--name", ".x", "--url", "a.com"},
@@ -133,6 +155,8 @@ TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
         {"--connections", "0", "links", "--name", "p", "--url", "a.com"},
         {"--connections", "33", "links", "--name", "p", "--url", "a.com"},
         {"--connections", "4x", "links", "--name", "p", "--url", "a.com"},
+        {"links", "--max-pages", "0", "--name", "p", "--url", "a.com"},
+        {"readiness", "--max-pages", "x", "--name", "p", "--url", "a.com"},
     };
     for (const auto& args : cases) {
         std::vector<std::string> full = {"--workdir", dir_.path()};

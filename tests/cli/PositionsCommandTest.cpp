@@ -121,6 +121,21 @@ TEST_F(PositionsCommandTest, InlineProjectOnTwoEnginesPrintsStatusAndThenTheRepo
     EXPECT_EQ(emulator.RequestCount(EngineId::MSN, EmulatorQuery::KeywordSearch), 2);
 }
 
+// A profile's name that climbs out of the report folder names a file inside it.
+TEST_F(PositionsCommandTest, TheReportStaysInItsFolderWhateverTheProjectName) {
+    emulator.SetResults(EngineId::Google, "red shoes", Filler(5));
+    std::filesystem::create_directories(work.path() + "/outside");
+    const test::CliResult result =
+        test::RunCli(work.path(), {"positions", "--engines", "1", "--name", "../../outside/pwned-",
+                                   "--url", "www.alpha.test", "--keyword", "red shoes"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::is_empty(work.path() + "/outside"));
+    const std::vector<std::string> files = ReportFiles(work.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_THAT(files[0], MatchesRegex("\\.\\._\\.\\._outside_pwned-_[0-9_]+\\[[0-9-]+\\]\\.html"));
+    EXPECT_EQ(Lines(result.out).back(), work.path() + "/Reports/Position Analyzer/" + files[0]);
+}
+
 TEST_F(PositionsCommandTest, AReportThatCannotBeWrittenIsAFailureWithoutAPath) {
     emulator.SetResults(EngineId::Google, "red shoes", Filler(5));
     // A file where the report folder belongs.

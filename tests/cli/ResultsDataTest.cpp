@@ -216,11 +216,17 @@ TEST_F(ResultsDataTest, LinkRecordsComeInCrawlOrderAndBrokenOnesFail) {
 
     const Rows rows = ReadCsv(Read(csv));
     ASSERT_EQ(rows.size(), records.size() + 1);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"site", "from", "link", "status"}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"site", "from", "link", "status", "httpStatus", "kind"}));
     for (std::size_t i = 0; i < records.size(); ++i) {
+        const Json& code = records[i]["httpStatus"];
         EXPECT_EQ(rows[i + 1],
                   (std::vector<std::string>{site_.Url("/links.html"), records[i]["from"],
-                                            records[i]["link"], records[i]["status"]}));
+                                            records[i]["link"], records[i]["status"],
+                                            code.is_null() ? "" : std::to_string(int(code)),
+                                            records[i]["kind"]}));
+        // The code is the answer's, and none when nothing answered.
+        EXPECT_EQ(code.is_null(), records[i]["status"] == "unreachable");
     }
 
     EXPECT_EQ(Cli({"links", "--name", "L", "--url", site_.Url("/links.html")}).exitCode, 0);

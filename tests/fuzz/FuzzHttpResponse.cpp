@@ -102,6 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string target =
         sg::CWebClient::RedirectTarget(peer.Address() + "/dir/page.html", response.substr(0, 256));
     SG_FUZZ_CHECK(!sg::EqualsNoCase(std::string_view(target).substr(0, 7), "http://"));
+    // Nothing of it can end a word of the request line (CR and LF are refused when it is sent).
+    for (char c : target) {
+        const auto b = static_cast<unsigned char>(c);
+        SG_FUZZ_CHECK(b > 0x20 || c == '\r' || c == '\n');
+        SG_FUZZ_CHECK(b < 0x7F);
+    }
 
     // Whatever a page declares, its character measures agree with each other.
     const std::string_view body = fetched.BodyText();

@@ -274,11 +274,15 @@ TEST(HttpsIntegration, CliFetchPrintsRedirectsAndTlsErrors) {
 }
 
 // The folder of the report whose summary page is the last line of a CLI run's output.
+// The folder of the summary page, the last line of the output that names an .html file (the
+// counts of `links` may follow it).
 std::string ReportFolderOf(const test::CliRun& run) {
     std::string output = run.output;
-    while (!output.empty() && output.back() == '\n') {
-        output.pop_back();
+    std::size_t end = output.rfind(".html\n");
+    if (end == std::string::npos) {
+        return {};
     }
+    output.resize(end + 5);
     const std::string page = output.substr(output.rfind('\n') + 1);
     return page.substr(0, page.rfind('/'));
 }

@@ -45,6 +45,9 @@ TEST(ReportStamp, RunNameIsBasePlusStamp) {
         EXPECT_EQ(project.GetReportName(), "");
         project.PrepareRunNames("My Sites", 1796615710);
         EXPECT_EQ(project.GetReportName(), "My Sites_12_07_2026[03-55-10]");
+        // Every run folder and file is named by it: one name, inside its folder.
+        project.PrepareRunNames("a/../../x", 1796615710);
+        EXPECT_EQ(project.GetReportName(), "a_.._.._x_12_07_2026[03-55-10]");
     }
     ::tzset();
 }

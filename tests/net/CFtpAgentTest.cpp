@@ -1,5 +1,6 @@
 #include "net/CFtpAgent.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -576,6 +578,81 @@ TEST(CFtpAgentData, DownloadAndUploadRoundTrip) {
     EXPECT_TRUE(server.Received("TYPE I"));
 }
 
+// Someone on another address (a thief at 127.0.0.2) connects to the predictable active-mode port
+// before the server does: the agent listens at the control connection's address only, refuses
+// the thief's connection and takes the server's.
+bool ThiefConnects(const char* to, int port, const std::string& bytes) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    ::inet_pton(AF_INET, "127.0.0.2", &from.sin_addr);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(static_cast<uint16_t>(port));
+    ::inet_pton(AF_INET, to, &target.sin_addr);
+    const bool connected =
+        ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof(from)) == 0 &&
+        ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof(target)) == 0 &&
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    return connected;
+}
+
+TEST(CFtpAgentData, ActiveDataConnectionsComeOnlyFromTheServer) {
+    std::atomic<bool> otherAddress{true};
+    std::atomic<bool> thiefConnected{false};
+    FakeFtpServer server;
+    server.On("RETR", [&](FakeFtpServer::Session& s, const std::string&) {
+        s.Reply("150 Opening.\r\n");
+        otherAddress = ThiefConnects("127.0.0.3", s.dataPort, "FORGED");
+        thiefConnected = ThiefConnects(s.dataAddress.c_str(), s.dataPort, "FORGED");
+        test::LoopbackConnection data = s.ConnectData();
+        data.Send("the real file");
+        data.Close();
+        s.Reply("226 Transfer complete.\r\n");
+    });
+    CFtpAgent agent(ShortWaits());
+    ASSERT_EQ(LogOn(agent, server), 0);
+    test::TempDir dir;
+    const std::string local = dir / "down.txt";
+    ASSERT_EQ(agent.DownloadFile("f.txt", local.c_str()), 0);
+    agent.LogOff();
+    ASSERT_TRUE(server.WaitDone());
+    EXPECT_FALSE(otherAddress) << "the port listened on another local address";
+    EXPECT_TRUE(thiefConnected) << "the thief never tried";
+    std::string got;
+    ASSERT_TRUE(ReadWholeFile(local, got));
+    EXPECT_EQ(got, "the real file");
+}
+
+// A download that fails after some bytes leaves the user's file as it was and no other file
+// behind; a new target is not made at all.
+TEST(CFtpAgentData, AFailedDownloadKeepsTheLocalFile) {
+    FakeFtpServer server;
+    server.On("RETR", [](FakeFtpServer::Session& s, const std::string&) {
+        s.Reply("150 Opening.\r\n");
+        test::LoopbackConnection data = s.ConnectData();
+        data.Send("12345");
+        data.Close();
+        s.Reply("451 Local error in processing.\r\n");
+    });
+    CFtpAgent agent(ShortWaits());
+    ASSERT_EQ(LogOn(agent, server), 0);
+    test::TempDir dir;
+    const std::string kept = dir / "index.html";
+    ASSERT_TRUE(WriteWholeFile(kept, "the user's own page"));
+    EXPECT_EQ(agent.DownloadFile("index.html", kept.c_str()), 5);
+    EXPECT_EQ(agent.DownloadFile("new.html", (dir / "new.html").c_str()), 5);
+    std::string got;
+    ASSERT_TRUE(ReadWholeFile(kept, got));
+    EXPECT_EQ(got, "the user's own page");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"index.html"});
+}
+
 // --- Passive data connections -----------------------------------------------------------
 
 const FtpConnectionSetting kPassivePlain{true, FtpEncryption::kOff};
@@ -676,6 +753,8 @@ TEST(CFtpAgentPassive, RefusedOrUnreachablePassivePortsFailBounded) {
         {"both refused", "502 no\r\n", "502 no\r\n", 2, 2},
         {"EPSV text without a port, PASV refused", "229 Entering (|||0|)\r\n", "425 no\r\n", 2, 2},
         {"PASV without six numbers", "500 no\r\n", "227 Entering (127,0,0,1,4)\r\n", 2, 2},
+        {"ports of the server's own services", "229 Entering (|||25|)\r\n",
+         "227 Entering (127,0,0,1,0,25)\r\n", 2, 2},
         {"nothing listens at the port",
          "229 Entering Extended Passive Mode (|||" + std::to_string(closed) + "|)\r\n", "", 3, 4},
     };

@@ -12,7 +12,11 @@ TEST(FtpPassiveReply, EpsvPorts) {
     } rows[] = {
         {"229 Entering Extended Passive Mode (|||6446|)", 6446},
         {"229 (!!!65535!)", 65535},
-        {"229 ok (|||1|).", 1},
+        {"229 ok (|||1024|).", 1024},
+        // The server's own services: an upload must not reach its mail server.
+        {"229 Entering Extended Passive Mode (|||25|)", 0},
+        {"229 ok (|||1023|).", 0},
+        {"229 ok (|||1|).", 0},
         {"229 Entering Extended Passive Mode (|||65536|)", 0},
         {"229 Entering Extended Passive Mode (|||0|)", 0},
         {"229 Entering Extended Passive Mode (||6446|)", 0},
@@ -39,7 +43,9 @@ TEST(FtpPassiveReply, PasvAddressesAndPorts) {
     } rows[] = {
         {"227 Entering Passive Mode (127,0,0,1,39,16).", true, "127.0.0.1", 39 * 256 + 16},
         {"227 Entering Passive Mode 10,1,2,3,255,255", true, "10.1.2.3", 65535},
-        {"227 =192,0,2,7,0,21", true, "192.0.2.7", 21},
+        {"227 =192,0,2,7,4,0", true, "192.0.2.7", 1024},
+        {"227 =192,0,2,7,0,21", false, "", 0},
+        {"227 Entering Passive Mode (127,0,0,1,3,255)", false, "", 0},
         {"227 Entering Passive Mode (127,0,0,1,0,0)", false, "", 0},
         {"227 Entering Passive Mode (127,0,0,256,1,1)", false, "", 0},
         {"227 Entering Passive Mode (127,0,0,1,1)", false, "", 0},

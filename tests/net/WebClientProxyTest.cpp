@@ -91,8 +91,9 @@ TEST(WebClientProxy, HostLineFollowsTheCallersLinesAndIsKept) {
 
 TEST(WebClientProxy, PageThroughProxyIsReadLikeADirectOne) {
     const std::string page =
-        "<frameset><frame src=\"top.html\"><frame src=\"/main.html\"></frameset>\r\n"
-        "<a href=\"a.html\">a</a> <a href=\"../up.html\">up</a> <a href=\"mailto:x@y\">m</a>\r\n";
+        "<frameset><frame src=\"top.html\"><frame src=\"/main.html\"><noframes>\r\n"
+        "<a href=\"a.html\">a</a> <a href=\"../up.html\">up</a> <a href=\"mailto:x@y\">m</a>\r\n"
+        "</noframes></frameset>\r\n";
     RequestLog log;
     LoopbackServer server(Answer(log, HtmlResponse(page)));
     std::string address = test::Loopback(server.Port(), "/dir/sub/index.html");
@@ -185,20 +186,27 @@ TEST(WebClientProxy, SettingsPutAddressPortAndCredentialsOnTheClient) {
     EXPECT_TRUE(none.RequestHeaders().empty());
 }
 
-TEST(WebClientProxy, CredentialsGoOnDirectRequestsWithoutAnAddress) {
+// The proxy turned off keeps its user and password: a site, and one it redirects to over plain
+// http, must see neither, whether the request is a page or a head.
+TEST(WebClientProxy, CredentialsNeverGoToASite) {
     RequestLog log;
-    LoopbackServer server(Answer(log, HtmlResponse("x")));
-    CWebClient client;
-    test::UseShortWaits(client);
-    ApplyProxySettings(client, ProxySettings{"", "3128", "u", "p:w"});
-    EXPECT_EQ(client.UsingProxy(), 0);
-    std::string address = test::Loopback(server.Port(), "/");
-    ASSERT_EQ(client.FetchPage(address.data()), 0);
-    ASSERT_TRUE(server.WaitHandled(1));
-    EXPECT_EQ(log.All(),
-              Strings{"GET / HTTP/1.0\r\nProxy-Authorization: Basic " + Base64Encode("u:p:w") +
-                      "\r\nHost: " + test::Loopback(server.Port()) +
-                      "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
+    LoopbackServer moved(Answer(log, HtmlResponse("x")));
+    LoopbackServer site(Answer(log, "HTTP/1.0 302 Found\r\nLocation: http://" +
+                                        test::Loopback(moved.Port(), "/") + "\r\n\r\n"));
+    for (bool head : {false, true}) {
+        CWebClient client;
+        test::UseShortWaits(client);
+        ApplyProxySettings(client, ProxySettings{"", "3128", "u", "p:w"});
+        EXPECT_EQ(client.UsingProxy(), 0);
+        std::string address = test::Loopback(site.Port(), "/");
+        ASSERT_EQ(head ? client.FetchHead(address.data()) : client.FetchPage(address.data()), 0);
+    }
+    ASSERT_TRUE(moved.WaitHandled(2));
+    ASSERT_EQ(log.All().size(), 4u);
+    for (const std::string& request : log.All()) {
+        EXPECT_EQ(request.find("Proxy-Authorization"), std::string::npos) << request;
+        EXPECT_EQ(request.find(Base64Encode("u:p:w")), std::string::npos) << request;
+    }
 }
 
 }  // namespace

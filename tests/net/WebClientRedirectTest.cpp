@@ -114,5 +114,23 @@ TEST(WebClientRedirect, LongChainsLoopsAndOtherSchemesFailTheAttempt) {
     EXPECT_TRUE(looping.Result().headerLines.empty());
 }
 
+// A Location with blanks would add words to the request line ("GET /a b HTTP/1.1 X HTTP/1.0"):
+// they are percent-encoded, as a link's path is.
+TEST(WebClientRedirect, BlanksOfALocationAreEncodedInTheRequestLine) {
+    RequestLog log;
+    LoopbackServer site(Site(log, {{"/old", Redirect(302, "/a b\tHTTP/1.1 X\xE9")},
+                                   {"/a%20b%09HTTP/1.1%20X%E9", HtmlResponse("moved")}}));
+    const std::string host = test::Loopback(site.Port());
+    CWebClient client;
+    test::UseShortWaits(client);
+    std::string address = host + "/old";
+    ASSERT_EQ(client.FetchPage(address.data()), CWebClient::kFetchOk);
+    EXPECT_EQ(client.BodyText(), "moved");
+    EXPECT_EQ(client.Redirects(), Strings{host + "/a%20b%09HTTP/1.1%20X%E9"});
+    ASSERT_TRUE(site.WaitHandled(2));
+    EXPECT_EQ(log.All().back().substr(0, log.All().back().find("\r\n")),
+              "GET /a%20b%09HTTP/1.1%20X%E9 HTTP/1.0");
+}
+
 }  // namespace
 }  // namespace sg

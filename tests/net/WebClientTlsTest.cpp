@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/CliRunner.h"
 #include "net/CWebClient.h"
 #include "net/HttpTestPeer.h"
 #include "net/TrustedCertificates.h"
@@ -139,6 +140,7 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     std::string old = test::Loopback(plain.Port(), "/");
     ASSERT_EQ(moved.FetchPage(old.data()), CWebClient::kFetchOk) << moved.TlsError();
     EXPECT_EQ(moved.FinalAddress(), "https://" + host + "/a.html");
+    EXPECT_FALSE(moved.LeftHttps());
 
     // A certificate for another name, and one nobody trusts: connection failures with reasons.
     struct Case {
@@ -234,6 +236,38 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
 
 // The process-wide trust takes a server's own certificate only: an authority would vouch for
 // every host it signs for.
+// A page asked over https that redirects to a plain http address: followed (sites do move
+// back), and the hop is marked, also in what `fetch` prints.
+TEST(WebClientTls, ARedirectThatLeavesHttpsIsFollowedAndMarked) {
+    test::TempDir dir;
+    ASSERT_TRUE(MakeCertificate(dir, "site", "IP:127.0.0.1,DNS:localhost"));
+    test::ScopedEnv trust("SSL_CERT_FILE", (dir / "site.pem").c_str());
+    test::ScopedEnv noDir("SSL_CERT_DIR", (dir / "none").c_str());
+    RequestLog plainLog;
+    LoopbackServer plain(test::Answer(plainLog, test::HtmlResponse("plain")));
+    const std::string plainHost = test::Loopback(plain.Port());
+    RequestLog log;
+    LoopbackServer site(
+        TlsSite(dir, "site", log,
+                "HTTP/1.0 301 Moved\r\nLocation: http://" + plainHost + "/p.html\r\n\r\n"));
+    const std::string address = "https://" + test::Loopback(site.Port(), "/a.html");
+
+    CWebClient client;
+    test::UseShortWaits(client);
+    std::string asked = address;
+    ASSERT_EQ(client.FetchPage(asked.data()), CWebClient::kFetchOk) << client.TlsError();
+    EXPECT_EQ(client.BodyText(), "plain");
+    EXPECT_EQ(client.Redirects(), std::vector<std::string>{plainHost + "/p.html"});
+    EXPECT_TRUE(client.HopLeavesHttps(0));
+    EXPECT_TRUE(client.LeftHttps());
+
+    const test::CliResult run = test::RunCli(dir.path(), {"fetch", address});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("redirect: " + plainHost + "/p.html (leaves https)\nresult: 0\n", 0),
+              0u)
+        << run.out;
+}
+
 TEST(WebClientTls, TheAddedTrustTakesNoAuthority) {
     test::TempDir dir;
     ASSERT_TRUE(MakeCertificate(dir, "authority", "IP:127.0.0.1"));

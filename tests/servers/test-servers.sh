@@ -59,6 +59,22 @@ rm -rf "$run/site"
 cp -r "$here/site" "$run/site"
 # An 8 MiB page for the fetch benchmark and the body cap.
 head -c 8388608 /dev/zero | tr '\0' 'x' | fold -w 100 > "$run/site/big.txt"
+# Real documentation none of us wrote, for the crawl's corpus test: a copy of each package's
+# pages with up to six files of each kind (page, image, stylesheet, script) removed, mail links
+# stripped and every other site's address pointed at a closed loopback port.
+for name in flask werkzeug; do
+    src="/usr/share/doc/python-$name-doc/html"
+    [[ -d "$src" ]] || continue
+    dst="$run/site/corpus/$name"
+    mkdir -p "$dst"
+    cp -rL "$src/." "$dst/" 2>/dev/null || true
+    for ext in html png css js; do
+        (cd "$dst" && find . -name "*.$ext" ! -path ./index.html | LC_ALL=C sort |
+            awk 'NR % 2 == 0' | head -6 | xargs -r rm -f)
+    done
+    find "$dst" -name '*.html' -exec sed -i -e 's/href="mailto:[^"]*"/href=""/g' \
+        -e 's#\(href\|src\)="https\?://[^"/]*#\1="http://127.0.0.1:9#g' {} +
+done
 chmod -R a+rX "$run/site"
 
 rm -rf "$run/tls-site"

@@ -120,6 +120,12 @@ class ScriptedSite {
         return "(no " + line + ")";
     }
 
+    // A file of the login folder, listed under `name`.
+    void AddFile(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folders_[""] += Line("-rw-r--r--", name);
+    }
+
     std::atomic<bool> holdList{false};
     std::atomic<bool> holdStor{false};
 
@@ -454,6 +460,34 @@ class FtpCenterDialogTest : public QObject {
         QCOMPARE(FileText(html), std::string("content of caf\xe9.txt\r\n\x01\xff"));
         QCOMPARE(Messages(), (QStringList{Shown("Transfer complete"), Shown("Transfer complete")}));
         QCOMPARE(Control<QProgressBar>(*dialog_, "transferBar")->value(), 0);
+    }
+
+    // A listing's name that holds a path or control characters proposes its last part only,
+    // so the save dialog's folder is where the file goes.
+    void downloadProposesOnlyTheLastPartOfTheRemoteName() {
+        site_->AddFile("../../evil.txt");
+        site_->AddFile("/etc/cron.d/x\x01\x1b[2Jy.html");
+        site_->AddFile("a/..");
+        QVERIFY(Connect());
+        const QStringList remote = {"../../evil.txt",
+                                    QStringLiteral("/etc/cron.d/x\u0001\u001b[2Jy.html"), "a/.."};
+        const QStringList proposed = {"evil.txt", "x[2Jy.html", ""};
+        for (int i = 0; i < remote.size(); ++i) {
+            QTreeWidgetItem* item = nullptr;
+            for (int n = 0; n < Root()->childCount(); ++n) {
+                if (Root()->child(n)->text(0) == remote[i]) {
+                    item = Root()->child(n);
+                }
+            }
+            QVERIFY2(item != nullptr, qPrintable(remote[i]));
+            Tree()->setCurrentItem(item);
+            prompts_->ChooseFile(QString());
+            Click(*dialog_, "downloadButton");
+            QVERIFY(WaitIdle());
+            QCOMPARE(prompts_->Calls().back().kind, PromptCall::Kind::SaveFile);
+            QCOMPARE(prompts_->Calls().back().choice.proposedName, proposed[i]);
+        }
+        QCOMPARE(Count("RETR ../../evil.txt"), 0);
     }
 
     void transfersNeedAConnectionAndADownloadASelection() {

@@ -171,10 +171,10 @@ class ProxySettingsDialogTest : public QObject {
         QCOMPARE(spin->value(), 3);
         QCOMPARE(ConnectionsPerHost(), 3);
 
-        // Tab goes down the dialog as drawn: the proxy fields, the spin box, the buttons.
+        // Tab goes down the dialog as drawn: the proxy fields, the spin boxes, the buttons.
         Edit("addressEdit")->setFocus();
         for (const char* next : {"portEdit", "userEdit", "passwordEdit", "connectionsSpin",
-                                 "setValuesButton", "cancelButton"}) {
+                                 "maxPagesSpin", "setValuesButton", "cancelButton"}) {
             QTest::keyClick(dialog_->focusWidget(), Qt::Key_Tab);
             QCOMPARE(dialog_->focusWidget()->objectName(), QString::fromLatin1(next));
         }
