@@ -2,7 +2,6 @@
 
 #include <unordered_set>
 
-#include "html/UrlText.h"
 #include "reports/ReportEscape.h"
 
 namespace sg {
@@ -73,6 +72,10 @@ std::string AuditDateText(std::time_t when) {
     return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) > 0 ? text : "";
 }
 
+std::string AuditLocalHref(std::string_view file) {
+    return ReportAttr("./" + std::string(file));
+}
+
 std::string AuditCheckAnchor(std::string_view check) {
     return "check-" + std::string(check);
 }
@@ -91,10 +94,6 @@ std::size_t AuditPagesOf(const std::vector<AuditFinding>& findings, std::string_
         }
     }
     return urls.size() + (site ? 1 : 0);
-}
-
-std::string AuditHref(std::string_view url) {
-    return EnsureHttpPrefix(url);
 }
 
 }  // namespace sg

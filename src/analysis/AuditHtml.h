@@ -21,13 +21,14 @@ std::string AuditPageEnd();
 // "2026-03-01 10:32", local time, the same in every locale.
 std::string AuditDateText(std::time_t when);
 
+// The href of a page in the same folder: "./" in front, so that no file name (a project's name
+// is the user's) can read as a scheme ("javascript:...").
+std::string AuditLocalHref(std::string_view file);
+
 // The anchor of a check's section on a site's page ("check-title-missing").
 std::string AuditCheckAnchor(std::string_view check);
 
 // How many pages a check's findings are about (a finding without a page counts as one).
 std::size_t AuditPagesOf(const std::vector<AuditFinding>& findings, std::string_view check);
-
-// "http://" + the address, unless it names its own scheme: a link a browser can follow.
-std::string AuditHref(std::string_view url);
 
 }  // namespace sg

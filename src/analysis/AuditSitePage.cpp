@@ -29,8 +29,8 @@ std::string Plural(std::size_t count, std::string_view one, std::string_view man
 std::string PageItem(const AuditFinding& finding) {
     std::string item = "<li>";
     if (finding.url) {
-        item += "<a href=\"" + ReportAttr(AuditHref(*finding.url)) + "\">" +
-                ReportText(*finding.url) + "</a>";
+        item +=
+            "<a href=\"" + ReportLinkHref(*finding.url) + "\">" + ReportText(*finding.url) + "</a>";
     } else {
         item += "<span class=\"muted\">the whole site</span>";
     }
@@ -67,7 +67,7 @@ std::string CheckSection(const AuditCheck& check, const std::vector<const AuditF
 }
 
 std::string PageRow(const AuditPage& page) {
-    std::string row = "<tr><td><a href=\"" + ReportAttr(AuditHref(page.url)) + "\">" +
+    std::string row = "<tr><td><a href=\"" + ReportLinkHref(page.url) + "\">" +
                       ReportText(page.url) + "</a></td>";
     row += "<td class=\"num\">" +
            (page.status == 0 ? std::string("&ndash;") : std::to_string(page.status)) + "</td>";
@@ -99,9 +99,9 @@ std::string AuditSitePage(const AuditSite& site, std::string_view project,
     }
 
     std::string html = AuditPageStart("Site Audit of " + site.url);
-    html += "<header>\n<p><a href=\"" + ReportAttr(summaryFile) + "\">Site Audit of " +
+    html += "<header>\n<p><a href=\"" + AuditLocalHref(summaryFile) + "\">Site Audit of " +
             ReportText(project) + "</a></p>\n";
-    html += "<h1>Site Audit of <a href=\"" + ReportAttr(AuditHref(site.url)) + "\">" +
+    html += "<h1>Site Audit of <a href=\"" + ReportLinkHref(site.url) + "\">" +
             ReportText(site.url) + "</a></h1>\n";
     html += "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
 

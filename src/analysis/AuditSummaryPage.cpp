@@ -14,7 +14,7 @@ std::string NumberCell(std::size_t count, const std::string& href) {
     if (href.empty()) {
         return "<td class=\"num\">" + std::to_string(count) + "</td>";
     }
-    return "<td class=\"num\"><a href=\"" + ReportAttr(href) + "\">" + std::to_string(count) +
+    return "<td class=\"num\"><a href=\"" + AuditLocalHref(href) + "\">" + std::to_string(count) +
            "</a></td>";
 }
 
@@ -39,7 +39,7 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     html += "<p class=\"muted\">Each cell: how many of the site's pages fail the check.</p>\n";
     html += "<table class=\"sites\">\n<thead><tr><th>Check</th><th>Severity</th>";
     for (const AuditSummarySite& entry : sites) {
-        html += "<th class=\"num\"><a href=\"" + ReportAttr(entry.file) + "\">" +
+        html += "<th class=\"num\"><a href=\"" + AuditLocalHref(entry.file) + "\">" +
                 ReportText(entry.site->url) + "</a></th>";
     }
     html += "</tr></thead>\n<tbody>\n";

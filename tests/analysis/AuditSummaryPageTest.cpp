@@ -28,7 +28,7 @@ std::vector<std::string> RowCounts(const std::string& html, const std::string& c
     }
     const std::string row = html.substr(at, html.find("</tr>", at) - at);
     std::vector<std::string> counts;
-    const std::regex cell("<td class=\"num[^\"]*\">(?:<a href=\"([^\"]*)\">)?([0-9]+)");
+    const std::regex cell("<td class=\"num[^\"]*\">(?:<a href=\"\\./([^\"]*)\">)?([0-9]+)");
     for (auto it = std::sregex_iterator(row.begin(), row.end(), cell); it != std::sregex_iterator();
          ++it) {
         counts.push_back((*it)[2].str() + ((*it)[1].matched ? " " + (*it)[1].str() : ""));
@@ -71,8 +71,8 @@ TEST(AuditSummaryPage, SitesSideBySideCountPagesPerCheck) {
     EXPECT_NE(html.find("<code>redirect-loop</code>"), std::string::npos);
     // The totals rows and the escaped values.
     EXPECT_NE(html.find("<th scope=\"row\">Pages audited</th><td></td><td class=\"num\"><a "
-                        "href=\"own.html#pages\">4</a></td><td class=\"num\"><a "
-                        "href=\"rival.html#pages\">2</a></td>"),
+                        "href=\"./own.html#pages\">4</a></td><td class=\"num\"><a "
+                        "href=\"./rival.html#pages\">2</a></td>"),
               std::string::npos);
     EXPECT_NE(html.find("<th scope=\"row\">Indexable pages</th><td></td><td class=\"num\">1</td>"
                         "<td class=\"num zero\">0</td>"),
@@ -86,7 +86,9 @@ TEST(AuditSummaryPage, SitesSideBySideCountPagesPerCheck) {
         own.findings.push_back(Finding("thin-content", AuditSeverity::Notice,
                                        ("own.example/p" + std::to_string(i)).c_str()));
     }
-    const std::string page = AuditSitePage(own, "Shop", "Shop_1.html", 0);
+    // A file name of the user's never reads as a scheme.
+    const std::string page = AuditSitePage(own, "Shop", "javascript:alert(1);x.html", 0);
+    EXPECT_NE(page.find("<a href=\"./javascript:alert(1);x.html\">"), std::string::npos);
     for (const char* check : {"status-4xx", "title-missing", "sitemap-missing", "thin-content"}) {
         EXPECT_NE(page.find("id=\"check-" + std::string(check) + "\""), std::string::npos);
     }
