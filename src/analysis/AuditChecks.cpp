@@ -72,12 +72,91 @@ constexpr std::array kChecks = {
     AuditCheck{"duplicate-content", kWarning, "Content",
                "indexable pages have the same visible text"},
     AuditCheck{"thin-content", kNotice, "Content", "the page has under 200 words"},
+    AuditCheck{"http-page", kWarning, "HTTPS",
+               "a page is served over plain http although its host answers https"},
+    AuditCheck{"mixed-content", kError, "HTTPS",
+               "an https page loads an http: resource (an error for scripts, stylesheets and "
+               "frames, a warning for images and media)"},
+    AuditCheck{"http-link-internal", kNotice, "HTTPS",
+               "an https page links to its own site over http"},
+    AuditCheck{"hsts-missing", kNotice, "HTTPS",
+               "an https page is sent without a Strict-Transport-Security header"},
+    AuditCheck{"slow-response", kWarning, "Speed",
+               "the first byte of a page's answer came after more than 600 ms"},
+    AuditCheck{"not-compressed", kWarning, "Speed",
+               "a text answer (HTML, CSS, JavaScript, JSON, SVG) of 1,400 bytes or more is sent "
+               "without gzip, br or zstd although the request offered them"},
+    AuditCheck{"short-cache-lifetime", kNotice, "Speed",
+               "an image, font, script or stylesheet may be cached for under 30 days"},
+    AuditCheck{"html-too-large", kWarning, "Speed",
+               "the page's HTML is over 2 MB: search engines read only its start"},
+    AuditCheck{"image-too-large", kNotice, "Speed", "an image is over 100 KB"},
+    AuditCheck{"page-too-heavy", kNotice, "Speed",
+               "the page and its resources are over 4,000 KiB"},
+    AuditCheck{"img-alt-missing", kWarning, "Images", "an image has no alt attribute"},
+    AuditCheck{"img-alt-too-long", kNotice, "Images",
+               "an image's alt text is over 100 characters"},
+    AuditCheck{"img-size-missing", kNotice, "Images",
+               "an image lacks width or height, so the layout jumps as it loads"},
+    AuditCheck{"link-text-generic", kNotice, "Links",
+               "a link's whole text is a generic phrase such as \"click here\" or \"more\""},
+    AuditCheck{"anchor-not-crawlable", kNotice, "Links",
+               "an <a> element's href is empty, \"#\" or a javascript: address"},
+    AuditCheck{"lang-missing", kNotice, "Languages", "the <html> element has no lang"},
+    AuditCheck{"hreflang-invalid", kWarning, "Languages",
+               "an hreflang code is not a language, language-region or x-default"},
+    AuditCheck{"hreflang-relative", kWarning, "Languages",
+               "an hreflang alternate is named by a relative address"},
+    AuditCheck{"hreflang-no-return", kWarning, "Languages",
+               "an hreflang alternate page does not link back"},
+    AuditCheck{"hreflang-no-x-default", kNotice, "Languages",
+               "a page with hreflang alternates names no x-default"},
+    AuditCheck{"viewport-missing", kWarning, "Documents",
+               "the page has no <meta name=viewport>"},
+    AuditCheck{"structured-data-invalid", kWarning, "Documents",
+               "an application/ld+json script does not parse or lacks @context or @type"},
+    AuditCheck{"charset-missing", kNotice, "Documents",
+               "neither the Content-Type header nor a meta tag declares the charset"},
+};
+
+// The charts' groups of categories, in their order.
+struct ChartGroup {
+    std::string_view name;
+    std::array<std::string_view, 4> categories;
+};
+constexpr std::array kChartGroups = {
+    ChartGroup{"Indexing", {"Indexing", "Canonical", "Sitemaps", ""}},
+    ChartGroup{"Answers", {"Answers", "", "", ""}},
+    ChartGroup{"Content", {"Titles", "Descriptions", "Headings", "Content"}},
+    ChartGroup{"HTTPS", {"HTTPS", "", "", ""}},
+    ChartGroup{"Speed", {"Speed", "", "", ""}},
+    ChartGroup{"Images and links", {"Images", "Links", "", ""}},
+    ChartGroup{"Languages and documents", {"Languages", "Documents", "", ""}},
 };
 
 }  // namespace
 
 std::span<const AuditCheck> AuditChecks() {
     return kChecks;
+}
+
+std::vector<std::string_view> AuditChartGroups() {
+    std::vector<std::string_view> names;
+    for (const ChartGroup& group : kChartGroups) {
+        names.push_back(group.name);
+    }
+    return names;
+}
+
+std::size_t AuditChartGroupOf(const AuditCheck& check) {
+    for (std::size_t i = 0; i < kChartGroups.size(); ++i) {
+        for (std::string_view category : kChartGroups[i].categories) {
+            if (!category.empty() && category == check.category) {
+                return i;
+            }
+        }
+    }
+    return kChartGroups.size();
 }
 
 const AuditCheck* FindAuditCheck(std::string_view id) {

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "model/AuditResults.h"
 
@@ -21,6 +22,12 @@ struct AuditCheck {
 
 // Every check, grouped by category.
 std::span<const AuditCheck> AuditChecks();
+
+// The groups of categories the summary page charts ("Indexing", "Answers", "Content", "HTTPS",
+// "Speed", "Images and links", "Languages and documents"), and the group of a check (an index
+// into them).
+std::vector<std::string_view> AuditChartGroups();
+std::size_t AuditChartGroupOf(const AuditCheck& check);
 
 // The row of `id`, or nullptr.
 const AuditCheck* FindAuditCheck(std::string_view id);

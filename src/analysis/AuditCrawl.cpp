@@ -1,6 +1,7 @@
 #include "analysis/AuditCrawl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -47,6 +48,30 @@ bool IsHtml(std::string_view contentTypeLine) {
            FindNoCase(contentTypeLine, "application/xhtml+xml") >= 0;
 }
 
+// The head lines the later checks judge (AuditHead).
+constexpr std::string_view kKeptHeadLines[] = {
+    "Content-Type:", "Content-Encoding:", "Content-Length:",           "Cache-Control:",
+    "Expires:",      "Date:",             "Strict-Transport-Security:"};
+
+AuditHead HeadOf(const CWebClient& client, bool page) {
+    AuditHead head;
+    for (const std::string& line : client.Result().headerLines) {
+        for (std::string_view name : kKeptHeadLines) {
+            if (StartsWithNoCase(line, name)) {
+                head.lines.push_back(line);
+                break;
+            }
+        }
+    }
+    head.firstByteMs = client.TimeToFirstByte().count();
+    head.offeredCompression = !client.OfferedEncodings().empty();
+    if (page) {
+        head.bodyBytes = client.BodyText().size();
+        head.bytesReceived = client.BodyBytesReceived();
+    }
+    return head;
+}
+
 // Fills an answer from a client that fetched it; a 200 HTML page gets its facts read. With
 // `atEnd` the answer is for the address the redirects ended on.
 void Fill(AuditAnswer& answer, const CWebClient& client, bool atEnd = false) {
@@ -62,6 +87,13 @@ void Fill(AuditAnswer& answer, const CWebClient& client, bool atEnd = false) {
     }
     const std::string contentType = client.ContentTypeLine();
     answer.html = answer.redirects.empty() && IsHtml(contentType);
+    answer.head = HeadOf(client, true);
+    if (answer.html) {
+        answer.resources = client.Result().resources;
+        for (std::string& resource : answer.resources) {
+            resource = StripFragment(resource);
+        }
+    }
     if (answer.html && answer.status == 200) {
         const std::string& body = client.BodyText();
         answer.facts = ReadPageFacts(body, DeclaredCharset(contentType, body));
@@ -108,6 +140,9 @@ class Gatherer {
         Crawl();
         if (!RunCancelled()) {
             ProbeLoops();
+        }
+        if (!RunCancelled()) {
+            ProbeHttps();
         }
         if (!RunCancelled()) {
             ReadRobots();
@@ -173,6 +208,21 @@ class Gatherer {
                 Record(url, page.fromPage, page.answer, true);
             }
         });
+        std::unordered_set<std::string> resources;
+        crawler.SetLinkVisitor([&](const JudgedLink& link) {
+            if (link.kind != LinkKind::Resource) {
+                return;
+            }
+            std::string url = StripFragment(link.link);
+            if (!resources.insert(Key(url)).second) {
+                return;
+            }
+            AuditResource& resource = data_.resources.emplace_back();
+            resource.url = std::move(url);
+            resource.from = StripFragment(link.fromPage);
+            resource.status = link.answer.StatusCode();
+            resource.head = HeadOf(link.answer, false);
+        });
         crawler.CrawlSite("", data_.siteUrl, true);
         visited_ = crawler.PagesVisited();
 
@@ -218,6 +268,34 @@ class Gatherer {
                 answer.redirects = first->Redirects();
             }
         }
+    }
+
+    // Whether the host of the site's plain http pages answers https: an https page of it came
+    // in the crawl, or (for a host on the default port) its root answers over https.
+    void ProbeHttps() {
+        bool plain = false;
+        for (const AuditAnswer& answer : data_.answers) {
+            if (StartsWithNoCase(answer.finalUrl, "https://")) {
+                data_.hostAnswersHttps = true;
+                return;
+            }
+            plain = plain || answer.status != 0;
+        }
+        std::string host = HostRoot(data_.root);
+        if (StartsWithNoCase(host, "http://")) {
+            host.erase(0, 7);
+        }
+        if (!plain || host.empty() || host.find(':') != std::string::npos) {
+            // A port of its own says nothing of where https would be.
+            return;
+        }
+        CWebClient client;
+        ApplyProxySettings(client);
+        client.SetConnectTimeout(std::chrono::milliseconds(3000));
+        client.SetAttemptDeadline(std::chrono::milliseconds(5000));
+        std::string address = "https://" + host + "/";
+        data_.hostAnswersHttps = client.FetchHead(address.data()) == CWebClient::kFetchOk &&
+                                 client.StatusCode() != 0;
     }
 
     void ReadRobots() {

@@ -1,10 +1,14 @@
 #include "analysis/AuditRules.h"
 
+#include <algorithm>
+#include <charconv>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "analysis/AuditChecks.h"
+#include "analysis/AuditHeaders.h"
+#include "analysis/Hreflang.h"
 #include "html/LinkExtractor.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
@@ -100,6 +104,11 @@ class Judge {
         ContentChecks();
         DuplicateChecks();
         SitemapChecks();
+        HttpsChecks();
+        SpeedChecks();
+        ImageAndLinkChecks();
+        LanguageChecks();
+        DocumentChecks();
 
         AuditSite site;
         site.url = data_.siteUrl;
@@ -132,14 +141,17 @@ class Judge {
     }
 
   private:
-    void Add(std::string_view check, std::optional<std::string> url, std::string detail) {
+    // A finding of `check`, with the check's severity unless `severity` says otherwise (a
+    // check whose findings differ in weight).
+    void Add(std::string_view check, std::optional<std::string> url, std::string detail,
+             std::optional<AuditSeverity> severity = std::nullopt) {
         const auto found = checkIndex_.find(check);
         if (found == checkIndex_.end()) {
             return;
         }
         AuditFinding finding;
         finding.check = std::string(check);
-        finding.severity = AuditChecks()[found->second].severity;
+        finding.severity = severity.value_or(AuditChecks()[found->second].severity);
         finding.url = std::move(url);
         finding.detail = std::move(detail);
         findings_[found->second].push_back(std::move(finding));
@@ -505,6 +517,278 @@ class Judge {
         for (const std::string& url : data_.listed) {
             if (SameHost(url, data_.root) && linked.count(Key(url)) == 0) {
                 Add("sitemap-orphan", url, "no crawled page links to it");
+            }
+        }
+    }
+
+    static bool IsHttps(std::string_view url) { return StartsWithNoCase(url, "https://"); }
+
+    static std::string ContentTypeOf(const AuditHead& head) {
+        return std::string(HeadValue(head.lines, "Content-Type").value_or(""));
+    }
+
+    static std::optional<std::size_t> ContentLengthOf(const AuditHead& head) {
+        const std::optional<std::string_view> value = HeadValue(head.lines, "Content-Length");
+        std::size_t size = 0;
+        if (!value ||
+            std::from_chars(value->data(), value->data() + value->size(), size).ec != std::errc()) {
+            return std::nullopt;
+        }
+        return size;
+    }
+
+    // Whether an answer came uncompressed though compression was offered, and is text of
+    // kCompressMin bytes or more.
+    static bool Uncompressed(const AuditHead& head, std::size_t size) {
+        return head.offeredCompression && size >= kCompressMin &&
+               IsCompressibleType(ContentTypeOf(head)) &&
+               !IsCompressedEncoding(HeadValue(head.lines, "Content-Encoding").value_or(""));
+    }
+
+    // "a, b, c and 2 more"
+    static std::string Named(const std::vector<std::string>& items, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            text += (i > 0 ? ", " : "") + items[i];
+        }
+        if (count > items.size()) {
+            text += " and " + std::to_string(count - items.size()) + " more";
+        }
+        return text;
+    }
+
+    static std::string Items(const PageFactList& list, std::string_view one,
+                             std::string_view many) {
+        return std::to_string(list.count) + " " + std::string(list.count == 1 ? one : many) +
+               ": " + Named(list.first, list.count);
+    }
+
+    void HttpsChecks() {
+        using Kind = PagePlainResource::Kind;
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (!Content(i)) {
+                continue;
+            }
+            const AuditAnswer& answer = data_.answers[i];
+            const PageFacts& facts = answer.facts;
+            if (!IsHttps(answer.url)) {
+                if (data_.hostAnswersHttps) {
+                    Add("http-page", answer.url, "served over http; the host answers https");
+                }
+                continue;
+            }
+            if (!facts.plainResources.empty()) {
+                bool blocking = false;
+                std::vector<std::string> named;
+                for (const PagePlainResource& resource : facts.plainResources) {
+                    blocking = blocking || resource.kind == Kind::Script ||
+                               resource.kind == Kind::Stylesheet || resource.kind == Kind::Frame;
+                    if (named.size() < PageFactList::kKept) {
+                        named.push_back(resource.href);
+                    }
+                }
+                Add("mixed-content", answer.url,
+                    "loads " + Named(named, facts.plainResources.size()),
+                    blocking ? AuditSeverity::Error : AuditSeverity::Warning);
+            }
+            std::vector<std::string> internal;
+            for (const std::string& link : facts.plainLinks) {
+                if (SameHost(link, answer.url)) {
+                    internal.push_back(link);
+                }
+            }
+            if (!internal.empty()) {
+                const std::size_t count = internal.size();
+                internal.resize(std::min(count, PageFactList::kKept));
+                Add("http-link-internal", answer.url, "links to " + Named(internal, count));
+            }
+            const std::string hsts =
+                HstsProblem(HeadValue(answer.head.lines, "Strict-Transport-Security"));
+            if (!hsts.empty()) {
+                Add("hsts-missing", answer.url, hsts);
+            }
+        }
+    }
+
+    void SpeedChecks() {
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            const AuditAnswer& answer = data_.answers[i];
+            if (answer.status == 0 || !answer.redirects.empty()) {
+                continue;
+            }
+            const AuditHead& head = answer.head;
+            if (head.firstByteMs > kSlowFirstByteMs) {
+                Add("slow-response", answer.url,
+                    "first byte after " + std::to_string(head.firstByteMs) + " ms");
+            }
+            if (answer.status == 200 && Uncompressed(head, head.bytesReceived)) {
+                Add("not-compressed", answer.url,
+                    std::to_string(head.bytesReceived) + " bytes of " + ContentTypeOf(head) +
+                        " sent uncompressed");
+            }
+            if (Content(i) && head.bodyBytes > kHtmlMaxBytes) {
+                Add("html-too-large", answer.url, std::to_string(head.bodyBytes) + " bytes");
+            }
+        }
+        std::unordered_map<std::string, std::size_t> sizes;
+        for (const AuditResource& resource : data_.resources) {
+            if (resource.status < 200 || resource.status > 299) {
+                continue;
+            }
+            const std::optional<std::size_t> length = ContentLengthOf(resource.head);
+            sizes.emplace(Key(resource.url), length.value_or(0));
+            if (!SameHost(resource.url, data_.root)) {
+                // Another host's answers are not the site's to change.
+                continue;
+            }
+            const std::string type = ContentTypeOf(resource.head);
+            if (length && Uncompressed(resource.head, *length)) {
+                Add("not-compressed", resource.url,
+                    std::to_string(*length) + " bytes of " + type + " sent uncompressed");
+            }
+            if (IsStaticResourceType(type)) {
+                const std::string problem =
+                    ShortCacheProblem(ReadCacheLifetime(resource.head.lines, now_));
+                if (!problem.empty()) {
+                    Add("short-cache-lifetime", resource.url, problem);
+                }
+            }
+            if (length && StartsWithNoCase(type, "image/") && *length > kImageMaxBytes) {
+                Add("image-too-large", resource.url, std::to_string(*length) + " bytes");
+            }
+        }
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (!Content(i)) {
+                continue;
+            }
+            const AuditAnswer& answer = data_.answers[i];
+            std::size_t weight = 0;
+            std::unordered_set<std::string> counted;
+            for (const std::string& resource : answer.resources) {
+                const std::string key = Key(resource);
+                if (const auto found = sizes.find(key);
+                    found != sizes.end() && counted.insert(key).second) {
+                    weight += found->second;
+                }
+            }
+            const std::size_t total = answer.head.bytesReceived + weight;
+            if (total > kPageMaxBytes) {
+                Add("page-too-heavy", answer.url,
+                    std::to_string(total / 1024) + " KiB with " + std::to_string(counted.size()) +
+                        " resources");
+            }
+        }
+    }
+
+    void ImageAndLinkChecks() {
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (!Content(i)) {
+                continue;
+            }
+            const AuditAnswer& answer = data_.answers[i];
+            const PageFacts& facts = answer.facts;
+            if (facts.imagesWithoutAlt.count > 0) {
+                Add("img-alt-missing", answer.url, Items(facts.imagesWithoutAlt, "image", "images"));
+            }
+            if (facts.imagesWithLongAlt.count > 0) {
+                Add("img-alt-too-long", answer.url,
+                    Items(facts.imagesWithLongAlt, "image", "images"));
+            }
+            if (facts.imagesWithoutSize.count > 0) {
+                Add("img-size-missing", answer.url,
+                    Items(facts.imagesWithoutSize, "image", "images"));
+            }
+            if (facts.genericLinks.count > 0) {
+                Add("link-text-generic", answer.url, Items(facts.genericLinks, "link", "links"));
+            }
+            if (facts.uncrawlableAnchors.count > 0) {
+                Add("anchor-not-crawlable", answer.url,
+                    Items(facts.uncrawlableAnchors, "link", "links"));
+            }
+        }
+    }
+
+    static bool IsAbsolute(std::string_view href) {
+        return StartsWithNoCase(href, "http://") || StartsWithNoCase(href, "https://");
+    }
+
+    void LanguageChecks() {
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (!Content(i)) {
+                continue;
+            }
+            const AuditAnswer& answer = data_.answers[i];
+            const PageFacts& facts = answer.facts;
+            if (!facts.lang) {
+                Add("lang-missing", answer.url, "no lang on <html>");
+            }
+            if (facts.alternates.empty()) {
+                continue;
+            }
+            std::vector<std::string> invalid;
+            std::vector<std::string> relative;
+            std::vector<std::string> noReturn;
+            bool xDefault = false;
+            const std::string self = Key(answer.url);
+            for (const PageAlternate& alternate : facts.alternates) {
+                xDefault = xDefault || EqualsNoCase(alternate.hreflang, "x-default");
+                if (!IsValidHreflang(alternate.hreflang)) {
+                    invalid.push_back(alternate.hreflang.empty() ? "(empty)" : alternate.hreflang);
+                }
+                if (!IsAbsolute(alternate.href)) {
+                    relative.push_back(alternate.href);
+                    continue;
+                }
+                if (Key(alternate.href) == self) {
+                    continue;
+                }
+                const auto found = answerByKey_.find(Key(alternate.href));
+                if (found == answerByKey_.end() || !Content(found->second)) {
+                    // Not read (or no page): nothing to judge it by.
+                    continue;
+                }
+                bool back = false;
+                for (const PageAlternate& other :
+                     data_.answers[found->second].facts.alternates) {
+                    back = back || (IsAbsolute(other.href) && Key(other.href) == self);
+                }
+                if (!back) {
+                    noReturn.push_back(alternate.href);
+                }
+            }
+            if (!invalid.empty()) {
+                Add("hreflang-invalid", answer.url, Named(invalid, invalid.size()));
+            }
+            if (!relative.empty()) {
+                Add("hreflang-relative", answer.url, Named(relative, relative.size()));
+            }
+            if (!noReturn.empty()) {
+                Add("hreflang-no-return", answer.url,
+                    Named(noReturn, noReturn.size()) + " does not link back");
+            }
+            if (!xDefault) {
+                Add("hreflang-no-x-default", answer.url,
+                    std::to_string(facts.alternates.size()) + " alternates, no x-default");
+            }
+        }
+    }
+
+    void DocumentChecks() {
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (!Content(i)) {
+                continue;
+            }
+            const AuditAnswer& answer = data_.answers[i];
+            const PageFacts& facts = answer.facts;
+            if (!facts.viewport) {
+                Add("viewport-missing", answer.url, "no <meta name=viewport>");
+            }
+            if (!facts.structuredDataProblems.empty()) {
+                Add("structured-data-invalid", answer.url,
+                    Named(facts.structuredDataProblems, facts.structuredDataProblems.size()));
+            }
+            if (!facts.metaCharset && !DeclaresCharset(ContentTypeOf(answer.head))) {
+                Add("charset-missing", answer.url, "no charset in Content-Type or a meta tag");
             }
         }
     }

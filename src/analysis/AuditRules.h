@@ -36,6 +36,12 @@ inline constexpr std::size_t kTitleMin = 30;
 inline constexpr std::size_t kDescriptionMax = 155;
 inline constexpr std::size_t kDescriptionMin = 70;
 inline constexpr std::size_t kH1Max = 70;
+// Speed: the first byte of an answer later than this; HTML larger than this (2 MB); an image
+// larger than this (100 KB); a page and its resources heavier than this (4,000 KiB).
+inline constexpr long long kSlowFirstByteMs = 600;
+inline constexpr std::size_t kHtmlMaxBytes = 2000000;
+inline constexpr std::size_t kImageMaxBytes = 100000;
+inline constexpr std::size_t kPageMaxBytes = 4000u * 1024u;
 // Fewer visible words than this is thin content.
 inline constexpr std::size_t kThinWords = 200;
 

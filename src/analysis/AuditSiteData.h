@@ -14,6 +14,28 @@
 
 namespace sg {
 
+// What the checks of speed and security read of an answer besides its status: the head lines
+// they judge (Content-Type, Content-Encoding, Content-Length, Cache-Control, Expires, Date,
+// Strict-Transport-Security), the time to its first byte and its body's size.
+struct AuditHead {
+    std::vector<std::string> lines;
+    long long firstByteMs = 0;
+    // The request offered compressed answers.
+    bool offeredCompression = false;
+    // The body as read (decoded) and as it came; 0 for a head answer.
+    std::size_t bodyBytes = 0;
+    std::size_t bytesReceived = 0;
+};
+
+// A resource (image, script, style sheet, ...) of one of the site's pages, judged by its head.
+struct AuditResource {
+    // In the crawl's form, and the first page it was found on.
+    std::string url;
+    std::string from;
+    int status = 0;
+    AuditHead head;
+};
+
 // An address of the site the audit has the answer for.
 struct AuditAnswer {
     // As asked, in the crawl's text form, without its fragment.
@@ -36,6 +58,9 @@ struct AuditAnswer {
     RobotsDirectives directives;
     // The crawl visited it (rather than the audit fetching it for a sitemap or a canonical).
     bool crawled = false;
+    AuditHead head;
+    // The resources the page loads, in the crawl's form (for its weight).
+    std::vector<std::string> resources;
 };
 
 // A link on one of the site's pages to an address of the site, as the crawl recorded it.
@@ -76,6 +101,11 @@ struct AuditSiteData {
     // Canonical pages on other hosts, fetched to judge the canonical links naming them.
     std::vector<AuditAnswer> elsewhere;
     std::vector<AuditLink> links;
+    // Every resource of the site's pages the crawl judged by an answer, each once.
+    std::vector<AuditResource> resources;
+    // Whether the host of the site's plain http pages answers https (the crawl got an https
+    // answer from it, or the audit's probe of its root did).
+    bool hostAnswersHttps = false;
 
     // The sitemaps read: those robots.txt names, else /sitemap.xml (when it answered), then the
     // sitemaps their indexes list.

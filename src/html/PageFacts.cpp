@@ -10,6 +10,10 @@
 #include <cstring>
 #include <mutex>
 
+#include <nlohmann/json.hpp>
+
+#include "html/PageCharset.h"
+#include "html/TextUtil.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -107,6 +111,14 @@ std::string_view Trimmed(const char* value) {
     return text;
 }
 
+bool StartsWithScheme(std::string_view href, std::string_view scheme) {
+    return StartsWithNoCase(href, scheme);
+}
+
+// A structured data block is read at most this far.
+constexpr std::size_t kStructuredDataMax = 1u << 20;
+constexpr std::size_t kAnchorTextMax = 64;
+
 class Reader {
   public:
     explicit Reader(PageFacts& facts) : facts_(facts) {}
@@ -127,6 +139,7 @@ class Reader {
         if (foreign_ > 0) {
             return;
         }
+        OtherFacts(name, atts);
         if (name == "title") {
             if (title_++ == 0) {
                 titleText_.clear();
@@ -159,6 +172,17 @@ class Reader {
         if (!IsInline(name)) {
             Boundary();
         }
+        if (name == "a" && anchor_) {
+            anchor_ = false;
+            if (IsGenericLinkText(anchorText_)) {
+                facts_.genericLinks.Add(anchorHref_);
+            }
+        } else if (name == "script" && structuredData_) {
+            structuredData_ = false;
+            if (std::string problem = StructuredDataProblem(structuredText_); !problem.empty()) {
+                facts_.structuredDataProblems.push_back(std::move(problem));
+            }
+        }
         if (name == "head" && head_ > 0) {
             --head_;
         }
@@ -180,6 +204,14 @@ class Reader {
     }
 
     void Text(std::string_view text) {
+        if (anchor_) {
+            // The generic phrases are short; a longer text is not one of them.
+            anchorText_.append(text.substr(0, kAnchorTextMax - std::min(kAnchorTextMax, anchorText_.size())));
+        }
+        if (structuredData_) {
+            structuredText_.append(text.substr(
+                0, kStructuredDataMax + 1 - std::min(kStructuredDataMax + 1, structuredText_.size())));
+        }
         if (title_ > 0 && foreign_ == 0) {
             titleText_ += text;
             return;
@@ -230,6 +262,84 @@ class Reader {
     }
 
   private:
+    void Plain(PagePlainResource::Kind kind, const char* href) {
+        const std::string_view written = Trimmed(href);
+        if (StartsWithScheme(written, "http:") && facts_.plainResources.size() < kPlainLinksKept) {
+            facts_.plainResources.push_back({kind, std::string(written)});
+        }
+    }
+
+    // What the audit's later checks read: the document's language, its meta tags, images,
+    // links, resources written with http:, alternates and structured data.
+    void OtherFacts(std::string_view name, const xmlChar** atts) {
+        using Kind = PagePlainResource::Kind;
+        if (name == "html") {
+            facts_.lang = facts_.lang || !Trimmed(Attribute(atts, "lang")).empty();
+        } else if (name == "meta") {
+            if (EqualsNoCase(Trimmed(Attribute(atts, "name")), "viewport")) {
+                facts_.viewport = true;
+            }
+            if (Attribute(atts, "charset") != nullptr ||
+                (EqualsNoCase(Trimmed(Attribute(atts, "http-equiv")), "content-type") &&
+                 FindNoCase(Trimmed(Attribute(atts, "content")), "charset=") >= 0)) {
+                facts_.metaCharset = true;
+            }
+        } else if (name == "img") {
+            const std::string_view src = Trimmed(Attribute(atts, "src"));
+            const char* alt = Attribute(atts, "alt");
+            if (alt == nullptr) {
+                facts_.imagesWithoutAlt.Add(src);
+            } else if (CharacterCount(Trimmed(alt), PageCharset::Utf8) > kAltMax) {
+                facts_.imagesWithLongAlt.Add(src);
+            }
+            if (Attribute(atts, "width") == nullptr || Attribute(atts, "height") == nullptr) {
+                facts_.imagesWithoutSize.Add(src);
+            }
+            Plain(Kind::Image, Attribute(atts, "src"));
+        } else if (name == "a") {
+            const char* href = Attribute(atts, "href");
+            if (href == nullptr) {
+                return;
+            }
+            const std::string_view written = Trimmed(href);
+            if (written.empty() || written == "#" || StartsWithScheme(written, "javascript:")) {
+                facts_.uncrawlableAnchors.Add(written.empty() ? "(empty)" : written);
+            } else if (StartsWithScheme(written, "http://") &&
+                       facts_.plainLinks.size() < kPlainLinksKept &&
+                       std::find(facts_.plainLinks.begin(), facts_.plainLinks.end(), written) ==
+                           facts_.plainLinks.end()) {
+                facts_.plainLinks.emplace_back(written);
+            }
+            anchor_ = true;
+            anchorHref_ = std::string(written);
+            anchorText_.clear();
+        } else if (name == "script") {
+            if (const char* src = Attribute(atts, "src")) {
+                Plain(Kind::Script, src);
+            } else if (EqualsNoCase(Trimmed(Attribute(atts, "type")), "application/ld+json")) {
+                structuredData_ = true;
+                structuredText_.clear();
+            }
+        } else if (name == "link") {
+            const char* rel = Attribute(atts, "rel");
+            const char* href = Attribute(atts, "href");
+            if (rel == nullptr || href == nullptr) {
+                return;
+            }
+            if (HasToken(rel, "stylesheet")) {
+                Plain(Kind::Stylesheet, href);
+            }
+            const char* hreflang = Attribute(atts, "hreflang");
+            if (HasToken(rel, "alternate") && hreflang != nullptr && head_ > 0) {
+                facts_.alternates.push_back({std::string(Trimmed(hreflang)), std::string(Trimmed(href))});
+            }
+        } else if (name == "iframe" || name == "frame") {
+            Plain(Kind::Frame, Attribute(atts, "src"));
+        } else if (name == "video" || name == "audio" || name == "source" || name == "track") {
+            Plain(Kind::Media, Attribute(atts, "src"));
+        }
+    }
+
     static const char* Attribute(const xmlChar** atts, const char* name) {
         if (atts == nullptr) {
             return nullptr;
@@ -276,6 +386,11 @@ class Reader {
     }
 
     PageFacts& facts_;
+    bool anchor_ = false;
+    std::string anchorHref_;
+    std::string anchorText_;
+    bool structuredData_ = false;
+    std::string structuredText_;
     int head_ = 0;
     int hidden_ = 0;
     int foreign_ = 0;
@@ -311,6 +426,61 @@ void OnText(void* context, const xmlChar* text, int length) {
 void Quiet(void*, const char*, ...) {}
 
 }  // namespace
+
+void PageFactList::Add(std::string_view item) {
+    ++count;
+    if (first.size() < kKept && std::find(first.begin(), first.end(), item) == first.end()) {
+        first.emplace_back(item);
+    }
+}
+
+bool IsGenericLinkText(std::string_view text) {
+    static constexpr std::array<std::string_view, 11> kGeneric = {
+        "click here", "here", "more",  "read more", "learn more", "link",
+        "this",       "go",   "start", "right here", "continue"};
+    const std::string collapsed = Collapse(text);
+    for (std::string_view phrase : kGeneric) {
+        if (EqualsNoCase(collapsed, phrase)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string StructuredDataProblem(std::string_view text) {
+    if (text.size() > kStructuredDataMax) {
+        return "over 1 MiB";
+    }
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (json.is_discarded()) {
+        return "not JSON";
+    }
+    // A block is one object or an array of them.
+    const auto problemOf = [](const nlohmann::json& item) -> std::string {
+        if (!item.is_object()) {
+            return "not an object";
+        }
+        if (!item.contains("@context")) {
+            return "no @context";
+        }
+        if (!item.contains("@type") && !item.contains("@graph")) {
+            return "no @type";
+        }
+        return {};
+    };
+    if (json.is_array()) {
+        if (json.empty()) {
+            return "an empty array";
+        }
+        for (const nlohmann::json& item : json) {
+            if (std::string problem = problemOf(item); !problem.empty()) {
+                return problem;
+            }
+        }
+        return {};
+    }
+    return problemOf(json);
+}
 
 PageFacts ReadPageFacts(std::string_view page, PageCharset charset) {
     static std::once_flag once;

@@ -14,6 +14,33 @@
 
 namespace sg {
 
+// Alt texts longer than this are too long; absolute http links and http resources kept per
+// page.
+inline constexpr std::size_t kAltMax = 100;
+inline constexpr std::size_t kPlainLinksKept = 50;
+
+// Some of a page's items of one kind: how many there are, and the first few, each once.
+struct PageFactList {
+    static constexpr std::size_t kKept = 5;
+    std::size_t count = 0;
+    std::vector<std::string> first;
+    void Add(std::string_view item);
+};
+
+// A resource a page loads (image, script, stylesheet, frame, audio or video) whose address is
+// written with "http:", so that an https page loads it unencrypted.
+struct PagePlainResource {
+    enum class Kind { Image, Media, Script, Stylesheet, Frame };
+    Kind kind;
+    std::string href;
+};
+
+// A <link rel=alternate hreflang=...> in the head, as written (entity-decoded, trimmed).
+struct PageAlternate {
+    std::string hreflang;
+    std::string href;
+};
+
 struct PageFacts {
     // Each <title> outside inline SVG and MathML, in page order, blanks collapsed and trimmed.
     std::vector<std::string> titles;
@@ -31,7 +58,40 @@ struct PageFacts {
     // A 64-bit hash of that text with its blanks collapsed, so that two pages' texts can be
     // compared without keeping them.
     std::uint64_t textHash = 0;
+
+    // <html> has a lang attribute that is not blank.
+    bool lang = false;
+    // A <meta name=viewport>.
+    bool viewport = false;
+    // A <meta charset> or a <meta http-equiv=content-type> whose content names a charset.
+    bool metaCharset = false;
+    // Images (by src) without an alt attribute; with an alt over kAltMax characters; without
+    // both width and height.
+    PageFactList imagesWithoutAlt;
+    PageFactList imagesWithLongAlt;
+    PageFactList imagesWithoutSize;
+    // Links (by href) whose whole text is a generic phrase ("click here", "more", ...), and
+    // <a> elements whose href is empty, "#" or a javascript: address.
+    PageFactList genericLinks;
+    PageFactList uncrawlableAnchors;
+    // The hrefs of <a> elements written as absolute "http://" addresses (the first
+    // kPlainLinksKept, each once).
+    std::vector<std::string> plainLinks;
+    // The resources written with "http:" (the first kPlainLinksKept).
+    std::vector<PagePlainResource> plainResources;
+    std::vector<PageAlternate> alternates;
+    // Why each <script type=application/ld+json> that cannot be used cannot: it does not parse
+    // as JSON, or an object in it lacks @context or @type (an object holding @graph needs no
+    // @type).
+    std::vector<std::string> structuredDataProblems;
 };
+
+// Whether a link's whole text (blanks collapsed, compared without regard to case) is one of
+// the generic phrases that tell a reader and a search engine nothing about its target.
+bool IsGenericLinkText(std::string_view text);
+
+// Why a structured data block cannot be used (see structuredDataProblems); empty when it can.
+std::string StructuredDataProblem(std::string_view json);
 
 // The facts of `page`, read in `charset` (what the page declares, PageCharset.h) whatever its
 // own meta tags say later. Linear in the page's size; text that is not HTML gives what a

@@ -8,6 +8,7 @@
 #include "html/LinkExtractor.h"
 #include "html/PageLinks.h"
 #include "html/TextUtil.h"
+#include "net/Gunzip.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
@@ -193,6 +194,9 @@ int CWebClient::FetchFollowing(char* address, bool head) {
     char* current = address;
     for (;;) {
         tunnelled_ = false;
+        requestStart_ = Clock::now();
+        firstByte_ = Milliseconds(0);
+        bodyReceived_ = 0;
         const int result = head ? (useProxy_ != 0 ? FetchHeadThroughProxy(current, deadline)
                                                   : FetchHeadDirect(current, deadline))
                                 : (useProxy_ != 0 ? FetchPageThroughProxy(current, deadline)
@@ -405,6 +409,8 @@ int CWebClient::OpenTunnel(const char* address, std::string& path, Clock::time_p
                           StartsWithNoCase(result_.headerLines.front(), "HTTP/") &&
                           result_.headerLines.front().find(" 200") != std::string::npos;
     result_.ClearResponse();
+    // The proxy's answer is not the site's: the first byte is timed from the site's.
+    firstByte_ = Milliseconds(0);
     if (!accepted || Handshake(name, deadline) != 0) {
         Disconnect();
         return kFetchConnectFailed;
@@ -485,6 +491,11 @@ int CWebClient::SendRequest(std::string& request) {
     }
     if (namesProgram_ && !HasHeader("User-Agent:")) {
         request += kUserAgentLine;
+        request += "\r\n";
+    }
+    if (offersCompression_ && !HasHeader("Accept-Encoding:")) {
+        request += "Accept-Encoding: ";
+        request += kOfferedEncodings;
         request += "\r\n";
     }
     request += "\r\n";
@@ -659,6 +670,10 @@ int CWebClient::ReadHead(Clock::time_point deadline) {
             return 0;
         }
         const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
+        if (got > 0 && result_.headerLines.empty() && firstByte_.count() == 0) {
+            firstByte_ = std::max(Milliseconds(1), std::chrono::duration_cast<Milliseconds>(
+                                                       Clock::now() - requestStart_));
+        }
         // The empty line ends the head; so do a time-out and a closed connection (0).
         if (got <= 2) {
             return got;
@@ -706,6 +721,41 @@ void CWebClient::ReadBody(Clock::time_point deadline) {
     }
 }
 
+std::string_view CWebClient::OfferedEncodings() const {
+    if (!offersCompression_) {
+        return {};
+    }
+    for (const std::string& line : requestHeaders_) {
+        if (StartsWithNoCase(line, "Accept-Encoding:")) {
+            return TrimBlanksView(std::string_view(line).substr(16));
+        }
+    }
+    return kOfferedEncodings;
+}
+
+void CWebClient::DecodeBody() {
+    if (!offersCompression_ || HasHeader("Accept-Encoding:")) {
+        // Nothing offered by this client; a caller's own line reads what comes as it comes.
+        return;
+    }
+    std::string_view coding;
+    for (const std::string& line : result_.headerLines) {
+        if (StartsWithNoCase(line, "Content-Encoding:")) {
+            coding = TrimBlanksView(std::string_view(line).substr(17));
+        }
+    }
+    if (!EqualsNoCase(coding, "gzip") && !EqualsNoCase(coding, "x-gzip")) {
+        return;
+    }
+    std::string out;
+    if (!Gunzip(result_.BodyText(), bodyCap_, out)) {
+        out.clear();
+    } else if (out.size() > bodyCap_) {
+        out.resize(bodyCap_);
+    }
+    result_.ReplaceBody(out, kLineBuffer - 1);
+}
+
 int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     const int headEnd = ReadHead(deadline);
     if (IsRedirect()) {
@@ -722,6 +772,8 @@ int CWebClient::ReadPage(const char* address, Clock::time_point deadline) {
     }
     // Whatever of the body was not read (beyond the cap) is discarded with the connection.
     Disconnect();
+    bodyReceived_ = result_.BodyBytes();
+    DecodeBody();
     ExtractPageLinks(result_.BodyText(), address, result_.frames, result_.links, result_.resources);
     return kFetchOk;
 }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/CUT_WSClient.h"
@@ -58,6 +59,15 @@ class CWebClient : public CUT_WSClient {
     // Whether a response's body is kept whatever its Content-Type (off by default): sitemaps
     // come as XML or gzip. A page fetch then gives 0 for every type.
     void SetKeepsAnyBody(bool keeps) { keepsAnyBody_ = keeps; }
+    // Whether requests offer compressed answers (off by default; the crawl's fetches turn it
+    // on): they carry "Accept-Encoding: " + kOfferedEncodings unless an extra header line names
+    // Accept-Encoding, and a body sent in one of them is read decoded (at most the body cap),
+    // while the head keeps its Content-Encoding line. A body that does not decode is empty.
+    void SetOffersCompression(bool offers) { offersCompression_ = offers; }
+    // The encodings offered, as the Accept-Encoding line names them (those this transport
+    // decodes); empty when the client offers none.
+    std::string_view OfferedEncodings() const;
+    static constexpr std::string_view kOfferedEncodings = "gzip";
 
     void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
     void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
@@ -135,6 +145,12 @@ class CWebClient : public CUT_WSClient {
     // The addresses the last attempt was redirected to, in order, and the address whose
     // response it holds (the one asked when there was no redirect).
     const std::vector<std::string>& Redirects() const { return redirects_; }
+    // The time from the start of the last request (its connection included) to the first byte
+    // of its answer, for the answer Result() holds (the end of the redirects); zero when no
+    // answer came.
+    Milliseconds TimeToFirstByte() const { return firstByte_; }
+    // The bytes the body of that answer came in, before any decoding.
+    std::size_t BodyBytesReceived() const { return bodyReceived_; }
     const std::string& FinalAddress() const { return finalAddress_; }
     // Whether redirect `hop` (an index into Redirects()) went from an https address to a plain
     // http one: followed, since sites do move back, but the answer came unencrypted and callers
@@ -201,6 +217,9 @@ class CWebClient : public CUT_WSClient {
     Milliseconds NextWait(Clock::time_point deadline) const;
     // What is left of the attempt, rounded up; zero once it has passed.
     static Milliseconds NextWaitUntil(Clock::time_point deadline);
+    // The body in the encoding its Content-Encoding line names, decoded when this client
+    // offered it.
+    void DecodeBody();
     // The content-type test, the body and the links: the part every page fetch shares once the
     // request is sent.
     int ReadPage(const char* address, Clock::time_point deadline);
@@ -218,6 +237,11 @@ class CWebClient : public CUT_WSClient {
     bool namesProgram_ = true;
     bool acceptsJson_ = false;
     bool keepsAnyBody_ = false;
+    bool offersCompression_ = false;
+    // When the current request began, and what TimeToFirstByte and BodyBytesReceived give.
+    Clock::time_point requestStart_{};
+    Milliseconds firstByte_{0};
+    std::size_t bodyReceived_ = 0;
     // The connection is a CONNECT tunnel through the proxy to the site.
     bool tunnelled_ = false;
     std::vector<std::string> redirects_;

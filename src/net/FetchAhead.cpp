@@ -64,6 +64,8 @@ std::string FetchAhead::HostKey(const std::string& address) {
 
 int FetchAhead::Fetch(Kind kind, const std::string& address, CWebClient& client) {
     ApplyProxySettings(client);
+    // Sites answer as they do browsers, compressed where they can; the body is read decoded.
+    client.SetOffersCompression(true);
     // The client rewrites the address in place.
     std::string copy = address;
     return kind == Kind::Page ? client.FetchPageRetrying(copy.data(), kAttempts)

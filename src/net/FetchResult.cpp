@@ -1,5 +1,7 @@
 #include "net/FetchResult.h"
 
+#include <algorithm>
+
 #include <string_view>
 
 #include "platform/Ansi.h"
@@ -50,6 +52,20 @@ void FetchResult::AppendBodyPiece(const char* data, std::size_t size) {
     body_.append(data, size);
     pieceEnds_.push_back(body_.size());
     pieces_.clear();
+}
+
+void FetchResult::ReplaceBody(std::string_view body, std::size_t pieceBytes) {
+    body_.assign(body);
+    pieceEnds_.clear();
+    pieces_.clear();
+    std::size_t start = 0;
+    while (start < body_.size()) {
+        const std::size_t lineEnd = body_.find('\n', start);
+        const std::size_t end = std::min(
+            lineEnd == std::string::npos ? body_.size() : lineEnd + 1, start + pieceBytes);
+        pieceEnds_.push_back(end);
+        start = end;
+    }
 }
 
 std::string FetchResult::HeaderText() const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sg {
@@ -25,6 +26,9 @@ class FetchResult {
     // The body arrives piece by piece: each piece one line with its CR LF, or one buffer's
     // worth of a longer line. All bytes are kept, NUL bytes included.
     void AppendBodyPiece(const char* data, std::size_t size);
+    // Replaces the body with `body`, cut into pieces as the line reader would (each line with
+    // its LF, a longer line in pieces of at most `pieceBytes`).
+    void ReplaceBody(std::string_view body, std::size_t pieceBytes);
     // Room for a body of about this size, to spare regrowing a large one.
     void ReserveBody(std::size_t size) { body_.reserve(size); }
 
