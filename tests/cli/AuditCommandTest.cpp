@@ -3,17 +3,24 @@
 // back from --json; --csv; and the exit codes of --fail-on.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <zlib.h>
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <cstdlib>
 #include <map>
 #include <set>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/CliRunner.h"
+#include "demo/DemoCertificate.h"
+#include "net/TlsServerContext.h"
 #include "platform/FileSystem.h"
 #include "reports/CsvText.h"
 #include "support/FixtureSite.h"
@@ -50,6 +57,9 @@ struct Page {
     std::string head;
     std::string body;
     std::size_t words = 210;
+    bool lang = true;
+    bool viewport = true;
+    bool metaCharset = true;
 
     explicit Page(std::string pageName, std::string textName = "")
         : name(std::move(pageName)), text(textName.empty() ? name : std::move(textName)) {
@@ -60,7 +70,10 @@ struct Page {
     }
 
     std::string Html() const {
-        std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">";
+        std::string html = std::string("<!DOCTYPE html><html") + (lang ? " lang=\"en\"" : "") +
+                           "><head>" + (metaCharset ? "<meta charset=\"utf-8\">" : "") +
+                           (viewport ? "<meta name=\"viewport\" content=\"width=device-width\">"
+                                     : "");
         for (const std::string& title : titles) {
             html += "<title>" + title + "</title>";
         }
@@ -79,10 +92,21 @@ struct Page {
     }
 };
 
-std::string Ok(const std::string& html, const std::string& headers = "") {
-    return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n" + headers + "\r\n" +
-           html;
+// A page sent gzip-compressed, as a server does for a crawl that offers it (the analyses read
+// it decoded), or as it is.
+std::string Ok(const std::string& html, const std::string& headers = "", bool gzip = true) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n" +
+           std::string(gzip ? "Content-Encoding: gzip\r\n" : "") + headers + "\r\n" +
+           (gzip ? Gzip(html) : html);
 }
+
+// The head of a resource (the crawl asks for heads only), its size in Content-Length.
+std::string Resource(const std::string& type, std::size_t size, const std::string& headers) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: " + type +
+           "\r\nContent-Length: " + std::to_string(size) + "\r\n" + headers + "\r\n";
+}
+
+constexpr const char* kYear = "Cache-Control: public, max-age=31536000\r\n";
 
 std::string Status(int code, const std::string& headers = "") {
     return "HTTP/1.0 " + std::to_string(code) + " X\r\nContent-Type: text/html\r\n" + headers +
@@ -105,7 +129,10 @@ class PlantedSite {
         : site_([this](const std::string& path) { return Answer(path); },
                 test::LoopbackServer::Serving::Concurrently) {
         Add(Page("home"));
-        Add(Page("clean"), "<link rel=\"canonical\" href=\"" + Absolute("/clean.html") + "\">");
+        // A structured data block that is fine, as the clean page is in every respect.
+        Add(Page("clean"), "<link rel=\"canonical\" href=\"" + Absolute("/clean.html") +
+                               "\"><script type=\"application/ld+json\">[{\"@context\": "
+                               "\"https://schema.org\", \"@type\": \"WebPage\"}]</script>");
         Add(Page("chained"));
         Add(Page("unlisted"));
         Add(Page("orphan"));
@@ -176,6 +203,50 @@ class PlantedSite {
         // The same visible text, told apart by title and description only.
         Add(Page("copy-a", "copy"));
         Add(Page("copy-b", "copy"));
+
+        // The checks of speed, images, links, languages and documents.
+        for (const char* name : {"slow", "uncompressed", "no-return", "hreflang-fr"}) {
+            Add(Page(name));
+        }
+        Page huge("huge");
+        huge.words = 150000;
+        hugeAnswer_ = Ok(huge.Html());
+        Add(huge);
+        const std::map<std::string, std::string> bodies = {
+            {"heavy", "<script src=\"/heavy.js\"></script>"},
+            {"big-image", "<img src=\"/big.png\" alt=\"big\" width=\"9\" height=\"9\">"},
+            {"short-cache", "<link rel=\"stylesheet\" href=\"/short.css\">"},
+            {"no-alt", "<img src=\"/logo.png\" width=\"9\" height=\"9\">"},
+            {"long-alt", "<img src=\"/logo.png\" alt=\"" + std::string(101, 'a') +
+                             "\" width=\"9\" height=\"9\">"},
+            {"no-size", "<img src=\"/logo.png\" alt=\"logo\" width=\"9\">"},
+            {"generic", "<a href=\"/clean.html\"> Read  More </a>"},
+            {"js-link", "<a href=\"javascript:void(0)\">menu</a>"},
+            {"bad-json", "<script type=\"application/ld+json\">{\"@context\": "
+                         "\"https://schema.org\", \"name\": \"no type\"}</script>"},
+        };
+        for (const auto& [name, body] : bodies) {
+            Page page(name);
+            page.body = body;
+            Add(page);
+        }
+        Page noLang("no-lang");
+        noLang.lang = false;
+        Add(noLang);
+        Page noViewport("no-viewport");
+        noViewport.viewport = false;
+        Add(noViewport);
+        Page noCharset("no-charset");
+        noCharset.metaCharset = false;
+        Add(noCharset);
+        Add(Page("hreflang"), Alternate("en", Absolute("/hreflang.html")) +
+                                  Alternate("en_US", Absolute("/hreflang.html")) +
+                                  Alternate("de", Absolute("/hreflang-de.html")) +
+                                  Alternate("fr", "/hreflang-fr.html") +
+                                  Alternate("es", Absolute("/no-return.html")));
+        Add(Page("hreflang-de"), Alternate("en", Absolute("/hreflang.html")) +
+                                     Alternate("de-AT", Absolute("/hreflang-de.html")) +
+                                     Alternate("X-Default", Absolute("/hreflang.html")));
     }
 
     std::string Url(const std::string& path = "/") const { return site_.Url(path); }
@@ -214,11 +285,34 @@ class PlantedSite {
                 "/long-h1.html",
                 "/thin.html",
                 "/copy-a.html",
-                "/copy-b.html"};
+                "/copy-b.html",
+                "/slow.html",
+                "/uncompressed.html",
+                "/huge.html",
+                "/heavy.html",
+                "/big-image.html",
+                "/short-cache.html",
+                "/no-alt.html",
+                "/long-alt.html",
+                "/no-size.html",
+                "/generic.html",
+                "/js-link.html",
+                "/no-lang.html",
+                "/no-viewport.html",
+                "/bad-json.html",
+                "/no-charset.html",
+                "/hreflang.html",
+                "/hreflang-de.html",
+                "/hreflang-fr.html",
+                "/no-return.html"};
     }
 
   private:
     std::string Absolute(const std::string& path) const { return "http://" + site_.Url(path); }
+
+    static std::string Alternate(const std::string& code, const std::string& href) {
+        return "<link rel=\"alternate\" hreflang=\"" + code + "\" href=\"" + href + "\">";
+    }
 
     void Add(Page page, std::string head = "") {
         page.head += head;
@@ -234,7 +328,7 @@ class PlantedSite {
         for (const std::string& path : Linked()) {
             home.body += "<a href=\"" + path + "\">" + path + "</a> ";
         }
-        home.body += "<img src=\"/missing.png\" alt=\"gone\">";
+        home.body += "<img src=\"/missing.png\" alt=\"gone\" width=\"9\" height=\"9\">";
         return home.Html();
     }
 
@@ -287,7 +381,26 @@ class PlantedSite {
                                        "/long-h1.html",
                                        "/thin.html",
                                        "/copy-a.html",
-                                       "/copy-b.html"}) {
+                                       "/copy-b.html",
+                                       "/slow.html",
+                                       "/uncompressed.html",
+                                       "/huge.html",
+                                       "/heavy.html",
+                                       "/big-image.html",
+                                       "/short-cache.html",
+                                       "/no-alt.html",
+                                       "/long-alt.html",
+                                       "/no-size.html",
+                                       "/generic.html",
+                                       "/js-link.html",
+                                       "/no-lang.html",
+                                       "/no-viewport.html",
+                                       "/bad-json.html",
+                                       "/no-charset.html",
+                                       "/hreflang.html",
+                                       "/hreflang-de.html",
+                                       "/hreflang-fr.html",
+                                       "/no-return.html"}) {
                 xml += "<url><loc>" + Absolute(listed) + "</loc></url>";
             }
             return Typed("application/gzip", Gzip(xml + "</urlset>"));
@@ -310,6 +423,34 @@ class PlantedSite {
         if (path == "/private/page.html") {
             return Ok(Html("private"));
         }
+        if (path == "/slow.html") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            return Ok(Html("slow"));
+        }
+        if (path == "/uncompressed.html") {
+            return Ok(Html("uncompressed"), "", false);
+        }
+        if (path == "/huge.html") {
+            return hugeAnswer_;
+        }
+        if (path == "/no-charset.html") {
+            return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n\r\n" +
+                   Gzip(Html("no-charset"));
+        }
+        // Heads of resources: only a head is ever asked for.
+        if (path == "/heavy.js") {
+            return Resource("application/javascript", 4200000,
+                            std::string(kYear) + "Content-Encoding: gzip\r\n");
+        }
+        if (path == "/big.png") {
+            return Resource("image/png", 150000, kYear);
+        }
+        if (path == "/logo.png") {
+            return Resource("image/png", 500, kYear);
+        }
+        if (path == "/short.css") {
+            return Resource("text/css", 500, "Cache-Control: max-age=600\r\n");
+        }
         if (path == "/xrobots.html") {
             return Ok(Html("xrobots"), "X-Robots-Tag: otherbot: none, googlebot: noindex\r\n");
         }
@@ -322,6 +463,8 @@ class PlantedSite {
     }
 
     std::map<std::string, Page> pages_;
+    // Made once: compressing 2 MB at each request would slow its first byte.
+    std::string hugeAnswer_;
     test::FixtureSite site_;
 };
 
@@ -336,6 +479,72 @@ std::string UnreadableRobotsAnswer(const std::string& path) {
     return Status(404);
 }
 
+// A site on one port that answers https and plain http alike (the first byte tells a TLS
+// handshake), whose https pages plant the HTTPS checks: its start page links to a page of its
+// own over http, and each other page plants one case.
+class SecureSite {
+  public:
+    SecureSite()
+        : server_([this](test::LoopbackConnection& conn) { Serve(conn); },
+                  test::LoopbackServer::Serving::Concurrently) {
+        EXPECT_EQ(MakeDemoCertificate(pem_), kDemoCertificateMade);
+        EXPECT_EQ(tls_.Load(pem_.certificatePem, pem_.keyPem), TlsServerContext::kOk);
+    }
+
+    std::string Host() const { return "127.0.0.1:" + std::to_string(server_.Port()); }
+    const std::string& CertificatePem() const { return pem_.certificatePem; }
+
+  private:
+    std::string Answer(const std::string& path, bool tls) const {
+        const std::string hsts = "Strict-Transport-Security: max-age=31536000\r\n";
+        const int closed = test::LoopbackServer::ClosedPort();
+        const std::string elsewhere = "http://127.0.0.1:" + std::to_string(closed);
+        if (!tls) {
+            return path == "/plain.html" ? Ok(Page("plain").Html()) : Status(404);
+        }
+        Page page(path == "/" ? "secure" : path.substr(1, path.find('.') - 1));
+        if (path == "/") {
+            page.body = "<a href=\"/no-hsts.html\">a</a> <a href=\"/mixed-script.html\">b</a> "
+                        "<a href=\"/mixed-image.html\">c</a> <a href=\"http://" +
+                        Host() + "/plain.html\">d</a>";
+        } else if (path == "/no-hsts.html") {
+            return Ok(page.Html());
+        } else if (path == "/mixed-script.html") {
+            page.body = "<script src=\"" + elsewhere + "/x.js\"></script>";
+        } else if (path == "/mixed-image.html") {
+            page.body = "<img src=\"" + elsewhere + "/i.png\" alt=\"i\" width=\"9\" height=\"9\">";
+        } else {
+            return Status(404);
+        }
+        return Ok(page.Html(), hsts);
+    }
+
+    void Serve(test::LoopbackConnection& conn) {
+        pollfd wait{conn.Fd(), POLLIN, 0};
+        unsigned char first = 0;
+        if (::poll(&wait, 1, 2000) != 1 || ::recv(conn.Fd(), &first, 1, MSG_PEEK) != 1) {
+            return;
+        }
+        const bool tls = first == 0x16;
+        if (tls && !conn.AcceptTls(tls_)) {
+            return;
+        }
+        const std::string request = conn.ReadUntilBlankLine();
+        const std::size_t start = request.find(' ') + 1;
+        const std::string path = request.substr(start, request.find(' ', start) - start);
+        std::string answer = Answer(path, tls);
+        if (request.starts_with("HEAD ")) {
+            answer.resize(answer.find("\r\n\r\n") + 4);
+        }
+        conn.Send(answer);
+        conn.Close();
+    }
+
+    DemoCertificate pem_;
+    TlsServerContext tls_;
+    test::LoopbackServer server_;
+};
+
 using Found = std::set<std::pair<std::string, std::string>>;
 
 // (check, address without "http://" and host) of each finding of a site.
@@ -345,6 +554,8 @@ Found FindingsOf(const Json& site, const std::string& host) {
         std::string url = finding.at("url").is_null() ? "-" : finding.at("url").get<std::string>();
         if (url.starts_with("http://")) {
             url.erase(0, 7);
+        } else if (url.starts_with("https://")) {
+            url.erase(0, 8);
         }
         if (url.starts_with(host)) {
             url.erase(0, host.size());
@@ -358,15 +569,22 @@ Found FindingsOf(const Json& site, const std::string& host) {
 TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     PlantedSite planted;
     test::FixtureSite other(&UnreadableRobotsAnswer, test::LoopbackServer::Serving::Concurrently);
+    SecureSite secure;
     test::TempDir dir;
+    // The CLI runs apart: it trusts the secure site's certificate through OpenSSL's file.
+    const std::string trusted = dir.path() + "/trusted.pem";
+    ASSERT_TRUE(WriteWholeFile(trusted, secure.CertificatePem()));
+    setenv("SSL_CERT_FILE", trusted.c_str(), 1);
     const test::CliResult run = test::RunCli(
         dir.path(), {"--workdir", dir.path(), "audit", "--json", "audit.json", "--csv", "audit.csv",
-                     "--name", "Planted", "--url", planted.Url(), "--url", other.Url("/")});
+                     "--name", "Planted", "--url", planted.Url(), "--url", other.Url("/"),
+                     "--url", "https://" + secure.Host() + "/"});
+    unsetenv("SSL_CERT_FILE");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string text;
     ASSERT_TRUE(ReadWholeFile(dir.path() + "/audit.json", text));
     const Json json = Json::parse(text);
-    ASSERT_EQ(json.at("sites").size(), 2u);
+    ASSERT_EQ(json.at("sites").size(), 3u);
 
     const Found expected = {
         {"status-4xx", "/gone.html"},
@@ -409,11 +627,45 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
         {"duplicate-content", "/copy-a.html"},
         {"duplicate-content", "/copy-b.html"},
         {"thin-content", "/thin.html"},
+        {"slow-response", "/slow.html"},
+        {"not-compressed", "/uncompressed.html"},
+        {"html-too-large", "/huge.html"},
+        {"page-too-heavy", "/heavy.html"},
+        {"image-too-large", "/big.png"},
+        {"short-cache-lifetime", "/short.css"},
+        {"img-alt-missing", "/no-alt.html"},
+        {"img-alt-too-long", "/long-alt.html"},
+        {"img-size-missing", "/no-size.html"},
+        {"link-text-generic", "/generic.html"},
+        {"anchor-not-crawlable", "/js-link.html"},
+        {"lang-missing", "/no-lang.html"},
+        {"viewport-missing", "/no-viewport.html"},
+        {"structured-data-invalid", "/bad-json.html"},
+        {"charset-missing", "/no-charset.html"},
+        {"hreflang-invalid", "/hreflang.html"},
+        {"hreflang-relative", "/hreflang.html"},
+        {"hreflang-no-return", "/hreflang.html"},
+        {"hreflang-no-x-default", "/hreflang.html"},
     };
     const Json& first = json.at("sites")[0];
     EXPECT_EQ(FindingsOf(first, planted.Url("")), expected);
     EXPECT_EQ(FindingsOf(json.at("sites")[1], other.Url("")),
               (Found{{"robots-txt-unreachable", "/robots.txt"}, {"sitemap-missing", "-"}}));
+    const Json& third = json.at("sites")[2];
+    EXPECT_EQ(FindingsOf(third, secure.Host()),
+              (Found{{"sitemap-missing", "-"},
+                     {"http-page", "/plain.html"},
+                     {"mixed-content", "/mixed-script.html"},
+                     {"mixed-content", "/mixed-image.html"},
+                     {"http-link-internal", "/"},
+                     {"hsts-missing", "/no-hsts.html"}}));
+    // A script loaded over http is an error, an image a warning.
+    for (const Json& finding : third.at("findings")) {
+        if (finding.at("check") == "mixed-content") {
+            const bool script = finding.at("url").get<std::string>().ends_with("script.html");
+            EXPECT_EQ(finding.at("severity"), script ? "error" : "warning") << finding.dump();
+        }
+    }
 
     // Each page once, in its state: the clean page indexable, the others saying why not.
     std::map<std::string, Json> pages;
@@ -438,10 +690,10 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     std::string csv;
     ASSERT_TRUE(ReadWholeFile(dir.path() + "/audit.csv", csv));
     const auto rows = ParseCsv(csv);
-    ASSERT_EQ(rows.size(), 1 + expected.size() + 2);
+    ASSERT_EQ(rows.size(), 1 + expected.size() + 2 + 6);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"site", "check", "severity", "url", "detail"}));
-    EXPECT_EQ(rows.back()[1], "sitemap-missing");
-    EXPECT_EQ(rows.back()[3], "");
+    EXPECT_EQ(rows[1 + expected.size() + 1][1], "sitemap-missing");
+    EXPECT_EQ(rows[1 + expected.size() + 1][3], "");
 }
 
 TEST(AuditCommand, FailOnExitsThreeForThatSeverityOrWorse) {
