@@ -36,6 +36,10 @@ td.zero { color: var(--muted); }
 ul.pages { margin: .25rem 0; padding-left: 1.25rem; }
 ul.pages li { margin: .1rem 0; }
 details summary { cursor: pointer; color: var(--head); }
+.charts { display: flex; flex-wrap: wrap; gap: 1rem; }
+.charts figure { margin: 0; border: 1px solid var(--line); padding: .5rem; }
+.charts figcaption { text-align: center; color: var(--muted); font-size: .85rem; }
+tr.share th { font-weight: normal; }
 footer { margin-top: 3rem; padding-top: .5rem; border-top: 1px solid var(--line);
   display: flex; justify-content: space-between; }
 @media print {
