@@ -9,12 +9,13 @@
 namespace sg {
 namespace {
 
-// The directives of a comma-separated header value, one at a time: name and value (without
+// The directives of a header value separated by `separator` ("," in Cache-Control and
+// Content-Encoding, ";" in Strict-Transport-Security), one at a time: name and value (without
 // quotes), both trimmed.
 template <typename Visit>
-void ForEachDirective(std::string_view value, Visit visit) {
+void ForEachDirective(std::string_view value, char separator, Visit visit) {
     while (!value.empty()) {
-        const std::size_t comma = value.find(',');
+        const std::size_t comma = value.find(separator);
         std::string_view item = value.substr(0, comma);
         value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
         std::string_view arg;
@@ -142,7 +143,7 @@ CacheLifetime ReadCacheLifetime(const std::vector<std::string>& lines, std::time
         if (!StartsWithNoCase(text, "Cache-Control:")) {
             continue;
         }
-        ForEachDirective(text.substr(14), [&](std::string_view name, std::string_view arg) {
+        ForEachDirective(text.substr(14), ',', [&](std::string_view name, std::string_view arg) {
             if (EqualsNoCase(name, "no-store") || EqualsNoCase(name, "no-cache") ||
                 EqualsNoCase(name, "private")) {
                 lifetime.exempt = true;
@@ -182,7 +183,7 @@ std::string ShortCacheProblem(const CacheLifetime& lifetime) {
 
 bool IsCompressedEncoding(std::string_view contentEncoding) {
     bool compressed = false;
-    ForEachDirective(contentEncoding, [&](std::string_view name, std::string_view) {
+    ForEachDirective(contentEncoding, ',', [&](std::string_view name, std::string_view) {
         compressed = compressed || EqualsNoCase(name, "gzip") || EqualsNoCase(name, "x-gzip") ||
                      EqualsNoCase(name, "br") || EqualsNoCase(name, "zstd");
     });
@@ -217,7 +218,7 @@ std::string HstsProblem(std::optional<std::string_view> value) {
     }
     std::optional<std::int64_t> maxAge;
     bool unreadable = false;
-    ForEachDirective(*value, [&](std::string_view name, std::string_view arg) {
+    ForEachDirective(*value, ';', [&](std::string_view name, std::string_view arg) {
         if (EqualsNoCase(name, "max-age") && !maxAge && !unreadable) {
             maxAge = Seconds(arg);
             unreadable = !maxAge;
