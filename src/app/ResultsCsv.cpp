@@ -70,10 +70,11 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
             }
             break;
         case ResultsKind::Positions:
-            AppendRow(out, {"keyword", "site", "engine", "position"});
+            AppendRow(out, {"keyword", "site", "engine", "position", "error"});
             for (const PositionResult& p : results.positions) {
                 AppendRow(out, {p.keyword, p.site, p.engine,
-                                p.position ? std::to_string(*p.position) : std::string()});
+                                p.position ? std::to_string(*p.position) : std::string(),
+                                p.error});
             }
             break;
     }

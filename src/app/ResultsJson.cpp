@@ -118,6 +118,9 @@ std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string
         for (const PositionResult& p : results.positions) {
             json row = {{"keyword", p.keyword}, {"site", p.site}, {"engine", p.engine}};
             row["position"] = p.position ? json(*p.position) : nullptr;
+            if (!p.error.empty()) {
+                row["error"] = p.error;
+            }
             rows.push_back(row);
         }
         document["results"] = rows;

@@ -34,8 +34,9 @@ constexpr std::string_view kUsage =
     "          --name NAME --url URL... --keyword WORD...\n"
     "                 find where the sites rank for each keyword on the engines of LIST\n"
     "                 (comma-separated engine numbers 0..10, default all, and names of the\n"
-    "                 live engines of the --metasearch instance, e.g. 1,google,bing; those\n"
-    "                 come after the numbered ones in the report) down to position N\n"
+    "                 live engines of the --metasearch instance as it names them, blanks\n"
+    "                 included, e.g. 1,google,\"wikimedia commons\"; those come after the\n"
+    "                 numbered ones in the report) down to position N\n"
     "                 (100..900, 1000, 5000, or 0 for all; default 100); the status goes to\n"
     "                 stderr, Ctrl-C stops the run, the report path is printed last. --json\n"
     "                 FILE and --csv FILE also write the positions as data (\"-\": stdout,\n"
@@ -56,28 +57,35 @@ bool ParseNumber(std::string_view text, int& value) {
     return !text.empty() && error == std::errc() && ptr == end;
 }
 
-// A live engine's name as the instance gives it: no blank, no comma, not a number.
-bool IsLiveEngineName(std::string_view text) {
-    if (text.empty() || (text[0] >= '0' && text[0] <= '9')) {
-        return false;
-    }
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) <= ' ') {
-            return false;
-        }
-    }
-    return true;
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+std::string_view TrimmedItem(std::string_view item) {
+    while (!item.empty() && item.front() == ' ') {
+        item.remove_prefix(1);
+    }
+    while (!item.empty() && item.back() == ' ') {
+        item.remove_suffix(1);
+    }
+    return item;
+}
+
+// An item of digits alone is a designed engine's number; any other is a live engine's name as
+// the instance gives it, blanks and leading digits included ("loop back", "360search").
 bool ParseEngines(std::string_view list, std::vector<EngineId>& engines,
                   std::vector<std::string>& liveEngines) {
     engines.clear();
     liveEngines.clear();
     while (true) {
         const std::size_t comma = list.find(',');
-        const std::string_view item = list.substr(0, comma);
+        const std::string_view item = TrimmedItem(list.substr(0, comma));
         int index = -1;
-        if (IsLiveEngineName(item)) {
+        if (item.empty()) {
+            return false;
+        }
+        if (!AllDigits(item)) {
             if (std::find(liveEngines.begin(), liveEngines.end(), item) == liveEngines.end()) {
                 liveEngines.emplace_back(item);
             }

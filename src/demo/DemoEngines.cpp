@@ -110,6 +110,9 @@ void ConfigureDemoEngines(EngineEmulator& emulator,
                 ResultList(positions, live * 7 + keyword * 5 + 2, siteUrls));
         }
     }
+    // As a real instance does, results with a picture are listed after the others: the first
+    // live engine's first ranks carry one, so its list order is not its rank order.
+    emulator.Metasearch().SetThumbnailRanks(std::string(kDemoLiveEngines[0]), {1, 2, 11});
     for (EngineId engine : kLinkCountEngines) {
         for (int site = 0; site < kDemoSiteCount; ++site) {
             int count = DemoLinkCount(engine, site);

@@ -86,4 +86,18 @@ std::string LiveProblemText(int code, std::string_view instance, std::string_vie
     return line;
 }
 
+std::string LiveFailureReason(int code, std::string_view detail) {
+    switch (code) {
+        case kLiveUnreachable:
+            return "the instance could not be reached";
+        case kLiveJsonRefused:
+            return "the instance refuses JSON (403)";
+        case kLiveNotJson:
+            return "the instance did not answer with JSON";
+        default:
+            return detail.empty() ? std::string("the instance answered with an error")
+                                  : "the instance answered " + std::string(detail);
+    }
+}
+
 }  // namespace sg

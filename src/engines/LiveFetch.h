@@ -36,5 +36,8 @@ int FetchLiveJson(const std::string& address, std::string& body, std::string& de
 
 // The line a user reads for a result other than 0 from the instance at `instance`.
 std::string LiveProblemText(int code, std::string_view instance, std::string_view detail);
+// The same in a few words, for a failed cell of the report and the data ("the instance refuses
+// JSON (403)").
+std::string LiveFailureReason(int code, std::string_view detail);
 
 }  // namespace sg

@@ -2,7 +2,25 @@
 
 #include <string>
 
+#include "html/IdnHost.h"
+#include "html/PageCharset.h"
+
 namespace sg {
+namespace {
+
+// An internationalised host may be written in its ASCII or its Unicode form on either side;
+// both sides are compared in the ASCII form. Site texts are the project's 8-bit text, result
+// addresses UTF-8 or the page's bytes; both are read as UTF-8 first.
+bool MatchesInternationalHost(std::string_view resultAddress, const std::string& site) {
+    if (!HasInternationalHost(site) && !HasInternationalHost(resultAddress)) {
+        return false;
+    }
+    const std::string siteForm = AsciiHostForm(Utf8Text(site, PageCharset::Utf8));
+    return AsciiHostForm(Utf8Text(resultAddress, PageCharset::Utf8)).find(siteForm) !=
+           std::string::npos;
+}
+
+}  // namespace
 
 bool MatchResult(std::string_view resultAddress, std::vector<SitePosition>& sites,
                  std::int32_t position, std::string_view pageLink, std::string_view engineName,
@@ -13,7 +31,8 @@ bool MatchResult(std::string_view resultAddress, std::vector<SitePosition>& site
             ++found;
             continue;
         }
-        if (resultAddress.find(site.site) == std::string_view::npos) {
+        if (resultAddress.find(site.site) == std::string_view::npos &&
+            !MatchesInternationalHost(resultAddress, site.site)) {
             continue;
         }
         site.position = position;

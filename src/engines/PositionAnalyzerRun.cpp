@@ -34,6 +34,8 @@ void KeepEnginePositions(RunResults& results, const std::string& keyword,
         result.engine = engine;
         if (s < list.size() && list[s].position > 0) {
             result.position = list[s].position;
+        } else if (s < list.size()) {
+            result.error = list[s].error;
         }
     }
 }
@@ -126,6 +128,7 @@ int PositionAnalyzerRun::EndStopped() {
         return kPositionCancelled;
     }
     // The window keeps the keyword and engine at which the user stopped, beside the stop line.
+    status_.ShowRunEnd(kRunStoppedText);
     EndWithoutReport();
     return kPositionStopped;
 }
@@ -206,14 +209,14 @@ int PositionAnalyzerRun::Body() {
         }
 
         // The instance is asked in UTF-8, whatever the project's keyword text was.
-        const std::string liveEncoded = PercentEncode(Utf8Text(keyword, PageCharset::Utf8));
+        const std::string liveKeyword = Utf8Text(keyword, PageCharset::Utf8);
         for (std::size_t e = 0; e < liveEngines.size(); ++e) {
             status_.ResetStatus();
             status_.SetKeyword(keyword);
             status_.SetEngineLabel(liveEngines[e]);
             status_.ShowLiveEngineLogo(liveEngines[e]);
             ShowDepth(depth);
-            SearchLiveEngine(instance, liveEngines[e], liveEncoded, liveLists[e], depth, status_);
+            SearchLiveEngine(instance, liveEngines[e], liveKeyword, liveLists[e], depth, status_);
             status_.SetSkipRequest(false);
             if (status_.StopRequested() || RunCancelled()) {
                 return EndStopped();
@@ -226,19 +229,22 @@ int PositionAnalyzerRun::Body() {
                 columns.push_back({EngineNames(id).reportHeader, &lists[EngineIndex(id)]});
                 for (const SitePosition& found : lists[EngineIndex(id)]) {
                     history.push_back({runDate, keyword, found.site,
-                                       std::string(EngineNames(id).engine), found.position});
+                                       std::string(EngineNames(id).engine), found.position,
+                                       found.error});
                 }
             }
         }
         for (std::size_t e = 0; e < liveEngines.size(); ++e) {
-            columns.push_back({liveEngines[e], &liveLists[e]});
+            columns.push_back({liveEngines[e], &liveLists[e], true});
             for (const SitePosition& found : liveLists[e]) {
-                history.push_back({runDate, keyword, found.site, liveEngines[e], found.position});
+                history.push_back(
+                    {runDate, keyword, found.site, liveEngines[e], found.position, found.error});
             }
         }
         report.AppendKeywordTable(keyword, sites, columns);
         KeepPositions(dialog_, keyword, sites, lists, liveEngines, liveLists);
     }
+    report.AppendLegend(depth);
     report.AppendFoot();
     if (RunCancelled()) {
         status_.ResetStatus();
@@ -253,7 +259,8 @@ int PositionAnalyzerRun::Body() {
                                  PositionHistoryPagePath(App().paths));
     }
 
-    status_.ResetStatus();
+    // The last keyword, engine and counts stay in view beside the end line.
+    status_.ShowRunEnd(kRunFinishedText);
     status_.EnableSkipButton(false);
     status_.SetRunning(false);
     status_.EnableCloseButton(true);

@@ -28,6 +28,11 @@ inline constexpr int kPositionCancelled = 3;
 // Still running, or never started.
 inline constexpr int kPositionNotEnded = -1;
 
+// The status window's last line for a stopped run and for a finished one.
+inline constexpr const char* kRunStoppedText = "The run was stopped: no report was written.";
+inline constexpr const char* kRunFinishedText =
+    "The run is finished: the report is written and opened in your browser.";
+
 class PositionAnalyzerRun {
   public:
     // The dialog and the status window must outlive the run.

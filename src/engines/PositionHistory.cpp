@@ -9,7 +9,8 @@
 namespace sg {
 namespace {
 
-constexpr std::size_t kFieldCount = 5;
+constexpr std::size_t kFieldCount = 6;
+constexpr std::size_t kOldFieldCount = 5;
 
 // False for anything but an empty field or a number from 1 up.
 bool ParsePosition(const std::string& text, std::int32_t& position) {
@@ -28,8 +29,8 @@ std::string PositionHistoryRecords(std::span<const PositionHistoryRow> rows) {
     std::string records;
     for (const PositionHistoryRow& row : rows) {
         const std::string position = row.position > 0 ? std::to_string(row.position) : "";
-        const std::array<std::string_view, kFieldCount> fields = {row.date, row.keyword, row.site,
-                                                                  row.engine, position};
+        const std::array<std::string_view, kFieldCount> fields = {
+            row.date, row.keyword, row.site, row.engine, position, row.error};
         records += CsvRecord(fields);
     }
     return records;
@@ -39,6 +40,13 @@ int AppendPositionHistory(const std::string& path, std::span<const PositionHisto
     if (rows.empty()) {
         return kHistoryAppended;
     }
+    std::string existing;
+    if (ReadWholeFile(path, existing) && existing.starts_with(kOldPositionHistoryHeader)) {
+        existing.replace(0, kOldPositionHistoryHeader.size(), kPositionHistoryHeader);
+        if (!WriteFileAtomically(path, existing)) {
+            return kHistoryNotWritten;
+        }
+    }
     return AppendInOneWrite(path, kPositionHistoryHeader, PositionHistoryRecords(rows))
                ? kHistoryAppended
                : kHistoryNotWritten;
@@ -47,7 +55,8 @@ int AppendPositionHistory(const std::string& path, std::span<const PositionHisto
 std::vector<PositionHistoryRow> ParsePositionHistory(std::string_view text) {
     std::vector<PositionHistoryRow> rows;
     for (std::vector<std::string>& record : ParseCsv(text)) {
-        if (record.size() != kFieldCount || record[0] == "date") {
+        if ((record.size() != kFieldCount && record.size() != kOldFieldCount) ||
+            record[0] == "date") {
             continue;
         }
         PositionHistoryRow row;
@@ -58,6 +67,9 @@ std::vector<PositionHistoryRow> ParsePositionHistory(std::string_view text) {
         row.keyword = std::move(record[1]);
         row.site = std::move(record[2]);
         row.engine = std::move(record[3]);
+        if (record.size() == kFieldCount) {
+            row.error = std::move(record[5]);
+        }
         rows.push_back(std::move(row));
     }
     return rows;

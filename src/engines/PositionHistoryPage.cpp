@@ -1,34 +1,32 @@
 #include "engines/PositionHistoryPage.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <cstdio>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/FileSystem.h"
+#include "reports/ChartScript.h"
 #include "reports/ReportEscape.h"
 
 namespace sg {
 namespace {
 
-constexpr int kChartWidth = 640;
-constexpr int kChartHeight = 320;
-// At most this many position labels and run labels, so that they never overlap.
-constexpr std::int32_t kMostPositionLabels = 6;
-constexpr std::size_t kMostRunLabels = 6;
-
-// Colours far enough apart to tell the lines from one another; they repeat after ten pairs.
-constexpr std::array<std::string_view, 10> kColours = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728",
-                                                       "#9467bd", "#8c564b", "#e377c2", "#7f7f7f",
-                                                       "#bcbd22", "#17becf"};
+// What one run says of one pair.
+struct Point {
+    bool searched = false;
+    std::int32_t position = 0;
+    std::string error;
+};
 
 struct Series {
     std::string site;
     std::string engine;
-    // One per run of the keyword; 0 where not found.
-    std::vector<std::int32_t> positions;
+    // One per run of the keyword.
+    std::vector<Point> points;
 };
 
 struct KeywordChart {
@@ -37,34 +35,6 @@ struct KeywordChart {
     std::vector<Series> series;
     std::int32_t lowest = 1;
 };
-
-// One decimal at most, and none when it is 0, so that coordinates read as they were meant.
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string number = text;
-    if (number.size() > 2 && number.ends_with(".0")) {
-        number.resize(number.size() - 2);
-    }
-    return number == "-0" ? "0" : number;
-}
-
-double RunX(std::size_t index, std::size_t count) {
-    if (count < 2) {
-        return (kHistoryPlotLeft + kHistoryPlotRight) / 2;
-    }
-    return kHistoryPlotLeft + (kHistoryPlotRight - kHistoryPlotLeft) * static_cast<double>(index) /
-                                  static_cast<double>(count - 1);
-}
-
-double PositionY(std::int32_t position, std::int32_t lowest) {
-    if (lowest < 2) {
-        return kHistoryPlotTop;
-    }
-    return kHistoryPlotTop + (kHistoryPlotBottom - kHistoryPlotTop) *
-                                 static_cast<double>(position - 1) /
-                                 static_cast<double>(lowest - 1);
-}
 
 std::vector<KeywordChart> Charts(std::span<const PositionHistoryRow> rows) {
     std::vector<KeywordChart> charts;
@@ -90,130 +60,160 @@ std::vector<KeywordChart> Charts(std::span<const PositionHistoryRow> rows) {
         std::sort(chart.dates.begin(), chart.dates.end());
         chart.dates.erase(std::unique(chart.dates.begin(), chart.dates.end()), chart.dates.end());
         for (Series& series : chart.series) {
-            series.positions.assign(chart.dates.size(), 0);
+            series.points.assign(chart.dates.size(), Point());
         }
     }
     for (const PositionHistoryRow& row : rows) {
-        if (row.position <= 0) {
-            continue;
-        }
         KeywordChart& chart = chartOf(row.keyword);
         const auto run = static_cast<std::size_t>(
             std::lower_bound(chart.dates.begin(), chart.dates.end(), row.date) -
             chart.dates.begin());
         for (Series& series : chart.series) {
-            // A pair found twice in one run keeps its better place.
-            std::int32_t& kept = series.positions[run];
-            if (series.site == row.site && series.engine == row.engine &&
-                (kept == 0 || row.position < kept)) {
-                kept = row.position;
+            if (series.site != row.site || series.engine != row.engine) {
+                continue;
             }
+            // A pair searched twice in one run keeps its better answer: a position over a
+            // failure over "not found".
+            Point& kept = series.points[run];
+            if (row.position > 0) {
+                if (kept.position == 0 || row.position < kept.position) {
+                    kept.position = row.position;
+                    kept.error.clear();
+                }
+            } else if (!row.error.empty() && kept.position == 0) {
+                kept.error = row.error;
+            }
+            kept.searched = true;
         }
         chart.lowest = std::max(chart.lowest, row.position);
     }
     return charts;
 }
 
-void AppendAxes(std::string& page, const KeywordChart& chart) {
-    const std::string left = Number(kHistoryPlotLeft);
-    const std::string right = Number(kHistoryPlotRight);
-    const std::int32_t step = std::max<std::int32_t>(
-        1, (chart.lowest - 1 + kMostPositionLabels - 2) / (kMostPositionLabels - 1));
-    std::vector<std::int32_t> ticks;
-    // A label closer than half a step above the lowest one would crowd it.
-    for (std::int32_t p = 1; p < chart.lowest && (p == 1 || 2 * (chart.lowest - p) >= step);
-         p += step) {
-        ticks.push_back(p);
-    }
-    ticks.push_back(chart.lowest);
-    for (std::int32_t p : ticks) {
-        const std::string y = Number(PositionY(p, chart.lowest));
-        page += "<line class='grid' x1='" + left + "' y1='" + y + "' x2='" + right + "' y2='" + y +
-                "' stroke='#dddddd'/>\n";
-        page += "<text class='position' x='" + Number(kHistoryPlotLeft - 8) + "' y='" +
-                Number(PositionY(p, chart.lowest) + 4) + "' text-anchor='end'>" +
-                std::to_string(p) + "</text>\n";
-    }
-    page += "<line x1='" + left + "' y1='" + Number(kHistoryPlotTop) + "' x2='" + left + "' y2='" +
-            Number(kHistoryPlotBottom) + "' stroke='#245885'/>\n";
-    page += "<text x='14' y='" + Number((kHistoryPlotTop + kHistoryPlotBottom) / 2) +
-            "' text-anchor='middle' transform='rotate(-90 14 " +
-            Number((kHistoryPlotTop + kHistoryPlotBottom) / 2) + ")'>Position</text>\n";
-    const std::size_t count = chart.dates.size();
-    const std::size_t every = (count + kMostRunLabels - 1) / kMostRunLabels;
-    for (std::size_t run = 0; run < count; run += every) {
-        const std::string x = Number(RunX(run, count));
-        const std::string_view date = chart.dates[run];
-        const std::size_t t = date.find('T');
-        page += "<line x1='" + x + "' y1='" + Number(kHistoryPlotBottom) + "' x2='" + x + "' y2='" +
-                Number(kHistoryPlotBottom + 5) + "' stroke='#245885'/>\n";
-        page += "<text class='run' x='" + x + "' y='" + Number(kHistoryPlotBottom + 18) +
-                "' text-anchor='middle'>" + ReportText(date.substr(0, t)) + "</text>\n";
-        if (t != std::string_view::npos) {
-            page += "<text class='run' x='" + x + "' y='" + Number(kHistoryPlotBottom + 31) +
-                    "' text-anchor='middle'>" + ReportText(date.substr(t + 1)) + "</text>\n";
-        }
-    }
+std::string ShownDate(const std::string& date) {
+    std::string shown = date;
+    std::replace(shown.begin(), shown.end(), 'T', ' ');
+    return shown;
 }
 
-void AppendSeries(std::string& page, const KeywordChart& chart, const Series& series,
-                  std::string_view colour) {
-    const std::size_t count = chart.dates.size();
-    const std::string name = ReportText(series.site + " on " + series.engine);
-    std::string points;
-    std::size_t inRun = 0;
-    auto endLine = [&] {
-        // One point is no line; its circle shows it.
-        if (inRun > 1) {
-            page += "<polyline class='series' fill='none' stroke='" + std::string(colour) +
-                    "' stroke-width='2' points='" + points + "'><title>" + name +
-                    "</title></polyline>\n";
-        }
-        points.clear();
-        inRun = 0;
-    };
-    for (std::size_t run = 0; run < count; ++run) {
-        const std::int32_t position = series.positions[run];
-        if (position == 0) {
-            endLine();
-            continue;
-        }
-        if (!points.empty()) {
-            points += ' ';
-        }
-        points += Number(RunX(run, count)) + "," + Number(PositionY(position, chart.lowest));
-        ++inRun;
+nlohmann::json ChartData(const KeywordChart& chart) {
+    nlohmann::json dates = nlohmann::json::array();
+    for (const std::string& date : chart.dates) {
+        dates.push_back(ShownDate(date));
     }
-    endLine();
-    for (std::size_t run = 0; run < count; ++run) {
-        const std::int32_t position = series.positions[run];
-        if (position != 0) {
-            page += "<circle class='point' cx='" + Number(RunX(run, count)) + "' cy='" +
-                    Number(PositionY(position, chart.lowest)) + "' r='3' fill='" +
-                    std::string(colour) + "'><title>" + name + ": " + std::to_string(position) +
-                    "</title></circle>\n";
+    nlohmann::json series = nlohmann::json::array();
+    for (const Series& one : chart.series) {
+        nlohmann::json positions = nlohmann::json::array();
+        nlohmann::json notFound = nlohmann::json::array();
+        nlohmann::json failed = nlohmann::json::array();
+        for (const Point& point : one.points) {
+            positions.push_back(point.position > 0 ? nlohmann::json(point.position) : nullptr);
+            notFound.push_back(point.searched && point.position == 0 && point.error.empty());
+            failed.push_back(point.position == 0 && !point.error.empty()
+                                 ? nlohmann::json(point.error)
+                                 : nlohmann::json(nullptr));
         }
+        series.push_back({{"label", one.site + " on " + one.engine},
+                          {"positions", std::move(positions)},
+                          {"notFound", std::move(notFound)},
+                          {"failed", std::move(failed)}});
     }
+    return {{"keyword", chart.keyword},
+            {"dates", std::move(dates)},
+            {"lowest", chart.lowest},
+            {"series", std::move(series)}};
 }
 
-void AppendChart(std::string& page, const KeywordChart& chart) {
-    page += "<h2>Searching key: " + ReportText(chart.keyword) + "</h2>\n";
-    page += "<svg xmlns='http://www.w3.org/2000/svg' width='" + std::to_string(kChartWidth) +
-            "' height='" + std::to_string(kChartHeight) + "' viewBox='0 0 " +
-            std::to_string(kChartWidth) + " " + std::to_string(kChartHeight) +
-            "' role='img' aria-label='Positions for " + ReportText(chart.keyword) + "'>\n";
-    AppendAxes(page, chart);
-    for (std::size_t i = 0; i < chart.series.size(); ++i) {
-        AppendSeries(page, chart, chart.series[i], kColours[i % kColours.size()]);
+// The figures of one chart as a table: a row per pair, a column per run.
+void AppendTable(std::string& page, const KeywordChart& chart) {
+    page += "<table class='figures'>\n<tr><th>Site on engine</th>";
+    for (const std::string& date : chart.dates) {
+        page += "<th>" + ReportText(ShownDate(date)) + "</th>";
     }
-    page += "</svg>\n<ul class='legend'>\n";
-    for (std::size_t i = 0; i < chart.series.size(); ++i) {
-        page += "<li><span style='color:" + std::string(kColours[i % kColours.size()]) +
-                "'>&#9632;</span> " + ReportText(chart.series[i].site) + " on " +
-                ReportText(chart.series[i].engine) + "</li>\n";
+    page += "</tr>\n";
+    for (const Series& series : chart.series) {
+        page += "<tr><th>" + ReportText(series.site) + " on " + ReportText(series.engine) + "</th>";
+        for (const Point& point : series.points) {
+            if (point.position > 0) {
+                page += "<td>" + std::to_string(point.position) + "</td>";
+            } else if (!point.error.empty()) {
+                page += "<td class='failed'>failed: " + ReportText(point.error) + "</td>";
+            } else if (point.searched) {
+                page += "<td class='notfound'>x</td>";
+            } else {
+                page += "<td></td>";
+            }
+        }
+        page += "</tr>\n";
     }
-    page += "</ul>\n";
+    page += "</table>\n";
 }
+
+// Draws every chart from the figures: a line per pair (null breaks it), and under the
+// positions two rows of marks, "not found" (crosses) and "failed" (triangles, the reason in
+// the label). The marks' datasets stay out of the legend.
+constexpr std::string_view kDrawScript = R"JS(<script>
+(function () {
+  var colours = ['#1f77b4', '#ff7f0e', '#2ca02c', '#d62728', '#9467bd', '#8c564b', '#e377c2',
+                 '#7f7f7f', '#bcbd22', '#17becf'];
+  var charts = JSON.parse(document.getElementById('history-data').textContent);
+  charts.forEach(function (chart, index) {
+    // The two rows of marks lie apart from the positions and from each other.
+    var gap = Math.max(1, Math.ceil(chart.lowest / 8));
+    var notFoundRow = chart.lowest + gap, failedRow = chart.lowest + 2 * gap;
+    var datasets = [];
+    chart.series.forEach(function (series, s) {
+      var colour = colours[s % colours.length];
+      datasets.push({label: series.label, data: series.positions, borderColor: colour,
+                     backgroundColor: colour, spanGaps: false, tension: 0, pointRadius: 3});
+      datasets.push({label: series.label + ': not found', sgMark: true, showLine: false,
+                     data: series.notFound.map(function (x) { return x ? notFoundRow : null; }),
+                     borderColor: colour, backgroundColor: colour, pointStyle: 'crossRot',
+                     pointRadius: 6, pointBorderWidth: 2});
+      datasets.push({label: series.label + ': failed', sgMark: true, showLine: false,
+                     sgReasons: series.failed,
+                     data: series.failed.map(function (x) { return x !== null ? failedRow : null; }),
+                     borderColor: colour, backgroundColor: colour, pointStyle: 'triangle',
+                     pointRadius: 6});
+    });
+    new Chart(document.getElementById('chart-' + index), {
+      type: 'line',
+      data: {labels: chart.dates, datasets: datasets},
+      options: {
+        animation: false,
+        responsive: false,
+        scales: {
+          y: {reverse: true, min: 1, max: failedRow,
+              title: {display: true, text: 'Position'},
+              afterBuildTicks: function (axis) {
+                var ticks = axis.ticks.filter(function (t) {
+                  return Number.isInteger(t.value) && t.value <= chart.lowest;
+                });
+                ticks.push({value: notFoundRow}, {value: failedRow});
+                axis.ticks = ticks;
+              },
+              ticks: {callback: function (value) {
+                return value === notFoundRow ? 'not found' : value === failedRow ? 'failed' : value;
+              }}},
+          x: {title: {display: true, text: 'Run'}}
+        },
+        plugins: {
+          legend: {labels: {filter: function (item, data) {
+            return !data.datasets[item.datasetIndex].sgMark;
+          }}},
+          tooltip: {callbacks: {label: function (item) {
+            var set = item.dataset;
+            if (set.sgReasons) { return set.label + ' (' + set.sgReasons[item.dataIndex] + ')'; }
+            if (set.sgMark) { return set.label; }
+            return set.label + ': ' + item.raw;
+          }}}
+        }
+      }
+    });
+  });
+})();
+</script>
+)JS";
 
 }  // namespace
 
@@ -222,8 +222,10 @@ std::string PositionHistoryPageText(std::span<const PositionHistoryRow> rows) {
         "<!DOCTYPE html>\n<html><head><meta charset='utf-8'>\n"
         "<title>Position history</title>\n"
         "<style>body{font-family:Verdana,Arial,Helvetica,sans-serif;color:#245885}"
-        "svg text{font-size:11px;fill:#245885}"
-        "ul.legend{list-style:none;padding-left:50px;font-size:13px}</style>\n"
+        "table.figures{border-collapse:collapse;font-size:12px;margin:8px 0 24px 0}"
+        "table.figures th,table.figures td{border:1px solid #9fb8cc;padding:2px 6px}"
+        "table.figures td{text-align:center}td.notfound{color:#aa0000;font-weight:bold}"
+        "td.failed{color:#b05f00}</style>\n"
         "</head><body>\n<h1>Position history</h1>\n";
     const std::vector<KeywordChart> charts = Charts(rows);
     if (charts.empty()) {
@@ -231,10 +233,33 @@ std::string PositionHistoryPageText(std::span<const PositionHistoryRow> rows) {
     } else {
         page +=
             "<p>Each line is one site on one engine, one point per run. Position 1 is at the "
-            "top; a gap is a run in which the site was not found.</p>\n";
+            "top. A gap is a run in which the site was not found (a cross on the "
+            "&quot;not found&quot; row) or in which the engine failed, so that nobody knows "
+            "(a triangle on the &quot;failed&quot; row; point at it for the reason). The "
+            "table under each chart holds its figures: x is not found.</p>\n";
     }
-    for (const KeywordChart& chart : charts) {
-        AppendChart(page, chart);
+    nlohmann::json data = nlohmann::json::array();
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        const KeywordChart& chart = charts[i];
+        page += "<h2>Searching key: " + ReportText(chart.keyword) + "</h2>\n";
+        // The legend takes a line for every two pairs; the plot keeps its height under it.
+        const std::size_t height = 320 + 22 * ((chart.series.size() + 1) / 2);
+        page += "<canvas id='chart-" + std::to_string(i) + "' width='760' height='" +
+                std::to_string(height) + "' role='img' aria-label='Positions for " +
+                ReportText(chart.keyword) +
+                "'>The chart needs scripts; the table below holds its figures.</canvas>\n";
+        AppendTable(page, chart);
+        data.push_back(ChartData(chart));
+    }
+    if (!charts.empty()) {
+        page += "<script type='application/json' id='";
+        page += kHistoryDataId;
+        page += "'>";
+        page +=
+            ScriptElementText(data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        page += "</script>\n";
+        page += ChartLibraryScript();
+        page += kDrawScript;
     }
     page += "</body></html>\n";
     return page;

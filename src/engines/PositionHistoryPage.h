@@ -1,9 +1,12 @@
 #pragma once
-// The position history page: one line chart per keyword, drawn from the whole history table.
-// Each site and engine pair is one coloured line; the keyword's runs are evenly spaced from
-// left to right in date order; position 1 is at the top and the lowest position found for the
-// keyword at the bottom. A run where the pair was not found (or not searched) breaks its line,
-// and every point also gets a small circle, so a point between two gaps still shows.
+// The position history page: one line chart per keyword, drawn from the whole history table by
+// Chart.js (written into the page, so it opens offline), with a table of the same figures under
+// each chart, so the page reads without scripts. Each site and engine pair is one coloured
+// line over the keyword's runs in date order, position 1 at the top. A run where the pair was
+// not found breaks its line and is marked with a cross on the "not found" row under the
+// positions; a run where the engine failed breaks it too and is marked with a triangle on the
+// "failed" row, its reason in the point's label; a run that did not search the pair leaves a
+// plain gap.
 
 #include <span>
 #include <string>
@@ -12,20 +15,17 @@
 
 namespace sg {
 
-// The plot area inside each chart, in SVG user units: the first run lies on kHistoryPlotLeft,
-// the last on kHistoryPlotRight (a single run halfway between), position 1 on kHistoryPlotTop
-// and the lowest position on kHistoryPlotBottom (a keyword whose lowest is 1 has it on top).
-inline constexpr double kHistoryPlotLeft = 50;
-inline constexpr double kHistoryPlotRight = 610;
-inline constexpr double kHistoryPlotTop = 20;
-inline constexpr double kHistoryPlotBottom = 280;
-
 // WritePositionHistoryPage's answers.
 inline constexpr int kHistoryPageWritten = 0;
 // The history table could not be read: the page is left as it was.
 inline constexpr int kHistoryPageNoTable = 1;
 // The page could not be written: an older page, if any, is left whole.
 inline constexpr int kHistoryPageNotWritten = 2;
+
+// The id of the script element that holds the charts' figures as JSON: a list of charts, each
+// {"keyword", "dates": [...], "lowest", "series": [{"label", "positions": [n or null],
+// "notFound": [bool], "failed": [reason or null]}]}.
+inline constexpr const char* kHistoryDataId = "history-data";
 
 // The whole page (UTF-8) for the rows; keywords in order of first appearance, and within a
 // chart the pairs in order of first appearance. Every text from the rows is escaped.

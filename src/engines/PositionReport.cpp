@@ -78,6 +78,11 @@ void PositionReport::AppendKeywordTable(std::string_view keyword,
     for (const Column& column : columns) {
         text_ += kEngineCellStart;
         text_ += ReportText(column.header);
+        if (column.live) {
+            // As the dialog lists them, so that "google (live)" is not read as "Google".
+            text_ += " (live)";
+            anyLive_ = true;
+        }
         text_ += "</font></b></td>\n";
     }
     text_ += "</tr>\n";
@@ -90,11 +95,23 @@ void PositionReport::AppendKeywordTable(std::string_view keyword,
         text_ += "</a></font></td>\n";
         for (const Column& column : columns) {
             const SitePosition* found = nullptr;
-            if (column.positions != nullptr && row < column.positions->size() &&
-                (*column.positions)[row].position != 0) {
-                found = &(*column.positions)[row];
+            const SitePosition* failed = nullptr;
+            if (column.positions != nullptr && row < column.positions->size()) {
+                const SitePosition& record = (*column.positions)[row];
+                if (record.position != 0) {
+                    found = &record;
+                } else if (!record.error.empty()) {
+                    failed = &record;
+                }
             }
-            if (found != nullptr) {
+            if (failed != nullptr) {
+                // Not an "x": nobody knows whether the site was there.
+                text_ += "<td align = 'center'><font color = #B05F00><b>failed</b></font><br>";
+                text_ += "<font face=Verdana,Arial,Helvetica size=1>";
+                text_ += ReportText(failed->error);
+                text_ += "</font></td>\n";
+                anyFailed_ = true;
+            } else if (found != nullptr) {
                 text_ += "<td align = 'center'><a href = \"";
                 text_ += ReportAttr(found->link);
                 text_ += "\"><u> ";
@@ -107,6 +124,31 @@ void PositionReport::AppendKeywordTable(std::string_view keyword,
         text_ += "</tr>\n";
     }
     text_ += "</table><p></p>\n";
+}
+
+void PositionReport::AppendLegend(int depth) {
+    text_ +=
+        "<p><font face=Verdana,Arial,Helvetica size=1 color=#245885><font color = #AA0000>"
+        "<b>x</b></font>: not found ";
+    if (depth != 0) {
+        text_ += "down to position ";
+        text_ += ReportText(std::to_string(depth));
+    } else {
+        text_ += "on any of the engine's result pages";
+    }
+    text_ += " (or the engine was skipped or could not be reached).";
+    if (anyLive_) {
+        text_ +=
+            "<br>(live): an engine asked through your metasearch instance; its position is "
+            "the engine's own rank.";
+    }
+    if (anyFailed_) {
+        text_ +=
+            "<br><font color = #B05F00><b>failed</b></font>: the live engine gave no "
+            "results for that page, for the reason shown, so the site may or may not rank "
+            "there.";
+    }
+    text_ += "</font></p>\n";
 }
 
 void PositionReport::AppendFoot() {

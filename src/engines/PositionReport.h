@@ -17,10 +17,11 @@ namespace sg {
 class PositionReport {
   public:
     // One engine column of a keyword table: its header and that engine's site list, one record
-    // per site in the table's site order.
+    // per site in the table's site order. A live engine's header is marked " (live)".
     struct Column {
         std::string_view header;
         const std::vector<SitePosition>* positions;
+        bool live = false;
     };
 
     // dir + "/" + the project name ("AnalyzePos" when it is empty; "/" made "_" by
@@ -32,9 +33,12 @@ class PositionReport {
 
     void AppendHead(std::string_view appTitle, std::string_view date);
     // One table of width columns * 60 + 70. A column whose list is shorter than `sites` shows
-    // the missing sites as not found.
+    // the missing sites as not found; a site whose engine failed shows "failed" and the reason.
     void AppendKeywordTable(std::string_view keyword, std::span<const std::string> sites,
                             std::span<const Column> columns);
+    // Once, under the last table: what "x" means for the run's depth (0: all pages), and,
+    // when the tables have them, what "(live)" and a failed cell mean.
+    void AppendLegend(int depth);
     void AppendFoot();
 
     const std::string& Text() const { return text_; }
@@ -44,6 +48,8 @@ class PositionReport {
 
   private:
     std::string text_;
+    bool anyLive_ = false;
+    bool anyFailed_ = false;
 };
 
 }  // namespace sg

@@ -84,6 +84,10 @@ class PositionRunStatus {
     void CloseCommand();
 
     // --- End of a run -------------------------------------------------------------------------
+    // A line that says how the run ended (stopped without a report, or finished with its report
+    // open), shown beside the last keyword, engine and counts, which stay as they were. Nothing
+    // unless a front end shows it.
+    virtual void ShowRunEnd(const std::string& text) { (void)text; }
     // Shows the first error or skip line, counted from the top of the log.
     virtual void ScrollToFirstWarning() = 0;
     // Hides and destroys the window; the run calls nothing on it afterwards.

@@ -75,8 +75,11 @@ struct PositionResult {
     std::string keyword;
     std::string site;
     std::string engine;
-    // None when the site was not found down to the run's depth.
+    // None when the site was not found down to the run's depth, or when the engine failed.
     std::optional<std::int32_t> position;
+    // Why the engine could not be searched for the site (a live engine's failed page); empty
+    // when it was searched.
+    std::string error;
 };
 
 struct RunResults {

@@ -120,6 +120,12 @@ CPosAnStatus::CPosAnStatus(UserPrompts& prompts, QWidget* owner)
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
 
+    endText_ = new QLabel(this);
+    endText_->setObjectName(QStringLiteral("endText"));
+    endText_->setTextFormat(Qt::PlainText);
+    endText_->setWordWrap(true);
+    endText_->hide();
+
     logList_ = new QTreeWidget(this);
     logList_->setObjectName(QStringLiteral("logList"));
     logList_->setColumnCount(2);
@@ -152,6 +158,7 @@ CPosAnStatus::CPosAnStatus(UserPrompts& prompts, QWidget* owner)
     layout->addWidget(logoLabel_);
     layout->addLayout(fields);
     layout->addWidget(progressBar_);
+    layout->addWidget(endText_);
     layout->addWidget(logList_, 1);
     layout->addLayout(buttons);
     resize(kLogColumnWidth + kTimeColumnWidth + 50, 440);
@@ -256,6 +263,13 @@ void CPosAnStatus::ScrollToFirstWarning() {
                 return;
             }
         }
+    });
+}
+
+void CPosAnStatus::ShowRunEnd(const std::string& text) {
+    PostToThreadOf(this, [this, shown = ToQt(text)] {
+        endText_->setText(shown);
+        endText_->show();
     });
 }
 

@@ -53,6 +53,7 @@ class CPosAnStatus : public QDialog, public PositionRunStatus {
     void EnableCloseButton(bool enable) override;
     void ScrollToFirstWarning() override;
     void CloseWindow() override;
+    void ShowRunEnd(const std::string& text) override;
 
     // Ends a question's wait with No and answers every later one No at once, without asking.
     // The owner calls it before it joins a cancelled run, which may be waiting for an answer
@@ -98,6 +99,8 @@ class CPosAnStatus : public QDialog, public PositionRunStatus {
     QLabel* positionText_;
     QLabel* searchToText_;
     QProgressBar* progressBar_;
+    // How the run ended; hidden until it has.
+    QLabel* endText_;
     QTreeWidget* logList_;
     QPushButton* skipButton_;
     QPushButton* closeButton_;

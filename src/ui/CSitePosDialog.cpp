@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -70,6 +71,11 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     engineList_->setRootIsDecorated(false);
     engineList_->setSelectionMode(QAbstractItemView::SingleSelection);
     engineList_->setIconSize(QSize(kEngineIconSize, kEngineIconSize));
+    // Names are shown whole at any scale: the column takes the longest name, and a list too
+    // narrow for it scrolls sideways rather than cutting it.
+    engineList_->setTextElideMode(Qt::ElideNone);
+    engineList_->header()->setStretchLastSection(false);
+    engineList_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     depthCombo_ = new QComboBox(this);
     depthCombo_->setObjectName(QStringLiteral("depthCombo"));
@@ -128,7 +134,9 @@ CSitePosDialog::CSitePosDialog(UserPrompts& prompts, QWidget* parent)
     }
     depthCombo_->setCurrentIndex(0);
     for (EngineId id : kAllEngines) {
-        auto* item = new QTreeWidgetItem({ToQt(EngineNames(id).listLabel)});
+        // Whole names: the designed labels left the first letters to logos the list no longer
+        // shows.
+        auto* item = new QTreeWidgetItem({ToQt(EngineNames(id).reportHeader)});
         item->setIcon(0, QIcon(EngineIcon(id)));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);

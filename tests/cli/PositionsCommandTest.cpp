@@ -167,8 +167,9 @@ TEST_F(PositionsCommandTest, BadChoicesAreUsageErrors) {
     EXPECT_TRUE(emulator.Requests().empty());
 }
 
-// Live engines come after the numbered one, in the order asked, with the designed cells; a found
-// cell links to the instance's page a person reads.
+// Live engines come after the numbered one, in the order asked, marked "(live)", whatever their
+// names (a blank, a leading digit); a found cell links to the instance's page a person reads, and
+// a failed engine is a failure in the report and the data, not "not found".
 TEST_F(PositionsCommandTest, LiveEnginesOfTheMetasearchInstanceAreFurtherColumns) {
     emulator.SetResults(EngineId::Google, "red shoes", {"http://beta.test/x"});
     test::MetasearchStandIn standIn;
@@ -176,30 +177,42 @@ TEST_F(PositionsCommandTest, LiveEnginesOfTheMetasearchInstanceAreFurtherColumns
     google[11] = "http://www.alpha.test/";
     standIn.SetResults("google", google);
     standIn.SetResults("bing", {"http://beta.test/", "http://www.alpha.test/"});
+    standIn.SetResults("loop back", {"http://beta.test/", "http://www.alpha.test/"});
+    standIn.SetResults("9lives", {"http://www.alpha.test/"});
+    standIn.Instance().FailEngine("9lives", "timeout", -1, std::chrono::milliseconds(0));
 
     const test::CliResult result = test::RunCli(
-        work.path(), {"--metasearch", standIn.Address() + "/", "--metasearch-pause", "10",
-                      "positions", "--engines", "1,google,bing", "--name", "Shop", "--url",
-                      "www.alpha.test", "--url", "beta.test", "--keyword", "red shoes"});
+        work.path(),
+        {"--metasearch", standIn.Address() + "/", "--metasearch-pause", "10", "positions",
+         "--engines", "1,google,bing, loop back,9lives", "--json", "positions.json", "--name",
+         "Shop", "--url", "www.alpha.test", "--url", "beta.test", "--keyword", "red shoes"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::string report;
     ASSERT_TRUE(ReadWholeFile(Lines(result.out).back(), report));
-    EXPECT_THAT(report, HasSubstr("width=250>"));
+    EXPECT_THAT(report, HasSubstr("width=370>"));
     const std::size_t designed = report.find(">Google</font>");
-    const std::size_t liveGoogle = report.find(">google</font>");
-    const std::size_t bing = report.find(">bing</font>");
+    const std::size_t liveGoogle = report.find(">google (live)</font>");
+    const std::size_t bing = report.find(">bing (live)</font>");
     ASSERT_NE(designed, std::string::npos) << report;
     EXPECT_LT(designed, liveGoogle);
     EXPECT_LT(liveGoogle, bing);
-    EXPECT_NE(bing, std::string::npos);
+    EXPECT_LT(bing, report.find(">loop back (live)</font>"));
+    EXPECT_LT(report.find(">loop back (live)</font>"), report.find(">9lives (live)</font>"));
     const std::string page = standIn.Address() + "/search?q=red%20shoes&engines=";
     EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "google&pageno=2\"><u> 12 </u>"));
     EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "bing&pageno=1\"><u> 2 </u>"));
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "loop%20back&pageno=1\"><u> 2 </u>"));
+    EXPECT_THAT(report, HasSubstr("size=1>timeout</font></td>"));
     EXPECT_THAT(result.err, HasSubstr("Connected to google"));
     EXPECT_THAT(result.err, HasSubstr("bing found beta.test on position 1"));
-    // /config, three pages of google (the third empty: beta.test is not there), one of bing
-    // (both sites found on it).
-    EXPECT_EQ(standIn.Targets().size(), 5u);
+    EXPECT_THAT(result.err, HasSubstr("9lives failed on position 0: timeout"));
+    std::string data;
+    ASSERT_TRUE(ReadWholeFile(work / "positions.json", data));
+    EXPECT_THAT(data, HasSubstr("\"engine\": \"9lives\",\n      \"position\": null,\n"
+                                "      \"error\": \"timeout\"\n"));
+    // /config, three pages of google (the third empty: beta.test is not there), one each of
+    // bing and loop back (both sites found on it), one of 9lives (failed).
+    EXPECT_EQ(standIn.Targets().size(), 7u);
 }
 
 TEST_F(PositionsCommandTest, LiveEnginesNeedAnInstanceThatOffersThem) {

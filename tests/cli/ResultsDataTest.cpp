@@ -290,9 +290,13 @@ TEST_F(EngineResultsTest, PopularityAndPositionsGiveNumbers) {
     EXPECT_TRUE(doc["results"][1]["position"].is_null());
     const Rows posRows = ReadCsv(Read(pcsv));
     ASSERT_EQ(posRows.size(), 3u);
-    EXPECT_EQ(posRows[1],
-              (std::vector<std::string>{"red shoes", "a.test", doc["results"][0]["engine"], "3"}));
+    // The error column is empty: the designed engines were searched.
+    EXPECT_EQ(posRows[0],
+              (std::vector<std::string>{"keyword", "site", "engine", "position", "error"}));
+    EXPECT_EQ(posRows[1], (std::vector<std::string>{"red shoes", "a.test",
+                                                    doc["results"][0]["engine"], "3", ""}));
     EXPECT_EQ(posRows[2][3], "");
+    EXPECT_FALSE(doc["results"][1].contains("error"));
 }
 
 }  // namespace

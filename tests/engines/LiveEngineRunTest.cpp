@@ -13,8 +13,10 @@
 #include "engines/RecordingPositionRunStatus.h"
 #include "model/AppState.h"
 #include "model/Project.h"
+#include "model/RunResults.h"
 #include "net/MetasearchSetting.h"
 #include "platform/Connectivity.h"
+#include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
 #include "support/MetasearchStandIn.h"
 #include "support/TempDir.h"
@@ -97,6 +99,45 @@ TEST_F(LiveEngineRunTest, LiveEnginesWithoutAnInstanceAreLeftOutWithOneErrorLine
                 Contains("No metasearch instance is set: the live engines are left out"));
     EXPECT_THAT(standIn.Targets(), IsEmpty());
     EXPECT_EQ(ReportCount(), 1u);
+}
+
+// A failed live engine is its own value in every output of the run: the report's cell, the log,
+// the results and the history; a designed engine beside it keeps its "x".
+TEST_F(LiveEngineRunTest, AFailedLiveEngineIsAFailureInTheReportTheResultsAndTheHistory) {
+    standIn.SetResults("google", {"http://www.alpha.test/"});
+    standIn.Instance().FailEngine("google", "HTTP error", -1, std::chrono::milliseconds(0));
+    standIn.SetResults("bing", {"http://www.alpha.test/"});
+    SetMetasearchInstance(standIn.Address());
+    dialog.SetLiveEngines({"google", "bing"});
+    RunResults results;
+    App().results = &results;
+    EXPECT_EQ(RunToEnd(), kPositionReportWritten);
+    App().results = nullptr;
+
+    ASSERT_EQ(results.positions.size(), 2u);
+    EXPECT_EQ(results.positions[0].engine, "google");
+    EXPECT_FALSE(results.positions[0].position.has_value());
+    EXPECT_EQ(results.positions[0].error, "HTTP error");
+    EXPECT_EQ(results.positions[1].position, 1);
+    EXPECT_EQ(results.positions[1].error, "");
+    EXPECT_THAT(status.CallsStartingWith("LogError"),
+                Contains("google failed on position 0: HTTP error"));
+
+    std::string report;
+    for (const auto& entry : std::filesystem::directory_iterator(App().paths.positionAnalyzerDir)) {
+        if (entry.path().extension() == ".html" &&
+            !entry.path().filename().string().starts_with("history")) {
+            ReadWholeFile(entry.path().string(), report);
+        }
+    }
+    EXPECT_THAT(report, HasSubstr(">google (live)</font>"));
+    EXPECT_THAT(report, HasSubstr("<font color = #B05F00><b>failed</b></font><br>"
+                                  "<font face=Verdana,Arial,Helvetica size=1>HTTP error</font>"));
+    EXPECT_THAT(report, HasSubstr("<b>failed</b></font>: the live engine gave no results"));
+    std::string history;
+    ASSERT_TRUE(ReadWholeFile(App().paths.positionAnalyzerDir + "/history.csv", history));
+    EXPECT_THAT(history, HasSubstr(",socks,www.alpha.test,google,,HTTP error\r\n"));
+    EXPECT_THAT(history, HasSubstr(",socks,www.alpha.test,bing,1,\r\n"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "engines/LiveEngineList.h"
 #include "engines/LiveFetch.h"
+#include "engines/MatchResult.h"
 #include "engines/RecordingPositionRunStatus.h"
 #include "html/UrlText.h"
 #include "support/LoopbackServer.h"
@@ -17,6 +18,7 @@
 namespace sg {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -43,8 +45,7 @@ class LiveSearchTest : public ::testing::Test {
     }
 
     int Search(const std::string& engine, std::string_view keyword, int depth = 100) {
-        return SearchLiveEngine(standIn.Address(), engine, PercentEncode(keyword), sites, depth,
-                                status);
+        return SearchLiveEngine(standIn.Address(), engine, keyword, sites, depth, status);
     }
     std::vector<std::string> Pages() {
         std::vector<std::string> pages;
@@ -52,6 +53,10 @@ class LiveSearchTest : public ::testing::Test {
             pages.push_back(test::MetasearchStandIn::QueryValue(target, "pageno"));
         }
         return pages;
+    }
+
+    static int ParsePageFor(const char* json, LivePage& page) {
+        return ParseLivePage(json, "google", page);
     }
 
     test::MetasearchStandIn standIn;
@@ -130,12 +135,13 @@ TEST_F(LiveSearchTest, PositionsCountAcrossPagesAndTheLinkIsTheReadablePage) {
     EXPECT_EQ(sites[0].link, standIn.Address() + "/search?q=shoes&engines=google&pageno=2");
     EXPECT_EQ(sites[1].position, 14);
     EXPECT_THAT(standIn.Targets(),
-                ElementsAre("/search?q=shoes&format=json&engines=google&pageno=1",
-                            "/search?q=shoes&format=json&engines=google&pageno=2"));
+                ElementsAre("/search?q=shoes&format=json&locale=en&engines=google&pageno=1",
+                            "/search?q=shoes&format=json&locale=en&engines=google&pageno=2"));
     EXPECT_THAT(status.LogTexts(),
                 ElementsAre("Connected to google", "google found www.alpha.test on position 13",
                             "google found beta.test on position 14"));
-    EXPECT_THAT(status.CallsStartingWith("SetFoundText"), ElementsAre("15"));
+    // The instance gives no total ("number_of_results" is gone from its answers).
+    EXPECT_THAT(status.CallsStartingWith("SetFoundText"), ElementsAre("No info"));
 }
 
 TEST_F(LiveSearchTest, TheSearchEndsAtTheDepthOrAtAnEmptyPage) {
@@ -197,6 +203,8 @@ TEST_F(LiveSearchTest, AFailedPageEndsTheEngineWithOneErrorLine) {
         EXPECT_THAT(log.Log()[0].text, HasSubstr(row.says));
         EXPECT_TRUE(log.HasWarnings());
         EXPECT_EQ(own.Targets().size(), 1u);
+        // Failed, not "not found".
+        EXPECT_FALSE(list[0].error.empty()) << row.says;
     }
 }
 
@@ -247,6 +255,155 @@ TEST_F(LiveSearchTest, SkipAndStopAreConfirmedAtTheNextResult) {
                             "Are you sure you want to skip searching  ?"));
     EXPECT_THAT(stopping.CallsStartingWith("LogSkip"), ElementsAre("User skip searching "));
     EXPECT_TRUE(stopping.StopRequested());
+}
+
+// The instance merges scheme duplicates and lists results with a picture last; the position is
+// the engine's own rank, counted on from the highest rank of each earlier page.
+TEST_F(LiveSearchTest, ThePositionIsTheEnginesRankNotThePlaceInTheList) {
+    std::vector<std::string> google = Filler(20);
+    google[0] = "http://www.dup.test/page";
+    google[5] = "https://www.dup.test/page";
+    google[8] = "https://www.alpha.test/";
+    google[11] = "http://beta.test/";
+    standIn.SetResults("google", google);
+    standIn.Instance().SetThumbnailRanks("google", {2, 4, 11});
+    EXPECT_EQ(Search("google", "shoes"), 12);
+    EXPECT_EQ(sites[0].position, 9);
+    EXPECT_EQ(sites[1].position, 12);
+    EXPECT_EQ(sites[1].link, standIn.Address() + "/search?q=shoes&engines=google&pageno=2");
+
+    // Ranks and the page's highest rank as read from an answer (an old instance without
+    // "positions" gives the list order).
+    LivePage page;
+    ASSERT_EQ(ParsePageFor(R"({"results": [
+        {"url": "https://a.test/", "engines": ["google"], "positions": [3]},
+        {"url": "https://b.test/", "engines": ["google"], "positions": [1, 6]},
+        {"url": "https://c.test/", "engines": ["bing"], "positions": [2]}]})",
+                           page),
+              kLiveOk);
+    std::vector<std::pair<std::int32_t, std::string>> ranks;
+    for (const LivePage::Rank& rank : page.ranks) {
+        ranks.emplace_back(rank.rank, rank.url);
+    }
+    EXPECT_THAT(ranks, ElementsAre(std::pair<std::int32_t, std::string>{1, "https://b.test/"},
+                                   std::pair<std::int32_t, std::string>{3, "https://a.test/"},
+                                   std::pair<std::int32_t, std::string>{6, "https://b.test/"}));
+    EXPECT_EQ(page.highestRank, 6);
+    EXPECT_TRUE(page.otherEngines);
+    ASSERT_EQ(ParsePageFor(R"({"results": [{"url": "x"}, {"url": "y"}]})", page), kLiveOk);
+    EXPECT_EQ(page.ranks.back().rank, 2);
+}
+
+// An engine the instance lists as unresponsive has failed that page: its sites not found yet
+// say why, in place of "not found". A suspended engine is waited for once and asked again.
+TEST_F(LiveSearchTest, AFailedOrSuspendedEngineFailsItsSitesWithTheReason) {
+    using std::chrono::milliseconds;
+    standIn.SetResults("google", {"http://www.alpha.test/", "http://www.r2.test/"});
+    standIn.Instance().FailEngine("google", "HTTP error", 1, milliseconds(60000));
+    EXPECT_EQ(Search("google", "shoes"), 0);
+    EXPECT_EQ(sites[0].error, "HTTP error");
+    EXPECT_EQ(sites[0].position, 0);
+    EXPECT_THAT(status.CallsStartingWith("LogError"),
+                ElementsAre("google failed on position 0: HTTP error"));
+
+    // During the suspension: asked, waited for, asked once more, failed with the reason.
+    std::vector<SitePosition> next{SitePosition("www.alpha.test")};
+    test::RecordingPositionRunStatus log;
+    EXPECT_EQ(SearchLiveEngine(standIn.Address(), "google", "boots", next, 100, log), 0);
+    EXPECT_EQ(next[0].error, "Suspended: HTTP error");
+    EXPECT_EQ(standIn.Targets().size(), 3u);
+    EXPECT_THAT(log.LogTexts(), Contains(HasSubstr("google is suspended by the instance")));
+
+    // A suspension shorter than the pause: the second asking finds the site.
+    test::MetasearchStandIn own;
+    own.SetResults("bing", {"http://www.r1.test/", "http://www.alpha.test/"});
+    own.Instance().FailEngine("bing", "HTTP error", 1, milliseconds(150));
+    std::vector<SitePosition> first{SitePosition("www.alpha.test")};
+    EXPECT_EQ(SearchLiveEngine(own.Address(), "bing", "boots", first, 100, log), 0);
+    EXPECT_EQ(first[0].error, "HTTP error");
+    SetLivePagePause(milliseconds(300));
+    std::vector<SitePosition> again{SitePosition("www.alpha.test")};
+    EXPECT_EQ(SearchLiveEngine(own.Address(), "bing", "boots", again, 100, log), 2);
+    EXPECT_EQ(again[0].error, "");
+    EXPECT_EQ(own.Targets().size(), 3u);
+    SetLivePagePause(milliseconds(10));
+
+    // A site found on page 1 keeps its position when page 2 fails; the other fails.
+    test::MetasearchStandIn paged;
+    std::vector<std::string> results = Filler(15);
+    results[3] = "http://beta.test/";
+    paged.SetResults("google", results);
+    std::vector<SitePosition> two{SitePosition("www.alpha.test"), SitePosition("beta.test")};
+    test::RecordingPositionRunStatus pagedLog;
+    pagedLog.OnCall([&paged](const std::string& line) {
+        if (line == "SetPosition 10") {
+            paged.Instance().FailEngine("google", "timeout", 1, milliseconds(0));
+        }
+    });
+    EXPECT_EQ(SearchLiveEngine(paged.Address(), "google", "boots", two, 100, pagedLog), 0);
+    EXPECT_EQ(two[1].position, 4);
+    EXPECT_EQ(two[1].error, "");
+    EXPECT_EQ(two[0].error, "timeout");
+}
+
+// A keyword that the instance would read as its own syntax never reports another engine's
+// ranks, or another query's, as the chosen engine's.
+TEST_F(LiveSearchTest, AKeywordReadAsQuerySyntaxFailsTheEngine) {
+    standIn.SetResults("google", {"http://www.alpha.test/"});
+    standIn.SetResults("bing", {"http://beta.test/"});
+    struct Row {
+        const char* keyword;
+        const char* error;
+        std::size_t requests;
+    };
+    const Row rows[] = {
+        {"!bing red shoes", "searched \"red shoes\"", 1},
+        {"red !bing shoes", "searched \"red shoes\"", 1},
+        {":de socks", "searched \"socks\"", 1},
+        {"<3 socks", "searched \"socks\"", 1},
+        {"!!g socks", "\"!!g\" as its bang syntax", 0},
+    };
+    for (const Row& row : rows) {
+        test::MetasearchStandIn own;
+        own.SetResults("google", {"http://www.alpha.test/"});
+        own.SetResults("bing", {"http://www.alpha.test/"});
+        std::vector<SitePosition> list{SitePosition("www.alpha.test")};
+        EXPECT_EQ(SearchLiveEngine(own.Address(), "google", row.keyword, list, 100, status), 0)
+            << row.keyword;
+        EXPECT_EQ(list[0].position, 0) << row.keyword;
+        EXPECT_THAT(list[0].error, HasSubstr(row.error)) << row.keyword;
+        EXPECT_EQ(own.Targets().size(), row.requests) << row.keyword;
+    }
+    // A word that only looks like syntax, and blanks that the instance collapses, are searched.
+    for (const char* keyword : {"!important notice", "red   shoes"}) {
+        std::vector<SitePosition> list{SitePosition("www.alpha.test")};
+        EXPECT_EQ(SearchLiveEngine(standIn.Address(), "google", keyword, list, 100, status), 1)
+            << keyword;
+    }
+}
+
+// Hosts match in their ASCII and their Unicode form, whichever side writes which; the instance
+// answers the Unicode form.
+TEST_F(LiveSearchTest, InternationalHostsMatchInEitherForm) {
+    standIn.SetResults("google", {"http://www.r1.test/", "https://xn--caf-dma.example/menu",
+                                  "http://b\xC3\xBC"
+                                  "cher.example/"});
+    std::vector<SitePosition> list{SitePosition("xn--caf-dma.example"),
+                                   SitePosition("caf\xE9.example"),  // the project's 8-bit text
+                                   SitePosition("xn--bcher-kva.example")};
+    EXPECT_EQ(SearchLiveEngine(standIn.Address(), "google", "menu", list, 100, status), 3);
+    EXPECT_EQ(list[0].position, 2);
+    EXPECT_EQ(list[1].position, 2);
+    EXPECT_EQ(list[2].position, 3);
+
+    const std::vector<std::string> results = {"https://xn--caf-dma.example/menu",
+                                              "https://CAF\xC3\x89.example/"};
+    for (const std::string& url : results) {
+        std::vector<SitePosition> one{SitePosition("caf\xC3\xA9.example")};
+        EXPECT_TRUE(MatchResult(url, one, 1, "", "e", status)) << url;
+    }
+    std::vector<SitePosition> other{SitePosition("cafe.example")};
+    EXPECT_FALSE(MatchResult("https://caf\xC3\xA9.example/", other, 1, "", "e", status));
 }
 
 }  // namespace

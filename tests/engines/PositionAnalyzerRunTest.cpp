@@ -364,11 +364,12 @@ TEST_F(PositionAnalyzerRunTest, FinishedRunsAppendToTheHistoryACancelledOneDoesN
     auto block = [&](const std::string& date, const std::array<std::string, 4>& at) {
         const std::string q = date + ",\"shoes, \"\"red\"\"\",";
         const std::string s = date + ",socks,";
-        return q + a + ",Google," + at[0] + "\r\n" + q + b + ",Google," + at[1] + "\r\n" + q + a +
-               ",AOL," + at[2] + "\r\n" + q + b + ",AOL," + at[3] + "\r\n" + s + a +
-               ",Google,\r\n" + s + b + ",Google,\r\n" + s + a + ",AOL,\r\n" + s + b + ",AOL,\r\n";
+        return q + a + ",Google," + at[0] + ",\r\n" + q + b + ",Google," + at[1] + ",\r\n" + q + a +
+               ",AOL," + at[2] + ",\r\n" + q + b + ",AOL," + at[3] + ",\r\n" + s + a +
+               ",Google,,\r\n" + s + b + ",Google,,\r\n" + s + a + ",AOL,,\r\n" + s + b +
+               ",AOL,,\r\n";
     };
-    const std::string expected = "date,keyword,site,engine,position\r\n" +
+    const std::string expected = "date,keyword,site,engine,position,error\r\n" +
                                  block("2026-12-08T03:58:05", {"2", "", "", "1"}) +
                                  block("2026-12-09T03:58:05", {"5", "1", "", ""}) +
                                  block("2026-12-10T03:58:05", {"3", "", "", "2"});
@@ -379,8 +380,11 @@ TEST_F(PositionAnalyzerRunTest, FinishedRunsAppendToTheHistoryACancelledOneDoesN
     EXPECT_EQ(table, expected);
     std::string page;
     ASSERT_TRUE(ReadWholeFile(pagePath, page));
-    // The first keyword's Google alpha line spans the three runs: 2, 5, 3 on an axis from 1 to 5.
-    EXPECT_NE(page.find("points='50,85 330,280 610,150'"), std::string::npos) << page;
+    // The first keyword's Google alpha line spans the three runs: 2, 5, 3.
+    EXPECT_NE(page.find("\"label\":\"www.alpha.test on Google\",\"notFound\":[false,false,false],"
+                        "\"positions\":[2,5,3]"),
+              std::string::npos)
+        << page.substr(0, 4000);
     std::string report;
     ASSERT_TRUE(ReadWholeFile(
         App().paths.positionAnalyzerDir + "/AnalyzePos" + ReportStamp(kRunTime) + ".html", report));

@@ -55,15 +55,22 @@ TEST(PositionReport, ThreeEnginesWithValuesThatCannotAddMarkup) {
     Found(google[0], 7, "http://g.test/search?q=fish%20%26%20%3Cchips%3E");
     Found(google[2], 12, "http://g.test/search?q=x&start=10 \"q\">");
     Found(aol[1], 1, "http://aol.test/aolcom/search?query=fish&page=1");
-    const std::array<PositionReport::Column, 3> columns = {{
+    // A live engine's column is marked, and a failed cell says why instead of "x".
+    std::vector<SitePosition> live = Positions(sites);
+    Found(live[0], 4, "http://127.0.0.1:8888/search?q=fish&engines=loop%20back&pageno=1");
+    live[1].error = "Suspended: <HTTP> error";
+    live[2].error = "timeout";
+    const std::array<PositionReport::Column, 4> columns = {{
         {EngineNames(EngineId::Google).reportHeader, &google},
         {EngineNames(EngineId::MSN).reportHeader, &msn},
         {EngineNames(EngineId::AOL).reportHeader, &aol},
+        {"loop back", &live, true},
     }};
 
     PositionReport report;
     report.AppendHead("Sitegauge Version 6.0", kDate);
     report.AppendKeywordTable("fish & <chips>", sites, columns);
+    report.AppendLegend(100);
     report.AppendFoot();
     EXPECT_EQ(Written(report), Expected("position-report-three.html"));
 }
@@ -81,6 +88,8 @@ TEST(PositionReport, AllElevenEnginesInCatalogueOrder) {
     PositionReport report;
     report.AppendHead("Sitegauge Version 6.0", kDate);
     report.AppendKeywordTable("shoes", sites, columns);
+    // Designed engines alone: the legend explains the "x" only.
+    report.AppendLegend(0);
     report.AppendFoot();
     EXPECT_EQ(report.Text() + "\n", Expected("position-report-eleven.html"));
 }

@@ -1,6 +1,6 @@
 // The metasearch instance's answers on any bytes: its /config engine list and its JSON result
 // pages. Neither parse may throw or crash; a text that is not of the expected shape gives no
-// names, no addresses and no total.
+// names, no ranks, no total and no failure; ranks are always in order and within bounds.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,11 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SG_FUZZ_CHECK(!name.empty());
     }
 
-    std::vector<std::string> urls = {"left over"};
-    std::int64_t total = -1;
-    const int parsed = sg::ParseLiveResults(text, urls, total);
+    sg::LivePage page;
+    page.total = -1;
+    page.failure = "left over";
+    const int parsed = sg::ParseLivePage(text, "google", page);
     SG_FUZZ_CHECK(parsed == sg::kLiveOk || parsed == sg::kLiveNotJson);
-    SG_FUZZ_CHECK(total >= 0);
-    SG_FUZZ_CHECK(parsed == sg::kLiveOk || (urls.empty() && total == 0));
+    SG_FUZZ_CHECK(page.total >= 0);
+    SG_FUZZ_CHECK(parsed == sg::kLiveOk ||
+                  (page.ranks.empty() && page.total == 0 && page.failure.empty()));
+    // Every rank is a real one, in order, and the highest is the last.
+    std::int32_t previous = 0;
+    for (const sg::LivePage::Rank& rank : page.ranks) {
+        SG_FUZZ_CHECK(rank.rank >= 1 && rank.rank <= sg::kMaxLiveRank && rank.rank >= previous);
+        previous = rank.rank;
+    }
+    SG_FUZZ_CHECK(page.highestRank == previous);
     return 0;
 }

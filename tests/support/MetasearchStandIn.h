@@ -25,6 +25,8 @@ class MetasearchStandIn {
         instance_.SetResults(engine, "", std::move(urls));
     }
     void SetPageSize(int size) { instance_.SetPageSize(size); }
+    // Thumbnails, failing engines, more engines: as the emulated instance offers them.
+    MetasearchEmulator& Instance() { return instance_; }
     void SetMode(Mode mode) { mode_ = mode; }
 
     // "http://127.0.0.1:PORT".

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -150,6 +151,7 @@ class CSitePosDialogTest : public QObject {
         emulator_->PointEngineHostsHere();
     }
     void cleanup() {
+        SetMetasearchInstance("");
         emulator_.reset();
         SetOnlineCheck({});
         SetDocumentOpener({});
@@ -180,8 +182,10 @@ class CSitePosDialogTest : public QObject {
         QCOMPARE(engines->columnCount(), 1);
         QCOMPARE(engines->headerItem()->text(0), QStringLiteral("Search Engines"));
         QCOMPARE(engines->selectionMode(), QAbstractItemView::SingleSelection);
-        const QStringList expected = {"Altavista", "oogle",     "TheWeb", "MSN",
-                                      "HotBot",    "Euroseek",  "ahoo",   "verture",
+        // Whole names: the designed labels ("oogle", "TheWeb", "ahoo", "verture") left their
+        // first letters to logos the list does not show.
+        const QStringList expected = {"Altavista", "Google",    "AllTheWeb", "MSN",
+                                      "HotBot",    "Euroseek",  "Yahoo",     "Overture",
                                       "Excite",    "AskJeeves", "AOL"};
         QStringList shown;
         QImage previous;
@@ -213,6 +217,44 @@ class CSitePosDialogTest : public QObject {
         depth->setCurrentIndex(-1);
         QCOMPARE(dialog.DepthFromSelection(), 0);
         QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+    }
+
+    // Every engine name is shown whole, also a long live one: the column is as wide as the
+    // widest name with its icon (ctest runs this at scale 1 and, as ui.CSitePosDialogScale2,
+    // at QT_SCALE_FACTOR=2).
+    void engineNamesAreShownWhole() {
+        Project("Shop", {"www.alpha.test"}, {"socks"});
+        emulator_->Metasearch().SetResults("wikimedia commons images", "socks", {});
+        CSitePosDialog dialog(*prompts_);
+        QVERIFY(ShowActive(dialog));
+        QTreeWidget* list = EnginesOf(dialog);
+        QCOMPARE(list->textElideMode(), Qt::ElideNone);
+        auto wholeNames = [list] {
+            for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                const QString text = list->topLevelItem(row)->text(0);
+                const int needed =
+                    list->fontMetrics().horizontalAdvance(text) + list->iconSize().width();
+                if (list->columnWidth(0) < needed) {
+                    return text;
+                }
+            }
+            return QString();
+        };
+        QCOMPARE(wholeNames(), QString());
+        // The designed engines fit without scrolling sideways.
+        QVERIFY2(list->columnWidth(0) <= list->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2")
+                                .arg(list->columnWidth(0))
+                                .arg(list->viewport()->width())));
+
+        // A live engine's long name widens the column; the list scrolls instead of cutting it.
+        QSignalSpy loaded(&dialog, &CSitePosDialog::liveEnginesLoaded);
+        Control<QLineEdit>(dialog, "metasearchEdit")
+            ->setText(QString::fromStdString(emulator_->MetasearchAddress()));
+        dialog.LoadLiveEngines();
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 5000);
+        QCOMPARE(list->topLevelItemCount(), kEngineCount + 1);
+        QCOMPARE(wholeNames(), QString());
     }
 
     void searchNeedsAnEngineAKeywordAndASite() {
@@ -326,6 +368,9 @@ class CSitePosDialogTest : public QObject {
         emulator_->Metasearch().SetResults("google", "socks",
                                            {"http://www.r1.test/", "http://www.alpha.test/"});
         emulator_->Metasearch().SetResults("bing", "socks", {"http://www.alpha.test/"});
+        // Names as an instance may give them: with a blank, with a leading digit.
+        emulator_->Metasearch().SetResults("loop back", "socks", {"http://www.alpha.test/"});
+        emulator_->Metasearch().SetResults("9lives", "socks", {"http://www.alpha.test/"});
         SetMetasearchInstance(emulator_->MetasearchAddress());
         CSitePosDialog dialog(*prompts_);
         QSignalSpy loaded(&dialog, &CSitePosDialog::liveEnginesLoaded);
@@ -334,26 +379,33 @@ class CSitePosDialogTest : public QObject {
                  QString::fromStdString(emulator_->MetasearchAddress()));
         QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 5000);
         QTreeWidget* list = EnginesOf(dialog);
-        QCOMPARE(list->topLevelItemCount(), kEngineCount + 2);
+        QCOMPARE(list->topLevelItemCount(), kEngineCount + 4);
         QCOMPARE(list->topLevelItem(kEngineCount)->text(0), QStringLiteral("google (live)"));
+        QCOMPARE(list->topLevelItem(kEngineCount + 2)->text(0), QStringLiteral("loop back (live)"));
+        QCOMPARE(list->topLevelItem(kEngineCount + 3)->text(0), QStringLiteral("9lives (live)"));
         QCOMPARE(list->topLevelItem(kEngineCount + 1)->checkState(0), Qt::Unchecked);
-        QVERIFY(Control<QLabel>(dialog, "liveStatus")->text().startsWith("2 live engines"));
+        QVERIFY(Control<QLabel>(dialog, "liveStatus")->text().startsWith("4 live engines"));
 
         // A live engine alone is enough to search.
         CheckOnly(dialog, {});
         QVERIFY(!ButtonOf(dialog, "searchButton")->isEnabled());
         list->topLevelItem(kEngineCount)->setCheckState(0, Qt::Checked);
         QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
+        list->topLevelItem(kEngineCount + 2)->setCheckState(0, Qt::Checked);
+        list->topLevelItem(kEngineCount + 3)->setCheckState(0, Qt::Checked);
         QSignalSpy ended(&dialog, &CSitePosDialog::runEnded);
         Click(dialog, "searchButton");
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.at(0).at(0).toInt(), kPositionReportWritten);
         QVERIFY(Searches().empty());
         const std::string report = FileText(Opened().front());
-        QVERIFY(report.find("google") != std::string::npos);
+        QVERIFY(report.find(">google (live)</font>") != std::string::npos);
         QVERIFY(report.find("bing") == std::string::npos);
         QVERIFY(report.find("/metasearch/search?q=socks&engines=google&pageno=1") !=
                 std::string::npos);
+        QVERIFY(report.find(">loop back (live)</font>") != std::string::npos);
+        QVERIFY(report.find("engines=loop%20back&pageno=1\"><u> 1 </u>") != std::string::npos);
+        QVERIFY(report.find("engines=9lives&pageno=1\"><u> 1 </u>") != std::string::npos);
         SetLivePagePause(std::chrono::milliseconds(1000));
     }
 
@@ -455,7 +507,14 @@ class CSitePosDialogTest : public QObject {
         QCOMPARE(log->currentItem(), log->topLevelItem(2));
         QVERIFY(!ButtonOf(*status, "skipButton")->isEnabled());
         QVERIFY(ButtonOf(*status, "closeButton")->isEnabled());
-        QCOMPARE(Control<QLabel>(*status, "engineText")->text(), QStringLiteral("No selected"));
+        // The last keyword, engine and counts stay in view beside the end line.
+        QCOMPARE(Control<QLabel>(*status, "engineText")->text(), QStringLiteral("AOL"));
+        QCOMPARE(Control<QLabel>(*status, "keywordText")->text(), QStringLiteral("socks"));
+        QCOMPARE(Control<QLabel>(*status, "positionText")->text(), QStringLiteral("1"));
+        QCOMPARE(Control<QLabel>(*status, "endText")->text(),
+                 QStringLiteral("The run is finished: the report is written and opened in your "
+                                "browser."));
+        QVERIFY(Control<QLabel>(*status, "endText")->isVisible());
         QCOMPARE(Opened().size(), size_t(1));
         QVERIFY(ButtonOf(dialog, "searchButton")->isEnabled());
 
@@ -529,6 +588,9 @@ class CSitePosDialogTest : public QObject {
         QCOMPARE(prompts_->Calls().front().text,
                  QStringLiteral("Are you sure you want to skip searching  ?"));
         QCOMPARE(LogTexts(*status).front(), QStringLiteral("User skip searching "));
+        QTRY_COMPARE(Control<QLabel>(*status, "endText")->text(),
+                     QStringLiteral("The run was stopped: no report was written."));
+        QCOMPARE(Control<QLabel>(*status, "engineText")->text(), QStringLiteral("Google"));
         QCOMPARE(emulator_->RequestCount(EngineId::AOL, EmulatorQuery::KeywordSearch), 1);
         QVERIFY(ReportFiles().empty());
         QTest::qWait(50);

@@ -29,3 +29,8 @@ shot report-nested.png "$(site_page "$(report "Nested Search Engine Readiness")"
 shot report-links.png "$(site_page "$(report "Link Validator")" 1)"
 shot report-popularity.png "$(report "Link Popularity")"
 shot report-positions.png "$(report "Position Analyzer")"
+# The position history after three demo runs in the same working folder (the demo's sites keep
+# their ports, so each run adds a point to every line).
+"$cli" demo --workdir "$work" >/dev/null 2>&1
+"$cli" demo --workdir "$work" >/dev/null 2>&1
+shot position-history.png "$work/Reports/Position Analyzer/history.html"
