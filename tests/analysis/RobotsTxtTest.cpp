@@ -148,6 +148,13 @@ TEST(RobotsTxt, WholeFileAnswersAndLineEndings) {
         "\n");
     ExpectCases(robots, {{"bot", "/a", false}, {"bot", "/b", false}, {"bot", "/c", true}});
     EXPECT_TRUE(robots.Problems().empty());
+    // Rules past the first 500 KiB still count.
+    std::string large;
+    while (large.size() < 600 * 1024) {
+        large += "# a comment line that takes some room in the file\n";
+    }
+    EXPECT_FALSE(
+        RobotsTxt::Parse(large + "User-agent: *\nDisallow: /late\n").Allowed("bot", "/late"));
     EXPECT_EQ(RobotsPathOf("host:8080/a/b?c#d"), "/a/b?c");
     EXPECT_EQ(RobotsPathOf("https://host"), "/");
     EXPECT_EQ(RobotsPathOf("HTTP://host?q"), "/?q");
