@@ -50,8 +50,8 @@ bool IsHtml(std::string_view contentTypeLine) {
 
 // The head lines the later checks judge (AuditHead).
 constexpr std::string_view kKeptHeadLines[] = {
-    "Content-Type:", "Content-Encoding:", "Content-Length:",           "Cache-Control:",
-    "Expires:",      "Date:",             "Strict-Transport-Security:"};
+    "Content-Type:", "Content-Encoding:",         "Content-Length:", "Cache-Control:", "Expires:",
+    "Date:",         "Strict-Transport-Security:"};
 
 AuditHead HeadOf(const CWebClient& client, bool page) {
     AuditHead head;
@@ -294,8 +294,8 @@ class Gatherer {
         client.SetConnectTimeout(std::chrono::milliseconds(3000));
         client.SetAttemptDeadline(std::chrono::milliseconds(5000));
         std::string address = "https://" + host + "/";
-        data_.hostAnswersHttps = client.FetchHead(address.data()) == CWebClient::kFetchOk &&
-                                 client.StatusCode() != 0;
+        data_.hostAnswersHttps =
+            client.FetchHead(address.data()) == CWebClient::kFetchOk && client.StatusCode() != 0;
     }
 
     void ReadRobots() {

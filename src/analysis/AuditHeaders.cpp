@@ -58,8 +58,7 @@ std::optional<std::string_view> HeadValue(const std::vector<std::string>& lines,
                                           std::string_view name) {
     for (const std::string& line : lines) {
         const std::string_view text(line);
-        if (text.size() > name.size() && text[name.size()] == ':' &&
-            StartsWithNoCase(text, name)) {
+        if (text.size() > name.size() && text[name.size()] == ':' && StartsWithNoCase(text, name)) {
             return TrimBlanksView(text.substr(name.size() + 1));
         }
     }
@@ -202,9 +201,8 @@ bool IsStaticResourceType(std::string_view contentType) {
     const std::string type = MediaType(contentType);
     return StartsWithType(type, "image/") || StartsWithType(type, "font/") ||
            StartsWithType(type, "application/font-") ||
-           StartsWithType(type, "application/x-font-") ||
-           type == "application/vnd.ms-fontobject" || type == "text/css" ||
-           type == "text/javascript" || type == "application/javascript" ||
+           StartsWithType(type, "application/x-font-") || type == "application/vnd.ms-fontobject" ||
+           type == "text/css" || type == "text/javascript" || type == "application/javascript" ||
            type == "application/x-javascript" || type == "application/ecmascript";
 }
 

@@ -559,8 +559,8 @@ class Judge {
 
     static std::string Items(const PageFactList& list, std::string_view one,
                              std::string_view many) {
-        return std::to_string(list.count) + " " + std::string(list.count == 1 ? one : many) +
-               ": " + Named(list.first, list.count);
+        return std::to_string(list.count) + " " + std::string(list.count == 1 ? one : many) + ": " +
+               Named(list.first, list.count);
     }
 
     void HttpsChecks() {
@@ -688,7 +688,8 @@ class Judge {
             const AuditAnswer& answer = data_.answers[i];
             const PageFacts& facts = answer.facts;
             if (facts.imagesWithoutAlt.count > 0) {
-                Add("img-alt-missing", answer.url, Items(facts.imagesWithoutAlt, "image", "images"));
+                Add("img-alt-missing", answer.url,
+                    Items(facts.imagesWithoutAlt, "image", "images"));
             }
             if (facts.imagesWithLongAlt.count > 0) {
                 Add("img-alt-too-long", answer.url,
@@ -748,8 +749,7 @@ class Judge {
                     continue;
                 }
                 bool back = false;
-                for (const PageAlternate& other :
-                     data_.answers[found->second].facts.alternates) {
+                for (const PageAlternate& other : data_.answers[found->second].facts.alternates) {
                     back = back || (IsAbsolute(other.href) && Key(other.href) == self);
                 }
                 if (!back) {

@@ -41,7 +41,8 @@ constexpr const char* kDrawScript = R"JS(<script>
 )JS";
 
 // Per chart group, per site: how many of the site's pages have a finding of the group.
-std::vector<std::vector<std::size_t>> PagesWithFindings(const std::vector<AuditSummarySite>& sites) {
+std::vector<std::vector<std::size_t>> PagesWithFindings(
+    const std::vector<AuditSummarySite>& sites) {
     const auto checks = AuditChecks();
     const std::size_t groups = AuditChartGroups().size();
     std::vector<std::vector<std::size_t>> counts(groups, std::vector<std::size_t>(sites.size(), 0));
@@ -107,8 +108,9 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     const std::vector<std::vector<std::size_t>> withFindings = PagesWithFindings(sites);
     nlohmann::json charts = nlohmann::json::array();
     html += "<section id=\"charts\">\n<h2>Pages with findings</h2>\n";
-    html += "<p class=\"muted\">The share of each site's pages with a finding of the kind; the "
-            "table below holds the figures.</p>\n<div class=\"charts\">\n";
+    html +=
+        "<p class=\"muted\">The share of each site's pages with a finding of the kind; the "
+        "table below holds the figures.</p>\n<div class=\"charts\">\n";
     for (std::size_t g = 0; g < groups.size(); ++g) {
         nlohmann::json chart;
         chart["title"] = std::string(groups[g]);
@@ -120,10 +122,12 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
             chart["audited"].push_back(audited);
         }
         charts.push_back(std::move(chart));
-        html += "<figure><canvas id=\"audit-chart-" + std::to_string(g) +
-                "\" width=\"264\" height=\"190\" role=\"img\" aria-label=\"" +
-                ReportAttr("Share of pages with findings: " + std::string(groups[g])) +
-                "\">The chart needs scripts; the table below holds its figures.</canvas><figcaption>" + ReportText(groups[g]) + "</figcaption></figure>\n";
+        html +=
+            "<figure><canvas id=\"audit-chart-" + std::to_string(g) +
+            "\" width=\"264\" height=\"190\" role=\"img\" aria-label=\"" +
+            ReportAttr("Share of pages with findings: " + std::string(groups[g])) +
+            "\">The chart needs scripts; the table below holds its figures.</canvas><figcaption>" +
+            ReportText(groups[g]) + "</figcaption></figure>\n";
     }
     html += "</div>\n</section>\n";
     html += "<section id=\"sites\">\n<h2>The sites side by side</h2>\n";
@@ -164,8 +168,9 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     }
 
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        html += "<tr class=\"share\"><th scope=\"row\">Pages with findings: " +
-                ReportText(groups[g]) + "</th><td></td>";
+        html +=
+            "<tr class=\"share\"><th scope=\"row\">Pages with findings: " + ReportText(groups[g]) +
+            "</th><td></td>";
         for (std::size_t s = 0; s < sites.size(); ++s) {
             const std::size_t pages = withFindings[g][s];
             html += std::string("<td class=\"num") + (pages == 0 ? " zero" : "") + "\">" +
@@ -200,10 +205,10 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
         html += "<p>Passed on every site: " + passed + ".</p>\n";
     }
     html += "</section>\n";
-    html += "<script type=\"application/json\" id=\"" + std::string(kChartDataId) + "\">" +
-            ScriptElementText(charts.dump(-1, ' ', false,
-                                          nlohmann::json::error_handler_t::replace)) +
-            "</script>\n";
+    html +=
+        "<script type=\"application/json\" id=\"" + std::string(kChartDataId) + "\">" +
+        ScriptElementText(charts.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)) +
+        "</script>\n";
     html += ChartLibraryScript();
     html += kDrawScript;
     html += AuditPageEnd();

@@ -206,11 +206,13 @@ class Reader {
     void Text(std::string_view text) {
         if (anchor_) {
             // The generic phrases are short; a longer text is not one of them.
-            anchorText_.append(text.substr(0, kAnchorTextMax - std::min(kAnchorTextMax, anchorText_.size())));
+            anchorText_.append(
+                text.substr(0, kAnchorTextMax - std::min(kAnchorTextMax, anchorText_.size())));
         }
         if (structuredData_) {
             structuredText_.append(text.substr(
-                0, kStructuredDataMax + 1 - std::min(kStructuredDataMax + 1, structuredText_.size())));
+                0,
+                kStructuredDataMax + 1 - std::min(kStructuredDataMax + 1, structuredText_.size())));
         }
         if (title_ > 0 && foreign_ == 0) {
             titleText_ += text;
@@ -331,7 +333,8 @@ class Reader {
             }
             const char* hreflang = Attribute(atts, "hreflang");
             if (HasToken(rel, "alternate") && hreflang != nullptr && head_ > 0) {
-                facts_.alternates.push_back({std::string(Trimmed(hreflang)), std::string(Trimmed(href))});
+                facts_.alternates.push_back(
+                    {std::string(Trimmed(hreflang)), std::string(Trimmed(href))});
             }
         } else if (name == "iframe" || name == "frame") {
             Plain(Kind::Frame, Attribute(atts, "src"));
@@ -436,7 +439,7 @@ void PageFactList::Add(std::string_view item) {
 
 bool IsGenericLinkText(std::string_view text) {
     static constexpr std::array<std::string_view, 11> kGeneric = {
-        "click here", "here", "more",  "read more", "learn more", "link",
+        "click here", "here", "more",  "read more",  "learn more", "link",
         "this",       "go",   "start", "right here", "continue"};
     const std::string collapsed = Collapse(text);
     for (std::string_view phrase : kGeneric) {

@@ -671,8 +671,9 @@ int CWebClient::ReadHead(Clock::time_point deadline) {
         }
         const int got = ReadLine(buffer, kLineBuffer, wait, deadline);
         if (got > 0 && result_.headerLines.empty() && firstByte_.count() == 0) {
-            firstByte_ = std::max(Milliseconds(1), std::chrono::duration_cast<Milliseconds>(
-                                                       Clock::now() - requestStart_));
+            firstByte_ =
+                std::max(Milliseconds(1),
+                         std::chrono::duration_cast<Milliseconds>(Clock::now() - requestStart_));
         }
         // The empty line ends the head; so do a time-out and a closed connection (0).
         if (got <= 2) {

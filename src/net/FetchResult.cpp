@@ -61,8 +61,8 @@ void FetchResult::ReplaceBody(std::string_view body, std::size_t pieceBytes) {
     std::size_t start = 0;
     while (start < body_.size()) {
         const std::size_t lineEnd = body_.find('\n', start);
-        const std::size_t end = std::min(
-            lineEnd == std::string::npos ? body_.size() : lineEnd + 1, start + pieceBytes);
+        const std::size_t end =
+            std::min(lineEnd == std::string::npos ? body_.size() : lineEnd + 1, start + pieceBytes);
         pieceEnds_.push_back(end);
         start = end;
     }

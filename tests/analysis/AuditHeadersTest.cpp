@@ -55,10 +55,10 @@ TEST(AuditHeaders, EncodingsAndTypes) {
         std::string_view value;
         bool compressed;
     };
-    for (const Row& row : {Row{"gzip", true}, Row{"x-gzip", true}, Row{" BR ", true},
-                           Row{"zstd", true}, Row{"identity", false}, Row{"", false},
-                           Row{"deflate", false}, Row{"gzip, identity", true},
-                           Row{"gzipped", false}}) {
+    for (const Row& row :
+         {Row{"gzip", true}, Row{"x-gzip", true}, Row{" BR ", true}, Row{"zstd", true},
+          Row{"identity", false}, Row{"", false}, Row{"deflate", false},
+          Row{"gzip, identity", true}, Row{"gzipped", false}}) {
         EXPECT_EQ(IsCompressedEncoding(row.value), row.compressed) << row.value;
     }
     struct Type {
@@ -66,18 +66,14 @@ TEST(AuditHeaders, EncodingsAndTypes) {
         bool compressible;
         bool isStatic;
     };
-    for (const Type& row : {Type{"text/html; charset=utf-8", true, false},
-                            Type{"Text/CSS", true, true},
-                            Type{"application/javascript", true, true},
-                            Type{"text/javascript;charset=UTF-8", true, true},
-                            Type{"application/ld+json", true, false},
-                            Type{"application/json", true, false},
-                            Type{"image/svg+xml", true, true},
-                            Type{"image/png", false, true},
-                            Type{"font/woff2", false, true},
-                            Type{"application/font-woff", false, true},
-                            Type{"text/plain", false, false},
-                            Type{"application/pdf", false, false}}) {
+    for (const Type& row :
+         {Type{"text/html; charset=utf-8", true, false}, Type{"Text/CSS", true, true},
+          Type{"application/javascript", true, true},
+          Type{"text/javascript;charset=UTF-8", true, true},
+          Type{"application/ld+json", true, false}, Type{"application/json", true, false},
+          Type{"image/svg+xml", true, true}, Type{"image/png", false, true},
+          Type{"font/woff2", false, true}, Type{"application/font-woff", false, true},
+          Type{"text/plain", false, false}, Type{"application/pdf", false, false}}) {
         EXPECT_EQ(IsCompressibleType(row.value), row.compressible) << row.value;
         EXPECT_EQ(IsStaticResourceType(row.value), row.isStatic) << row.value;
     }
@@ -114,12 +110,27 @@ TEST(Hreflang, CodesAreLanguagesRegionsOrXDefault) {
         bool valid;
     };
     const Row rows[] = {
-        {"en", true},         {"EN", true},          {"de-AT", true},      {"pt-br", true},
-        {"zh-Hant", true},    {"zh-Hant-TW", true},  {"x-default", true},  {"X-Default", true},
+        {"en", true},
+        {"EN", true},
+        {"de-AT", true},
+        {"pt-br", true},
+        {"zh-Hant", true},
+        {"zh-Hant-TW", true},
+        {"x-default", true},
+        {"X-Default", true},
         // Not ISO 639-1, not ISO 3166-1 alpha-2, not the form.
-        {"", false},          {"eng", false},        {"xx", false},        {"en-UK", false},
-        {"en_US", false},     {"en-", false},        {"-en", false},       {"en-US-x", false},
-        {"en-USA", false},    {"es-419", false},     {"e1", false},        {"x-defaults", false},
+        {"", false},
+        {"eng", false},
+        {"xx", false},
+        {"en-UK", false},
+        {"en_US", false},
+        {"en-", false},
+        {"-en", false},
+        {"en-US-x", false},
+        {"en-USA", false},
+        {"es-419", false},
+        {"e1", false},
+        {"x-defaults", false},
         {"en-Latn-US-x", false},
     };
     for (const Row& row : rows) {

@@ -107,7 +107,8 @@ std::string ChromiumDom(const std::string& file, const std::string& profile) {
     const std::string command =
         "timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run "
         "--disable-background-networking --disable-component-update --disable-sync "
-        "--user-data-dir='" + profile + "' --dump-dom 'file://" + file + "' 2>/dev/null";
+        "--user-data-dir='" +
+        profile + "' --dump-dom 'file://" + file + "' 2>/dev/null";
     std::string dom;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[65536];

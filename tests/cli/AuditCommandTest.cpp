@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <map>
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -70,10 +70,10 @@ struct Page {
     }
 
     std::string Html() const {
-        std::string html = std::string("<!DOCTYPE html><html") + (lang ? " lang=\"en\"" : "") +
-                           "><head>" + (metaCharset ? "<meta charset=\"utf-8\">" : "") +
-                           (viewport ? "<meta name=\"viewport\" content=\"width=device-width\">"
-                                     : "");
+        std::string html =
+            std::string("<!DOCTYPE html><html") + (lang ? " lang=\"en\"" : "") + "><head>" +
+            (metaCharset ? "<meta charset=\"utf-8\">" : "") +
+            (viewport ? "<meta name=\"viewport\" content=\"width=device-width\">" : "");
         for (const std::string& title : titles) {
             html += "<title>" + title + "</title>";
         }
@@ -222,8 +222,9 @@ class PlantedSite {
             {"no-size", "<img src=\"/logo.png\" alt=\"logo\" width=\"9\">"},
             {"generic", "<a href=\"/clean.html\"> Read  More </a>"},
             {"js-link", "<a href=\"javascript:void(0)\">menu</a>"},
-            {"bad-json", "<script type=\"application/ld+json\">{\"@context\": "
-                         "\"https://schema.org\", \"name\": \"no type\"}</script>"},
+            {"bad-json",
+             "<script type=\"application/ld+json\">{\"@context\": "
+             "\"https://schema.org\", \"name\": \"no type\"}</script>"},
         };
         for (const auto& [name, body] : bodies) {
             Page page(name);
@@ -504,9 +505,10 @@ class SecureSite {
         }
         Page page(path == "/" ? "secure" : path.substr(1, path.find('.') - 1));
         if (path == "/") {
-            page.body = "<a href=\"/no-hsts.html\">a</a> <a href=\"/mixed-script.html\">b</a> "
-                        "<a href=\"/mixed-image.html\">c</a> <a href=\"http://" +
-                        Host() + "/plain.html\">d</a>";
+            page.body =
+                "<a href=\"/no-hsts.html\">a</a> <a href=\"/mixed-script.html\">b</a> "
+                "<a href=\"/mixed-image.html\">c</a> <a href=\"http://" +
+                Host() + "/plain.html\">d</a>";
         } else if (path == "/no-hsts.html") {
             return Ok(page.Html());
         } else if (path == "/mixed-script.html") {
@@ -575,10 +577,10 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     const std::string trusted = dir.path() + "/trusted.pem";
     ASSERT_TRUE(WriteWholeFile(trusted, secure.CertificatePem()));
     setenv("SSL_CERT_FILE", trusted.c_str(), 1);
-    const test::CliResult run = test::RunCli(
-        dir.path(), {"--workdir", dir.path(), "audit", "--json", "audit.json", "--csv", "audit.csv",
-                     "--name", "Planted", "--url", planted.Url(), "--url", other.Url("/"),
-                     "--url", "https://" + secure.Host() + "/"});
+    const test::CliResult run =
+        test::RunCli(dir.path(), {"--workdir", dir.path(), "audit", "--json", "audit.json", "--csv",
+                                  "audit.csv", "--name", "Planted", "--url", planted.Url(), "--url",
+                                  other.Url("/"), "--url", "https://" + secure.Host() + "/"});
     unsetenv("SSL_CERT_FILE");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string text;
@@ -652,13 +654,12 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     EXPECT_EQ(FindingsOf(json.at("sites")[1], other.Url("")),
               (Found{{"robots-txt-unreachable", "/robots.txt"}, {"sitemap-missing", "-"}}));
     const Json& third = json.at("sites")[2];
-    EXPECT_EQ(FindingsOf(third, secure.Host()),
-              (Found{{"sitemap-missing", "-"},
-                     {"http-page", "/plain.html"},
-                     {"mixed-content", "/mixed-script.html"},
-                     {"mixed-content", "/mixed-image.html"},
-                     {"http-link-internal", "/"},
-                     {"hsts-missing", "/no-hsts.html"}}));
+    EXPECT_EQ(FindingsOf(third, secure.Host()), (Found{{"sitemap-missing", "-"},
+                                                       {"http-page", "/plain.html"},
+                                                       {"mixed-content", "/mixed-script.html"},
+                                                       {"mixed-content", "/mixed-image.html"},
+                                                       {"http-link-internal", "/"},
+                                                       {"hsts-missing", "/no-hsts.html"}}));
     // A script loaded over http is an error, an image a warning.
     for (const Json& finding : third.at("findings")) {
         if (finding.at("check") == "mixed-content") {
