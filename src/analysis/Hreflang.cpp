@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "analysis/IsoCodes.h"
 #include "platform/Ansi.h"
 
 namespace sg {
 namespace {
-
-#include "IsoCodes.inc"
 
 bool IsLetters(std::string_view text, std::size_t size) {
     return text.size() == size && std::all_of(text.begin(), text.end(), [](char c) {
