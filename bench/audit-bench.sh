@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
 # The Site Audit on a real documentation site from a Debian package, served by nginx on
-# loopback: its counts per check, and its time beside `links --nested` on the same site (best
-# of RUNS each, one connection count for both). Run it where nothing else holds PORT, for
-# example inside `unshare --net` with only lo up.
+# loopback: its counts per check, and its time beside `links --nested` on the same site (RUNS
+# runs of each, in turn; wall and CPU time, best and median; one connection count for both).
+# Run it where nothing else holds PORT, for example inside `unshare --net` with only lo up.
 #
 #   bench/audit-bench.sh [SITEGAUGE_CLI]      (default build-rel/src/cli/sitegauge-cli)
 #   DOC_DIR   the site (default /usr/share/doc/python-flask-doc/html, package python-flask-doc)
-#   RUNS      runs of each (default 3)
+#   RUNS      runs of each (default 7)
 #   PORT      nginx's port (default 18980)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$here/build-rel/src/cli/sitegauge-cli}
 doc=${DOC_DIR:-/usr/share/doc/python-flask-doc/html}
-runs=${RUNS:-3}
+runs=${RUNS:-7}
 port=${PORT:-18980}
 [[ -x $cli ]] || { echo "no sitegauge-cli at $cli" >&2; exit 1; }
 [[ -f $doc/index.html ]] || { echo "no site at $doc (apt-get install python-flask-doc)" >&2; exit 1; }
@@ -58,25 +58,39 @@ site=127.0.0.1:$port/index.html
 pages=$(find -L "$doc" -name '*.html' | wc -l)
 echo "site: $doc ($pages HTML files), served at $site"
 
-# The best wall time of RUNS runs of one command, in seconds.
-best() {
-    local best_time=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s.%N)
-        "$cli" --workdir "$work/w" "$@" >/dev/null 2>&1
-        end=$(date +%s.%N)
-        best_time=$(echo "$start $end ${best_time:-}" |
-            awk '{ t = $2 - $1; if ($3 == "" || t < $3) print t; else print $3 }')
-    done
-    echo "$best_time"
+# One run's wall time and CPU time (user + system), in seconds.
+timed() {
+    local start end
+    start=$(date +%s.%N)
+    local TIMEFORMAT='%U %S'
+    { time "$cli" --workdir "$work/w" "$@" >/dev/null 2>&1; } 2>"$work/time"
+    end=$(date +%s.%N)
+    echo "$start $end $(cat "$work/time")" | awk '{ printf "%.3f %.3f\n", $2 - $1, $3 + $4 }'
 }
 
-links=$(best links --nested --name doc --url "$site")
-audit=$(best audit --name doc --url "$site")
-echo "links --nested: ${links} s (best of $runs)"
-echo "audit:          ${audit} s (best of $runs)"
-awk -v a="$audit" -v l="$links" 'BEGIN { printf "audit adds %.1f%% to links --nested\n", (a / l - 1) * 100 }'
+# The two commands run in turn, so that a machine busy with something else slows both alike.
+: >"$work/links.times"
+: >"$work/audit.times"
+for _ in $(seq "$runs"); do
+    timed links --nested --name doc --url "$site" >>"$work/links.times"
+    timed audit --name doc --url "$site" >>"$work/audit.times"
+done
+# "best median" of a column of a times file.
+stats() {
+    sort -n -k"$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print v[1], m }'
+}
+read -r links_best links_median < <(stats "$work/links.times" 1)
+read -r audit_best audit_median < <(stats "$work/audit.times" 1)
+read -r links_cpu_best links_cpu_median < <(stats "$work/links.times" 2)
+read -r audit_cpu_best audit_cpu_median < <(stats "$work/audit.times" 2)
+echo "runs of each: $runs, in turn"
+echo "links --nested: wall best ${links_best} s, median ${links_median} s; CPU best ${links_cpu_best} s, median ${links_cpu_median} s"
+echo "audit:          wall best ${audit_best} s, median ${audit_median} s; CPU best ${audit_cpu_best} s, median ${audit_cpu_median} s"
+awk -v ab="$audit_best" -v lb="$links_best" -v am="$audit_median" -v lm="$links_median" \
+    -v acb="$audit_cpu_best" -v lcb="$links_cpu_best" -v acm="$audit_cpu_median" -v lcm="$links_cpu_median" \
+    'BEGIN { printf "audit adds to links --nested: wall %+.1f%% best, %+.1f%% median; CPU %+.1f%% best, %+.1f%% median\n",
+             (ab / lb - 1) * 100, (am / lm - 1) * 100, (acb / lcb - 1) * 100, (acm / lcm - 1) * 100 }'
 
 "$cli" --workdir "$work/w" audit --json "$work/audit.json" --name doc --url "$site" >/dev/null 2>&1
 python3 - "$work/audit.json" <<'PY'

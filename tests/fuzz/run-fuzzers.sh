@@ -21,10 +21,6 @@ cpu_seconds=${FUZZ_CPU_SECONDS:-0}
 build=${FUZZ_BUILD:-$source_dir/build-fuzz}
 logs=${FUZZ_LOGS:-$build/fuzz-logs}
 targets=("$@")
-if [[ ${#targets[@]} -eq 0 ]]; then
-    targets=(fuzz_http_response fuzz_ftp_replies fuzz_readiness fuzz_scrapers fuzz_profile
-        fuzz_page_scanners fuzz_live_json fuzz_robots_txt fuzz_sitemap)
-fi
 
 if [[ "${FUZZ_NO_BUILD:-0}" != 1 ]]; then
     cc=$(command -v clang-14 || command -v clang)
@@ -32,6 +28,13 @@ if [[ "${FUZZ_NO_BUILD:-0}" != 1 ]]; then
     CC=$cc CXX=$cxx cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DSITEGAUGE_SANITIZE=ON -DSITEGAUGE_FUZZ=ON -DSITEGAUGE_BUILD_GUI=OFF >/dev/null || exit 1
     cmake --build "$build" -j "${JOBS:-2}" --target fuzzers || exit 1
+fi
+
+# Every target the build made, so a new one is never left out of a run.
+if [[ ${#targets[@]} -eq 0 ]]; then
+    for fuzzer in "$build"/tests/fuzz/*_fuzzer; do
+        [[ -x "$fuzzer" ]] && targets+=("$(basename "$fuzzer" _fuzzer)")
+    done
 fi
 
 # CPU seconds (user + system, all threads) a running process has used.
