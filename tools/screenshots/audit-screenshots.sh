@@ -50,7 +50,7 @@ shot() {
         --hide-scrollbars --window-size="$3" --screenshot="$out/$1" "file://$2" >/dev/null 2>&1
     echo "$out/$1"
 }
-shot report-audit-summary.png "$summary" 1200,1000
+shot report-audit-summary.png "$summary" 1200,1900
 # The first site's page: the summary's first column header links to it.
 first=$(grep -o '<th class="num"><a href="[^"]*"' "$summary" | head -1 | sed 's/.*href="//; s/"$//')
 shot report-audit-site.png "$(dirname "$summary")/$first" 1200,1500
