@@ -53,13 +53,18 @@ bool IsTrimmed(char c) {
 // and line ends dropped, backslashes read as "/", and every byte the grammar does not allow
 // where it stands percent-encoded (a "%" not followed by two hex digits, a second "#", a
 // bracket outside the host).
-std::string Prepare(std::string_view raw) {
+std::string_view Trimmed(std::string_view raw) {
     while (!raw.empty() && IsTrimmed(raw.front())) {
         raw.remove_prefix(1);
     }
     while (!raw.empty() && IsTrimmed(raw.back())) {
         raw.remove_suffix(1);
     }
+    return raw;
+}
+
+std::string Prepare(std::string_view raw) {
+    raw = Trimmed(raw);
     std::string text;
     text.reserve(raw.size());
     for (char c : raw) {
@@ -156,6 +161,24 @@ bool HasHost(const UriUriA& uri) {
     return uri.hostText.first != nullptr && uri.hostText.afterLast != uri.hostText.first;
 }
 
+// Two spellings the text form must not keep, or parsing the text again gives another address
+// (one page, two keys, two fetches): the "/." uriparser writes before a path that starts with
+// "//" (needed only without a host), and an empty port ("host:"), which makes the form without
+// a scheme read "host://x" as a scheme.
+void TidyAfterHost(std::string& text, std::size_t schemeLength) {
+    const std::size_t hostStart = text.compare(schemeLength, 2, "//") == 0 ? schemeLength + 2 : 0;
+    std::size_t pathStart = text.find_first_of("/?#", hostStart);
+    if (pathStart == std::string::npos) {
+        pathStart = text.size();
+    }
+    if (pathStart > hostStart && text[pathStart - 1] == ':') {
+        text.erase(--pathStart, 1);
+    }
+    if (text.compare(pathStart, 4, "/.//") == 0) {
+        text.erase(pathStart, 2);
+    }
+}
+
 }  // namespace
 
 Url::Url(std::string text, std::size_t schemeLength, bool hasHost)
@@ -205,7 +228,33 @@ std::optional<Url> Url::Resolve(std::string_view reference) const {
 UrlResolver::UrlResolver(std::string_view base) {
     std::string prepared = Prepare(base);
     siteForm_ = !HasSchemePrefix(prepared);
-    baseText_ = siteForm_ ? std::string(kHttp) + prepared : std::move(prepared);
+    // The scheme first, so that the host of the form without one ("[::1]:8/x") is read as a
+    // host, whose brackets stay.
+    baseText_ = siteForm_ ? Prepare(std::string(kHttp).append(Trimmed(base))) : std::move(prepared);
+    const char* errorPos = nullptr;
+    valid_ = uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
+                                  &errorPos) == URI_SUCCESS &&
+             HasHost(base_);
+    if (valid_) {
+        NormalizeBase();
+    }
+}
+
+// RFC 3986 resolves a query-only reference ("?p=2") to the base's path as it stands, so a base
+// with dot segments ("host/a/../b?x") gave addresses that parse again to another text.
+void UrlResolver::NormalizeBase() {
+    UriUriA self{};
+    std::optional<std::string> text;
+    if (uriAddBaseUriExA(&self, &base_, &base_, URI_RESOLVE_STRICTLY) == URI_SUCCESS) {
+        text = UriText(self);
+    }
+    uriFreeUriMembersA(&self);
+    if (!text || *text == baseText_) {
+        return;
+    }
+    uriFreeUriMembersA(&base_);
+    base_ = UriUriA{};
+    baseText_ = std::move(*text);
     const char* errorPos = nullptr;
     valid_ = uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
                                   &errorPos) == URI_SUCCESS &&
@@ -260,6 +309,9 @@ std::optional<Url> UrlResolver::Finish(const UriUriA& reference, const std::stri
         return std::nullopt;
     }
     std::size_t schemeLength = SchemeLength(*text);
+    if (hasHost) {
+        TidyAfterHost(*text, schemeLength);
+    }
     if (siteForm_ && !ownScheme && text->starts_with(kHttp)) {
         text->erase(0, kHttp.size());
         schemeLength = 0;

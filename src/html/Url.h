@@ -77,6 +77,7 @@ class UrlResolver {
     std::optional<Url> Base() const;
 
   private:
+    void NormalizeBase();
     std::optional<Url> Finish(const UriUriA& reference, const std::string& prepared,
                               bool ownScheme) const;
 

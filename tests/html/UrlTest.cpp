@@ -137,6 +137,14 @@ TEST(Url, KeysSchemesAndParsingAgain) {
     EXPECT_FALSE(UrlResolver("host/").Resolve("javascript:void(0)")->IsFollowed());
     EXPECT_EQ(Url::Parse("host/a/./b/../c")->Text(), "host/a/c");
     EXPECT_EQ(Url::Parse("host/a b")->Text(), "host/a%20b");
+    // Texts that parse again to themselves (else one page gets two keys): empty leading
+    // segments, an empty port, an IPv6 host in the form without a scheme.
+    EXPECT_EQ(Resolved("http://h///d/p.html", "p.html"), "http://h///d/p.html");
+    EXPECT_EQ(Resolved("h//d/p.html", "./q.html"), "h//d/q.html");
+    EXPECT_EQ(Resolved("h/", "//a:/b"), "a/b");
+    EXPECT_EQ(Resolved("[::1]:8/x", ""), "[0000:0000:0000:0000:0000:0000:0000:0001]:8/x");
+    // A base with dot segments: a query-only reference takes its path without them.
+    EXPECT_EQ(Resolved("h/a/../b.html?x", "?p=2"), "h/b.html?p=2");
 }
 
 }  // namespace
