@@ -38,6 +38,14 @@ bool StatusSaysBroken(int code) {
     return code >= 400 && code <= 599;
 }
 
+// The site's pages visited of those known, for the bar within the site's share; a crawl of the
+// start page alone (and its frames) has no such fraction.
+void ShowPagesOnBar(bool followSite, int visited, int known) {
+    if (followSite) {
+        ReportPagesVisited(visited, known);
+    }
+}
+
 // The status of a page's answer: its code, or its head's "404" with the page's words.
 LinkStatus JudgePage(const CWebClient& page) {
     if (StatusSaysBroken(page.StatusCode()) ||
@@ -221,6 +229,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     }
     // A page judged broken or not read as text is not scanned for links.
     if (status != LinkStatus::Available || answer.result != CWebClient::kFetchOk) {
+        ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
         return;
     }
     const FetchResult& found = client.Result();
@@ -237,12 +246,14 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         frame.items.push_back({link, false, LinkKind::Resource});
     }
     if (frame.items.empty()) {
+        ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
         return;
     }
     // The client (and its body) is gone before the page's links are followed, so a deep
     // crawl holds one page's lists per level, not one response.
     answer.client.reset();
     NotePagesKnown(frame, followSite);
+    ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
     FetchAheadFrom(frame, followSite);
     stack.push_back(std::move(frame));
 }

@@ -70,6 +70,18 @@ void AnalysisRun::Forwarder::Count(ProgressCount what) {
     }
 }
 
+void AnalysisRun::Forwarder::PagesVisited(int visited, int known) {
+    if (!control_.CancelRequested()) {
+        target_.PagesVisited(visited, known);
+    }
+}
+
+void AnalysisRun::Forwarder::RequestEnded(bool proxyUnreachable) {
+    if (!control_.CancelRequested()) {
+        target_.RequestEnded(proxyUnreachable);
+    }
+}
+
 AnalysisRun::AnalysisRun(Project& project, AnalysisFrontEnd& frontEnd, ProgressSink& progress,
                          AnalysisWriters writers)
     : project_(project), frontEnd_(frontEnd), progress_(progress), writers_(std::move(writers)) {}

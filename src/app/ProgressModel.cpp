@@ -22,8 +22,36 @@ bool ProgressModel::ShowLabelFor(int position) {
 }
 
 bool ProgressModel::SetPos(int position) {
+    shareStart_ = position_;
+    visited_ = 0;
+    known_ = 0;
     position_ = std::clamp(position, kLower, kUpper);
     return ShowLabelFor(position);
+}
+
+void ProgressModel::SetPagesVisited(int visited, int known) {
+    known_ = std::max(known, 0);
+    visited_ = std::clamp(visited, 0, known_);
+}
+
+void ProgressModel::Complete() {
+    SetPos(kUpper);
+    shareStart_ = position_;
+}
+
+int ProgressModel::ShownPos() const {
+    if (position_ <= shareStart_) {
+        return position_;
+    }
+    if (known_ == 0) {
+        return shareStart_;
+    }
+    return shareStart_ +
+           static_cast<int>(static_cast<long long>(position_ - shareStart_) * visited_ / known_);
+}
+
+bool ProgressModel::Busy() const {
+    return position_ > shareStart_ && known_ == 0;
 }
 
 bool ProgressModel::StepIt() {
@@ -32,6 +60,8 @@ bool ProgressModel::StepIt() {
         next = kLower + (next - kUpper);
     }
     position_ = next;
+    // A step is no site's share.
+    shareStart_ = next;
     return ShowLabelFor(next);
 }
 

@@ -29,6 +29,20 @@ class ProgressModel {
 
     int Pos() const { return position_; }
     const std::string& Label() const { return label_; }
+
+    // A site's share of the bar runs from the position before a SetPos to the one it sets (the
+    // designed per-site steps, which stay the bar's landmarks and what Pos answers). Within it
+    // a front end may show how far the site's work is, instead of the share's end at once:
+    // SetPagesVisited gives the share a fraction; until then it has none (a busy bar). Complete
+    // ends the run's work with the bar at kUpper.
+    void SetPagesVisited(int visited, int known);
+    void Complete();
+    // The share's start plus its fraction of the share; the share's start while it has no
+    // fraction; Pos() when the share is empty.
+    int ShownPos() const;
+    bool Busy() const;
+    // PercentLabel(ShownPos()).
+    std::string ShownLabel() const { return PercentLabel(ShownPos()); }
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string_view text) { caption_ = text; }
 
@@ -40,6 +54,10 @@ class ProgressModel {
     bool ShowLabelFor(int position);
 
     int position_ = kLower;
+    int shareStart_ = kLower;
+    int visited_ = 0;
+    // 0: the share has no fraction yet.
+    int known_ = 0;
     std::string caption_{kTitle};
     std::string label_{kInitialLabel};
 };

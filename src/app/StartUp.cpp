@@ -46,6 +46,7 @@ void StartUp(const std::string& workDir) {
     paths.metasearchFile = ConfigFilePath("metasearch.txt");
     paths.ftpFile = ConfigFilePath("ftp.txt");
     paths.ftpTrustFile = ConfigFilePath("ftp-trust.txt");
+    paths.lastProfileFile = ConfigFilePath("last-profile.txt");
 
     // A folder that exists or cannot be created is not an error: later writes fail silently.
     CreateFolder(paths.profilesDir);

@@ -20,6 +20,7 @@ struct AppPaths {
     std::string metasearchFile;     // $XDG_CONFIG_HOME/sitegauge/metasearch.txt
     std::string ftpFile;            // $XDG_CONFIG_HOME/sitegauge/ftp.txt
     std::string ftpTrustFile;       // $XDG_CONFIG_HOME/sitegauge/ftp-trust.txt
+    std::string lastProfileFile;    // $XDG_CONFIG_HOME/sitegauge/last-profile.txt
 };
 
 }  // namespace sg

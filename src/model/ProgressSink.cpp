@@ -33,4 +33,16 @@ void CountProgress(ProgressCount what) {
     }
 }
 
+void ReportPagesVisited(int visited, int known) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->PagesVisited(visited, known);
+    }
+}
+
+void ReportRequestEnded(bool proxyUnreachable) {
+    if (ProgressSink* sink = App().progressWindow) {
+        sink->RequestEnded(proxyUnreachable);
+    }
+}
+
 }  // namespace sg

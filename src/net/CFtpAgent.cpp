@@ -422,6 +422,32 @@ int CFtpAgent::ChangeToParent() {
     return code >= 500 && code <= 599 ? 2 : 3;
 }
 
+int CFtpAgent::PrintWorkingDirectory(std::string& folder) {
+    folder.clear();
+    const int code = Command("PWD", nullptr);
+    if (code == 0) {
+        return 1;
+    }
+    const std::string_view reply(lastReply_);
+    const std::size_t open = reply.find('"');
+    if (code != 257 || open == std::string_view::npos) {
+        return 2;
+    }
+    for (std::size_t i = open + 1; i < reply.size(); ++i) {
+        if (reply[i] != '"') {
+            folder += reply[i];
+        } else if (i + 1 < reply.size() && reply[i + 1] == '"') {
+            folder += '"';
+            ++i;
+        } else {
+            return 0;
+        }
+    }
+    // No closing quote: no name to trust.
+    folder.clear();
+    return 2;
+}
+
 // --- Data connections ---------------------------------------------------------------------
 
 void CFtpAgent::AdvanceDataPort() {

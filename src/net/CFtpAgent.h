@@ -98,6 +98,9 @@ class CFtpAgent {
     int ChangeDirectory(const char* name);
     // CDUP: 0 on 2xx, 1 no reply, 2 on 5xx, 3 otherwise.
     int ChangeToParent();
+    // PWD: 0 and the server's current folder in `folder` (the quoted name of its 257 reply, a
+    // doubled quote inside read as one); 1 no reply; 2 otherwise, `folder` then empty.
+    int PrintWorkingDirectory(std::string& folder);
 
     // Passive or active, and the encryption, from the next LogOn on.
     void SetConnectionSetting(const FtpConnectionSetting& setting) { setting_ = setting; }

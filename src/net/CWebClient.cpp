@@ -8,6 +8,7 @@
 #include "html/LinkExtractor.h"
 #include "html/PageLinks.h"
 #include "html/TextUtil.h"
+#include "model/ProgressSink.h"
 #include "net/Gunzip.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
@@ -247,6 +248,8 @@ int CWebClient::FetchPageRetrying(char* address, int attempts) {
             break;
         }
     }
+    // The run learns whether its requests reach the proxy, to tell a dead proxy from dead sites.
+    ReportRequestEnded(result != kFetchOk && proxyUnreachable_);
     return result;
 }
 
@@ -261,6 +264,7 @@ int CWebClient::FetchHeadRetrying(char* address, int attempts) {
             break;
         }
     }
+    ReportRequestEnded(result != kFetchOk && proxyUnreachable_);
     return result;
 }
 

@@ -12,6 +12,8 @@ struct PreviousReport {
     // The "Date/Time" column: the report file's last-write time, local, as "%c" gives it in the
     // current locale (and in that locale's encoding).
     std::string dateText;
+    // A Search Engine Readiness run made with the Nested Check (its summary page says so).
+    bool nested = false;
 };
 
 }  // namespace sg

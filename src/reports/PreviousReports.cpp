@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "model/PositionHistoryFiles.h"
@@ -13,6 +14,17 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kHtml = ".html";
+// The words a nested readiness run's summary page has in its banner, near its top.
+constexpr std::string_view kNestedBanner = "Search Engine Readiness (Nested)";
+constexpr std::size_t kBannerBytes = 16 * 1024;
+
+bool SaysNested(const std::string& summaryPage) {
+    std::ifstream in(summaryPage, std::ios::binary);
+    std::string head(kBannerBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head.find(kNestedBanner) != std::string::npos;
+}
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
@@ -96,7 +108,7 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
             // The history page is no run's report; the dialog opens it with a button of its own.
             if (EndsWithNoCase(name, kHtml) && name != kPositionHistoryPageName &&
                 IsRegularOrOther(folder + "/" + name, st)) {
-                lines.push_back({name, ReportDateText(st.st_mtime)});
+                lines.push_back({name, ReportDateText(st.st_mtime), false});
             }
             continue;
         }
@@ -105,8 +117,10 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
             continue;
         }
         const std::string page = name + std::string(kHtml);
-        if (IsRegularOrOther(folder + "/" + name + "/" + page, st)) {
-            lines.push_back({page, ReportDateText(st.st_mtime)});
+        const std::string path = folder + "/" + name + "/" + page;
+        if (IsRegularOrOther(path, st)) {
+            lines.push_back({page, ReportDateText(st.st_mtime),
+                             tab == PreviousReportTab::EngineReadiness && SaysNested(path)});
         }
     }
     std::sort(lines.begin(), lines.end(), NameLess);

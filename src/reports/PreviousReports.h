@@ -17,7 +17,8 @@ const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab
 
 // The tab's lines, sorted ascending by name without regard to letter case. Position Analyzer:
 // every file (not folder) whose name ends in ".html" but the position history page. The analysis
-// tabs: every sub-folder D that holds a file D + ".html". A missing folder gives no lines.
+// tabs: every sub-folder D that holds a file D + ".html"; a readiness run is marked nested when
+// the first 16 KiB of that page name it so. A missing folder gives no lines.
 std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousReportTab tab);
 
 // The file "View" opens for a line: the file itself, or the summary page inside its run folder.

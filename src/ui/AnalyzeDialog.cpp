@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 #include "app/AnalysisRun.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
+#include "net/ProxySettings.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ProjectDialog.h"
 #include "ui/ReportLocation.h"
@@ -234,9 +236,12 @@ void AnalyzeDialog::AnalyzeNow() {
     // The previous run has ended; collect its worker before its window's successor exists.
     run_.reset();
     auto* progress = new ProgressDialog(this);
+    progress->FollowSiteShares(true);
     progress_ = progress;
     run_ = std::make_unique<AnalysisRun>(App().project, *this, *progress);
     run_->SetRemovesCancelledRun(true);
+    // RunFinished opens it, once it knows whether the run reached any site.
+    run_->SetOpensSummaryPage(false);
     const int result = run_->AnalyzeNow(Selection());
     if (result != kRunStarted) {
         run_.reset();
@@ -289,8 +294,13 @@ void AnalyzeDialog::RunStarted() {
 void AnalyzeDialog::RunFinished(bool cancelled) {
     PostToThreadOf(this, [this, cancelled] {
         QStringList problems;
+        bool proxyMissed = false;
         if (progress_ != nullptr) {
+            if (!cancelled) {
+                progress_->Complete();
+            }
             problems = progress_->LogLines();
+            proxyMissed = progress_->EveryRequestMissedTheProxy();
             progress_->hide();
             progress_->deleteLater();
             progress_ = nullptr;
@@ -301,10 +311,17 @@ void AnalyzeDialog::RunFinished(bool cancelled) {
             waitCursor_ = false;
         }
         running_ = false;
-        // The progress window that showed them is gone; the report only says "could not
-        // connect".
-        if (!cancelled && !problems.isEmpty()) {
-            ShowRunProblems(problems);
+        if (!cancelled && proxyMissed) {
+            // The report could only say that each site could not be reached.
+            ShowProxyMissed();
+        } else if (!cancelled) {
+            OpenReport(prompts_, this, App().project.GetPageToOpen(),
+                       ShownDocument::FinishedRunReport);
+            // The progress window that showed them is gone; the report only says "could not
+            // connect".
+            if (!problems.isEmpty()) {
+                ShowRunProblems(problems);
+            }
         }
         if (cancelled) {
             // The progress window is gone, and so is what the run wrote; without a word the
@@ -318,11 +335,11 @@ void AnalyzeDialog::RunFinished(bool cancelled) {
     });
 }
 
-void AnalyzeDialog::ReportNotShown(const std::string& path) {
-    PostToThreadOf(this, [this, path] { ShowReportLocation(prompts_, this, path, true); });
-}
-
-void AnalyzeDialog::ShowRunProblems(const QStringList& lines) {
+void AnalyzeDialog::ShowRunProblems(const QStringList& logged) {
+    // A nested run fetches a start page in its crawl and again for its analysis, so an
+    // address would come twice.
+    QStringList lines = logged;
+    lines.removeDuplicates();
     constexpr qsizetype kShown = 10;
     QString text = QStringLiteral("Some addresses could not be reached:\n\n") +
                    lines.mid(0, kShown).join(QLatin1Char('\n'));
@@ -330,6 +347,21 @@ void AnalyzeDialog::ShowRunProblems(const QStringList& lines) {
         text += QStringLiteral("\n... and %1 more.").arg(lines.size() - kShown);
     }
     prompts_.Inform(this, ToQt(App().appTitle), text, PromptIcon::Warning);
+}
+
+void AnalyzeDialog::ShowProxyMissed() {
+    const ProxySettings& proxy = CurrentProxySettings();
+    const QString where =
+        ToQt(proxy.address) + QLatin1Char(':') + QString::number(std::atoi(proxy.port.c_str()));
+    prompts_.Inform(
+        this, ToQt(App().appTitle),
+        QStringLiteral("The proxy %1 could not be reached, so no site was asked: every request "
+                       "of this analysis failed there.\n\nPlease check the address and port "
+                       "under Proxy Settings, or empty the Proxy IP to connect directly. The "
+                       "report, which could only say that the sites could not be reached, was "
+                       "not opened.")
+            .arg(where),
+        PromptIcon::Warning);
 }
 
 void AnalyzeDialog::done(int result) {

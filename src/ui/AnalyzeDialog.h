@@ -49,7 +49,6 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     bool ConfirmCancel(const std::string& question) override;
     void RunStarted() override;
     void RunFinished(bool cancelled) override;
-    void ReportNotShown(const std::string& path) override;
 
     // Closing is refused while a run lasts, as the disabled window would.
     void done(int result) override;
@@ -64,8 +63,11 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     void EditProject();
     void AnalyzeNow();
     void CancelRun();
-    // The lines the run logged (TLS failures), in one message once its window is gone.
-    void ShowRunProblems(const QStringList& lines);
+    // The lines the run logged (TLS failures, a proxy not reached), each once, in one message
+    // once its window is gone.
+    void ShowRunProblems(const QStringList& logged);
+    // Every request of the run failed at the proxy: said so, in place of the report.
+    void ShowProxyMissed();
     AnalysisSelection Selection() const;
 
     UserPrompts& prompts_;

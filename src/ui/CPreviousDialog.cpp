@@ -1,12 +1,15 @@
 #include "ui/CPreviousDialog.h"
 
 #include <QByteArray>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 
 #include "model/AppState.h"
@@ -21,6 +24,13 @@ namespace sg {
 namespace {
 
 constexpr int kNameBytesRole = Qt::UserRole;
+// The designed widths, which the columns keep at least.
+constexpr int kNameMinWidth = 250;
+constexpr int kDateMinWidth = 120;
+// Room around a column's text: the cell's margins and the header's sort mark.
+constexpr int kColumnPadding = 24;
+// The readiness list's third column tells a nested run from a plain one.
+constexpr int kKindColumn = 2;
 
 constexpr std::array<const char*, kPreviousReportTabCount> kTabTitles = {
     "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator", "Site Audit"};
@@ -28,13 +38,17 @@ constexpr std::array<const char*, kPreviousReportTabCount> kListNames = {
     "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList",
     "siteAuditList"};
 
-QTreeWidget* ReportList(const char* name) {
+QTreeWidget* ReportList(const char* name, bool withKind) {
     auto* list = new QTreeWidget;
     list->setObjectName(QString::fromLatin1(name));
-    list->setColumnCount(2);
-    list->setHeaderLabels({QStringLiteral("Reports"), QStringLiteral("Date/Time")});
-    list->setColumnWidth(0, 250);
-    list->setColumnWidth(1, 120);
+    QStringList headers = {QStringLiteral("Reports"), QStringLiteral("Date/Time")};
+    if (withKind) {
+        headers.push_back(QStringLiteral("Kind"));
+    }
+    list->setColumnCount(static_cast<int>(headers.size()));
+    list->setHeaderLabels(headers);
+    list->setColumnWidth(0, kNameMinWidth);
+    list->setColumnWidth(1, kDateMinWidth);
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -48,6 +62,28 @@ QTreeWidget* ReportList(const char* name) {
     // runs apart, so a long name loses its middle (the tool tip has all of it).
     list->setTextElideMode(Qt::ElideMiddle);
     return list;
+}
+
+// The columns after the name as wide as their texts (the date at least its designed width);
+// the name takes the rest of the list's width, at least its designed width.
+void FitColumns(QTreeWidget* list) {
+    const QFontMetrics metrics(list->font());
+    const QFontMetrics headerMetrics(list->header()->font());
+    int others = 0;
+    for (int column = 1; column < list->columnCount(); ++column) {
+        int width = headerMetrics.horizontalAdvance(list->headerItem()->text(column));
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            width =
+                std::max(width, metrics.horizontalAdvance(list->topLevelItem(row)->text(column)));
+        }
+        width += kColumnPadding;
+        if (column == 1) {
+            width = std::max(width, kDateMinWidth);
+        }
+        list->setColumnWidth(column, width);
+        others += width;
+    }
+    list->setColumnWidth(0, std::max(kNameMinWidth, list->viewport()->width() - others));
 }
 
 std::string LineName(const QTreeWidgetItem* line) {
@@ -65,7 +101,9 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     tabs_->setObjectName(QStringLiteral("reportTabs"));
     const AppPaths& paths = App().paths;
     for (int tab = 0; tab < kPreviousReportTabCount; ++tab) {
-        QTreeWidget* list = ReportList(kListNames[tab]);
+        const bool readiness =
+            static_cast<PreviousReportTab>(tab) == PreviousReportTab::EngineReadiness;
+        QTreeWidget* list = ReportList(kListNames[tab], readiness);
         lists_[tab] = list;
         for (const PreviousReport& report :
              ListPreviousReports(paths, static_cast<PreviousReportTab>(tab))) {
@@ -79,7 +117,13 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
             line->setData(
                 0, kNameBytesRole,
                 QByteArray(report.name.data(), static_cast<qsizetype>(report.name.size())));
+            if (readiness) {
+                line->setText(kKindColumn, report.nested ? QStringLiteral("Nested Check")
+                                                         : QStringLiteral("One page per site"));
+            }
         }
+        // Refitted whenever the list changes size.
+        list->viewport()->installEventFilter(this);
         if (list->topLevelItemCount() > 0) {
             list->setCurrentItem(list->topLevelItem(0));
             list->topLevelItem(0)->setSelected(true);
@@ -110,8 +154,8 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
-    // Wide enough for the five tabs side by side and both columns.
-    resize(600, 360);
+    // Wide enough for the five tabs side by side and the columns of the readiness list.
+    resize(720, 400);
 
     connect(tabs_, &QTabWidget::currentChanged, this, &CPreviousDialog::UpdateButtons);
     connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);
@@ -119,6 +163,17 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     connect(historyButton_, &QPushButton::clicked, this, &CPreviousDialog::OpenHistory);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
     UpdateButtons();
+}
+
+bool CPreviousDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        for (QTreeWidget* list : lists_) {
+            if (watched == list->viewport()) {
+                FitColumns(list);
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 PreviousReportTab CPreviousDialog::ShownTab() const {

@@ -23,6 +23,10 @@ class CPreviousDialog : public QDialog {
     // Lists the folders once, now; they are not read again while the dialog is open.
     explicit CPreviousDialog(UserPrompts& prompts, QWidget* parent = nullptr);
 
+  protected:
+    // A list that changes size fits its columns to it again.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     PreviousReportTab ShownTab() const;
     QTreeWidget* ShownList() const;

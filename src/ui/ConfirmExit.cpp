@@ -1,6 +1,7 @@
 #include "ui/ConfirmExit.h"
 
 #include "model/AppState.h"
+#include "model/LastProfile.h"
 #include "model/ProfileFile.h"
 #include "ui/ProfileFileChoices.h"
 #include "ui/UiText.h"
@@ -9,7 +10,7 @@
 
 namespace sg {
 
-bool ConfirmExit(UserPrompts& prompts, QWidget* parent) {
+bool ConfirmReplaceProject(UserPrompts& prompts, QWidget* parent) {
     AppState& app = App();
     if (!app.projectModified) {
         return true;
@@ -29,7 +30,16 @@ bool ConfirmExit(UserPrompts& prompts, QWidget* parent) {
         return false;
     }
     WaitCursor wait;
-    return SaveProfile(app.project, PathFromQt(path)) == kProfileOk;
+    if (SaveProfile(app.project, PathFromQt(path)) != kProfileOk) {
+        return false;
+    }
+    app.projectModified = false;
+    RememberLastProfile(app.paths.lastProfileFile, PathFromQt(path));
+    return true;
+}
+
+bool ConfirmExit(UserPrompts& prompts, QWidget* parent) {
+    return ConfirmReplaceProject(prompts, parent);
 }
 
 }  // namespace sg

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -178,6 +179,10 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
     settingsLayout->addLayout(connectRow);
     settingsLayout->addWidget(statusLabel_);
 
+    folderLabel_ = new QLabel(this);
+    folderLabel_->setObjectName(QStringLiteral("remoteFolderLabel"));
+    folderLabel_->setTextFormat(Qt::PlainText);
+    folderLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("remoteTree"));
     tree_->setColumnCount(1);
@@ -226,6 +231,7 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
 
     auto* left = new QVBoxLayout;
     left->addWidget(settings);
+    left->addWidget(folderLabel_);
     left->addWidget(tree_, 1);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
@@ -244,6 +250,7 @@ FtpCenterDialog::FtpCenterDialog(UserPrompts& prompts, const FtpWaits& waits, QW
     connect(exitButton_, &QPushButton::clicked, this, &FtpCenterDialog::accept);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OpenItem(item); });
+    SetConnected(false);
     // F1 explains the control that has the focus, as the title bar's "?" does for a click.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] {
@@ -276,6 +283,8 @@ void FtpCenterDialog::Run(Work work, Then then) {
 
 FtpCenterDialog::Listing FtpCenterDialog::ListNow(CFtpAgent& agent) {
     Listing listing;
+    // A server that does not answer PWD still lists; only the folder line stays empty.
+    agent.PrintWorkingDirectory(listing.folder);
     listing.result = agent.ListDirectory();
     if (listing.result == CFtpAgent::kOk) {
         listing.entries.resize(static_cast<size_t>(agent.EntryCount()));
@@ -383,12 +392,14 @@ void FtpCenterDialog::ConnectLoggedOn(const LogOnOutcome& outcome, const std::st
             return;
         }
         CloseProgressWindow();
+        SetConnected(false);
         statusLabel_->setText(QString::fromLatin1(kNotConnected));
         Finish();
         return;
     }
     if (result != CFtpAgent::kOk) {
         CloseProgressWindow();
+        SetConnected(false);
         statusLabel_->setText(QString::fromLatin1(kNotConnected));
         // The user stopped the attempt in the progress window; nothing went wrong to report.
         if (!connectCancelled_) {
@@ -450,6 +461,7 @@ void FtpCenterDialog::ConnectListed(const Listing& listing) {
     // nothing: the agent's entries would be those of an earlier one.
     StepProgressWindow(static_cast<int>(listing.entries.size()));
     ShowFolder(listing, false);
+    SetConnected(true, listing.folder);
     CloseProgressWindow();
     Finish();
 }
@@ -462,6 +474,7 @@ void FtpCenterDialog::Disconnect() {
     Run([](CFtpAgent& agent) { return agent.LogOff(); },
         [this](int) {
             tree_->clear();
+            SetConnected(false);
             statusLabel_->setText(QString::fromLatin1(kNotConnected));
             // Host and user name stay for the next Connect; the password does not stay in a
             // window that may be left open unattended.
@@ -503,6 +516,7 @@ void FtpCenterDialog::OpenItem(QTreeWidgetItem* item) {
             // A failed change leaves the tree as it is.
             if (listing.changed) {
                 ShowFolder(listing, true);
+                SetConnected(true, listing.folder);
             }
             Finish();
         });
@@ -540,6 +554,9 @@ void FtpCenterDialog::Upload() {
 
 void FtpCenterDialog::UploadChosen(int check) {
     if (check != CFtpAgent::kOk) {
+        // The server has closed the connection since.
+        SetConnected(false);
+        statusLabel_->setText(QString::fromLatin1(kNotConnected));
         Message(kConnectBeforeUpload);
         Finish();
         return;
@@ -547,11 +564,13 @@ void FtpCenterDialog::UploadChosen(int check) {
     FileChoice choice;
     choice.caption = QStringLiteral("Upload");
     choice.filter = QStringLiteral("All Files (*)");
+    choice.initialFolder = FileDialogFolder();
     const QString path = prompts_.ChooseFileToOpen(this, choice);
     if (path.isEmpty()) {
         Finish();
         return;
     }
+    RememberFolderOf(path);
     const std::string remote = BaseNameOf(path);
     const int type = UploadTransferType(remote);
     AdvanceBar(kUploadSteps);
@@ -572,6 +591,7 @@ void FtpCenterDialog::Uploaded(const Listing& listing, const std::string& remote
     // A failed listing keeps the tree as it was.
     if (listing.result == CFtpAgent::kOk) {
         ShowFolder(listing, ShowsParentItem());
+        SetConnected(true, listing.folder);
         const QByteArray sent(remote.data(), static_cast<qsizetype>(remote.size()));
         for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = tree_->topLevelItem(i);
@@ -596,6 +616,8 @@ void FtpCenterDialog::Download() {
 
 void FtpCenterDialog::DownloadChosen(int check) {
     if (check != CFtpAgent::kOk) {
+        SetConnected(false);
+        statusLabel_->setText(QString::fromLatin1(kNotConnected));
         Message(kConnectBeforeDownload);
         Finish();
         return;
@@ -613,11 +635,13 @@ void FtpCenterDialog::DownloadChosen(int check) {
     choice.caption = QStringLiteral("Download");
     choice.filter = QStringLiteral("All Files (*)");
     choice.proposedName = ProposedLocalName(item->text(0));
+    choice.initialFolder = FileDialogFolder();
     const QString path = prompts_.ChooseFileToSave(this, choice);
     if (path.isEmpty()) {
         Finish();
         return;
     }
+    RememberFolderOf(path);
     const int type = DownloadTransferType(BaseNameOf(path));
     AdvanceBar(kDownloadSteps);
     Run(
@@ -674,6 +698,7 @@ void FtpCenterDialog::showEvent(QShowEvent* event) {
     if (leaving_) {
         leaving_ = false;
         worker_.Start();
+        SetConnected(false);
         EnableControls(true);
     }
     QDialog::showEvent(event);
@@ -693,12 +718,34 @@ void FtpCenterDialog::Finish() {
 }
 
 void FtpCenterDialog::EnableControls(bool enabled) {
-    const std::initializer_list<QWidget*> controls = {
-        connectButton_, disconnectButton_, uploadButton_,   downloadButton_,
-        tree_,          passiveCheck_,     encryptionCombo_};
+    const std::initializer_list<QWidget*> controls = {connectButton_, disconnectButton_, tree_,
+                                                      passiveCheck_, encryptionCombo_};
     for (QWidget* control : controls) {
         control->setEnabled(enabled);
     }
+    // Enabled while disconnected they could only say "Please connect".
+    uploadButton_->setEnabled(enabled && connected_);
+    downloadButton_->setEnabled(enabled && connected_);
+}
+
+void FtpCenterDialog::SetConnected(bool connected, const std::string& folder) {
+    connected_ = connected;
+    if (!connected) {
+        folderLabel_->setText(QStringLiteral("Remote folder: not connected"));
+    } else if (!folder.empty()) {
+        folderLabel_->setText(QStringLiteral("Remote folder: ") + ToQt(folder));
+    } else {
+        folderLabel_->setText(QStringLiteral("Remote folder: (the server does not say)"));
+    }
+    EnableControls(!busy_);
+}
+
+QString FtpCenterDialog::FileDialogFolder() const {
+    return localFolder_.isEmpty() ? QDir::homePath() : localFolder_;
+}
+
+void FtpCenterDialog::RememberFolderOf(const QString& path) {
+    localFolder_ = QFileInfo(path).absolutePath();
 }
 
 void FtpCenterDialog::Message(const char* text) {

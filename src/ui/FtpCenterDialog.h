@@ -58,6 +58,11 @@ class FtpCenterDialog : public QDialog {
     // True from the click that starts a command until the command has ended.
     bool Busy() const { return busy_; }
 
+    // The local folder the Upload and Download file dialogs open in: the one last chosen in
+    // them, else (empty) the user's home folder. The main window keeps it between openings.
+    void SetLocalFolder(const QString& folder) { localFolder_ = folder; }
+    const QString& LocalFolder() const { return localFolder_; }
+
     // "Exit", and Escape or the close box: log off when the server still answers, then close.
     void accept() override;
     void reject() override;
@@ -75,6 +80,8 @@ class FtpCenterDialog : public QDialog {
         // False when the folder change before the listing failed.
         bool changed = true;
         std::vector<FtpDirEntry> entries;
+        // The server's current folder (PWD), empty when it did not say.
+        std::string folder;
     };
     static Listing ListNow(CFtpAgent& agent);
     struct LogOnOutcome {
@@ -121,7 +128,13 @@ class FtpCenterDialog : public QDialog {
 
     void Begin();
     void Finish();
+    // Upload and Download only while connected.
     void EnableControls(bool enabled);
+    // Connected or not: the buttons and the remote folder line follow.
+    void SetConnected(bool connected, const std::string& folder = std::string());
+    // The file dialogs' folder, and the one to remember from a choice.
+    QString FileDialogFolder() const;
+    void RememberFolderOf(const QString& path);
     void Message(const char* text);
     QTreeWidgetItem* MakeItem(const FtpDirEntry& entry, int index) const;
 
@@ -134,6 +147,10 @@ class FtpCenterDialog : public QDialog {
     FtpWorker worker_;
     bool busy_ = false;
     bool leaving_ = false;
+    // Logged on and not disconnected since; the server is still asked (NOOP) before a
+    // transfer, as it may have closed the connection meanwhile.
+    bool connected_ = false;
+    QString localFolder_;
     // Counts the closings, so that results can tell which opening they belong to.
     int session_ = 0;
     bool connectCancelled_ = false;
@@ -146,6 +163,7 @@ class FtpCenterDialog : public QDialog {
     QCheckBox* passiveCheck_;
     QComboBox* encryptionCombo_;
     QLabel* statusLabel_;
+    QLabel* folderLabel_;
     QTreeWidget* tree_;
     QPushButton* uploadButton_;
     QPushButton* downloadButton_;

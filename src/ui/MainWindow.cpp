@@ -4,21 +4,26 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QTimer>
+#include <algorithm>
 
+#include "demo/DemoProject.h"
+#include "demo/DemoSession.h"
 #include "model/AppState.h"
-#include "platform/OpenDocument.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/CPreviousDialog.h"
 #include "ui/CSitePosDialog.h"
 #include "ui/ConfirmExit.h"
 #include "ui/FtpCenterDialog.h"
 #include "ui/ProjectDialog.h"
+#include "ui/ProjectStart.h"
 #include "ui/ProxySettingsDialog.h"
+#include "ui/ReportLocation.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
 
@@ -26,6 +31,9 @@ namespace sg {
 namespace {
 
 constexpr int kSplashMilliseconds = 1000;
+// The right end of the project strip that "Try the demo" takes while it shows.
+constexpr int kDemoButtonRoom = 130;
+constexpr int kStripPadding = 12;
 
 // The first URL names something to fetch: there is one, and it is more than the bare scheme.
 bool FirstUrlUsable(const Project& project) {
@@ -47,7 +55,12 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(ToQt(App().appTitle));
-    setFixedSize(kMainWindowWidth, kMainWindowHeight);
+    // The window may grow (window managers show a maximise button whatever it asks): the
+    // picture then stays in the middle of a sky that fills the window.
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setMinimumSize(kMainWindowWidth, kMainWindowHeight);
+    resize(kMainWindowWidth, kMainWindowHeight);
     setMouseTracking(true);
 
     background_ = new QLabel(this);
@@ -79,6 +92,22 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
         areas_[i] = label;
     }
 
+    projectLabel_ = new QLabel(this);
+    projectLabel_->setObjectName(QStringLiteral("projectLabel"));
+    projectLabel_->setTextFormat(Qt::PlainText);
+    projectLabel_->setGeometry(MainProjectStrip());
+    projectLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    projectLabel_->setStyleSheet(QStringLiteral(
+        "QLabel { color: #ffffff; background: rgba(255, 255, 255, 28); border-radius: 6px; "
+        "font-size: 11pt; }"));
+    demoButton_ = new QPushButton(QStringLiteral("Try the demo"), this);
+    demoButton_->setObjectName(QStringLiteral("tryDemoButton"));
+    demoButton_->setAutoDefault(false);
+    const QRect strip = MainProjectStrip();
+    demoButton_->setGeometry(strip.right() - kDemoButtonRoom + 8, strip.top() + 4,
+                             kDemoButtonRoom - 14, strip.height() - 8);
+    connect(demoButton_, &QPushButton::clicked, this, &MainWindow::TryDemo);
+
     // Plain push buttons stand in for the bitmap buttons; their pictures are free.
     QPushButton* tutorial = Button(QStringLiteral("Tutorial"), "tutorialButton", 20, 90, this);
     QPushButton* help = Button(QStringLiteral("&Help"), "helpButton", 118, 80, this);
@@ -89,10 +118,14 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
         Button(QStringLiteral("&About Sitegauge..."), "aboutButton", 442, 160, this);
     QPushButton* ok = Button(QStringLiteral("OK"), "okButton", 620, 80, this);
 
-    connect(tutorial, &QPushButton::clicked, this,
-            [] { OpenDocument(App().paths.workDir + "/tutorial/index.html"); });
-    connect(help, &QPushButton::clicked, this,
-            [] { OpenDocument(App().paths.workDir + "/tutorial/help.html"); });
+    connect(tutorial, &QPushButton::clicked, this, [this] {
+        OpenReport(prompts_, this, App().paths.workDir + "/tutorial/index.html",
+                   ShownDocument::Page);
+    });
+    connect(help, &QPushButton::clicked, this, [this] {
+        OpenReport(prompts_, this, App().paths.workDir + "/tutorial/help.html",
+                   ShownDocument::Page);
+    });
     connect(proxy, &QPushButton::clicked, this, [this] {
         ProxySettingsDialog dialog(prompts_, this);
         dialog.exec();
@@ -101,13 +134,16 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     });
     connect(ftp, &QPushButton::clicked, this, [this] {
         FtpCenterDialog dialog(prompts_, this);
+        dialog.SetLocalFolder(ftpLocalFolder_);
         dialog.exec();
+        ftpLocalFolder_ = dialog.LocalFolder();
     });
     connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     QWidget* previous = areas_[0];
     for (QWidget* next : {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
                           static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
                           static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(areas_[6]),
+                          static_cast<QWidget*>(demoButton_),
                           static_cast<QWidget*>(tutorial), static_cast<QWidget*>(help),
                           static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
                           static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
@@ -118,6 +154,11 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
 
     // The window starts with the focus on OK, so the first Tab reaches area 1.
     ok->setFocus();
+    ShowProject();
+
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        placed_.push_back({child, child->geometry()});
+    }
 
     if (splash) {
         QTimer::singleShot(0, this, &MainWindow::ShowSplash);
@@ -227,7 +268,9 @@ void MainWindow::OpenArea(int area) {
             break;
         case 2: {
             if (!FirstUrlUsable(project) || project.KeywordCount() == 0) {
-                OpenProject();
+                OpenProject(QStringLiteral(
+                    "The Position Analyzer needs the address of your site and at least one "
+                    "keyword to search for. Add them here, then press Done."));
             }
             CSitePosDialog dialog(prompts_, this);
             dialog.exec();
@@ -253,21 +296,95 @@ void MainWindow::OpenArea(int area) {
         default:
             break;
     }
+    // Any of them may have changed the project (Edit Project, the demo).
+    ShowProject();
 }
 
-void MainWindow::OpenProject() {
+void MainWindow::OpenProject(const QString& reason) {
     ProjectDialog dialog(prompts_, this);
+    dialog.ShowNote(reason);
     dialog.exec();
+    ShowProject();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    const QPoint offset(std::max(0, (width() - kMainWindowWidth) / 2),
+                        std::max(0, (height() - kMainWindowHeight) / 2));
+    for (const auto& [child, rect] : placed_) {
+        child->setGeometry(rect.translated(offset));
+    }
+    QDialog::resizeEvent(event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    PaintMainSky(painter, rect());
+    QDialog::paintEvent(event);
 }
 
 void MainWindow::OpenAnalyze(int mode) {
     // The dialog opens after the Project dialog even if the project is still unusable; its
     // "Analyze Now" then stays disabled.
     if (!FirstUrlUsable(App().project)) {
-        OpenProject();
+        const int area = mode == kAnalyzeReadiness ? 3 : mode == kAnalyzeLinkPopularity ? 4 : 5;
+        OpenProject(QStringLiteral("%1 needs the address of your site first. Add it here (and "
+                                   "your competitors' sites, to compare), then press Done.")
+                        .arg(MainAreaTitle(area)));
     }
     AnalyzeDialog dialog(prompts_, mode, this);
     dialog.exec();
+}
+
+void MainWindow::TryDemo() {
+    if (!ConfirmReplaceProject(prompts_, this)) {
+        return;
+    }
+    const int result = LoadDemoProject();
+    if (result == kDemoNoPort || result == kDemoNoCertificate) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The demo sites could not be started on this computer."),
+                        PromptIcon::Warning);
+    }
+    ShowProject();
+}
+
+void MainWindow::ShowProject() {
+    const AppState& app = App();
+    const Project& project = app.project;
+    const bool empty =
+        project.HasNoUrls() && project.KeywordCount() == 0 && project.GetName().empty();
+    demoButton_->setVisible(empty);
+    // Room for "Try the demo" at the strip's right end while it shows.
+    projectLabel_->setContentsMargins(kStripPadding, 0, empty ? kDemoButtonRoom : kStripPadding, 0);
+    if (empty) {
+        projectLabel_->setText(
+            QStringLiteral("No project yet: click Project to add your site and keywords, or"));
+        return;
+    }
+    const QString name =
+        project.GetName().empty() ? QStringLiteral("(no name)") : ToQt(project.GetName());
+    QString text =
+        QStringLiteral("Project: %1  \u00b7  %2  \u00b7  %3")
+            .arg(name,
+                 project.UrlCount() == 1 ? QStringLiteral("1 site")
+                                         : QStringLiteral("%1 sites").arg(project.UrlCount()),
+                 project.KeywordCount() == 1
+                     ? QStringLiteral("1 keyword")
+                     : QStringLiteral("%1 keywords").arg(project.KeywordCount()));
+    if (project.GetName() == kDemoProjectName && SharedDemoSession().Running()) {
+        text += QStringLiteral("  \u00b7  demo sites running");
+    } else if (app.projectModified) {
+        text += QStringLiteral("  \u00b7  not saved");
+    }
+    // A long name keeps its start; the whole line is the tool tip.
+    projectLabel_->setToolTip(PlainToolTip(text));
+    projectLabel_->ensurePolished();
+    const int room = MainProjectStrip().width() - 2 * kStripPadding;
+    projectLabel_->setText(projectLabel_->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+}
+
+QString MainWindow::ProjectText() const {
+    return projectLabel_->text();
 }
 
 void MainWindow::ShowAbout() {

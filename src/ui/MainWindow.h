@@ -6,10 +6,13 @@
 #include <QDialog>
 #include <QPixmap>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "ui/MainWindowArt.h"
 
 class QLabel;
+class QPushButton;
 
 namespace sg {
 
@@ -28,9 +31,15 @@ class MainWindow : public QDialog {
     // The image an area shows now.
     const QPixmap& ShownImage(int area) const;
 
-    // What a click on area 1..7 opens (the Project dialog first where the project needs it).
+    // What a click on area 1..7 opens (the Project dialog first where the project needs it,
+    // saying why).
     void OpenArea(int area);
     void ShowAbout();
+    // "Try the demo": asks first when the project has unsaved changes, then loads the demo.
+    void TryDemo();
+    // The strip that names the project, redrawn from it.
+    void ShowProject();
+    QString ProjectText() const;
 
     // OK, Escape and the close box all ask ConfirmExit first.
     void accept() override;
@@ -42,18 +51,28 @@ class MainWindow : public QDialog {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // A window larger than the picture keeps the picture in its middle.
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void Highlight(int area);
     // Each area shows its highlight while the pointer is over it or it has the focus.
     void ShowHighlights();
     void ShowSplash();
-    void OpenProject();
+    // `reason`: why the dialog opens on its own, shown at its top.
+    void OpenProject(const QString& reason = QString());
     void OpenAnalyze(int mode);
 
     UserPrompts& prompts_;
     int hovered_ = 0;
     QLabel* background_;
+    QLabel* projectLabel_;
+    // Every child and its place on the picture, moved with the picture.
+    std::vector<std::pair<QWidget*, QRect>> placed_;
+    // The FTP Center's local folder, from one opening to the next.
+    QString ftpLocalFolder_;
+    QPushButton* demoButton_;
     std::array<QLabel*, kMainAreaCount> areas_{};
     std::array<QPixmap, kMainAreaCount> normal_;
     std::array<QPixmap, kMainAreaCount> highlighted_;

@@ -12,7 +12,7 @@ namespace {
 constexpr int kAreaWidth = 200;
 constexpr int kAreaHeight = 150;
 constexpr int kAreaLeft = 35;
-constexpr int kAreaTop = 110;
+constexpr int kAreaTop = 152;
 constexpr int kAreaGapX = 25;
 constexpr int kAreaGapY = 25;
 // The band of area 7.
@@ -103,6 +103,10 @@ QRect MainAreaRect(int area) {
                  kAreaTop + row * (kAreaHeight + kAreaGapY), kAreaWidth, kAreaHeight);
 }
 
+QRect MainProjectStrip() {
+    return QRect(kAreaLeft, 102, 3 * kAreaWidth + 2 * kAreaGapX, 38);
+}
+
 QString MainAreaTitle(int area) {
     if (area < 1 || area > kMainAreaCount) {
         return QString();
@@ -110,14 +114,18 @@ QString MainAreaTitle(int area) {
     return QString::fromLatin1(kAreas[area - 1].title);
 }
 
-QPixmap DrawMainBackground() {
-    QPixmap picture(kMainWindowWidth, kMainWindowHeight);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, kMainWindowHeight);
+void PaintMainSky(QPainter& painter, const QRect& window) {
+    QLinearGradient sky(0, window.top(), 0, window.bottom());
     sky.setColorAt(0.0, QColor(0x10, 0x2a, 0x43));
     sky.setColorAt(1.0, QColor(0x24, 0x4f, 0x6e));
-    painter.fillRect(picture.rect(), sky);
+    painter.fillRect(window, sky);
+}
+
+QPixmap DrawMainBackground() {
+    QPixmap picture(kMainWindowWidth, kMainWindowHeight);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
     // A gauge arc behind the name.
     painter.setPen(QPen(QColor(0xff, 0xc1, 0x07), 6, Qt::SolidLine, Qt::RoundCap));
     painter.drawArc(QRect(40, 22, 70, 70), 30 * 16, 120 * 16);

@@ -77,21 +77,87 @@ int ProgressDialog::Position() const {
 }
 
 void ProgressDialog::SetPosition(int position) {
-    QString label;
-    bool relabel = false;
-    int shown = 0;
+    Shown shown;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        relabel = model_.SetPos(position);
-        shown = model_.Pos();
-        label = ToQt(model_.Label());
+        model_.SetPos(position);
+        shown = ShownLocked();
     }
-    QMetaObject::invokeMethod(this, [this, shown, label, relabel] {
-        bar_->setValue(shown);
-        if (relabel) {
-            ShowLabel(label);
+    Show(shown);
+}
+
+void ProgressDialog::PagesVisited(int visited, int known) {
+    Shown shown;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        model_.SetPagesVisited(visited, known);
+        if (!followShares_) {
+            return;
         }
+        shown = ShownLocked();
+    }
+    Show(shown);
+}
+
+ProgressDialog::Shown ProgressDialog::ShownLocked() const {
+    Shown shown;
+    shown.busy = followShares_ && model_.Busy();
+    shown.value = followShares_ ? model_.ShownPos() : model_.Pos();
+    shown.label = ToQt(followShares_ ? model_.ShownLabel() : model_.Label());
+    return shown;
+}
+
+void ProgressDialog::Show(const Shown& shown) {
+    // The label is rewritten only when its text changes (ShowLabel), so showing the same
+    // picture twice changes nothing the user sees.
+    QMetaObject::invokeMethod(this, [this, shown] {
+        ShowBar(shown.value, shown.busy);
+        ShowLabel(shown.label);
     });
+}
+
+void ProgressDialog::ShowBar(int value, bool busy) {
+    // A range of 0..0 is Qt's busy bar.
+    if (busy) {
+        bar_->setRange(0, 0);
+        return;
+    }
+    bar_->setRange(ProgressModel::kLower, ProgressModel::kUpper);
+    bar_->setValue(value);
+}
+
+void ProgressDialog::FollowSiteShares(bool follow) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    followShares_ = follow;
+}
+
+void ProgressDialog::Complete() {
+    Shown shown;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        model_.Complete();
+        shown = ShownLocked();
+    }
+    Show(shown);
+}
+
+void ProgressDialog::RequestEnded(bool proxyUnreachable) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++requests_;
+    proxyMisses_ += proxyUnreachable ? 1 : 0;
+}
+
+bool ProgressDialog::EveryRequestMissedTheProxy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_ > 0 && proxyMisses_ == requests_;
+}
+
+bool ProgressDialog::BarBusy() const {
+    return bar_->maximum() == 0;
+}
+
+int ProgressDialog::BarValue() const {
+    return bar_->value();
 }
 
 void ProgressDialog::LogLine(const std::string& text) {

@@ -36,6 +36,23 @@ class ProgressDialog : public QDialog, public ProgressSink {
     const QStringList& LogLines() const { return logLines_; }
     // Any thread: pages fetched and links checked so far, shown beside the percentage.
     void Count(ProgressCount what) override;
+    // Any thread. With FollowSiteShares, the bar and the percentage follow them within the
+    // current site's share (ProgressModel); a share without them shows a busy bar.
+    void PagesVisited(int visited, int known) override;
+    // Any thread: tallies the run's requests.
+    void RequestEnded(bool proxyUnreachable) override;
+
+    // Window thread, before the run starts: an analysis run's window moves within each site's
+    // share; others (the FTP Center's) show the positions they are given.
+    void FollowSiteShares(bool follow);
+    // Window thread: the run's work is done, the bar full.
+    void Complete();
+    // Any thread: the run made requests and every one failed because the proxy could not be
+    // reached.
+    bool EveryRequestMissedTheProxy() const;
+    // The bar shows no fraction (window thread).
+    bool BarBusy() const;
+    int BarValue() const;
 
     QString PercentText() const;
     // The counts as shown ("3 pages fetched, 41 links checked"); empty before the first.
@@ -55,6 +72,16 @@ class ProgressDialog : public QDialog, public ProgressSink {
 
   private:
     void ShowLabel(const QString& label);
+    // What the bar and the label show, taken from the model under the lock and drawn on the
+    // window thread.
+    struct Shown {
+        int value = 0;
+        bool busy = false;
+        QString label;
+    };
+    Shown ShownLocked() const;
+    void Show(const Shown& shown);
+    void ShowBar(int value, bool busy);
     void ShowCounts();
     void RaiseAboveOwner();
 
@@ -72,6 +99,9 @@ class ProgressDialog : public QDialog, public ProgressSink {
     int pagesFetched_ = 0;
     int linksChecked_ = 0;
     bool countsQueued_ = false;
+    bool followShares_ = false;
+    int requests_ = 0;
+    int proxyMisses_ = 0;
     QLabel* noteLabel_;
     QPushButton* cancelButton_;
     QStringList logLines_;

@@ -13,9 +13,13 @@
 #include "demo/DemoProject.h"
 #include "demo/DemoSession.h"
 #include "model/AppState.h"
+#include "model/LastProfile.h"
 #include "model/ProfileFile.h"
+#include "platform/Ansi.h"
+#include "ui/ConfirmExit.h"
 #include "ui/EnterKey.h"
 #include "ui/ProfileFileChoices.h"
+#include "ui/ProjectStart.h"
 #include "ui/SortedListBox.h"
 #include "ui/UiText.h"
 #include "ui/UserPrompts.h"
@@ -61,6 +65,29 @@ bool FitsAnAddress(const QString& text) {
     return true;
 }
 
+// Two addresses name the same site page when they differ only in letter case or in a slash
+// at the end ("Shop.com" and "shop.com/").
+bool SameAddress(std::string_view a, std::string_view b) {
+    if (a.ends_with('/')) {
+        a.remove_suffix(1);
+    }
+    if (b.ends_with('/')) {
+        b.remove_suffix(1);
+    }
+    return ToLowerAnsi(a) == ToLowerAnsi(b);
+}
+
+// The line of `list` that `same` matches with `text`, or -1.
+template <typename Same>
+int FindLine(const SortedListBox& list, std::string_view text, Same same) {
+    for (int row = 0; row < list.count(); ++row) {
+        if (same(list.LineAt(row), text)) {
+            return row;
+        }
+    }
+    return -1;
+}
+
 SortedListBox* List(const char* name, QWidget* parent) {
     auto* list = new SortedListBox(parent);
     list->setObjectName(QString::fromLatin1(name));
@@ -87,6 +114,13 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), prompts_(prompts) {
     setWindowTitle(QStringLiteral("Project"));
 
+    noteLabel_ = new QLabel(this);
+    noteLabel_->setObjectName(QStringLiteral("noteLabel"));
+    noteLabel_->setWordWrap(true);
+    noteLabel_->setTextFormat(Qt::PlainText);
+    noteLabel_->setFrameShape(QFrame::StyledPanel);
+    noteLabel_->setMargin(6);
+    noteLabel_->hide();
     nameEdit_ = Edit("nameEdit", this);
     urlEdit_ = Edit("urlEdit", this);
     urlAddButton_ = Button(QStringLiteral("Add to list"), "urlAddButton", this);
@@ -128,10 +162,19 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(doneButton_);
 
+    auto* ownSite =
+        new QLabel(QStringLiteral("In bold: your own site, the first you added; the others are the "
+                                  "competitors it is measured against."),
+                   this);
+    ownSite->setObjectName(QStringLiteral("ownSiteLabel"));
+    ownSite->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(noteLabel_);
     layout->addLayout(nameRow);
     layout->addSpacing(8);
     layout->addLayout(lists, 1);
+    layout->addWidget(ownSite);
     layout->addSpacing(8);
     layout->addLayout(buttons);
     resize(640, 400);
@@ -206,12 +249,24 @@ bool ProjectDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void ProjectDialog::ShowNote(const QString& text) {
+    noteLabel_->setText(text);
+    noteLabel_->setVisible(!text.isEmpty());
+}
+
+QString ProjectDialog::Note() const {
+    return noteLabel_->text();
+}
+
 void ProjectDialog::FillFromProject() {
     const Project& project = App().project;
     urlList_->clear();
     for (int i = 0; i < project.UrlCount(); ++i) {
         urlList_->InsertSorted(project.GetUrl(i)->GetUrl());
     }
+    const UrlEntry* first = project.GetUrl(0);
+    ownSite_ = first != nullptr ? first->GetUrl() : std::string();
+    MarkOwnSite();
     nameEdit_->setText(ToQt(project.GetName()));
     keywordList_->clear();
     for (int i = 0; i < project.KeywordCount(); ++i) {
@@ -222,10 +277,37 @@ void ProjectDialog::FillFromProject() {
 void ProjectDialog::SyncUrls() {
     Project& project = App().project;
     project.ClearUrls();
+    const int own = FindLine(*urlList_, ownSite_, [](std::string_view line, std::string_view own) {
+        return line == own;
+    });
+    if (own >= 0) {
+        project.AddUrl(urlList_->LineAt(own));
+    }
     for (int row = 0; row < urlList_->count(); ++row) {
-        project.AddUrl(urlList_->LineAt(row));
+        if (row != own) {
+            project.AddUrl(urlList_->LineAt(row));
+        }
     }
     project.SetName(FromQt(nameEdit_->text()));
+}
+
+void ProjectDialog::MarkOwnSite() {
+    bool marked = false;
+    for (int row = 0; row < urlList_->count(); ++row) {
+        QListWidgetItem* line = urlList_->item(row);
+        const bool own = !marked && urlList_->LineAt(row) == ownSite_;
+        marked = marked || own;
+        QFont font = line->font();
+        font.setBold(own);
+        line->setFont(font);
+        line->setToolTip(own ? QStringLiteral("Your own site") : QString());
+    }
+}
+
+bool ProjectDialog::MayReplaceProject() {
+    SyncUrls();
+    SyncKeywords();
+    return ConfirmReplaceProject(prompts_, this);
 }
 
 void ProjectDialog::SyncKeywords() {
@@ -245,7 +327,21 @@ void ProjectDialog::AddUrl() {
         urlEdit_->setFocus();
         return;
     }
-    urlList_->InsertSorted(WithoutHttp(FromQt(urlEdit_->text())));
+    const std::string url = WithoutHttp(FromQt(urlEdit_->text()));
+    const int same = FindLine(*urlList_, url, SameAddress);
+    if (same >= 0) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("%1 is in the list already (as %2).")
+                            .arg(ToQt(url), ToQt(urlList_->LineAt(same))),
+                        PromptIcon::Information);
+        urlEdit_->setFocus();
+        return;
+    }
+    urlList_->InsertSorted(url);
+    if (urlList_->count() == 1) {
+        ownSite_ = url;
+    }
+    MarkOwnSite();
     urlEdit_->clear();
     SyncUrls();
     App().projectModified = true;
@@ -254,8 +350,14 @@ void ProjectDialog::AddUrl() {
 void ProjectDialog::RemoveUrl() {
     const int row = urlList_->SelectedRow();
     if (row >= 0) {
+        const bool wasOwn = urlList_->item(row)->font().bold();
         delete urlList_->takeItem(row);
         App().projectModified = true;
+        // Without the own site, the first line of the list takes its place.
+        if (wasOwn) {
+            ownSite_ = urlList_->count() > 0 ? urlList_->LineAt(0) : std::string();
+        }
+        MarkOwnSite();
     }
     // As in a platform list box, a deleted line leaves no selection behind.
     urlList_->clearSelection();
@@ -274,7 +376,19 @@ void ProjectDialog::AddKeyword() {
         keywordEdit_->setFocus();
         return;
     }
-    keywordList_->InsertSorted(FromQt(keyword));
+    const std::string word = FromQt(keyword);
+    const int same = FindLine(*keywordList_, word, [](std::string_view a, std::string_view b) {
+        return ToLowerAnsi(a) == ToLowerAnsi(b);
+    });
+    if (same >= 0) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The keyword \"%1\" is in the list already (as \"%2\").")
+                            .arg(keyword, ToQt(keywordList_->LineAt(same))),
+                        PromptIcon::Information);
+        keywordEdit_->setFocus();
+        return;
+    }
+    keywordList_->InsertSorted(word);
     keywordEdit_->clear();
     SyncKeywords();
     App().projectModified = true;
@@ -292,6 +406,9 @@ void ProjectDialog::RemoveKeyword() {
 }
 
 void ProjectDialog::ClearAll() {
+    if (!MayReplaceProject()) {
+        return;
+    }
     Project& project = App().project;
     project.ClearUrls();
     project.ClearKeywords();
@@ -300,6 +417,8 @@ void ProjectDialog::ClearAll() {
     nameEdit_->clear();
     urlEdit_->clear();
     keywordEdit_->clear();
+    ownSite_.clear();
+    ShowNote(QString());
     App().projectModified = false;
 }
 
@@ -320,10 +439,14 @@ void ProjectDialog::Save() {
         return;
     }
     App().projectModified = false;
+    RememberLastProfile(App().paths.lastProfileFile, PathFromQt(path));
     accept();
 }
 
 void ProjectDialog::Open() {
+    if (!MayReplaceProject()) {
+        return;
+    }
     const QString path = prompts_.ChooseFileToOpen(this, ProfileOpenChoice());
     if (path.isEmpty()) {
         return;
@@ -345,16 +468,15 @@ void ProjectDialog::Open() {
     }
     FillFromProject();
     App().projectModified = false;
+    RememberLastProfile(App().paths.lastProfileFile, PathFromQt(path));
+    ShowNote(QString());
 }
 
 void ProjectDialog::OpenDemo() {
-    int result;
-    {
-        WaitCursor wait;
-        // The process-wide session: its sites stay up until the program ends, so every report
-        // can be made again from this project.
-        result = OpenDemoProject(App().project, SharedDemoSession());
+    if (!MayReplaceProject()) {
+        return;
     }
+    const int result = LoadDemoProject();
     if (result == kDemoNoPort || result == kDemoNoCertificate) {
         prompts_.Inform(this, ToQt(App().appTitle),
                         QStringLiteral("The demo sites could not be started on this computer."),
@@ -363,7 +485,15 @@ void ProjectDialog::OpenDemo() {
     }
     // A profile that could not be saved changes nothing here: the project is loaded.
     FillFromProject();
-    App().projectModified = false;
+    QString note = QStringLiteral(
+        "The demo sites and search engines are running on this computer (127.0.0.1) until the "
+        "program ends, and the demo project is loaded: every analysis works without an "
+        "internet connection.");
+    if (result == kDemoProfileNotSaved) {
+        note += QStringLiteral(" Its profile could not be saved in %1.")
+                    .arg(PathToQt(App().paths.profilesDir));
+    }
+    ShowNote(note);
 }
 
 }  // namespace sg

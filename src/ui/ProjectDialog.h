@@ -3,7 +3,9 @@
 // files they are saved to and loaded from.
 
 #include <QDialog>
+#include <string>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -22,13 +24,24 @@ class ProjectDialog : public QDialog {
     // the project first, so the name typed last is never lost.
     void done(int result) override;
 
+    // A line above the fields that says why the dialog opened, or what the last command did
+    // (the demo started); empty hides it.
+    void ShowNote(const QString& text);
+    QString Note() const;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void FillFromProject();
+    // The project's URLs are the own site first, then the list's other lines in their order;
+    // the list being sorted, the own site is otherwise any line.
     void SyncUrls();
     void SyncKeywords();
+    // Bold for the own site's line, plain for the others.
+    void MarkOwnSite();
+    // Syncs and asks whether a changed project is to be saved before it is replaced.
+    bool MayReplaceProject();
 
     void AddUrl();
     void RemoveUrl();
@@ -40,6 +53,9 @@ class ProjectDialog : public QDialog {
     void OpenDemo();
 
     UserPrompts& prompts_;
+    // The own site's URL: the project's first when the dialog opened, else the first added.
+    std::string ownSite_;
+    QLabel* noteLabel_;
     QLineEdit* nameEdit_;
     QLineEdit* urlEdit_;
     QPushButton* urlAddButton_;

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -15,9 +16,12 @@
 
 #include "app/SummaryPage.h"
 #include "model/AppState.h"
+#include "net/ProxySettings.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
+#include "support/FixtureSite.h"
+#include "support/HeldPage.h"
 #include "support/LoopbackServer.h"
 #include "ui/AnalyzeDialog.h"
 #include "ui/ModalCloser.h"
@@ -284,6 +288,58 @@ class AnalyzeDialogTest : public QObject {
         QVERIFY(AnalyzeNowOf(dialog)->isEnabledTo(&dialog));
     }
 
+    // Within the one site's share the bar follows the pages visited of those known, instead
+    // of showing 100% from the first page on.
+    void theBarFollowsThePagesOfTheSiteMidCrawl() {
+        HeldPage held;
+        FixtureSite site(held.Responder("/b.html",
+                                        "<a href=a.html>a</a><a href=b.html>b</a>"
+                                        "<a href=c.html>c</a>"),
+                         LoopbackServer::Serving::Concurrently);
+        ReadyProject(site.Url("/"));
+        AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+        QVERIFY(ShowActive(dialog));
+        Control<QCheckBox>(dialog, "nestedBox")->setChecked(true);
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        // Gone when the run ends, as it does by itself once b.html has been held for 5 s.
+        const QPointer<ProgressDialog> progress = dialog.Progress();
+        QVERIFY(progress != nullptr);
+        QTRY_VERIFY(held.arrived);
+        // The start page and a.html of the four pages known: half the share.
+        QTRY_VERIFY(progress != nullptr && !progress->BarBusy() && progress->BarValue() == 50);
+        QCOMPARE(progress->PercentText(), QStringLiteral("50%"));
+        held.released = true;
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0).at(0).toBool(), false);
+        QTRY_COMPARE(Opened().size(), size_t(1));
+    }
+
+    // A proxy that cannot be reached failed every request: the message says so, once, and no
+    // report that would blame the sites is opened.
+    void aDeadProxyIsToldAndItsReportNotOpened() {
+        CurrentProxySettings().address = "127.0.0.1";
+        const int port = LoopbackServer::ClosedPort();
+        CurrentProxySettings().port = std::to_string(port);
+        ReadyProject("www.one.example");
+        App().project.AddUrl("www.two.example");
+        AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+        QVERIFY(ShowActive(dialog));
+        QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
+        Click(dialog, "analyzeNowButton");
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(ended.at(0).at(0).toBool(), false);
+        QCOMPARE(prompts_->Calls().size(), size_t(1));
+        const PromptCall& told = prompts_->Calls().back();
+        QCOMPARE(told.icon, PromptIcon::Warning);
+        QVERIFY2(told.text.startsWith(QStringLiteral("The proxy 127.0.0.1:%1 could not be "
+                                                     "reached, so no site was asked")
+                                          .arg(port)),
+                 qPrintable(told.text));
+        QTest::qWait(100);
+        QVERIFY(Opened().empty());
+    }
+
     void aTlsFailureIsToldOnceTheProgressWindowIsGone() {
         // An https address whose server speaks no TLS.
         test::LoopbackServer plain(
@@ -292,6 +348,8 @@ class AnalyzeDialogTest : public QObject {
         ReadyProject(url);
         AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
         QVERIFY(ShowActive(dialog));
+        // Nested, the start page is fetched by the crawl and again for its analysis.
+        Control<QCheckBox>(dialog, "nestedBox")->setChecked(true);
         QSignalSpy ended(&dialog, &AnalyzeDialog::runEnded);
         Click(dialog, "analyzeNowButton");
         QVERIFY(ended.wait(10000));
@@ -302,6 +360,7 @@ class AnalyzeDialogTest : public QObject {
                                                      "Could not connect securely to ") +
                                       QString::fromStdString(url) + QStringLiteral(": ")),
                  qPrintable(told.text));
+        QCOMPARE(told.text.count(QString::fromStdString(url)), 1);
     }
 
     // The progress window is the dialog's transient child with Cancel focused, and comes back

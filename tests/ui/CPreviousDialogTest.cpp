@@ -1,15 +1,18 @@
 // The previous-reports browser on a real folder tree: tabs, lists, the two buttons, "View" and
 // "Delete". What is listed is the core's (PreviousReportsTest); here, what the dialog does.
 
+#include <sys/stat.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
 #include <QTreeWidget>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "app/SummaryPage.h"
 #include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/CPreviousDialog.h"
@@ -82,13 +85,21 @@ class CPreviousDialogTest : public QObject {
             QCOMPARE(Tabs()->tabText(tab), titles[tab]);
             QCOMPARE(List(tab)->headerItem()->text(0), QStringLiteral("Reports"));
             QCOMPARE(List(tab)->headerItem()->text(1), QStringLiteral("Date/Time"));
-            QCOMPARE(List(tab)->columnWidth(0), 250);
             if (tab == Tabs()->currentIndex()) {
-                // Shown and wider than both columns: "Date/Time" keeps its width all the same.
+                // The date is as wide as its text, the name takes the rest of the list; the
+                // designed 250 and 120 are the least either gets.
+                QTreeWidget* list = List(tab);
+                const int date =
+                    list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(1));
                 dialog_->resize(900, dialog_->height());
                 QCoreApplication::processEvents();
-                QVERIFY(List(tab)->viewport()->width() > 400);
-                QCOMPARE(List(tab)->columnWidth(1), 120);
+                QVERIFY(list->viewport()->width() > 600);
+                QVERIFY(list->columnWidth(1) >= std::max(120, date));
+                QCOMPARE(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width());
+                dialog_->resize(300, dialog_->height());
+                QCoreApplication::processEvents();
+                QCOMPARE(list->columnWidth(0), 250);
+                QVERIFY(list->columnWidth(1) >= 120);
             }
             if (List(tab)->topLevelItemCount() > 0) {
                 QCOMPARE(List(tab)->selectedItems().size(), 1);
@@ -164,6 +175,56 @@ class CPreviousDialogTest : public QObject {
         QVERIFY(prompts_.Calls()[1].text.contains(QString::fromStdString(file)));
         QVERIFY(!prompts_.Calls()[1].text.contains(QStringLiteral("finished")));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(file));
+    }
+
+    // A browser that ends with an error at once (xdg-open exits 4 when the browser refuses to
+    // run as root) shows nothing: "View" says so and where the report is.
+    void viewWhoseBrowserFailsAtOnceTellsWhereTheReportIs() {
+        SetDocumentOpener(nullptr);
+        const std::string bin = App().paths.workDir + "/bin";
+        CreateFolder(bin);
+        WriteWholeFile(bin + "/xdg-open", "#!/bin/sh\nexit 4\n");
+        ::chmod((bin + "/xdg-open").c_str(), 0755);
+        ScopedEnv path("PATH", bin.c_str());
+        ScopedEnv browser("BROWSER", nullptr);
+        prompts_.Answer(PromptAnswer::Ok);
+        Click(*dialog_, "viewButton");
+        QTRY_COMPARE_WITH_TIMEOUT(prompts_.Calls().size(), std::size_t(1), 20000);
+        const PromptCall& told = prompts_.Calls().back();
+        QCOMPARE(told.buttons, PromptButtons::OkCopyPath);
+        QVERIFY2(told.text.startsWith(QStringLiteral("The report could not be shown")) &&
+                     told.text.contains(QStringLiteral("ended at once with an error")),
+                 qPrintable(told.text));
+        QVERIFY(told.text.endsWith(
+            QString::fromStdString("\n" + App().paths.positionAnalyzerDir + "/Alpha 2024.html")));
+    }
+
+    // A readiness run made with the Nested Check is marked so beside its date.
+    void aNestedReadinessRunIsMarked() {
+        Project deep;
+        deep.SetName("Deep");
+        deep.AddUrl("deep.example");
+        deep.PrepareRunNames("Deep");
+        CreateFolder(App().paths.readinessDir + "/" + deep.GetReportName());
+        WriteSummaryPage(deep, SummaryKind::NestedReadiness);
+        dialog_.emplace(prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        Tabs()->setCurrentIndex(1);
+        QTreeWidget* list = List(1);
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Kind"));
+        QStringList kinds;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            kinds.push_back(list->topLevelItem(row)->text(0) + ": " +
+                            list->topLevelItem(row)->text(2));
+        }
+        QCOMPARE(kinds,
+                 QStringList({"Books 2024.html: One page per site",
+                              QString::fromStdString(deep.GetReportName()) + ".html: Nested Check",
+                              "Shop.v2 2024.html: One page per site"}));
+        QCoreApplication::processEvents();
+        QCOMPARE(
+            list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
+            std::max(list->viewport()->width(), 250 + list->columnWidth(1) + list->columnWidth(2)));
     }
 
     // Each deletion asks first, No as the default; No (or closing the box) keeps the report.

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -71,6 +73,15 @@ class ScriptedSite {
             SetFolder("");
             s.Reply("250 Directory successfully changed.\r\n");
         });
+        // The login folder's name holds a quote, which the reply doubles.
+        server.On("PWD", [this](FakeFtpServer::Session& s, const std::string&) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            s.Reply("257 \"/home/o\"\"brien" + (folder_.empty() ? "" : "/" + folder_) +
+                    "\" is the current directory\r\n");
+        });
+        server.On("NOOP", [this](FakeFtpServer::Session& s, const std::string&) {
+            s.Reply(dropped ? "421 Timeout.\r\n" : "200 NOOP ok.\r\n");
+        });
         server.On("LIST", [this](FakeFtpServer::Session& s, const std::string&) {
             Hold(holdList, s);
             s.Reply("150 Here comes the directory listing.\r\n");
@@ -128,6 +139,8 @@ class ScriptedSite {
 
     std::atomic<bool> holdList{false};
     std::atomic<bool> holdStor{false};
+    // NOOP answers as a server that has closed the session.
+    std::atomic<bool> dropped{false};
 
   private:
     void SetFolder(const std::string& folder) {
@@ -420,6 +433,11 @@ class FtpCenterDialogTest : public QObject {
         QCOMPARE(site_->Stored("logo.gif"), gif);
         QCOMPARE(Messages(), (QStringList{Shown("Transfer Complete"), Shown("Transfer Complete")}));
         QCOMPARE(prompts_->Calls().front().kind, PromptCall::Kind::OpenFile);
+        // The file dialog opens in the home folder, then in the folder chosen last.
+        QCOMPARE(prompts_->Calls()[0].choice.initialFolder, QDir::homePath());
+        QCOMPARE(prompts_->Calls()[2].choice.initialFolder,
+                 QFileInfo(QString::fromStdString(fixture_->Path("site.css"))).absolutePath());
+        QCOMPARE(dialog_->LocalFolder(), prompts_->Calls()[2].choice.initialFolder);
     }
 
     // The folder the file went to is listed again, in place, with the new file selected.
@@ -490,22 +508,42 @@ class FtpCenterDialogTest : public QObject {
         QCOMPARE(Count("RETR ../../evil.txt"), 0);
     }
 
+    // Upload and Download are off while not connected, and the line above the tree names the
+    // server's current folder. A server that has closed the session since still gets the
+    // designed messages, and turns them off again.
     void transfersNeedAConnectionAndADownloadASelection() {
-        Click(*dialog_, "uploadButton");
-        QVERIFY(WaitIdle());
-        Click(*dialog_, "downloadButton");
-        QVERIFY(WaitIdle());
+        QLabel* folder = Control<QLabel>(*dialog_, "remoteFolderLabel");
+        auto transfersOn = [this] {
+            const bool upload = Button("uploadButton")->isEnabled();
+            return upload == Button("downloadButton")->isEnabled() ? int(upload) : -1;
+        };
+        QCOMPARE(transfersOn(), 0);
+        QCOMPARE(folder->text(), QStringLiteral("Remote folder: not connected"));
         QVERIFY(Connect());
+        QCOMPARE(transfersOn(), 1);
+        QCOMPARE(folder->text(), QStringLiteral("Remote folder: /home/o\"brien"));
+        DoubleClick(Root()->child(0));
+        QVERIFY(WaitIdle());
+        QCOMPARE(folder->text(), QStringLiteral("Remote folder: /home/o\"brien/docs"));
         Tree()->clearSelection();
         Click(*dialog_, "downloadButton");
         QVERIFY(WaitIdle());
-        QCOMPARE(Messages(),
-                 (QStringList{
-                     Shown("Please connect to a site before you try to upload any files."),
-                     Shown("Please connect to a site before you try to download any files."),
-                     Shown("Please select a file to download from the file list on your left.")}));
-        // No file dialog was opened for any of them.
-        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
+        site_->dropped = true;
+        Click(*dialog_, "uploadButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(
+            Messages(),
+            (QStringList{Shown("Please select a file to download from the file list on your left."),
+                         Shown("Please connect to a site before you try to upload any files.")}));
+        // No file dialog was opened for either.
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        QCOMPARE(transfersOn(), 0);
+        QCOMPARE(folder->text(), QStringLiteral("Remote folder: not connected"));
+        site_->dropped = false;
+        QVERIFY(Connect());
+        Click(*dialog_, "disconnectButton");
+        QVERIFY(WaitIdle());
+        QCOMPARE(transfersOn(), 0);
     }
 
     // Host and user name stay for the next Connect; the password does not.

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "demo/DemoSession.h"
 #include "model/AppState.h"
 #include "platform/OpenDocument.h"
 #include "ui/MainWindow.h"
 #include "ui/ModalCloser.h"
+#include "ui/ProjectDialog.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/SplashOption.h"
 #include "ui/UiFixture.h"
@@ -60,8 +62,26 @@ class MainWindowTest : public QObject {
     }
 
     void analyzeAreasAskForTheProjectFirstOnlyWhenTheFirstUrlIsUnusable() {
-        // Left empty, the Project dialog is followed by the Analyze dialog all the same.
-        QCOMPARE(Opens(3), QStringList({"Project", "Search Engine Readiness"}));
+        // Left empty, the Project dialog (which says why it opened) is followed by the Analyze
+        // dialog all the same.
+        QStringList notes;
+        {
+            ModalCloser closer([&](QDialog& dialog) {
+                if (auto* project = qobject_cast<ProjectDialog*>(&dialog)) {
+                    notes.push_back(project->Note());
+                }
+            });
+            ClickArea(3);
+            QCOMPARE(closer.Titles(), QStringList({"Project", "Search Engine Readiness"}));
+            App().project.AddUrl("www.shop.com");
+            ClickArea(2);
+        }
+        QCOMPARE(notes.size(), 2);
+        QVERIFY2(notes[0].startsWith(QStringLiteral("Search Engine Readiness needs the address "
+                                                    "of your site")),
+                 qPrintable(notes[0]));
+        QVERIFY2(notes[1].contains(QStringLiteral("at least one keyword")), qPrintable(notes[1]));
+        App().project.ClearUrls();
         App().project.AddUrl("http://");
         QCOMPARE(Opens(5), QStringList({"Project", "Link Validator"}));
         App().project.ClearUrls();
@@ -88,6 +108,8 @@ class MainWindowTest : public QObject {
     void theAreasAreReachedAndOpenedFromTheKeyboard() {
         App().project.AddUrl("www.shop.com");
         App().project.AddKeyword("shoes");
+        // Not empty now, so "Try the demo" is gone from the way.
+        window_->ShowProject();
         auto area = [this](int n) {
             return window_->findChild<QWidget*>(QStringLiteral("area%1").arg(n));
         };
@@ -172,6 +194,63 @@ class MainWindowTest : public QObject {
         ModalCloser closer;
         Click(*window_, "proxyButton");
         QCOMPARE(closer.Titles(), QStringList({"Proxy Settings"}));
+    }
+
+    // The window may grow (maximised, say): the picture stays whole in its middle and its
+    // areas still open what they open.
+    void theWindowGrowsAroundThePicture() {
+        QVERIFY(window_->windowFlags() & Qt::WindowMaximizeButtonHint);
+        QCOMPARE(window_->minimumSize(), QSize(kMainWindowWidth, kMainWindowHeight));
+        window_->resize(kMainWindowWidth + 280, kMainWindowHeight + 256);
+        QCoreApplication::processEvents();
+        const QPoint offset(140, 128);
+        auto* area1 = window_->findChild<QWidget*>(QStringLiteral("area1"));
+        QCOMPARE(area1->geometry(), MainAreaRect(1).translated(offset));
+        QCOMPARE(ButtonOf(*window_, "okButton")->y(), kMainButtonTop + offset.y());
+        ModalCloser closer;
+        QTest::mouseClick(&*window_, Qt::LeftButton, {}, Centre(1) + offset);
+        QCOMPARE(closer.Titles(), QStringList({"Project"}));
+    }
+
+    // The window names the project; an empty one gets a hint and "Try the demo", which asks
+    // first about a changed project.
+    void theProjectIsNamedAndAnEmptyOneLeadsToTheDemo() {
+        QPushButton* demo = ButtonOf(*window_, "tryDemoButton");
+        QVERIFY(window_->ProjectText().startsWith(QStringLiteral("No project yet")));
+        QVERIFY(demo->isVisible());
+
+        ModalCloser closer;
+        Project& project = App().project;
+        project.SetName("Shop");
+        project.AddUrl("www.shop.com");
+        project.AddKeyword("shoes");
+        project.AddKeyword("boots");
+        App().projectModified = true;
+        ClickArea(1);
+        QCOMPARE(window_->ProjectText(), QString::fromUtf8("Project: Shop  \u00b7  1 site  \u00b7  "
+                                                           "2 keywords  \u00b7  not saved"));
+        QVERIFY(!demo->isVisible());
+
+        project.ClearUrls();
+        project.ClearKeywords();
+        project.SetName("");
+        window_->ShowProject();
+        QVERIFY(demo->isVisible());
+        prompts_->Answer(PromptAnswer::Cancel);
+        demo->click();
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
+        QCOMPARE(prompts_->Calls().back().text,
+                 QStringLiteral("Do you want to save your projects setings ?"));
+        QVERIFY(!SharedDemoSession().Running());
+        prompts_->Answer(PromptAnswer::No);
+        demo->click();
+        QVERIFY(SharedDemoSession().Running());
+        QVERIFY2(window_->ProjectText().startsWith(QStringLiteral("Project: Coffee Demo")) &&
+                     window_->ProjectText().endsWith(QStringLiteral("demo sites running")),
+                 qPrintable(window_->ProjectText()));
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        // Other test classes of this program expect no demo in the way.
+        SharedDemoSession().Stop();
     }
 
     void closingAsksAboutAChangedProject() {

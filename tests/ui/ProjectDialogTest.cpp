@@ -1,8 +1,10 @@
 // The Project dialog: its controls' enabling, the sorted lists and the project they fill, the
 // projectModified flag, and Save, Open and "Clear All".
 
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
+#include <cstdio>
 #include <optional>
 
 #include "demo/DemoSession.h"
@@ -11,6 +13,7 @@
 #include "net/CWebClient.h"
 #include "ui/ConfirmExit.h"
 #include "ui/ProjectDialog.h"
+#include "ui/ProjectStart.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
@@ -27,6 +30,9 @@ class ProjectDialogTest : public QObject {
     std::optional<ScriptedPrompts> prompts_;
     std::optional<ProjectDialog> dialog_;
     const QStringList sortedUrls_ = {"alpha.net", "Alpha.org", "www.beta.com"};
+    // The project keeps its own site (its first URL) first, the others in the list's order.
+    const QStringList projectUrls_ = {"www.beta.com", "alpha.net", "Alpha.org"};
+    const QString question_ = QStringLiteral("Do you want to save your projects setings ?");
 
     QListWidget* UrlList() { return Control<QListWidget>(*dialog_, "urlList"); }
     QListWidget* KeywordList() { return Control<QListWidget>(*dialog_, "keywordList"); }
@@ -103,18 +109,16 @@ class ProjectDialogTest : public QObject {
         Retype(EditOf(*dialog_, "nameEdit"), "Rivals");
         QVERIFY(App().projectModified);
         AddUrl("http://Beta.COM/http://x");
-        AddUrl("alpha.net");  // twice is allowed, with its own short name
         AddUrl(QString::fromUtf8("caf\u00e9.\u03a9.com"));
         QVERIFY(EditOf(*dialog_, "urlEdit")->text().isEmpty());
-        const QStringList urls = {"alpha.net",
-                                  "alpha.net",
-                                  "Alpha.org",
-                                  "Beta.COM/x",
-                                  QString::fromLatin1("caf\xe9.?.com"),
-                                  "www.beta.com"};
+        const QStringList listed = {"alpha.net", "Alpha.org", "Beta.COM/x",
+                                    QString::fromLatin1("caf\xe9.?.com"), "www.beta.com"};
+        QCOMPARE(Texts(UrlList()), listed);
+        const QStringList urls = QStringList{"www.beta.com"} + listed.mid(0, 4);
         QCOMPARE(Urls(App().project), urls);
-        QCOMPARE(Texts(UrlList()), urls);
-        QCOMPARE(App().project.GetUrl(1)->GetShortName(), std::string("alpha0"));
+        // Short names are made afresh in that order, letter case ignored.
+        QCOMPARE(App().project.GetUrl(2)->GetShortName(), std::string("Alpha0"));
+        QCOMPARE(App().project.GetUrl(3)->GetShortName(), std::string("Beta0"));
         QCOMPARE(App().project.GetName(), std::string("Rivals"));
 
         for (const char* keyword : {"belt", "ANKLE"}) {
@@ -132,8 +136,109 @@ class ProjectDialogTest : public QObject {
         App().projectModified = false;
         ClickRow(UrlList(), 0);
         Click(*dialog_, "urlRemoveButton");
-        QCOMPARE(Urls(App().project), urls.mid(1));
+        QCOMPARE(Urls(App().project), QStringList{"www.beta.com"} + listed.mid(1, 3));
         QVERIFY(App().projectModified);
+    }
+
+    // The same address (letter case and a closing slash aside) or keyword (letter case aside)
+    // is refused with a message. The own site, the project's first, is the bold line wherever
+    // it sorts, and stays the project's first as competitors are added; without it, the top
+    // line takes its place.
+    void duplicatesAreRefusedAndTheOwnSiteStaysFirstAndMarked() {
+        auto bold = [this] {
+            QStringList lines;
+            for (int row = 0; row < UrlList()->count(); ++row) {
+                if (UrlList()->item(row)->font().bold()) {
+                    lines.push_back(UrlList()->item(row)->text());
+                }
+            }
+            return lines;
+        };
+        QCOMPARE(bold(), QStringList({"www.beta.com"}));
+        for (const char* same : {"WWW.Beta.com", "http://www.beta.com/", "ALPHA.NET"}) {
+            const std::size_t before = prompts_->Calls().size();
+            Retype(EditOf(*dialog_, "urlEdit"), QString::fromLatin1(same));
+            Click(*dialog_, "urlAddButton");
+            QCOMPARE(prompts_->Calls().size(), before + 1);
+            QVERIFY2(prompts_->Calls().back().text.contains(QStringLiteral("in the list already")),
+                     same);
+        }
+        QCOMPARE(Texts(UrlList()), sortedUrls_);
+        for (const char* same : {"BOOTS", " shoes "}) {
+            Retype(EditOf(*dialog_, "keywordEdit"), QString::fromLatin1(same));
+            Click(*dialog_, "keywordAddButton");
+            QVERIFY(prompts_->Calls().back().text.contains(QStringLiteral("in the list already")));
+        }
+        QCOMPARE(Texts(KeywordList()), QStringList({"Boots", "shoes"}));
+        QVERIFY(!App().projectModified);
+
+        Retype(EditOf(*dialog_, "urlEdit"), "aaa.com");
+        Click(*dialog_, "urlAddButton");
+        QCOMPARE(Urls(App().project),
+                 QStringList({"www.beta.com", "aaa.com", "alpha.net", "Alpha.org"}));
+        QCOMPARE(bold(), QStringList({"www.beta.com"}));
+        ClickRow(UrlList(), 3);
+        Click(*dialog_, "urlRemoveButton");
+        QCOMPARE(bold(), QStringList({"aaa.com"}));
+        QCOMPARE(Urls(App().project), QStringList({"aaa.com", "alpha.net", "Alpha.org"}));
+    }
+
+    // Clear All, Open and the demo replace the project: a changed one is asked about first, as
+    // closing the main window does. Cancel keeps it; Yes saves it (the typed name too) first.
+    void replacingAChangedProjectAsksFirst() {
+        Retype(EditOf(*dialog_, "nameEdit"), "Typed");
+        QVERIFY(App().projectModified);
+        std::size_t asked = 0;
+        for (const char* button : {"clearAllButton", "openButton", "demoButton"}) {
+            prompts_->Answer(PromptAnswer::Cancel);
+            Click(*dialog_, button);
+            QCOMPARE(prompts_->Calls().size(), ++asked);
+            QCOMPARE(prompts_->Calls().back().text, question_);
+            QCOMPARE(prompts_->Calls().back().buttons, PromptButtons::YesNoCancel);
+            QCOMPARE(Texts(UrlList()), sortedUrls_);
+            QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("Typed"));
+        }
+        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
+        QVERIFY(!SharedDemoSession().Running());
+        QVERIFY(App().projectModified);
+
+        const std::string path = App().paths.profilesDir + "/typed.swp";
+        prompts_->Answer(PromptAnswer::Yes);
+        prompts_->ChooseFile(PathToQt(path));
+        Click(*dialog_, "clearAllButton");
+        QVERIFY(prompts_->ScriptUsedUp());
+        QCOMPARE(UrlList()->count(), 0);
+        QVERIFY(!App().projectModified);
+        Project saved;
+        QCOMPARE(LoadProfile(saved, path, nullptr), kProfileOk);
+        QCOMPARE(saved.GetName(), std::string("Typed"));
+        QCOMPARE(Urls(saved), projectUrls_);
+        // Unchanged now: the next replacement asks nothing.
+        prompts_->ChooseFile(QString());
+        Click(*dialog_, "openButton");
+        QCOMPARE(int(prompts_->Calls().back().kind), int(PromptCall::Kind::OpenFile));
+    }
+
+    // The profile saved or opened last is the one the program opens at its next start.
+    void theProfileSavedOrOpenedLastIsReopenedAtStart() {
+        QCOMPARE(ReopenLastProfile(), kNoProfileToReopen);
+        const std::string path = App().paths.profilesDir + "/last.swp";
+        prompts_->ChooseFile(PathToQt(path));
+        Click(*dialog_, "saveButton");
+        dialog_.reset();
+        App().project.ClearUrls();
+        App().project.ClearKeywords();
+        App().project.SetName("");
+        App().projectModified = true;
+        QCOMPARE(ReopenLastProfile(), kProfileReopened);
+        QCOMPARE(Urls(App().project), projectUrls_);
+        QCOMPARE(App().project.GetName(), std::string("My Sites"));
+        QVERIFY(!App().projectModified);
+        // Gone since: the program starts with an empty project.
+        std::remove(path.c_str());
+        QCOMPARE(ReopenLastProfile(), kProfileNotReopened);
+        QVERIFY(App().project.HasNoUrls());
+        QVERIFY(App().project.GetName().empty());
     }
 
     // Enter in an edit adds its text as "Add to list" does and leaves the dialog open.
@@ -143,7 +248,7 @@ class ProjectDialogTest : public QObject {
         QTest::keyClick(urlEdit, Qt::Key_Return);
         QVERIFY(dialog_->isVisible());
         QVERIFY(urlEdit->text().isEmpty());
-        QCOMPARE(Urls(App().project), sortedUrls_ + QStringList{"www.gamma.com"});
+        QCOMPARE(Urls(App().project), projectUrls_ + QStringList{"www.gamma.com"});
         QVERIFY(App().projectModified);
         // What "Add to list" would refuse stays in the edit, and the dialog stays too.
         Type(urlEdit, "nodot");
@@ -204,7 +309,10 @@ class ProjectDialogTest : public QObject {
     void clearAllEmptiesEverythingAndExitAsksNothing() {
         Type(EditOf(*dialog_, "urlEdit"), "half.typed");
         Type(EditOf(*dialog_, "nameEdit"), "!");
+        // The typed name changed the project: asked first, and No clears it all the same.
+        prompts_->Answer(PromptAnswer::No);
         Click(*dialog_, "clearAllButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
         for (const char* name : {"nameEdit", "urlEdit", "keywordEdit"}) {
             QVERIFY2(EditOf(*dialog_, name)->text().isEmpty(), name);
         }
@@ -214,7 +322,7 @@ class ProjectDialogTest : public QObject {
         Click(*dialog_, "doneButton");
         QCOMPARE(App().project.GetName(), std::string());
         QVERIFY(ConfirmExit(*prompts_, nullptr));
-        QVERIFY(prompts_->Calls().empty());
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
     }
 
     void escapeAlsoTakesTheTypedNameIntoTheProject() {
@@ -222,7 +330,7 @@ class ProjectDialogTest : public QObject {
         QTest::keyClick(&*dialog_, Qt::Key_Escape);
         QVERIFY(!dialog_->isVisible());
         QCOMPARE(App().project.GetName(), std::string("By Escape"));
-        QCOMPARE(Urls(App().project), sortedUrls_);
+        QCOMPARE(Urls(App().project), projectUrls_);
     }
 
     void saveWritesClearsAndClosesOnlyWhenWritten() {
@@ -245,7 +353,7 @@ class ProjectDialogTest : public QObject {
         Project loaded;
         QCOMPARE(LoadProfile(loaded, path, nullptr), kProfileOk);
         QCOMPARE(loaded.GetName(), std::string("Saved Sites"));
-        QCOMPARE(Urls(loaded), sortedUrls_);
+        QCOMPARE(Urls(loaded), projectUrls_);
         QCOMPARE(Keywords(loaded), QStringList({"Boots", "shoes"}));
     }
 
@@ -258,20 +366,26 @@ class ProjectDialogTest : public QObject {
         const std::string path = App().paths.profilesDir + "/disk.swp";
         QCOMPARE(SaveProfile(onDisk, path), kProfileOk);
         App().projectModified = true;
-        // A file that cannot be opened: nothing happens, nothing is said.
+        // A file that cannot be opened: nothing happens, nothing is said (after the question
+        // about the changed project, answered No).
+        prompts_->Answer(PromptAnswer::No);
         prompts_->ChooseFile(PathToQt(App().paths.profilesDir + "/missing.swp"));
         Click(*dialog_, "openButton");
+        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
         QVERIFY(App().projectModified);
-        QCOMPARE(Urls(App().project), QStringList({"www.beta.com", "Alpha.org", "alpha.net"}));
+        QCOMPARE(Urls(App().project), projectUrls_);
 
+        prompts_->Answer(PromptAnswer::No);
         prompts_->ChooseFile(PathToQt(path));
         Click(*dialog_, "openButton");
-        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        QCOMPARE(prompts_->Calls().size(), std::size_t(4));
         QCOMPARE(prompts_->Calls().back().choice.filter, QStringLiteral("App Profiles (*.swp)"));
         QCOMPARE(prompts_->Calls().back().choice.initialFolder, PathToQt(App().paths.profilesDir));
         QVERIFY(dialog_->isVisible());
         QVERIFY(!App().projectModified);
         QCOMPARE(Texts(UrlList()), QStringList({"Echo.com", "zulu.com"}));
+        QCOMPARE(Urls(App().project), QStringList({"zulu.com", "Echo.com"}));
+        QVERIFY(UrlList()->item(1)->font().bold());
         QCOMPARE(Texts(KeywordList()), QStringList({"tea"}));
         QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("From Disk"));
     }
@@ -295,10 +409,11 @@ class ProjectDialogTest : public QObject {
         const std::string path = App().paths.profilesDir + "/bad.swp";
         QVERIFY(WriteWholeFile(path, std::string_view(bytes.constData(), bytes.size())));
         App().projectModified = true;
+        prompts_->Answer(PromptAnswer::No);
         prompts_->ChooseFile(PathToQt(path));
         Click(*dialog_, "openButton");
 
-        QCOMPARE(prompts_->Calls().size(), std::size_t(2));
+        QCOMPARE(prompts_->Calls().size(), std::size_t(3));
         const PromptCall& message = prompts_->Calls().back();
         QCOMPARE(int(message.kind), int(PromptCall::Kind::Inform));
         QCOMPARE(message.caption, QStringLiteral("Sitegauge Version 6.0"));
@@ -313,12 +428,13 @@ class ProjectDialogTest : public QObject {
         }
         // ...until "Done" takes the dialog's lists back into it.
         Click(*dialog_, "doneButton");
-        QCOMPARE(Urls(App().project), sortedUrls_);
+        QCOMPARE(Urls(App().project), projectUrls_);
         QCOMPARE(Keywords(App().project), QStringList({"Boots", "shoes"}));
     }
 
     void demoProjectLoadsSitesThatStayUpAndSavesItsProfile() {
         App().projectModified = true;
+        prompts_->Answer(PromptAnswer::No);
         Click(*dialog_, "demoButton");
         QVERIFY(SharedDemoSession().Running());
         const QStringList urls = Texts(UrlList());
@@ -331,7 +447,9 @@ class ProjectDialogTest : public QObject {
         QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("Coffee Demo"));
         QCOMPARE(Urls(App().project).size(), 2);
         QVERIFY(!App().projectModified);
-        QVERIFY(prompts_->Calls().empty());
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
+        QVERIFY(dialog_->Note().contains(QStringLiteral("running on this computer")));
+        QVERIFY(Control<QLabel>(*dialog_, "noteLabel")->isVisible());
         Project saved;
         QCOMPARE(LoadProfile(saved, App().paths.profilesDir + "/Coffee Demo.swp", nullptr),
                  kProfileOk);

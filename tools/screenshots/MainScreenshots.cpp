@@ -2,6 +2,7 @@
 // middle of a run into PNG files: `sitegauge_main_screenshots DIR`, best under xvfb-run.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -55,14 +56,21 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     std::atomic<bool> held{true};
-    sg::test::LoopbackServer site([&held](sg::test::LoopbackConnection& conn) {
-        // The first site's page answers at once, the others are held.
-        const std::string head = conn.ReadUntilBlankLine();
-        while (held && head.rfind("GET / ", 0) != 0 && !conn.Stopping()) {
-            conn.Sleep(std::chrono::milliseconds(10));
-        }
-        conn.Send("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>");
-    });
+    // Every page links to four pages of the site; the third of them is held, so a nested crawl
+    // stops with three of the five pages visited.
+    sg::test::LoopbackServer site(
+        [&held](sg::test::LoopbackConnection& conn) {
+            const std::string head = conn.ReadUntilBlankLine();
+            while (held && head.rfind("GET /c.html ", 0) == 0 && !conn.Stopping()) {
+                conn.Sleep(std::chrono::milliseconds(10));
+            }
+            conn.Send(
+                "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html><body>"
+                "<a href=a.html>a</a> <a href=b.html>b</a> <a href=c.html>c</a> "
+                "<a href=d.html>d</a> <a href=http://127.0.0.1:1/gone.html>gone</a>"
+                "</body></html>");
+        },
+        sg::test::LoopbackServer::Serving::Concurrently);
     const std::string host = "127.0.0.1:" + std::to_string(site.Port());
     sg::Project& project = sg::App().project;
     project.SetName("Shoe Shops");
@@ -101,16 +109,18 @@ int main(int argc, char** argv) {
     {
         sg::SetOnlineCheck([] { return true; });
         sg::SetDocumentOpener([](const std::string&) {});
-        sg::AnalyzeDialog dialog(prompts, sg::kAnalyzeReadiness);
+        project.ClearUrls();
+        project.AddUrl(host + "/");
+        sg::AnalyzeDialog dialog(prompts, sg::kAnalyzeLinkValidator);
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) {
             std::fprintf(stderr, "the Analyze dialog was not shown\n");
         }
+        dialog.findChild<QCheckBox*>(QStringLiteral("nestedBox"))->setChecked(true);
         QTest::mouseClick(dialog.findChild<QWidget*>(QStringLiteral("analyzeNowButton")),
                           Qt::LeftButton);
-        // The second site's fetch is held, so the window shows its caption, 66% and the first
-        // site's fetches beside it.
-        QTest::qWait(800);
+        // c.html is held, so the window shows the crawl three pages of five into the site.
+        QTest::qWait(1500);
         if (dialog.Progress() != nullptr) {
             ok &= Save(*dialog.Progress(), dir + "/progress-mid-run.png");
             ok &= Save(dialog, dir + "/analyze-during-run.png");

@@ -36,12 +36,15 @@ bool Shoot(QWidget& window, const QString& file) {
     return saved;
 }
 
-// A run of `project` at `when`, its summary page dated then.
-void Report(const std::string& folder, const std::string& project, std::time_t when) {
+// A run of `project` at `when`, its summary page dated then; a nested readiness run's page
+// names it so in its banner.
+void Report(const std::string& folder, const std::string& project, std::time_t when,
+            bool nested = false) {
     const std::string run = project + sg::ReportStamp(when);
     const std::string page = folder + "/" + run + "/" + run + ".html";
     sg::CreateFolder(folder + "/" + run);
-    sg::WriteWholeFile(page, "<html></html>");
+    sg::WriteWholeFile(page,
+                       nested ? "<html>Search Engine Readiness (Nested)</html>" : "<html></html>");
     const struct timeval times[2] = {{when, 0}, {when, 0}};
     ::utimes(page.c_str(), times);
 }
@@ -90,7 +93,7 @@ int main(int argc, char** argv) {
     sg::WriteWholeFile(
         paths.positionAnalyzerDir + "/Garden Shops" + sg::ReportStamp(kMay) + ".html", "p");
     Report(paths.readinessDir, "Garden Shops", kMay + 86400 + 32412);
-    Report(paths.readinessDir, "Garden Shops", kMay + 2 * 86400 + 63775);
+    Report(paths.readinessDir, "Garden Shops", kMay + 2 * 86400 + 63775, true);
     Report(paths.readinessDir, "Bakeries", kMay - 3 * 86400 + 30600);
     Report(paths.linkValidatorDir, "Garden Shops", kMay + 43200);
     {
