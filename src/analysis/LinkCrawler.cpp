@@ -326,6 +326,9 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
     }
     const int code = head.client->StatusCode();
     if (!HeadNeedsGet(code) && !HeadSaysMissing(header)) {
+        if (linkVisitor_) {
+            linkVisitor_(JudgedLink{link, fromPage, kind, *head.client});
+        }
         AddRecord(fromPage, link,
                   StatusSaysBroken(code) ? LinkStatus::Broken : LinkStatus::Available, code, kind);
         return;
@@ -340,6 +343,9 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
     if (!Reached(page.result)) {
         AddRecord(fromPage, link, LinkStatus::Unreachable, 0, kind);
         return;
+    }
+    if (linkVisitor_) {
+        linkVisitor_(JudgedLink{link, fromPage, kind, *page.client});
     }
     AddRecord(fromPage, link, JudgePage(*page.client), page.client->StatusCode(), kind);
 }

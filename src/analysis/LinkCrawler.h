@@ -50,9 +50,20 @@ struct VisitedPage {
     const CWebClient* answer;
 };
 
+// One link the crawl judged without visiting it (a resource, or a page it does not visit), as
+// the answer that judged it came: the head, or the page when the head could not tell. Valid
+// during the visitor call only.
+struct JudgedLink {
+    const std::string& link;
+    const std::string& fromPage;
+    LinkKind kind;
+    const CWebClient& answer;
+};
+
 class LinkCrawler {
   public:
     using PageVisitor = std::function<void(const VisitedPage&)>;
+    using LinkVisitor = std::function<void(const JudgedLink&)>;
 
     explicit LinkCrawler(int maxPages = MaxPagesPerSite());
     ~LinkCrawler();
@@ -61,6 +72,9 @@ class LinkCrawler {
 
     // Called once for each page visited, in visit order, on the crawl's thread.
     void SetPageVisitor(PageVisitor visitor) { visitor_ = std::move(visitor); }
+    // Called once for each link judged by an answer (not for one recorded again), on the
+    // crawl's thread.
+    void SetLinkVisitor(LinkVisitor visitor) { linkVisitor_ = std::move(visitor); }
     // The longest Retry-After honoured (kRetryAfterCap unless set; tests set less).
     void SetRetryAfterCap(std::chrono::milliseconds cap) { retryCap_ = cap; }
 
@@ -131,6 +145,7 @@ class LinkCrawler {
     const int maxPages_;
     std::chrono::milliseconds retryCap_ = kRetryAfterCap;
     PageVisitor visitor_;
+    LinkVisitor linkVisitor_;
     CrawlRecordList records_;
     std::string root_;
     // Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.

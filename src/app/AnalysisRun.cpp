@@ -22,14 +22,15 @@ bool ReportNameInUse(const std::string& reportName) {
     const AppPaths& paths = App().paths;
     return FolderExists(paths.readinessDir + "/" + reportName) ||
            FolderExists(paths.linkValidatorDir + "/" + reportName) ||
-           FolderExists(paths.linkPopularityDir + "/" + reportName);
+           FolderExists(paths.linkPopularityDir + "/" + reportName) ||
+           FolderExists(paths.siteAuditDir + "/" + reportName);
 }
 
 // The folders a run of this report name may create, one per analysis.
 std::vector<std::string> RunFolders(const std::string& reportName) {
     const AppPaths& paths = App().paths;
     return {paths.linkValidatorDir + "/" + reportName, paths.readinessDir + "/" + reportName,
-            paths.linkPopularityDir + "/" + reportName};
+            paths.linkPopularityDir + "/" + reportName, paths.siteAuditDir + "/" + reportName};
 }
 
 void PrepareFreshRunNames(Project& project) {
@@ -211,8 +212,11 @@ void AnalysisRun::Work(AnalysisSelection selection) {
         summaryBegun_ = true;
         writers_.summary(project, kind);
     };
-    RunSelected(project_, selection.readiness, selection.linkValidator, selection.linkPopularity,
-                selection.nested, writers);
+    writers.siteAuditSummary = [this](Project& project, const std::vector<AuditSite>& sites) {
+        summaryBegun_ = true;
+        writers_.siteAuditSummary(project, sites);
+    };
+    RunSelected(project_, selection, writers);
 
     const bool finished = PassFinalGate();
     if (finished && App().progressWindow != nullptr) {

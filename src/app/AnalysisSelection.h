@@ -3,14 +3,16 @@
 namespace sg {
 
 // The check boxes of the Analyze dialog at the moment a run starts. The nested option is not an
-// analysis of its own: it changes how the readiness and Link Validator analyses crawl.
+// analysis of its own: it changes how the readiness and Link Validator analyses crawl. The Site
+// Audit always crawls each site whole.
 struct AnalysisSelection {
     bool readiness = false;
     bool linkValidator = false;
     bool linkPopularity = false;
     bool nested = false;
+    bool siteAudit = false;
 
-    bool AnyAnalysis() const { return readiness || linkValidator || linkPopularity; }
+    bool AnyAnalysis() const { return readiness || linkValidator || linkPopularity || siteAudit; }
 };
 
 }  // namespace sg

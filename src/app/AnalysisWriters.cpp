@@ -2,6 +2,7 @@
 
 #include "analysis/LinkValidatorReport.h"
 #include "analysis/ReadinessReport.h"
+#include "analysis/SiteAudit.h"
 #include "app/SummaryPage.h"
 
 namespace sg {
@@ -14,6 +15,12 @@ AnalysisWriters DefaultAnalysisWriters() {
     writers.readiness = [](Project& project) { return WriteReadinessReport(project); };
     writers.nestedReadiness = [](Project& project) { return WriteNestedReadinessReport(project); };
     writers.summary = [](Project& project, SummaryKind kind) { WriteSummaryPage(project, kind); };
+    writers.siteAudit = [](Project& project, std::vector<AuditSite>& sites) {
+        return WriteSiteAudit(project, sites);
+    };
+    writers.siteAuditSummary = [](Project& project, const std::vector<AuditSite>& sites) {
+        WriteSiteAuditSummary(project, sites);
+    };
     return writers;
 }
 

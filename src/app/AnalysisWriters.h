@@ -3,8 +3,10 @@
 // ones where a test needs a run to stop at a known point.
 
 #include <functional>
+#include <vector>
 
 #include "app/SummaryKind.h"
+#include "model/AuditResults.h"
 #include "model/Project.h"
 
 namespace sg {
@@ -15,9 +17,14 @@ struct AnalysisWriters {
     std::function<bool(Project&)> readiness;
     std::function<bool(Project&)> nestedReadiness;
     std::function<void(Project&, SummaryKind)> summary;
+    // The Site Audit: each site's page (its results appended to the list), then the summary
+    // page of all of them.
+    std::function<bool(Project&, std::vector<AuditSite>&)> siteAudit;
+    std::function<void(Project&, const std::vector<AuditSite>&)> siteAuditSummary;
 };
 
-// WriteLinkValidatorReport, WriteReadinessReport, WriteNestedReadinessReport, WriteSummaryPage.
+// WriteLinkValidatorReport, WriteReadinessReport, WriteNestedReadinessReport, WriteSummaryPage,
+// WriteSiteAudit, WriteSiteAuditSummary.
 AnalysisWriters DefaultAnalysisWriters();
 
 }  // namespace sg

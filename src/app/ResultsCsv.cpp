@@ -59,6 +59,16 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
                 }
             }
             break;
+        case ResultsKind::Audit:
+            AppendRow(out, {"site", "check", "severity", "url", "detail"});
+            for (const AuditSite& site : results.audit) {
+                for (const AuditFinding& f : site.findings) {
+                    AppendRow(out,
+                              {site.url, f.check, AuditSeverityName(f.severity),
+                               f.url ? std::string_view(*f.url) : std::string_view(), f.detail});
+                }
+            }
+            break;
         case ResultsKind::Positions:
             AppendRow(out, {"keyword", "site", "engine", "position", "error"});
             for (const PositionResult& p : results.positions) {

@@ -1,6 +1,6 @@
 #pragma once
 // A run's results of one analysis as CSV (RFC 4180): one header row, then one row per page,
-// link record, site and engine count, or position; each row ends in CR LF.
+// link record, site and engine count, position or audit finding; each row ends in CR LF.
 
 #include <string>
 #include <string_view>
@@ -17,6 +17,7 @@ namespace sg {
 //   links:      site,from,link,status
 //   popularity: site,engine,count
 //   positions:  keyword,site,engine,position (empty when not found)
+//   audit:      site,check,severity,url,detail (url empty for a finding about the whole site)
 std::string ResultsCsv(const RunResults& results, ResultsKind kind);
 
 }  // namespace sg

@@ -39,6 +39,32 @@ json Page(const PageReadiness& page, bool withPages) {
     return out;
 }
 
+json AuditSiteJson(const AuditSite& site) {
+    json pages = json::array();
+    for (const AuditPage& page : site.pages) {
+        json row = {{"url", page.url}};
+        row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
+        row["indexable"] = page.indexable;
+        row["notIndexableBecause"] =
+            page.indexable ? json(nullptr) : json(page.notIndexableBecause);
+        row["title"] = page.title;
+        row["description"] = page.description;
+        row["h1"] = page.h1;
+        row["canonical"] = page.canonical.empty() ? json(nullptr) : json(page.canonical);
+        row["words"] = page.words;
+        pages.push_back(std::move(row));
+    }
+    json findings = json::array();
+    for (const AuditFinding& finding : site.findings) {
+        json row = {{"check", finding.check},
+                    {"severity", std::string(AuditSeverityName(finding.severity))}};
+        row["url"] = finding.url ? json(*finding.url) : json(nullptr);
+        row["detail"] = finding.detail;
+        findings.push_back(std::move(row));
+    }
+    return {{"url", site.url}, {"pages", pages}, {"findings", findings}};
+}
+
 json Sites(const RunResults& results, ResultsKind kind) {
     json sites = json::array();
     switch (kind) {
@@ -67,6 +93,11 @@ json Sites(const RunResults& results, ResultsKind kind) {
                     counts[c.engine] = c.count;
                 }
                 sites.push_back({{"url", site.url}, {"counts", counts}});
+            }
+            break;
+        case ResultsKind::Audit:
+            for (const AuditSite& site : results.audit) {
+                sites.push_back(AuditSiteJson(site));
             }
             break;
         case ResultsKind::Positions:

@@ -15,6 +15,20 @@ void RunSelected(Project& project, bool readiness, bool linkValidator, bool link
 
 void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
                  bool nested, const AnalysisWriters& writers) {
+    AnalysisSelection selection;
+    selection.readiness = readiness;
+    selection.linkValidator = linkValidator;
+    selection.linkPopularity = linkPopularity;
+    selection.nested = nested;
+    RunSelected(project, selection, writers);
+}
+
+void RunSelected(Project& project, const AnalysisSelection& selection,
+                 const AnalysisWriters& writers) {
+    const bool readiness = selection.readiness;
+    const bool linkValidator = selection.linkValidator;
+    const bool linkPopularity = selection.linkPopularity;
+    const bool nested = selection.nested;
     // One set of connections for the whole run: a site that several analyses ask is connected
     // to once.
     const WebSession::Scope connections(std::make_shared<WebSession>());
@@ -22,8 +36,8 @@ void RunSelected(Project& project, bool readiness, bool linkValidator, bool link
     project.linkValidatorSelected = linkValidator;
     project.linkPopularitySelected = linkPopularity;
     project.nestedSelected = nested;
-    project.selectedCount =
-        (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) + (readiness ? 1 : 0);
+    project.selectedCount = (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) +
+                            (readiness ? 1 : 0) + (selection.siteAudit ? 1 : 0);
 
     if (linkValidator) {
         // A cancelled run goes no further than the writer it was in: the writers themselves
@@ -49,6 +63,14 @@ void RunSelected(Project& project, bool readiness, bool linkValidator, bool link
         }
     }
     writers.summary(project, kind);
+    if (selection.siteAudit && !RunCancelled()) {
+        // The sites' results live as long as this dispatch: the summary page needs them all.
+        std::vector<AuditSite> sites;
+        if (!writers.siteAudit(project, sites) || RunCancelled()) {
+            return;
+        }
+        writers.siteAuditSummary(project, sites);
+    }
 }
 
 }  // namespace sg

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AnalysisSelection.h"
 #include "app/AnalysisWriters.h"
 #include "model/Project.h"
 
@@ -14,5 +15,9 @@ void RunSelected(Project& project, bool readiness, bool linkValidator, bool link
                  bool nested);
 void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
                  bool nested, const AnalysisWriters& writers);
+// The same with the Site Audit, which runs after the others and whose summary page is then the
+// one the run opens. It shares the bar equally with the other selected analyses.
+void RunSelected(Project& project, const AnalysisSelection& selection,
+                 const AnalysisWriters& writers);
 
 }  // namespace sg

@@ -59,6 +59,7 @@ void StartUp(const std::string& workDir) {
     CreateFolder(paths.linkPopularityDir);
     paths.linkValidatorDir = paths.reportsDir + "/Link Validator";
     CreateFolder(paths.linkValidatorDir);
+    paths.siteAuditDir = paths.reportsDir + "/Site Audit";
 
     // Every report page refers to these two; rewritten at every start.
     WriteWholeFile(paths.reportsDir + "/toplogo.gif", resources::toplogo_gif);

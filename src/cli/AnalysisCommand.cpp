@@ -34,6 +34,8 @@ struct AnalysisArgs {
     int maxPages = 0;
     bool open = false;
     bool failOnFindings = false;
+    // The audit's --fail-on: the least severe finding that fails the command.
+    AuditSeverity failOn = AuditSeverity::Error;
     ResultsOutput output;
     ProjectArgument project;
 };
@@ -49,7 +51,18 @@ class ResultsScope {
 
 bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
     while (!args.AtEnd() && !args.Failed()) {
-        if (kind != AnalysisKind::LinkPopularity && args.TakeFlag("--nested")) {
+        if (std::string severity;
+            kind == AnalysisKind::SiteAudit && args.TakeValue("--fail-on", severity)) {
+            parsed.failOnFindings = true;
+            if (severity == "error") {
+                parsed.failOn = AuditSeverity::Error;
+            } else if (severity == "warning") {
+                parsed.failOn = AuditSeverity::Warning;
+            } else if (!args.Failed()) {
+                args.Fail("--fail-on takes error or warning: " + severity);
+            }
+        } else if (kind != AnalysisKind::LinkPopularity && kind != AnalysisKind::SiteAudit &&
+                   args.TakeFlag("--nested")) {
             parsed.nested = true;
         } else if (args.TakeFlag("--open")) {
             parsed.open = true;
@@ -102,14 +115,18 @@ ResultsKind KindOfResults(AnalysisKind kind) {
             return ResultsKind::Readiness;
         case AnalysisKind::LinkValidator:
             return ResultsKind::Links;
+        case AnalysisKind::SiteAudit:
+            return ResultsKind::Audit;
         case AnalysisKind::LinkPopularity:
             break;
     }
     return ResultsKind::Popularity;
 }
 
-bool HasFindings(const RunResults& results, AnalysisKind kind) {
+bool HasFindings(const RunResults& results, const AnalysisArgs& parsed, AnalysisKind kind) {
     switch (kind) {
+        case AnalysisKind::SiteAudit:
+            return HasAuditFindings(results, parsed.failOn);
         case AnalysisKind::Readiness:
             return HasReadinessWarnings(results);
         case AnalysisKind::LinkValidator:
@@ -168,6 +185,7 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     selection.linkValidator = kind == AnalysisKind::LinkValidator;
     selection.linkPopularity = kind == AnalysisKind::LinkPopularity;
     selection.nested = parsed.nested;
+    selection.siteAudit = kind == AnalysisKind::SiteAudit;
 
     RunResults results;
     ResultsScope resultsScope(results);
@@ -201,7 +219,7 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     if (kind == AnalysisKind::LinkValidator) {
         PrintLinkCounts(context, command, project);
     }
-    return parsed.failOnFindings && HasFindings(results, kind) ? kExitFindings : kExitOk;
+    return parsed.failOnFindings && HasFindings(results, parsed, kind) ? kExitFindings : kExitOk;
 }
 
 }  // namespace sg

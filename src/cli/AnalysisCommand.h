@@ -26,6 +26,16 @@ inline constexpr std::string_view kReadinessExitCodes =
     "     over its limit, or an image without alt text (the summary page is written)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
 
+// The exit codes of audit, whose --fail-on adds 3.
+inline constexpr std::string_view kAuditExitCodes =
+    "0    the summary page was written (its path is the last line of stdout)\n"
+    "1    no internet connection (a site not on this machine), or the summary page or a\n"
+    "     --json/--csv file could not be written\n"
+    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "3    --fail-on and a finding of that severity or worse (the summary page is written)\n"
+    "130  cancelled with Ctrl-C; no summary page is left";
+
 // The exit codes of links, whose --fail-on-broken adds 3.
 inline constexpr std::string_view kLinksExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
@@ -39,7 +49,7 @@ inline constexpr std::string_view kLinksExitCodes =
 // What readiness, links and popularity share: the project from a profile or inline, the
 // readiness check, the run on a worker with the terminal's progress bar, Ctrl-C, and the summary
 // page path as the last line of stdout. `kind` selects the one analysis.
-enum class AnalysisKind { Readiness, LinkValidator, LinkPopularity };
+enum class AnalysisKind { Readiness, LinkValidator, LinkPopularity, SiteAudit };
 
 // Parses the options and PROJECT, runs the one analysis on a worker with the progress on stderr,
 // and prints the summary page's path as the last line of stdout.

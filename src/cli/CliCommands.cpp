@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "cli/AuditCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/FetchCommand.h"
 #include "cli/FtpCommand.h"
@@ -15,8 +16,9 @@ namespace sg {
 
 std::span<const CliCommand> CliCommands() {
     static const std::vector<CliCommand> kCommands = {
-        ProfileCommand(), FetchCommand(),      FtpCommand(),       ReadinessCommand(),
-        LinksCommand(),   PopularityCommand(), PositionsCommand(), DemoCommand(),
+        ProfileCommand(),    FetchCommand(),     FtpCommand(),
+        ReadinessCommand(),  LinksCommand(),     AuditCommand(),
+        PopularityCommand(), PositionsCommand(), DemoCommand(),
     };
     return kCommands;
 }

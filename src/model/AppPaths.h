@@ -13,6 +13,7 @@ struct AppPaths {
     std::string readinessDir;  // reportsDir + "/Search Engine Rediness" (sic: reports link to it)
     std::string linkPopularityDir;  // reportsDir + "/Link Popularity"
     std::string linkValidatorDir;   // reportsDir + "/Link Validator"
+    std::string siteAuditDir;       // reportsDir + "/Site Audit" (made by the first audit)
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
     std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
     std::string maxPagesFile;       // $XDG_CONFIG_HOME/sitegauge/max-pages.txt

@@ -37,4 +37,15 @@ bool HasFailedLinks(const RunResults& results) {
     return false;
 }
 
+bool HasAuditFindings(const RunResults& results, AuditSeverity severity) {
+    for (const AuditSite& site : results.audit) {
+        for (const AuditFinding& finding : site.findings) {
+            if (finding.severity <= severity) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace sg

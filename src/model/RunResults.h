@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "model/AuditResults.h"
+
 namespace sg {
 
 // A title, description or keywords tag of one page.
@@ -87,6 +89,7 @@ struct RunResults {
     // The Position Analyzer's depth (0: all results).
     int depth = 0;
     std::vector<PositionResult> positions;
+    std::vector<AuditSite> audit;
 };
 
 // True when a page or sub-page has a tag missing or over its limit, or an image without alt
@@ -95,5 +98,8 @@ bool HasReadinessWarnings(const RunResults& results);
 
 // True when a link is broken or unreachable.
 bool HasFailedLinks(const RunResults& results);
+
+// True when the Site Audit found something of `severity` or worse.
+bool HasAuditFindings(const RunResults& results, AuditSeverity severity);
 
 }  // namespace sg

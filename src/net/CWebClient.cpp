@@ -325,6 +325,8 @@ void CWebClient::BeginAttempt() {
     leavesHttps_.clear();
     proxyUnreachable_ = false;
     tlsError_.clear();
+    firstByte_ = Milliseconds(0);
+    bodyReceived_ = 0;
     flight.attemptEnd =
         attemptDeadline_.count() > 0 ? Clock::now() + attemptDeadline_ : Clock::time_point::max();
     flight.asked.clear();
@@ -354,6 +356,9 @@ void CWebClient::BeginHop() {
     flight.hop.connectTimeout = connect;
     flight.hop.cap = bodyCap_;
     flight.hop.acceptsJson = acceptsJson_;
+    flight.hop.keepsAnyBody = keepsAnyBody_;
+    flight.hop.acceptEncoding =
+        OfferedEncodings() == DecodableEncodings() ? DecodableEncodings() : std::string();
     flight.transfer = std::make_unique<HttpTransfer>(result_);
     if (!flight.transfer->Configure(flight.hop, flight.session) ||
         !flight.session.AddTransfer(flight.transfer->Easy(), &flight)) {
@@ -459,6 +464,15 @@ int CWebClient::HopResult(int code) {
         address != nullptr && *address != '\0') {
         serverAddress_ = address;
     }
+    // Timed from the start of this hop's request, its connection included; the answer of the
+    // last hop is the one Result() keeps.
+    curl_off_t firstByte = 0;
+    curl_easy_getinfo(easy, CURLINFO_STARTTRANSFER_TIME_T, &firstByte);
+    firstByte_ =
+        firstByte > 0 ? std::max(Milliseconds(1), Milliseconds(firstByte / 1000)) : Milliseconds(0);
+    curl_off_t received = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    bodyReceived_ = received > 0 ? static_cast<std::size_t>(received) : 0;
     const auto curlCode = static_cast<CURLcode>(code);
     if (!transfer.RequestSent()) {
         if (curlCode == CURLE_COULDNT_RESOLVE_HOST || curlCode == CURLE_URL_MALFORMAT) {
@@ -483,7 +497,7 @@ int CWebClient::HopResult(int code) {
     if (flight.head) {
         return kFetchOk;
     }
-    if (!KeepsBody(result_.ContentTypeLine(), acceptsJson_)) {
+    if (!keepsAnyBody_ && !KeepsBody(result_.ContentTypeLine(), acceptsJson_)) {
         return kFetchNotText;
     }
     result_.CutBodyIntoPieces(kLineBuffer - 1);
@@ -727,6 +741,19 @@ std::string CWebClient::SameAddressKey(std::string_view address) {
         key += '/';
     }
     return key;
+}
+
+std::string_view CWebClient::OfferedEncodings() const {
+    if (!offersCompression_) {
+        return {};
+    }
+    // A caller's own Accept-Encoding line wins; its answer is then read as it comes.
+    for (const std::string& line : requestHeaders_) {
+        if (StartsWithNoCase(line, "Accept-Encoding:")) {
+            return TrimBlanksView(std::string_view(line).substr(16));
+        }
+    }
+    return DecodableEncodings();
 }
 
 }  // namespace sg

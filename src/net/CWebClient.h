@@ -66,6 +66,18 @@ class CWebClient {
     // Whether a "Content-Type: application/json" response counts as a page too (off by
     // default); the metasearch instance answers its JSON requests so.
     void SetAcceptsJson(bool accepts) { acceptsJson_ = accepts; }
+    // Whether a response's body is kept whatever its Content-Type (off by default): sitemaps
+    // come as XML or gzip. A page fetch then gives 0 for every type.
+    void SetKeepsAnyBody(bool keeps) { keepsAnyBody_ = keeps; }
+    // Whether requests offer compressed answers (off by default; the crawl's fetches turn it
+    // on): they offer every coding libcurl decodes (DecodableEncodings) unless an extra header
+    // line names Accept-Encoding, and a body sent in one of them is read decoded (at most the
+    // body cap), while the head keeps its Content-Encoding line. A body that does not decode
+    // is kept as far as it decoded.
+    void SetOffersCompression(bool offers) { offersCompression_ = offers; }
+    // The encodings offered, as the Accept-Encoding line names them (those this transport
+    // decodes); empty when the client offers none.
+    std::string_view OfferedEncodings() const;
 
     void SetConnectTimeout(Milliseconds timeout) { connectTimeout_ = timeout; }
     void SetPieceTimeout(Milliseconds timeout) { pieceTimeout_ = timeout; }
@@ -158,6 +170,12 @@ class CWebClient {
     // The addresses the last attempt was redirected to, in order, and the address whose
     // response it holds (the one asked when there was no redirect).
     const std::vector<std::string>& Redirects() const { return redirects_; }
+    // The time from the start of the last request (its connection included) to the first byte
+    // of its answer, for the answer Result() holds (the end of the redirects); zero when no
+    // answer came.
+    Milliseconds TimeToFirstByte() const { return firstByte_; }
+    // The bytes the body of that answer came in, before any decoding.
+    std::size_t BodyBytesReceived() const { return bodyReceived_; }
     const std::string& FinalAddress() const { return finalAddress_; }
     // Whether redirect `hop` (an index into Redirects()) went from an https address to a plain
     // http one: followed, since sites do move back, but the answer came unencrypted and callers
@@ -230,6 +248,11 @@ class CWebClient {
     bool acceptsJson_ = false;
     bool multiplexed_ = false;
     std::string tlsError_;
+    bool keepsAnyBody_ = false;
+    bool offersCompression_ = false;
+    // What TimeToFirstByte and BodyBytesReceived give, for the answer Result() holds.
+    Milliseconds firstByte_{0};
+    std::size_t bodyReceived_ = 0;
     std::vector<std::string> redirects_;
     // Per redirect: whether it left https.
     std::vector<bool> leavesHttps_;

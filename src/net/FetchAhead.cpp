@@ -26,6 +26,13 @@ bool AsksToSlowDown(const CWebClient& client) {
     return code == 429 || code == 503;
 }
 
+// Every fetch of the crawl: the proxy settings, and answers compressed where the site can, as
+// browsers are sent them (the body is read decoded).
+void PrepareClient(CWebClient& client) {
+    ApplyProxySettings(client);
+    client.SetOffersCompression(true);
+}
+
 }  // namespace
 
 FetchAhead::FetchAhead(int perHost, bool pageAfterMissingHead)
@@ -155,7 +162,7 @@ void FetchAhead::Start(const EntryPtr& entry) {
     ++inFlight_[entry->host];
     ++running_;
     entry->client = std::make_unique<CWebClient>();
-    ApplyProxySettings(*entry->client);
+    PrepareClient(*entry->client);
     Entry& started = *entry;
     // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
     // it waits for it to be done.
@@ -190,7 +197,7 @@ void FetchAhead::Done(Entry& entry, int result) {
 std::unique_ptr<CWebClient> FetchAhead::FetchHere(Kind kind, const std::string& address,
                                                   int& result) {
     auto client = std::make_unique<CWebClient>();
-    ApplyProxySettings(*client);
+    PrepareClient(*client);
     RunControl& control = RunControl::Current();
     std::promise<int> answer;
     std::future<int> answered = answer.get_future();
@@ -250,7 +257,7 @@ std::unique_ptr<CWebClient> FetchAhead::TakeOrFetch(Kind kind, const std::string
         return ahead->Take(kind, address, result);
     }
     auto client = std::make_unique<CWebClient>();
-    ApplyProxySettings(*client);
+    PrepareClient(*client);
     // The client rewrites the address in place.
     std::string copy = address;
     result = kind == Kind::Page ? client->FetchPageRetrying(copy.data(), kAttempts)

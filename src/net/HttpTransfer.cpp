@@ -85,6 +85,29 @@ bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson) {
            (acceptsJson && StartsWithNoCase(contentTypeLine, "Content-Type: application/json"));
 }
 
+const std::string& DecodableEncodings() {
+    static const std::string encodings = [] {
+        const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+        std::string list;
+        const auto add = [&list](const char* name) {
+            list += list.empty() ? "" : ", ";
+            list += name;
+        };
+        if ((info->features & CURL_VERSION_LIBZ) != 0) {
+            add("gzip");
+            add("deflate");
+        }
+        if ((info->features & CURL_VERSION_BROTLI) != 0) {
+            add("br");
+        }
+        if ((info->features & CURL_VERSION_ZSTD) != 0) {
+            add("zstd");
+        }
+        return list;
+    }();
+    return encodings;
+}
+
 HttpTransfer::HttpTransfer(FetchResult& result) : result_(result) {}
 
 HttpTransfer::~HttpTransfer() {
@@ -114,6 +137,9 @@ bool HttpTransfer::Configure(const HttpHop& hop, WebSession& session) {
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOBODY, hop.head ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, siteLines_);
+    if (!hop.acceptEncoding.empty()) {
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, hop.acceptEncoding.c_str());
+    }
     // HTTP/2 where the server offers it over TLS, HTTP/1.1 otherwise; over TLS a new request
     // waits for a connection about to be made rather than making one more, as that one may
     // carry it (a plain one never can, so there nothing waits).
@@ -293,7 +319,8 @@ bool HttpTransfer::ChooseBody() {
     if (hop_->head) {
         return true;
     }
-    if (!result_.IsRedirect() && KeepsBody(result_.ContentTypeLine(), hop_->acceptsJson)) {
+    if (!result_.IsRedirect() &&
+        (hop_->keepsAnyBody || KeepsBody(result_.ContentTypeLine(), hop_->acceptsJson))) {
         keepBody_ = true;
         curl_off_t announced = -1;
         curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);

@@ -43,7 +43,15 @@ struct HttpHop {
     // Whether a body of this content type is kept ("text/html", "text/plain",
     // "application/xhtml+xml", and with acceptsJson "application/json").
     bool acceptsJson = false;
+    // Whether a body is kept whatever its content type (sitemaps come as XML or gzip).
+    bool keepsAnyBody = false;
+    // The encodings offered in Accept-Encoding, which libcurl then decodes; empty for none.
+    std::string acceptEncoding;
 };
+
+// The content codings this libcurl decodes, as an Accept-Encoding value ("gzip, deflate, br,
+// zstd" where all are built in).
+const std::string& DecodableEncodings();
 
 // Whether a page's body is kept: its Content-Type line begins "Content-Type: text/html",
 // "Content-Type: text/plain" or "Content-Type: application/xhtml+xml" (any letter case), or

@@ -8,8 +8,9 @@ enum class PreviousReportTab {
     EngineReadiness = 1,
     LinkPopularity = 2,
     LinkValidator = 3,
+    SiteAudit = 4,
 };
 
-inline constexpr int kPreviousReportTabCount = 4;
+inline constexpr int kPreviousReportTabCount = 5;
 
 }  // namespace sg

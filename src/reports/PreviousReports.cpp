@@ -87,6 +87,8 @@ const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab
             return paths.readinessDir;
         case PreviousReportTab::LinkPopularity:
             return paths.linkPopularityDir;
+        case PreviousReportTab::SiteAudit:
+            return paths.siteAuditDir;
         case PreviousReportTab::LinkValidator:
             break;
     }

@@ -87,6 +87,17 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
                     linkPopularityBox_, content_);
     auto* timeLabel = new QLabel(QStringLiteral("time on your site."), content_);
     timeLabel->hide();
+    siteAuditBox_ = Box(QStringLiteral("Site Audit"), "siteAuditBox", content_);
+    siteAuditBox_->hide();
+    auto* auditLabel = new QLabel(
+        QStringLiteral("Crawls each site whole, each page once, and checks whether today's "
+                       "search engines can index each page and what they show for it: "
+                       "noindex, robots.txt, canonical links, redirects, titles, descriptions, "
+                       "headings, sitemaps and duplicates. The sites are set side by side."),
+        content_);
+    auditLabel->setObjectName(QStringLiteral("auditLabel"));
+    auditLabel->setWordWrap(true);
+    auditLabel->hide();
 
     nestedBox_ = Box(QStringLiteral("Click here to do a \"Nested Check\" on your site. This "
                                     "takes a "),
@@ -121,6 +132,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     contentLayout->addLayout(top, 1);
+    contentLayout->addWidget(auditLabel);
     contentLayout->addLayout(nestedRow);
     for (QWidget* hidden :
          {static_cast<QWidget*>(readinessGroup), static_cast<QWidget*>(validatorGroup),
@@ -151,6 +163,15 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
             linkValidatorBox_->setChecked(true);
             analyzeNowButton_->setDefault(true);
             setWindowTitle(QStringLiteral("Link Validator"));
+            break;
+        case kAnalyzeSiteAudit:
+            siteAuditBox_->setChecked(true);
+            analyzeNowButton_->setDefault(true);
+            setWindowTitle(QStringLiteral("Site Audit"));
+            // The audit always crawls the whole site.
+            nestedBox_->hide();
+            veryLongLabel_->hide();
+            auditLabel->show();
             break;
         default:
             break;
@@ -197,6 +218,7 @@ AnalysisSelection AnalyzeDialog::Selection() const {
     selection.linkValidator = on(linkValidatorBox_);
     selection.linkPopularity = on(linkPopularityBox_);
     selection.nested = on(nestedBox_);
+    selection.siteAudit = on(siteAuditBox_);
     return selection;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// "Analyze": the project's URLs and "Analyze Now" for one of the three site analyses, chosen by
-// the mode the main window opens it in. The run goes on a worker thread while the modeless
-// progress window shows how far it is; the dialog is the run's front end.
+// "Analyze": the project's URLs and "Analyze Now" for one of the site analyses (the designed
+// three and the Site Audit), chosen by the mode the main window opens it in. The run goes on a
+// worker thread while the modeless progress window shows how far it is; the dialog is the run's
+// front end.
 
 #include <QDialog>
 #include <QPointer>
@@ -25,6 +26,8 @@ class UserPrompts;
 inline constexpr int kAnalyzeReadiness = 1;
 inline constexpr int kAnalyzeLinkPopularity = 2;
 inline constexpr int kAnalyzeLinkValidator = 3;
+// The Site Audit, which always crawls each site whole.
+inline constexpr int kAnalyzeSiteAudit = 4;
 
 class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     Q_OBJECT
@@ -77,6 +80,7 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QCheckBox* readinessBox_;
     QCheckBox* linkValidatorBox_;
     QCheckBox* linkPopularityBox_;
+    QCheckBox* siteAuditBox_;
     QCheckBox* nestedBox_;
     QLabel* veryLongLabel_;
     QPushButton* analyzeNowButton_;

@@ -33,9 +33,10 @@ constexpr int kColumnPadding = 24;
 constexpr int kKindColumn = 2;
 
 constexpr std::array<const char*, kPreviousReportTabCount> kTabTitles = {
-    "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator"};
+    "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator", "Site Audit"};
 constexpr std::array<const char*, kPreviousReportTabCount> kListNames = {
-    "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList"};
+    "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList",
+    "siteAuditList"};
 
 QTreeWidget* ReportList(const char* name, bool withKind) {
     auto* list = new QTreeWidget;
@@ -153,7 +154,7 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
-    // Wide enough for the four tabs side by side and the columns of the readiness list.
+    // Wide enough for the five tabs side by side and the columns of the readiness list.
     resize(720, 400);
 
     connect(tabs_, &QTabWidget::currentChanged, this, &CPreviousDialog::UpdateButtons);

@@ -142,7 +142,8 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     QWidget* previous = areas_[0];
     for (QWidget* next : {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
                           static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
-                          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(demoButton_),
+                          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(areas_[6]),
+                          static_cast<QWidget*>(demoButton_),
                           static_cast<QWidget*>(tutorial), static_cast<QWidget*>(help),
                           static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
                           static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
@@ -289,6 +290,9 @@ void MainWindow::OpenArea(int area) {
             dialog.exec();
             break;
         }
+        case 7:
+            OpenAnalyze(kAnalyzeSiteAudit);
+            break;
         default:
             break;
     }

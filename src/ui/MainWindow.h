@@ -1,5 +1,5 @@
 #pragma once
-// The main window: a picture with six areas that open the program's functions, a row of
+// The main window: a picture with seven areas that open the program's functions, a row of
 // buttons, and the exit question on every way of closing it. It runs modally for the life of
 // the process.
 
@@ -25,13 +25,13 @@ class MainWindow : public QDialog {
     // `splash`: show the splash window for a second once the window is up.
     MainWindow(UserPrompts& prompts, bool splash, QWidget* parent = nullptr);
 
-    // The area under the pointer (1..6), or 0.
+    // The area under the pointer (1..7), or 0.
     int HighlightedArea() const { return hovered_; }
     const QPixmap& AreaImage(int area, bool highlighted) const;
     // The image an area shows now.
     const QPixmap& ShownImage(int area) const;
 
-    // What a click on area 1..6 opens (the Project dialog first where the project needs it,
+    // What a click on area 1..7 opens (the Project dialog first where the project needs it,
     // saying why).
     void OpenArea(int area);
     void ShowAbout();

@@ -15,6 +15,8 @@ constexpr int kAreaLeft = 35;
 constexpr int kAreaTop = 152;
 constexpr int kAreaGapX = 25;
 constexpr int kAreaGapY = 25;
+// The band of area 7.
+constexpr int kBandHeight = 90;
 
 struct AreaLook {
     const char* title;
@@ -29,6 +31,8 @@ const std::array<AreaLook, kMainAreaCount> kAreas = {{
     {"Link Popularity", "Who links to your site?", QColor(0xc6, 0x28, 0x28)},
     {"Link Validator", "Find the broken links", QColor(0xef, 0x6c, 0x00)},
     {"Previous Reports", "Open or delete earlier runs", QColor(0x00, 0x83, 0x8f)},
+    {"Site Audit", "Can today's search engines index each page, and what do they show?",
+     QColor(0x37, 0x47, 0x4f)},
 }};
 
 // A small sign per area, drawn in the box's top left corner.
@@ -68,6 +72,15 @@ void DrawSign(QPainter& painter, int area, const QRectF& box, const QColor& ink)
             painter.drawRoundedRect(QRectF(box.left() + 2, c.y() - 6, r, 12), 6, 6);
             painter.drawRoundedRect(QRectF(c.x() - 2, c.y() - 6, r, 12), 6, 6);
             break;
+        case 7:  // a checklist: three ticks and their lines
+            for (int i = 0; i < 3; ++i) {
+                const double y = box.top() + 6 + i * 12;
+                painter.drawPolyline(
+                    QPolygonF({QPointF(box.left() + 2, y), QPointF(box.left() + 5, y + 4),
+                               QPointF(box.left() + 11, y - 3)}));
+                painter.drawLine(QPointF(box.left() + 16, y), QPointF(box.right(), y));
+            }
+            break;
         default:  // pages
             painter.drawRect(QRectF(box.left() + 8, box.top() + 2, r, r * 1.3));
             painter.drawRect(QRectF(box.left() + 2, box.top() + 8, r, r * 1.3));
@@ -79,6 +92,10 @@ void DrawSign(QPainter& painter, int area, const QRectF& box, const QColor& ink)
 }  // namespace
 
 QRect MainAreaRect(int area) {
+    if (area == 7) {
+        return QRect(kAreaLeft, kAreaTop + 2 * (kAreaHeight + kAreaGapY),
+                     3 * kAreaWidth + 2 * kAreaGapX, kBandHeight);
+    }
     const int index = area - 1;
     const int column = index % 3;
     const int row = index / 3;
@@ -129,7 +146,8 @@ QPixmap DrawMainBackground() {
 
 QPixmap DrawMainArea(int area, bool highlighted) {
     const AreaLook& look = kAreas[(area - 1) % kMainAreaCount];
-    QPixmap picture(kAreaWidth, kAreaHeight);
+    const bool band = area == 7;
+    QPixmap picture(MainAreaRect(band ? 7 : 1).size());
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -154,13 +172,16 @@ QPixmap DrawMainArea(int area, bool highlighted) {
     QFont title(QStringLiteral("Sans Serif"), 12, QFont::Bold);
     painter.setFont(title);
     painter.setPen(ink);
-    painter.drawText(QRectF(14, 58, card.width() - 20, 48), Qt::AlignLeft | Qt::TextWordWrap,
-                     QString::fromLatin1(look.title));
-    QFont line(QStringLiteral("Sans Serif"), 9);
+    // The band has its sign on the left and its two lines beside it.
+    const QRectF titleBox =
+        band ? QRectF(66, 14, card.width() - 120, 28) : QRectF(14, 58, card.width() - 20, 48);
+    const QRectF lineBox =
+        band ? QRectF(66, 44, card.width() - 120, 36) : QRectF(14, 108, card.width() - 20, 34);
+    painter.drawText(titleBox, Qt::AlignLeft | Qt::TextWordWrap, QString::fromLatin1(look.title));
+    QFont line(QStringLiteral("Sans Serif"), band ? 10 : 9);
     painter.setFont(line);
     painter.setPen(ink.darker(highlighted ? 105 : 115));
-    painter.drawText(QRectF(14, 108, card.width() - 20, 34), Qt::AlignLeft | Qt::TextWordWrap,
-                     QString::fromLatin1(look.line));
+    painter.drawText(lineBox, Qt::AlignLeft | Qt::TextWordWrap, QString::fromLatin1(look.line));
     return picture;
 }
 

@@ -10,15 +10,16 @@
 namespace sg {
 
 inline constexpr int kMainWindowWidth = 720;
-inline constexpr int kMainWindowHeight = 544;
-inline constexpr int kMainAreaCount = 6;
+inline constexpr int kMainWindowHeight = 659;
+// The six designed areas in a grid, and the Site Audit's area 7 as a band across under them.
+inline constexpr int kMainAreaCount = 7;
 
-// The place of area 1..6 on the background.
+// The place of area 1..7 on the background.
 QRect MainAreaRect(int area);
 // The strip between the name and the areas that names the project.
 QRect MainProjectStrip();
 // The top of the row of buttons.
-inline constexpr int kMainButtonTop = 496;
+inline constexpr int kMainButtonTop = 611;
 // "Project", "Position Analyzer", ...
 QString MainAreaTitle(int area);
 

@@ -75,12 +75,13 @@ class CPreviousDialogTest : public QObject {
         fixture_.reset();
     }
 
-    void showsFourTabsOfSortedReportsFirstLineSelected() {
+    void showsFiveTabsOfSortedReportsFirstLineSelected() {
         QCOMPARE(dialog_->windowTitle(), QStringLiteral("Previous Reports Results"));
+        // The designed four, then the Site Audit's.
         const QStringList titles = {"Position Analyzer", "Engine Readiness", "Link Popularity",
-                                    "Link Validator"};
-        QCOMPARE(Tabs()->count(), 4);
-        for (int tab = 0; tab < 4; ++tab) {
+                                    "Link Validator", "Site Audit"};
+        QCOMPARE(Tabs()->count(), 5);
+        for (int tab = 0; tab < 5; ++tab) {
             QCOMPARE(Tabs()->tabText(tab), titles[tab]);
             QCOMPARE(List(tab)->headerItem()->text(0), QStringLiteral("Reports"));
             QCOMPARE(List(tab)->headerItem()->text(1), QStringLiteral("Date/Time"));

@@ -1,4 +1,4 @@
-// Draws the main window, the Analyze dialog in its three modes and a progress window in the
+// Draws the main window, the Analyze dialog in its four modes and a progress window in the
 // middle of a run into PNG files: `sitegauge_main_screenshots DIR`, best under xvfb-run.
 
 #include <QApplication>
@@ -101,8 +101,8 @@ int main(int argc, char** argv) {
         ok &= saved;
     }
     const char* names[] = {"", "analyze-readiness", "analyze-link-popularity",
-                           "analyze-link-validator"};
-    for (int mode = sg::kAnalyzeReadiness; mode <= sg::kAnalyzeLinkValidator; ++mode) {
+                           "analyze-link-validator", "analyze-site-audit"};
+    for (int mode = sg::kAnalyzeReadiness; mode <= sg::kAnalyzeSiteAudit; ++mode) {
         sg::AnalyzeDialog dialog(prompts, mode);
         ok &= Shoot(dialog, dir + "/" + names[mode] + ".png");
     }

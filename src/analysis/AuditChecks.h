@@ -1,0 +1,35 @@
+#pragma once
+// The Site Audit's checks: one row per check, in the order reports and --help list them. A check
+// is named in the data by its identifier; its severity is fixed here. New checks are new rows
+// (and a rule that finds them); nothing else lists them.
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "model/AuditResults.h"
+
+namespace sg {
+
+struct AuditCheck {
+    std::string_view id;
+    AuditSeverity severity;
+    // The group the reports put it under ("Answers", "Indexing", ...).
+    std::string_view category;
+    // One line for a person: what fails the check.
+    std::string_view summary;
+};
+
+// Every check, grouped by category.
+std::span<const AuditCheck> AuditChecks();
+
+// The groups of categories the summary page charts ("Indexing", "Answers", "Content", "HTTPS",
+// "Speed", "Images and links", "Languages and documents"), and the group of a check (an index
+// into them).
+std::vector<std::string_view> AuditChartGroups();
+std::size_t AuditChartGroupOf(const AuditCheck& check);
+
+// The row of `id`, or nullptr.
+const AuditCheck* FindAuditCheck(std::string_view id);
+
+}  // namespace sg

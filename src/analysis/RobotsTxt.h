@@ -1,0 +1,64 @@
+#pragma once
+// A robots.txt file as RFC 9309 reads it: groups of user-agent lines with their allow and
+// disallow rules, matched by product token without regard to case ("*" as the fallback), the
+// longest matching rule deciding (allow wins a tie), "*" and a final "$" as wildcards. The file
+// is parsed whole (the fetch caps it at 8 MiB, well over the 500 KiB the RFC asks for), in time
+// linear in its size; what a crawler would not read as the protocol intends is listed as a
+// problem with its line number, and skipped.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sg {
+
+struct RobotsProblem {
+    // 1-based.
+    std::size_t line = 0;
+    // What is wrong, for a report: "no colon", "unknown directive \"crawl\"", ...
+    std::string what;
+};
+
+class RobotsTxt {
+  public:
+    // Every path allowed (no file, or a 4xx answer).
+    static RobotsTxt AllowAll();
+    // Every path disallowed (a 5xx answer or no answer at all).
+    static RobotsTxt DisallowAll();
+    static RobotsTxt Parse(std::string_view text);
+
+    // Whether the crawler of product token `agent` ("Googlebot") may fetch `pathAndQuery` (the
+    // URL's path and query as sent, "/a/b?c"; empty means "/"). Letter case of the path counts;
+    // percent-encoding is compared in its normal form, so "/%62" and "/b" are the same path.
+    // "/robots.txt" itself is always allowed.
+    bool Allowed(std::string_view agent, std::string_view pathAndQuery) const;
+
+    // The addresses of the Sitemap lines that are absolute URLs, in file order.
+    const std::vector<std::string>& Sitemaps() const { return sitemaps_; }
+    const std::vector<RobotsProblem>& Problems() const { return problems_; }
+
+  private:
+    struct Rule {
+        bool allow = false;
+        bool anchored = false;
+        // Normal form, without the final "$".
+        std::string pattern;
+    };
+    struct Group {
+        // Lower-cased product tokens; "*" for the fallback.
+        std::vector<std::string> agents;
+        std::vector<Rule> rules;
+    };
+
+    bool disallowAll_ = false;
+    std::vector<Group> groups_;
+    std::vector<std::string> sitemaps_;
+    std::vector<RobotsProblem> problems_;
+};
+
+// The path and query of a URL in the form matching takes: "/" when it has no path; the
+// fragment dropped. `url` may carry a scheme or not ("host/a?b", "https://host/a").
+std::string RobotsPathOf(std::string_view url);
+
+}  // namespace sg

@@ -1,0 +1,523 @@
+#include "html/PageFacts.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+#include <mutex>
+
+#include <nlohmann/json.hpp>
+
+#include "html/PageCharset.h"
+#include "html/TextUtil.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+bool IsBlankByte(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Blanks beyond ASCII's: the no-break space, the spaces of General Punctuation, the
+// ideographic space.
+bool IsBlankCodePoint(char32_t c) {
+    return c == 0xA0 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+// Letters and digits, roughly: ASCII's, and every other character but the punctuation, symbol
+// and control blocks (Latin-1's, General Punctuation to Miscellaneous Symbols and Arrows, CJK
+// punctuation, the full-width ASCII punctuation).
+bool IsLetterCodePoint(char32_t c) {
+    if (c < 0x80) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    }
+    if (c < 0xC0) {
+        return c == 0xAA || c == 0xB5 || c == 0xBA;
+    }
+    if (c == 0xD7 || c == 0xF7 || (c >= 0x2000 && c <= 0x2BFF) || (c >= 0x3000 && c <= 0x303F) ||
+        (c >= 0xFF00 && c <= 0xFF0F) || (c >= 0xFE30 && c <= 0xFE4F) || c == 0xFFFD) {
+        return false;
+    }
+    return true;
+}
+
+// The text with runs of blanks made one blank and none at either end.
+std::string Collapse(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool blank = false;
+    for (char c : text) {
+        if (IsBlankByte(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty()) {
+            out.push_back(' ');
+        }
+        blank = false;
+        out.push_back(c);
+    }
+    return out;
+}
+
+// Elements that run on inside a line of text: their edges do not part words.
+bool IsInline(std::string_view name) {
+    static constexpr std::array<std::string_view, 26> kInline = {
+        "a",    "abbr",   "b",   "bdi", "bdo",  "cite", "code", "data", "dfn",
+        "em",   "font",   "i",   "kbd", "mark", "q",    "s",    "samp", "small",
+        "span", "strong", "sub", "sup", "time", "tt",   "u",    "var"};
+    return std::find(kInline.begin(), kInline.end(), name) != kInline.end();
+}
+
+// Elements whose content no reader sees as the page's text.
+bool IsHidden(std::string_view name) {
+    return name == "script" || name == "style" || name == "noscript" || name == "template";
+}
+
+bool IsForeign(std::string_view name) {
+    return name == "svg" || name == "math";
+}
+
+bool HasToken(std::string_view tokens, std::string_view token) {
+    std::size_t at = 0;
+    while (at < tokens.size()) {
+        while (at < tokens.size() && IsBlankByte(tokens[at])) {
+            ++at;
+        }
+        const std::size_t start = at;
+        while (at < tokens.size() && !IsBlankByte(tokens[at])) {
+            ++at;
+        }
+        if (at > start && EqualsNoCase(tokens.substr(start, at - start), token)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string_view Trimmed(const char* value) {
+    std::string_view text = value != nullptr ? value : "";
+    while (!text.empty() && IsBlankByte(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlankByte(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool StartsWithScheme(std::string_view href, std::string_view scheme) {
+    return StartsWithNoCase(href, scheme);
+}
+
+// A structured data block is read at most this far.
+constexpr std::size_t kStructuredDataMax = 1u << 20;
+constexpr std::size_t kAnchorTextMax = 64;
+
+class Reader {
+  public:
+    explicit Reader(PageFacts& facts) : facts_(facts) {}
+
+    void Start(std::string_view name, const xmlChar** atts) {
+        if (!IsInline(name)) {
+            Boundary();
+        }
+        if (IsForeign(name)) {
+            ++foreign_;
+        }
+        if (IsHidden(name)) {
+            ++hidden_;
+        }
+        if (name == "head") {
+            ++head_;
+        }
+        if (foreign_ > 0) {
+            return;
+        }
+        OtherFacts(name, atts);
+        if (name == "title") {
+            if (title_++ == 0) {
+                titleText_.clear();
+            }
+        } else if (name == "h1") {
+            if (h1_++ == 0) {
+                h1Text_.clear();
+            }
+        } else if (name == "meta") {
+            const std::string_view metaName = Trimmed(Attribute(atts, "name"));
+            const char* content = Attribute(atts, "content");
+            if (content == nullptr) {
+                return;
+            }
+            if (EqualsNoCase(metaName, "description")) {
+                facts_.descriptions.push_back(Collapse(content));
+            } else if (EqualsNoCase(metaName, "robots") || EqualsNoCase(metaName, "googlebot")) {
+                facts_.robots.emplace_back(content);
+            }
+        } else if (name == "link" && head_ > 0) {
+            const char* rel = Attribute(atts, "rel");
+            const char* href = Attribute(atts, "href");
+            if (rel != nullptr && href != nullptr && HasToken(rel, "canonical")) {
+                facts_.canonicals.emplace_back(href);
+            }
+        }
+    }
+
+    void End(std::string_view name) {
+        if (!IsInline(name)) {
+            Boundary();
+        }
+        if (name == "a" && anchor_) {
+            anchor_ = false;
+            if (IsGenericLinkText(anchorText_)) {
+                facts_.genericLinks.Add(anchorHref_);
+            }
+        } else if (name == "script" && structuredData_) {
+            structuredData_ = false;
+            if (std::string problem = StructuredDataProblem(structuredText_); !problem.empty()) {
+                facts_.structuredDataProblems.push_back(std::move(problem));
+            }
+        }
+        if (name == "head" && head_ > 0) {
+            --head_;
+        }
+        if (IsHidden(name) && hidden_ > 0) {
+            --hidden_;
+        }
+        if (IsForeign(name) && foreign_ > 0) {
+            --foreign_;
+            return;
+        }
+        if (foreign_ > 0) {
+            return;
+        }
+        if (name == "title" && title_ > 0 && --title_ == 0) {
+            facts_.titles.push_back(Collapse(titleText_));
+        } else if (name == "h1" && h1_ > 0 && --h1_ == 0) {
+            facts_.h1s.push_back(Collapse(h1Text_));
+        }
+    }
+
+    void Text(std::string_view text) {
+        if (anchor_) {
+            // The generic phrases are short; a longer text is not one of them.
+            anchorText_.append(
+                text.substr(0, kAnchorTextMax - std::min(kAnchorTextMax, anchorText_.size())));
+        }
+        if (structuredData_) {
+            structuredText_.append(text.substr(
+                0,
+                kStructuredDataMax + 1 - std::min(kStructuredDataMax + 1, structuredText_.size())));
+        }
+        if (title_ > 0 && foreign_ == 0) {
+            titleText_ += text;
+            return;
+        }
+        if (h1_ > 0 && foreign_ == 0) {
+            h1Text_ += text;
+        }
+        if (hidden_ > 0 || head_ > 0) {
+            return;
+        }
+        // The parser gives UTF-8; a character is judged once its sequence is whole.
+        for (char byte : text) {
+            const auto b = static_cast<unsigned char>(byte);
+            if (b >= 0x80 && b < 0xC0 && pending_ > 0) {
+                sequence_.push_back(byte);
+                codePoint_ = (codePoint_ << 6) | (b & 0x3F);
+                if (--pending_ == 0) {
+                    Character(codePoint_);
+                }
+                continue;
+            }
+            if (pending_ > 0) {
+                // A sequence cut short counts as the replacement character.
+                pending_ = 0;
+                Character(0xFFFD);
+            }
+            sequence_.assign(1, byte);
+            if (b < 0x80) {
+                Character(b);
+            } else if (b >= 0xC0 && b < 0xE0) {
+                codePoint_ = b & 0x1F;
+                pending_ = 1;
+            } else if (b >= 0xE0 && b < 0xF0) {
+                codePoint_ = b & 0x0F;
+                pending_ = 2;
+            } else if (b >= 0xF0 && b < 0xF8) {
+                codePoint_ = b & 0x07;
+                pending_ = 3;
+            } else {
+                Character(0xFFFD);
+            }
+        }
+    }
+
+    void Finish() {
+        Boundary();
+        facts_.textHash = hash_;
+    }
+
+  private:
+    void Plain(PagePlainResource::Kind kind, const char* href) {
+        const std::string_view written = Trimmed(href);
+        if (StartsWithScheme(written, "http:") && facts_.plainResources.size() < kPlainLinksKept) {
+            facts_.plainResources.push_back({kind, std::string(written)});
+        }
+    }
+
+    // What the audit's later checks read: the document's language, its meta tags, images,
+    // links, resources written with http:, alternates and structured data.
+    void OtherFacts(std::string_view name, const xmlChar** atts) {
+        using Kind = PagePlainResource::Kind;
+        if (name == "html") {
+            facts_.lang = facts_.lang || !Trimmed(Attribute(atts, "lang")).empty();
+        } else if (name == "meta") {
+            if (EqualsNoCase(Trimmed(Attribute(atts, "name")), "viewport")) {
+                facts_.viewport = true;
+            }
+            if (Attribute(atts, "charset") != nullptr ||
+                (EqualsNoCase(Trimmed(Attribute(atts, "http-equiv")), "content-type") &&
+                 FindNoCase(Trimmed(Attribute(atts, "content")), "charset=") >= 0)) {
+                facts_.metaCharset = true;
+            }
+        } else if (name == "img") {
+            const std::string_view src = Trimmed(Attribute(atts, "src"));
+            const char* alt = Attribute(atts, "alt");
+            if (alt == nullptr) {
+                facts_.imagesWithoutAlt.Add(src);
+            } else if (CharacterCount(Trimmed(alt), PageCharset::Utf8) > kAltMax) {
+                facts_.imagesWithLongAlt.Add(src);
+            }
+            if (Attribute(atts, "width") == nullptr || Attribute(atts, "height") == nullptr) {
+                facts_.imagesWithoutSize.Add(src);
+            }
+            Plain(Kind::Image, Attribute(atts, "src"));
+        } else if (name == "a") {
+            const char* href = Attribute(atts, "href");
+            if (href == nullptr) {
+                return;
+            }
+            const std::string_view written = Trimmed(href);
+            if (written.empty() || written == "#" || StartsWithScheme(written, "javascript:")) {
+                facts_.uncrawlableAnchors.Add(written.empty() ? "(empty)" : written);
+            } else if (StartsWithScheme(written, "http://") &&
+                       facts_.plainLinks.size() < kPlainLinksKept &&
+                       std::find(facts_.plainLinks.begin(), facts_.plainLinks.end(), written) ==
+                           facts_.plainLinks.end()) {
+                facts_.plainLinks.emplace_back(written);
+            }
+            anchor_ = true;
+            anchorHref_ = std::string(written);
+            anchorText_.clear();
+        } else if (name == "script") {
+            if (const char* src = Attribute(atts, "src")) {
+                Plain(Kind::Script, src);
+            } else if (EqualsNoCase(Trimmed(Attribute(atts, "type")), "application/ld+json")) {
+                structuredData_ = true;
+                structuredText_.clear();
+            }
+        } else if (name == "link") {
+            const char* rel = Attribute(atts, "rel");
+            const char* href = Attribute(atts, "href");
+            if (rel == nullptr || href == nullptr) {
+                return;
+            }
+            if (HasToken(rel, "stylesheet")) {
+                Plain(Kind::Stylesheet, href);
+            }
+            const char* hreflang = Attribute(atts, "hreflang");
+            if (HasToken(rel, "alternate") && hreflang != nullptr && head_ > 0) {
+                facts_.alternates.push_back(
+                    {std::string(Trimmed(hreflang)), std::string(Trimmed(href))});
+            }
+        } else if (name == "iframe" || name == "frame") {
+            Plain(Kind::Frame, Attribute(atts, "src"));
+        } else if (name == "video" || name == "audio" || name == "source" || name == "track") {
+            Plain(Kind::Media, Attribute(atts, "src"));
+        }
+    }
+
+    static const char* Attribute(const xmlChar** atts, const char* name) {
+        if (atts == nullptr) {
+            return nullptr;
+        }
+        for (int i = 0; atts[i] != nullptr; i += 2) {
+            if (std::strcmp(reinterpret_cast<const char*>(atts[i]), name) == 0) {
+                return atts[i + 1] != nullptr ? reinterpret_cast<const char*>(atts[i + 1]) : "";
+            }
+        }
+        return nullptr;
+    }
+
+    void Character(char32_t c) {
+        if ((c < 0x80 && IsBlankByte(static_cast<char>(c))) || IsBlankCodePoint(c)) {
+            Boundary();
+            return;
+        }
+        if (pendingBlank_) {
+            Hash(' ');
+            pendingBlank_ = false;
+        }
+        for (char byte : sequence_) {
+            Hash(byte);
+        }
+        started_ = true;
+        wordHasLetter_ = wordHasLetter_ || IsLetterCodePoint(c);
+        inWord_ = true;
+    }
+
+    // A blank or an element's edge: the word in progress ends.
+    void Boundary() {
+        if (inWord_ && wordHasLetter_) {
+            ++facts_.words;
+        }
+        inWord_ = false;
+        wordHasLetter_ = false;
+        pendingBlank_ = started_;
+    }
+
+    // FNV-1a.
+    void Hash(char c) {
+        hash_ ^= static_cast<unsigned char>(c);
+        hash_ *= 1099511628211ULL;
+    }
+
+    PageFacts& facts_;
+    bool anchor_ = false;
+    std::string anchorHref_;
+    std::string anchorText_;
+    bool structuredData_ = false;
+    std::string structuredText_;
+    int head_ = 0;
+    int hidden_ = 0;
+    int foreign_ = 0;
+    int title_ = 0;
+    int h1_ = 0;
+    std::string titleText_;
+    std::string h1Text_;
+    bool started_ = false;
+    bool pendingBlank_ = false;
+    bool inWord_ = false;
+    bool wordHasLetter_ = false;
+    // The UTF-8 sequence being read: its bytes, its value so far, the bytes still to come.
+    std::string sequence_;
+    char32_t codePoint_ = 0;
+    int pending_ = 0;
+    std::uint64_t hash_ = 14695981039346656037ULL;
+};
+
+void OnStart(void* context, const xmlChar* name, const xmlChar** atts) {
+    static_cast<Reader*>(context)->Start(reinterpret_cast<const char*>(name), atts);
+}
+
+void OnEnd(void* context, const xmlChar* name) {
+    static_cast<Reader*>(context)->End(reinterpret_cast<const char*>(name));
+}
+
+void OnText(void* context, const xmlChar* text, int length) {
+    static_cast<Reader*>(context)->Text(
+        std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
+}
+
+// Parse problems are the page's, not the program's: nothing is printed.
+void Quiet(void*, const char*, ...) {}
+
+}  // namespace
+
+void PageFactList::Add(std::string_view item) {
+    ++count;
+    if (first.size() < kKept && std::find(first.begin(), first.end(), item) == first.end()) {
+        first.emplace_back(item);
+    }
+}
+
+bool IsGenericLinkText(std::string_view text) {
+    static constexpr std::array<std::string_view, 11> kGeneric = {
+        "click here", "here", "more",  "read more",  "learn more", "link",
+        "this",       "go",   "start", "right here", "continue"};
+    const std::string collapsed = Collapse(text);
+    for (std::string_view phrase : kGeneric) {
+        if (EqualsNoCase(collapsed, phrase)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string StructuredDataProblem(std::string_view text) {
+    if (text.size() > kStructuredDataMax) {
+        return "over 1 MiB";
+    }
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (json.is_discarded()) {
+        return "not JSON";
+    }
+    // A block is one object or an array of them.
+    const auto problemOf = [](const nlohmann::json& item) -> std::string {
+        if (!item.is_object()) {
+            return "not an object";
+        }
+        if (!item.contains("@context")) {
+            return "no @context";
+        }
+        if (!item.contains("@type") && !item.contains("@graph")) {
+            return "no @type";
+        }
+        return {};
+    };
+    if (json.is_array()) {
+        if (json.empty()) {
+            return "an empty array";
+        }
+        for (const nlohmann::json& item : json) {
+            if (std::string problem = problemOf(item); !problem.empty()) {
+                return problem;
+            }
+        }
+        return {};
+    }
+    return problemOf(json);
+}
+
+PageFacts ReadPageFacts(std::string_view page, PageCharset charset) {
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); });
+    PageFacts facts;
+    Reader reader(facts);
+    htmlSAXHandler sax{};
+    sax.startElement = OnStart;
+    sax.endElement = OnEnd;
+    sax.characters = OnText;
+    sax.warning = Quiet;
+    sax.error = Quiet;
+    sax.fatalError = Quiet;
+    htmlParserCtxtPtr context =
+        htmlCreatePushParserCtxt(&sax, &reader, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
+    if (context == nullptr) {
+        return facts;
+    }
+    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    // The declared charset holds; a meta tag further down does not switch it.
+    xmlSwitchToEncoding(context, xmlFindCharEncodingHandler(
+                                     charset == PageCharset::Utf8 ? "UTF-8" : "windows-1252"));
+    // The body cap keeps a page far below INT_MAX; a larger one is read in pieces.
+    constexpr std::size_t kPiece = INT_MAX / 2;
+    std::size_t at = 0;
+    do {
+        const std::size_t piece = std::min(kPiece, page.size() - at);
+        htmlParseChunk(context, page.data() + at, static_cast<int>(piece),
+                       at + piece >= page.size() ? 1 : 0);
+        at += piece;
+    } while (at < page.size());
+    htmlFreeParserCtxt(context);
+    reader.Finish();
+    return facts;
+}
+
+}  // namespace sg

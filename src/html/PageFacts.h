@@ -1,0 +1,101 @@
+#pragma once
+// What search engines read from a page besides its links: its titles, meta descriptions, robots
+// meta tags, canonical links, h1 headings and visible text. Read with libxml2's HTML parser
+// (events, no tree), so markup inside comments and scripts counts for nothing, entities are
+// decoded and blanks collapsed as a browser shows the text. All text comes out as UTF-8.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/PageCharset.h"
+
+namespace sg {
+
+// Alt texts longer than this are too long; absolute http links and http resources kept per
+// page.
+inline constexpr std::size_t kAltMax = 100;
+inline constexpr std::size_t kPlainLinksKept = 50;
+
+// Some of a page's items of one kind: how many there are, and the first few, each once.
+struct PageFactList {
+    static constexpr std::size_t kKept = 5;
+    std::size_t count = 0;
+    std::vector<std::string> first;
+    void Add(std::string_view item);
+};
+
+// A resource a page loads (image, script, stylesheet, frame, audio or video) whose address is
+// written with "http:", so that an https page loads it unencrypted.
+struct PagePlainResource {
+    enum class Kind { Image, Media, Script, Stylesheet, Frame };
+    Kind kind;
+    std::string href;
+};
+
+// A <link rel=alternate hreflang=...> in the head, as written (entity-decoded, trimmed).
+struct PageAlternate {
+    std::string hreflang;
+    std::string href;
+};
+
+struct PageFacts {
+    // Each <title> outside inline SVG and MathML, in page order, blanks collapsed and trimmed.
+    std::vector<std::string> titles;
+    // The content of each <meta name=description>, blanks collapsed and trimmed.
+    std::vector<std::string> descriptions;
+    // The content of each <meta name=robots> and <meta name=googlebot>, as written.
+    std::vector<std::string> robots;
+    // The href of each <link rel=canonical> in the head, as written (entity-decoded).
+    std::vector<std::string> canonicals;
+    // The text of each <h1>, blanks collapsed and trimmed.
+    std::vector<std::string> h1s;
+    // Words of the text a reader sees (outside the head, scripts, styles, noscript and
+    // templates): runs of non-blank characters holding a letter or digit.
+    std::size_t words = 0;
+    // A 64-bit hash of that text with its blanks collapsed, so that two pages' texts can be
+    // compared without keeping them.
+    std::uint64_t textHash = 0;
+
+    // <html> has a lang attribute that is not blank.
+    bool lang = false;
+    // A <meta name=viewport>.
+    bool viewport = false;
+    // A <meta charset> or a <meta http-equiv=content-type> whose content names a charset.
+    bool metaCharset = false;
+    // Images (by src) without an alt attribute; with an alt over kAltMax characters; without
+    // both width and height.
+    PageFactList imagesWithoutAlt;
+    PageFactList imagesWithLongAlt;
+    PageFactList imagesWithoutSize;
+    // Links (by href) whose whole text is a generic phrase ("click here", "more", ...), and
+    // <a> elements whose href is empty, "#" or a javascript: address.
+    PageFactList genericLinks;
+    PageFactList uncrawlableAnchors;
+    // The hrefs of <a> elements written as absolute "http://" addresses (the first
+    // kPlainLinksKept, each once).
+    std::vector<std::string> plainLinks;
+    // The resources written with "http:" (the first kPlainLinksKept).
+    std::vector<PagePlainResource> plainResources;
+    std::vector<PageAlternate> alternates;
+    // Why each <script type=application/ld+json> that cannot be used cannot: it does not parse
+    // as JSON, or an object in it lacks @context or @type (an object holding @graph needs no
+    // @type).
+    std::vector<std::string> structuredDataProblems;
+};
+
+// Whether a link's whole text (blanks collapsed, compared without regard to case) is one of
+// the generic phrases that tell a reader and a search engine nothing about its target.
+bool IsGenericLinkText(std::string_view text);
+
+// Why a structured data block cannot be used (see structuredDataProblems); empty when it can.
+std::string StructuredDataProblem(std::string_view json);
+
+// The facts of `page`, read in `charset` (what the page declares, PageCharset.h) whatever its
+// own meta tags say later. Linear in the page's size; text that is not HTML gives what a
+// browser would show of it.
+PageFacts ReadPageFacts(std::string_view page, PageCharset charset);
+
+}  // namespace sg

@@ -1,0 +1,55 @@
+#pragma once
+// What the Site Audit found on each site: every page it judged, and every finding of its checks.
+// Filled by the audit, read by its report pages, its summary page and the results files. All
+// text is UTF-8.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sg {
+
+// Worst first, so that a lower value is more severe.
+enum class AuditSeverity { Error = 0, Warning = 1, Notice = 2 };
+
+// "error", "warning", "notice".
+std::string_view AuditSeverityName(AuditSeverity severity);
+
+struct AuditPage {
+    std::string url;
+    // The HTTP status of the answer at the end of its redirects; 0 when none came.
+    int status = 0;
+    bool indexable = false;
+    // Why a page is not indexable ("noindex", "blocked by robots.txt", ...); empty when it is.
+    std::string notIndexableBecause;
+    // The first of each, blanks collapsed; empty when the page has none.
+    std::string title;
+    std::string description;
+    std::string h1;
+    // The canonical address as resolved; empty when the page names none.
+    std::string canonical;
+    std::size_t words = 0;
+};
+
+struct AuditFinding {
+    // An identifier of the check table ("title-missing").
+    std::string check;
+    AuditSeverity severity = AuditSeverity::Notice;
+    // The page (or file) the finding is about; none for a finding about the whole site.
+    std::optional<std::string> url;
+    // What exactly was found, for a person ("71 characters", "disallowed for GPTBot, CCBot").
+    std::string detail;
+};
+
+struct AuditSite {
+    // The project's address of the site.
+    std::string url;
+    // Pages in the order the audit met them.
+    std::vector<AuditPage> pages;
+    // Grouped by check in the table's order, each check's findings in page order.
+    std::vector<AuditFinding> findings;
+};
+
+}  // namespace sg

@@ -1,0 +1,69 @@
+#include "html/PageFacts.h"
+
+#include <gtest/gtest.h>
+
+namespace sg {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST(PageFacts, TagsAsSearchEnginesReadThem) {
+    const PageFacts facts = ReadPageFacts(
+        "<!doctype html><html><head>\n"
+        "<TITLE>  Tom &amp;\n  Jerry </TITLE>\n"
+        "<meta name=Description content=' A  short\ndescription '>\n"
+        "<meta name='ROBOTS' content='noindex, nofollow'>\n"
+        "<meta name=googlebot content=none><meta name=bingbot content=noindex>\n"
+        "<meta name=description content=''>\n"
+        "<link rel='Canonical' href=' /a?x=1&amp;y=2 '><link rel=stylesheet href=/s.css>\n"
+        "<!-- <title>commented</title> <link rel=canonical href=/c> -->\n"
+        "<script>document.write('<title>scripted</title>')</script>\n"
+        "</head><body>\n"
+        "<svg><title>icon</title></svg>\n"
+        "<h1>One <em>two</em></h1><h1></h1>\n"
+        "<link rel=canonical href=/in-body>\n"
+        "<title>second</title>\n"
+        "</body></html>",
+        PageCharset::Utf8);
+    EXPECT_EQ(facts.titles, (Texts{"Tom & Jerry", "second"}));
+    EXPECT_EQ(facts.descriptions, (Texts{"A short description", ""}));
+    EXPECT_EQ(facts.robots, (Texts{"noindex, nofollow", "none"}));
+    EXPECT_EQ(facts.canonicals, (Texts{" /a?x=1&y=2 "}));
+    EXPECT_EQ(facts.h1s, (Texts{"One two", ""}));
+}
+
+TEST(PageFacts, VisibleTextWordsAndHash) {
+    const PageFacts facts = ReadPageFacts(
+        "<html><head><title>Not counted</title><style>p { color: red }</style></head><body>"
+        "<p>Three plain words</p><script>var a = 'not words';</script>"
+        "<noscript>not shown</noscript><p>in<b>line</b> &mdash; caf&eacute;, 42 | x&nbsp;y</p>"
+        "</body></html>",
+        PageCharset::Utf8);
+    // "inline" is one word; "—" and "|" hold no letter; a no-break space parts words.
+    EXPECT_EQ(facts.words, 8u);
+    // The same text with other blanks and other markup hashes the same; other text does not.
+    const PageFacts same = ReadPageFacts(
+        "<div>Three\n\n  plain words</div><div>in<i>line</i> \xE2\x80\x94 caf\xC3\xA9, 42 | "
+        "x\xC2\xA0y</div>",
+        PageCharset::Utf8);
+    const PageFacts other =
+        ReadPageFacts("<p>Three plain words</p><p>inline</p>", PageCharset::Utf8);
+    EXPECT_EQ(same.textHash, facts.textHash);
+    EXPECT_NE(other.textHash, facts.textHash);
+}
+
+TEST(PageFacts, TextIsReadInTheDeclaredCharsetAndComesOutAsUtf8) {
+    EXPECT_EQ(ReadPageFacts("<title>caf\xE9 \x80</title>", PageCharset::Windows1252).titles,
+              (Texts{"caf\xC3\xA9 \xE2\x82\xAC"}));
+    // A meta tag further down does not switch what was declared.
+    EXPECT_EQ(
+        ReadPageFacts("<meta charset=iso-8859-1><title>caf\xC3\xA9</title>", PageCharset::Utf8)
+            .titles,
+        (Texts{"caf\xC3\xA9"}));
+    const PageFacts none = ReadPageFacts("", PageCharset::Utf8);
+    EXPECT_TRUE(none.titles.empty());
+    EXPECT_EQ(none.words, 0u);
+}
+
+}  // namespace
+}  // namespace sg
