@@ -2,7 +2,8 @@
 // timed as if its site were a network round trip away (bench/latency-bench.sh). One thread per
 // connection, one request per connection (HTTP/1.0: the connection closes after each answer),
 // GET and HEAD only. Each answer carries a "LinkChecker" header: linkchecker lifts its limit of
-// requests per second to a host that sends one.
+// requests per second to a host that sends one. The script runs every peer inside `unshare -n`
+// with loopback alone.
 //
 //   sitegauge_delay_server [--port N] [--delay-ms N] [--log FILE] FOLDER
 //

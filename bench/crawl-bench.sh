@@ -15,6 +15,14 @@
 # PAGES (default 500) sets the size of the site. The servers run from /tmp/crawlbench.
 set -euo pipefail
 
+# Every tool and server of this run inside a network namespace with loopback alone (unshare -n,
+# as root) and a process namespace of its own: a checker that resolves a mail or web host sends
+# no query off the machine.
+if [ -z "${BENCH_INSIDE:-}" ]; then
+    exec unshare --net --pid --fork --mount-proc env BENCH_INSIDE=1 \
+        bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+fi
+
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 cli=${1:-${SITEGAUGE_CLI:-$repo/build/src/cli/sitegauge-cli}}
