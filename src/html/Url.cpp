@@ -231,10 +231,7 @@ UrlResolver::UrlResolver(std::string_view base) {
     // The scheme first, so that the host of the form without one ("[::1]:8/x") is read as a
     // host, whose brackets stay.
     baseText_ = siteForm_ ? Prepare(std::string(kHttp).append(Trimmed(base))) : std::move(prepared);
-    const char* errorPos = nullptr;
-    valid_ = uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
-                                  &errorPos) == URI_SUCCESS &&
-             HasHost(base_);
+    valid_ = ParseBase();
     if (valid_) {
         NormalizeBase();
     }
@@ -255,10 +252,14 @@ void UrlResolver::NormalizeBase() {
     uriFreeUriMembersA(&base_);
     base_ = UriUriA{};
     baseText_ = std::move(*text);
+    valid_ = ParseBase();
+}
+
+bool UrlResolver::ParseBase() {
     const char* errorPos = nullptr;
-    valid_ = uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
-                                  &errorPos) == URI_SUCCESS &&
-             HasHost(base_);
+    return uriParseSingleUriExA(&base_, baseText_.data(), baseText_.data() + baseText_.size(),
+                                &errorPos) == URI_SUCCESS &&
+           HasHost(base_);
 }
 
 UrlResolver::~UrlResolver() {

@@ -77,6 +77,8 @@ class UrlResolver {
     std::optional<Url> Base() const;
 
   private:
+    // baseText_ into base_; whether it is an address with a host.
+    bool ParseBase();
     void NormalizeBase();
     std::optional<Url> Finish(const UriUriA& reference, const std::string& prepared,
                               bool ownScheme) const;

@@ -357,8 +357,9 @@ void CWebClient::BeginHop() {
     flight.hop.cap = bodyCap_;
     flight.hop.acceptsJson = acceptsJson_;
     flight.hop.keepsAnyBody = keepsAnyBody_;
+    // A caller's own Accept-Encoding line is sent as it stands and its answer read as it comes.
     flight.hop.acceptEncoding =
-        OfferedEncodings() == DecodableEncodings() ? DecodableEncodings() : std::string();
+        offersCompression_ && !HasHeader("Accept-Encoding:") ? DecodableEncodings() : std::string();
     flight.transfer = std::make_unique<HttpTransfer>(result_);
     if (!flight.transfer->Configure(flight.hop, flight.session) ||
         !flight.session.AddTransfer(flight.transfer->Easy(), &flight)) {
