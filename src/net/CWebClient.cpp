@@ -502,8 +502,15 @@ int CWebClient::HopResult(int code) {
         return kFetchNotText;
     }
     result_.CutBodyIntoPieces(kLineBuffer - 1);
-    ExtractPageLinks(result_.BodyText(), flight.current, result_.frames, result_.links,
-                     result_.resources);
+    if (HoldsLinks(result_.ContentTypeLine())) {
+        ExtractPageLinks(result_.BodyText(), flight.current, result_.frames, result_.links,
+                         result_.resources);
+    } else {
+        // Plain text, JSON or a sitemap: a browser shows its tags as text, not as links.
+        result_.links.clear();
+        result_.frames.clear();
+        result_.resources.clear();
+    }
     return kFetchOk;
 }
 

@@ -15,7 +15,7 @@ class FetchResult {
     std::vector<std::string> headerLines;
     // The page's distinct links (pages), frame sources and resources (images, stylesheets,
     // scripts, ...) as ExtractPageLinks finds them, refilled after each page fetch that gets a
-    // text page (and otherwise left as they were).
+    // text page (and otherwise left as they were); a page that is not HTML has none.
     std::vector<std::string> links;
     std::vector<std::string> frames;
     std::vector<std::string> resources;

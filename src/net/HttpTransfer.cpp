@@ -85,6 +85,11 @@ bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson) {
            (acceptsJson && StartsWithNoCase(contentTypeLine, "Content-Type: application/json"));
 }
 
+bool HoldsLinks(std::string_view contentTypeLine) {
+    return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
+           StartsWithNoCase(contentTypeLine, "Content-Type: application/xhtml+xml");
+}
+
 const std::string& DecodableEncodings() {
     static const std::string encodings = [] {
         const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);

@@ -58,6 +58,10 @@ const std::string& DecodableEncodings();
 // with acceptsJson "...: application/json".
 bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson);
 
+// Whether a kept body is read for links: its Content-Type line begins "Content-Type: text/html"
+// or "Content-Type: application/xhtml+xml" (any letter case), the types a browser renders.
+bool HoldsLinks(std::string_view contentTypeLine);
+
 class HttpTransfer {
   public:
     using Clock = std::chrono::steady_clock;
