@@ -136,14 +136,14 @@ TEST(WebClientFetch, EmptyPathAsksForTheRoot) {
 TEST(WebClientFetch, OnlyTextPagesAreRead) {
     RequestLog log;
     std::atomic<int> turn{0};
-    LoopbackServer server(
-        AnswerInTurn(log,
-                     {HtmlResponse("<a href=\"kept.html\">k</a>"),
-                      "HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 3\r\n\r\nGIF",
-                      "HTTP/1.0 200 OK\r\nContent-Type:text/html\r\n\r\n<a href=\"no.html\">n</a>",
-                      "HTTP/1.0 200 OK\r\nServer: none\r\n\r\n<a href=\"no.html\">n</a>",
-                      "HTTP/1.0 404 Not Found\r\ncontent-type: text/plain\r\n\r\n<a href=\"x.html\">x</a>\r\n"},
-                     turn));
+    LoopbackServer server(AnswerInTurn(
+        log,
+        {HtmlResponse("<a href=\"kept.html\">k</a>"),
+         "HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\nContent-Length: 3\r\n\r\nGIF",
+         "HTTP/1.0 200 OK\r\nContent-Type:text/html\r\n\r\n<a href=\"no.html\">n</a>",
+         "HTTP/1.0 200 OK\r\nServer: none\r\n\r\n<a href=\"no.html\">n</a>",
+         "HTTP/1.0 404 Not Found\r\ncontent-type: text/plain\r\n\r\n<a href=\"x.html\">x</a>\r\n"},
+        turn));
     CWebClient client;
     test::UseShortWaits(client);
     std::string address = test::Loopback(server.Port(), "/a.html");
