@@ -1,26 +1,15 @@
 #include "analysis/Sitemap.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
+
+#include "support/Gzip.h"
 
 namespace sg {
 namespace {
 
-std::string Gzip(const std::string& text) {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+using test::Gzip;
 
 std::string UrlSet(std::size_t count) {
     std::string xml =

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <zlib.h>
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +23,7 @@
 #include "platform/FileSystem.h"
 #include "reports/CsvText.h"
 #include "support/FixtureSite.h"
+#include "support/Gzip.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -31,19 +31,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string Gzip(const std::string& text) {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+using test::Gzip;
 
 // What a page holds; by default nothing any check minds: a title of 30 to 60 characters, a
 // description of 70 to 155, one short h1 and over 200 words, each its own.
