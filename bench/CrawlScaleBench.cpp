@@ -19,8 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/LinkCrawler.h"
+#include "analysis/crawl/LinkCrawler.h"
 #include "net/ConnectionSetting.h"
+#include "net/WebFetcher.h"
 
 namespace {
 
@@ -131,8 +132,9 @@ void BM_CrawlGeneratedSite(benchmark::State& state) {
     int visited = 0;
     int records = 0;
     for (auto _ : state) {
-        sg::LinkCrawler crawl(pages);
-        crawl.CrawlSite("", start, true);
+        sg::WebFetcher fetcher;
+        sg::LinkCrawler crawl(fetcher, pages);
+        crawl.CrawlSite(start, true);
         visited = crawl.PagesVisited();
         records = crawl.RecordCount();
     }

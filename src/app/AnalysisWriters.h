@@ -11,15 +11,18 @@
 
 namespace sg {
 
+class Fetcher;
+
 struct AnalysisWriters {
-    // Each analysis answers whether the run goes on.
-    std::function<bool(Project&, bool nested)> linkValidator;
-    std::function<bool(Project&)> readiness;
-    std::function<bool(Project&)> nestedReadiness;
+    // Each analysis answers whether the run goes on; the site analyses fetch through the run's
+    // fetcher.
+    std::function<bool(Project&, Fetcher&, bool nested)> linkValidator;
+    std::function<bool(Project&, Fetcher&)> readiness;
+    std::function<bool(Project&, Fetcher&)> nestedReadiness;
     std::function<void(Project&, SummaryKind)> summary;
     // The Site Audit: each site's page (its results appended to the list), then the summary
     // page of all of them.
-    std::function<bool(Project&, std::vector<AuditSite>&)> siteAudit;
+    std::function<bool(Project&, Fetcher&, std::vector<AuditSite>&)> siteAudit;
     std::function<void(Project&, const std::vector<AuditSite>&)> siteAuditSummary;
 };
 

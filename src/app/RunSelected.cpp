@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "net/WebFetcher.h"
 #include "net/WebSession.h"
 #include "platform/RunControl.h"
 
@@ -30,8 +31,10 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     const bool linkPopularity = selection.linkPopularity;
     const bool nested = selection.nested;
     // One set of connections for the whole run: a site that several analyses ask is connected
-    // to once.
-    const WebSession::Scope connections(std::make_shared<WebSession>());
+    // to once. Every analysis fetches through the run's fetcher.
+    auto session = std::make_shared<WebSession>();
+    const WebSession::Scope connections(session);
+    WebFetcher fetcher(session);
     project.readinessSelected = readiness;
     project.linkValidatorSelected = linkValidator;
     project.linkPopularitySelected = linkPopularity;
@@ -42,7 +45,7 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     if (linkValidator) {
         // A cancelled run goes no further than the writer it was in: the writers themselves
         // always answer go on.
-        if (!writers.linkValidator(project, nested) || RunCancelled()) {
+        if (!writers.linkValidator(project, fetcher, nested) || RunCancelled()) {
             return;
         }
     }
@@ -52,10 +55,10 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     if (readiness) {
         bool goOn = false;
         if (nested) {
-            goOn = writers.nestedReadiness(project);
+            goOn = writers.nestedReadiness(project, fetcher);
             kind = SummaryKind::NestedReadiness;
         } else {
-            goOn = writers.readiness(project);
+            goOn = writers.readiness(project, fetcher);
             kind = SummaryKind::Readiness;
         }
         if (!goOn || RunCancelled()) {
@@ -66,7 +69,7 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     if (selection.siteAudit && !RunCancelled()) {
         // The sites' results live as long as this dispatch: the summary page needs them all.
         std::vector<AuditSite> sites;
-        if (!writers.siteAudit(project, sites) || RunCancelled()) {
+        if (!writers.siteAudit(project, fetcher, sites) || RunCancelled()) {
             return;
         }
         writers.siteAuditSummary(project, sites);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "analysis/PageBoundSetting.h"
+#include "analysis/crawl/PageBoundSetting.h"
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
 #include "net/MetasearchSetting.h"

@@ -4,7 +4,7 @@
 #include <locale>
 #include <sstream>
 
-#include "analysis/KeywordTable.h"
+#include "analysis/readiness/KeywordTable.h"
 #include "engines/LinkPopularitySection.h"
 #include "model/AppState.h"
 #include "platform/FileSystem.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/PageBoundSetting.h"
+#include "analysis/crawl/PageBoundSetting.h"
 #include "app/AnalysisRun.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "analysis/AuditChecks.h"
+#include "analysis/audit/checks/AuditChecks.h"
 #include "cli/AnalysisCommand.h"
 
 namespace sg {

@@ -1,5 +1,6 @@
 #include "cli/FetchCommand.h"
 
+#include "analysis/crawl/AnswerLinks.h"
 #include "cli/CliArgs.h"
 #include "cli/ExitCode.h"
 #include "cli/TerminalText.h"
@@ -37,9 +38,9 @@ int Run(CliContext& context) {
 
     CWebClient client;
     ApplyProxySettings(client);
-    std::string address = Utf8ToAnsi(url);
-    const int result = head ? client.FetchHeadRetrying(address.data(), kAttempts)
-                            : client.FetchPageRetrying(address.data(), kAttempts);
+    const std::string address = Utf8ToAnsi(url);
+    const int result = head ? client.FetchHeadRetrying(address, kAttempts)
+                            : client.FetchPageRetrying(address, kAttempts);
 
     std::ostream& out = context.out;
     for (std::size_t hop = 0; hop < client.Redirects().size(); ++hop) {
@@ -54,11 +55,12 @@ int Run(CliContext& context) {
     for (const std::string& line : client.Result().headerLines) {
         out << "header: " << TerminalText(line) << '\n';
     }
-    for (int i = 0; i < client.LinkCount(); ++i) {
-        out << "link: " << TerminalText(client.LinkAt(i)) << '\n';
+    const FoundLinks found = ExtractAnswerLinks(client.Result());
+    for (const std::string& link : found.links) {
+        out << "link: " << TerminalText(link) << '\n';
     }
-    for (int i = 0; i < client.FrameCount(); ++i) {
-        out << "frame: " << TerminalText(client.FrameAt(i)) << '\n';
+    for (const std::string& frame : found.frames) {
+        out << "frame: " << TerminalText(frame) << '\n';
     }
     out << "body-bytes: " << client.Result().BodyBytes() << '\n';
     return result == CWebClient::kFetchOk ? kExitOk : kExitFailed;

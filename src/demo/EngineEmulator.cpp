@@ -1,5 +1,7 @@
 #include "demo/EngineEmulator.h"
 
+#include <uriparser/Uri.h>
+
 #include <algorithm>
 
 #include "engines/EngineCatalogue.h"
@@ -61,6 +63,8 @@ std::string Str(std::optional<std::string_view> text) {
 }
 
 // The site of a "link:" address: after `prefix`, up to the last `suffix` (or the end).
+// The site a "link:" query names, as the engine reads it: its percent escapes decoded (the
+// client encodes what a request line cannot carry).
 std::string SiteBetween(std::string_view target, std::string_view prefix, std::string_view suffix) {
     std::string_view rest = target.substr(prefix.size());
     if (!suffix.empty()) {
@@ -69,7 +73,11 @@ std::string SiteBetween(std::string_view target, std::string_view prefix, std::s
             rest = rest.substr(0, at);
         }
     }
-    return std::string(rest);
+    std::string site(rest);
+    site.push_back('\0');
+    const char* end = uriUnescapeInPlaceExA(site.data(), URI_FALSE, URI_BR_DONT_TOUCH);
+    site.resize(static_cast<std::size_t>(end - site.data()));
+    return site;
 }
 
 std::string WithoutScheme(std::string_view address) {

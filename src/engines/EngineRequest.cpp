@@ -3,11 +3,11 @@
 #include <array>
 #include <vector>
 
-#include "analysis/TlsProblemLog.h"
 #include "model/ProgressSink.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
 #include "net/RequestLanguage.h"
+#include "net/TlsProblemLog.h"
 
 namespace sg {
 namespace {
@@ -67,14 +67,11 @@ int FetchEnginePage(EngineId id, EnginePurpose purpose, const std::string& addre
     page.clear();
     CWebClient client;
     PrepareEngineRequest(client, id, purpose);
-    // The client rewrites backslashes in place, so it gets its own copy of the address.
-    std::vector<char> buffer(address.begin(), address.end());
-    buffer.push_back('\0');
-    const int result = client.FetchPageRetrying(buffer.data(), kAttempts);
+    const int result = client.FetchPageRetrying(address, kAttempts);
     if (result == CWebClient::kFetchOk) {
         page = client.BodyText();
     } else {
-        const std::string text = TlsProblemText(client, address);
+        const std::string text = TlsProblemText(client.Result(), address);
         if (problem != nullptr) {
             *problem = text;
         } else if (!text.empty()) {

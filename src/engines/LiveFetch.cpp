@@ -3,9 +3,9 @@
 #include <mutex>
 #include <vector>
 
-#include "analysis/TlsProblemLog.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
+#include "net/TlsProblemLog.h"
 
 namespace sg {
 namespace {
@@ -36,10 +36,7 @@ int FetchLiveJson(const std::string& address, std::string& body, std::string& de
     client.SetConnectTimeout(bounds.connect);
     client.SetPieceTimeout(bounds.piece);
     client.SetAttemptDeadline(bounds.attempt);
-    // The client rewrites backslashes in place, so it gets its own copy of the address.
-    std::vector<char> buffer(address.begin(), address.end());
-    buffer.push_back('\0');
-    const int result = client.FetchPage(buffer.data());
+    const int result = client.FetchPage(address);
     const int status = client.StatusCode();
     if (status != 0 && status != 200) {
         detail = client.Result().headerLines.front();
@@ -47,7 +44,7 @@ int FetchLiveJson(const std::string& address, std::string& body, std::string& de
     }
     // No status line: nothing answered within the waits, whatever the client made of it.
     if (status == 0) {
-        detail = TlsProblemText(client, address);
+        detail = TlsProblemText(client.Result(), address);
         return kLiveUnreachable;
     }
     if (result == CWebClient::kFetchNotText) {
@@ -55,7 +52,7 @@ int FetchLiveJson(const std::string& address, std::string& body, std::string& de
         return kLiveNotJson;
     }
     if (result != CWebClient::kFetchOk) {
-        detail = TlsProblemText(client, address);
+        detail = TlsProblemText(client.Result(), address);
         return kLiveUnreachable;
     }
     body = client.BodyText();

@@ -1,5 +1,6 @@
 #include "html/Url.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/Ansi.h"
@@ -215,6 +216,54 @@ std::string Url::CompareKeyOf(std::string_view text) {
         key.insert(pathStart, 1, '/');
     }
     return key;
+}
+
+std::optional<UrlTarget> Url::Target() const {
+    if (!followed_) {
+        return std::nullopt;
+    }
+    const std::string full = schemeLength_ == 0 ? std::string(kHttp) + text_ : text_;
+    const UriPtr uri = ParseUri(full);
+    if (uri == nullptr || !HasHost(*uri)) {
+        return std::nullopt;
+    }
+    const auto offset = [&full](const char* at) {
+        return static_cast<std::size_t>(at - full.data());
+    };
+    UrlTarget target;
+    target.secure = EqualsNoCase(Scheme(), "https");
+    std::size_t hostBegin = offset(uri->hostText.first);
+    std::size_t hostEnd = offset(uri->hostText.afterLast);
+    // An IP literal's brackets belong to the host as a connection names it.
+    if (hostBegin > 0 && full[hostBegin - 1] == '[' && hostEnd < full.size() &&
+        full[hostEnd] == ']') {
+        --hostBegin;
+        ++hostEnd;
+    }
+    target.host = full.substr(hostBegin, hostEnd - hostBegin);
+    std::size_t authorityEnd = hostEnd;
+    target.port = target.secure ? 443 : 80;
+    if (uri->portText.first != nullptr) {
+        const std::string_view digits(
+            uri->portText.first,
+            static_cast<std::size_t>(uri->portText.afterLast - uri->portText.first));
+        authorityEnd = offset(uri->portText.afterLast);
+        if (!digits.empty()) {
+            target.portWritten = true;
+            long port = 0;
+            for (const char c : digits) {
+                port = std::min(port * 10 + (c - '0'), 100000L);
+            }
+            target.port = port >= 1 && port <= 65535 ? static_cast<int>(port) : -1;
+        }
+    }
+    target.hostAndPort = full.substr(hostBegin, authorityEnd - hostBegin);
+    const std::size_t fragment = std::min(full.find('#', authorityEnd), full.size());
+    target.target = full.substr(authorityEnd, fragment - authorityEnd);
+    if (target.target.empty() || target.target.front() != '/') {
+        target.target.insert(0, 1, '/');
+    }
+    return target;
 }
 
 std::optional<Url> Url::Parse(std::string_view address) {

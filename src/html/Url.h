@@ -17,6 +17,22 @@
 
 namespace sg {
 
+// What a request to an address needs, read from its text form by liburiparser.
+struct UrlTarget {
+    // https rather than http.
+    bool secure = false;
+    // The host as written (an IPv6 address in its brackets), without any user information.
+    std::string host;
+    // The port written after the host, else 80 or 443; -1 for a number out of range.
+    int port = 0;
+    bool portWritten = false;
+    // The host and the port as written after it ("site:8080"): the Host line's value.
+    std::string hostAndPort;
+    // The path and query as the request line names them ("/" for an empty path); never the
+    // fragment.
+    std::string target;
+};
+
 class Url {
   public:
     // The address in its text form, dot segments removed and blanks, control bytes, non-ASCII
@@ -42,6 +58,8 @@ class Url {
     std::string_view Scheme() const;
     // Whether the crawl follows it: http or https (in any letter case) with a host.
     bool IsFollowed() const { return followed_; }
+    // Where a request for it goes and what it asks; nullopt unless IsFollowed().
+    std::optional<UrlTarget> Target() const;
 
     // The text form without its fragment.
     static std::string_view FetchKeyOf(std::string_view text);

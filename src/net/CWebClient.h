@@ -19,7 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "net/FetchResult.h"
+#include "html/Url.h"
+#include "net/Answer.h"
 
 namespace sg {
 
@@ -33,8 +34,6 @@ class CWebClient {
     static constexpr int kDefaultPort = 80;
     // The port of an "https://" address that names none.
     static constexpr int kDefaultTlsPort = 443;
-    // Every line of a response goes through one buffer of this size.
-    static constexpr int kLineBuffer = 512;
     static constexpr Milliseconds kDefaultConnectTimeout{10000};
     static constexpr Milliseconds kDefaultPieceTimeout{5000};
     static constexpr Milliseconds kDefaultAttemptDeadline{60000};
@@ -88,109 +87,102 @@ class CWebClient {
 
     // --- Fetching ---------------------------------------------------------------------------
     // The results of FetchPage and FetchHead, which `sitegauge-cli fetch` prints as numbers.
-    static constexpr int kFetchOk = 0;
-    static constexpr int kFetchConnectFailed = 1;
-    static constexpr int kFetchBadAddress = 3;
-    static constexpr int kFetchSendFailed = 4;
-    static constexpr int kFetchNotText = 5;
+    static constexpr int kFetchOk = Answer::kOk;
+    static constexpr int kFetchConnectFailed = Answer::kConnectFailed;
+    static constexpr int kFetchBadAddress = Answer::kBadAddress;
+    static constexpr int kFetchSendFailed = Answer::kSendFailed;
+    static constexpr int kFetchNotText = Answer::kNotText;
     // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
     // the host lookup failed; 4 sending the request failed; 5 the response is none of
     // "Content-Type: text/html", "text/plain" and "application/xhtml+xml" (the body is not
     // read).
-    // A request line or extra header line that would hold a CR or LF inside it is not sent
-    // and gives 3. Every request carries a Host line (and kUserAgentLine) unless an extra line
-    // holds one; no other line is added. A Proxy-Authorization line goes to the proxy only:
-    // through a CONNECT tunnel in the CONNECT request, never to a site.
+    // The address is read as Url::Parse reads it (the one parser of addresses, down to the
+    // request line): http or https, its host and port, its path and query; the fragment is
+    // never sent. A request line or extra header line that would hold a CR or LF inside it is
+    // not sent and gives 3. Every request carries a Host line (and kUserAgentLine) unless an
+    // extra line holds one; no other line is added. A Proxy-Authorization line goes to the
+    // proxy only: through a CONNECT tunnel in the CONNECT request, never to a site.
     // A response 301, 302, 303, 307 or 308 with a Location line is followed there (resolved
     // against the address asked) with the same method, within the attempt: the response at the
-    // end of the chain is the result, its links resolved against its own address. More than
-    // kMaxRedirects, a chain that comes back to an address it asked, or a Location of another
-    // scheme give 1. An "https://" address is fetched over TLS 1.2 or later, on port 443 unless
-    // the address names one; a failed handshake or certificate gives 1 and TlsError() says why.
-    // Through the proxy an https address goes through a CONNECT tunnel: the proxy must answer
-    // 200, then TLS runs to the site. A kept-alive connection that the server closed meanwhile
-    // is replaced without costing an attempt. Backslashes in the address become slashes in place.
-    int FetchPage(char* address);
+    // end of the chain is the result. More than kMaxRedirects, a chain that comes back to an
+    // address it asked, or a Location of another scheme give 1. An "https://" address is
+    // fetched over TLS 1.2 or later, on port 443 unless the address names one; a failed
+    // handshake or certificate gives 1 and TlsError() says why. Through the proxy an https
+    // address goes through a CONNECT tunnel: the proxy must answer 200, then TLS runs to the
+    // site. A kept-alive connection that the server closed meanwhile is replaced without
+    // costing an attempt.
+    int FetchPage(std::string_view address);
     // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
     // 0 or the last result.
-    int FetchPageRetrying(char* address, int attempts);
+    int FetchPageRetrying(std::string_view address, int attempts);
     // 0, 1, 3 or 4 as for FetchPage; only the head is kept.
-    int FetchHead(char* address);
-    int FetchHeadRetrying(char* address, int attempts);
-    // FetchPageRetrying (FetchHeadRetrying when `head`) of `address` on `session`, without
+    int FetchHead(std::string_view address);
+    int FetchHeadRetrying(std::string_view address, int attempts);
+    // FetchPageRetrying (FetchHeadRetrying when `head`) of `url` on `session`, without
     // waiting: `done` gets the result on the session's thread. Pauses and cancels follow
     // `control`. The client, the session and the control must outlive the fetch, and the client
     // is not used otherwise until `done` was called.
-    void StartFetch(WebSession& session, bool head, std::string address, int attempts,
+    void StartFetch(WebSession& session, bool head, const Url& url, int attempts,
                     RunControl& control, std::function<void(int)> done);
 
-    // Splits the address into host and path and selects the host as the server: 0; 1 no host
-    // was found; 2 the server lookup failed; 3 both. Backslashes become slashes in place.
-    int SplitUrl(char* address, std::string& path);
-    // Makes `host` the server, looking its address up unless it is the current server name
-    // (a fetch leaves the lookup to the transport and names the address it connected to).
-    // A port written after the host ("host:8080") is kept in the name and used to connect.
-    // 0; 1 the name is 256 characters or longer; 2 the lookup failed.
-    int SelectServer(const char* host);
-
     // --- Reading the response -----------------------------------------------------------------
-    const FetchResult& Result() const { return result_; }
+    // The answer of the last fetch (an empty one before any).
+    const Answer& Result() const { return answer_; }
+    // The same, moved out; the client holds an empty answer after it.
+    Answer TakeAnswer();
     // The status code of the head just read ("HTTP/1.1 NNN ...", "HTTP/2 NNN"), 0 when it has
     // no status line.
-    int StatusCode() const;
-    std::string HeaderText() const { return result_.HeaderText(); }
-    const std::string& BodyText() const { return result_.BodyText(); }
-    int BodyLineCount() const { return result_.BodyLineCount(); }
-    const char* BodyLine(int n) const { return result_.BodyLine(n); }
-    std::string ContentTypeLine() const { return result_.ContentTypeLine(); }
-    int LinkCount() const { return result_.LinkCount(); }
-    const std::string& LinkAt(int n) const { return result_.LinkAt(n); }
-    int FrameCount() const { return result_.FrameCount(); }
-    const std::string& FrameAt(int n) const { return result_.FrameAt(n); }
+    int StatusCode() const { return answer_.StatusCode(); }
+    std::string HeaderText() const { return answer_.HeaderText(); }
+    const std::string& BodyText() const { return answer_.BodyText(); }
+    std::string ContentTypeLine() const { return answer_.ContentTypeLine(); }
 
     // Why the last attempt's secure connection failed ("certificate has expired"); empty when
     // it did not fail so.
-    const std::string& TlsError() const { return tlsError_; }
+    const std::string& TlsError() const { return answer_.tlsError; }
     // The last answer came over HTTP/2, where one connection carries many requests at once.
-    bool Multiplexed() const { return multiplexed_; }
+    bool Multiplexed() const { return answer_.multiplexed; }
 
     // --- State, for callers that report it and for tests -------------------------------------
+    // The host (and any port written after it) of the address last asked, as its Host line
+    // names it.
     const std::string& ServerName() const { return serverName_; }
+    // The address the last direct request connected to.
     const std::string& ServerAddress() const { return serverAddress_; }
     const std::string& ProxyAddress() const { return proxyAddress_; }
     int ServerPort() const { return port_; }
     int UsingProxy() const { return useProxy_; }
     // The last attempt failed because the proxy itself could not be connected to (the site
     // was never asked).
-    bool ProxyUnreachable() const { return proxyUnreachable_; }
-    // The port the next direct fetch connects to: the one written in the address, else the
-    // configured one.
-    int SitePort() const { return sitePort_ > 0 ? sitePort_ : port_; }
+    bool ProxyUnreachable() const { return answer_.proxyUnreachable; }
+    // The port of the site the last direct request went to: the one written in the address,
+    // else 443 for https and ServerPort() for http.
+    int SitePort() const { return sitePort_; }
     const std::vector<std::string>& RequestHeaders() const { return requestHeaders_; }
     // The addresses the last attempt was redirected to, in order, and the address whose
     // response it holds (the one asked when there was no redirect).
-    const std::vector<std::string>& Redirects() const { return redirects_; }
+    const std::vector<std::string>& Redirects() const { return answer_.redirects; }
+    const std::string& FinalAddress() const { return answer_.finalUrl; }
     // The time from the start of the last request (its connection included) to the first byte
     // of its answer, for the answer Result() holds (the end of the redirects); zero when no
     // answer came.
-    Milliseconds TimeToFirstByte() const { return firstByte_; }
+    Milliseconds TimeToFirstByte() const { return answer_.firstByte; }
     // The bytes the body of that answer came in, before any decoding.
-    std::size_t BodyBytesReceived() const { return bodyReceived_; }
-    const std::string& FinalAddress() const { return finalAddress_; }
+    std::size_t BodyBytesReceived() const { return answer_.bytesReceived; }
     // Whether redirect `hop` (an index into Redirects()) went from an https address to a plain
     // http one: followed, since sites do move back, but the answer came unencrypted and callers
     // say so. False when out of range.
     bool HopLeavesHttps(std::size_t hop) const {
-        return hop < leavesHttps_.size() && leavesHttps_[hop];
+        return hop < answer_.leftHttps.size() && answer_.leftHttps[hop] != 0;
     }
     // Whether any redirect of the last attempt did.
-    bool LeftHttps() const;
+    bool LeftHttps() const { return answer_.LeftHttps(); }
     // Whether a redirect from `from` to `to` (both as Redirects() holds them) leaves https.
     static bool LeavesHttps(std::string_view from, std::string_view to);
     // Where a redirect from `asked` to `location` leads, in the form the crawl uses (no
-    // "http://", an https address keeps "https://"); empty for a Location of another scheme.
-    // Blanks, control bytes but CR and LF, and bytes from 0x7F are percent-encoded, so that a
-    // Location cannot add words to the request line.
+    // "http://", an https address keeps "https://"), resolved as RFC 3986 resolves a reference
+    // (Url::Resolve, which also encodes what a request line cannot carry); empty for a Location
+    // of another scheme or none that resolves.
     static std::string RedirectTarget(std::string_view asked, std::string_view location);
 
   private:
@@ -200,9 +192,9 @@ class CWebClient {
     // A hop's answer that is a redirect: the attempt goes on at its Location.
     static constexpr int kRedirected = -1;
     // The blocking fetches: StartFetch on the run's session, waited for.
-    int FetchWaiting(char* address, bool head, int attempts, bool gated);
+    int FetchWaiting(std::string_view address, bool head, int attempts, bool gated);
     // StartFetch; with `gated`, a paused run holds each attempt back until it goes on.
-    void StartFlight(WebSession& session, bool head, std::string address, int attempts, bool gated,
+    void StartFlight(WebSession& session, bool head, const Url& url, int attempts, bool gated,
                      RunControl& control, std::function<void(int)> done);
     // The steps of a fetch, on the session's thread.
     void BeginAttempt();
@@ -213,13 +205,11 @@ class CWebClient {
     Clock::time_point Tick(Clock::time_point now);
     // The request of one hop into the flight's HttpHop: 0, or 3 (no usable address, or a line
     // that would break the request) or 1 (the proxy cannot be used).
-    int PrepareHop(const std::string& address);
-    int PrepareDirect(const std::string& address);
-    int PrepareThroughProxy(const std::string& address);
+    int PrepareHop(const Url& url);
+    int PrepareDirect(const UrlTarget& target);
+    int PrepareThroughProxy(const Url& url, const UrlTarget& target);
     // What the answer so far makes of a hop that ended (curl's `code`), as FetchPage counts.
     int HopResult(int code);
-    // RedirectTarget before its encoding.
-    static std::string RedirectTargetAsWritten(std::string_view asked, std::string_view location);
     // Adds `to` to Redirects(), noting whether the hop from `from` left https.
     void RecordHop(std::string_view from, const std::string& to);
 
@@ -227,15 +217,10 @@ class CWebClient {
     bool HasHostHeader() const;
     bool HasHeader(std::string_view name) const;
     void PutHostLine(std::string_view host);
-    // Names `host` (with any port written after it) as the server, without a lookup.
-    void NameServer(std::string_view host);
-    // The host part of an address as SplitUrl cuts it, without looking it up.
-    static std::string HostNameOf(std::string_view address);
     // An address as a loop test compares it: no "http://", no fragment, the host in lower case.
     static std::string SameAddressKey(std::string_view address);
 
     int useProxy_ = 0;
-    bool proxyUnreachable_ = false;
     std::string proxyAddress_;
     std::string serverAddress_;
     std::string serverName_;
@@ -246,18 +231,9 @@ class CWebClient {
     int hostLine_ = -1;
     bool namesProgram_ = true;
     bool acceptsJson_ = false;
-    bool multiplexed_ = false;
-    std::string tlsError_;
     bool keepsAnyBody_ = false;
     bool offersCompression_ = false;
-    // What TimeToFirstByte and BodyBytesReceived give, for the answer Result() holds.
-    Milliseconds firstByte_{0};
-    std::size_t bodyReceived_ = 0;
-    std::vector<std::string> redirects_;
-    // Per redirect: whether it left https.
-    std::vector<bool> leavesHttps_;
-    std::string finalAddress_;
-    FetchResult result_;
+    Answer answer_;
 
     Milliseconds connectTimeout_ = kDefaultConnectTimeout;
     Milliseconds pieceTimeout_ = kDefaultPieceTimeout;

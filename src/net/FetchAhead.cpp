@@ -2,55 +2,60 @@
 
 #include <algorithm>
 #include <chrono>
-#include <future>
+#include <optional>
 
-#include "net/ApplyProxySettings.h"
 #include "platform/Ansi.h"
 
 namespace sg {
 namespace {
 
-thread_local FetchAhead* currentAhead = nullptr;
-
-std::size_t AnswerBytes(const CWebClient& client) {
-    std::size_t bytes = client.BodyText().size();
-    for (const std::string& line : client.Result().headerLines) {
+std::size_t AnswerBytes(const Answer& answer) {
+    std::size_t bytes = answer.BodyBytes();
+    for (const std::string& line : answer.headerLines) {
         bytes += line.size();
     }
     return bytes;
 }
 
 // "HTTP/1.1 429 Too Many Requests" and "... 503 Service Unavailable" ask a client to slow down.
-bool AsksToSlowDown(const CWebClient& client) {
-    const int code = client.StatusCode();
+bool AsksToSlowDown(const Answer& answer) {
+    const int code = answer.StatusCode();
     return code == 429 || code == 503;
 }
 
-// Every fetch of the crawl: the proxy settings, and answers compressed where the site can, as
-// browsers are sent them (the body is read decoded).
-void PrepareClient(CWebClient& client) {
-    ApplyProxySettings(client);
-    client.SetOffersCompression(true);
+// The request of an address; nullopt when it is no address at all.
+std::optional<FetchRequest> RequestOf(FetchAhead::Kind kind, const std::string& address) {
+    std::optional<Url> url = Url::Parse(address);
+    if (!url) {
+        return std::nullopt;
+    }
+    FetchRequest request(std::move(*url), kind == FetchAhead::Kind::Head);
+    request.attempts = FetchAhead::kAttempts;
+    return request;
+}
+
+Answer NoAddress(const std::string& address) {
+    Answer answer;
+    answer.result = Answer::kBadAddress;
+    answer.url = address;
+    answer.finalUrl = address;
+    return answer;
 }
 
 }  // namespace
 
-FetchAhead::FetchAhead(int perHost, bool pageAfterMissingHead)
+FetchAhead::FetchAhead(Fetcher& fetcher, int perHost, bool pageAfterMissingHead)
     : perHost_(std::clamp(perHost, 1, kTotalConnections)),
       pageAfterMissingHead_(pageAfterMissingHead),
-      control_(RunControl::Current()),
-      session_(WebSession::Current()) {
-    if (session_ == nullptr) {
-        session_ = std::make_shared<WebSession>(perHost_);
-    }
-}
+      fetcher_(fetcher),
+      control_(RunControl::Current()) {}
 
 FetchAhead::~FetchAhead() {
     std::unique_lock<std::mutex> lock(mutex_);
     stopping_ = true;
     queue_.clear();
     control_.RequestCancel();
-    session_->Wake();
+    fetcher_.Wake();
     // Each fetch in flight ends within a slice of the cancel.
     changed_.wait(lock, [this] { return running_ == 0; });
 }
@@ -119,11 +124,11 @@ int FetchAhead::HostLimit(const std::string& host) const {
                                               : perHost_;
 }
 
-void FetchAhead::NoteAnswer(const std::string& host, const CWebClient& client) {
-    if (AsksToSlowDown(client)) {
+void FetchAhead::NoteAnswer(const std::string& host, const Answer& answer) {
+    if (AsksToSlowDown(answer)) {
         slowHosts_.insert(host);
     }
-    if (client.Multiplexed()) {
+    if (answer.multiplexed) {
         multiplexedHosts_.insert(host);
     }
 }
@@ -153,36 +158,42 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
 
 void FetchAhead::Pump() {
     while (EntryPtr entry = NextRunnable()) {
-        Start(entry);
+        StartEntry(entry);
     }
 }
 
-void FetchAhead::Start(const EntryPtr& entry) {
+void FetchAhead::StartEntry(const EntryPtr& entry) {
     entry->started = true;
+    std::optional<FetchRequest> request = RequestOf(entry->request.first, entry->request.second);
+    if (!request) {
+        // No address: answered at once, held as any answer ahead until it is taken.
+        entry->answer = NoAddress(entry->request.second);
+        entry->done = true;
+        ++heldCount_;
+        return;
+    }
     ++inFlight_[entry->host];
     ++running_;
-    entry->client = std::make_unique<CWebClient>();
-    PrepareClient(*entry->client);
     Entry& started = *entry;
     // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
     // it waits for it to be done.
-    entry->client->StartFetch(*session_, entry->request.first == Kind::Head, entry->request.second,
-                              kAttempts, control_,
-                              [this, &started](int result) { Done(started, result); });
+    fetcher_.Start(*request, control_,
+                   [this, &started](Answer answer) { Arrived(started, std::move(answer)); });
 }
 
-void FetchAhead::Done(Entry& entry, int result) {
+void FetchAhead::Arrived(Entry& entry, Answer answer) {
     std::lock_guard<std::mutex> lock(mutex_);
     --inFlight_[entry.host];
     --running_;
     ++heldCount_;
-    NoteAnswer(entry.host, *entry.client);
-    entry.result = result;
-    entry.bytes = AnswerBytes(*entry.client);
+    NoteAnswer(entry.host, answer);
+    entry.bytes = AnswerBytes(answer);
+    const bool missing = answer.HeaderText().find("404") != std::string::npos;
+    entry.answer = std::move(answer);
     entry.done = true;
     held_ += entry.bytes;
     if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ && !stopping_ &&
-        entry.client->HeaderText().find("404") != std::string::npos) {
+        missing) {
         auto page = std::make_shared<Entry>();
         page->request = Request(Kind::Page, entry.request.second);
         page->host = entry.host;
@@ -194,27 +205,23 @@ void FetchAhead::Done(Entry& entry, int result) {
     changed_.notify_all();
 }
 
-std::unique_ptr<CWebClient> FetchAhead::FetchHere(Kind kind, const std::string& address,
-                                                  int& result) {
-    auto client = std::make_unique<CWebClient>();
-    PrepareClient(*client);
-    RunControl& control = RunControl::Current();
-    std::promise<int> answer;
-    std::future<int> answered = answer.get_future();
-    client->StartFetch(*session_, kind == Kind::Head, address, kAttempts, control,
-                       [&answer](int value) { answer.set_value(value); });
-    while (answered.wait_for(std::chrono::milliseconds(RunControl::kWaitSliceMs)) !=
-           std::future_status::ready) {
-        if (control.CancelRequested()) {
-            session_->Wake();
-        }
+Answer FetchAhead::Take(Kind kind, const std::string& address) {
+    std::optional<FetchRequest> request = RequestOf(kind, address);
+    if (!request) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.insert(Request(kind, address));
+        return NoAddress(address);
     }
-    result = answered.get();
-    return client;
+    return TakeRequest(Request(kind, address), *request);
 }
 
-std::unique_ptr<CWebClient> FetchAhead::Take(Kind kind, const std::string& address, int& result) {
-    const Request request(kind, address);
+Answer FetchAhead::Fetch(const FetchRequest& request) {
+    return TakeRequest(
+        Request(request.head ? Kind::Head : Kind::Page, std::string(request.url.FetchKey())),
+        request);
+}
+
+Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked) {
     std::unique_lock<std::mutex> lock(mutex_);
     seen_.insert(request);
     auto pending = pending_.find(request);
@@ -228,53 +235,34 @@ std::unique_ptr<CWebClient> FetchAhead::Take(Kind kind, const std::string& addre
             changed_.wait(lock, [&] { return entry->done; });
             held_ -= entry->bytes;
             --heldCount_;
-            result = entry->result;
             // Room for the next fetch ahead.
             Pump();
-            return std::move(entry->client);
+            return std::move(entry->answer);
         }
         std::erase(queue_, entry);
     }
     // Not started yet: fetched here, within the host's limit.
-    const std::string host = HostKey(address);
+    const std::string host = HostKey(request.second);
     while (inFlight_[host] >= HostLimit(host) && !RunCancelled()) {
         changed_.wait_for(lock, std::chrono::milliseconds(RunControl::kWaitSliceMs));
     }
     ++inFlight_[host];
     lock.unlock();
-    std::unique_ptr<CWebClient> client = FetchHere(kind, address, result);
+    Answer answer = fetcher_.Fetch(asked);
     lock.lock();
     --inFlight_[host];
-    NoteAnswer(host, *client);
+    NoteAnswer(host, answer);
     Pump();
     changed_.notify_all();
-    return client;
+    return answer;
 }
 
-std::unique_ptr<CWebClient> FetchAhead::TakeOrFetch(Kind kind, const std::string& address,
-                                                    int& result) {
-    if (FetchAhead* ahead = Current()) {
-        return ahead->Take(kind, address, result);
-    }
-    auto client = std::make_unique<CWebClient>();
-    PrepareClient(*client);
-    // The client rewrites the address in place.
-    std::string copy = address;
-    result = kind == Kind::Page ? client->FetchPageRetrying(copy.data(), kAttempts)
-                                : client->FetchHeadRetrying(copy.data(), kAttempts);
-    return client;
+void FetchAhead::Start(const FetchRequest& request, RunControl& control, Done done) {
+    fetcher_.Start(request, control, std::move(done));
 }
 
-FetchAhead* FetchAhead::Current() {
-    return currentAhead;
-}
-
-FetchAhead::Scope::Scope(FetchAhead& ahead) : previous_(currentAhead) {
-    currentAhead = &ahead;
-}
-
-FetchAhead::Scope::~Scope() {
-    currentAhead = previous_;
+void FetchAhead::Wake() {
+    fetcher_.Wake();
 }
 
 }  // namespace sg

@@ -1,11 +1,13 @@
 #pragma once
 // Fetches started ahead of a walk that takes their answers one at a time, in its own order.
 // The walk (the crawl, the readiness pages) runs on one thread as it always has; where it
-// knows which fetches it will make next, it hands them to Prefetch, and they are made on the
-// run's WebSession (one libcurl multi handle on one thread, not a thread per fetch) while the
-// walk goes on. Take gives the walk the answer it would have got by fetching there and then:
-// fetched ahead (waited for when in flight) or fetched on the spot. So the answers, and
-// everything made of them, are the same as one request at a time; only the waiting overlaps.
+// knows which fetches it will make next, it hands them to Prefetch, and its fetcher makes them
+// (on the run's WebSession: one libcurl multi handle on one thread, not a thread per fetch)
+// while the walk goes on. Take gives the walk the answer it would have got by fetching there
+// and then: fetched ahead (waited for when in flight) or fetched on the spot. So the answers,
+// and everything made of them, are the same as one request at a time; only the waiting
+// overlaps. A FetchAhead is itself a fetcher (Fetch is Take), so a walk reads the same
+// whether it is handed one or the plain fetcher.
 //
 // Bounds: at most the given number of requests in flight to one host (1 for a host that
 // answered 429 or 503), and so of connections to it; a host that answered over HTTP/2 carries
@@ -14,9 +16,9 @@
 // most kMaxAhead fetches are ahead of the walk at once (in flight, or answered and not yet
 // taken), so a walk that stops early has wasted at most that many; and no further one starts
 // while the answers not yet taken hold kHeldBytes of heads and bodies (each fetch in flight
-// holds up to its body cap on top). Every fetch is a fresh client with the proxy settings and 3
-// attempts, as the walk's own are. The fetches ahead are cancelled and paused with the run that
-// made the FetchAhead (the calling thread's RunControl), and cancelled when it is destroyed.
+// holds up to its body cap on top). Every fetch has kAttempts attempts, as the walk's own
+// have. The fetches ahead are cancelled and paused with the run that made the FetchAhead (the
+// calling thread's RunControl), and cancelled when it is destroyed.
 
 #include <condition_variable>
 #include <cstddef>
@@ -29,14 +31,13 @@
 #include <utility>
 #include <vector>
 
-#include "net/CWebClient.h"
 #include "net/ConnectionSetting.h"
-#include "net/WebSession.h"
+#include "net/Fetcher.h"
 #include "platform/RunControl.h"
 
 namespace sg {
 
-class FetchAhead {
+class FetchAhead : public Fetcher {
   public:
     enum class Kind { Page, Head };
     using Request = std::pair<Kind, std::string>;
@@ -50,12 +51,12 @@ class FetchAhead {
     // Requests at once to a host whose answers come over HTTP/2 (one connection carries them).
     static constexpr int kRequestsPerMultiplexedHost = 64;
 
-    // `perHost` connections to one host; 1 starts nothing ahead. With `pageAfterMissingHead`,
-    // a head fetched ahead that holds "404" has the page of its address fetched ahead too (the
-    // crawl reads the page of such a link). The fetches go through the session of the calling
-    // thread's run (WebSession::Current()), or through one of the FetchAhead's own.
-    explicit FetchAhead(int perHost = ConnectionsPerHost(), bool pageAfterMissingHead = false);
-    ~FetchAhead();
+    // Fetches through `fetcher`, which must outlive it; `perHost` connections to one host; 1
+    // starts nothing ahead. With `pageAfterMissingHead`, a head fetched ahead that holds "404"
+    // has the page of its address fetched ahead too (the crawl reads the page of such a link).
+    explicit FetchAhead(Fetcher& fetcher, int perHost = ConnectionsPerHost(),
+                        bool pageAfterMissingHead = false);
+    ~FetchAhead() override;
     FetchAhead(const FetchAhead&) = delete;
     FetchAhead& operator=(const FetchAhead&) = delete;
 
@@ -68,26 +69,16 @@ class FetchAhead {
     // Drops what is not started yet and starts nothing more ahead; Take still fetches.
     void StopPrefetching();
 
-    // The answer to the request, as a fresh client with the proxy settings fetching `address`
-    // with kAttempts attempts gives it; `result` is that fetch's result.
-    std::unique_ptr<CWebClient> Take(Kind kind, const std::string& address, int& result);
+    // The answer to the request (the address without its fragment), as the fetcher gives it
+    // with kAttempts attempts.
+    Answer Take(Kind kind, const std::string& address);
 
-    // Take from the current FetchAhead, or without one the fetch itself, made here.
-    static std::unique_ptr<CWebClient> TakeOrFetch(Kind kind, const std::string& address,
-                                                   int& result);
-
-    // The one FetchAhead of this thread's walk while the scope lives; null outside.
-    static FetchAhead* Current();
-    class Scope {
-      public:
-        explicit Scope(FetchAhead& ahead);
-        ~Scope();
-        Scope(const Scope&) = delete;
-        Scope& operator=(const Scope&) = delete;
-
-      private:
-        FetchAhead* previous_;
-    };
+    // Take of the request's address (a HEAD when it asks for one); the request's other
+    // settings apply to a fetch made on the spot.
+    Answer Fetch(const FetchRequest& request) override;
+    // Straight to the fetcher: nothing of it was fetched ahead.
+    void Start(const FetchRequest& request, RunControl& control, Done done) override;
+    void Wake() override;
 
     // Host part of an address as the limits count it: no scheme, lower case, port kept.
     static std::string HostKey(const std::string& address);
@@ -98,30 +89,29 @@ class FetchAhead {
         std::string host;
         bool started = false;
         bool done = false;
-        int result = 0;
         std::size_t bytes = 0;
-        std::unique_ptr<CWebClient> client;
+        Answer answer;
     };
     using EntryPtr = std::shared_ptr<Entry>;
 
     // Starts every queued fetch that may start now. Called with the mutex held.
     void Pump();
-    void Start(const EntryPtr& entry);
-    // A fetch ahead has ended (on the session's thread).
-    void Done(Entry& entry, int result);
-    // The fetch of the walk itself, on the FetchAhead's session, waited for.
-    std::unique_ptr<CWebClient> FetchHere(Kind kind, const std::string& address, int& result);
+    void StartEntry(const EntryPtr& entry);
+    // A fetch ahead has ended (on the fetcher's thread).
+    void Arrived(Entry& entry, Answer answer);
+    // The answer of `request` (its key) fetched ahead, or fetched here as `asked`.
+    Answer TakeRequest(const Request& request, const FetchRequest& asked);
     // The first queued entry whose host has room; null when none.
     EntryPtr NextRunnable();
     int HostLimit(const std::string& host) const;
     // After any fetch: a host that asks to slow down gets one connection from now on; one that
     // answers over HTTP/2 may carry more requests at once.
-    void NoteAnswer(const std::string& host, const CWebClient& client);
+    void NoteAnswer(const std::string& host, const Answer& answer);
 
     const int perHost_;
     const bool pageAfterMissingHead_;
+    Fetcher& fetcher_;
     RunControl control_;
-    std::shared_ptr<WebSession> session_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool stopping_ = false;

@@ -16,8 +16,7 @@
 namespace sg {
 namespace {
 
-// The bytes of a head line kept as one entry: what a line reader with a 512-byte buffer holds.
-constexpr std::size_t kPieceBytes = 511;
+constexpr std::size_t kPieceBytes = kLinePieceBytes;
 // A body that is not kept but this small is read and dropped, so that its connection stays
 // open for the next request; a larger one ends the transfer and the connection.
 constexpr curl_off_t kDropBytes = 64 * 1024;
@@ -78,18 +77,6 @@ bool IsTlsFailure(CURLcode code) {
 
 }  // namespace
 
-bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson) {
-    return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
-           StartsWithNoCase(contentTypeLine, "Content-Type: text/plain") ||
-           StartsWithNoCase(contentTypeLine, "Content-Type: application/xhtml+xml") ||
-           (acceptsJson && StartsWithNoCase(contentTypeLine, "Content-Type: application/json"));
-}
-
-bool HoldsLinks(std::string_view contentTypeLine) {
-    return StartsWithNoCase(contentTypeLine, "Content-Type: text/html") ||
-           StartsWithNoCase(contentTypeLine, "Content-Type: application/xhtml+xml");
-}
-
 const std::string& DecodableEncodings() {
     static const std::string encodings = [] {
         const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
@@ -113,7 +100,7 @@ const std::string& DecodableEncodings() {
     return encodings;
 }
 
-HttpTransfer::HttpTransfer(FetchResult& result) : result_(result) {}
+HttpTransfer::HttpTransfer(Answer& result) : result_(result) {}
 
 HttpTransfer::~HttpTransfer() {
     if (easy_ != nullptr) {

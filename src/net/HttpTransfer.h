@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/FetchResult.h"
+#include "net/Answer.h"
 #include "net/WebSession.h"
 
 namespace sg {
@@ -53,21 +53,12 @@ struct HttpHop {
 // zstd" where all are built in).
 const std::string& DecodableEncodings();
 
-// Whether a page's body is kept: its Content-Type line begins "Content-Type: text/html",
-// "Content-Type: text/plain" or "Content-Type: application/xhtml+xml" (any letter case), or
-// with acceptsJson "...: application/json".
-bool KeepsBody(std::string_view contentTypeLine, bool acceptsJson);
-
-// Whether a kept body is read for links: its Content-Type line begins "Content-Type: text/html"
-// or "Content-Type: application/xhtml+xml" (any letter case), the types a browser renders.
-bool HoldsLinks(std::string_view contentTypeLine);
-
 class HttpTransfer {
   public:
     using Clock = std::chrono::steady_clock;
 
     // The answer goes into `result`, which must outlive the transfer.
-    explicit HttpTransfer(FetchResult& result);
+    explicit HttpTransfer(Answer& result);
     ~HttpTransfer();
     HttpTransfer(const HttpTransfer&) = delete;
     HttpTransfer& operator=(const HttpTransfer&) = delete;
@@ -107,7 +98,7 @@ class HttpTransfer {
     // At the end of the head: whether the body is kept, dropped or not read at all.
     bool ChooseBody();
 
-    FetchResult& result_;
+    Answer& result_;
     const HttpHop* hop_ = nullptr;
     WebSession* session_ = nullptr;
     CURL* easy_ = nullptr;

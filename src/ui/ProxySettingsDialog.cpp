@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "analysis/PageBoundSetting.h"
+#include "analysis/crawl/PageBoundSetting.h"
 #include "model/AppState.h"
 #include "net/ConnectionSetting.h"
 #include "net/ProxySettings.h"

@@ -136,7 +136,7 @@ TEST_F(AnalysisRunTest, EachSiteAdvancesItsShareAndTheRunEndsAtHundred) {
 TEST_F(AnalysisRunTest, AFinishedRunWhosePageCannotBeShownSaysWhereItIs) {
     SetDocumentOpener([](const std::string&) { return false; });
     AnalysisWriters writers;
-    writers.linkValidator = [](Project&, bool) { return true; };
+    writers.linkValidator = [](Project&, Fetcher&, bool) { return true; };
     writers.summary = [this](Project& project, SummaryKind) {
         project.SetPageToOpen(dir_ / "summary.html");
     };
@@ -199,7 +199,7 @@ class CancelInSummaryTest : public AnalysisRunTest {
   protected:
     void RunAndAnswer(bool yes) {
         AnalysisWriters writers;
-        writers.linkValidator = [](Project&, bool) { return true; };
+        writers.linkValidator = [](Project&, Fetcher&, bool) { return true; };
         writers.summary = [this](Project& project, SummaryKind) {
             project.SetPageToOpen(page_);
             AppendReportLine(page_, "one");

@@ -21,9 +21,11 @@ Calls Dispatch(bool readiness, bool linkValidator, bool linkPopularity, bool nes
         return name != stopAt;
     };
     AnalysisWriters writers;
-    writers.linkValidator = [&](Project&, bool deep) { return log(deep ? "links-n" : "links"); };
-    writers.readiness = [&](Project&) { return log("ready"); };
-    writers.nestedReadiness = [&](Project&) { return log("ready-n"); };
+    writers.linkValidator = [&](Project&, Fetcher&, bool deep) {
+        return log(deep ? "links-n" : "links");
+    };
+    writers.readiness = [&](Project&, Fetcher&) { return log("ready"); };
+    writers.nestedReadiness = [&](Project&, Fetcher&) { return log("ready-n"); };
     writers.summary = [&](Project&, SummaryKind kind) {
         log("page" + std::to_string(static_cast<int>(kind)));
     };

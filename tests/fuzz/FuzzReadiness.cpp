@@ -13,8 +13,9 @@
 
 #include "FuzzCheck.h"
 #include "FuzzPeer.h"
-#include "analysis/ReadinessAnalyzer.h"
+#include "analysis/readiness/ReadinessAnalyzer.h"
 #include "model/UrlEntry.h"
+#include "net/WebFetcher.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -35,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SG_FUZZ_CHECK(sg::WriteWholeFile(ReportPath(), ""));
 
     sg::UrlEntry entry("http://" + peer.Address() + "/page.html", "page");
-    sg::AnalyzePageReadiness(ReportPath(), "http://" + peer.Address() + "/page.html#part", &entry);
+    static sg::WebFetcher fetcher;
+    sg::AnalyzePageReadiness(fetcher, ReportPath(), "http://" + peer.Address() + "/page.html#part",
+                             &entry);
 
     struct stat written {};
     SG_FUZZ_CHECK(::stat(ReportPath().c_str(), &written) == 0);

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "analysis/RobotsDirectives.h"
-#include "analysis/RobotsTxt.h"
+#include "analysis/audit/formats/RobotsDirectives.h"
+#include "analysis/audit/formats/RobotsTxt.h"
 #include "platform/Ansi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

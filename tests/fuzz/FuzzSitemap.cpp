@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "analysis/Sitemap.h"
+#include "analysis/audit/formats/Sitemap.h"
 
 namespace {
 

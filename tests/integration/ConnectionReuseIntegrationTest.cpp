@@ -21,6 +21,7 @@
 #include "integration/IntegrationHelpers.h"
 #include "net/CWebClient.h"
 #include "net/FetchAhead.h"
+#include "net/WebFetcher.h"
 #include "net/WebSession.h"
 #include "platform/RunControl.h"
 #include "support/TestServers.h"
@@ -107,15 +108,14 @@ TEST(ConnectionReuseIntegration, ManyRequestsGoOverFewConnections) {
             requests.emplace_back(Kind::Page,
                                   c.site + "/index.html?" + token + "-" + std::to_string(n));
         }
-        FetchAhead ahead(4);
+        WebFetcher fetcher;
+        FetchAhead ahead(fetcher, 4);
         ahead.Prefetch(requests);
         for (const FetchAhead::Request& request : requests) {
-            int result = -1;
-            const std::unique_ptr<CWebClient> client =
-                ahead.Take(request.first, request.second, result);
-            ASSERT_EQ(result, CWebClient::kFetchOk) << request.second << client->TlsError();
-            EXPECT_EQ(client->BodyText(), test::ServedFile(c.served));
-            EXPECT_EQ(client->Multiplexed(), c.multiplexed);
+            const Answer answer = ahead.Take(request.first, request.second);
+            ASSERT_EQ(answer.result, Answer::kOk) << request.second << answer.tlsError;
+            EXPECT_EQ(answer.BodyText(), test::ServedFile(c.served));
+            EXPECT_EQ(answer.multiplexed, c.multiplexed);
         }
         const std::vector<Logged> logged = LoggedWith(token, requests.size());
         EXPECT_EQ(logged.size(), requests.size()) << c.site;
@@ -180,17 +180,16 @@ TEST(ConnectionReuseIntegration, TheBodyCapEndsOnlyItsOwnTransfer) {
             requests.emplace_back(Kind::Page,
                                   c.site + "/index.html?" + token + "-" + std::to_string(n));
         }
-        FetchAhead ahead(1);
+        WebFetcher fetcher;
+        FetchAhead ahead(fetcher, 1);
         for (const FetchAhead::Request& request : requests) {
-            int result = -1;
-            const std::unique_ptr<CWebClient> client =
-                ahead.Take(request.first, request.second, result);
-            ASSERT_EQ(result, CWebClient::kFetchOk) << request.second;
+            const Answer answer = ahead.Take(request.first, request.second);
+            ASSERT_EQ(answer.result, Answer::kOk) << request.second;
             if (request.second.find("/big.txt") != std::string::npos) {
-                EXPECT_EQ(client->BodyText().size(), CWebClient::kDefaultBodyCap);
-                EXPECT_EQ(client->BodyText(), big.substr(0, CWebClient::kDefaultBodyCap));
+                EXPECT_EQ(answer.BodyText().size(), CWebClient::kDefaultBodyCap);
+                EXPECT_EQ(answer.BodyText(), big.substr(0, CWebClient::kDefaultBodyCap));
             } else {
-                EXPECT_EQ(client->BodyText(), test::ServedFile(c.served));
+                EXPECT_EQ(answer.BodyText(), test::ServedFile(c.served));
             }
         }
         EXPECT_EQ(ConnectionsOf(LoggedWith(token, requests.size())), c.connections) << c.site;
@@ -212,14 +211,14 @@ TEST(ConnectionReuseIntegration, CancelEndsEveryTransferInFlight) {
                                   site + "/slow/big.txt?" + token + "-" + std::to_string(n));
         }
     }
-    auto ahead = std::make_unique<FetchAhead>(8);
+    WebFetcher fetcher;
+    auto ahead = std::make_unique<FetchAhead>(fetcher, 8);
     ahead->Prefetch(requests);
     std::this_thread::sleep_for(500ms);
     const auto start = Clock::now();
     control.RequestCancel();
-    int result = -1;
-    const std::unique_ptr<CWebClient> first = ahead->Take(Kind::Page, requests[0].second, result);
-    EXPECT_LT(first->BodyText().size(), CWebClient::kDefaultBodyCap);
+    const Answer first = ahead->Take(Kind::Page, requests[0].second);
+    EXPECT_LT(first.BodyText().size(), CWebClient::kDefaultBodyCap);
     ahead.reset();
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);

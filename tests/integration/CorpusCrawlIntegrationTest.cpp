@@ -15,8 +15,9 @@
 #include <set>
 #include <string>
 
-#include "analysis/LinkCrawler.h"
+#include "analysis/crawl/LinkCrawler.h"
 #include "html/Url.h"
+#include "net/WebFetcher.h"
 #include "platform/FileSystem.h"
 #include "support/TestServers.h"
 
@@ -127,8 +128,9 @@ TEST(CorpusCrawlIntegration, RemovedFilesAreBrokenEachPageIsVisitedOnceAndNothin
         }
 
         const std::string base = host + "/corpus/" + name + "/";
-        LinkCrawler crawl;
-        crawl.CrawlSite("", base + "index.html", true);
+        WebFetcher fetcher;
+        LinkCrawler crawl(fetcher);
+        crawl.CrawlSite(base + "index.html", true);
 
         // The file of an on-site record, "" for another site's.
         auto fileOf = [&](const std::string& link) {

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/CrawlRecordList.h"
-#include "analysis/LinkCrawler.h"
+#include "analysis/crawl/CrawlRecordList.h"
+#include "analysis/crawl/LinkCrawler.h"
 #include "integration/IntegrationHelpers.h"
 #include "net/ApplyProxySettings.h"
 #include "net/CWebClient.h"
+#include "net/WebFetcher.h"
 #include "support/TempDir.h"
 #include "support/TestServers.h"
 
@@ -41,7 +42,7 @@ bool StatusIs(const CWebClient& client, const std::string& code) {
 void ExpectTheHttpsIndex(const CWebClient& client) {
     EXPECT_TRUE(StatusIs(client, "200"));
     EXPECT_EQ(client.BodyText(), test::ServedFile("tls-site/index.html"));
-    EXPECT_EQ(client.Result().links, (Strings{kHttps + "/a.html", kHttps + "/sub/c.html"}));
+    EXPECT_EQ(test::LinksOf(client).links, (Strings{kHttps + "/a.html", kHttps + "/sub/c.html"}));
     EXPECT_EQ(client.TlsError(), "");
 }
 
@@ -156,7 +157,7 @@ TEST(HttpsIntegration, CertificateFailuresGiveNoPageAndSayWhy) {
             EXPECT_NE(client.TlsError().find(c.reason), std::string::npos)
                 << c.address << ": " << client.TlsError();
             EXPECT_TRUE(client.Result().headerLines.empty()) << c.address;
-            EXPECT_EQ(client.LinkCount(), 0);
+            EXPECT_TRUE(test::LinksOf(client).links.empty());
         }
     }
     // The good certificate, from a CA the client was not told to trust.
@@ -202,7 +203,7 @@ TEST(HttpsIntegration, TunnelsThroughTheProxies) {
     EXPECT_EQ(Fetch(without, index), CWebClient::kFetchConnectFailed);
     EXPECT_TRUE(without.Result().headerLines.empty());
     EXPECT_EQ(without.BodyText(), "");
-    EXPECT_EQ(without.LinkCount(), 0);
+    EXPECT_TRUE(test::LinksOf(without).links.empty());
 }
 
 TEST(HttpsIntegration, CrawlFollowsAbsoluteHttpsLinksToEveryPageOnce) {
@@ -210,8 +211,9 @@ TEST(HttpsIntegration, CrawlFollowsAbsoluteHttpsLinksToEveryPageOnce) {
     TrustTheTestCa trust;
     const Strings pages = {kHttps + "/index.html", kHttps + "/a.html", kHttps + "/b.html",
                            kHttps + "/sub/c.html"};
-    LinkCrawler crawl;
-    crawl.CrawlSite("", pages.front(), true);
+    WebFetcher fetcher;
+    LinkCrawler crawl(fetcher);
+    crawl.CrawlSite(pages.front(), true);
     auto RecordCount = [&] { return crawl.RecordCount(); };
     auto RecordAt = [&](int n) { return crawl.RecordAt(n); };
     auto FindRecord = [&](const std::string& link) { return crawl.FindRecord(link); };

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "analysis/crawl/AnswerLinks.h"
 #include "net/CWebClient.h"
 #include "platform/Ansi.h"
 #include "platform/FileSystem.h"
@@ -80,6 +81,11 @@ inline CliRun RunCli(const TempDir& dir, const std::string& arguments) {
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// The links of the client's last answer, read as the crawl reads them.
+inline FoundLinks LinksOf(const CWebClient& client) {
+    return ExtractAnswerLinks(client.Result());
 }
 
 }  // namespace sg::test

@@ -7,9 +7,10 @@
 #include <set>
 #include <string>
 
-#include "analysis/CrawlRecordList.h"
-#include "analysis/LinkCrawler.h"
+#include "analysis/crawl/CrawlRecordList.h"
+#include "analysis/crawl/LinkCrawler.h"
 #include "net/CWebClient.h"
+#include "net/WebFetcher.h"
 #include "platform/FileSystem.h"
 #include "support/TestServers.h"
 
@@ -64,8 +65,9 @@ TEST(LinkCrawlIntegration, CrawlsAGeneratedSiteServedByNginx) {
             << "nginx on " << site << " does not serve " << test::ServersDir();
     }
 
-    LinkCrawler crawl;
-    crawl.CrawlSite("", start, true);
+    WebFetcher fetcher;
+    LinkCrawler crawl(fetcher);
+    crawl.CrawlSite(start, true);
     auto RecordCount = [&] { return crawl.RecordCount(); };
     auto RecordAt = [&](int n) { return crawl.RecordAt(n); };
     auto FindRecord = [&](const std::string& link) { return crawl.FindRecord(link); };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "net/FetchAhead.h"
+#include "net/WebFetcher.h"
 #include "support/LoopbackServer.h"
 
 namespace sg {
@@ -72,39 +73,35 @@ std::vector<FetchAhead::Request> Pages(const CountingSite& site, int count) {
 
 TEST(FetchAhead, KeepsToTheHostLimitAndGivesEachAnswerToItsRequest) {
     CountingSite site;
-    FetchAhead ahead(4);
+    WebFetcher fetcher;
+    FetchAhead ahead(fetcher, 4);
     const std::vector<FetchAhead::Request> requests = Pages(site, 24);
     ahead.Prefetch(requests);
     // Taken in another order than started: each answer is still its own request's.
     for (int n = 23; n >= 0; --n) {
-        int result = -1;
-        const std::unique_ptr<CWebClient> client =
-            ahead.Take(FetchAhead::Kind::Page, requests[n].second, result);
-        EXPECT_EQ(result, CWebClient::kFetchOk);
-        EXPECT_EQ(client->BodyText(), "/p" + std::to_string(n));
+        const sg::Answer answer = ahead.Take(FetchAhead::Kind::Page, requests[n].second);
+        EXPECT_EQ(answer.result, sg::Answer::kOk);
+        EXPECT_EQ(answer.BodyText(), "/p" + std::to_string(n));
     }
     EXPECT_LE(site.MostAtOnce(), 4);
     EXPECT_GE(site.MostAtOnce(), 2);
     // Taken once: a second Take fetches again, on the spot.
-    int result = -1;
-    EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, requests[0].second, result)->BodyText(), "/p0");
+    EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, requests[0].second).BodyText(), "/p0");
     EXPECT_TRUE(ahead.Seen(FetchAhead::Kind::Page, requests[0].second));
     EXPECT_FALSE(ahead.Seen(FetchAhead::Kind::Head, requests[0].second));
 }
 
 TEST(FetchAhead, AHostThatAnswers503GetsOneConnectionFromThenOn) {
     CountingSite site(1);
-    FetchAhead ahead(8);
-    int result = -1;
+    WebFetcher fetcher;
+    FetchAhead ahead(fetcher, 8);
     // The walk's own first fetch meets the 503.
-    EXPECT_NE(
-        ahead.Take(FetchAhead::Kind::Page, site.Url("/first"), result)->HeaderText().find("503"),
-        std::string::npos);
+    EXPECT_NE(ahead.Take(FetchAhead::Kind::Page, site.Url("/first")).HeaderText().find("503"),
+              std::string::npos);
     const std::vector<FetchAhead::Request> requests = Pages(site, 12);
     ahead.Prefetch(requests);
     for (const FetchAhead::Request& request : requests) {
-        ahead.Take(request.first, request.second, result);
-        EXPECT_EQ(result, CWebClient::kFetchOk);
+        EXPECT_EQ(ahead.Take(request.first, request.second).result, sg::Answer::kOk);
     }
     EXPECT_EQ(site.MostAtOnceAfter(), 1);
 }

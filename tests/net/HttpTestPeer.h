@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/crawl/AnswerLinks.h"
 #include "net/CWebClient.h"
 #include "support/LoopbackServer.h"
 
@@ -67,6 +68,11 @@ inline int CountOf(const std::string& text, const std::string& what) {
         ++count;
     }
     return count;
+}
+
+// The links of the client's last answer, read as the crawl reads them.
+inline FoundLinks LinksOf(const CWebClient& client) {
+    return ExtractAnswerLinks(client.Result());
 }
 
 }  // namespace sg::test

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/crawl/AnswerLinks.h"
 #include "net/CWebClient.h"
 #include "net/HttpTestPeer.h"
 
@@ -20,6 +21,7 @@ using test::LoopbackConnection;
 using test::LoopbackServer;
 using test::RequestLog;
 using Strings = std::vector<std::string>;
+using Views = std::vector<std::string_view>;
 
 // Answers the n-th connection with responses[n] (the last one again when they run out).
 LoopbackServer::Handler AnswerInTurn(RequestLog& log, Strings responses, std::atomic<int>& turn) {
@@ -64,58 +66,59 @@ TEST(WebClientFetch, PageFetchSendsTheRequestAndHoldsHeadBodyAndLinks) {
               "HTTP/1.0 200 OKServer: testCONTENT-TYPE: Text/HTML; charset=iso-8859-1");
     EXPECT_EQ(client.ContentTypeLine(), "CONTENT-TYPE: Text/HTML; charset=iso-8859-1");
 
-    ASSERT_EQ(client.BodyLineCount(), 3);
-    EXPECT_STREQ(client.BodyLine(0), "<html>\r\n");
-    EXPECT_STREQ(client.BodyLine(2), "<frame src=\"f.html\">");
-    EXPECT_EQ(client.BodyLine(-1), nullptr);
-    EXPECT_EQ(client.BodyLine(3), nullptr);
     EXPECT_EQ(client.BodyText(),
-              std::string(client.BodyLine(0)) + client.BodyLine(1) + client.BodyLine(2));
-
-    EXPECT_EQ(client.Result().links, (Strings{host + "/dir/page.html", host + "/top.html"}));
-    EXPECT_EQ(client.Result().frames, Strings{host + "/dir/f.html"});
-    EXPECT_EQ(client.LinkAt(-1), "");
-    EXPECT_EQ(client.LinkAt(client.LinkCount()), "");
-    EXPECT_EQ(client.FrameAt(0), host + "/dir/f.html");
-    EXPECT_EQ(client.FrameAt(client.FrameCount()), "");
+              "<html>\r\n<a href=\"page.html\">p</a><a href=\"/top.html\">t</a><a "
+              "href=\"page.html\">again</a>\r\n<frame src=\"f.html\">");
+    EXPECT_EQ(client.FinalAddress(), address);
+    // The links are read after the fetch, against the address the answer came from.
+    const FoundLinks found = ExtractAnswerLinks(client.Result());
+    EXPECT_EQ(found.links, (Strings{host + "/dir/page.html", host + "/top.html"}));
+    EXPECT_EQ(found.frames, Strings{host + "/dir/f.html"});
 }
 
-TEST(WebClientFetch, AddressesSplitIntoHostAndPath) {
+// The address is read by the one parser of addresses (Url) down to the request line: an
+// address inside the path or query is part of them, never the host; the fragment is never
+// sent; backslashes are slashes.
+TEST(WebClientFetch, EveryAddressIsAskedOfItsOwnHostWithItsOwnPath) {
+    RequestLog log;
+    LoopbackServer server(Answer(log, HtmlResponse("x")));
+    RequestLog otherLog;
+    LoopbackServer other(Answer(otherLog, HtmlResponse("other")));
+    const std::string host = test::Loopback(server.Port());
+    const std::string otherHost = test::Loopback(other.Port());
+    const struct {
+        std::string address;
+        std::string requestLine;
+    } rows[] = {
+        {host + "/share.html?u=http://x.example/", "GET /share.html?u=http://x.example/"},
+        {"http://" + host + "/login?next=https://a.example/b",
+         "GET /login?next=https://a.example/b"},
+        {host + "/" + otherHost + "/x?u=http://y.example",
+         "GET /" + otherHost + "/x?u=http://y.example"},
+        {host + "?q=http://z.example", "GET /?q=http://z.example"},
+        {"http://" + host + "/p.html#http://frag.example/", "GET /p.html"},
+        {host + "\\a\\b.html", "GET /a/b.html"},
+    };
+    for (const auto& row : rows) {
+        CWebClient client;
+        test::UseShortWaits(client);
+        EXPECT_EQ(client.FetchPage(row.address), 0) << row.address;
+        EXPECT_EQ(client.ServerName(), host) << row.address;
+        EXPECT_EQ(client.SitePort(), server.Port());
+    }
+    ASSERT_TRUE(server.WaitHandled(static_cast<int>(std::size(rows))));
+    const Strings requests = log.All();
+    ASSERT_EQ(requests.size(), std::size(rows));
+    for (std::size_t n = 0; n < requests.size(); ++n) {
+        EXPECT_EQ(requests[n], rows[n].requestLine + " HTTP/1.1\r\nHost: " + host +
+                                   "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");
+    }
+    EXPECT_EQ(other.Accepted(), 0);
+
     CWebClient client;
-    std::string path;
-
-    std::string plain = "127.0.0.1/dir/a.html";
-    EXPECT_EQ(client.SplitUrl(plain.data(), path), 0);
-    EXPECT_EQ(path, "/dir/a.html");
-    EXPECT_EQ(client.ServerName(), "127.0.0.1");
-    EXPECT_EQ(client.ServerAddress(), "127.0.0.1");
-    EXPECT_EQ(client.SitePort(), 80);
-
-    std::string bare = "http://127.0.0.1";
-    EXPECT_EQ(client.SplitUrl(bare.data(), path), 0);
-    EXPECT_EQ(path, "");
-
-    std::string query = "http://127.0.0.1?q=1";
-    EXPECT_EQ(client.SplitUrl(query.data(), path), 0);
-    EXPECT_EQ(path, "?q=1");
-
-    std::string backslashes = "127.0.0.1\\a\\b.html*junk";
-    EXPECT_EQ(client.SplitUrl(backslashes.data(), path), 0);
-    EXPECT_EQ(backslashes, "127.0.0.1/a/b.html*junk");
-    EXPECT_EQ(path, "/a/b.html");
-
-    std::string withPort = "http://127.0.0.2:8081/x";
-    EXPECT_EQ(client.SplitUrl(withPort.data(), path), 0);
-    EXPECT_EQ(client.ServerName(), "127.0.0.2:8081");
-    EXPECT_EQ(client.ServerAddress(), "127.0.0.2");
-    EXPECT_EQ(client.SitePort(), 8081);
-
-    std::string noHost = "http://";
-    EXPECT_NE(client.SplitUrl(noHost.data(), path) & 1, 0);
-    std::string longHost(300, 'a');
-    EXPECT_NE(client.SplitUrl(longHost.data(), path) & 1, 0);
-    EXPECT_NE(client.FetchPage(longHost.data()), 0);
-    EXPECT_EQ(client.FetchPage(nullptr), 3);
+    EXPECT_EQ(client.FetchPage("http://"), 3);
+    EXPECT_EQ(client.FetchPage(""), 3);
+    EXPECT_NE(client.FetchPage(std::string(300, 'a')), 0);
 }
 
 TEST(WebClientFetch, EmptyPathAsksForTheRoot) {
@@ -149,15 +152,14 @@ TEST(WebClientFetch, OnlyTextPagesAreRead) {
     std::string address = test::Loopback(server.Port(), "/a.html");
 
     ASSERT_EQ(client.FetchPage(address.data()), 0);
-    ASSERT_EQ(client.LinkCount(), 1);
+    ASSERT_EQ(ExtractAnswerLinks(client.Result()).links.size(), 1u);
 
-    // An image: the head is kept, the body is not read, and the links of the earlier page
-    // stay because nothing refilled them.
+    // An image: the head is kept, the body is not read, and it has no links.
     EXPECT_EQ(client.FetchPage(address.data()), 5);
     EXPECT_EQ(client.Result().headerLines,
               (Strings{"HTTP/1.0 200 OK", "Content-Type: image/gif", "Content-Length: 3"}));
-    EXPECT_EQ(client.BodyLineCount(), 0);
-    EXPECT_EQ(client.LinkAt(0), test::Loopback(server.Port(), "/kept.html"));
+    EXPECT_TRUE(client.BodyText().empty());
+    EXPECT_TRUE(ExtractAnswerLinks(client.Result()).Empty());
 
     // Written without the blank after the colon, or missing: refused too.
     EXPECT_EQ(client.FetchPage(address.data()), 5);
@@ -165,10 +167,10 @@ TEST(WebClientFetch, OnlyTextPagesAreRead) {
     EXPECT_EQ(client.ContentTypeLine(), "");
 
     // Plain text in any case is read, whatever the status; a browser shows its tags as text,
-    // so it has no links and the earlier page's are gone.
+    // so it has no links.
     EXPECT_EQ(client.FetchPage(address.data()), 0);
     EXPECT_EQ(client.BodyText(), "<a href=\"x.html\">x</a>\r\n");
-    EXPECT_EQ(client.LinkCount(), 0);
+    EXPECT_TRUE(ExtractAnswerLinks(client.Result()).Empty());
 }
 
 TEST(WebClientFetch, LineEndSplitAcrossSegmentsEndsTheLine) {
@@ -182,7 +184,7 @@ TEST(WebClientFetch, LineEndSplitAcrossSegmentsEndsTheLine) {
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     EXPECT_EQ(client.Result().headerLines, (Strings{"HTTP/1.0 200 OK", "Content-Type: text/html"}));
-    EXPECT_EQ(client.Result().BodyPieces(), (Strings{"line one\r\n", "line two"}));
+    EXPECT_EQ(BodyPieces(client.BodyText()), (Views{"line one\r\n", "line two"}));
 }
 
 TEST(WebClientFetch, LongLinesComeInPiecesOfOneBuffer) {
@@ -201,8 +203,9 @@ TEST(WebClientFetch, LongLinesComeInPiecesOfOneBuffer) {
               (Strings{"HTTP/1.0 200 OK", longHeader.substr(0, 511), longHeader.substr(511),
                        "Content-Type: text/html"}));
     EXPECT_EQ(client.Result().headerLines[2].size(), 489u);
-    EXPECT_EQ(client.Result().BodyPieces(),
-              (Strings{std::string(511, 'b'), std::string(489, 'b') + "\r\n", "end"}));
+    const std::string piece1(511, 'b');
+    const std::string piece2 = std::string(489, 'b') + "\r\n";
+    EXPECT_EQ(BodyPieces(client.BodyText()), (Views{piece1, piece2, "end"}));
 }
 
 TEST(WebClientFetch, ResponseWithoutBlankLineHasNoBody) {
@@ -215,8 +218,7 @@ TEST(WebClientFetch, ResponseWithoutBlankLineHasNoBody) {
     std::string address = test::Loopback(server.Port(), "/");
     ASSERT_EQ(client.FetchPage(address.data()), 0);
     EXPECT_EQ(client.Result().headerLines.size(), 2u);
-    EXPECT_EQ(client.BodyLineCount(), 0);
-    EXPECT_EQ(client.LinkCount(), 0);
+    EXPECT_TRUE(client.BodyText().empty());
 }
 
 TEST(WebClientFetch, RefusedConnectionsFailAfterEveryAttempt) {
@@ -321,7 +323,7 @@ TEST(WebClientFetch, HeadFetchKeepsOnlyTheHeadOfAnyType) {
               Strings{"HEAD /logo.gif HTTP/1.1\r\nHost: " + test::Loopback(server.Port()) +
                       "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n"});
     EXPECT_EQ(client.Result().headerLines.size(), 3u);
-    EXPECT_EQ(client.BodyLineCount(), 0);
+    EXPECT_TRUE(client.BodyText().empty());
 }
 
 }  // namespace

@@ -35,22 +35,26 @@ std::string RequestLine(const std::string& request) {
 TEST(WebClientProxy, RequestLineFollowsTheFormOfTheAddress) {
     RequestLog log;
     LoopbackServer server(Answer(log, HtmlResponse("x")));
-    const std::string proxy = test::Loopback(server.Port());
+    // Whatever names a host goes to the proxy whole, as the address parser reads it (an
+    // address in the query is no host); what names none is no address.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ftp://ftp.example.com/a.txt", "GET ftp://ftp.example.com/a.txt HTTP/1.1"},
-        {"FTP.example.com/a.txt", "GET ftp://FTP.example.com/a.txt HTTP/1.1"},
+        {"FTP.example.com/a.txt", "GET http://FTP.example.com/a.txt HTTP/1.1"},
         {"HTTP://www.example.com/a", "GET HTTP://www.example.com/a HTTP/1.1"},
-        {"//www.example.com/a", "GET //www.example.com/a HTTP/1.1"},
-        {"/a.html", "GET http://" + proxy + "/a.html HTTP/1.1"},
+        {"www.example.com/a?u=ftp://x/y#z", "GET http://www.example.com/a?u=ftp://x/y HTTP/1.1"},
         {"www.example.com/a", "GET http://www.example.com/a HTTP/1.1"},
     };
+    for (const std::string address : {"//www.example.com/a", "/a.html"}) {
+        CWebClient client;
+        PointAtProxy(client, server.Port());
+        EXPECT_EQ(client.FetchPage(address), CWebClient::kFetchBadAddress) << address;
+    }
     for (const auto& [address, line] : cases) {
         CWebClient client;
         PointAtProxy(client, server.Port());
         // A Host line of the caller's: no host part is split off (or looked up) here.
         client.AddRequestHeader("Host: example");
-        std::string text = address;
-        EXPECT_EQ(client.FetchPage(text.data()), 0) << address;
+        EXPECT_EQ(client.FetchPage(address), 0) << address;
     }
     ASSERT_TRUE(server.WaitHandled(static_cast<int>(cases.size())));
     const Strings requests = log.All();
@@ -101,15 +105,15 @@ TEST(WebClientProxy, PageThroughProxyIsReadLikeADirectOne) {
     test::UseShortWaits(direct);
     std::string directAddress = address;
     ASSERT_EQ(direct.FetchPage(directAddress.data()), 0);
-    ASSERT_EQ(direct.LinkCount(), 2);
-    ASSERT_EQ(direct.FrameCount(), 2);
+    ASSERT_EQ(test::LinksOf(direct).links.size(), 2u);
+    ASSERT_EQ(test::LinksOf(direct).frames.size(), 2u);
 
     CWebClient proxied;
     PointAtProxy(proxied, server.Port());
     std::string proxiedAddress = address;
     ASSERT_EQ(proxied.FetchPage(proxiedAddress.data()), 0);
-    EXPECT_EQ(proxied.Result().links, direct.Result().links);
-    EXPECT_EQ(proxied.Result().frames, direct.Result().frames);
+    EXPECT_EQ(test::LinksOf(proxied).links, test::LinksOf(direct).links);
+    EXPECT_EQ(test::LinksOf(proxied).frames, test::LinksOf(direct).frames);
     EXPECT_EQ(proxied.BodyText(), direct.BodyText());
 }
 
@@ -121,14 +125,14 @@ TEST(WebClientProxy, ImageThroughProxyIsRefusedLikeADirectOne) {
     std::string address = "127.0.0.1/logo.gif";
     EXPECT_EQ(client.FetchPage(address.data()), 5);
     EXPECT_EQ(client.Result().headerLines.size(), 2u);
-    EXPECT_EQ(client.BodyLineCount(), 0);
+    EXPECT_TRUE(client.BodyText().empty());
 }
 
 TEST(WebClientProxy, ProxyFailuresHaveTheirCodes) {
     CWebClient client;
     PointAtProxy(client, LoopbackServer::ClosedPort());
     std::string address = "www.example.com/";
-    EXPECT_EQ(client.FetchPage(nullptr), 3);
+    EXPECT_EQ(client.FetchPage(""), 3);
     EXPECT_FALSE(client.ProxyUnreachable());
     EXPECT_EQ(client.FetchPage(address.data()), 1);
     EXPECT_TRUE(client.ProxyUnreachable());

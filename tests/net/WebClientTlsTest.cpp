@@ -126,7 +126,7 @@ TEST(WebClientTls, HttpsIsFetchedOverACheckedConnection) {
     std::string address = "https://" + host + "/a.html";
     ASSERT_EQ(client.FetchPage(address.data()), CWebClient::kFetchOk) << client.TlsError();
     EXPECT_EQ(client.BodyText(), "<a href=\"/b.html\">b</a>");
-    EXPECT_EQ(client.Result().links, std::vector<std::string>{"https://" + host + "/b.html"});
+    EXPECT_EQ(test::LinksOf(client).links, std::vector<std::string>{"https://" + host + "/b.html"});
     ASSERT_TRUE(site.WaitHandled(1));
     EXPECT_EQ(log.All().front(),
               "GET /a.html HTTP/1.1\r\nHost: " + host + "\r\nUser-Agent: Sitegauge/6.0\r\n\r\n");

@@ -139,8 +139,8 @@ TEST(WebSession, AnAnswerThatStallsInItsBodyHoldsUpNoOther) {
     stalled.SetPieceTimeout(600ms);
     std::promise<int> ended;
     const auto start = Clock::now();
-    stalled.StartFetch(*session, false, test::Loopback(server.Port(), "/stall"), 1, control,
-                       [&ended](int result) { ended.set_value(result); });
+    stalled.StartFetch(*session, false, *Url::Parse(test::Loopback(server.Port(), "/stall")), 1,
+                       control, [&ended](int result) { ended.set_value(result); });
     std::future<int> stalledResult = ended.get_future();
     // The others are answered meanwhile, over the other connections of the run.
     for (int n = 0; n < 3; ++n) {

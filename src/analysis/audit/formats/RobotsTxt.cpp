@@ -1,0 +1,272 @@
+#include "analysis/audit/formats/RobotsTxt.h"
+
+#include "html/TextUtil.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+// RFC 9309 section 2.2.2: octets outside US-ASCII (and controls and blanks) percent-encoded, an
+// encoded unreserved character decoded, every other escape with upper-case digits. Patterns and
+// paths both go through it, so they compare byte for byte.
+std::string NormalPath(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '%' && i + 2 < text.size()) {
+            const int high = HexDigitValue(text[i + 1]);
+            const int low = HexDigitValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                const auto decoded = static_cast<unsigned char>(high * 16 + low);
+                if (IsUnreserved(decoded)) {
+                    out.push_back(static_cast<char>(decoded));
+                } else {
+                    out.push_back('%');
+                    out.push_back(kHex[high]);
+                    out.push_back(kHex[low]);
+                }
+                i += 2;
+                continue;
+            }
+        }
+        if (c <= 0x20 || c >= 0x7F) {
+            out.push_back('%');
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 0x0F]);
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+// Whether `path` matches `pattern` from its start: "*" stands for any run of bytes, and an
+// anchored pattern must reach the end of the path. The pieces between stars are each taken at
+// their leftmost place, which is where any match can take them.
+bool PatternMatches(std::string_view pattern, bool anchored, std::string_view path) {
+    std::size_t star = pattern.find('*');
+    const std::string_view first = pattern.substr(0, star);
+    if (path.substr(0, first.size()) != first) {
+        return false;
+    }
+    if (star == std::string_view::npos) {
+        return !anchored || path.size() == first.size();
+    }
+    std::size_t at = first.size();
+    for (;;) {
+        const std::size_t next = pattern.find('*', star + 1);
+        const std::string_view piece = pattern.substr(
+            star + 1, next == std::string_view::npos ? std::string_view::npos : next - star - 1);
+        if (next == std::string_view::npos) {
+            if (!anchored) {
+                return path.find(piece, at) != std::string_view::npos;
+            }
+            // The last piece must end the path, after what the others took.
+            return path.size() >= at + piece.size() &&
+                   path.substr(path.size() - piece.size()) == piece;
+        }
+        const std::size_t found = path.find(piece, at);
+        if (found == std::string_view::npos) {
+            return false;
+        }
+        at = found + piece.size();
+        star = next;
+    }
+}
+
+// The product token at the start of a user-agent value ("Googlebot/2.1" names "googlebot").
+std::string ProductToken(std::string_view value) {
+    std::size_t end = 0;
+    while (end < value.size()) {
+        const char c = value[end];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '-')) {
+            break;
+        }
+        ++end;
+    }
+    return ToLowerAnsi(value.substr(0, end));
+}
+
+bool IsAbsoluteUrl(std::string_view value) {
+    return StartsWithNoCase(value, "http://") || StartsWithNoCase(value, "https://");
+}
+
+// Extensions other crawlers read; not wrong, just not rules for the engines this checks for.
+bool IsKnownExtension(std::string_view key) {
+    return key == "crawl-delay" || key == "host" || key == "clean-param";
+}
+
+}  // namespace
+
+RobotsTxt RobotsTxt::AllowAll() {
+    return RobotsTxt();
+}
+
+RobotsTxt RobotsTxt::DisallowAll() {
+    RobotsTxt robots;
+    robots.disallowAll_ = true;
+    return robots;
+}
+
+RobotsTxt RobotsTxt::Parse(std::string_view text) {
+    RobotsTxt robots;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    // The group that user-agent lines add to: a rule line closes the run of user-agent lines,
+    // so the next user-agent line begins a new group.
+    bool inAgentLines = false;
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(pos, end - pos);
+        // CR LF, CR or LF ends a line.
+        pos = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') {
+            ++pos;
+        }
+        ++lineNumber;
+        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
+            line = line.substr(0, hash);
+        }
+        line = TrimBlanksView(line);
+        if (line.empty()) {
+            continue;
+        }
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            robots.problems_.push_back({lineNumber, "no colon"});
+            continue;
+        }
+        const std::string key = ToLowerAnsi(TrimBlanksView(line.substr(0, colon)));
+        const std::string_view value = TrimBlanksView(line.substr(colon + 1));
+        if (key == "user-agent") {
+            if (!inAgentLines) {
+                robots.groups_.emplace_back();
+                inAgentLines = true;
+            }
+            robots.groups_.back().agents.push_back(
+                !value.empty() && value[0] == '*' ? std::string("*") : ProductToken(value));
+        } else if (key == "allow" || key == "disallow") {
+            if (robots.groups_.empty()) {
+                robots.problems_.push_back({lineNumber, "a rule before any user-agent line"});
+                continue;
+            }
+            inAgentLines = false;
+            // An empty rule matches nothing.
+            if (value.empty()) {
+                continue;
+            }
+            if (value[0] != '/' && value[0] != '*') {
+                robots.problems_.push_back(
+                    {lineNumber, "a pattern not starting with / or *: " + std::string(value)});
+                continue;
+            }
+            Rule rule;
+            rule.allow = key == "allow";
+            std::string_view pattern = value;
+            if (pattern.back() == '$') {
+                rule.anchored = true;
+                pattern.remove_suffix(1);
+            }
+            if (pattern.find('$') != std::string_view::npos) {
+                robots.problems_.push_back({lineNumber, "a $ not at the end of the pattern"});
+            }
+            rule.pattern = NormalPath(pattern);
+            robots.groups_.back().rules.push_back(std::move(rule));
+        } else if (key == "sitemap") {
+            if (IsAbsoluteUrl(value)) {
+                robots.sitemaps_.emplace_back(value);
+            } else {
+                robots.problems_.push_back(
+                    {lineNumber, "a relative sitemap address: " + std::string(value)});
+            }
+        } else if (!IsKnownExtension(key)) {
+            robots.problems_.push_back({lineNumber, "unknown directive \"" + key + "\""});
+        }
+    }
+    return robots;
+}
+
+bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) const {
+    const std::string path =
+        NormalPath(pathAndQuery.empty() ? std::string_view("/") : pathAndQuery);
+    if (path == "/robots.txt") {
+        return true;
+    }
+    if (disallowAll_) {
+        return false;
+    }
+    const std::string token = ToLowerAnsi(agent);
+    // The groups naming the crawler, merged; else those of "*".
+    auto matching = [&](std::string_view name) {
+        std::vector<const Group*> found;
+        for (const Group& group : groups_) {
+            for (const std::string& groupAgent : group.agents) {
+                if (groupAgent == name) {
+                    found.push_back(&group);
+                    break;
+                }
+            }
+        }
+        return found;
+    };
+    std::vector<const Group*> groups = matching(token);
+    if (groups.empty()) {
+        groups = matching("*");
+    }
+    std::size_t best = 0;
+    bool matched = false;
+    bool allowed = true;
+    for (const Group* group : groups) {
+        for (const Rule& rule : group->rules) {
+            const std::size_t length = rule.pattern.size() + (rule.anchored ? 1 : 0);
+            if (matched && length < best) {
+                continue;
+            }
+            if (!PatternMatches(rule.pattern, rule.anchored, path)) {
+                continue;
+            }
+            if (!matched || length > best) {
+                allowed = rule.allow;
+            } else {
+                allowed = allowed || rule.allow;
+            }
+            matched = true;
+            best = length;
+        }
+    }
+    return allowed;
+}
+
+std::string RobotsPathOf(std::string_view url) {
+    if (StartsWithNoCase(url, "http://")) {
+        url.remove_prefix(7);
+    } else if (StartsWithNoCase(url, "https://")) {
+        url.remove_prefix(8);
+    }
+    url = url.substr(0, url.find('#'));
+    const std::size_t start = url.find_first_of("/?");
+    if (start == std::string_view::npos) {
+        return "/";
+    }
+    std::string path(url.substr(start));
+    if (path[0] == '?') {
+        path.insert(path.begin(), '/');
+    }
+    return path;
+}
+
+}  // namespace sg

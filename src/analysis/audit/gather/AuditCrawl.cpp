@@ -1,0 +1,457 @@
+#include "analysis/audit/gather/AuditCrawl.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "analysis/audit/formats/Canonical.h"
+#include "analysis/crawl/LinkCrawler.h"
+#include "html/LinkExtractor.h"
+#include "html/PageCharset.h"
+#include "html/TextUtil.h"
+#include "html/Url.h"
+#include "html/UrlText.h"
+#include "model/ProgressSink.h"
+#include "net/ConnectionSetting.h"
+#include "net/FetchAhead.h"
+#include "net/Fetcher.h"
+#include "platform/Ansi.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+std::string Key(std::string_view url) {
+    return Url::CompareKeyOf(url);
+}
+
+// "host:port" or "https://host" of an address: where its robots.txt and sitemap.xml lie.
+std::string HostRoot(std::string_view url) {
+    std::size_t start = 0;
+    if (StartsWithNoCase(url, "http://")) {
+        start = 7;
+    } else if (StartsWithNoCase(url, "https://")) {
+        start = 8;
+    }
+    const std::size_t end = url.find_first_of("/?#", start);
+    return std::string(url.substr(0, end));
+}
+
+bool IsHtml(std::string_view contentTypeLine) {
+    return FindNoCase(contentTypeLine, "text/html") >= 0 ||
+           FindNoCase(contentTypeLine, "application/xhtml+xml") >= 0;
+}
+
+// The head lines the later checks judge (AuditHead).
+constexpr std::string_view kKeptHeadLines[] = {
+    "Content-Type:", "Content-Encoding:",         "Content-Length:", "Cache-Control:", "Expires:",
+    "Date:",         "Strict-Transport-Security:"};
+
+AuditHead HeadOf(const Answer& answer, bool page) {
+    AuditHead head;
+    for (const std::string& line : answer.headerLines) {
+        for (std::string_view name : kKeptHeadLines) {
+            if (StartsWithNoCase(line, name)) {
+                head.lines.push_back(line);
+                break;
+            }
+        }
+    }
+    head.firstByteMs = answer.firstByte.count();
+    head.offeredCompression = !answer.offeredEncodings.empty();
+    if (page) {
+        head.bodyBytes = answer.BodyBytes();
+        head.bytesReceived = answer.bytesReceived;
+    }
+    return head;
+}
+
+// Fills an answer from what a fetch got; a 200 HTML page gets its facts read, and its
+// resources are `links`' (those the crawl read from it; read here when it gives none). With
+// `atEnd` the answer is for the address the redirects ended on.
+void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = nullptr,
+          bool atEnd = false) {
+    answer.finalUrl = got.finalUrl.empty() || atEnd ? answer.url : got.finalUrl;
+    answer.status = got.StatusCode();
+    if (!atEnd) {
+        answer.redirects = got.redirects;
+    }
+    for (const std::string& line : got.headerLines) {
+        if (StartsWithNoCase(line, "X-Robots-Tag:")) {
+            AddXRobotsTag(std::string_view(line).substr(13), answer.directives);
+        }
+    }
+    const std::string contentType = got.ContentTypeLine();
+    answer.html = answer.redirects.empty() && IsHtml(contentType);
+    answer.head = HeadOf(got, true);
+    if (answer.html) {
+        answer.resources = links != nullptr ? links->resources : ExtractAnswerLinks(got).resources;
+        for (std::string& resource : answer.resources) {
+            resource = StripFragment(resource);
+        }
+    }
+    if (answer.html && answer.status == 200) {
+        const std::string& body = got.BodyText();
+        answer.facts = ReadPageFacts(body, DeclaredCharset(contentType, body));
+        for (const std::string& content : answer.facts.robots) {
+            AddMetaRobots(content, answer.directives);
+        }
+    }
+}
+
+// One fetch the crawl does not make, with the usual attempts.
+Answer FetchOne(Fetcher& fetcher, const std::string& address, bool anyBody, std::size_t bodyCap) {
+    const std::optional<Url> url = Url::Parse(address);
+    if (!url) {
+        Answer none;
+        none.result = Answer::kBadAddress;
+        return none;
+    }
+    FetchRequest request(*url);
+    request.anyBody = anyBody;
+    request.bodyCap = bodyCap;
+    return fetcher.Fetch(request);
+}
+
+// An address of the site as the crawl writes it: a site reached without a scheme has its
+// "http://" addresses without one too, so a page a sitemap lists reads as the crawl's.
+std::string SiteForm(const std::string& url, const std::string& root) {
+    const bool rootHasScheme =
+        StartsWithNoCase(root, "http://") || StartsWithNoCase(root, "https://");
+    if (!rootHasScheme && StartsWithNoCase(url, "http://")) {
+        return url.substr(7);
+    }
+    return url;
+}
+
+class Gatherer {
+  public:
+    Gatherer(Fetcher& fetcher, const std::string& siteUrl, const AuditGatherBounds& bounds)
+        : fetcher_(fetcher),
+          bounds_(bounds),
+          maxPages_(bounds.maxPages > 0 ? bounds.maxPages : MaxPagesPerSite()) {
+        data_.siteUrl = siteUrl;
+        data_.root = siteUrl;
+    }
+
+    AuditSiteData Run() {
+        Crawl();
+        if (!RunCancelled()) {
+            ProbeLoops();
+        }
+        if (!RunCancelled()) {
+            ProbeHttps();
+        }
+        if (!RunCancelled()) {
+            ReadRobots();
+        }
+        if (!RunCancelled()) {
+            ReadSitemaps();
+        }
+        if (!RunCancelled()) {
+            FetchUnvisited();
+        }
+        return std::move(data_);
+    }
+
+  private:
+    bool Seen(std::string_view url) const { return index_.count(Key(url)) > 0; }
+
+    AuditAnswer& AddAnswer(std::string url, std::string from, bool crawled) {
+        index_.emplace(Key(url), data_.answers.size());
+        AuditAnswer& answer = data_.answers.emplace_back();
+        answer.url = std::move(url);
+        answer.from = std::move(from);
+        answer.crawled = crawled;
+        return answer;
+    }
+
+    // An answer for an address and, when it redirected within the site to an address not yet
+    // known, one for where it ended: the page there is that address's, not the first one's.
+    void Record(const std::string& url, const std::string& from, const Answer* got,
+                const FoundLinks* links, bool crawled) {
+        AuditAnswer& answer = AddAnswer(url, from, crawled);
+        if (got == nullptr) {
+            answer.finalUrl = url;
+            return;
+        }
+        Fill(answer, *got, links);
+        if (answer.redirects.empty()) {
+            return;
+        }
+        const std::string target = StripFragment(answer.finalUrl);
+        if (!SameHost(target, data_.root) || Seen(target)) {
+            return;
+        }
+        AuditAnswer& ended = AddAnswer(target, from, crawled);
+        Fill(ended, *got, links, true);
+    }
+
+    void Crawl() {
+        LinkCrawler crawler(fetcher_, maxPages_);
+        bool first = true;
+        crawler.SetPageVisitor([&](const VisitedPage& page) {
+            const std::string url = StripFragment(page.url);
+            if (first) {
+                first = false;
+                if (page.answer != nullptr && !page.answer->finalUrl.empty()) {
+                    data_.root = StripFragment(page.answer->finalUrl);
+                }
+            }
+            // Frames of other hosts are visited too; they are not the site's pages.
+            if (!SameHost(url, data_.root) && !SameHost(url, data_.siteUrl)) {
+                return;
+            }
+            if (!Seen(url)) {
+                Record(url, page.fromPage, page.answer, page.links, true);
+            }
+        });
+        std::unordered_set<std::string> resources;
+        crawler.SetLinkVisitor([&](const JudgedLink& link) {
+            if (link.kind != LinkKind::Resource) {
+                return;
+            }
+            std::string url = StripFragment(link.link);
+            if (!resources.insert(Key(url)).second) {
+                return;
+            }
+            AuditResource& resource = data_.resources.emplace_back();
+            resource.url = std::move(url);
+            resource.from = StripFragment(link.fromPage);
+            resource.status = link.answer.StatusCode();
+            resource.head = HeadOf(link.answer, false);
+        });
+        crawler.CrawlSite(data_.siteUrl, true);
+        visited_ = crawler.PagesVisited();
+
+        // Each address of the site once (its first record), and every link to an address that
+        // redirected, which internal-link-to-redirect names by the linking page.
+        std::unordered_set<std::string> targets;
+        const CrawlRecordList& records = crawler.Records();
+        for (int n = 0; n < records.Count(); ++n) {
+            const CrawlRecord& record = *records.At(n);
+            if (!SameHost(record.link, data_.root)) {
+                continue;
+            }
+            const std::string to = StripFragment(record.link);
+            const std::string key = Key(to);
+            const auto known = index_.find(key);
+            const bool redirects =
+                known != index_.end() && !data_.answers[known->second].redirects.empty();
+            if (targets.insert(key).second || redirects) {
+                data_.links.push_back({StripFragment(record.fromPage), to, record.httpStatus,
+                                       record.kind == LinkKind::Page});
+            }
+        }
+    }
+
+    // A page that got no answer may have redirected in a circle: the client gives up on a loop
+    // as on a dead server. Asked again, a loop shows as redirects followed by no answer from
+    // where they led, and that address, asked on its own, redirects again before failing.
+    void ProbeLoops() {
+        std::size_t probes = 0;
+        for (AuditAnswer& answer : data_.answers) {
+            if (answer.status != 0 || !answer.redirects.empty() || probes >= bounds_.loopProbes) {
+                continue;
+            }
+            ++probes;
+            const Answer first = FetchOne(fetcher_, answer.url, false, 0);
+            if (first.result == Answer::kOk || first.redirects.empty() || RunCancelled()) {
+                continue;
+            }
+            const Answer again = FetchOne(fetcher_, first.finalUrl, false, 0);
+            if (again.result != Answer::kOk && !again.redirects.empty()) {
+                answer.redirectLoop = true;
+                answer.redirects = first.redirects;
+            }
+        }
+    }
+
+    // Whether the host of the site's plain http pages answers https: an https page of it came
+    // in the crawl, or (for a host on the default port) its root answers over https.
+    void ProbeHttps() {
+        bool plain = false;
+        for (const AuditAnswer& answer : data_.answers) {
+            if (StartsWithNoCase(answer.finalUrl, "https://")) {
+                data_.hostAnswersHttps = true;
+                return;
+            }
+            plain = plain || answer.status != 0;
+        }
+        std::string host = HostRoot(data_.root);
+        if (StartsWithNoCase(host, "http://")) {
+            host.erase(0, 7);
+        }
+        if (!plain || host.empty() || host.find(':') != std::string::npos) {
+            // A port of its own says nothing of where https would be.
+            return;
+        }
+        const std::optional<Url> secure = Url::Parse("https://" + host + "/");
+        if (!secure) {
+            return;
+        }
+        FetchRequest request(*secure, true);
+        request.attempts = 1;
+        request.connectTimeout = std::chrono::milliseconds(3000);
+        request.attemptDeadline = std::chrono::milliseconds(5000);
+        const Answer answer = fetcher_.Fetch(request);
+        data_.hostAnswersHttps = answer.result == Answer::kOk && answer.StatusCode() != 0;
+    }
+
+    void ReadRobots() {
+        data_.robotsUrl = HostRoot(data_.root) + "/robots.txt";
+        const Answer robots = FetchOne(fetcher_, data_.robotsUrl, true, 0);
+        if (robots.result != Answer::kOk) {
+            data_.robotsStatus = 0;
+            data_.robots = RobotsTxt::DisallowAll();
+            return;
+        }
+        data_.robotsStatus = robots.StatusCode();
+        if (data_.robotsStatus >= 200 && data_.robotsStatus <= 299) {
+            data_.robots = RobotsTxt::Parse(robots.BodyText());
+        } else if (data_.robotsStatus >= 500 || data_.robotsStatus == 0) {
+            data_.robots = RobotsTxt::DisallowAll();
+        }
+    }
+
+    void ReadSitemaps() {
+        // Each file: its address and whether an index listed it.
+        std::vector<std::pair<std::string, bool>> queue;
+        for (const std::string& url : data_.robots.Sitemaps()) {
+            queue.emplace_back(url, false);
+        }
+        data_.sitemapFound = !queue.empty();
+        const bool fallback = queue.empty();
+        if (fallback) {
+            queue.emplace_back(HostRoot(data_.root) + "/sitemap.xml", false);
+        }
+        std::unordered_set<std::string> listed;
+        std::unordered_set<std::string> files;
+        for (std::size_t i = 0; i < queue.size() && i < bounds_.sitemapFiles; ++i) {
+            if (RunCancelled()) {
+                return;
+            }
+            const auto [url, fromIndex] = queue[i];
+            if (!files.insert(Key(url)).second) {
+                continue;
+            }
+            const Answer sitemap = FetchOne(fetcher_, url, true, bounds_.sitemap.bytes + 1);
+            const int status = sitemap.result == Answer::kOk ? sitemap.StatusCode() : 0;
+            if (fallback && status != 200) {
+                // No sitemap named and none at the usual place.
+                return;
+            }
+            data_.sitemapFound = true;
+            AuditSitemapFile& file = data_.sitemaps.emplace_back();
+            file.url = url;
+            file.status = status;
+            if (status != 200) {
+                file.problem = status == 0 ? "no answer" : "answers " + std::to_string(status);
+                continue;
+            }
+            file.content = ReadSitemap(sitemap.BodyText(), bounds_.sitemap);
+            file.problem = file.content.problem;
+            if (file.content.kind == SitemapContent::Kind::Index) {
+                if (fromIndex) {
+                    file.problem = "a sitemap index listed by a sitemap index";
+                    continue;
+                }
+                for (const std::string& child : file.content.addresses) {
+                    queue.emplace_back(child, true);
+                }
+            } else if (file.content.kind == SitemapContent::Kind::UrlSet) {
+                for (const std::string& address : file.content.addresses) {
+                    if (data_.listed.size() >= bounds_.listed) {
+                        break;
+                    }
+                    const std::optional<Url> parsed = Url::Parse(address);
+                    if (parsed && listed.insert(Key(parsed->Text())).second) {
+                        data_.listed.push_back(SameHost(parsed->Text(), data_.root)
+                                                   ? SiteForm(parsed->Text(), data_.root)
+                                                   : parsed->Text());
+                    }
+                }
+            }
+            // Addresses are kept in `listed`; the file's own copy is not needed any more.
+            file.content.addresses.clear();
+            file.content.addresses.shrink_to_fit();
+        }
+    }
+
+    // The pages a sitemap lists or a canonical link names that the crawl did not visit, within
+    // what is left of the page bound; fetched ahead as the crawl's are.
+    void FetchUnvisited() {
+        std::vector<std::string> wanted;
+        std::unordered_set<std::string> keys;
+        auto want = [&](const std::string& url) {
+            if (!Seen(url) && keys.insert(Key(url)).second) {
+                wanted.push_back(url);
+            }
+        };
+        for (const AuditAnswer& answer : data_.answers) {
+            if (answer.html && answer.status == 200) {
+                const AuditCanonical canonical = ReadAuditCanonical(answer.facts.canonicals);
+                if (!canonical.url.empty()) {
+                    const std::string target = StripFragment(canonical.url);
+                    want(SameHost(target, data_.root) ? SiteForm(target, data_.root) : target);
+                }
+            }
+        }
+        for (const std::string& url : data_.listed) {
+            if (SameHost(url, data_.root)) {
+                want(StripFragment(url));
+            }
+        }
+        const std::size_t left = static_cast<std::size_t>(std::max(maxPages_ - visited_, 0));
+        if (wanted.size() > left) {
+            wanted.resize(left);
+        }
+        if (wanted.empty()) {
+            return;
+        }
+        FetchAhead ahead(fetcher_, ConnectionsPerHost());
+        std::vector<FetchAhead::Request> requests;
+        for (const std::string& url : wanted) {
+            requests.emplace_back(FetchAhead::Kind::Page, url);
+        }
+        ahead.Prefetch(requests);
+        for (const std::string& url : wanted) {
+            if (RunCancelled()) {
+                return;
+            }
+            const Answer got = ahead.Take(FetchAhead::Kind::Page, url);
+            CountProgress(ProgressCount::PageFetched);
+            if (SameHost(url, data_.root)) {
+                if (!Seen(url)) {
+                    Record(url, "", got.Reached() ? &got : nullptr, nullptr, false);
+                }
+            } else {
+                AuditAnswer& answer = data_.elsewhere.emplace_back();
+                answer.url = url;
+                answer.finalUrl = url;
+                if (got.Reached()) {
+                    Fill(answer, got);
+                }
+            }
+        }
+    }
+
+    Fetcher& fetcher_;
+    const AuditGatherBounds bounds_;
+    const int maxPages_;
+    AuditSiteData data_;
+    std::unordered_map<std::string, std::size_t> index_;
+    int visited_ = 0;
+};
+
+}  // namespace
+
+AuditSiteData GatherSite(Fetcher& fetcher, const std::string& siteUrl,
+                         const AuditGatherBounds& bounds) {
+    return Gatherer(fetcher, siteUrl, bounds).Run();
+}
+
+}  // namespace sg

@@ -1,0 +1,119 @@
+#pragma once
+// Everything the Site Audit's checks read about one site: the answers of its pages (from the
+// crawl, and from the few fetches the audit makes itself), the crawl's links on the site,
+// robots.txt and the sitemaps. Gathered by AuditCrawl, judged by AuditRules; kept small per page
+// (facts, not bodies), so a site of the crawl's page bound fits in memory.
+
+#include <string>
+#include <vector>
+
+#include "analysis/audit/formats/RobotsDirectives.h"
+#include "analysis/audit/formats/RobotsTxt.h"
+#include "analysis/audit/formats/Sitemap.h"
+#include "html/PageFacts.h"
+
+namespace sg {
+
+// What the checks of speed and security read of an answer besides its status: the head lines
+// they judge (Content-Type, Content-Encoding, Content-Length, Cache-Control, Expires, Date,
+// Strict-Transport-Security), the time to its first byte and its body's size.
+struct AuditHead {
+    std::vector<std::string> lines;
+    long long firstByteMs = 0;
+    // The request offered compressed answers.
+    bool offeredCompression = false;
+    // The body as read (decoded) and as it came; 0 for a head answer.
+    std::size_t bodyBytes = 0;
+    std::size_t bytesReceived = 0;
+};
+
+// A resource (image, script, style sheet, ...) of one of the site's pages, judged by its head.
+struct AuditResource {
+    // In the crawl's form, and the first page it was found on.
+    std::string url;
+    std::string from;
+    int status = 0;
+    AuditHead head;
+};
+
+// An address of the site the audit has the answer for.
+struct AuditAnswer {
+    // As asked, in the crawl's text form, without its fragment.
+    std::string url;
+    // The page it was first found on (itself for the start page; empty when only a sitemap or
+    // a canonical link named it).
+    std::string from;
+    // Where the answer came from: the end of its redirects (`url` when there were none).
+    std::string finalUrl;
+    // The final answer's status code; 0 when none came.
+    int status = 0;
+    // The addresses redirected to, in order.
+    std::vector<std::string> redirects;
+    // The redirects went in a circle or past the client's bound, so no answer came.
+    bool redirectLoop = false;
+    // Read as an HTML page (its facts and directives are known).
+    bool html = false;
+    PageFacts facts;
+    // Its robots meta tags and X-Robots-Tag header lines, for Googlebot.
+    RobotsDirectives directives;
+    // The crawl visited it (rather than the audit fetching it for a sitemap or a canonical).
+    bool crawled = false;
+    AuditHead head;
+    // The resources the page loads, in the crawl's form (for its weight).
+    std::vector<std::string> resources;
+};
+
+// A link on one of the site's pages to an address of the site, as the crawl recorded it.
+struct AuditLink {
+    std::string from;
+    std::string to;
+    // The status code of the answer that judged it; 0 when none came.
+    int status = 0;
+    // A page (an <a>, a frame, ...) rather than a resource (an image, a script, ...).
+    bool page = true;
+};
+
+struct AuditSitemapFile {
+    std::string url;
+    // The answer's status code; 0 when none came.
+    int status = 0;
+    SitemapContent content;
+    // Why it cannot be used ("answers 404", "not XML", ...); empty when it was read.
+    std::string problem;
+};
+
+struct AuditSiteData {
+    // The project's address, and where the crawl found the site (its start page's address at
+    // the end of its redirects).
+    std::string siteUrl;
+    std::string root;
+
+    std::string robotsUrl;
+    // robots.txt's status code; 0 when no answer came.
+    int robotsStatus = 0;
+    // The rules in force: the file's, or all allowed (4xx), or none (5xx, no answer).
+    RobotsTxt robots = RobotsTxt::AllowAll();
+
+    // The site's addresses: the crawl's visits in visit order (an address that redirected
+    // within the site followed by where it ended, when that was not visited already), then
+    // those the audit fetched itself. Each address once.
+    std::vector<AuditAnswer> answers;
+    // Canonical pages on other hosts, fetched to judge the canonical links naming them.
+    std::vector<AuditAnswer> elsewhere;
+    std::vector<AuditLink> links;
+    // Every resource of the site's pages the crawl judged by an answer, each once.
+    std::vector<AuditResource> resources;
+    // Whether the host of the site's plain http pages answers https (the crawl got an https
+    // answer from it, or the audit's probe of its root did).
+    bool hostAnswersHttps = false;
+
+    // The sitemaps read: those robots.txt names, else /sitemap.xml (when it answered), then the
+    // sitemaps their indexes list.
+    std::vector<AuditSitemapFile> sitemaps;
+    // Whether robots.txt named any sitemap, or /sitemap.xml answered 200.
+    bool sitemapFound = false;
+    // The pages the sitemaps list, each once, in order.
+    std::vector<std::string> listed;
+};
+
+}  // namespace sg

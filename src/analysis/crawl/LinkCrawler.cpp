@@ -1,0 +1,342 @@
+#include "analysis/crawl/LinkCrawler.h"
+
+#include <set>
+#include <utility>
+
+#include "analysis/crawl/HttpsDowngradeLog.h"
+#include "html/LinkExtractor.h"
+#include "html/TextUtil.h"
+#include "html/Url.h"
+#include "model/ProgressSink.h"
+#include "net/FetchAhead.h"
+#include "net/TlsProblemLog.h"
+#include "platform/RunControl.h"
+
+namespace sg {
+namespace {
+
+bool HeadSaysMissing(std::string_view header) {
+    return header.find("404") != std::string_view::npos;
+}
+
+bool PageSaysMissing(std::string_view body) {
+    return FindNoCase(body, "404 not found") >= 0 || FindNoCase(body, "not found") >= 0 ||
+           FindNoCase(body, "not be found") >= 0;
+}
+
+bool IsHtmlAnswer(std::string_view contentTypeLine) {
+    return FindNoCase(contentTypeLine, "html") >= 0;
+}
+
+bool StatusSaysBroken(int code) {
+    return code >= 400 && code <= 599;
+}
+
+// The site's pages visited of those known, for the bar within the site's share; a crawl of the
+// start page alone (and its frames) has no such fraction.
+void ShowPagesOnBar(bool followSite, int visited, int known) {
+    if (followSite) {
+        ReportPagesVisited(visited, known);
+    }
+}
+
+// The status of a page's answer: its code, or its head's "404" with the page's words.
+LinkStatus JudgePage(const Answer& page) {
+    if (StatusSaysBroken(page.StatusCode()) ||
+        (HeadSaysMissing(page.HeaderText()) && PageSaysMissing(page.BodyText()))) {
+        return LinkStatus::Broken;
+    }
+    return LinkStatus::Available;
+}
+
+}  // namespace
+
+// A link of a visited page still to be handled by the walk.
+struct LinkCrawler::Item {
+    std::string link;
+    bool isFrame = false;
+    LinkKind kind = LinkKind::Page;
+};
+
+// A visited page whose links the walk is going through, in order.
+struct LinkCrawler::Frame {
+    std::string url;
+    std::vector<Item> items;
+    std::size_t next = 0;
+};
+
+LinkCrawler::LinkCrawler(Fetcher& fetcher, int maxPages)
+    : fetcher_(fetcher), maxPages_(std::max(maxPages, 1)) {}
+
+LinkCrawler::~LinkCrawler() = default;
+
+void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status,
+                            int httpStatus, LinkKind kind) {
+    records_.Add(fromPage, link, status, httpStatus, kind);
+    CountProgress(ProgressCount::LinkChecked);
+}
+
+void LinkCrawler::ClearRecords() {
+    records_.Clear();
+    visited_.clear();
+    knownPages_.clear();
+    pagesKnown_ = 0;
+}
+
+LinkCounts LinkCrawler::Counts() const {
+    LinkCounts counts;
+    counts.pagesVisited = PagesVisited();
+    counts.linksJudged = records_.Count();
+    for (int n = 0; n < records_.Count(); ++n) {
+        const LinkStatus status = records_.At(n)->status;
+        counts.broken += status == LinkStatus::Broken ? 1 : 0;
+        counts.unreachable += status == LinkStatus::Unreachable ? 1 : 0;
+    }
+    return counts;
+}
+
+void LinkCrawler::CrawlSite(const std::string& startUrl, bool followSite) {
+    // A copy: the caller's text may live in the list that is about to be cleared.
+    const std::string start = startUrl;
+    // A site's pages that left https are named once in the log.
+    HttpsDowngradeNotes notes;
+    root_ = start;
+    rootPending_ = true;
+    ClearRecords();
+    ahead_ = std::make_unique<FetchAhead>(fetcher_, ConnectionsPerHost(), true);
+    VisitPage(start, start, followSite);
+    ahead_.reset();
+}
+
+Answer LinkCrawler::Take(bool head, const std::string& address) {
+    const FetchAhead::Kind kind = head ? FetchAhead::Kind::Head : FetchAhead::Kind::Page;
+    if (ahead_ != nullptr) {
+        return ahead_->Take(kind, address);
+    }
+    const std::optional<Url> url = Url::Parse(address);
+    if (!url) {
+        Answer none;
+        none.result = Answer::kBadAddress;
+        return none;
+    }
+    return fetcher_.Fetch(FetchRequest(*url, head));
+}
+
+Answer LinkCrawler::Ask(bool head, const std::string& address) {
+    Answer answer = Take(head, address);
+    if (answer.Reached() && AsksToSlowDown(answer.StatusCode())) {
+        const auto wait = RetryAfterWait(answer.headerLines, retryCap_);
+        if (WaitUnlessCancelled(wait)) {
+            answer = Take(head, address);
+        }
+    }
+    return answer;
+}
+
+bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSite) const {
+    if (PagesVisited() >= maxPages_) {
+        return false;
+    }
+    // Frames are part of the page, so they are visited whatever their host and whether or not
+    // the site is followed; other pages when they are on the root's host, written absolute or
+    // relative.
+    return isFrame || (followSite && SameHost(link, root_));
+}
+
+void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
+    for (const Item& item : frame.items) {
+        if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite) &&
+            !records_.Visited(item.link) &&
+            knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
+            ++pagesKnown_;
+        }
+    }
+}
+
+// What the walk will fetch next from a page just visited, started ahead: its frames' and
+// own-site links' pages and the other links' and resources' heads, except those judged or
+// asked for already.
+void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
+    FetchAhead* ahead = ahead_.get();
+    if (ahead == nullptr) {
+        return;
+    }
+    std::vector<FetchAhead::Request> next;
+    // Links that differ in their fragment only ("page#a", "page#b") are one fetch: the walk
+    // takes its answer once and records the others again.
+    std::set<FetchAhead::Request> batch;
+    for (const Item& item : frame.items) {
+        const bool visit =
+            item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
+        if (visit ? records_.Visited(item.link) : records_.FindIndex(item.link) >= 0) {
+            continue;
+        }
+        const FetchAhead::Kind kind = visit ? FetchAhead::Kind::Page : FetchAhead::Kind::Head;
+        std::string address(Url::FetchKeyOf(item.link));
+        FetchAhead::Request request(kind, std::move(address));
+        if (!ahead->Seen(request.first, request.second) && batch.insert(request).second) {
+            next.push_back(std::move(request));
+        }
+    }
+    ahead->Prefetch(next);
+}
+
+bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, LinkKind kind) {
+    const CrawlRecord* earlier = records_.Find(url);
+    if (earlier == nullptr) {
+        return false;
+    }
+    const LinkStatus status = earlier->status;
+    const int httpStatus = earlier->httpStatus;
+    AddRecord(page, url, status, httpStatus, kind);
+    return true;
+}
+
+void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, bool followSite,
+                           std::vector<Frame>& stack) {
+    const std::string address(Url::FetchKeyOf(url));
+    Answer answer = Ask(false, address);
+    CountProgress(ProgressCount::PageFetched);
+    if (RunCancelled()) {
+        return;
+    }
+    if (answer.result == Answer::kConnectFailed) {
+        LogTlsProblem(answer, address);
+    }
+    const bool reached = answer.Reached();
+    if (reached) {
+        LogHttpsDowngrade(answer, address);
+    }
+    if (rootPending_) {
+        rootPending_ = false;
+        if (reached) {
+            root_ = answer.finalUrl;
+        }
+    }
+    records_.MarkVisited(url);
+    if (knownPages_.insert(Url::CompareKeyOf(url)).second) {
+        ++pagesKnown_;
+    }
+    visited_.push_back(
+        {records_.Count(), answer.result == Answer::kOk && IsHtmlAnswer(answer.ContentTypeLine())});
+    const LinkStatus status = reached ? JudgePage(answer) : LinkStatus::Unreachable;
+    const int httpStatus = reached ? answer.StatusCode() : 0;
+    AddRecord(fromPage, url, status, httpStatus, LinkKind::Page);
+    // A page judged broken or not read as text is not scanned for links.
+    const bool read = status == LinkStatus::Available && answer.result == Answer::kOk;
+    const FoundLinks found = read ? ExtractAnswerLinks(answer) : FoundLinks{};
+    if (visitor_) {
+        visitor_(VisitedPage{url, fromPage, status, httpStatus, reached ? &answer : nullptr,
+                             read ? &found : nullptr});
+    }
+    if (found.Empty()) {
+        ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
+        return;
+    }
+    Frame frame;
+    frame.url = url;
+    frame.items.reserve(found.frames.size() + found.links.size() + found.resources.size());
+    for (const std::string& link : found.frames) {
+        frame.items.push_back({link, true, LinkKind::Page});
+    }
+    for (const std::string& link : found.links) {
+        frame.items.push_back({link, false, LinkKind::Page});
+    }
+    for (const std::string& link : found.resources) {
+        frame.items.push_back({link, false, LinkKind::Resource});
+    }
+    // The answer (and its body) is gone before the page's links are followed, so a deep crawl
+    // holds one page's lists per level, not one response.
+    answer = Answer();
+    NotePagesKnown(frame, followSite);
+    ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
+    FetchAheadFrom(frame, followSite);
+    stack.push_back(std::move(frame));
+}
+
+void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
+                             std::vector<Frame>& stack) {
+    if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite)) {
+        // A page judged only by its head so far (a <link rel=next>, say) is visited now.
+        if (records_.Visited(item.link) && RecordAgain(page, item.link, item.kind)) {
+            return;
+        }
+        OpenPage(item.link, page, followSite, stack);
+        return;
+    }
+    if (!RecordAgain(page, item.link, item.kind)) {
+        CheckLink(item.link, page, item.kind);
+    }
+}
+
+void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage, bool followSite) {
+    if (RunCancelled()) {
+        return;
+    }
+    // The walk is depth first, as a recursion would go, with the levels on this stack.
+    std::vector<Frame> stack;
+    OpenPage(url, fromPage, followSite, stack);
+    while (!stack.empty()) {
+        if (RunCancelled()) {
+            return;
+        }
+        Frame& top = stack.back();
+        if (top.next == top.items.size()) {
+            stack.pop_back();
+            continue;
+        }
+        Item item = std::move(top.items[top.next++]);
+        // The page's own address outlives a push onto the stack.
+        const std::string page = top.url;
+        HandleItem(page, item, followSite, stack);
+    }
+    if (PagesVisited() >= maxPages_ && ahead_ != nullptr) {
+        ahead_->StopPrefetching();
+    }
+}
+
+void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage, LinkKind kind) {
+    if (RunCancelled()) {
+        return;
+    }
+    const std::string address(Url::FetchKeyOf(link));
+    Answer head = Ask(true, address);
+    if (RunCancelled()) {
+        return;
+    }
+    if (!head.Reached()) {
+        LogTlsProblem(head, address);
+        AddRecord(fromPage, link, LinkStatus::Unreachable, 0, kind);
+        return;
+    }
+    const std::string header = head.HeaderText();
+    if (header.empty()) {
+        return;
+    }
+    const int code = head.StatusCode();
+    if (!HeadNeedsGet(code) && !HeadSaysMissing(header)) {
+        if (linkVisitor_) {
+            linkVisitor_(JudgedLink{link, fromPage, kind, head});
+        }
+        AddRecord(fromPage, link,
+                  StatusSaysBroken(code) ? LinkStatus::Broken : LinkStatus::Available, code, kind);
+        return;
+    }
+    // The head alone cannot tell a missing page from a header value holding "404", and a
+    // server that does not do HEAD answers GET: the page decides.
+    head = Answer();
+    const Answer page = Ask(false, address);
+    if (RunCancelled()) {
+        return;
+    }
+    if (!page.Reached()) {
+        AddRecord(fromPage, link, LinkStatus::Unreachable, 0, kind);
+        return;
+    }
+    if (linkVisitor_) {
+        linkVisitor_(JudgedLink{link, fromPage, kind, page});
+    }
+    AddRecord(fromPage, link, JudgePage(page), page.StatusCode(), kind);
+}
+
+}  // namespace sg

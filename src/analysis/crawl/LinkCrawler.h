@@ -1,0 +1,167 @@
+#pragma once
+// The Link Validator crawl: fetches a site's start page, judges every link, frame and resource
+// on it and, when asked to follow the site, visits every page of the same host it can reach,
+// each page once. Each URL met is recorded with the page it was found on in the crawl's record
+// list, which the Link Validator and nested readiness reports read.
+//
+// Judging (the final answer after redirects decides): status 200-399 is available, 400-599 is
+// broken (the record keeps the code); an answer whose head holds "404" and whose page says so in
+// words ("404 not found", "not found", "not be found") is broken too; no answer is unreachable.
+// A link that is not visited is judged by its head; a head holding "404" fetches the page, which
+// decides, and a head answered 405 or 501 is asked again with GET. An answer 429 or 503 is
+// asked again once, after its Retry-After (at most the retry cap, 30 s by default).
+//
+// Bounds: at most maxPages pages are visited; past them every link is still recorded and
+// judged by its head. The walk keeps its own stack (no recursion), so a deep site costs memory,
+// not stack. A lookup of a link costs O(1). Every fetch uses a fresh HTTP client with the proxy
+// settings applied and up to 3 attempts, on the URL without its fragment (a port in it is kept).
+// A cancelled run records nothing more.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "analysis/crawl/AnswerLinks.h"
+#include "analysis/crawl/CrawlRecordList.h"
+#include "analysis/crawl/PageBoundSetting.h"
+#include "model/LinkCounts.h"
+#include "net/Answer.h"
+#include "net/AnswerRules.h"
+
+namespace sg {
+
+class FetchAhead;
+class Fetcher;
+
+// One page the crawl visited, as its answer came. The references are valid during the visitor
+// call only.
+struct VisitedPage {
+    // The address as recorded (fragment kept) and the page it was found on.
+    const std::string& url;
+    const std::string& fromPage;
+    LinkStatus status;
+    // The final answer's status code; 0 when unreachable or without a status line.
+    int httpStatus;
+    // The final answer (its address at the end of the redirects, the head, the body); null
+    // when the page could not be reached.
+    const Answer* answer;
+    // The links read from it; null when it was not read for links (not reached, judged broken,
+    // or no page a browser renders).
+    const FoundLinks* links;
+};
+
+// One link the crawl judged without visiting it (a resource, or a page it does not visit), as
+// the answer that judged it came: the head, or the page when the head could not tell. Valid
+// during the visitor call only.
+struct JudgedLink {
+    const std::string& link;
+    const std::string& fromPage;
+    LinkKind kind;
+    const Answer& answer;
+};
+
+class LinkCrawler {
+  public:
+    using PageVisitor = std::function<void(const VisitedPage&)>;
+    using LinkVisitor = std::function<void(const JudgedLink&)>;
+
+    // Fetches through `fetcher`, which must outlive the crawl.
+    explicit LinkCrawler(Fetcher& fetcher, int maxPages = MaxPagesPerSite());
+    ~LinkCrawler();
+    LinkCrawler(const LinkCrawler&) = delete;
+    LinkCrawler& operator=(const LinkCrawler&) = delete;
+
+    // Called once for each page visited, in visit order, on the crawl's thread.
+    void SetPageVisitor(PageVisitor visitor) { visitor_ = std::move(visitor); }
+    // Called once for each link judged by an answer (not for one recorded again), on the
+    // crawl's thread.
+    void SetLinkVisitor(LinkVisitor visitor) { linkVisitor_ = std::move(visitor); }
+    // The longest Retry-After honoured (kRetryAfterCap unless set; tests set less).
+    void SetRetryAfterCap(std::chrono::milliseconds cap) { retryCap_ = cap; }
+
+    // Sets the crawl root, clears the record list and visits the start URL (found on itself);
+    // Records() holds the result. The root becomes the start page's address at the end of its
+    // redirects. Fetches run ahead of the walk on ConnectionsPerHost() connections, with the
+    // same records as one at a time.
+    void CrawlSite(const std::string& startUrl, bool followSite);
+
+    // The root of the last crawl: the start page's address at the end of its redirects (the
+    // start URL itself when it was not reached or not redirected).
+    const std::string& CrawlRoot() const { return root_; }
+
+    // Fetches and judges one page, then its frames (always visited), its links (visited when
+    // following and on the crawl root's host (SameHost), otherwise judged) and its resources
+    // (judged). A link already recorded is not fetched again (a page already visited is not
+    // visited again): a record with its earlier status is added.
+    void VisitPage(const std::string& url, const std::string& fromPage, bool followSite);
+
+    // Judges a link without visiting it (see above). A head answer without any header lines
+    // leaves no record.
+    void CheckLink(const std::string& link, const std::string& fromPage,
+                   LinkKind kind = LinkKind::Page);
+
+    // The record list of the last crawl.
+    const CrawlRecordList& Records() const { return records_; }
+    int RecordCount() const { return records_.Count(); }
+    const CrawlRecord* RecordAt(int n) const { return records_.At(n); }
+    const CrawlRecord* FindRecord(std::string_view link) const { return records_.Find(link); }
+    // Adds a record and counts a link checked (ProgressSink).
+    void AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status,
+                   int httpStatus = 0, LinkKind kind = LinkKind::Page);
+    void ClearRecords();
+
+    // One visit: the index in the record list of the record it made, and whether the page was
+    // read as HTML (text/html or application/xhtml+xml).
+    struct Visit {
+        int record = 0;
+        bool html = false;
+    };
+    // The pages the crawl visited, in visit order (the start page first), whatever their
+    // status.
+    const std::vector<Visit>& Visits() const { return visited_; }
+    int PagesVisited() const { return static_cast<int>(visited_.size()); }
+    // Pages visited plus the distinct pages found that the crawl means to visit and has not yet.
+    int PagesKnown() const { return pagesKnown_; }
+    // Pages visited, records made, broken and unreachable records.
+    LinkCounts Counts() const;
+
+  private:
+    struct Item;
+    struct Frame;
+
+    // Fetches the page, records it and, when it was read, pushes its links for the walk.
+    void OpenPage(const std::string& url, const std::string& fromPage, bool followSite,
+                  std::vector<Frame>& stack);
+    void HandleItem(const std::string& page, Item& item, bool followSite,
+                    std::vector<Frame>& stack);
+    bool RecordAgain(const std::string& page, const std::string& url, LinkKind kind);
+    bool WillVisit(const std::string& link, bool isFrame, bool followSite) const;
+    // The answer to one request, asked once more after a slow-down answer's wait.
+    Answer Ask(bool head, const std::string& address);
+    // The crawl's fetches: ahead of the walk while CrawlSite runs, else straight.
+    Answer Take(bool head, const std::string& address);
+    void FetchAheadFrom(const Frame& frame, bool followSite);
+    void NotePagesKnown(const Frame& frame, bool followSite);
+
+    Fetcher& fetcher_;
+    const int maxPages_;
+    std::chrono::milliseconds retryCap_ = kRetryAfterCap;
+    PageVisitor visitor_;
+    LinkVisitor linkVisitor_;
+    CrawlRecordList records_;
+    std::string root_;
+    // Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.
+    bool rootPending_ = false;
+    std::vector<Visit> visited_;
+    int pagesKnown_ = 0;
+    // The compare keys of the pages counted in pagesKnown_.
+    std::unordered_set<std::string> knownPages_;
+    // The pool of fetches ahead while CrawlSite runs.
+    std::unique_ptr<FetchAhead> ahead_;
+};
+
+}  // namespace sg

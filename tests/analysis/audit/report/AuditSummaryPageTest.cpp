@@ -1,0 +1,216 @@
+#include "analysis/audit/report/AuditSummaryPage.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+
+#include "analysis/audit/report/AuditSitePage.h"
+#include "platform/FileSystem.h"
+#include "support/TempDir.h"
+
+namespace sg {
+namespace {
+
+AuditFinding Finding(const char* check, AuditSeverity severity, const char* url) {
+    AuditFinding finding;
+    finding.check = check;
+    finding.severity = severity;
+    if (url != nullptr) {
+        finding.url = url;
+    }
+    finding.detail = "detail of " + std::string(check);
+    return finding;
+}
+
+// The numbers of the table row that names `check`, cell by cell.
+std::vector<std::string> RowCounts(const std::string& html, const std::string& check) {
+    const std::size_t at = html.find("<tr><td><code>" + check + "</code>");
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::string row = html.substr(at, html.find("</tr>", at) - at);
+    std::vector<std::string> counts;
+    const std::regex cell("<td class=\"num[^\"]*\">(?:<a href=\"\\./([^\"]*)\">)?([0-9]+)");
+    for (auto it = std::sregex_iterator(row.begin(), row.end(), cell); it != std::sregex_iterator();
+         ++it) {
+        counts.push_back((*it)[2].str() + ((*it)[1].matched ? " " + (*it)[1].str() : ""));
+    }
+    return counts;
+}
+
+TEST(AuditSummaryPage, SitesSideBySideCountPagesPerCheck) {
+    AuditSite own;
+    own.url = "own.example/";
+    own.pages.resize(4);
+    own.pages[0].indexable = true;
+    own.findings = {Finding("status-4xx", AuditSeverity::Error, "own.example/gone"),
+                    Finding("title-missing", AuditSeverity::Error, "own.example/a"),
+                    Finding("title-missing", AuditSeverity::Error, "own.example/b"),
+                    Finding("sitemap-missing", AuditSeverity::Notice, nullptr)};
+    AuditSite rival;
+    rival.url = "rival.example/<x>";
+    rival.pages.resize(2);
+    rival.findings = {
+        Finding("h1-multiple", AuditSeverity::Warning, "rival.example/a"),
+        // Two findings about one page count it once.
+        Finding("robots-txt-invalid", AuditSeverity::Warning, "rival.example/robots.txt"),
+        Finding("robots-txt-invalid", AuditSeverity::Warning, "rival.example/robots.txt"),
+        Finding("title-missing", AuditSeverity::Error, "rival.example/c")};
+    const std::string html =
+        AuditSummaryPage({{&own, "own.html"}, {&rival, "rival.html"}}, "Shop's \"sites\"", 0);
+
+    EXPECT_EQ(RowCounts(html, "title-missing"),
+              (std::vector<std::string>{"2 own.html#check-title-missing",
+                                        "1 rival.html#check-title-missing"}));
+    EXPECT_EQ(RowCounts(html, "status-4xx"),
+              (std::vector<std::string>{"1 own.html#check-status-4xx", "0"}));
+    EXPECT_EQ(RowCounts(html, "robots-txt-invalid"),
+              (std::vector<std::string>{"0", "1 rival.html#check-robots-txt-invalid"}));
+    EXPECT_EQ(RowCounts(html, "sitemap-missing"),
+              (std::vector<std::string>{"1 own.html#check-sitemap-missing", "0"}));
+    // A check no site fails has no row, and is named as passed.
+    EXPECT_TRUE(RowCounts(html, "redirect-loop").empty());
+    EXPECT_NE(html.find("<code>redirect-loop</code>"), std::string::npos);
+    // The totals rows and the escaped values.
+    EXPECT_NE(html.find("<th scope=\"row\">Pages audited</th><td></td><td class=\"num\"><a "
+                        "href=\"./own.html#pages\">4</a></td><td class=\"num\"><a "
+                        "href=\"./rival.html#pages\">2</a></td>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<th scope=\"row\">Indexable pages</th><td></td><td class=\"num\">1</td>"
+                        "<td class=\"num zero\">0</td>"),
+              std::string::npos);
+    EXPECT_NE(html.find("rival.example/&lt;x&gt;"), std::string::npos);
+    EXPECT_NE(html.find("<title>Site Audit of Shop&#39;s &quot;sites&quot;</title>"),
+              std::string::npos);
+
+    // The site page has the section every summary cell links to, and folds a long list.
+    for (int i = 0; i < 12; ++i) {
+        own.findings.push_back(Finding("thin-content", AuditSeverity::Notice,
+                                       ("own.example/p" + std::to_string(i)).c_str()));
+    }
+    // A file name of the user's never reads as a scheme.
+    const std::string page = AuditSitePage(own, "Shop", "javascript:alert(1);x.html", 0);
+    EXPECT_NE(page.find("<a href=\"./javascript:alert(1);x.html\">"), std::string::npos);
+    for (const char* check : {"status-4xx", "title-missing", "sitemap-missing", "thin-content"}) {
+        EXPECT_NE(page.find("id=\"check-" + std::string(check) + "\""), std::string::npos);
+    }
+    EXPECT_NE(page.find("<details><summary>and 2 more</summary>"), std::string::npos);
+    EXPECT_NE(page.find("<span class=\"muted\">the whole site</span>"), std::string::npos);
+}
+
+// The DOM headless Chromium builds of `file`; empty when it did not run.
+std::string ChromiumDom(const std::string& file, const std::string& profile) {
+    const std::string command =
+        "timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run "
+        "--disable-background-networking --disable-component-update --disable-sync "
+        "--user-data-dir='" +
+        profile + "' --dump-dom 'file://" + file + "' 2>/dev/null";
+    std::string dom;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[65536];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            dom.append(buffer, got);
+        }
+        ::pclose(pipe);
+    }
+    return dom;
+}
+
+TEST(AuditSummaryPage, ChartsCompareSharesOfPagesAndTheTableReadsWithoutScripts) {
+    AuditSite own;
+    own.url = "own.example/";
+    own.pages.resize(4);
+    for (int i = 0; i < 4; ++i) {
+        own.pages[i].url = "own.example/" + std::to_string(i);
+    }
+    own.findings = {
+        Finding("mixed-content", AuditSeverity::Error, "own.example/0"),
+        Finding("mixed-content", AuditSeverity::Warning, "own.example/1"),
+        Finding("hsts-missing", AuditSeverity::Notice, "own.example/1"),
+        // A resource is no page: it counts in its check's row, not in the share of pages.
+        Finding("image-too-large", AuditSeverity::Notice, "own.example/big.png"),
+        Finding("slow-response", AuditSeverity::Warning, "own.example/2")};
+    AuditSite rival;
+    rival.url = "rival.example/";
+    rival.pages.resize(2);
+    rival.pages[0].url = "rival.example/a";
+    rival.pages[1].url = "rival.example/b";
+    rival.findings = {Finding("hreflang-invalid", AuditSeverity::Warning, "rival.example/a"),
+                      Finding("viewport-missing", AuditSeverity::Warning, "rival.example/b"),
+                      Finding("img-alt-missing", AuditSeverity::Warning, "rival.example/b")};
+    const std::string html =
+        AuditSummaryPage({{&own, "own.html"}, {&rival, "rival.html"}}, "Shop", 0);
+
+    EXPECT_EQ(RowCounts(html, "mixed-content"),
+              (std::vector<std::string>{"2 own.html#check-mixed-content", "0"}));
+    EXPECT_EQ(RowCounts(html, "image-too-large"),
+              (std::vector<std::string>{"1 own.html#check-image-too-large", "0"}));
+    EXPECT_EQ(RowCounts(html, "hreflang-invalid"),
+              (std::vector<std::string>{"0", "1 rival.html#check-hreflang-invalid"}));
+
+    // The shares, in the table and in the charts' data: pages with a finding of the kind.
+    const auto share = [&html](const std::string& group) {
+        const std::size_t at = html.find("Pages with findings: " + group + "</th>");
+        return at == std::string::npos ? std::string()
+                                       : html.substr(at, html.find("</tr>", at) - at);
+    };
+    EXPECT_NE(share("HTTPS").find("<td class=\"num\">50% <span class=\"muted\">(2)</span></td>"
+                                  "<td class=\"num zero\">0% "),
+              std::string::npos)
+        << share("HTTPS");
+    EXPECT_NE(share("Speed").find(">25% <span class=\"muted\">(1)<"), std::string::npos);
+    EXPECT_NE(share("Languages and documents").find(">100% <span class=\"muted\">(2)<"),
+              std::string::npos);
+    const std::string open = "<script type=\"application/json\" id=\"audit-chart-data\">";
+    const std::size_t data = html.find(open);
+    ASSERT_NE(data, std::string::npos);
+    const nlohmann::json charts = nlohmann::json::parse(
+        html.substr(data + open.size(), html.find("</script>", data) - data - open.size()));
+    ASSERT_EQ(charts.size(), 7u);
+    EXPECT_EQ(charts[3]["title"], "HTTPS");
+    EXPECT_EQ(charts[3]["shares"], nlohmann::json::parse("[50, 0]"));
+    EXPECT_EQ(charts[5]["title"], "Images and links");
+    EXPECT_EQ(charts[5]["shares"], nlohmann::json::parse("[0, 50]"));
+    EXPECT_EQ(charts[6]["shares"], nlohmann::json::parse("[0, 100]"));
+
+    // As a browser shows it: with scripts off the table is there and no chart is drawn; with
+    // scripts on Chart.js draws each chart (it sizes the canvas). Scripts are turned off by the
+    // page's own policy (Chromium's switch for it also stops --dump-dom from working).
+    if (!std::filesystem::exists("/usr/bin/chromium")) {
+        GTEST_SKIP() << "chromium is not installed (scripts/install-deps --test): the summary "
+                        "page was not rendered";
+    }
+    test::TempDir dir;
+    const std::string file = dir.path() + "/summary.html";
+    ASSERT_TRUE(WriteWholeFile(file, html));
+    std::string withoutScripts = html;
+    withoutScripts.insert(withoutScripts.find("<head>") + 6,
+                          "<meta http-equiv=\"Content-Security-Policy\" content=\"script-src "
+                          "'none'\">");
+    const std::string fileOff = dir.path() + "/summary-no-scripts.html";
+    ASSERT_TRUE(WriteWholeFile(fileOff, withoutScripts));
+    const std::string off = ChromiumDom(fileOff, dir.path() + "/profile-off");
+    ASSERT_FALSE(off.empty()) << "chromium gave no DOM";
+    EXPECT_NE(off.find("<tr><td><code>mixed-content</code>"), std::string::npos);
+    EXPECT_NE(off.find("<td class=\"num\"><a href=\"./own.html#check-mixed-content\">2</a></td>"),
+              std::string::npos);
+    EXPECT_NE(off.find(">50% <span class=\"muted\">(2)</span>"), std::string::npos);
+    EXPECT_EQ(off.find("<canvas id=\"audit-chart-0\" width=\"264\" height=\"190\" role=\"img\" "
+                       "aria-label=\"Share of pages with findings: Indexing\" style="),
+              std::string::npos);
+    const std::string on = ChromiumDom(file, dir.path() + "/profile-on");
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_NE(on.find("<canvas id=\"audit-chart-" + std::to_string(i) + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(std::regex_search(on, std::regex("<canvas id=\"audit-chart-6\"[^>]*style=")), true)
+        << "Chart.js drew no chart";
+}
+
+}  // namespace
+}  // namespace sg

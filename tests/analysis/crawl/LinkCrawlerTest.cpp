@@ -1,0 +1,394 @@
+// The crawl against loopback sites: how each answer is judged, which URLs are visited, judged by
+// their head or not fetched again, the fetch address, and the record bound.
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/crawl/CrawlRecordList.h"
+#include "analysis/crawl/LinkCrawler.h"
+#include "demo/DemoCertificate.h"
+#include "model/AppState.h"
+#include "model/ProgressSink.h"
+#include "net/FetchAhead.h"
+#include "net/TlsServerContext.h"
+#include "net/TrustedCertificates.h"
+#include "net/WebFetcher.h"
+#include "support/FixtureSite.h"
+#include "support/LoopbackServer.h"
+
+namespace sg {
+namespace {
+
+using test::FixtureSite;
+using test::HtmlPage;
+using test::MissingPage;
+using Strings = std::vector<std::string>;
+
+// Each record as "from > link = status".
+Strings RecordsOf(const LinkCrawler& crawl) {
+    Strings out;
+    for (int n = 0; n < crawl.RecordCount(); ++n) {
+        const CrawlRecord* r = crawl.RecordAt(n);
+        out.push_back(r->fromPage + " > " + r->link + " = " +
+                      std::to_string(static_cast<int>(r->status)));
+    }
+    return out;
+}
+
+std::string Rec(const std::string& from, const std::string& link, LinkStatus status) {
+    return from + " > " + link + " = " + std::to_string(static_cast<int>(status));
+}
+
+constexpr LinkStatus kBroken = LinkStatus::Broken;
+constexpr LinkStatus kUnreachable = LinkStatus::Unreachable;
+constexpr LinkStatus kAvailable = LinkStatus::Available;
+
+// These cases assert the requests of the walk itself, one at a time; the walk with fetches
+// ahead is held to the same records in CrawlConcurrencyTest.
+class LinkCrawl : public ::testing::Test {
+  protected:
+    void SetUp() override { SetConnectionsPerHost(1); }
+    void TearDown() override { SetConnectionsPerHost(8); }
+
+    // The designed interface, on this test's crawl.
+    void CrawlSite(const std::string& start, bool follow) { crawl_.CrawlSite(start, follow); }
+    int RecordCount() const { return crawl_.RecordCount(); }
+    const CrawlRecord* RecordAt(int n) const { return crawl_.RecordAt(n); }
+    const CrawlRecord* FindRecord(const std::string& link) const { return crawl_.FindRecord(link); }
+    Strings Records() const { return RecordsOf(crawl_); }
+
+    WebFetcher fetcher_;
+    LinkCrawler crawl_{fetcher_};
+};
+
+TEST(CrawlRecordList, LookupIgnoresCaseAndFindsTheFirstRecord) {
+    CrawlRecordList list;
+    list.Add("a", "Host/Page.html", LinkStatus::Broken);
+    list.Add("b", "host/page.html", LinkStatus::Available);
+    list.Add("c", "host/other.html", LinkStatus::Unreachable);
+    ASSERT_NE(list.Find("HOST/PAGE.HTML"), nullptr);
+    EXPECT_EQ(list.Find("HOST/PAGE.HTML"), list.At(0));
+    EXPECT_EQ(list.Find("host/other.html"), list.At(2));
+    EXPECT_EQ(list.Find("host/page.htm"), nullptr);
+    EXPECT_EQ(list.At(-1), nullptr);
+    EXPECT_EQ(list.At(3), nullptr);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Find("host/page.html"), nullptr);
+    list.Add("d", "HOST/page.html", LinkStatus::Available);
+    EXPECT_EQ(list.Find("host/PAGE.html"), list.At(0));
+}
+
+// A page that links to each of `paths`.
+std::string Links(const Strings& paths) {
+    std::string body = "<html><body>\r\n";
+    for (const std::string& path : paths) {
+        body += "<a href=\"" + path + "\">x</a>\r\n";
+    }
+    return HtmlPage(body + "</body></html>\r\n");
+}
+
+TEST_F(LinkCrawl, BrokenNeedsA404HeadAndThePagesWords) {
+    const std::string words404 = MissingPage("<h1>The page could not be found</h1>");
+    const std::string plain404 = MissingPage("<h1>Gone fishing</h1>");
+    const std::string wordsOk = HtmlPage("Search: nothing NOT FOUND here");
+    // "404" only inside a header value: the page is fetched and decides.
+    const std::string length404 =
+        "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Length: 4040\r\n\r\n";
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"a.html", "b.html", "c.html", "d.html", "e.html"})},
+        {"/a.html", words404},
+        {"/b.html", plain404},
+        {"/c.html", wordsOk},
+        {"/d.html", length404 + "404 Not Found"},
+        {"/e.html", length404 + "all fine"},
+    });
+    const std::string root = site.Url("/");
+    const std::string a = site.Url("/a.html"), b = site.Url("/b.html"), c = site.Url("/c.html"),
+                      d = site.Url("/d.html"), e = site.Url("/e.html");
+
+    // Not following: each link is judged by its head; only a head with "404" fetches the page.
+    CrawlSite(root, false);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kBroken),
+                       Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "HEAD /a.html", "GET /a.html", "HEAD /b.html",
+                                        "GET /b.html", "HEAD /c.html", "HEAD /d.html",
+                                        "GET /d.html", "HEAD /e.html", "GET /e.html"}));
+
+    // Following: the same pages are visited with one page fetch each, judged the same way. A
+    // 404 status is broken with or without the words.
+    CrawlSite(root, true);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kBroken),
+                       Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
+    EXPECT_EQ(site.CountRequests("HEAD /a.html"), 1);
+    EXPECT_EQ(site.CountRequests("GET /a.html"), 2);
+    EXPECT_EQ(site.CountRequests("GET /c.html"), 1);
+}
+
+TEST_F(LinkCrawl, BrokenAndFailedPagesAreNotScannedForLinks) {
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"gone.html"})},
+        {"/gone.html", MissingPage("not found <a href=\"inner.html\">x</a>")},
+    });
+    CrawlSite(site.Url("/"), true);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), site.Url("/gone.html"), kBroken)}));
+    EXPECT_EQ(site.CountRequests("GET /inner.html") + site.CountRequests("HEAD /inner.html"), 0);
+}
+
+TEST_F(LinkCrawl, RefusedConnectionsAreUnreachable) {
+    const std::string dead = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
+    // A start page that cannot be reached: one record, found on itself.
+    CrawlSite(dead + "/index.html", true);
+    EXPECT_EQ(Records(), Strings{Rec(dead + "/index.html", dead + "/index.html", kUnreachable)});
+
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"http://" + dead + "/x.html"})},
+    });
+    CrawlSite(site.Url("/"), false);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), "http://" + dead + "/x.html", kUnreachable)}));
+}
+
+TEST_F(LinkCrawl, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
+    FixtureSite other(std::map<std::string, std::string>{
+        {"/side.html", Links({"deep.html"})},
+        {"/deep.html", HtmlPage("deep")},
+    });
+    const std::string side = other.Url("/side.html");
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", HtmlPage("<frameset><frame src=\"top.html\"><frame src=\"http://" + side +
+                       "\"></frameset><a href=\"own.html\">o</a>")},
+        {"/top.html", Links({"own.html"})},
+        {"/own.html", Links({"never.html"})},
+    });
+    const std::string root = site.Url("/");
+    const std::string top = site.Url("/top.html"), own = site.Url("/own.html");
+    CrawlSite(root, false);
+    // Frames first (each page's own links judged by their head), then the page's links; the
+    // second occurrence of own.html takes the earlier status without a fetch.
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, top, kAvailable),
+                       Rec(top, own, kAvailable), Rec(root, "http://" + side, kAvailable),
+                       Rec("http://" + side, "http://" + other.Url("/deep.html"), kAvailable),
+                       Rec(root, own, kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /top.html", "HEAD /own.html"}));
+    EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
+}
+
+TEST_F(LinkCrawl, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute) {
+    FixtureSite other(std::map<std::string, std::string>{
+        {"/ext.html", Links({"ext2.html"})},
+    });
+    const std::string ext = "http://" + other.Url("/ext.html");
+    FixtureSite site([&](const std::string& path) {
+        if (path == "/") {
+            // Absolute links into the own site: one to a page already found, one to a new one.
+            return Links({"sub/a.html", ext, "http://" + site.Url("/sub/a.html"),
+                          "http://" + site.Url("/c.html")});
+        }
+        if (path == "/sub/a.html") {
+            return Links({"../b.html"});
+        }
+        if (path == "/b.html") {
+            return Links({"/sub/a.html", "logo.gif"});
+        }
+        if (path == "/c.html") {
+            return Links({});
+        }
+        return std::string("HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\n\r\nGIF89a");
+    });
+    const std::string root = site.Url("/"), a = site.Url("/sub/a.html"), b = site.Url("/b.html");
+    CrawlSite(root, true);
+    EXPECT_EQ(Records(), (Strings{Rec(root, root, kAvailable), Rec(root, a, kAvailable),
+                                  Rec(a, b, kAvailable), Rec(b, a, kAvailable),
+                                  // An image was answered by its server: available, with no links.
+                                  Rec(b, site.Url("/logo.gif"), kAvailable),
+                                  Rec(root, ext, kAvailable), Rec(root, "http://" + a, kAvailable),
+                                  Rec(root, "http://" + site.Url("/c.html"), kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /sub/a.html", "GET /b.html", "GET /logo.gif",
+                                        "GET /logo.gif", "GET /logo.gif", "GET /c.html"}));
+    EXPECT_EQ(other.Requests(), Strings{"HEAD /ext.html"});
+}
+
+// A start page that moved to another host: the crawl goes on from where it landed.
+TEST_F(LinkCrawl, TheRootIsTheStartPageAfterItsRedirects) {
+    FixtureSite moved(std::map<std::string, std::string>{
+        {"/home.html", Links({"p.html"})},
+        {"/p.html", Links({})},
+    });
+    FixtureSite old([&](const std::string&) {
+        return "HTTP/1.0 301 Moved Permanently\r\nLocation: http://" + moved.Url("/home.html") +
+               "\r\nContent-Type: text/html\r\n\r\nmoved";
+    });
+    CrawlSite(old.Url("/"), true);
+    EXPECT_EQ(Records(), (Strings{Rec(old.Url("/"), old.Url("/"), kAvailable),
+                                  Rec(old.Url("/"), moved.Url("/p.html"), kAvailable)}));
+    EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
+}
+
+// A start page asked over https that redirects to plain http is crawled from where it landed,
+// and the run's log says so once for the site, though its frame does the same.
+TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
+    DemoCertificate pem;
+    TlsServerContext tls;
+    ASSERT_EQ(MakeDemoCertificate(pem), kDemoCertificateMade);
+    ASSERT_EQ(tls.Load(pem.certificatePem, pem.keyPem), TlsServerContext::kOk);
+    std::string secure;
+    FixtureSite plain([&](const std::string& path) {
+        return path == "/a.html"
+                   ? HtmlPage("<frameset><frame src=\"https://" + secure + "/f.html\"></frameset>")
+                   : Links({});
+    });
+    test::LoopbackServer moved([&](test::LoopbackConnection& conn) {
+        if (!conn.AcceptTls(tls)) {
+            return;
+        }
+        const std::string request = conn.ReadUntilBlankLine();
+        const std::size_t start = request.find(' ') + 1;
+        const std::string path = request.substr(start, request.find(' ', start) - start);
+        conn.Send("HTTP/1.0 301 Moved\r\nLocation: http://" + plain.Url(path) + "\r\n\r\n");
+    });
+    secure = "127.0.0.1:" + std::to_string(moved.Port());
+    struct LogRecorder : ProgressSink {
+        void SetCaption(const std::string&) override {}
+        int Position() const override { return 0; }
+        void SetPosition(int) override {}
+        void LogLine(const std::string& text) override { lines.push_back(text); }
+        Strings lines;
+    } log;
+    ASSERT_EQ(AddTrustedCertificate(pem.certificatePem), kTrustOk);
+    App().progressWindow = &log;
+    CrawlSite("https://" + secure + "/a.html", true);
+    App().progressWindow = nullptr;
+    RemoveTrustedCertificate(pem.certificatePem);
+
+    EXPECT_EQ(plain.Requests(), (Strings{"GET /a.html", "GET /f.html"}));
+    EXPECT_EQ(log.lines,
+              Strings{"https://" + secure + "/a.html was redirected to plain http (http://" +
+                      plain.Url("/a.html") + "): the page was read unencrypted."});
+}
+
+TEST_F(LinkCrawl, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", Links({"Page.html", "page.html", "gone.html", "/"})},
+        {"/Page.html", Links({"GONE.html"})},
+    });
+    const std::string root = site.Url("/");
+    CrawlSite(root, false);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, site.Url("/Page.html"), kAvailable),
+                       Rec(root, site.Url("/page.html"), kAvailable),
+                       Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
+    EXPECT_EQ(site.Requests(),
+              (Strings{"GET /", "HEAD /Page.html", "HEAD /gone.html", "GET /gone.html"}));
+    ASSERT_NE(FindRecord(site.Url("/PAGE.HTML")), nullptr);
+    EXPECT_EQ(FindRecord(site.Url("/PAGE.HTML")), RecordAt(1));
+
+    // Following: page.html is not visited again, and GONE.html takes gone.html's status.
+    CrawlSite(root, true);
+    EXPECT_EQ(Records(),
+              (Strings{Rec(root, root, kAvailable), Rec(root, site.Url("/Page.html"), kAvailable),
+                       Rec(site.Url("/Page.html"), site.Url("/GONE.html"), kBroken),
+                       Rec(root, site.Url("/page.html"), kAvailable),
+                       Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
+}
+
+TEST_F(LinkCrawl, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) {
+    FixtureSite site([&](const std::string& path) {
+        if (path == "/start.html") {
+            return Links({"page.html#part", "http://" + site.Url("/abs.html#top")});
+        }
+        return HtmlPage("p");
+    });
+    // Every request that reaches this server came through the port written in the URL.
+    const std::string start = site.Url("/start.html#intro");
+    CrawlSite(start, true);
+    EXPECT_EQ(Records(), (Strings{Rec(start, start, kAvailable),
+                                  Rec(start, site.Url("/page.html#part"), kAvailable),
+                                  Rec(start, "http://" + site.Url("/abs.html#top"), kAvailable)}));
+    EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "GET /abs.html"}));
+}
+
+TEST_F(LinkCrawl, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
+    FixtureSite site([](const std::string& path) {
+        if (path == "/") {
+            return Links({"silent.html", "ok.html"});
+        }
+        // Nothing at all for silent.html: the connection closes at once.
+        return path == "/ok.html" ? HtmlPage("ok") : std::string();
+    });
+    CrawlSite(site.Url("/"), false);
+    EXPECT_EQ(Records(), (Strings{Rec(site.Url("/"), site.Url("/"), kAvailable),
+                                  Rec(site.Url("/"), site.Url("/ok.html"), kAvailable)}));
+    EXPECT_EQ(site.CountRequests("HEAD /silent.html"), 1);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's allocator replaces malloc's and counts for itself (its header is not always
+// installed).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+// Bytes the program has allocated and not freed.
+std::size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+TEST_F(LinkCrawl, AnEndlessSiteStopsAtThePageBoundInBoundedMemory) {
+    // Every page served links to three pages not served yet and back to the start page, and
+    // carries 8 KiB of text. The server notes the heap in use at each request, while the crawl
+    // is deep in its walk.
+    constexpr std::size_t kFiller = 8 * 1024;
+    const std::string filler(kFiller, 'x');
+    int next = 0;
+    std::size_t peak = 0;
+    const std::size_t before = HeapInUse();
+    FixtureSite site([&](const std::string&) {
+        peak = std::max(peak, HeapInUse());
+        std::string body = "<html><body>\r\n";
+        for (int i = 0; i < 3; ++i) {
+            body += "<a href=\"p" + std::to_string(++next) + "\">x</a>\r\n";
+        }
+        return HtmlPage(body + "<a href=\"p0\">start</a>\r\n" + filler + "\r\n</body></html>");
+    });
+    const std::string root = site.Url("/p0");
+    constexpr int kPages = 1001;
+    LinkCrawler crawl(fetcher_, kPages);
+    crawl.CrawlSite(root, true);
+    // kPages pages are visited; past the bound every link found is still judged, by its head,
+    // and each page records its link back to the start page.
+    EXPECT_EQ(crawl.PagesVisited(), kPages);
+    EXPECT_EQ(site.CountRequests("GET /p0"), 1);
+    int gets = 0;
+    for (const std::string& request : site.Requests()) {
+        gets += request.starts_with("GET ") ? 1 : 0;
+    }
+    EXPECT_EQ(gets, kPages);
+    ASSERT_EQ(crawl.RecordCount(), 1 + 4 * kPages);
+    int backLinks = 0;
+    for (int n = 0; n < crawl.RecordCount(); ++n) {
+        EXPECT_EQ(crawl.RecordAt(n)->status, kAvailable);
+        backLinks += crawl.RecordAt(n)->link == root && n > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(backLinks, kPages);
+    // Holding a page's response for each level of the walk would take over 8 MB here;
+    // the records and the lists of links stay under 1 MB.
+    EXPECT_LT(peak - std::min(peak, before), 512 * kFiller) << "peak growth";
+}
+
+}  // namespace
+}  // namespace sg
