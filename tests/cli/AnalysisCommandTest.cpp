@@ -15,6 +15,7 @@
 #include "support/FixtureSite.h"
 #include "support/HeldPage.h"
 #include "support/TempDir.h"
+#include "support/WaitForFile.h"
 
 extern char** environ;
 
@@ -101,7 +102,8 @@ TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSumma
                              "Prof", "--url", site_.Url("/a.html")});
     ASSERT_EQ(created.exitCode, 0) << created.err;
     // --open hands the page to xdg-open: here a script that notes what it was given.
-    ASSERT_TRUE(WriteWholeFile(dir_ / "xdg-open", "#!/bin/sh\nprintf %s \"$1\" > opened.txt\n"));
+    ASSERT_TRUE(WriteWholeFile(dir_ / "xdg-open",
+                               "#!/bin/sh\n" + test::RecordArgumentLine("opened.txt") + "\n"));
     std::filesystem::permissions(dir_ / "xdg-open", std::filesystem::perms::owner_all);
     test::ScopedEnv path("PATH", (dir_.path() + ":" + std::getenv("PATH")).c_str());
     test::CliResult result = RunCli(
@@ -112,9 +114,7 @@ TEST_F(AnalysisCommandTest, LinksFromAProfileWritesEachSitesReportBesideTheSumma
     EXPECT_TRUE(FileExists(page));
     EXPECT_TRUE(FileExists(std::filesystem::path(page).parent_path().string() + "/127.html"));
     std::string opened;
-    for (int i = 0; i < 200 && !ReadWholeFile(dir_ / "opened.txt", opened); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    EXPECT_TRUE(test::WaitForFile(dir_ / "opened.txt", opened));
     EXPECT_EQ(opened, page);
     EXPECT_NE(result.err.find("Link Validator in progress... " + site_.Url("/a.html") + " 100%\n"),
               std::string::npos)

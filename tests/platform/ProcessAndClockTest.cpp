@@ -11,6 +11,7 @@
 #include "platform/RunControl.h"
 #include "platform/TickCount.h"
 #include "support/TempDir.h"
+#include "support/WaitForFile.h"
 
 namespace sg {
 namespace {
@@ -18,26 +19,16 @@ namespace {
 // Writes a script that records its first argument, so a test can see what a viewer was given.
 std::string RecorderScript(const test::TempDir& dir, const std::string& name) {
     std::string script = dir / name;
-    WriteWholeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n");
+    WriteWholeFile(script, "#!/bin/sh\n" + test::RecordArgumentLine("$0.out") + "\n");
     ::chmod(script.c_str(), 0755);
     return script;
-}
-
-bool WaitForFile(const std::string& path, std::string& content) {
-    for (int i = 0; i < 200; ++i) {
-        if (ReadWholeFile(path, content) && !content.empty()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 // A viewer script: records its first argument beside itself, then runs `then`.
 std::string ViewerScript(const test::TempDir& dir, const std::string& name,
                          const std::string& then) {
     std::string script = dir / name;
-    WriteWholeFile(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.out\"\n" + then + "\n");
+    WriteWholeFile(script, "#!/bin/sh\n" + test::RecordArgumentLine("$0.out") + "\n" + then + "\n");
     ::chmod(script.c_str(), 0755);
     return script;
 }
@@ -50,7 +41,7 @@ TEST(OpenDocument, FallsBackWhenTheFirstViewerCannotStartAndPassesThePathVerbati
     const auto launch = LaunchDocumentViewer(dir / "no-such-opener", fallback, path);
     ASSERT_TRUE(launch->Started());
     std::string seen;
-    ASSERT_TRUE(WaitForFile(fallback + ".out", seen));
+    ASSERT_TRUE(test::WaitForFile(fallback + ".out", seen));
     EXPECT_EQ(seen, path);
     EXPECT_FALSE(FileExists(dir / "pwned.html"));
     EXPECT_EQ(launch->WaitFor(std::chrono::seconds(5)), DocumentLaunch::kShown);
@@ -131,7 +122,7 @@ TEST(OpenDocument, DefaultOpenerAnswersWhetherAViewerStarted) {
     test::ScopedEnv browser("BROWSER", recorder.c_str());
     EXPECT_TRUE(OpenDocument(dir / "report.html"));
     std::string seen;
-    ASSERT_TRUE(WaitForFile(recorder + ".out", seen));
+    ASSERT_TRUE(test::WaitForFile(recorder + ".out", seen));
     EXPECT_EQ(seen, dir / "report.html");
 }
 
