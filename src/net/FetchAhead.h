@@ -76,6 +76,7 @@ class FetchAhead : public Fetcher {
     // Take of the request's address (a HEAD when it asks for one); the request's other
     // settings apply to a fetch made on the spot.
     Answer Fetch(const FetchRequest& request) override;
+    using Fetcher::Fetch;
     // Straight to the fetcher: nothing of it was fetched ahead.
     void Start(const FetchRequest& request, RunControl& control, Done done) override;
     void Wake() override;
