@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <future>
 #include <string_view>
@@ -22,14 +21,8 @@ namespace {
 constexpr std::size_t kProxyAddressChars = 256;
 
 // A name the transport may connect to: letters, digits, "-", "_" and "." (a dotted address
-// among them), or an IP literal in brackets. Anything else is no host of the web.
+// among them). Anything else (an IPv6 literal among them: requests go over IPv4) is no host.
 bool IsHostName(std::string_view name) {
-    if (name.size() > 2 && name.front() == '[' && name.back() == ']') {
-        name = name.substr(1, name.size() - 2);
-        return std::all_of(name.begin(), name.end(), [](char c) {
-            return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.';
-        });
-    }
     return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '-' || c == '_' || c == '.';
