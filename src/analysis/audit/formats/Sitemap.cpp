@@ -27,22 +27,6 @@ struct ReaderFree {
     void operator()(xmlTextReaderPtr reader) const { xmlFreeTextReader(reader); }
 };
 
-// 50000 as "50,000".
-std::string GroupedNumber(std::size_t value) {
-    std::string digits = std::to_string(value);
-    for (std::size_t i = digits.size(); i > 3; i -= 3) {
-        digits.insert(i - 3, ",");
-    }
-    return digits;
-}
-
-// 52428800 as "50 MB"; other sizes in bytes.
-std::string BytesText(std::size_t bytes) {
-    constexpr std::size_t kMegabyte = 1024 * 1024;
-    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB"
-                                  : GroupedNumber(bytes) + " bytes";
-}
-
 SitemapContent Invalid(SitemapContent content, std::string problem) {
     content.kind = SitemapContent::Kind::Invalid;
     content.problem = std::move(problem);
@@ -50,6 +34,12 @@ SitemapContent Invalid(SitemapContent content, std::string problem) {
 }
 
 }  // namespace
+
+std::string SitemapSizeText(std::size_t bytes) {
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB"
+                                  : GroupedNumber(bytes) + " bytes";
+}
 
 SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
     SitemapContent content;
@@ -61,7 +51,7 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
         data = inflated;
     }
     if (data.size() > limits.bytes) {
-        return Invalid(std::move(content), "over " + BytesText(limits.bytes));
+        return Invalid(std::move(content), "over " + SitemapSizeText(limits.bytes));
     }
     if (data.empty()) {
         return Invalid(std::move(content), "not XML");

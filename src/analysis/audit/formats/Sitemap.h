@@ -33,4 +33,7 @@ struct SitemapContent {
 // more entries than the limit's addresses. Linear in the size of the data.
 SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits = {});
 
+// A size bound as the problems name it: 52428800 as "50 MB", others in bytes ("2,000 bytes").
+std::string SitemapSizeText(std::size_t bytes);
+
 }  // namespace sg
