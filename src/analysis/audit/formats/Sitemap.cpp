@@ -65,8 +65,11 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
     }
     xmlTextReaderSetStructuredErrorHandler(reader.get(), &IgnoreXmlError, nullptr);
 
-    // The element an address is read from: urlset/url/loc or sitemapindex/sitemap/loc.
+    // The element an address is read from: urlset/url/loc or sitemapindex/sitemap/loc, all in
+    // the root's namespace; an extension's (image:loc, video:content_loc, ...) names no page.
     std::string_view entry;
+    std::string protocol;
+    bool inEntry = false;
     bool inLoc = false;
     std::string loc;
     int read = 0;
@@ -75,7 +78,9 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
         const int depth = xmlTextReaderDepth(reader.get());
         if (type == XML_READER_TYPE_ELEMENT) {
             const std::string_view name = View(xmlTextReaderConstLocalName(reader.get()));
+            const bool own = View(xmlTextReaderConstNamespaceUri(reader.get())) == protocol;
             if (depth == 0) {
+                protocol = View(xmlTextReaderConstNamespaceUri(reader.get()));
                 if (name == "urlset") {
                     content.kind = SitemapContent::Kind::UrlSet;
                     entry = "url";
@@ -86,11 +91,13 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
                     return Invalid(std::move(content), "the root element is <" + std::string(name) +
                                                            ">, not <urlset> or <sitemapindex>");
                 }
-            } else if (depth == 1 && name == entry &&
-                       content.addresses.size() >= limits.addresses) {
-                return Invalid(std::move(content),
-                               "over " + GroupedNumber(limits.addresses) + " addresses");
-            } else if (depth == 2 && name == "loc") {
+            } else if (depth == 1) {
+                inEntry = own && name == entry;
+                if (inEntry && content.addresses.size() >= limits.addresses) {
+                    return Invalid(std::move(content),
+                                   "over " + GroupedNumber(limits.addresses) + " addresses");
+                }
+            } else if (depth == 2 && inEntry && own && name == "loc") {
                 loc.clear();
                 inLoc = xmlTextReaderIsEmptyElement(reader.get()) == 0;
             }

@@ -20,8 +20,9 @@ struct SitemapLimits {
 struct SitemapContent {
     enum class Kind { Invalid, UrlSet, Index };
     Kind kind = Kind::Invalid;
-    // The <loc> texts of <url> (or <sitemap>) entries, trimmed, in document order; those read
-    // before a fault was found are kept.
+    // The <loc> texts of <url> (or <sitemap>) entries, in the root element's namespace (an
+    // extension's <image:loc> names no page), trimmed, in document order; those read before a
+    // fault was found are kept.
     std::vector<std::string> addresses;
     // Why the sitemap is invalid; empty when it is not.
     std::string problem;
