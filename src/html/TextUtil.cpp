@@ -65,4 +65,12 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(TrimBlanksView(text));
 }
 
+std::string GroupedNumber(std::size_t value) {
+    std::string digits = std::to_string(value);
+    for (std::size_t i = digits.size(); i > 3; i -= 3) {
+        digits.insert(i - 3, ",");
+    }
+    return digits;
+}
+
 }  // namespace sg

@@ -1,6 +1,7 @@
 #pragma once
-// The two string helpers every scanner and report writer shares: the case-insensitive search
-// (ANSI lower-case rule, so offsets found are offsets into the unchanged text) and blank trimming.
+// The string helpers every scanner and report writer shares: the case-insensitive search (ANSI
+// lower-case rule, so offsets found are offsets into the unchanged text), blank trimming, and
+// numbers with their thousands grouped.
 
 #include <cstddef>
 #include <string>
@@ -21,5 +22,8 @@ inline bool IsBlank(char c) {
 // The text without its leading and trailing blanks.
 std::string_view TrimBlanksView(std::string_view text);
 std::string TrimBlanks(std::string_view text);
+
+// 50000 as "50,000"; under 1000 as it is.
+std::string GroupedNumber(std::size_t value);
 
 }  // namespace sg

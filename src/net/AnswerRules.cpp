@@ -1,5 +1,6 @@
 #include "net/AnswerRules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <string_view>
@@ -14,15 +15,16 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// "Sun, 06 Nov 1994 08:49:37 GMT" (the form HTTP servers send), as a time; false otherwise.
-bool ParseHttpDate(std::string_view text, std::chrono::system_clock::time_point& time) {
+// "Sun, 06 Nov 1994 08:49:37 GMT" (the form HTTP servers send), as seconds since the epoch;
+// false otherwise. Seconds, since a time point of the system clock holds only some centuries.
+bool ParseHttpDate(std::string_view text, std::time_t& time) {
     std::tm parts{};
     const std::string copy(text);
     const char* end = strptime(copy.c_str(), "%a, %d %b %Y %H:%M:%S GMT", &parts);
     if (end == nullptr) {
         return false;
     }
-    time = std::chrono::system_clock::from_time_t(timegm(&parts));
+    time = timegm(&parts);
     return true;
 }
 
@@ -55,12 +57,18 @@ milliseconds RetryAfterWait(const std::vector<std::string>& headerLines, millise
             const long long capSeconds = cap.count() / 1000 + 1;
             return std::min(cap, milliseconds(std::min(seconds, capSeconds) * 1000));
         }
-        std::chrono::system_clock::time_point date;
+        std::time_t date = 0;
         if (ParseHttpDate(value, date)) {
-            if (date <= now) {
+            // Dates past the cap (or long gone) need not be exact, nor fit a time point.
+            if (date > std::chrono::system_clock::to_time_t(now + cap) + 1) {
+                return cap;
+            }
+            const auto when = std::chrono::system_clock::from_time_t(
+                std::max(date, std::chrono::system_clock::to_time_t(now) - 1));
+            if (when <= now) {
                 return milliseconds(0);
             }
-            return std::min(cap, std::chrono::ceil<milliseconds>(date - now));
+            return std::min(cap, std::chrono::ceil<milliseconds>(when - now));
         }
         break;
     }

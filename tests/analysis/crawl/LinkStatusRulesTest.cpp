@@ -134,6 +134,13 @@ TEST(RetryAfter, SecondsDatesAndTheCap) {
         {{"Retry-After: 99999999999999999999"}, 30000ms},
         {{"Retry-After: Sun, 06 Nov 1994 08:49:40 GMT"}, 3000ms},
         {{"Retry-After: Sun, 06 Nov 1994 08:49:30 GMT"}, 0ms},
+        // Dates are capped like seconds, also past what a clock's time point holds.
+        {{"Retry-After: Sun, 06 Nov 1994 08:50:07 GMT"}, 30000ms},
+        {{"Retry-After: Sun, 06 Nov 1994 08:50:08 GMT"}, 30000ms},
+        {{"Retry-After: Sun, 06 Nov 1994 09:49:37 GMT"}, 30000ms},
+        {{"Retry-After: Fri, 31 Dec 2500 23:59:59 GMT"}, 30000ms},
+        {{"Retry-After: Fri, 31 Dec 9999 23:59:59 GMT"}, 30000ms},
+        {{"Retry-After: Mon, 01 Jan 1300 00:00:00 GMT"}, 0ms},
         {{"Retry-After: soon"}, kRetryAfterDefault},
         {{"HTTP/1.1 503 Service Unavailable"}, kRetryAfterDefault},
     };

@@ -1,7 +1,8 @@
 #pragma once
 // The Site Audit's checks: one row per check, in the order reports and --help list them. A check
-// is named in the data by its identifier; its severity is fixed here. New checks are new rows
-// (and a rule that finds them); nothing else lists them.
+// is named in the data by its identifier (AuditCheckIds.h, in the same order); its severity is
+// fixed here, and its summary names the rules' bounds (AuditRules.h). A new check is a new
+// identifier, a new row and a rule that finds it.
 
 #include <span>
 #include <string_view>
@@ -20,7 +21,7 @@ struct AuditCheck {
     std::string_view summary;
 };
 
-// Every check, grouped by category.
+// Every check, grouped by category; made on first use and never changed.
 std::span<const AuditCheck> AuditChecks();
 
 // The groups of categories the summary page charts ("Indexing", "Answers", "Content", "HTTPS",

@@ -138,6 +138,15 @@ void AddXRobotsTag(std::string_view value, RobotsDirectives& directives) {
     }
 }
 
+void AddXRobotsTagLines(const std::vector<std::string>& headerLines, RobotsDirectives& directives) {
+    constexpr std::string_view kName = "X-Robots-Tag:";
+    for (const std::string& line : headerLines) {
+        if (StartsWithNoCase(line, kName)) {
+            AddXRobotsTag(std::string_view(line).substr(kName.size()), directives);
+        }
+    }
+}
+
 std::optional<std::time_t> ParseRobotsDate(std::string_view text) {
     // The words and numbers in order; punctuation separates them.
     std::vector<std::string_view> words;

@@ -4,7 +4,9 @@
 
 #include <ctime>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace sg {
 
@@ -30,6 +32,9 @@ void AddMetaRobots(std::string_view content, RobotsDirectives& directives);
 // Adds what one X-Robots-Tag header value says to Googlebot: directives without a crawler name,
 // and those after "googlebot:" ("otherbot: noindex" says nothing to it).
 void AddXRobotsTag(std::string_view value, RobotsDirectives& directives);
+// Adds what every X-Robots-Tag line among an answer's header lines says to Googlebot; the name
+// in any letter case ("x-robots-tag", as HTTP/2 sends it). Other lines are ignored.
+void AddXRobotsTagLines(const std::vector<std::string>& headerLines, RobotsDirectives& directives);
 
 // The date of an unavailable_after directive: RFC 822/1123 ("25 Jun 2030 15:00:00 GMT", with or
 // without the weekday), RFC 850 ("Tuesday, 25-Jun-30 15:00:00 GMT") or ISO 8601

@@ -27,22 +27,6 @@ struct ReaderFree {
     void operator()(xmlTextReaderPtr reader) const { xmlFreeTextReader(reader); }
 };
 
-// 50000 as "50,000".
-std::string GroupedNumber(std::size_t value) {
-    std::string digits = std::to_string(value);
-    for (std::size_t i = digits.size(); i > 3; i -= 3) {
-        digits.insert(i - 3, ",");
-    }
-    return digits;
-}
-
-// 52428800 as "50 MB"; other sizes in bytes.
-std::string BytesText(std::size_t bytes) {
-    constexpr std::size_t kMegabyte = 1024 * 1024;
-    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB"
-                                  : GroupedNumber(bytes) + " bytes";
-}
-
 SitemapContent Invalid(SitemapContent content, std::string problem) {
     content.kind = SitemapContent::Kind::Invalid;
     content.problem = std::move(problem);
@@ -50,6 +34,12 @@ SitemapContent Invalid(SitemapContent content, std::string problem) {
 }
 
 }  // namespace
+
+std::string SitemapSizeText(std::size_t bytes) {
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB"
+                                  : GroupedNumber(bytes) + " bytes";
+}
 
 SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
     SitemapContent content;
@@ -61,7 +51,7 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
         data = inflated;
     }
     if (data.size() > limits.bytes) {
-        return Invalid(std::move(content), "over " + BytesText(limits.bytes));
+        return Invalid(std::move(content), "over " + SitemapSizeText(limits.bytes));
     }
     if (data.empty()) {
         return Invalid(std::move(content), "not XML");
@@ -75,8 +65,11 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
     }
     xmlTextReaderSetStructuredErrorHandler(reader.get(), &IgnoreXmlError, nullptr);
 
-    // The element an address is read from: urlset/url/loc or sitemapindex/sitemap/loc.
+    // The element an address is read from: urlset/url/loc or sitemapindex/sitemap/loc, all in
+    // the root's namespace; an extension's (image:loc, video:content_loc, ...) names no page.
     std::string_view entry;
+    std::string protocol;
+    bool inEntry = false;
     bool inLoc = false;
     std::string loc;
     int read = 0;
@@ -85,7 +78,9 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
         const int depth = xmlTextReaderDepth(reader.get());
         if (type == XML_READER_TYPE_ELEMENT) {
             const std::string_view name = View(xmlTextReaderConstLocalName(reader.get()));
+            const bool own = View(xmlTextReaderConstNamespaceUri(reader.get())) == protocol;
             if (depth == 0) {
+                protocol = View(xmlTextReaderConstNamespaceUri(reader.get()));
                 if (name == "urlset") {
                     content.kind = SitemapContent::Kind::UrlSet;
                     entry = "url";
@@ -96,11 +91,13 @@ SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits) {
                     return Invalid(std::move(content), "the root element is <" + std::string(name) +
                                                            ">, not <urlset> or <sitemapindex>");
                 }
-            } else if (depth == 1 && name == entry &&
-                       content.addresses.size() >= limits.addresses) {
-                return Invalid(std::move(content),
-                               "over " + GroupedNumber(limits.addresses) + " addresses");
-            } else if (depth == 2 && name == "loc") {
+            } else if (depth == 1) {
+                inEntry = own && name == entry;
+                if (inEntry && content.addresses.size() >= limits.addresses) {
+                    return Invalid(std::move(content),
+                                   "over " + GroupedNumber(limits.addresses) + " addresses");
+                }
+            } else if (depth == 2 && inEntry && own && name == "loc") {
                 loc.clear();
                 inLoc = xmlTextReaderIsEmptyElement(reader.get()) == 0;
             }

@@ -20,8 +20,9 @@ struct SitemapLimits {
 struct SitemapContent {
     enum class Kind { Invalid, UrlSet, Index };
     Kind kind = Kind::Invalid;
-    // The <loc> texts of <url> (or <sitemap>) entries, trimmed, in document order; those read
-    // before a fault was found are kept.
+    // The <loc> texts of <url> (or <sitemap>) entries, in the root element's namespace (an
+    // extension's <image:loc> names no page), trimmed, in document order; those read before a
+    // fault was found are kept.
     std::vector<std::string> addresses;
     // Why the sitemap is invalid; empty when it is not.
     std::string problem;
@@ -32,5 +33,8 @@ struct SitemapContent {
 // anything that is not well-formed XML, a root element other than urlset and sitemapindex, or
 // more entries than the limit's addresses. Linear in the size of the data.
 SitemapContent ReadSitemap(std::string_view data, const SitemapLimits& limits = {});
+
+// A size bound as the problems name it: 52428800 as "50 MB", others in bytes ("2,000 bytes").
+std::string SitemapSizeText(std::size_t bytes);
 
 }  // namespace sg

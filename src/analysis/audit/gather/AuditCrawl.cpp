@@ -79,11 +79,7 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     if (!atEnd) {
         answer.redirects = got.redirects;
     }
-    for (const std::string& line : got.headerLines) {
-        if (StartsWithNoCase(line, "X-Robots-Tag:")) {
-            AddXRobotsTag(std::string_view(line).substr(13), answer.directives);
-        }
-    }
+    AddXRobotsTagLines(got.headerLines, answer.directives);
     const std::string contentType = got.ContentTypeLine();
     answer.html = answer.redirects.empty() && IsHtml(contentType);
     answer.head = HeadOf(got, true);

@@ -98,10 +98,28 @@ TEST(AuditHeaders, Hsts) {
     for (const Row& row : rows) {
         EXPECT_EQ(HstsProblem(row.value), row.problem) << row.value.value_or("(none)");
     }
-    const Lines lines = {"HTTP/1.1 200 OK", "strict-transport-security:  max-age=5 ",
-                         "Strict-Transport-Security-X: no"};
-    EXPECT_EQ(HeadValue(lines, "Strict-Transport-Security"), "max-age=5");
-    EXPECT_EQ(HeadValue(lines, "Expires"), std::nullopt);
+}
+
+// HTTP/2 sends every field name in lower case; HTTP/1.1 servers in any case.
+TEST(AuditHeaders, HeadValuesByNameInAnyLetterCase) {
+    const Lines lines = {"HTTP/1.1 200 OK",
+                         "strict-transport-security:  max-age=5 ",
+                         "Strict-Transport-Security-X: no",
+                         "cache-control: max-age=60",
+                         "CONTENT-TYPE: text/css",
+                         "content-encoding: br",
+                         "content-length:1400"};
+    struct Row {
+        std::string_view name;
+        std::optional<std::string_view> value;
+    };
+    for (const Row& row : {Row{"Strict-Transport-Security", "max-age=5"},
+                           Row{"Cache-Control", "max-age=60"}, Row{"Content-Type", "text/css"},
+                           Row{"Content-Encoding", "br"}, Row{"Content-Length", "1400"},
+                           Row{"Expires", std::nullopt}, Row{"Content", std::nullopt}}) {
+        EXPECT_EQ(HeadValue(lines, row.name), row.value) << row.name;
+    }
+    EXPECT_EQ(ShortCacheProblem(ReadCacheLifetime(lines, kNow)), "cached for 60 seconds");
 }
 
 TEST(Hreflang, CodesAreLanguagesRegionsOrXDefault) {

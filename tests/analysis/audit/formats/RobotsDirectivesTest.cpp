@@ -40,6 +40,27 @@ TEST(RobotsDirectives, MetaAndHeaderValuesForGooglebot) {
     }
 }
 
+TEST(RobotsDirectives, XRobotsTagLinesInAnyLetterCase) {
+    struct Row {
+        std::vector<std::string> lines;
+        bool noindex;
+        bool nofollow;
+    };
+    const Row rows[] = {
+        {{"HTTP/1.1 200 OK", "X-Robots-Tag: noindex"}, true, false},
+        {{"x-robots-tag: noindex"}, true, false},
+        {{"X-ROBOTS-TAG:nofollow"}, false, true},
+        {{"x-robots-tag: googlebot: noindex", "x-robots-tag: otherbot: nofollow"}, true, false},
+        {{"x-robots-tags: noindex", "x-robots: noindex", "link: noindex"}, false, false},
+    };
+    for (const Row& row : rows) {
+        RobotsDirectives d;
+        AddXRobotsTagLines(row.lines, d);
+        EXPECT_EQ(d.noindex, row.noindex) << row.lines.back();
+        EXPECT_EQ(d.nofollow, row.nofollow) << row.lines.back();
+    }
+}
+
 TEST(RobotsDirectives, UnavailableAfterDates) {
     struct Row {
         const char* text;

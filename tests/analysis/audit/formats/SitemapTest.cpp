@@ -48,6 +48,28 @@ TEST(Sitemap, ReadsAddressesOfUrlSetsAndIndexesPlainOrGzipped) {
     EXPECT_EQ(ReadSitemap(three, {3, three.size()}).addresses.size(), 3u);
 }
 
+TEST(Sitemap, OnlyTheProtocolsLocNamesAPage) {
+    const std::string set =
+        "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\""
+        " xmlns:image=\"http://www.google.com/schemas/sitemap-image/1.1\""
+        " xmlns:video=\"http://www.google.com/schemas/sitemap-video/1.1\""
+        " xmlns:news=\"http://www.google.com/schemas/sitemap-news/0.9\">"
+        "<url><loc>http://h/a</loc>"
+        "<image:image><image:loc>http://h/a.jpg</image:loc></image:image>"
+        "<video:video><video:content_loc>http://h/v.mp4</video:content_loc>"
+        "<video:player_loc>http://h/player</video:player_loc></video:video>"
+        "<news:news><news:publication><news:name>N</news:name></news:publication></news:news>"
+        // Outside its image:image, an image:loc still names no page.
+        "<image:loc>http://h/b.jpg</image:loc></url>"
+        "<image:image><image:loc>http://h/c.jpg</image:loc></image:image>"
+        "<url><image:image><image:loc>http://h/d.jpg</image:loc></image:image></url>"
+        "</urlset>";
+    EXPECT_EQ(ReadSitemap(set).addresses, (std::vector<std::string>{"http://h/a"}));
+    // Without any namespace, the protocol's elements are read as before.
+    EXPECT_EQ(ReadSitemap("<urlset><url><loc>http://h/a</loc></url></urlset>").addresses,
+              (std::vector<std::string>{"http://h/a"}));
+}
+
 TEST(Sitemap, InvalidSitemapsSayWhy) {
     // Small bounds prove what the protocol's do.
     const SitemapLimits limits{3, 2000};

@@ -1,0 +1,150 @@
+#include "analysis/audit/checks/AuditJudge.h"
+
+#include <cassert>
+
+#include "analysis/audit/checks/AuditChecks.h"
+#include "analysis/audit/formats/Canonical.h"
+#include "html/Url.h"
+
+namespace sg {
+
+std::string AuditKey(std::string_view url) {
+    return Url::CompareKeyOf(url);
+}
+
+std::string AnswerText(int status) {
+    return status == 0 ? "no answer" : "answers " + std::to_string(status);
+}
+
+std::string Named(const std::vector<std::string>& items, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += (i > 0 ? ", " : "") + items[i];
+    }
+    if (count > items.size()) {
+        text += " and " + std::to_string(count - items.size()) + " more";
+    }
+    return text;
+}
+
+std::string FirstH1(const PageFacts& facts) {
+    for (const std::string& h1 : facts.h1s) {
+        if (!h1.empty()) {
+            return h1;
+        }
+    }
+    return {};
+}
+
+AuditJudge::AuditJudge(const AuditSiteData& data, std::time_t now)
+    : data_(data), now_(now), findings_(kAuditCheckIds.size()) {
+    for (std::size_t i = 0; i < data.answers.size(); ++i) {
+        answerByKey_.emplace(AuditKey(data.answers[i].url), i);
+    }
+    for (std::size_t i = 0; i < data.elsewhere.size(); ++i) {
+        elsewhereByKey_.emplace(AuditKey(data.elsewhere[i].url), i);
+    }
+    robotsUnreadable_ = data.robotsStatus == 0 || data.robotsStatus >= 500;
+    states_.reserve(data.answers.size());
+    for (const AuditAnswer& answer : data.answers) {
+        states_.push_back(StateOf(answer));
+    }
+}
+
+bool AuditJudge::Content(std::size_t i) const {
+    return states_[i].content && data_.answers[i].html;
+}
+
+std::optional<std::size_t> AuditJudge::PageOf(std::string_view url) const {
+    const auto found = answerByKey_.find(AuditKey(url));
+    return found != answerByKey_.end() ? std::optional(found->second) : std::nullopt;
+}
+
+const AuditAnswer* AuditJudge::Find(std::string_view url) const {
+    const std::string key = AuditKey(url);
+    if (const auto found = answerByKey_.find(key); found != answerByKey_.end()) {
+        return &data_.answers[found->second];
+    }
+    if (const auto found = elsewhereByKey_.find(key); found != elsewhereByKey_.end()) {
+        return &data_.elsewhere[found->second];
+    }
+    return nullptr;
+}
+
+void AuditJudge::Add(AuditCheckId check, std::optional<std::string> url, std::string detail,
+                     std::optional<AuditSeverity> severity) {
+    const AuditCheck& row = AuditChecks()[check.Index()];
+    // The table lists the checks in the identifiers' order (AuditChecksTest).
+    assert(row.id == check.Text());
+    AuditFinding finding;
+    finding.check = std::string(check.Text());
+    finding.severity = severity.value_or(row.severity);
+    finding.url = std::move(url);
+    finding.detail = std::move(detail);
+    findings_[check.Index()].push_back(std::move(finding));
+}
+
+PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
+    PageState state;
+    state.content = answer.status == 200 && answer.redirects.empty() && !answer.redirectLoop;
+    state.blocked =
+        !robotsUnreadable_ && !data_.robots.Allowed(kIndexingCrawler, RobotsPathOf(answer.url));
+    state.noindex = state.content && answer.directives.KeepsOutOfIndex(now_);
+    if (state.content && answer.html) {
+        const AuditCanonical canonical = ReadAuditCanonical(answer.facts.canonicals);
+        state.canonical = canonical.url;
+        state.canonicalProblem = canonical.problem;
+        state.canonicalElsewhere =
+            !state.canonical.empty() && AuditKey(state.canonical) != AuditKey(answer.url);
+    }
+    if (answer.redirectLoop) {
+        state.reason = "redirects in a loop";
+    } else if (!answer.redirects.empty()) {
+        state.reason = "redirects to " + answer.redirects.back();
+    } else if (answer.status != 200) {
+        state.reason = AnswerText(answer.status);
+    } else if (robotsUnreadable_) {
+        state.reason = "robots.txt cannot be read";
+    } else if (state.blocked) {
+        state.reason = "blocked by robots.txt";
+    } else if (state.noindex) {
+        state.reason = "noindex";
+    } else if (state.canonicalElsewhere) {
+        state.reason = "canonical names " + state.canonical;
+    }
+    state.indexable = state.reason.empty();
+    return state;
+}
+
+AuditSite AuditJudge::Finish() {
+    AuditSite site;
+    site.url = data_.siteUrl;
+    site.pages.reserve(data_.answers.size());
+    for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+        const AuditAnswer& answer = data_.answers[i];
+        const PageState& state = states_[i];
+        AuditPage page;
+        page.url = answer.url;
+        page.status = answer.status;
+        page.indexable = state.indexable;
+        page.notIndexableBecause = state.reason;
+        if (Content(i)) {
+            const PageFacts& facts = answer.facts;
+            page.title = facts.titles.empty() ? std::string() : facts.titles.front();
+            page.description =
+                facts.descriptions.empty() ? std::string() : facts.descriptions.front();
+            page.h1 = FirstH1(facts);
+            page.words = facts.words;
+        }
+        page.canonical = state.canonical;
+        site.pages.push_back(std::move(page));
+    }
+    for (std::vector<AuditFinding>& group : findings_) {
+        for (AuditFinding& finding : group) {
+            site.findings.push_back(std::move(finding));
+        }
+    }
+    return site;
+}
+
+}  // namespace sg

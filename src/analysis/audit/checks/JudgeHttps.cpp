@@ -1,0 +1,67 @@
+// HTTPS: pages over plain http, http resources and links on https pages, and HSTS.
+
+#include <algorithm>
+
+#include "analysis/audit/checks/AuditHeaders.h"
+#include "analysis/audit/checks/AuditJudge.h"
+#include "html/LinkExtractor.h"
+#include "platform/Ansi.h"
+
+namespace sg {
+namespace {
+
+void JudgeMixedContent(AuditJudge& judge, const AuditAnswer& answer) {
+    using Kind = PagePlainResource::Kind;
+    const std::vector<PagePlainResource>& resources = answer.facts.plainResources;
+    if (resources.empty()) {
+        return;
+    }
+    bool blocking = false;
+    std::vector<std::string> named;
+    for (const PagePlainResource& resource : resources) {
+        blocking = blocking || resource.kind == Kind::Script || resource.kind == Kind::Stylesheet ||
+                   resource.kind == Kind::Frame;
+        if (named.size() < PageFactList::kKept) {
+            named.push_back(resource.href);
+        }
+    }
+    judge.Add(kMixedContent, answer.url, "loads " + Named(named, resources.size()),
+              blocking ? AuditSeverity::Error : AuditSeverity::Warning);
+}
+
+}  // namespace
+
+void JudgeHttps(AuditJudge& judge) {
+    const AuditSiteData& data = judge.Data();
+    for (std::size_t i = 0; i < data.answers.size(); ++i) {
+        if (!judge.Content(i)) {
+            continue;
+        }
+        const AuditAnswer& answer = data.answers[i];
+        if (!StartsWithNoCase(answer.url, "https://")) {
+            if (data.hostAnswersHttps) {
+                judge.Add(kHttpPage, answer.url, "served over http; the host answers https");
+            }
+            continue;
+        }
+        JudgeMixedContent(judge, answer);
+        std::vector<std::string> internal;
+        for (const std::string& link : answer.facts.plainLinks) {
+            if (SameHost(link, answer.url)) {
+                internal.push_back(link);
+            }
+        }
+        if (!internal.empty()) {
+            const std::size_t count = internal.size();
+            internal.resize(std::min(count, PageFactList::kKept));
+            judge.Add(kHttpLinkInternal, answer.url, "links to " + Named(internal, count));
+        }
+        const std::string hsts =
+            HstsProblem(HeadValue(answer.head.lines, "Strict-Transport-Security"));
+        if (!hsts.empty()) {
+            judge.Add(kHstsMissing, answer.url, hsts);
+        }
+    }
+}
+
+}  // namespace sg
