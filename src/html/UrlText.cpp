@@ -22,7 +22,6 @@ constexpr std::array<bool, 256> MakeKeptTable() {
 }
 
 constexpr std::array<bool, 256> kKept = MakeKeptTable();
-constexpr char kHex[] = "0123456789ABCDEF";
 
 }  // namespace
 
@@ -72,19 +71,8 @@ std::string EnsureHttpPrefix(std::string_view url) {
 }
 
 std::string PercentEncode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (kKept[b]) {
-            out.push_back(c);
-        } else {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0x0F]);
-        }
-    }
-    return out;
+    return PercentEncodeWhere(
+        text, [](std::size_t, char c) { return !kKept[static_cast<unsigned char>(c)]; });
 }
 
 }  // namespace sg
