@@ -70,6 +70,24 @@ std::string EnsureHttpPrefix(std::string_view url) {
     return out;
 }
 
+namespace {
+
+std::string_view HostPart(std::string_view url) {
+    for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (StartsWithNoCase(url, scheme)) {
+            url.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    return url.substr(0, url.find('/'));
+}
+
+}  // namespace
+
+bool SameHost(std::string_view a, std::string_view b) {
+    return EqualsNoCase(HostPart(a), HostPart(b));
+}
+
 std::string PercentEncode(std::string_view text) {
     return PercentEncodeWhere(
         text, [](std::size_t, char c) { return !kKept[static_cast<unsigned char>(c)]; });

@@ -10,10 +10,10 @@
 #include "analysis/audit/checks/AuditChecks.h"
 #include "analysis/audit/checks/AuditHeaders.h"
 #include "analysis/audit/formats/Hreflang.h"
-#include "html/LinkExtractor.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
 #include "html/Url.h"
+#include "html/UrlText.h"
 #include "platform/Ansi.h"
 
 namespace sg {
