@@ -79,7 +79,8 @@ std::string_view HostPart(std::string_view url) {
             break;
         }
     }
-    return url.substr(0, url.find('/'));
+    // An address in the crawl's text form has its authority end at the first of these.
+    return url.substr(0, url.find_first_of("/?#"));
 }
 
 }  // namespace

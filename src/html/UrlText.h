@@ -21,8 +21,8 @@ std::string StripHttpPrefix(std::string_view url);
 // a report's link to an https page must stay one.
 std::string EnsureHttpPrefix(std::string_view url);
 
-// Whether two URLs name the same host: their parts up to the first "/" after a leading
-// "http://" or "https://" (any case) is removed, compared without regard to case, a port
+// Whether two URLs name the same host: their parts up to the first "/", "?" or "#" after a
+// leading "http://" or "https://" (any case) is removed, compared without regard to case, a port
 // included.
 bool SameHost(std::string_view a, std::string_view b);
 

@@ -36,10 +36,19 @@ TEST(UrlText, SameHost) {
         bool same;
     };
     const Case cases[] = {
-        {"host/a", "host/b", true},      {"HOST", "host/", true},
-        {"http://host/x", "host", true}, {"HTTPS://Host/x", "host/y", true},
-        {"host:81/a", "host/a", false},  {"host/a", "other/a", false},
+        {"host/a", "host/b", true},
+        {"HOST", "host/", true},
+        {"http://host/x", "host", true},
+        {"HTTPS://Host/x", "host/y", true},
+        {"host:81/a", "host/a", false},
+        {"host/a", "other/a", false},
         {"ftp://host/a", "host", false},
+        // The authority ends at "?" and "#" as well: a query or fragment names no host.
+        {"host?u=http://other/", "host", true},
+        {"host?u=http://other/", "other", false},
+        {"http://host#frag", "host", true},
+        {"host#a/b", "host/c", true},
+        {"host?a", "host?b", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SameHost(c.a, c.b), c.same) << c.a << " ~ " << c.b;
