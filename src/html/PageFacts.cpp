@@ -12,16 +12,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "html/HtmlTokens.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
 
 namespace sg {
 namespace {
-
-bool IsBlankByte(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // Blanks beyond ASCII's: the no-break space, the spaces of General Punctuation, the
 // ideographic space.
@@ -52,7 +49,7 @@ std::string Collapse(std::string_view text) {
     out.reserve(text.size());
     bool blank = false;
     for (char c : text) {
-        if (IsBlankByte(c)) {
+        if (IsHtmlBlank(c)) {
             blank = true;
             continue;
         }
@@ -83,29 +80,12 @@ bool IsForeign(std::string_view name) {
     return name == "svg" || name == "math";
 }
 
-bool HasToken(std::string_view tokens, std::string_view token) {
-    std::size_t at = 0;
-    while (at < tokens.size()) {
-        while (at < tokens.size() && IsBlankByte(tokens[at])) {
-            ++at;
-        }
-        const std::size_t start = at;
-        while (at < tokens.size() && !IsBlankByte(tokens[at])) {
-            ++at;
-        }
-        if (at > start && EqualsNoCase(tokens.substr(start, at - start), token)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string_view Trimmed(const char* value) {
     std::string_view text = value != nullptr ? value : "";
-    while (!text.empty() && IsBlankByte(text.front())) {
+    while (!text.empty() && IsHtmlBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlankByte(text.back())) {
+    while (!text.empty() && IsHtmlBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -356,7 +336,7 @@ class Reader {
     }
 
     void Character(char32_t c) {
-        if ((c < 0x80 && IsBlankByte(static_cast<char>(c))) || IsBlankCodePoint(c)) {
+        if ((c < 0x80 && IsHtmlBlank(static_cast<char>(c))) || IsBlankCodePoint(c)) {
             Boundary();
             return;
         }
