@@ -4,12 +4,11 @@
 #include <libxml/parser.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <unordered_set>
 
+#include "html/HtmlPushParse.h"
 #include "html/HtmlTokens.h"
 #include "html/Url.h"
 #include "platform/Ansi.h"
@@ -209,37 +208,10 @@ void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) 
     }
 }
 
-// Parse problems are the page's, not the program's: nothing is printed.
-void Quiet(void*, const char*, ...) {}
-
-void InitParserOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-}
-
 void Parse(std::string_view page, Collector& collector) {
-    InitParserOnce();
     htmlSAXHandler sax{};
     sax.startElement = StartElement;
-    sax.warning = Quiet;
-    sax.error = Quiet;
-    sax.fatalError = Quiet;
-    htmlParserCtxtPtr context =
-        htmlCreatePushParserCtxt(&sax, &collector, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
-    if (context == nullptr) {
-        return;
-    }
-    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
-    // The body cap keeps a page far below INT_MAX; a page beyond it is read in pieces.
-    constexpr std::size_t kPiece = INT_MAX / 2;
-    std::size_t at = 0;
-    do {
-        const std::size_t piece = std::min(kPiece, page.size() - at);
-        const bool last = at + piece >= page.size();
-        htmlParseChunk(context, page.data() + at, static_cast<int>(piece), last ? 1 : 0);
-        at += piece;
-    } while (at < page.size());
-    htmlFreeParserCtxt(context);
+    ParseHtmlPage(page, sax, &collector, nullptr);
 }
 
 // The distinct test keeps the texts of one list.
