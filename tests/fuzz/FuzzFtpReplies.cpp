@@ -14,9 +14,9 @@
 #include "FuzzCheck.h"
 #include "FuzzPeer.h"
 #include "net/CFtpAgent.h"
-#include "net/FtpSocket.h"
 #include "net/FtpListParser.h"
 #include "net/FtpPassiveReply.h"
+#include "net/FtpSocket.h"
 #include "support/FakeFtpServer.h"
 
 using namespace std::chrono_literals;
