@@ -109,20 +109,20 @@ bool CanWrite(const std::string& path) {
 }
 
 // What the local side of a transfer that the server accepted went through; empty when it went
-// well. The results are those of CUT_WSClient::ReadToFile and SendFromFile.
+// well. The results are those of FtpSocket::ReadToFile and SendFromFile.
 std::string LocalFailure(bool download, int local) {
-    if (local == CUT_WSClient::kOk) {
+    if (local == FtpSocket::kOk) {
         return {};
     }
     if (download) {
         switch (local) {
-            case CUT_WSClient::kReadOpenFailed:
+            case FtpSocket::kReadOpenFailed:
                 return "the local file could not be opened";
-            case CUT_WSClient::kReadTimedOut:
+            case FtpSocket::kReadTimedOut:
                 return "the data connection stalled";
-            case CUT_WSClient::kReadReceiveFailed:
+            case FtpSocket::kReadReceiveFailed:
                 return "the data connection failed";
-            case CUT_WSClient::kReadShortWrite:
+            case FtpSocket::kReadShortWrite:
                 return "the local file could not be written whole";
             case CFtpAgent::kLocalNotReplaced:
                 return "the local file could not be replaced";
@@ -131,11 +131,11 @@ std::string LocalFailure(bool download, int local) {
         }
     }
     switch (local) {
-        case CUT_WSClient::kSendOpenFailed:
+        case FtpSocket::kSendOpenFailed:
             return "the local file could not be opened";
-        case CUT_WSClient::kSendFailed:
+        case FtpSocket::kSendFailed:
             return "the server stopped taking the data";
-        case CUT_WSClient::kSendReadFailed:
+        case FtpSocket::kSendReadFailed:
             return "the local file could not be read whole";
         default:
             return "the data was not sent";

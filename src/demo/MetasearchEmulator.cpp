@@ -7,23 +7,11 @@
 
 #include "html/IdnHost.h"
 #include "html/UrlText.h"
+#include "platform/Ansi.h"
 #include "reports/ReportEscape.h"
 
 namespace sg {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // A query value as a form sends it: "+" is a blank, "%XX" a byte.
 std::string FormDecode(std::string_view value) {
@@ -31,9 +19,10 @@ std::string FormDecode(std::string_view value) {
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '+') {
             decoded += ' ';
-        } else if (value[i] == '%' && i + 2 < value.size() && HexValue(value[i + 1]) >= 0 &&
-                   HexValue(value[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(value[i + 1]) * 16 + HexValue(value[i + 2]));
+        } else if (value[i] == '%' && i + 2 < value.size() && HexDigitValue(value[i + 1]) >= 0 &&
+                   HexDigitValue(value[i + 2]) >= 0) {
+            decoded +=
+                static_cast<char>(HexDigitValue(value[i + 1]) * 16 + HexDigitValue(value[i + 2]));
             i += 2;
         } else {
             decoded += value[i];

@@ -61,12 +61,12 @@ class MetasearchEmulator {
         std::string category;
         bool enabled = true;
         std::string shortcut;
-        std::set<int> thumbnails;
-        std::string failReason;
+        std::set<int> thumbnails{};
+        std::string failReason{};
         int failTimes = 0;
         std::chrono::milliseconds ban{0};
         std::chrono::steady_clock::time_point suspendedUntil{};
-        std::string suspendedReason;
+        std::string suspendedReason{};
     };
     Engine& EngineNamed(const std::string& name);
     std::string ConfigBody() const;

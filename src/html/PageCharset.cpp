@@ -83,49 +83,19 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t p, char32_t& cp) {
     return length;
 }
 
-// Windows-1252's bytes 0x80..0x9F; 0 where the byte stands for no character.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // The Windows-1252 byte of a code point, or -1 when it has none.
 int Windows1252Byte(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         return static_cast<int>(cp);
     }
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] != 0 && kHighControls[i] == cp) {
-            return static_cast<int>(0x80 + i);
+    // The bytes 0x80..0x9F that Windows-1252 defines stand for characters above 0xFF; an
+    // undefined one stands for its own C1 control, which no page means.
+    for (int byte = 0x80; byte <= 0x9F && cp > 0xFF; ++byte) {
+        if (AnsiToCodePoint(static_cast<unsigned char>(byte)) == cp) {
+            return byte;
         }
     }
     return -1;
-}
-
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-void AppendWindows1252(std::string& out, unsigned char byte) {
-    char32_t c = byte;
-    if (byte >= 0x80 && byte <= 0x9F && kHighControls[byte - 0x80] != 0) {
-        c = kHighControls[byte - 0x80];
-    }
-    AppendCodePoint(out, c);
 }
 
 }  // namespace
@@ -216,7 +186,7 @@ std::string Utf8Text(std::string_view text, PageCharset charset) {
         const std::size_t length =
             charset == PageCharset::Utf8 ? DecodeUtf8(text, p, cp) : (byte < 0x80 ? 1 : 0);
         if (length == 0) {
-            AppendWindows1252(out, byte);
+            AppendUtf8(out, AnsiToCodePoint(byte));
             ++p;
         } else {
             out.append(text.substr(p, length));

@@ -2,26 +2,21 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cstring>
-#include <mutex>
 
 #include <nlohmann/json.hpp>
 
+#include "html/HtmlPushParse.h"
+#include "html/HtmlTokens.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
 
 namespace sg {
 namespace {
-
-bool IsBlankByte(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // Blanks beyond ASCII's: the no-break space, the spaces of General Punctuation, the
 // ideographic space.
@@ -52,7 +47,7 @@ std::string Collapse(std::string_view text) {
     out.reserve(text.size());
     bool blank = false;
     for (char c : text) {
-        if (IsBlankByte(c)) {
+        if (IsHtmlBlank(c)) {
             blank = true;
             continue;
         }
@@ -83,29 +78,12 @@ bool IsForeign(std::string_view name) {
     return name == "svg" || name == "math";
 }
 
-bool HasToken(std::string_view tokens, std::string_view token) {
-    std::size_t at = 0;
-    while (at < tokens.size()) {
-        while (at < tokens.size() && IsBlankByte(tokens[at])) {
-            ++at;
-        }
-        const std::size_t start = at;
-        while (at < tokens.size() && !IsBlankByte(tokens[at])) {
-            ++at;
-        }
-        if (at > start && EqualsNoCase(tokens.substr(start, at - start), token)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string_view Trimmed(const char* value) {
     std::string_view text = value != nullptr ? value : "";
-    while (!text.empty() && IsBlankByte(text.front())) {
+    while (!text.empty() && IsHtmlBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlankByte(text.back())) {
+    while (!text.empty() && IsHtmlBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -356,7 +334,7 @@ class Reader {
     }
 
     void Character(char32_t c) {
-        if ((c < 0x80 && IsBlankByte(static_cast<char>(c))) || IsBlankCodePoint(c)) {
+        if ((c < 0x80 && IsHtmlBlank(static_cast<char>(c))) || IsBlankCodePoint(c)) {
             Boundary();
             return;
         }
@@ -425,9 +403,6 @@ void OnText(void* context, const xmlChar* text, int length) {
         std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
 }
 
-// Parse problems are the page's, not the program's: nothing is printed.
-void Quiet(void*, const char*, ...) {}
-
 }  // namespace
 
 void PageFactList::Add(std::string_view item) {
@@ -486,36 +461,17 @@ std::string StructuredDataProblem(std::string_view text) {
 }
 
 PageFacts ReadPageFacts(std::string_view page, PageCharset charset) {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
     PageFacts facts;
     Reader reader(facts);
     htmlSAXHandler sax{};
     sax.startElement = OnStart;
     sax.endElement = OnEnd;
     sax.characters = OnText;
-    sax.warning = Quiet;
-    sax.error = Quiet;
-    sax.fatalError = Quiet;
-    htmlParserCtxtPtr context =
-        htmlCreatePushParserCtxt(&sax, &reader, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
-    if (context == nullptr) {
+    // The declared charset holds; a meta tag further down does not switch it.
+    if (!ParseHtmlPage(page, sax, &reader,
+                       charset == PageCharset::Utf8 ? "UTF-8" : "windows-1252")) {
         return facts;
     }
-    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
-    // The declared charset holds; a meta tag further down does not switch it.
-    xmlSwitchToEncoding(context, xmlFindCharEncodingHandler(
-                                     charset == PageCharset::Utf8 ? "UTF-8" : "windows-1252"));
-    // The body cap keeps a page far below INT_MAX; a larger one is read in pieces.
-    constexpr std::size_t kPiece = INT_MAX / 2;
-    std::size_t at = 0;
-    do {
-        const std::size_t piece = std::min(kPiece, page.size() - at);
-        htmlParseChunk(context, page.data() + at, static_cast<int>(piece),
-                       at + piece >= page.size() ? 1 : 0);
-        at += piece;
-    } while (at < page.size());
-    htmlFreeParserCtxt(context);
     reader.Finish();
     return facts;
 }

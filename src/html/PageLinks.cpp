@@ -4,12 +4,12 @@
 #include <libxml/parser.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <unordered_set>
 
+#include "html/HtmlPushParse.h"
+#include "html/HtmlTokens.h"
 #include "html/Url.h"
 #include "platform/Ansi.h"
 
@@ -23,10 +23,6 @@ struct Reference {
     std::string value;
 };
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.front()) <= 0x20) {
         text.remove_prefix(1);
@@ -35,24 +31,6 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-// Whether the blank-separated list `tokens` holds `token` (any letter case).
-bool HasToken(std::string_view tokens, std::string_view token) {
-    std::size_t at = 0;
-    while (at < tokens.size()) {
-        while (at < tokens.size() && IsBlank(tokens[at])) {
-            ++at;
-        }
-        const std::size_t start = at;
-        while (at < tokens.size() && !IsBlank(tokens[at])) {
-            ++at;
-        }
-        if (at > start && EqualsNoCase(tokens.substr(start, at - start), token)) {
-            return true;
-        }
-    }
-    return false;
 }
 
 bool IsResourceRel(std::string_view rel) {
@@ -69,32 +47,32 @@ bool IsResourceRel(std::string_view rel) {
 // "url=", an optional quote); empty when it names none.
 std::string_view RefreshUrl(std::string_view content) {
     std::size_t at = 0;
-    while (at < content.size() && IsBlank(content[at])) {
+    while (at < content.size() && IsHtmlBlank(content[at])) {
         ++at;
     }
     while (at < content.size() &&
            ((content[at] >= '0' && content[at] <= '9') || content[at] == '.')) {
         ++at;
     }
-    while (at < content.size() && IsBlank(content[at])) {
+    while (at < content.size() && IsHtmlBlank(content[at])) {
         ++at;
     }
     if (at >= content.size() || (content[at] != ';' && content[at] != ',')) {
         return {};
     }
     ++at;
-    while (at < content.size() && IsBlank(content[at])) {
+    while (at < content.size() && IsHtmlBlank(content[at])) {
         ++at;
     }
     std::string_view rest = content.substr(at);
     if (rest.size() >= 3 && EqualsNoCase(rest.substr(0, 3), "url")) {
         std::size_t eq = 3;
-        while (eq < rest.size() && IsBlank(rest[eq])) {
+        while (eq < rest.size() && IsHtmlBlank(rest[eq])) {
             ++eq;
         }
         if (eq < rest.size() && rest[eq] == '=') {
             rest.remove_prefix(eq + 1);
-            while (!rest.empty() && IsBlank(rest.front())) {
+            while (!rest.empty() && IsHtmlBlank(rest.front())) {
                 rest.remove_prefix(1);
             }
         }
@@ -131,11 +109,11 @@ struct Collector {
         const std::string_view set(value);
         std::size_t at = 0;
         while (at < set.size()) {
-            while (at < set.size() && (IsBlank(set[at]) || set[at] == ',')) {
+            while (at < set.size() && (IsHtmlBlank(set[at]) || set[at] == ',')) {
                 ++at;
             }
             const std::size_t start = at;
-            while (at < set.size() && !IsBlank(set[at])) {
+            while (at < set.size() && !IsHtmlBlank(set[at])) {
                 ++at;
             }
             std::string_view url = set.substr(start, at - start);
@@ -230,37 +208,10 @@ void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) 
     }
 }
 
-// Parse problems are the page's, not the program's: nothing is printed.
-void Quiet(void*, const char*, ...) {}
-
-void InitParserOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { xmlInitParser(); });
-}
-
 void Parse(std::string_view page, Collector& collector) {
-    InitParserOnce();
     htmlSAXHandler sax{};
     sax.startElement = StartElement;
-    sax.warning = Quiet;
-    sax.error = Quiet;
-    sax.fatalError = Quiet;
-    htmlParserCtxtPtr context =
-        htmlCreatePushParserCtxt(&sax, &collector, nullptr, 0, nullptr, XML_CHAR_ENCODING_NONE);
-    if (context == nullptr) {
-        return;
-    }
-    htmlCtxtUseOptions(context, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
-    // The body cap keeps a page far below INT_MAX; a page beyond it is read in pieces.
-    constexpr std::size_t kPiece = INT_MAX / 2;
-    std::size_t at = 0;
-    do {
-        const std::size_t piece = std::min(kPiece, page.size() - at);
-        const bool last = at + piece >= page.size();
-        htmlParseChunk(context, page.data() + at, static_cast<int>(piece), last ? 1 : 0);
-        at += piece;
-    } while (at < page.size());
-    htmlFreeParserCtxt(context);
+    ParseHtmlPage(page, sax, &collector, nullptr);
 }
 
 // The distinct test keeps the texts of one list.

@@ -9,11 +9,6 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kHttp = "http://";
-constexpr char kHex[] = "0123456789ABCDEF";
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -75,14 +70,8 @@ std::string Prepare(std::string_view raw) {
         text.push_back(c == '\\' ? '/' : c);
     }
     const std::size_t authorityEnd = AuthorityEnd(text, SchemeLength(text));
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
     bool inFragment = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const auto b = static_cast<unsigned char>(c);
-        const bool inAuthority = authorityEnd != std::string_view::npos && i < authorityEnd;
-        bool encode = b <= 0x20 || b >= 0x7F;
+    return PercentEncodeWhere(text, [&](std::size_t i, char c) {
         switch (c) {
             case '"':
             case '<':
@@ -92,32 +81,24 @@ std::string Prepare(std::string_view raw) {
             case '{':
             case '|':
             case '}':
-                encode = true;
-                break;
+                return true;
             case '%':
-                encode =
-                    i + 2 >= text.size() || !IsHexDigit(text[i + 1]) || !IsHexDigit(text[i + 2]);
-                break;
-            case '#':
-                encode = inFragment;
+                return i + 2 >= text.size() || HexDigitValue(text[i + 1]) < 0 ||
+                       HexDigitValue(text[i + 2]) < 0;
+            case '#': {
+                const bool second = inFragment;
                 inFragment = true;
-                break;
+                return second;
+            }
             case '[':
             case ']':
-                encode = !inAuthority;
-                break;
-            default:
-                break;
+                return authorityEnd == std::string_view::npos || i >= authorityEnd;
+            default: {
+                const auto b = static_cast<unsigned char>(c);
+                return b <= 0x20 || b >= 0x7F;
+            }
         }
-        if (encode) {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0x0F]);
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
+    });
 }
 
 bool HasSchemePrefix(std::string_view address) {

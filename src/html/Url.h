@@ -88,7 +88,6 @@ class UrlResolver {
     UrlResolver(const UrlResolver&) = delete;
     UrlResolver& operator=(const UrlResolver&) = delete;
 
-    bool Valid() const { return valid_; }
     // As Url::Resolve; nullopt for every reference when the base is not valid.
     std::optional<Url> Resolve(std::string_view reference) const;
     // The base itself in its text form (Url::Parse).

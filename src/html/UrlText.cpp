@@ -22,7 +22,6 @@ constexpr std::array<bool, 256> MakeKeptTable() {
 }
 
 constexpr std::array<bool, 256> kKept = MakeKeptTable();
-constexpr char kHex[] = "0123456789ABCDEF";
 
 }  // namespace
 
@@ -71,20 +70,28 @@ std::string EnsureHttpPrefix(std::string_view url) {
     return out;
 }
 
-std::string PercentEncode(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (kKept[b]) {
-            out.push_back(c);
-        } else {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0x0F]);
+namespace {
+
+std::string_view HostPart(std::string_view url) {
+    for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (StartsWithNoCase(url, scheme)) {
+            url.remove_prefix(scheme.size());
+            break;
         }
     }
-    return out;
+    // An address in the crawl's text form has its authority end at the first of these.
+    return url.substr(0, url.find_first_of("/?#"));
+}
+
+}  // namespace
+
+bool SameHost(std::string_view a, std::string_view b) {
+    return EqualsNoCase(HostPart(a), HostPart(b));
+}
+
+std::string PercentEncode(std::string_view text) {
+    return PercentEncodeWhere(
+        text, [](std::size_t, char c) { return !kKept[static_cast<unsigned char>(c)]; });
 }
 
 }  // namespace sg

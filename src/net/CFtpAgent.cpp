@@ -72,12 +72,11 @@ void CFtpAgent::SetWaits(const FtpWaits& waits) {
     waits_ = waits;
     control_.SetSendTimeout(static_cast<int>(waits_.connect.count()));
     data_.SetSendTimeout(static_cast<int>(waits_.data.count()));
-    data_.SetReceiveTimeout(static_cast<int>(waits_.data.count()));
 }
 
 // --- Replies ------------------------------------------------------------------------------
 
-bool CFtpAgent::ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline) {
+bool CFtpAgent::ReadCutLine(FtpSocket& connection, Clock::time_point deadline) {
     lineLength_ = 0;
     lineBuffer_[0] = '\0';
     const auto timeLeft = [&] {
@@ -100,7 +99,7 @@ bool CFtpAgent::ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline
             left.count() > 0 ? connection.ReadLine(rest, sizeof(rest), left, deadline) : 0;
         ended = more <= 0 || rest[more - 1] == '\n' || more < kLineBufferSize - 1;
     }
-    CUT_WSClient::StripLineEnd(lineBuffer_);
+    FtpSocket::StripLineEnd(lineBuffer_);
     lineLength_ = static_cast<int>(std::strlen(lineBuffer_));
     return true;
 }
@@ -112,7 +111,7 @@ void CFtpAgent::KeepReplyLine(std::string_view line) {
     replyLines_.emplace_back(line);
 }
 
-int CFtpAgent::ReadReply(CUT_WSClient* connection, char* text, int textSize) {
+int CFtpAgent::ReadReply(FtpSocket* connection, char* text, int textSize) {
     if (connection == nullptr) {
         return 0;
     }
@@ -234,11 +233,10 @@ int CFtpAgent::LogOnSteps(const char* host, const char* user, const char* passwo
     }
     logOnName_ = name;
     char address[256] = {};
-    if (CUT_WSClient::IsDottedAddress(name.c_str()) != 0) {
+    if (FtpSocket::IsDottedAddress(name.c_str()) != 0) {
         const size_t length = std::min(name.size(), sizeof(address) - 1);
         name.copy(address, length);
-    } else if (CUT_WSClient::ResolveHost(name.c_str(), address, sizeof(address), &lookupError_) !=
-               0) {
+    } else if (FtpSocket::ResolveHost(name.c_str(), address, sizeof(address), &lookupError_) != 0) {
         // An answer too long for the buffer is no name this client can use either.
         lookupError_ = lookupError_ != 0 ? lookupError_ : EAI_NONAME;
         return kLogOnBadHost;
@@ -382,7 +380,9 @@ int CFtpAgent::SetParameter(std::string_view verb, std::string_view letters, int
     if (value < 0 || value >= static_cast<int>(letters.size())) {
         return 1;
     }
-    *field = value;
+    if (field != nullptr) {
+        *field = value;
+    }
     const char letter[2] = {letters[static_cast<size_t>(value)], '\0'};
     const int code = Command(verb, letter);
     if (code == 0) {
@@ -396,11 +396,11 @@ int CFtpAgent::SetTransferType(int type) {
 }
 
 int CFtpAgent::SetTransferMode(int mode) {
-    return SetParameter("MODE", "SBC", mode, &transferMode_);
+    return SetParameter("MODE", "SBC", mode, nullptr);
 }
 
 int CFtpAgent::SetFileStructure(int structure) {
-    return SetParameter("STRU", "FRP", structure, &fileStructure_);
+    return SetParameter("STRU", "FRP", structure, nullptr);
 }
 
 int CFtpAgent::ChangeDirectory(const char* name) {
@@ -646,12 +646,12 @@ int CFtpAgent::DownloadFile(const char* remoteName, const char* localPath) {
     const int result = TransferFile("RETR", remoteName, [this, &part] {
         long bytes = 0;
         localTransferResult_ = data_.ReadToFile(part.empty() ? nullptr : part.c_str(),
-                                                CUT_WSClient::kTruncate, &bytes, waits_.data);
+                                                FtpSocket::kTruncate, &bytes, waits_.data);
     });
     if (part.empty()) {
         return result;
     }
-    if (result == kOk && localTransferResult_ == CUT_WSClient::kOk) {
+    if (result == kOk && localTransferResult_ == FtpSocket::kOk) {
         if (!ReplaceFile(part, target)) {
             localTransferResult_ = kLocalNotReplaced;
             RemoveFile(part);

@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-#include "net/CUT_WSClient.h"
 #include "net/FtpConnectionSetting.h"
 #include "net/FtpDirEntry.h"
+#include "net/FtpSocket.h"
 #include "net/FtpWaits.h"
 #include "net/TlsSession.h"
 
@@ -135,7 +135,7 @@ class CFtpAgent {
     int UploadFile(const char* localPath, const char* remoteName);
     // The local side of the last DownloadFile or UploadFile, which their results leave out:
     // -1 when no bytes were moved (the transfer ended before its data connection), else the
-    // result of CUT_WSClient::ReadToFile (0 only when the peer closed after the whole file
+    // result of FtpSocket::ReadToFile (0 only when the peer closed after the whole file
     // was written) or of SendFromFile (0 only when the whole file was sent), or
     // kLocalNotReplaced.
     int LocalTransferResult() const { return localTransferResult_; }
@@ -145,7 +145,7 @@ class CFtpAgent {
     // Reads one reply (all lines of a multi-line one) and returns its code, 0 when no line can
     // be read. text, when given, receives the final line after the code and blank, cut to
     // textSize - 1 chars.
-    int ReadReply(CUT_WSClient* connection, char* text, int textSize);
+    int ReadReply(FtpSocket* connection, char* text, int textSize);
 
     // The final line of the last reply, line end removed.
     const char* LastReply() const { return lastReply_; }
@@ -154,8 +154,6 @@ class CFtpAgent {
     const std::deque<std::string>& ReplyLines() const { return replyLines_; }
 
     int TransferType() const { return transferType_; }
-    int TransferMode() const { return transferMode_; }
-    int FileStructure() const { return fileStructure_; }
 
     // The local port tried first for the next data connection.
     int NextDataPort() const { return nextDataPort_; }
@@ -179,12 +177,13 @@ class CFtpAgent {
     bool SendCommand(std::string_view verb, const char* argument);
     // SendCommand, then ReadReply; 0 when the command could not be sent.
     int Command(std::string_view verb, const char* argument);
-    // TYPE, MODE and STRU: letters[value] is sent; the results of SetTransferType.
+    // TYPE, MODE and STRU: letters[value] is sent and kept in `field` when given; the results
+    // of SetTransferType.
     int SetParameter(std::string_view verb, std::string_view letters, int value, int* field);
     // One line into the line buffer, line end removed; the rest of a line longer than the
     // buffer is read and dropped, so that it is never taken for a line of its own. False when
     // nothing could be read before the deadline.
-    bool ReadCutLine(CUT_WSClient& connection, Clock::time_point deadline);
+    bool ReadCutLine(FtpSocket& connection, Clock::time_point deadline);
     void KeepReplyLine(std::string_view line);
     // Active or passive: 0, 1 no free port, 2 PORT (or EPSV and PASV) refused,
     // kNoDataConnection when connecting to the server's port failed.
@@ -208,8 +207,8 @@ class CFtpAgent {
     // control connection's peer address; a connection from any other address is closed.
     bool AcceptDataConnection(FtpWaits::Milliseconds wait);
 
-    CUT_WSClient control_;
-    CUT_WSClient data_;
+    FtpSocket control_;
+    FtpSocket data_;
     FtpConnectionSetting setting_{false, FtpEncryption::kOff};
     std::string trustedFingerprint_;
     TlsPeerCertificate peer_;
@@ -227,8 +226,6 @@ class CFtpAgent {
     char lastReply_[kLastReplySize] = {};
     int localTransferResult_ = -1;
     int transferType_ = 0;
-    int transferMode_ = 0;
-    int fileStructure_ = 0;
     int nextDataPort_ = kFirstDataPort;
     std::deque<std::string> replyLines_;
     std::vector<FtpDirEntry> entries_;

@@ -9,7 +9,7 @@
 
 #include "html/TextUtil.h"
 #include "model/ProgressSink.h"
-#include "net/CUT_WSClient.h"
+#include "net/FtpSocket.h"
 #include "net/HttpTransfer.h"
 #include "net/WebSession.h"
 #include "platform/Ansi.h"
@@ -30,7 +30,7 @@ bool IsHostName(std::string_view name) {
 }
 
 bool IsDottedAddress(const char* text) {
-    return CUT_WSClient::IsDottedAddress(text) != 0;
+    return FtpSocket::IsDottedAddress(text) != 0;
 }
 
 // Where a redirect leads, in the form the crawl writes addresses: a plain http address without

@@ -6,10 +6,10 @@
 
 namespace sg {
 
-// For an errno value of CUT_WSClient::ConnectError (refused, timed out, unreachable, ...);
+// For an errno value of FtpSocket::ConnectError (refused, timed out, unreachable, ...);
 // `server` is the "host:port" that was asked.
 std::string ConnectErrorText(int error, std::string_view server);
-// For a getaddrinfo code of CUT_WSClient::ResolveHost (name not found, no name server, ...).
+// For a getaddrinfo code of FtpSocket::ResolveHost (name not found, no name server, ...).
 std::string LookupErrorText(int code, std::string_view name);
 
 }  // namespace sg

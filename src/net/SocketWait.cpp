@@ -2,13 +2,13 @@
 
 #include <cerrno>
 
-#include "net/CUT_WSClient.h"
+#include "net/FtpSocket.h"
 #include "platform/RunControl.h"
 
 namespace sg {
 
 WaitResult WaitFor(int fd, short events, const Deadline& deadline) {
-    if (fd == CUT_WSClient::kInvalidSocket) {
+    if (fd == FtpSocket::kInvalidSocket) {
         return WaitResult::Failed;
     }
     for (;;) {

@@ -11,14 +11,6 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-char32_t AnsiToCodePoint(unsigned char b) {
-    if (b >= 0x80 && b <= 0x9F) {
-        char16_t u = kHigh[b - 0x80];
-        return u != 0 ? u : b;  // undefined bytes map to the C1 control of the same value
-    }
-    return b;
-}
-
 char CodePointToAnsi(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         return static_cast<char>(cp);
@@ -35,6 +27,16 @@ char CodePointToAnsi(char32_t cp) {
         }
     }
     return '?';
+}
+
+}  // namespace
+
+char32_t AnsiToCodePoint(unsigned char b) {
+    if (b >= 0x80 && b <= 0x9F) {
+        char16_t u = kHigh[b - 0x80];
+        return u != 0 ? u : b;  // undefined bytes map to the C1 control of the same value
+    }
+    return b;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -54,8 +56,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::string ToLowerAnsi(std::string_view text) {
     std::string out(text);

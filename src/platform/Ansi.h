@@ -3,6 +3,7 @@
 // every layer shares: the lower-case rule used for every case-insensitive comparison, and the
 // conversions at the edges (UTF-16 from profile files, UTF-8 for the terminal and the GUI).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,32 @@ inline int HexDigitValue(char c) {
     }
     return -1;
 }
+// The text with each byte for which encode(index, byte) is true written as "%XX" (upper-case
+// hexadecimal digits) and every other byte kept. encode is asked once for each byte, in order.
+template <typename Encode>
+std::string PercentEncodeWhere(std::string_view text, Encode encode) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (encode(i, c)) {
+            const auto b = static_cast<unsigned char>(c);
+            out.push_back('%');
+            out.push_back(kHexDigits[b >> 4]);
+            out.push_back(kHexDigits[b & 0x0F]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// The Unicode code point of a Windows-1252 byte; a byte Windows-1252 leaves undefined stands
+// for the C1 control of the same value.
+char32_t AnsiToCodePoint(unsigned char byte);
+// The code point (at most 0x10FFFF) in UTF-8, one to four bytes.
+void AppendUtf8(std::string& out, char32_t codePoint);
 
 // One UTF-16 code unit sequence to Windows-1252; a character with no Windows-1252 form becomes
 // "?" (a surrogate pair counts as one character).

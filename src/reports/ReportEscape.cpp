@@ -30,22 +30,10 @@ std::string ReportText(std::string_view value) {
 }
 
 std::string ReportAttr(std::string_view value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(value.size());
-    for (char c : value) {
+    return PercentEncodeWhere(value, [](std::size_t, char c) {
         const auto b = static_cast<unsigned char>(c);
-        const bool encode =
-            b <= 0x20 || b == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '`';
-        if (encode) {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0x0F]);
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
+        return b <= 0x20 || b == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '`';
+    });
 }
 
 std::string ReportLinkHref(std::string_view url) {

@@ -140,13 +140,13 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     });
     connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     QWidget* previous = areas_[0];
-    for (QWidget* next : {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
-                          static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
-                          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(areas_[6]),
-                          static_cast<QWidget*>(demoButton_),
-                          static_cast<QWidget*>(tutorial), static_cast<QWidget*>(help),
-                          static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
-                          static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
+    for (QWidget* next :
+         {static_cast<QWidget*>(areas_[1]), static_cast<QWidget*>(areas_[2]),
+          static_cast<QWidget*>(areas_[3]), static_cast<QWidget*>(areas_[4]),
+          static_cast<QWidget*>(areas_[5]), static_cast<QWidget*>(areas_[6]),
+          static_cast<QWidget*>(demoButton_), static_cast<QWidget*>(tutorial),
+          static_cast<QWidget*>(help), static_cast<QWidget*>(proxy), static_cast<QWidget*>(ftp),
+          static_cast<QWidget*>(about), static_cast<QWidget*>(ok)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -339,12 +339,7 @@ void MainWindow::TryDemo() {
     if (!ConfirmReplaceProject(prompts_, this)) {
         return;
     }
-    const int result = LoadDemoProject();
-    if (result == kDemoNoPort || result == kDemoNoCertificate) {
-        prompts_.Inform(this, ToQt(App().appTitle),
-                        QStringLiteral("The demo sites could not be started on this computer."),
-                        PromptIcon::Warning);
-    }
+    LoadDemoProjectOrWarn(prompts_, this);
     ShowProject();
 }
 

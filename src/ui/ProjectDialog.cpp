@@ -476,11 +476,8 @@ void ProjectDialog::OpenDemo() {
     if (!MayReplaceProject()) {
         return;
     }
-    const int result = LoadDemoProject();
+    const int result = LoadDemoProjectOrWarn(prompts_, this);
     if (result == kDemoNoPort || result == kDemoNoCertificate) {
-        prompts_.Inform(this, ToQt(App().appTitle),
-                        QStringLiteral("The demo sites could not be started on this computer."),
-                        PromptIcon::Warning);
         return;
     }
     // A profile that could not be saved changes nothing here: the project is loaded.

@@ -8,6 +8,8 @@
 #include "model/AppState.h"
 #include "model/LastProfile.h"
 #include "model/ProfileFile.h"
+#include "ui/UiText.h"
+#include "ui/UserPrompts.h"
 #include "ui/WaitCursor.h"
 
 namespace sg {
@@ -25,6 +27,16 @@ int LoadDemoProject() {
     }
     if (result == kDemoStarted) {
         RememberLastProfile(App().paths.lastProfileFile, DemoProfilePath());
+    }
+    return result;
+}
+
+int LoadDemoProjectOrWarn(UserPrompts& prompts, QWidget* parent) {
+    const int result = LoadDemoProject();
+    if (result == kDemoNoPort || result == kDemoNoCertificate) {
+        prompts.Inform(parent, ToQt(App().appTitle),
+                       QStringLiteral("The demo sites could not be started on this computer."),
+                       PromptIcon::Warning);
     }
     return result;
 }

@@ -2,12 +2,19 @@
 // Where a project comes from besides typing it: the demo, and the profile the user saved or
 // opened last, which the program opens again at its next start.
 
+class QWidget;
+
 namespace sg {
+
+class UserPrompts;
 
 // OpenDemoProject for the process's shared demo session (started when not running), with the
 // wait cursor. On kDemoStarted and kDemoProfileNotSaved the project is the demo's and counts as
 // unchanged; on kDemoStarted its profile is the one reopened at the next start.
 int LoadDemoProject();
+// LoadDemoProject, and a warning to the user when the demo sites could not be started
+// (kDemoNoPort, kDemoNoCertificate): its result.
+int LoadDemoProjectOrWarn(UserPrompts& prompts, QWidget* parent);
 
 // Results of ReopenLastProfile.
 inline constexpr int kProfileReopened = 0;

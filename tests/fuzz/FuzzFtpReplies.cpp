@@ -14,9 +14,9 @@
 #include "FuzzCheck.h"
 #include "FuzzPeer.h"
 #include "net/CFtpAgent.h"
-#include "net/CUT_WSClient.h"
 #include "net/FtpListParser.h"
 #include "net/FtpPassiveReply.h"
+#include "net/FtpSocket.h"
 #include "support/FakeFtpServer.h"
 
 using namespace std::chrono_literals;
@@ -97,7 +97,7 @@ void ParsePassiveReplies(std::string_view text) {
 void ReadReplies(std::string_view bytes) {
     sg::fuzz::FuzzPeer& peer = sg::fuzz::FuzzPeer::Instance();
     peer.Serve(bytes, sg::fuzz::FuzzPeer::Mode::kAtOnce);
-    sg::CUT_WSClient control;
+    sg::FtpSocket control;
     control.SetSendTimeout(1000);
     if (control.OpenConnection(peer.Port(), "127.0.0.1") != 0) {
         return;

@@ -61,57 +61,6 @@ std::string TrimBlanks(std::string text) {
     return text;
 }
 
-std::string ResolveLink(std::string link, const std::string& pageUrl) {
-    if (!link.empty() && link[0] == '/') {
-        // A page written with its scheme: the host follows the "://".
-        const std::size_t scheme = pageUrl.find("://");
-        if (scheme != std::string::npos && scheme < pageUrl.find('/')) {
-            return pageUrl.substr(0, scheme + 3) + UrlHost(pageUrl.substr(scheme + 3)) + link;
-        }
-        return UrlHost(pageUrl) + link;
-    }
-    int levels = 0;
-    for (std::size_t at = link.find("../"); at != std::string::npos; at = link.find("../")) {
-        if (at == 0) {
-            ++levels;
-        }
-        link.erase(at, 3);
-    }
-    if (levels > 0) {
-        return ParentPath(pageUrl, levels) + link;
-    }
-    std::string lower = Lower(link);
-    for (const char* scheme :
-         {"gopher:", "mailto:", "news:", "ftp:", "telnet:", "wais:", "javascript:"}) {
-        if (lower.find(scheme) != std::string::npos) {
-            return {};
-        }
-    }
-    if (lower.find("http:") != std::string::npos || lower.find("https:") != std::string::npos) {
-        return link;
-    }
-    return ParentPath(pageUrl, 0) + link;
-}
-
-std::string UrlHost(const std::string& url) {
-    std::size_t slash = url.find('/');
-    return slash == std::string::npos ? url : url.substr(0, slash);
-}
-
-std::string ParentPath(std::string url, int levels) {
-    for (int i = 0; i < levels + 1; ++i) {
-        std::size_t slash = url.rfind('/');
-        if (slash == std::string::npos) {
-            break;
-        }
-        url = url.substr(0, slash);
-    }
-    if (!url.empty() && url.back() != '/') {
-        url += '/';
-    }
-    return url;
-}
-
 int CountImageTags(const std::string& page) {
     std::string lower = Lower(page);
     int count = 0;

@@ -10,9 +10,6 @@ namespace sg::ref {
 
 int FindNoCase(const std::string& text, const std::string& pattern);
 std::string TrimBlanks(std::string text);
-std::string ResolveLink(std::string link, const std::string& pageUrl);
-std::string UrlHost(const std::string& url);
-std::string ParentPath(std::string url, int levels);
 int CountImageTags(const std::string& page);
 int CountAltTags(const std::string& page);
 std::string TagText(std::string text, const std::string& tagStart);

@@ -29,6 +29,33 @@ TEST(UrlText, HttpPrefix) {
     EXPECT_EQ(EnsureHttpPrefix(""), "http://");
 }
 
+TEST(UrlText, SameHost) {
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"host/a", "host/b", true},
+        {"HOST", "host/", true},
+        {"http://host/x", "host", true},
+        {"HTTPS://Host/x", "host/y", true},
+        {"host:81/a", "host/a", false},
+        {"host/a", "other/a", false},
+        {"ftp://host/a", "host", false},
+        // The authority ends at "?" and "#" as well: a query or fragment names no host.
+        {"host?u=http://other/", "host", true},
+        {"host?u=http://other/", "other", false},
+        {"http://host#frag", "host", true},
+        {"host#a/b", "host/c", true},
+        {"host?a", "host?b", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameHost(c.a, c.b), c.same) << c.a << " ~ " << c.b;
+        EXPECT_EQ(SameHost(c.b, c.a), c.same) << c.b << " ~ " << c.a;
+    }
+}
+
 TEST(UrlText, PercentEncode) {
     EXPECT_EQ(PercentEncode("a b/c"), "a%20b%2Fc");
     EXPECT_EQ(PercentEncode("~"), "%7E");

@@ -202,7 +202,7 @@ TEST(CFtpAgentLogOn, MultiLineGreetingIsReadWhole) {
 TEST(CFtpAgentReply, AMultiLineReplyCutByACloseStandsButOneCutByTheWaitIsNone) {
     test::LoopbackServer closes(
         [](test::LoopbackConnection& conn) { conn.Send("230-first\r\n230-second\r\n"); });
-    CUT_WSClient closed;
+    FtpSocket closed;
     ASSERT_EQ(closed.OpenConnection(closes.Port(), "127.0.0.1"), 0);
     CFtpAgent agent(ShortWaits());
     EXPECT_EQ(agent.ReadReply(&closed, nullptr, 0), 230);
@@ -215,7 +215,7 @@ TEST(CFtpAgentReply, AMultiLineReplyCutByACloseStandsButOneCutByTheWaitIsNone) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
-    CUT_WSClient silent;
+    FtpSocket silent;
     ASSERT_EQ(silent.OpenConnection(stalls.Port(), "127.0.0.1"), 0);
     FtpWaits quick = ShortWaits();
     quick.reply = Ms(300);
@@ -230,7 +230,7 @@ TEST(CFtpAgentReply, TextLongLinesAndEnd) {
         conn.Send("250-first\r\n 250 indented\r\n251 other\r\n250 final text\r\n");
         conn.Send(longLine + "226 after\r\n");
     });
-    CUT_WSClient client;
+    FtpSocket client;
     ASSERT_EQ(client.OpenConnection(server.Port(), "127.0.0.1"), 0);
     CFtpAgent agent(ShortWaits());
     char text[6];
@@ -809,7 +809,7 @@ TEST(CFtpAgentLines, TwoByteLinesAreEmpty) {
         conn.Send("\r\n");
         conn.SendSegments({"\r", "\n", "220 ok\r\n"});
     });
-    CUT_WSClient control;
+    FtpSocket control;
     ASSERT_EQ(control.OpenConnection(replies.Port(), "127.0.0.1"), 0);
     CFtpAgent reader(ShortWaits());
     for (int i = 0; i < 2; ++i) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "net/CFtpAgent.h"
-#include "net/CUT_WSClient.h"
+#include "net/FtpSocket.h"
 #include "support/FakeFtpServer.h"
 #include "support/LoopbackServer.h"
 #include "support/MemoryBound.h"
@@ -92,7 +92,7 @@ TEST(HostileFtp, ServerThatAnswersGarbage) {
         while (!conn.Stopping() && conn.Send(lines)) {
         }
     });
-    CUT_WSClient control;
+    FtpSocket control;
     ASSERT_EQ(control.OpenConnection(endlessReply.Port(), "127.0.0.1"), 0);
     m = Measure("FTP endless multi-line reply",
                 [&] { result = agent.ReadReply(&control, nullptr, 0); });

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "analysis/crawl/HttpsDowngradeLog.h"
-#include "html/LinkExtractor.h"
 #include "html/TextUtil.h"
 #include "html/Url.h"
+#include "html/UrlText.h"
 #include "model/ProgressSink.h"
 #include "net/FetchAhead.h"
 #include "net/TlsProblemLog.h"

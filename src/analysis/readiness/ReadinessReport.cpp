@@ -11,7 +11,7 @@
 #include "analysis/readiness/KeywordTable.h"
 #include "analysis/readiness/ReadinessAnalyzer.h"
 #include "analysis/readiness/ReadinessPage.h"
-#include "html/LinkExtractor.h"
+#include "html/UrlText.h"
 #include "model/AppState.h"
 #include "model/EachSite.h"
 #include "model/ProgressSink.h"

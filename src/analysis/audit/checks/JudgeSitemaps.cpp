@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "analysis/audit/checks/AuditJudge.h"
-#include "html/LinkExtractor.h"
+#include "html/UrlText.h"
 
 namespace sg {
 namespace {

@@ -7,7 +7,7 @@
 #include "analysis/audit/checks/AuditHeaders.h"
 #include "analysis/audit/checks/AuditJudge.h"
 #include "analysis/audit/checks/AuditRules.h"
-#include "html/LinkExtractor.h"
+#include "html/UrlText.h"
 #include "platform/Ansi.h"
 
 namespace sg {

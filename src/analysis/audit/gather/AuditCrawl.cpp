@@ -9,7 +9,6 @@
 
 #include "analysis/audit/formats/Canonical.h"
 #include "analysis/crawl/LinkCrawler.h"
-#include "html/LinkExtractor.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
 #include "html/Url.h"

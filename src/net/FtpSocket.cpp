@@ -1,4 +1,4 @@
-#include "net/CUT_WSClient.h"
+#include "net/FtpSocket.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -24,7 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kFilePiece = 256;
-constexpr int kTokenBuffer = 60;
 
 constexpr int kReceiveTimedOut = -2;
 
@@ -75,40 +73,26 @@ bool SetNonBlocking(int fd, bool on) {
 }
 
 void CloseQuietly(int& fd) {
-    if (fd != CUT_WSClient::kInvalidSocket) {
+    if (fd != FtpSocket::kInvalidSocket) {
         ::close(fd);
-        fd = CUT_WSClient::kInvalidSocket;
+        fd = FtpSocket::kInvalidSocket;
     }
-}
-
-long long WaitMs(int seconds, int microseconds) {
-    const long long total = static_cast<long long>(seconds) * 1000 + (microseconds + 999LL) / 1000;
-    return std::max(0LL, total);
 }
 
 }  // namespace
 
-CUT_WSClient::CUT_WSClient() = default;
+FtpSocket::FtpSocket() = default;
 
-CUT_WSClient::~CUT_WSClient() {
+FtpSocket::~FtpSocket() {
     Disconnect();
-}
-
-int CUT_WSClient::OnReceiveProgress(long bytesSoFar) {
-    return receiveProgress_ != nullptr ? receiveProgress_(bytesSoFar) : 1;
-}
-
-int CUT_WSClient::OnSendProgress(long bytesSoFar) {
-    return sendProgress_ != nullptr ? sendProgress_(bytesSoFar) : 1;
 }
 
 // --- Connection ---------------------------------------------------------------------------
 
-int CUT_WSClient::OpenConnection(int port, const char* address, int family, int type) {
+int FtpSocket::OpenConnection(int port, const char* address, int family, int type) {
     if (dataSocket_ != kInvalidSocket) {
         return 1;
     }
-    remotePort_ = port;
     connectError_ = 0;
     remoteAddress_[0] = '\0';
     if (address != nullptr) {
@@ -116,14 +100,12 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
         std::memcpy(remoteAddress_, address, length);
         remoteAddress_[length] = '\0';
     }
-    addressFamily_ = family;
     socketType_ = type;
-    remoteSockAddr_ = {};
-    remoteSockAddr_.sin_family = static_cast<sa_family_t>(family);
-    remoteSockAddr_.sin_port = htons(static_cast<uint16_t>(port));
+    sockaddr_in remote{};
+    remote.sin_family = static_cast<sa_family_t>(family);
+    remote.sin_port = htons(static_cast<uint16_t>(port));
     // No name lookup here: callers resolve names first.
-    const bool dotted =
-        address != nullptr && ::inet_pton(AF_INET, address, &remoteSockAddr_.sin_addr) == 1;
+    const bool dotted = address != nullptr && ::inet_pton(AF_INET, address, &remote.sin_addr) == 1;
 
     const auto failed = [this](int fd, int error, int result) {
         connectError_ = error != 0 ? error : EIO;
@@ -143,8 +125,7 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
     if (!SetNonBlocking(fd, true)) {
         return failed(fd, errno, 3);
     }
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remoteSockAddr_),
-                  sizeof(remoteSockAddr_)) != 0) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof(remote)) != 0) {
         if (errno != EINPROGRESS) {
             return failed(fd, errno, 3);
         }
@@ -170,7 +151,7 @@ int CUT_WSClient::OpenConnection(int port, const char* address, int family, int 
     return 0;
 }
 
-int CUT_WSClient::Disconnect() {
+int FtpSocket::Disconnect() {
     int failures = 0;
     tls_.reset();
     if (dataSocket_ != kInvalidSocket) {
@@ -190,12 +171,11 @@ int CUT_WSClient::Disconnect() {
             failures |= 8;
         }
         listenSocket_ = kInvalidSocket;
-        listenSockAddr_ = {};
     }
     return failures;
 }
 
-int CUT_WSClient::Listen(int port, int backlog, int family, unsigned long localAddress) {
+int FtpSocket::Listen(int port, int backlog, int family, unsigned long localAddress) {
     if (listenSocket_ != kInvalidSocket) {
         return 1;
     }
@@ -217,20 +197,11 @@ int CUT_WSClient::Listen(int port, int backlog, int family, unsigned long localA
     }
     // Non-blocking, so that an accept after a wait never blocks on a vanished connection.
     SetNonBlocking(fd, true);
-    socklen_t length = sizeof(local);
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-        local.sin_port = htons(static_cast<uint16_t>(port));
-    }
-    listenSockAddr_ = local;
     listenSocket_ = fd;
     return 0;
 }
 
-int CUT_WSClient::ListenAny(int port) {
-    return Listen(port, 1, AF_INET, INADDR_ANY);
-}
-
-int CUT_WSClient::ListenOn(int port, const char* localAddress) {
+int FtpSocket::ListenOn(int port, const char* localAddress) {
     in_addr address{};
     if (localAddress == nullptr || ::inet_pton(AF_INET, localAddress, &address) != 1) {
         return 3;
@@ -238,48 +209,7 @@ int CUT_WSClient::ListenOn(int port, const char* localAddress) {
     return Listen(port, 1, AF_INET, ntohl(address.s_addr));
 }
 
-int CUT_WSClient::ListeningPort() const {
-    return listenSocket_ != kInvalidSocket ? ntohs(listenSockAddr_.sin_port) : 0;
-}
-
-int CUT_WSClient::WaitForIncoming(int seconds) {
-    return WaitForIncoming(Milliseconds(WaitMs(seconds, 0)));
-}
-
-int CUT_WSClient::WaitForIncoming(Milliseconds timeout) {
-    if (listenSocket_ == kInvalidSocket) {
-        return 1;
-    }
-    const Deadline deadline = Deadline::After(timeout.count());
-    return WaitFor(listenSocket_, POLLIN, deadline) == WaitResult::Ready ? 0 : 1;
-}
-
-int CUT_WSClient::AcceptIncoming() {
-    if (listenSocket_ == kInvalidSocket || dataSocket_ != kInvalidSocket) {
-        return 1;
-    }
-    const Deadline deadline = Deadline::ForTimeout(receiveTimeoutMs_);
-    for (;;) {
-        if (WaitFor(listenSocket_, POLLIN, deadline) != WaitResult::Ready) {
-            return 1;
-        }
-        sockaddr_in peer{};
-        socklen_t length = sizeof(peer);
-        // The accepted socket is blocking whatever the listening socket is.
-        const int fd =
-            ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
-        if (fd >= 0) {
-            dataSocket_ = fd;
-            remoteSockAddr_ = peer;
-            return 0;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-            return 1;
-        }
-    }
-}
-
-int CUT_WSClient::AcceptIncomingFrom(const char* peer, Milliseconds timeout) {
+int FtpSocket::AcceptIncomingFrom(const char* peer, Milliseconds timeout) {
     in_addr wanted{};
     if (listenSocket_ == kInvalidSocket || dataSocket_ != kInvalidSocket || peer == nullptr ||
         ::inet_pton(AF_INET, peer, &wanted) != 1) {
@@ -292,6 +222,7 @@ int CUT_WSClient::AcceptIncomingFrom(const char* peer, Milliseconds timeout) {
         }
         sockaddr_in from{};
         socklen_t length = sizeof(from);
+        // The accepted socket is blocking whatever the listening socket is.
         int fd =
             ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&from), &length, SOCK_CLOEXEC);
         if (fd < 0) {
@@ -306,14 +237,13 @@ int CUT_WSClient::AcceptIncomingFrom(const char* peer, Milliseconds timeout) {
             continue;
         }
         dataSocket_ = fd;
-        remoteSockAddr_ = from;
         return 0;
     }
 }
 
 // --- Transfer -----------------------------------------------------------------------------
 
-int CUT_WSClient::SendText(const char* data, int length) {
+int FtpSocket::SendText(const char* data, int length) {
     if (data == nullptr || dataSocket_ == kInvalidSocket) {
         return -1;
     }
@@ -341,32 +271,8 @@ int CUT_WSClient::SendText(const char* data, int length) {
     return static_cast<int>(sent);
 }
 
-int CUT_WSClient::ReadAvailable(char* buffer, int size, int timeoutSeconds) {
-    return ReadAvailable(buffer, size, Milliseconds(WaitMs(timeoutSeconds, 0)));
-}
-
-int CUT_WSClient::ReadAvailable(char* buffer, int size, Milliseconds timeout) {
-    if (buffer == nullptr || size <= 0 || dataSocket_ == kInvalidSocket) {
-        return -1;
-    }
-    const int got = ReceiveSome(buffer, size, false, Deadline::ForTimeout(timeout.count()));
-    if (got == kReceiveTimedOut) {
-        // Without a time-out of our own only a cancel ends the wait: report it as a failure.
-        return timeout.count() > 0 ? 0 : -1;
-    }
-    return got;
-}
-
-int CUT_WSClient::ReadLine(char* buffer, int size, int timeoutSeconds) {
-    return ReadLine(buffer, size, Milliseconds(WaitMs(timeoutSeconds, 0)));
-}
-
-int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout) {
-    return ReadLine(buffer, size, timeout, Clock::time_point::max());
-}
-
-int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout,
-                           std::chrono::steady_clock::time_point until) {
+int FtpSocket::ReadLine(char* buffer, int size, Milliseconds timeout,
+                        std::chrono::steady_clock::time_point until) {
     if (buffer == nullptr || size <= 0) {
         return 0;
     }
@@ -416,12 +322,7 @@ int CUT_WSClient::ReadLine(char* buffer, int size, Milliseconds timeout,
     return total;
 }
 
-int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived, int timeoutSeconds) {
-    return ReadToFile(path, mode, bytesReceived, Milliseconds(WaitMs(timeoutSeconds, 0)));
-}
-
-int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
-                             Milliseconds timeout) {
+int FtpSocket::ReadToFile(const char* path, int mode, long* bytesReceived, Milliseconds timeout) {
     long received = 0;
     if (bytesReceived != nullptr) {
         *bytesReceived = 0;
@@ -461,10 +362,6 @@ int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
         if (bytesReceived != nullptr) {
             *bytesReceived = received;
         }
-        if (OnReceiveProgress(received) == 0) {
-            result = kReadStopped;
-            break;
-        }
     }
     if (std::fclose(file) != 0 && result == kOk) {
         result = kReadShortWrite;
@@ -472,7 +369,7 @@ int CUT_WSClient::ReadToFile(const char* path, int mode, long* bytesReceived,
     return result;
 }
 
-int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
+int FtpSocket::SendFromFile(const char* path, long* bytesSent) {
     long sent = 0;
     if (bytesSent != nullptr) {
         *bytesSent = 0;
@@ -502,15 +399,12 @@ int CUT_WSClient::SendFromFile(const char* path, long* bytesSent) {
         if (bytesSent != nullptr) {
             *bytesSent = sent;
         }
-        if (OnSendProgress(sent) == 0) {
-            break;
-        }
     }
     std::fclose(file);
     return result;
 }
 
-int CUT_WSClient::DrainInput() {
+int FtpSocket::DrainInput() {
     char discard[kFilePiece];
     while (HasPendingInput() != 0) {
         if (tls_ != nullptr) {
@@ -526,7 +420,7 @@ int CUT_WSClient::DrainInput() {
     return 0;
 }
 
-int CUT_WSClient::HasPendingInput() {
+int FtpSocket::HasPendingInput() {
     if (dataSocket_ == kInvalidSocket) {
         return 0;
     }
@@ -537,8 +431,8 @@ int CUT_WSClient::HasPendingInput() {
     return ::ioctl(dataSocket_, FIONREAD, &pending) == 0 && pending > 0 ? 1 : 0;
 }
 
-int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout,
-                           const TlsConnectOptions& options) {
+int FtpSocket::StartTls(const std::string& host, Milliseconds timeout,
+                        const TlsConnectOptions& options) {
     tls_.reset();
     tlsError_.clear();
     if (dataSocket_ == kInvalidSocket) {
@@ -550,7 +444,7 @@ int CUT_WSClient::StartTls(const std::string& host, Milliseconds timeout,
     return tls_ != nullptr ? 0 : 1;
 }
 
-int CUT_WSClient::FinishAndDisconnect(Milliseconds timeout) {
+int FtpSocket::FinishAndDisconnect(Milliseconds timeout) {
     if (dataSocket_ != kInvalidSocket) {
         if (tls_ != nullptr) {
             tls_->SendCloseNotice();
@@ -564,7 +458,7 @@ int CUT_WSClient::FinishAndDisconnect(Milliseconds timeout) {
     return Disconnect();
 }
 
-int CUT_WSClient::ReceiveSome(char* buffer, int size, bool peek, const Deadline& deadline) {
+int FtpSocket::ReceiveSome(char* buffer, int size, bool peek, const Deadline& deadline) {
     if (tls_ == nullptr) {
         return ReceiveOnce(dataSocket_, buffer, size, peek ? MSG_PEEK : 0, deadline);
     }
@@ -572,7 +466,7 @@ int CUT_WSClient::ReceiveSome(char* buffer, int size, bool peek, const Deadline&
     return got == TlsSession::kTimedOut ? kReceiveTimedOut : got;
 }
 
-bool CUT_WSClient::TakeLooked(char* buffer, int count) {
+bool FtpSocket::TakeLooked(char* buffer, int count) {
     if (tls_ == nullptr) {
         return Consume(dataSocket_, buffer, count);
     }
@@ -587,19 +481,9 @@ bool CUT_WSClient::TakeLooked(char* buffer, int count) {
     return true;
 }
 
-int CUT_WSClient::WaitReadable(int seconds, int microseconds) {
-    const Deadline deadline = Deadline::After(WaitMs(seconds, microseconds));
-    return WaitFor(dataSocket_, POLLIN, deadline) == WaitResult::Ready ? 0 : 1;
-}
-
-int CUT_WSClient::WaitWritable(int seconds, int microseconds) {
-    const Deadline deadline = Deadline::After(WaitMs(seconds, microseconds));
-    return WaitFor(dataSocket_, POLLOUT, deadline) == WaitResult::Ready ? 0 : 1;
-}
-
 // --- Names and text -----------------------------------------------------------------------
 
-int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize, int* lookupError) {
+int FtpSocket::ResolveHost(const char* name, char* out, int outSize, int* lookupError) {
     int ignored = 0;
     int& error = lookupError != nullptr ? *lookupError : ignored;
     error = 0;
@@ -643,12 +527,12 @@ int CUT_WSClient::ResolveHost(const char* name, char* out, int outSize, int* loo
     return 0;
 }
 
-int CUT_WSClient::IsDottedAddress(const char* text) {
+int FtpSocket::IsDottedAddress(const char* text) {
     in_addr address{};
     return text != nullptr && ::inet_pton(AF_INET, text, &address) == 1 ? 1 : 0;
 }
 
-int CUT_WSClient::LocalAddress(char* out, int outSize, int socketOnly) {
+int FtpSocket::LocalAddress(char* out, int outSize, int socketOnly) {
     if (out == nullptr || outSize <= 0) {
         return 1;
     }
@@ -679,69 +563,7 @@ int CUT_WSClient::LocalAddress(char* out, int outSize, int socketOnly) {
     return 0;
 }
 
-int CUT_WSClient::NthToken(const char* text, const char* separators, int index, char* out,
-                           int outSize) {
-    if (out != nullptr && outSize > 0) {
-        out[0] = '\0';
-    }
-    if (text == nullptr || separators == nullptr || index < 0) {
-        return 1;
-    }
-    bool isSeparator[256] = {};
-    for (const char* s = separators; *s != '\0'; ++s) {
-        isSeparator[static_cast<unsigned char>(*s)] = true;
-    }
-    const std::string_view all(text);
-    const auto separatorAt = [&](size_t i) {
-        return isSeparator[static_cast<unsigned char>(all[i])];
-    };
-    size_t pos = 0;
-    for (int current = 0;; ++current) {
-        while (pos < all.size() && separatorAt(pos)) {
-            ++pos;
-        }
-        if (pos == all.size()) {
-            return 1;
-        }
-        const size_t begin = pos;
-        while (pos < all.size() && !separatorAt(pos)) {
-            ++pos;
-        }
-        if (current == index) {
-            const size_t length = pos - begin;
-            if (out == nullptr || outSize <= 0 || length >= static_cast<size_t>(outSize)) {
-                return 1;
-            }
-            std::memcpy(out, text + begin, length);
-            out[length] = '\0';
-            return 0;
-        }
-    }
-}
-
-int CUT_WSClient::NthTokenAsLong(const char* text, const char* separators, int index, long* value) {
-    char token[kTokenBuffer];
-    if (value == nullptr || NthToken(text, separators, index, token, sizeof(token)) != 0) {
-        return 1;
-    }
-    const char* first = token;
-    const char* const last = token + std::strlen(token);
-    if (first != last && *first == '+') {
-        ++first;
-        if (first != last && *first == '-') {
-            return 1;
-        }
-    }
-    long number = 0;
-    const auto [end, error] = std::from_chars(first, last, number, 10);
-    if (error != std::errc() || end == first) {
-        return 1;
-    }
-    *value = number;
-    return 0;
-}
-
-void CUT_WSClient::StripLineEnd(char* text) {
+void FtpSocket::StripLineEnd(char* text) {
     if (text == nullptr) {
         return;
     }
