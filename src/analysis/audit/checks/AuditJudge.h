@@ -43,6 +43,15 @@ class AuditJudge {
     const PageState& State(std::size_t i) const { return states_[i]; }
     // data.answers[i] is an HTML page that answered 200 at its own address.
     bool Content(std::size_t i) const;
+    // Calls visit(answer) for each such page, in the order of data.answers.
+    template <typename Visit>
+    void ForEachContentPage(Visit&& visit) const {
+        for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+            if (Content(i)) {
+                visit(data_.answers[i]);
+            }
+        }
+    }
     // The index in data.answers of an address of the site; nullopt when the audit has none.
     std::optional<std::size_t> PageOf(std::string_view url) const;
     // The answer for an address, on the site or a canonical page elsewhere; null when the

@@ -127,12 +127,7 @@ void JudgeDuplicates(AuditJudge& judge) {
 }  // namespace
 
 void JudgeContent(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        if (!judge.Content(i)) {
-            continue;
-        }
-        const AuditAnswer& answer = answers[i];
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
         const PageFacts& facts = answer.facts;
         JudgeTag(judge, answer.url, facts.titles, kTitle);
         JudgeTag(judge, answer.url, facts.descriptions, kDescription);
@@ -149,7 +144,7 @@ void JudgeContent(AuditJudge& judge) {
         if (facts.words < kThinWords) {
             judge.Add(kThinContent, answer.url, std::to_string(facts.words) + " words");
         }
-    }
+    });
     JudgeDuplicates(judge);
 }
 

@@ -33,16 +33,12 @@ void JudgeMixedContent(AuditJudge& judge, const AuditAnswer& answer) {
 
 void JudgeHttps(AuditJudge& judge) {
     const AuditSiteData& data = judge.Data();
-    for (std::size_t i = 0; i < data.answers.size(); ++i) {
-        if (!judge.Content(i)) {
-            continue;
-        }
-        const AuditAnswer& answer = data.answers[i];
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
         if (!StartsWithNoCase(answer.url, "https://")) {
             if (data.hostAnswersHttps) {
                 judge.Add(kHttpPage, answer.url, "served over http; the host answers https");
             }
-            continue;
+            return;
         }
         JudgeMixedContent(judge, answer);
         std::vector<std::string> internal;
@@ -61,7 +57,7 @@ void JudgeHttps(AuditJudge& judge) {
         if (!hsts.empty()) {
             judge.Add(kHstsMissing, answer.url, hsts);
         }
-    }
+    });
 }
 
 }  // namespace sg

@@ -14,13 +14,9 @@ std::string Items(const PageFactList& list, std::string_view one, std::string_vi
 }  // namespace
 
 void JudgeImagesAndLinks(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        if (!judge.Content(i)) {
-            continue;
-        }
-        const std::string& url = answers[i].url;
-        const PageFacts& facts = answers[i].facts;
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
+        const std::string& url = answer.url;
+        const PageFacts& facts = answer.facts;
         if (facts.imagesWithoutAlt.count > 0) {
             judge.Add(kImgAltMissing, url, Items(facts.imagesWithoutAlt, "image", "images"));
         }
@@ -36,7 +32,7 @@ void JudgeImagesAndLinks(AuditJudge& judge) {
         if (facts.uncrawlableAnchors.count > 0) {
             judge.Add(kAnchorNotCrawlable, url, Items(facts.uncrawlableAnchors, "link", "links"));
         }
-    }
+    });
 }
 
 }  // namespace sg

@@ -64,12 +64,7 @@ void JudgeAlternates(AuditJudge& judge, const AuditAnswer& answer) {
 }  // namespace
 
 void JudgeLanguagesAndDocuments(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        if (!judge.Content(i)) {
-            continue;
-        }
-        const AuditAnswer& answer = answers[i];
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
         const PageFacts& facts = answer.facts;
         if (!facts.lang) {
             judge.Add(kLangMissing, answer.url, "no lang on <html>");
@@ -89,7 +84,7 @@ void JudgeLanguagesAndDocuments(AuditJudge& judge) {
         if (!facts.metaCharset && !DeclaresCharset(contentType)) {
             judge.Add(kCharsetMissing, answer.url, "no charset in Content-Type or a meta tag");
         }
-    }
+    });
 }
 
 }  // namespace sg

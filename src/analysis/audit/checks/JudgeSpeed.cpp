@@ -97,12 +97,7 @@ std::unordered_map<std::string, std::size_t> JudgeResources(AuditJudge& judge) {
 void JudgeSpeed(AuditJudge& judge) {
     JudgeAnswerSpeed(judge);
     const std::unordered_map<std::string, std::size_t> sizes = JudgeResources(judge);
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
-    for (std::size_t i = 0; i < answers.size(); ++i) {
-        if (!judge.Content(i)) {
-            continue;
-        }
-        const AuditAnswer& answer = answers[i];
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
         std::size_t weight = 0;
         std::unordered_set<std::string> counted;
         for (const std::string& resource : answer.resources) {
@@ -118,7 +113,7 @@ void JudgeSpeed(AuditJudge& judge) {
                       std::to_string(total / 1024) + " KiB with " + std::to_string(counted.size()) +
                           " resources");
         }
-    }
+    });
 }
 
 }  // namespace sg
