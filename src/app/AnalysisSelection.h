@@ -11,6 +11,9 @@ struct AnalysisSelection {
     bool linkPopularity = false;
     bool nested = false;
     bool siteAudit = false;
+    // robots.txt ignored on the own site; requests per second per host (0: no limit).
+    bool ignoreOwnRobots = false;
+    int requestsPerSecond = 0;
 
     bool AnyAnalysis() const { return readiness || linkValidator || linkPopularity || siteAudit; }
 };

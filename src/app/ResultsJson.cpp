@@ -82,8 +82,10 @@ json Sites(const RunResults& results, ResultsKind kind) {
                     record["kind"] = r.kind;
                     records.push_back(record);
                 }
-                sites.push_back(
-                    {{"url", site.url}, {"pagesVisited", site.pagesVisited}, {"records", records}});
+                sites.push_back({{"url", site.url},
+                                 {"pagesVisited", site.pagesVisited},
+                                 {"limitReached", site.limitReached},
+                                 {"records", records}});
             }
             break;
         case ResultsKind::Popularity:

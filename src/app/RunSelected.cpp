@@ -39,6 +39,8 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     project.linkValidatorSelected = linkValidator;
     project.linkPopularitySelected = linkPopularity;
     project.nestedSelected = nested;
+    project.ignoreOwnRobots = selection.ignoreOwnRobots;
+    project.requestsPerSecond = selection.requestsPerSecond;
     project.selectedCount = (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) +
                             (readiness ? 1 : 0) + (selection.siteAudit ? 1 : 0);
 

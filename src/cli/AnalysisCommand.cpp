@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/PageBoundSetting.h"
 #include "app/AnalysisRun.h"
 #include "cli/CliArgs.h"
@@ -34,6 +35,10 @@ struct AnalysisArgs {
     int maxPages = 0;
     bool open = false;
     bool failOnFindings = false;
+    // --ignore-robots: robots.txt not kept on the own site (the first URL).
+    bool ignoreRobots = false;
+    // --rate N: requests per second to one host; 0: no limit.
+    int requestsPerSecond = 0;
     // The audit's --fail-on: the least severe finding that fails the command.
     AuditSeverity failOn = AuditSeverity::Error;
     ResultsOutput output;
@@ -81,6 +86,19 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
                           ": " + pages);
             }
             parsed.maxPages = value;
+        } else if (kind != AnalysisKind::LinkPopularity && args.TakeFlag("--ignore-robots")) {
+            parsed.ignoreRobots = true;
+        } else if (std::string rate;
+                   kind != AnalysisKind::LinkPopularity && args.TakeValue("--rate", rate)) {
+            int value = 0;
+            const auto [end, error] =
+                std::from_chars(rate.data(), rate.data() + rate.size(), value);
+            if (error != std::errc() || end != rate.data() + rate.size() || value < 1 ||
+                value > kMaxRequestsPerSecond) {
+                args.Fail("--rate needs a number of requests per second from 1 to " +
+                          std::to_string(kMaxRequestsPerSecond) + ": " + rate);
+            }
+            parsed.requestsPerSecond = value;
         } else if (TakeResultsOption(args, parsed.output)) {
             continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
@@ -146,6 +164,9 @@ void PrintLinkCounts(CliContext& context, std::string_view command, const Projec
             total.linksJudged += counts->linksJudged;
             total.broken += counts->broken;
             total.unreachable += counts->unreachable;
+            total.blocked += counts->blocked;
+            total.limitReached = total.limitReached || counts->limitReached;
+            total.pageLimit = counts->pageLimit;
         }
     }
     context.err << command << ": " << LinkCountsText(total) << '\n' << std::flush;
@@ -186,6 +207,8 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     selection.linkPopularity = kind == AnalysisKind::LinkPopularity;
     selection.nested = parsed.nested;
     selection.siteAudit = kind == AnalysisKind::SiteAudit;
+    selection.ignoreOwnRobots = parsed.ignoreRobots;
+    selection.requestsPerSecond = parsed.requestsPerSecond;
 
     RunResults results;
     ResultsScope resultsScope(results);

@@ -11,9 +11,15 @@ struct LinkCounts {
     int linksJudged = 0;
     int broken = 0;
     int unreachable = 0;
+    // Links not asked: robots.txt disallows them.
+    int blocked = 0;
+    // The page bound stopped the crawl: pages were found that it would have visited.
+    bool limitReached = false;
+    int pageLimit = 0;
 };
 
-// "N pages visited, N links judged, N broken, N unreachable".
+// "N pages visited, N links judged, N broken, N unreachable", then ", N blocked by robots.txt"
+// when there are any and ", stopped at the page limit (N)" when the bound acted.
 std::string LinkCountsText(const LinkCounts& counts);
 
 }  // namespace sg

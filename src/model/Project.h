@@ -69,6 +69,11 @@ class Project {
     bool nestedSelected = false;
     bool linkPopularitySelected = false;
     bool linkValidatorSelected = false;
+    // How the run's crawls treat the sites: robots.txt ignored on the own site (the first URL;
+    // never on a competitor's), and at most this many requests per second to one host (0: as
+    // many as the connections allow).
+    bool ignoreOwnRobots = false;
+    std::int32_t requestsPerSecond = 0;
 
   private:
     int Load(ProfileArchive& archive);

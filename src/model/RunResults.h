@@ -48,7 +48,7 @@ struct PageReadiness {
 struct LinkResult {
     std::string from;
     std::string link;
-    std::string status;  // "broken", "unreachable" or "available"
+    std::string status;  // "broken", "unreachable", "available" or "blocked" (robots.txt)
     // The HTTP status code of the answer that decided it; none when unreachable or when the
     // answer had no status line.
     std::optional<int> httpStatus;
@@ -59,6 +59,8 @@ struct SiteLinks {
     std::string url;
     std::vector<LinkResult> records;
     int pagesVisited = 0;
+    // The page bound stopped the crawl: pages were found that it would have visited.
+    bool limitReached = false;
 };
 
 struct EngineCount {

@@ -107,6 +107,8 @@ struct CWebClient::Flight : WebSession::Task {
     int lastResult = kFetchConnectFailed;
     // The hop was stopped by its waits while its TLS handshake was on the way.
     bool stoppedInHandshake = false;
+    // The last hop's head came whole (its blank line ended it).
+    bool headEnded = false;
     Clock::time_point attemptEnd = Clock::time_point::max();
     // The address of the hop on the way, and those the attempt asked before it.
     Url current;
@@ -301,6 +303,7 @@ void CWebClient::EndHop(int code, bool stopped) {
         requestHeaders_ = flight.lines;
         hostLine_ = flight.hostLine;
     }
+    flight.headEnded = flight.transfer->HeadEnded();
     flight.transfer.reset();
     answer_.finalUrl.assign(flight.current.FetchKey());
     if (result != kRedirected) {
@@ -326,7 +329,11 @@ void CWebClient::EndAttempt(int result) {
     Flight& flight = *flight_;
     flight.lastResult = result;
     answer_.result = result;
-    if (result == kFetchOk || flight.attemptsLeft <= 0 || flight.control.CancelRequested()) {
+    // A whole head of a type whose body is not read is an answer all the same, and an address
+    // that is not one will not become one: those are not tried again.
+    const bool answered = result == kFetchNotText && flight.headEnded;
+    if (result == kFetchOk || answered || result == kFetchBadAddress || flight.attemptsLeft <= 0 ||
+        flight.control.CancelRequested()) {
         Finish(result);
         return;
     }

@@ -112,8 +112,8 @@ class CWebClient {
     // site. A kept-alive connection that the server closed meanwhile is replaced without
     // costing an attempt.
     int FetchPage(std::string_view address);
-    // FetchPage up to `attempts` times, stopping at the first 0 or when the run is cancelled;
-    // 0 or the last result.
+    // FetchPage up to `attempts` times, stopping at the first answer (0, or 5 for a type whose
+    // body is not read), at 3 (no address) or when the run is cancelled; the last result.
     int FetchPageRetrying(std::string_view address, int attempts);
     // 0, 1, 3 or 4 as for FetchPage; only the head is kept.
     int FetchHead(std::string_view address);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 
+#include "net/AnswerRules.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -85,9 +86,15 @@ void FetchAhead::Prefetch(const std::vector<Request>& requests) {
     std::vector<EntryPtr> entries;
     entries.reserve(requests.size());
     for (const Request& request : requests) {
+        std::string host = HostKey(request.second);
+        // A spaced host's requests are the walk's own, made at their time.
+        if (SpacingOf(host).count() > 0) {
+            seen_.insert(request);
+            continue;
+        }
         auto entry = std::make_shared<Entry>();
         entry->request = request;
-        entry->host = HostKey(request.second);
+        entry->host = std::move(host);
         pending_[request].push_back(entry);
         seen_.insert(request);
         entries.push_back(std::move(entry));
@@ -116,8 +123,43 @@ void FetchAhead::StopPrefetching() {
     queue_.clear();
 }
 
+void FetchAhead::SetSpacing(std::chrono::milliseconds spacing) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    spacing_ = spacing;
+    DropSpacedEntries();
+}
+
+void FetchAhead::SetHostSpacing(const std::string& host, std::chrono::milliseconds spacing) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hostSpacing_[host] = spacing;
+    DropSpacedEntries();
+}
+
+std::chrono::milliseconds FetchAhead::SpacingOf(const std::string& host) const {
+    const auto found = hostSpacing_.find(host);
+    return found != hostSpacing_.end() ? std::max(spacing_, found->second) : spacing_;
+}
+
+void FetchAhead::DropSpacedEntries() {
+    std::deque<EntryPtr> kept;
+    for (EntryPtr& entry : queue_) {
+        if (SpacingOf(entry->host).count() == 0) {
+            kept.push_back(std::move(entry));
+            continue;
+        }
+        auto pending = pending_.find(entry->request);
+        if (pending != pending_.end()) {
+            std::erase(pending->second, entry);
+            if (pending->second.empty()) {
+                pending_.erase(pending);
+            }
+        }
+    }
+    queue_.swap(kept);
+}
+
 int FetchAhead::HostLimit(const std::string& host) const {
-    if (slowHosts_.count(host) != 0) {
+    if (slowHosts_.count(host) != 0 || SpacingOf(host).count() > 0) {
         return 1;
     }
     return multiplexedHosts_.count(host) != 0 ? std::max(perHost_, kRequestsPerMultiplexedHost)
@@ -174,6 +216,7 @@ void FetchAhead::StartEntry(const EntryPtr& entry) {
     }
     ++inFlight_[entry->host];
     ++running_;
+    lastStart_[entry->host] = std::chrono::steady_clock::now();
     Entry& started = *entry;
     // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
     // it waits for it to be done.
@@ -188,12 +231,17 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
     ++heldCount_;
     NoteAnswer(entry.host, answer);
     entry.bytes = AnswerBytes(answer);
-    const bool missing = answer.HeaderText().find("404") != std::string::npos;
+    // The walk reads the page of a head that cannot judge it: one that holds "404" without a
+    // status that says broken, or a server that does not do HEAD.
+    const int status = answer.StatusCode();
+    const bool missing =
+        HeadNeedsGet(status) ||
+        ((status < 400 || status > 599) && answer.HeaderText().find("404") != std::string::npos);
     entry.answer = std::move(answer);
     entry.done = true;
     held_ += entry.bytes;
     if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ && !stopping_ &&
-        missing) {
+        missing && SpacingOf(entry.host).count() == 0) {
         auto page = std::make_shared<Entry>();
         page->request = Request(Kind::Page, entry.request.second);
         page->host = entry.host;
@@ -241,12 +289,22 @@ Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked
         }
         std::erase(queue_, entry);
     }
-    // Not started yet: fetched here, within the host's limit.
+    // Not started yet: fetched here, within the host's limit and at its time.
     const std::string host = HostKey(request.second);
-    while (inFlight_[host] >= HostLimit(host) && !RunCancelled()) {
-        changed_.wait_for(lock, std::chrono::milliseconds(RunControl::kWaitSliceMs));
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        const auto last = lastStart_.find(host);
+        const auto due = last != lastStart_.end() ? last->second + SpacingOf(host) : now;
+        if (RunCancelled() || (inFlight_[host] < HostLimit(host) && due <= now)) {
+            break;
+        }
+        const auto slice = std::chrono::milliseconds(RunControl::kWaitSliceMs);
+        changed_.wait_for(
+            lock,
+            due > now ? std::min<std::chrono::steady_clock::duration>(due - now, slice) : slice);
     }
     ++inFlight_[host];
+    lastStart_[host] = std::chrono::steady_clock::now();
     lock.unlock();
     Answer answer = fetcher_.Fetch(asked);
     lock.lock();

@@ -20,6 +20,7 @@
 // have. The fetches ahead are cancelled and paused with the run that made the FetchAhead (the
 // calling thread's RunControl), and cancelled when it is destroyed.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -68,6 +69,11 @@ class FetchAhead : public Fetcher {
     bool Seen(Kind kind, const std::string& address) const;
     // Drops what is not started yet and starts nothing more ahead; Take still fetches.
     void StopPrefetching();
+    // Requests to one host start at least `spacing` apart, one at a time, none ahead of the
+    // walk: to every host (SetSpacing), or to `host` (a HostKey) besides (SetHostSpacing); the
+    // longer of the two holds. What was queued ahead for such a host is dropped.
+    void SetSpacing(std::chrono::milliseconds spacing);
+    void SetHostSpacing(const std::string& host, std::chrono::milliseconds spacing);
 
     // The answer to the request (the address without its fragment), as the fetcher gives it
     // with kAttempts attempts.
@@ -105,6 +111,9 @@ class FetchAhead : public Fetcher {
     // The first queued entry whose host has room; null when none.
     EntryPtr NextRunnable();
     int HostLimit(const std::string& host) const;
+    std::chrono::milliseconds SpacingOf(const std::string& host) const;
+    // Drops the queued entries of hosts that now have a spacing. Called with the mutex held.
+    void DropSpacedEntries();
     // After any fetch: a host that asks to slow down gets one connection from now on; one that
     // answers over HTTP/2 may carry more requests at once.
     void NoteAnswer(const std::string& host, const Answer& answer);
@@ -127,6 +136,10 @@ class FetchAhead : public Fetcher {
     std::set<Request> seen_;
     std::map<std::string, int> inFlight_;
     std::set<std::string> slowHosts_;
+    std::chrono::milliseconds spacing_{0};
+    std::map<std::string, std::chrono::milliseconds> hostSpacing_;
+    // When the last request to each host started.
+    std::map<std::string, std::chrono::steady_clock::time_point> lastStart_;
     std::set<std::string> multiplexedHosts_;
 };
 

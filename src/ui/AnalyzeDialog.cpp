@@ -8,10 +8,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "analysis/crawl/CrawlManners.h"
 #include "app/AnalysisRun.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
@@ -108,6 +110,24 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     bold.setWeight(QFont::Weight(800));
     veryLongLabel_->setFont(bold);
 
+    // How the crawls treat the sites: robots.txt is always kept on a competitor's site.
+    ignoreRobotsBox_ = Box(QStringLiteral("Ignore robots.txt on my own site (the first address)"),
+                           "ignoreRobotsBox", content_);
+    rateSpin_ = new QSpinBox(content_);
+    rateSpin_->setObjectName(QStringLiteral("rateSpin"));
+    rateSpin_->setRange(0, kMaxRequestsPerSecond);
+    rateSpin_->setSpecialValueText(QStringLiteral("no limit"));
+    auto* rateLabel = new QLabel(QStringLiteral("Requests a second to one site:"), content_);
+    rateLabel->setBuddy(rateSpin_);
+    auto* mannersRow = new QHBoxLayout;
+    mannersRow->addWidget(ignoreRobotsBox_);
+    mannersRow->addStretch(1);
+    mannersRow->addWidget(rateLabel);
+    mannersRow->addWidget(rateSpin_);
+    mannersRow_ = new QWidget(content_);
+    mannersRow_->setLayout(mannersRow);
+    mannersRow->setContentsMargins(0, 0, 0, 0);
+
     analyzeNowButton_ = Button(QStringLiteral("Analyze Now"), "analyzeNowButton", content_);
     editProjectButton_ = Button(QStringLiteral("Edit Project"), "editProjectButton", content_);
     closeButton_ = Button(QStringLiteral("Close"), "closeButton", content_);
@@ -134,6 +154,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     contentLayout->addLayout(top, 1);
     contentLayout->addWidget(auditLabel);
     contentLayout->addLayout(nestedRow);
+    contentLayout->addWidget(mannersRow_);
     for (QWidget* hidden :
          {static_cast<QWidget*>(readinessGroup), static_cast<QWidget*>(validatorGroup),
           static_cast<QWidget*>(popularityGroup), static_cast<QWidget*>(timeLabel)}) {
@@ -158,6 +179,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
             // Link Popularity asks the engines about the start page only.
             nestedBox_->hide();
             veryLongLabel_->hide();
+            mannersRow_->hide();
             break;
         case kAnalyzeLinkValidator:
             linkValidatorBox_->setChecked(true);
@@ -219,6 +241,8 @@ AnalysisSelection AnalyzeDialog::Selection() const {
     selection.linkPopularity = on(linkPopularityBox_);
     selection.nested = on(nestedBox_);
     selection.siteAudit = on(siteAuditBox_);
+    selection.ignoreOwnRobots = on(ignoreRobotsBox_);
+    selection.requestsPerSecond = rateSpin_->value();
     return selection;
 }
 

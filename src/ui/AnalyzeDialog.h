@@ -13,6 +13,7 @@
 #include "app/AnalysisSelection.h"
 
 class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QPushButton;
 
@@ -82,6 +83,9 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QCheckBox* linkPopularityBox_;
     QCheckBox* siteAuditBox_;
     QCheckBox* nestedBox_;
+    QCheckBox* ignoreRobotsBox_;
+    QSpinBox* rateSpin_;
+    QWidget* mannersRow_;
     QLabel* veryLongLabel_;
     QPushButton* analyzeNowButton_;
     QPushButton* editProjectButton_;

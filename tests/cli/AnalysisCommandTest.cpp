@@ -131,9 +131,11 @@ TEST_F(AnalysisCommandTest, LinksEndsWithItsCountsAndMaxPagesBoundsTheCrawl) {
         args.insert(args.end(), {"--name", "p", "--url", site_.Url("/a.html")});
         const test::CliResult result = RunCli(dir_.path(), args);
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        // Past the bound other.html is still judged, by its head, and not visited.
+        // Past the bound other.html is still judged, by its head, and not visited; the counts
+        // say the bound stopped the crawl.
         const std::string counts = bounded
-                                       ? "1 pages visited, 2 links judged, 0 broken, 0 unreachable"
+                                       ? "1 pages visited, 2 links judged, 0 broken, 0 "
+                                         "unreachable, stopped at the page limit (1)"
                                        : "2 pages visited, 3 links judged, 0 broken, 0 unreachable";
         EXPECT_EQ(LastLine(result.err), "links: " + counts);
         std::string summary;

@@ -7,7 +7,7 @@
 
 #include "FuzzCheck.h"
 #include "analysis/audit/formats/RobotsDirectives.h"
-#include "analysis/audit/formats/RobotsTxt.h"
+#include "analysis/crawl/RobotsTxt.h"
 #include "platform/Ansi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -38,7 +38,9 @@ bool WriteSiteAudit(Project& project, Fetcher& fetcher, std::vector<AuditSite>& 
     CreateFolder(folder);
     return ForEachSite(project, "Site Audit in progress... ", [&](UrlEntry& entry) {
         const std::string& url = entry.GetUrl();
-        AuditSiteData data = GatherSite(fetcher, url);
+        AuditGatherBounds bounds;
+        bounds.manners = MannersFor(project, entry);
+        AuditSiteData data = GatherSite(fetcher, url, bounds);
         if (RunCancelled()) {
             return false;
         }

@@ -1,5 +1,8 @@
 #include "analysis/crawl/LinkCrawler.h"
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -10,6 +13,7 @@
 #include "model/ProgressSink.h"
 #include "net/FetchAhead.h"
 #include "net/TlsProblemLog.h"
+#include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
 namespace sg {
@@ -30,6 +34,34 @@ bool IsHtmlAnswer(std::string_view contentTypeLine) {
 
 bool StatusSaysBroken(int code) {
     return code >= 400 && code <= 599;
+}
+
+// The host robots.txt speaks for: scheme, host in lower case and port ("https://site:443");
+// empty for no address the crawl asks.
+std::string RobotsOrigin(std::string_view address) {
+    const std::optional<Url> url = Url::Parse(address);
+    const std::optional<UrlTarget> target = url ? url->Target() : std::nullopt;
+    if (!target) {
+        return {};
+    }
+    return (target->secure ? "https://" : "http://") + ToLowerAnsi(target->host) + ":" +
+           std::to_string(target->port);
+}
+
+// The path and query robots.txt's rules are matched against: what the request line names.
+std::string RobotsPath(std::string_view address) {
+    const std::optional<Url> url = Url::Parse(address);
+    const std::optional<UrlTarget> target = url ? url->Target() : std::nullopt;
+    return target ? target->target : std::string("/");
+}
+
+std::string SecondsText(double seconds) {
+    std::string text = std::to_string(seconds);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
 }
 
 // The site's pages visited of those known, for the bar within the site's share; a crawl of the
@@ -91,7 +123,10 @@ LinkCounts LinkCrawler::Counts() const {
         const LinkStatus status = records_.At(n)->status;
         counts.broken += status == LinkStatus::Broken ? 1 : 0;
         counts.unreachable += status == LinkStatus::Unreachable ? 1 : 0;
+        counts.blocked += status == LinkStatus::Blocked ? 1 : 0;
     }
+    counts.limitReached = limitReached_;
+    counts.pageLimit = maxPages_;
     return counts;
 }
 
@@ -103,9 +138,70 @@ void LinkCrawler::CrawlSite(const std::string& startUrl, bool followSite) {
     root_ = start;
     rootPending_ = true;
     ClearRecords();
+    robots_.clear();
+    limitReached_ = false;
     ahead_ = std::make_unique<FetchAhead>(fetcher_, ConnectionsPerHost(), true);
+    if (manners_.requestsPerSecond > 0) {
+        ahead_->SetSpacing(std::chrono::milliseconds(1000 / manners_.requestsPerSecond));
+    }
+    ReadRobots(start);
     VisitPage(start, start, followSite);
     ahead_.reset();
+    if (limitReached_ && !RunCancelled()) {
+        LogProgressLine(start + ": stopped at the page limit (" + std::to_string(maxPages_) +
+                        "); more pages were found.");
+    }
+}
+
+void LinkCrawler::ReadRobots(const std::string& address) {
+    const std::string origin = RobotsOrigin(address);
+    if (origin.empty() || robots_.count(origin) != 0 || RunCancelled()) {
+        return;
+    }
+    const std::optional<Url> url = Url::Parse(Url::FetchKeyOf(address));
+    const std::optional<Url> file = url ? url->Resolve("/robots.txt") : std::nullopt;
+    if (!file || !manners_.obeysRobots) {
+        return;
+    }
+    RobotsRead& read = robots_[origin];
+    RobotsTxt& robots = read.rules;
+    read.url = file->Text();
+    FetchRequest request(*file);
+    request.anyBody = true;
+    request.bodyCap = kRobotsBodyCap;
+    const Answer answer = ahead_ != nullptr ? ahead_->Fetch(request) : fetcher_.Fetch(request);
+    const int status = answer.Reached() ? answer.StatusCode() : 0;
+    read.status = status;
+    // RFC 9309: a file that cannot be had for the server's fault disallows everything; none at
+    // all (4xx) allows everything. No answer at all is no rule: the pages will tell.
+    if (status >= 200 && status <= 299) {
+        robots = RobotsTxt::Parse(answer.BodyText());
+    } else if (status >= 500) {
+        robots = RobotsTxt::DisallowAll();
+        LogProgressLine(file->Text() + " answers " + std::to_string(status) +
+                        ": the site is taken as closed to crawlers, as robots.txt's rules ask.");
+    }
+    const double delay = robots.CrawlDelay(kRobotsAgent);
+    if (delay <= 0 || ahead_ == nullptr) {
+        return;
+    }
+    const double kept = std::min(delay, static_cast<double>(kCrawlDelayCap.count()));
+    if (kept < delay) {
+        LogProgressLine(file->Text() + " asks for " + SecondsText(delay) +
+                        " s between requests: Sitegauge waits " + SecondsText(kept) + " s.");
+    }
+    ahead_->SetHostSpacing(FetchAhead::HostKey(address),
+                           std::chrono::milliseconds(static_cast<long long>(kept * 1000)));
+}
+
+bool LinkCrawler::Blocked(std::string_view link) const {
+    const RobotsRead* read = robots_.empty() ? nullptr : RobotsOf(link);
+    return read != nullptr && !read->rules.Allowed(kRobotsAgent, RobotsPath(link));
+}
+
+const RobotsRead* LinkCrawler::RobotsOf(std::string_view address) const {
+    const auto found = robots_.find(RobotsOrigin(Url::FetchKeyOf(address)));
+    return found != robots_.end() ? &found->second : nullptr;
 }
 
 Answer LinkCrawler::Take(bool head, const std::string& address) {
@@ -146,7 +242,7 @@ bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSi
 void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
         if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite) &&
-            !records_.Visited(item.link) &&
+            !records_.Visited(item.link) && !Blocked(item.link) &&
             knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
             ++pagesKnown_;
         }
@@ -168,7 +264,8 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
-        if (visit ? records_.Visited(item.link) : records_.FindIndex(item.link) >= 0) {
+        if (Blocked(item.link) ||
+            (visit ? !NeedsVisit(item.link) : records_.FindIndex(item.link) >= 0)) {
             continue;
         }
         const FetchAhead::Kind kind = visit ? FetchAhead::Kind::Page : FetchAhead::Kind::Head;
@@ -194,6 +291,11 @@ bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, L
 
 void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, bool followSite,
                            std::vector<Frame>& stack) {
+    if (Blocked(url)) {
+        rootPending_ = false;
+        AddRecord(fromPage, url, LinkStatus::Blocked, 0, LinkKind::Page);
+        return;
+    }
     const std::string address(Url::FetchKeyOf(url));
     Answer answer = Ask(false, address);
     CountProgress(ProgressCount::PageFetched);
@@ -211,6 +313,8 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         rootPending_ = false;
         if (reached) {
             root_ = answer.finalUrl;
+            // The site goes on where the start page's redirects ended: its host's rules too.
+            ReadRobots(root_);
         }
     }
     records_.MarkVisited(url);
@@ -254,15 +358,35 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     stack.push_back(std::move(frame));
 }
 
+bool LinkCrawler::NeedsVisit(const std::string& link) const {
+    if (records_.Visited(link)) {
+        return false;
+    }
+    // A page judged only by its head so far (a <link rel=next>, say) is visited to be read,
+    // unless that head said it cannot be read.
+    const CrawlRecord* earlier = records_.Find(link);
+    return earlier == nullptr || earlier->status == LinkStatus::Available;
+}
+
 void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
                              std::vector<Frame>& stack) {
+    if (Blocked(item.link)) {
+        if (!RecordAgain(page, item.link, item.kind)) {
+            AddRecord(page, item.link, LinkStatus::Blocked, 0, item.kind);
+        }
+        return;
+    }
+    const bool onSite = item.isFrame || (followSite && SameHost(item.link, root_));
     if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite)) {
-        // A page judged only by its head so far (a <link rel=next>, say) is visited now.
-        if (records_.Visited(item.link) && RecordAgain(page, item.link, item.kind)) {
+        if (!NeedsVisit(item.link) && RecordAgain(page, item.link, item.kind)) {
             return;
         }
         OpenPage(item.link, page, followSite, stack);
         return;
+    }
+    if (item.kind == LinkKind::Page && onSite && NeedsVisit(item.link)) {
+        // Only the page bound keeps it from being visited.
+        limitReached_ = true;
     }
     if (!RecordAgain(page, item.link, item.kind)) {
         CheckLink(item.link, page, item.kind);
@@ -299,6 +423,10 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
     if (RunCancelled()) {
         return;
     }
+    if (Blocked(link)) {
+        AddRecord(fromPage, link, LinkStatus::Blocked, 0, kind);
+        return;
+    }
     const std::string address(Url::FetchKeyOf(link));
     Answer head = Ask(true, address);
     if (RunCancelled()) {
@@ -314,7 +442,9 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
         return;
     }
     const int code = head.StatusCode();
-    if (!HeadNeedsGet(code) && !HeadSaysMissing(header)) {
+    // A status that says broken decides; the page is read for its words only when the head
+    // holds "404" in another way.
+    if (!HeadNeedsGet(code) && (StatusSaysBroken(code) || !HeadSaysMissing(header))) {
         if (linkVisitor_) {
             linkVisitor_(JudgedLink{link, fromPage, kind, head});
         }

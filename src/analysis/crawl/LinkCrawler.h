@@ -7,9 +7,18 @@
 // Judging (the final answer after redirects decides): status 200-399 is available, 400-599 is
 // broken (the record keeps the code); an answer whose head holds "404" and whose page says so in
 // words ("404 not found", "not found", "not be found") is broken too; no answer is unreachable.
-// A link that is not visited is judged by its head; a head holding "404" fetches the page, which
-// decides, and a head answered 405 or 501 is asked again with GET. An answer 429 or 503 is
-// asked again once, after its Retry-After (at most the retry cap, 30 s by default).
+// A link that is not visited is judged by its head; a head that holds "404" without a status
+// that says broken fetches the page, which decides, and a head answered 405 or 501 is asked
+// again with GET. An answer 429 or 503 is asked again once, after its Retry-After (at most the
+// retry cap, 30 s by default). Each address is asked once for its judgement: a page judged
+// broken as a resource is not visited again, and at most a HEAD and then a GET go to one
+// address.
+//
+// Manners (CrawlManners): before the site's first page, and again when the start page's
+// redirects end on another host, the crawl reads that host's robots.txt and keeps to the group
+// of kRobotsAgent: a link it disallows is recorded blocked and never asked, and its Crawl-delay
+// (at most kCrawlDelayCap) spaces the requests to that host, one at a time. A requested rate
+// spaces the requests to every host.
 //
 // Bounds: at most maxPages pages are visited; past them every link is still recorded and
 // judged by its head. The walk keeps its own stack (no recursion), so a deep site costs memory,
@@ -22,12 +31,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "analysis/crawl/AnswerLinks.h"
+#include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/CrawlRecordList.h"
 #include "analysis/crawl/PageBoundSetting.h"
+#include "analysis/crawl/RobotsTxt.h"
 #include "model/LinkCounts.h"
 #include "net/Answer.h"
 #include "net/AnswerRules.h"
@@ -36,6 +48,15 @@ namespace sg {
 
 class FetchAhead;
 class Fetcher;
+
+// One host's robots.txt as the crawl read it.
+struct RobotsRead {
+    // The rules in force: the file's; every path allowed (4xx, no answer); none (5xx).
+    RobotsTxt rules = RobotsTxt::AllowAll();
+    // The file's address, and the status code of its answer (0 when none came).
+    std::string url;
+    int status = 0;
+};
 
 // One page the crawl visited, as its answer came. The references are valid during the visitor
 // call only.
@@ -82,6 +103,8 @@ class LinkCrawler {
     void SetLinkVisitor(LinkVisitor visitor) { linkVisitor_ = std::move(visitor); }
     // The longest Retry-After honoured (kRetryAfterCap unless set; tests set less).
     void SetRetryAfterCap(std::chrono::milliseconds cap) { retryCap_ = cap; }
+    // How the next CrawlSite treats the site (robots.txt kept, no rate of its own by default).
+    void SetManners(const CrawlManners& manners) { manners_ = manners; }
 
     // Sets the crawl root, clears the record list and visits the start URL (found on itself);
     // Records() holds the result. The root becomes the start page's address at the end of its
@@ -126,8 +149,17 @@ class LinkCrawler {
     int PagesVisited() const { return static_cast<int>(visited_.size()); }
     // Pages visited plus the distinct pages found that the crawl means to visit and has not yet.
     int PagesKnown() const { return pagesKnown_; }
-    // Pages visited, records made, broken and unreachable records.
+    // Pages visited, records made, broken, unreachable and blocked records, and whether the
+    // page bound stopped the crawl.
     LinkCounts Counts() const;
+    // Whether the page bound left pages unvisited that the crawl would have visited.
+    bool LimitReached() const { return limitReached_; }
+    // Whether the crawl keeps from `link` for robots.txt: its host's file (read by CrawlSite)
+    // disallows it for kRobotsAgent, and the manners keep robots.txt.
+    bool Blocked(std::string_view link) const;
+    // What the crawl read of the robots.txt of `address`'s host; null when it did not ask (a
+    // host it did not crawl, or robots.txt not kept).
+    const RobotsRead* RobotsOf(std::string_view address) const;
 
   private:
     struct Item;
@@ -139,7 +171,13 @@ class LinkCrawler {
     void HandleItem(const std::string& page, Item& item, bool followSite,
                     std::vector<Frame>& stack);
     bool RecordAgain(const std::string& page, const std::string& url, LinkKind kind);
+    // Whether a page the walk reaches is still to be visited: not visited yet, and not judged
+    // unreadable by an earlier head.
+    bool NeedsVisit(const std::string& link) const;
     bool WillVisit(const std::string& link, bool isFrame, bool followSite) const;
+    // Reads the robots.txt of the address's host (once per host and crawl) and spaces the
+    // requests to it as its Crawl-delay and the manners ask.
+    void ReadRobots(const std::string& address);
     // The answer to one request, asked once more after a slow-down answer's wait.
     Answer Ask(bool head, const std::string& address);
     // The crawl's fetches: ahead of the walk while CrawlSite runs, else straight.
@@ -153,6 +191,10 @@ class LinkCrawler {
     PageVisitor visitor_;
     LinkVisitor linkVisitor_;
     CrawlRecordList records_;
+    CrawlManners manners_;
+    // The robots.txt of each host the crawl read one of, by its origin.
+    std::unordered_map<std::string, RobotsRead> robots_;
+    bool limitReached_ = false;
     std::string root_;
     // Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.
     bool rootPending_ = false;

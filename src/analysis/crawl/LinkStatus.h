@@ -13,6 +13,8 @@ enum class LinkStatus : std::int32_t {
     Unreachable = 1,
     // Every other answer.
     Available = 2,
+    // Not asked: the site's robots.txt disallows it for this crawler.
+    Blocked = 3,
 };
 
 }  // namespace sg

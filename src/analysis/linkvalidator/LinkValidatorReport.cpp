@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/CrawlRecordList.h"
 #include "analysis/crawl/LinkCrawler.h"
 #include "html/PageCharset.h"
@@ -32,7 +33,8 @@ struct LinkTable {
     std::string_view pageCell;
 };
 
-constexpr std::array<LinkTable, 3> kTables = {{
+// Each table only when it has rows: a crawl that robots.txt did not stop writes the three of old.
+constexpr std::array<LinkTable, 4> kTables = {{
     {LinkStatus::Broken,
      "<caption align = 'left'><b><font color = '#1c5584'>Broken links</font></b></caption>",
      "<tr><td><a href=", "<td><a href="},
@@ -42,6 +44,10 @@ constexpr std::array<LinkTable, 3> kTables = {{
     {LinkStatus::Unreachable,
      "<caption align = 'left'><b><font color = '#1c5584'>The applications can not connect to "
      "the following sites</font></b></caption>",
+     "<tr><td><a href =", "<td><a href ="},
+    {LinkStatus::Blocked,
+     "<caption align = 'left'><b><font color = '#1c5584'>Not checked: the site's robots.txt "
+     "keeps crawlers from these links</font></b></caption>",
      "<tr><td><a href =", "<td><a href ="},
 }};
 
@@ -168,7 +174,7 @@ bool WriteFooter(const std::string& path) {
 }  // namespace
 
 void WriteLinkTables(const CrawlRecordList& records, const std::string& reportPath) {
-    std::array<int, 3> counts{};
+    std::array<int, kTables.size()> counts{};
     for (int n = 0; n < records.Count(); ++n) {
         const auto status = static_cast<std::size_t>(records.At(n)->status);
         if (status < counts.size()) {
@@ -194,6 +200,8 @@ std::string_view StatusWord(LinkStatus status) {
             return "broken";
         case LinkStatus::Unreachable:
             return "unreachable";
+        case LinkStatus::Blocked:
+            return "blocked";
         case LinkStatus::Available:
             break;
     }
@@ -209,6 +217,7 @@ void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
     SiteLinks& site = results->links.emplace_back();
     site.url = Utf8Text(url, PageCharset::Utf8);
     site.pagesVisited = crawl.PagesVisited();
+    site.limitReached = crawl.LimitReached();
     const CrawlRecordList& records = crawl.Records();
     site.records.reserve(static_cast<std::size_t>(records.Count()));
     for (int n = 0; n < records.Count(); ++n) {
@@ -236,6 +245,7 @@ bool WriteLinkValidatorReport(Project& project, Fetcher& fetcher, bool followSit
             return false;
         }
         LinkCrawler crawl(fetcher);
+        crawl.SetManners(MannersFor(project, entry));
         crawl.CrawlSite(url, followSite);
         if (!RunCancelled()) {
             WriteLinkTables(crawl.Records(), file);

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/HttpsDowngradeLog.h"
 #include "analysis/crawl/LinkCrawler.h"
 #include "analysis/readiness/KeywordTable.h"
@@ -179,6 +180,7 @@ bool WriteNestedReadinessReport(Project& project, Fetcher& fetcher) {
             const std::string& url = entry.GetUrl();
             HttpsDowngradeNotes notes;
             LinkCrawler crawl(fetcher);
+            crawl.SetManners(MannersFor(project, entry));
             crawl.CrawlSite(url, true);
             if (RunCancelled()) {
                 return false;

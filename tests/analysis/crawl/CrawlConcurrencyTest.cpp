@@ -212,7 +212,8 @@ TEST_F(CrawlConcurrency, LinksToOnePageWithManyFragmentsAreFetchedOnce) {
     EXPECT_EQ(crawl_->RecordCount(), 13);
     // Every request the site got, whatever its target: a fragment kept anywhere on the way
     // would ask again.
-    EXPECT_EQ(site.Requests(), (std::vector<std::string>{"GET /", "GET /a.html", "HEAD /i.png"}));
+    EXPECT_EQ(site.Requests(),
+              (std::vector<std::string>{"GET /robots.txt", "GET /", "GET /a.html", "HEAD /i.png"}));
 }
 
 TEST_F(CrawlConcurrency, CancelWithEveryConnectionBusyStopsWithinTheBound) {

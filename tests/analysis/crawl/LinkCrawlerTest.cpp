@@ -95,7 +95,7 @@ std::string Links(const Strings& paths) {
     return HtmlPage(body + "</body></html>\r\n");
 }
 
-TEST_F(LinkCrawl, BrokenNeedsA404HeadAndThePagesWords) {
+TEST_F(LinkCrawl, BrokenNeedsABrokenStatusOrA404HeadAndThePagesWords) {
     const std::string words404 = MissingPage("<h1>The page could not be found</h1>");
     const std::string plain404 = MissingPage("<h1>Gone fishing</h1>");
     const std::string wordsOk = HtmlPage("Search: nothing NOT FOUND here");
@@ -114,14 +114,15 @@ TEST_F(LinkCrawl, BrokenNeedsA404HeadAndThePagesWords) {
     const std::string a = site.Url("/a.html"), b = site.Url("/b.html"), c = site.Url("/c.html"),
                       d = site.Url("/d.html"), e = site.Url("/e.html");
 
-    // Not following: each link is judged by its head; only a head with "404" fetches the page.
+    // Not following: each link is judged by its head; a broken status decides there, and only
+    // a head that holds "404" otherwise fetches the page.
     CrawlSite(root, false);
     EXPECT_EQ(Records(),
               (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kBroken),
                        Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
-    EXPECT_EQ(site.Requests(), (Strings{"GET /", "HEAD /a.html", "GET /a.html", "HEAD /b.html",
-                                        "GET /b.html", "HEAD /c.html", "HEAD /d.html",
-                                        "GET /d.html", "HEAD /e.html", "GET /e.html"}));
+    EXPECT_EQ(site.Requests(),
+              (Strings{"GET /robots.txt", "GET /", "HEAD /a.html", "HEAD /b.html", "HEAD /c.html",
+                       "HEAD /d.html", "GET /d.html", "HEAD /e.html", "GET /e.html"}));
 
     // Following: the same pages are visited with one page fetch each, judged the same way. A
     // 404 status is broken with or without the words.
@@ -130,7 +131,7 @@ TEST_F(LinkCrawl, BrokenNeedsA404HeadAndThePagesWords) {
               (Strings{Rec(root, root, kAvailable), Rec(root, a, kBroken), Rec(root, b, kBroken),
                        Rec(root, c, kAvailable), Rec(root, d, kBroken), Rec(root, e, kAvailable)}));
     EXPECT_EQ(site.CountRequests("HEAD /a.html"), 1);
-    EXPECT_EQ(site.CountRequests("GET /a.html"), 2);
+    EXPECT_EQ(site.CountRequests("GET /a.html"), 1);
     EXPECT_EQ(site.CountRequests("GET /c.html"), 1);
 }
 
@@ -181,7 +182,8 @@ TEST_F(LinkCrawl, FramesAreVisitedWhateverTheHostAndTheFollowFlag) {
                        Rec(top, own, kAvailable), Rec(root, "http://" + side, kAvailable),
                        Rec("http://" + side, "http://" + other.Url("/deep.html"), kAvailable),
                        Rec(root, own, kAvailable)}));
-    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /top.html", "HEAD /own.html"}));
+    EXPECT_EQ(site.Requests(),
+              (Strings{"GET /robots.txt", "GET /", "GET /top.html", "HEAD /own.html"}));
     EXPECT_EQ(other.Requests(), (Strings{"GET /side.html", "HEAD /deep.html"}));
 }
 
@@ -215,8 +217,9 @@ TEST_F(LinkCrawl, FollowingVisitsTheLinksOfTheRootsHostWrittenRelativeOrAbsolute
                                   Rec(b, site.Url("/logo.gif"), kAvailable),
                                   Rec(root, ext, kAvailable), Rec(root, "http://" + a, kAvailable),
                                   Rec(root, "http://" + site.Url("/c.html"), kAvailable)}));
-    EXPECT_EQ(site.Requests(), (Strings{"GET /", "GET /sub/a.html", "GET /b.html", "GET /logo.gif",
-                                        "GET /logo.gif", "GET /logo.gif", "GET /c.html"}));
+    // The image is asked once: an answer of a type that is not read is not asked again.
+    EXPECT_EQ(site.Requests(), (Strings{"GET /robots.txt", "GET /", "GET /sub/a.html",
+                                        "GET /b.html", "GET /logo.gif", "GET /c.html"}));
     EXPECT_EQ(other.Requests(), Strings{"HEAD /ext.html"});
 }
 
@@ -233,7 +236,10 @@ TEST_F(LinkCrawl, TheRootIsTheStartPageAfterItsRedirects) {
     CrawlSite(old.Url("/"), true);
     EXPECT_EQ(Records(), (Strings{Rec(old.Url("/"), old.Url("/"), kAvailable),
                                   Rec(old.Url("/"), moved.Url("/p.html"), kAvailable)}));
-    EXPECT_EQ(moved.Requests(), (Strings{"GET /home.html", "GET /p.html"}));
+    // robots.txt of the first host redirects like every address there; the host where the
+    // start page landed has its own read before its pages.
+    EXPECT_EQ(moved.Requests(),
+              (Strings{"GET /home.html", "GET /home.html", "GET /robots.txt", "GET /p.html"}));
 }
 
 // A start page asked over https that redirects to plain http is crawled from where it landed,
@@ -272,7 +278,9 @@ TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
     App().progressWindow = nullptr;
     RemoveTrustedCertificate(pem.certificatePem);
 
-    EXPECT_EQ(plain.Requests(), (Strings{"GET /a.html", "GET /f.html"}));
+    // The host the redirect landed on has its robots.txt read before its next page.
+    EXPECT_EQ(plain.Requests(),
+              (Strings{"GET /robots.txt", "GET /a.html", "GET /robots.txt", "GET /f.html"}));
     EXPECT_EQ(log.lines,
               Strings{"https://" + secure + "/a.html was redirected to plain http (http://" +
                       plain.Url("/a.html") + "): the page was read unencrypted."});
@@ -290,7 +298,7 @@ TEST_F(LinkCrawl, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
                        Rec(root, site.Url("/page.html"), kAvailable),
                        Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
     EXPECT_EQ(site.Requests(),
-              (Strings{"GET /", "HEAD /Page.html", "HEAD /gone.html", "GET /gone.html"}));
+              (Strings{"GET /robots.txt", "GET /", "HEAD /Page.html", "HEAD /gone.html"}));
     ASSERT_NE(FindRecord(site.Url("/PAGE.HTML")), nullptr);
     EXPECT_EQ(FindRecord(site.Url("/PAGE.HTML")), RecordAt(1));
 
@@ -316,7 +324,8 @@ TEST_F(LinkCrawl, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) 
     EXPECT_EQ(Records(), (Strings{Rec(start, start, kAvailable),
                                   Rec(start, site.Url("/page.html#part"), kAvailable),
                                   Rec(start, "http://" + site.Url("/abs.html#top"), kAvailable)}));
-    EXPECT_EQ(site.Requests(), (Strings{"GET /start.html", "GET /page.html", "GET /abs.html"}));
+    EXPECT_EQ(site.Requests(),
+              (Strings{"GET /robots.txt", "GET /start.html", "GET /page.html", "GET /abs.html"}));
 }
 
 TEST_F(LinkCrawl, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
@@ -377,7 +386,8 @@ TEST_F(LinkCrawl, AnEndlessSiteStopsAtThePageBoundInBoundedMemory) {
     for (const std::string& request : site.Requests()) {
         gets += request.starts_with("GET ") ? 1 : 0;
     }
-    EXPECT_EQ(gets, kPages);
+    // And robots.txt, before the first page.
+    EXPECT_EQ(gets, kPages + 1);
     ASSERT_EQ(crawl.RecordCount(), 1 + 4 * kPages);
     int backLinks = 0;
     for (int n = 0; n < crawl.RecordCount(); ++n) {

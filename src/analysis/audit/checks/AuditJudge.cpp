@@ -97,7 +97,10 @@ PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
         state.canonicalElsewhere =
             !state.canonical.empty() && AuditKey(state.canonical) != AuditKey(answer.url);
     }
-    if (answer.redirectLoop) {
+    if (answer.notAsked) {
+        state.reason =
+            state.blocked ? "blocked by robots.txt" : "not asked: robots.txt keeps Sitegauge out";
+    } else if (answer.redirectLoop) {
         state.reason = "redirects in a loop";
     } else if (!answer.redirects.empty()) {
         state.reason = "redirects to " + answer.redirects.back();

@@ -50,7 +50,9 @@ void JudgeIndexing(AuditJudge& judge) {
             judge.Add(kNoindex, answer.url,
                       answer.directives.noindex ? "noindex" : "unavailable_after date passed");
         }
-        if (state.blocked && state.content) {
+        // A page the audit did not ask (robots.txt keeps Sitegauge out too) is judged by the
+        // rules alone: whatever it holds, Googlebot may not read it.
+        if (state.blocked && (state.content || answer.notAsked)) {
             judge.Add(kBlockedByRobots, answer.url, "disallowed for Googlebot");
         }
         if (state.content && answer.directives.nofollow) {

@@ -186,7 +186,9 @@ class Gatherer {
     }
 
     void Crawl() {
-        LinkCrawler crawler(fetcher_, maxPages_);
+        crawler_ = std::make_unique<LinkCrawler>(fetcher_, maxPages_);
+        LinkCrawler& crawler = *crawler_;
+        crawler.SetManners(bounds_.manners);
         bool first = true;
         crawler.SetPageVisitor([&](const VisitedPage& page) {
             const std::string url = StripFragment(page.url);
@@ -240,7 +242,17 @@ class Gatherer {
                 data_.links.push_back({StripFragment(record.fromPage), to, record.httpStatus,
                                        record.kind == LinkKind::Page});
             }
+            if (record.status == LinkStatus::Blocked && record.kind == LinkKind::Page &&
+                !Seen(to)) {
+                AddNotAsked(to, StripFragment(record.fromPage));
+            }
         }
+    }
+
+    void AddNotAsked(const std::string& url, std::string from) {
+        AuditAnswer& answer = AddAnswer(url, std::move(from), false);
+        answer.finalUrl = url;
+        answer.notAsked = true;
     }
 
     // A page that got no answer may have redirected in a circle: the client gives up on a loop
@@ -249,7 +261,8 @@ class Gatherer {
     void ProbeLoops() {
         std::size_t probes = 0;
         for (AuditAnswer& answer : data_.answers) {
-            if (answer.status != 0 || !answer.redirects.empty() || probes >= bounds_.loopProbes) {
+            if (answer.status != 0 || !answer.redirects.empty() || answer.notAsked ||
+                probes >= bounds_.loopProbes) {
                 continue;
             }
             ++probes;
@@ -297,6 +310,13 @@ class Gatherer {
     }
 
     void ReadRobots() {
+        // The crawl read it before the site's first page, unless it was told not to keep it.
+        if (const RobotsRead* read = crawler_->RobotsOf(data_.root)) {
+            data_.robotsUrl = read->url;
+            data_.robotsStatus = read->status;
+            data_.robots = read->status == 0 ? RobotsTxt::DisallowAll() : read->rules;
+            return;
+        }
         data_.robotsUrl = HostRoot(data_.root) + "/robots.txt";
         const Answer robots = FetchOne(fetcher_, data_.robotsUrl, true, 0);
         if (robots.result != Answer::kOk) {
@@ -400,6 +420,16 @@ class Gatherer {
                 want(StripFragment(url));
             }
         }
+        // What robots.txt keeps the crawl from, the audit does not ask either.
+        std::erase_if(wanted, [&](const std::string& url) {
+            if (!crawler_->Blocked(url)) {
+                return false;
+            }
+            if (SameHost(url, data_.root) && !Seen(url)) {
+                AddNotAsked(url, "");
+            }
+            return true;
+        });
         const std::size_t left = static_cast<std::size_t>(std::max(maxPages_ - visited_, 0));
         if (wanted.size() > left) {
             wanted.resize(left);
@@ -435,6 +465,8 @@ class Gatherer {
     }
 
     Fetcher& fetcher_;
+    // The crawl of the site, kept for what it read of robots.txt.
+    std::unique_ptr<LinkCrawler> crawler_;
     const AuditGatherBounds bounds_;
     const int maxPages_;
     AuditSiteData data_;

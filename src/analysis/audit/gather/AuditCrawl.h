@@ -12,6 +12,7 @@
 
 #include "analysis/audit/formats/Sitemap.h"
 #include "analysis/audit/gather/AuditSiteData.h"
+#include "analysis/crawl/CrawlManners.h"
 
 namespace sg {
 
@@ -27,6 +28,9 @@ struct AuditGatherBounds {
     // Pages without an answer looked at again for a redirect loop.
     std::size_t loopProbes = 50;
     SitemapLimits sitemap;
+    // robots.txt and the rate, as for the crawl; the pages robots.txt keeps it from are listed
+    // as not asked, and the audit asks nothing else of them either.
+    CrawlManners manners;
 };
 
 // The site at the project address `siteUrl`, fetched through `fetcher`. A cancelled run ends it

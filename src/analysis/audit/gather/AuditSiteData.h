@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/audit/formats/RobotsDirectives.h"
-#include "analysis/audit/formats/RobotsTxt.h"
 #include "analysis/audit/formats/Sitemap.h"
+#include "analysis/crawl/RobotsTxt.h"
 #include "html/PageFacts.h"
 
 namespace sg {
@@ -58,6 +58,9 @@ struct AuditAnswer {
     RobotsDirectives directives;
     // The crawl visited it (rather than the audit fetching it for a sitemap or a canonical).
     bool crawled = false;
+    // Not asked at all: the site's robots.txt keeps the crawl (kRobotsAgent) from it, so
+    // nothing of it is known but where it was linked.
+    bool notAsked = false;
     AuditHead head;
     // The resources the page loads, in the crawl's form (for its weight).
     std::vector<std::string> resources;

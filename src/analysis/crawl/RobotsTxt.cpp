@@ -1,4 +1,7 @@
-#include "analysis/audit/formats/RobotsTxt.h"
+#include "analysis/crawl/RobotsTxt.h"
+
+#include <charconv>
+#include <optional>
 
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
@@ -101,7 +104,18 @@ bool IsAbsoluteUrl(std::string_view value) {
 
 // Extensions other crawlers read; not wrong, just not rules for the engines this checks for.
 bool IsKnownExtension(std::string_view key) {
-    return key == "crawl-delay" || key == "host" || key == "clean-param";
+    return key == "host" || key == "clean-param";
+}
+
+// A Crawl-delay value: a non-negative decimal number of seconds; nullopt for anything else.
+std::optional<double> DelaySeconds(std::string_view value) {
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds,
+                                              std::chars_format::fixed);
+    if (error != std::errc() || end != value.data() + value.size() || !(seconds >= 0)) {
+        return std::nullopt;
+    }
+    return seconds;
 }
 
 }  // namespace
@@ -186,6 +200,16 @@ RobotsTxt RobotsTxt::Parse(std::string_view text) {
             }
             rule.pattern = NormalPath(pattern);
             robots.groups_.back().rules.push_back(std::move(rule));
+        } else if (key == "crawl-delay") {
+            const std::optional<double> seconds = DelaySeconds(value);
+            if (!seconds) {
+                robots.problems_.push_back(
+                    {lineNumber, "a crawl-delay that is no number: " + std::string(value)});
+            } else if (robots.groups_.empty()) {
+                robots.problems_.push_back({lineNumber, "a rule before any user-agent line"});
+            } else if (robots.groups_.back().crawlDelay < 0) {
+                robots.groups_.back().crawlDelay = *seconds;
+            }
         } else if (key == "sitemap") {
             if (IsAbsoluteUrl(value)) {
                 robots.sitemaps_.emplace_back(value);
@@ -209,24 +233,7 @@ bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) c
     if (disallowAll_) {
         return false;
     }
-    const std::string token = ToLowerAnsi(agent);
-    // The groups naming the crawler, merged; else those of "*".
-    auto matching = [&](std::string_view name) {
-        std::vector<const Group*> found;
-        for (const Group& group : groups_) {
-            for (const std::string& groupAgent : group.agents) {
-                if (groupAgent == name) {
-                    found.push_back(&group);
-                    break;
-                }
-            }
-        }
-        return found;
-    };
-    std::vector<const Group*> groups = matching(token);
-    if (groups.empty()) {
-        groups = matching("*");
-    }
+    const std::vector<const Group*> groups = GroupsOf(agent);
     std::size_t best = 0;
     bool matched = false;
     bool allowed = true;
@@ -249,6 +256,33 @@ bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) c
         }
     }
     return allowed;
+}
+
+std::vector<const RobotsTxt::Group*> RobotsTxt::GroupsOf(std::string_view agent) const {
+    const std::string token = ToLowerAnsi(agent);
+    auto matching = [&](std::string_view name) {
+        std::vector<const Group*> found;
+        for (const Group& group : groups_) {
+            for (const std::string& groupAgent : group.agents) {
+                if (groupAgent == name) {
+                    found.push_back(&group);
+                    break;
+                }
+            }
+        }
+        return found;
+    };
+    std::vector<const Group*> groups = matching(token);
+    return groups.empty() ? matching("*") : groups;
+}
+
+double RobotsTxt::CrawlDelay(std::string_view agent) const {
+    for (const Group* group : GroupsOf(agent)) {
+        if (group->crawlDelay >= 0) {
+            return group->crawlDelay;
+        }
+    }
+    return 0;
 }
 
 std::string RobotsPathOf(std::string_view url) {

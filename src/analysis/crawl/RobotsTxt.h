@@ -1,7 +1,8 @@
 #pragma once
 // A robots.txt file as RFC 9309 reads it: groups of user-agent lines with their allow and
 // disallow rules, matched by product token without regard to case ("*" as the fallback), the
-// longest matching rule deciding (allow wins a tie), "*" and a final "$" as wildcards. The file
+// longest matching rule deciding (allow wins a tie), "*" and a final "$" as wildcards. The
+// Crawl-delay extension, which RFC 9309 leaves to crawlers, is kept per group. The file
 // is parsed whole (the fetch caps it at 8 MiB, well over the 500 KiB the RFC asks for), in time
 // linear in its size; what a crawler would not read as the protocol intends is listed as a
 // problem with its line number, and skipped.
@@ -34,6 +35,10 @@ class RobotsTxt {
     // "/robots.txt" itself is always allowed.
     bool Allowed(std::string_view agent, std::string_view pathAndQuery) const;
 
+    // The seconds the group of `agent` asks between requests (its first Crawl-delay line with
+    // a number, "0.5" allowed); 0 when it names none.
+    double CrawlDelay(std::string_view agent) const;
+
     // The addresses of the Sitemap lines that are absolute URLs, in file order.
     const std::vector<std::string>& Sitemaps() const { return sitemaps_; }
     const std::vector<RobotsProblem>& Problems() const { return problems_; }
@@ -49,7 +54,12 @@ class RobotsTxt {
         // Lower-cased product tokens; "*" for the fallback.
         std::vector<std::string> agents;
         std::vector<Rule> rules;
+        // Seconds; negative when the group has no Crawl-delay line.
+        double crawlDelay = -1;
     };
+
+    // The groups naming `agent` (merged, in file order), else those of "*".
+    std::vector<const Group*> GroupsOf(std::string_view agent) const;
 
     bool disallowAll_ = false;
     std::vector<Group> groups_;

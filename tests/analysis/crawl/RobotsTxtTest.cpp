@@ -1,4 +1,4 @@
-#include "analysis/audit/formats/RobotsTxt.h"
+#include "analysis/crawl/RobotsTxt.h"
 
 #include <gtest/gtest.h>
 
