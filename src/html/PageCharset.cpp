@@ -123,6 +123,18 @@ PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view h
     return PageCharset::Windows1252;
 }
 
+std::size_t Utf8PrefixLength(std::string_view text) {
+    std::size_t p = 0;
+    char32_t cp = 0;
+    for (std::size_t length = 0; p < text.size(); p += length) {
+        length = DecodeUtf8(text, p, cp);
+        if (length == 0) {
+            break;
+        }
+    }
+    return p;
+}
+
 std::size_t CharacterCount(std::string_view text, PageCharset charset) {
     if (charset == PageCharset::Windows1252) {
         return text.size();
