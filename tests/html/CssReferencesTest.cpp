@@ -47,7 +47,7 @@ TEST(CssReferences, HardCases) {
         {"a{x:url(a b.png)} b{x:url(a\"b)} c{x:url(a(b)} d{x:url(\"open\n)} e{x:url(ok.png)}",
          {"ok.png"}},
         // A bad url's escaped ")" does not end it.
-        {"a{x:url(a b\\)c.png) url(after.png)}", {"after.png"}},
+        {"a{x:url(a b\\) url(hidden.png)) url(after.png)}", {"after.png"}},
         // Not url(): a hash, a dimension, a longer name; bad: a blank or a function inside.
         {"a{x:#url(a) 12url(b) myurl(c) url(1 2) url(var(--x)) }", {}},
         // data: kept as written; empty addresses give nothing.
@@ -62,6 +62,8 @@ TEST(CssReferences, HardCases) {
         {"@namespace svg url(http://www.w3.org/2000/svg); @import 'late.css';"
          "a{} @import url(late2.css); @media print{@import url(n.css); b{x:url(m.png)}}",
          {"m.png"}},
+        // @layer with a block is a rule: an @import after it loads nothing.
+        {"@layer base{a{}} @import 'late.css'; b{x:url(ok.png)}", {"ok.png"}},
         // An @import without an address is dropped; the next one still counts.
         {"@import foo; @import 'ok.css'", {"@ok.css"}},
         // Cut off: an unclosed string and url still count.
