@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
@@ -124,13 +125,27 @@ PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view h
 }
 
 std::size_t Utf8PrefixLength(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
     std::size_t p = 0;
     char32_t cp = 0;
-    for (std::size_t length = 0; p < text.size(); p += length) {
-        length = DecodeUtf8(text, p, cp);
+    while (p < text.size()) {
+        // Runs of ASCII, most of a page, eight bytes at a time.
+        while (p + 8 <= text.size()) {
+            std::uint64_t block = 0;
+            std::memcpy(&block, text.data() + p, 8);
+            if ((block & kHighBits) != 0) {
+                break;
+            }
+            p += 8;
+        }
+        if (p >= text.size()) {
+            break;
+        }
+        const std::size_t length = DecodeUtf8(text, p, cp);
         if (length == 0) {
             break;
         }
+        p += length;
     }
     return p;
 }
