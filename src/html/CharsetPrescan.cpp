@@ -30,6 +30,7 @@ class Prescan {
 
   private:
     bool Ended() const { return at_ >= text_.size(); }
+    bool LetterAt(std::size_t i) const { return i < text_.size() && IsAsciiLetter(text_[i]); }
     bool StartsWith(std::string_view prefix) const {
         return StartsWithNoCase(text_.substr(at_), prefix);
     }
@@ -198,9 +199,7 @@ std::string Prescan::Run() {
                 return charset;
             }
         } else if (text_[at_] == '<' &&
-                   (IsAsciiLetter(text_[std::min(at_ + 1, text_.size() - 1)]) ||
-                    (StartsWith("</") && at_ + 2 < text_.size() &&
-                     IsAsciiLetter(text_[at_ + 2])))) {
+                   (LetterAt(at_ + 1) || (StartsWith("</") && LetterAt(at_ + 2)))) {
             // Another tag: its attributes, whose values may hold "<meta", are skipped.
             while (!Ended() && !IsSpace(text_[at_]) && text_[at_] != '>') {
                 ++at_;

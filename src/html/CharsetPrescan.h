@@ -3,6 +3,7 @@
 // stream finds it before any parsing: comments and the attributes of other tags are skipped,
 // and only the first 1024 bytes are read.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
