@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 #include "html/TextUtil.h"
 #include "platform/Ansi.h"
@@ -121,6 +122,32 @@ PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view h
         from = close + 1;
     }
     return PageCharset::Windows1252;
+}
+
+std::size_t Utf8PrefixLength(std::string_view text) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    std::size_t p = 0;
+    char32_t cp = 0;
+    while (p < text.size()) {
+        // Runs of ASCII, most of a page, eight bytes at a time.
+        while (p + 8 <= text.size()) {
+            std::uint64_t block = 0;
+            std::memcpy(&block, text.data() + p, 8);
+            if ((block & kHighBits) != 0) {
+                break;
+            }
+            p += 8;
+        }
+        if (p >= text.size()) {
+            break;
+        }
+        const std::size_t length = DecodeUtf8(text, p, cp);
+        if (length == 0) {
+            break;
+        }
+        p += length;
+    }
+    return p;
 }
 
 std::size_t CharacterCount(std::string_view text, PageCharset charset) {

@@ -20,6 +20,9 @@ enum class PageCharset {
 // any other name is read as Windows-1252. Linear in the sizes of both texts.
 PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head);
 
+// The length of the longest prefix of the text that is well-formed UTF-8.
+std::size_t Utf8PrefixLength(std::string_view text);
+
 // Characters in the text: bytes for Windows-1252; for UTF-8 each well-formed sequence counts
 // once and each byte of a malformed one counts on its own, so a mis-declared page is still
 // measured and never over-counted.

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "html/DecodedPage.h"
 #include "html/HtmlPushParse.h"
 #include "html/HtmlTokens.h"
 #include "html/PageCharset.h"
@@ -460,16 +461,16 @@ std::string StructuredDataProblem(std::string_view text) {
     return problemOf(json);
 }
 
-PageFacts ReadPageFacts(std::string_view page, PageCharset charset) {
+PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine) {
     PageFacts facts;
     Reader reader(facts);
     htmlSAXHandler sax{};
     sax.startElement = OnStart;
     sax.endElement = OnEnd;
     sax.characters = OnText;
-    // The declared charset holds; a meta tag further down does not switch it.
-    if (!ParseHtmlPage(page, sax, &reader,
-                       charset == PageCharset::Utf8 ? "UTF-8" : "windows-1252")) {
+    // The encoding a browser picks holds; a meta tag further down does not switch it.
+    const DecodedPage decoded(page, contentTypeLine);
+    if (!ParseHtmlPage(decoded.Text(), sax, &reader, "UTF-8")) {
         return facts;
     }
     reader.Finish();

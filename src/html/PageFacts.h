@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "html/PageCharset.h"
-
 namespace sg {
 
 // Alt texts longer than this are too long; absolute http links and http resources kept per
@@ -93,9 +91,10 @@ bool IsGenericLinkText(std::string_view text);
 // Why a structured data block cannot be used (see structuredDataProblems); empty when it can.
 std::string StructuredDataProblem(std::string_view json);
 
-// The facts of `page`, read in `charset` (what the page declares, PageCharset.h) whatever its
-// own meta tags say later. Linear in the page's size; text that is not HTML gives what a
-// browser would show of it.
-PageFacts ReadPageFacts(std::string_view page, PageCharset charset);
+// The facts of `page`, served with `contentTypeLine` ("Content-Type: text/html; charset=...",
+// or empty), read in the encoding a browser picks (PageEncoding.h) whatever the page's meta
+// tags say later. Linear in the page's size; text that is not HTML gives what a browser would
+// show of it.
+PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine);
 
 }  // namespace sg

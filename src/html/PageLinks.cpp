@@ -8,8 +8,11 @@
 #include <optional>
 #include <unordered_set>
 
+#include "html/CssReferences.h"
+#include "html/DecodedPage.h"
 #include "html/HtmlPushParse.h"
 #include "html/HtmlTokens.h"
+#include "html/QueryEncoder.h"
 #include "html/Url.h"
 #include "platform/Ansi.h"
 
@@ -90,6 +93,16 @@ std::string_view RefreshUrl(std::string_view content) {
 struct Collector {
     std::vector<Reference> references;
     std::optional<std::string> base;
+    // The text of the <style> element being read, which comes in pieces.
+    bool inStyle = false;
+    std::string styleText;
+
+    // Every url() and @import of a style sheet or a style attribute is a resource.
+    void AddStyle(std::string_view css) {
+        for (CssReference& reference : ReadCssReferences(css)) {
+            references.push_back({Target::Resource, std::move(reference.url)});
+        }
+    }
 
     void Add(Target target, const char* value) {
         if (value == nullptr) {
@@ -148,9 +161,12 @@ const char* Attribute(const xmlChar** atts, const char* name) {
     return nullptr;
 }
 
-void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) {
-    auto& c = *static_cast<Collector*>(context);
-    const std::string_view name(reinterpret_cast<const char*>(nameText));
+// A <style> without a type, or of type text/css, is CSS; any other type is not read.
+bool IsCssStyle(const char* type) {
+    return type == nullptr || Trim(type).empty() || EqualsNoCase(Trim(type), "text/css");
+}
+
+void AddElement(Collector& c, std::string_view name, const xmlChar** atts) {
     auto attr = [atts](const char* attribute) { return Attribute(atts, attribute); };
     switch (name.size()) {
         case 1:
@@ -205,13 +221,42 @@ void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) 
         if (type != nullptr && EqualsNoCase(Trim(type), "image")) {
             c.Add(Target::Resource, attr("src"));
         }
+    } else if (name == "style" && IsCssStyle(attr("type"))) {
+        c.inStyle = true;
+        c.styleText.clear();
     }
 }
 
-void Parse(std::string_view page, Collector& collector) {
+void StartElement(void* context, const xmlChar* nameText, const xmlChar** atts) {
+    auto& c = *static_cast<Collector*>(context);
+    AddElement(c, reinterpret_cast<const char*>(nameText), atts);
+    if (const char* style = Attribute(atts, "style"); style != nullptr) {
+        c.AddStyle(style);
+    }
+}
+
+void EndElement(void* context, const xmlChar* nameText) {
+    auto& c = *static_cast<Collector*>(context);
+    if (c.inStyle && std::strcmp(reinterpret_cast<const char*>(nameText), "style") == 0) {
+        c.inStyle = false;
+        c.AddStyle(c.styleText);
+    }
+}
+
+// The parser gives the raw text of scripts and styles here.
+void RawText(void* context, const xmlChar* text, int length) {
+    auto& c = *static_cast<Collector*>(context);
+    if (c.inStyle) {
+        c.styleText.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+    }
+}
+
+void Parse(std::string_view text, Collector& collector) {
     htmlSAXHandler sax{};
     sax.startElement = StartElement;
-    ParseHtmlPage(page, sax, &collector, nullptr);
+    sax.endElement = EndElement;
+    sax.cdataBlock = RawText;
+    ParseHtmlPage(text, sax, &collector, "UTF-8");
 }
 
 // The distinct test keeps the texts of one list.
@@ -234,22 +279,24 @@ class DistinctList {
 
 void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
                       std::vector<std::string>& frames, std::vector<std::string>& links,
-                      std::vector<std::string>& resources) {
+                      std::vector<std::string>& resources, std::string_view contentTypeLine) {
     DistinctList frameList(frames);
     DistinctList linkList(links);
     DistinctList resourceList(resources);
     if (page.empty()) {
         return;
     }
+    const DecodedPage decoded(page, contentTypeLine);
     Collector collector;
-    Parse(page, collector);
+    Parse(decoded.Text(), collector);
     if (collector.references.empty()) {
         return;
     }
+    QueryEncoder queries(decoded.Encoding().name);
     const UrlResolver pageResolver(pageUrl);
     std::optional<Url> base;
     if (collector.base) {
-        base = pageResolver.Resolve(*collector.base);
+        base = pageResolver.Resolve(queries.Encode(*collector.base));
         if (base && !base->IsFollowed()) {
             base.reset();
         }
@@ -260,7 +307,7 @@ void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
     }
     const UrlResolver& resolver = baseResolver ? *baseResolver : pageResolver;
     for (Reference& reference : collector.references) {
-        std::optional<Url> url = resolver.Resolve(reference.value);
+        std::optional<Url> url = resolver.Resolve(queries.Encode(reference.value));
         if (!url || !url->IsFollowed()) {
             continue;
         }

@@ -8,7 +8,12 @@
 // (links), and <frame src> (frames). Resources, judged by their answer and never visited:
 // <img src> and each srcset candidate, <link href> of rel stylesheet, icon, preload, manifest,
 // canonical, alternate, prev or next, <script src>, <source src|srcset>, <video src|poster>,
-// <audio src>, <track src>, <object data>, <embed src>, <input type=image src>.
+// <audio src>, <track src>, <object data>, <embed src>, <input type=image src>, and each url()
+// and @import of a <style> element (of type text/css or none) and of a style attribute
+// (CssReferences.h).
+//
+// The page is decoded as a browser decodes it (PageEncoding.h); each link's path is UTF-8 and
+// its query is in the page's encoding (QueryEncoder.h).
 
 #include <string>
 #include <string_view>
@@ -16,11 +21,12 @@
 
 namespace sg {
 
-// Fills the three lists with the distinct resolved links of `page`, each in the order of first
-// appearance and in the text form of Url (fragment kept); all three are emptied first. Linear in
-// the page's size; a page that is not HTML at all gives empty lists.
+// Fills the three lists with the distinct resolved links of `page`, served with
+// `contentTypeLine` ("Content-Type: text/html; charset=...", or empty when there is none), each
+// in the order of first appearance and in the text form of Url (fragment kept); all three are
+// emptied first. Linear in the page's size; a page that is not HTML at all gives empty lists.
 void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
                       std::vector<std::string>& frames, std::vector<std::string>& links,
-                      std::vector<std::string>& resources);
+                      std::vector<std::string>& resources, std::string_view contentTypeLine = {});
 
 }  // namespace sg

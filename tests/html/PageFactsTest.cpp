@@ -7,6 +7,8 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+constexpr std::string_view kUtf8 = "Content-Type: text/html; charset=utf-8";
+
 TEST(PageFacts, TagsAsSearchEnginesReadThem) {
     const PageFacts facts = ReadPageFacts(
         "<!doctype html><html><head>\n"
@@ -24,7 +26,7 @@ TEST(PageFacts, TagsAsSearchEnginesReadThem) {
         "<link rel=canonical href=/in-body>\n"
         "<title>second</title>\n"
         "</body></html>",
-        PageCharset::Utf8);
+        kUtf8);
     EXPECT_EQ(facts.titles, (Texts{"Tom & Jerry", "second"}));
     EXPECT_EQ(facts.descriptions, (Texts{"A short description", ""}));
     EXPECT_EQ(facts.robots, (Texts{"noindex, nofollow", "none"}));
@@ -38,29 +40,29 @@ TEST(PageFacts, VisibleTextWordsAndHash) {
         "<p>Three plain words</p><script>var a = 'not words';</script>"
         "<noscript>not shown</noscript><p>in<b>line</b> &mdash; caf&eacute;, 42 | x&nbsp;y</p>"
         "</body></html>",
-        PageCharset::Utf8);
+        kUtf8);
     // "inline" is one word; "—" and "|" hold no letter; a no-break space parts words.
     EXPECT_EQ(facts.words, 8u);
     // The same text with other blanks and other markup hashes the same; other text does not.
     const PageFacts same = ReadPageFacts(
         "<div>Three\n\n  plain words</div><div>in<i>line</i> \xE2\x80\x94 caf\xC3\xA9, 42 | "
         "x\xC2\xA0y</div>",
-        PageCharset::Utf8);
-    const PageFacts other =
-        ReadPageFacts("<p>Three plain words</p><p>inline</p>", PageCharset::Utf8);
+        kUtf8);
+    const PageFacts other = ReadPageFacts("<p>Three plain words</p><p>inline</p>", kUtf8);
     EXPECT_EQ(same.textHash, facts.textHash);
     EXPECT_NE(other.textHash, facts.textHash);
 }
 
 TEST(PageFacts, TextIsReadInTheDeclaredCharsetAndComesOutAsUtf8) {
-    EXPECT_EQ(ReadPageFacts("<title>caf\xE9 \x80</title>", PageCharset::Windows1252).titles,
+    EXPECT_EQ(ReadPageFacts("<title>caf\xE9 \x80</title>", "text/html; charset=latin1").titles,
               (Texts{"caf\xC3\xA9 \xE2\x82\xAC"}));
+    // Declared nowhere: well-formed UTF-8 is UTF-8, other bytes are Windows-1252.
+    EXPECT_EQ(ReadPageFacts("<title>caf\xC3\xA9</title>", "").titles, (Texts{"caf\xC3\xA9"}));
+    EXPECT_EQ(ReadPageFacts("<title>caf\xE9</title>", "").titles, (Texts{"caf\xC3\xA9"}));
     // A meta tag further down does not switch what was declared.
-    EXPECT_EQ(
-        ReadPageFacts("<meta charset=iso-8859-1><title>caf\xC3\xA9</title>", PageCharset::Utf8)
-            .titles,
-        (Texts{"caf\xC3\xA9"}));
-    const PageFacts none = ReadPageFacts("", PageCharset::Utf8);
+    EXPECT_EQ(ReadPageFacts("<meta charset=iso-8859-1><title>caf\xC3\xA9</title>", kUtf8).titles,
+              (Texts{"caf\xC3\xA9"}));
+    const PageFacts none = ReadPageFacts("", kUtf8);
     EXPECT_TRUE(none.titles.empty());
     EXPECT_EQ(none.words, 0u);
 }

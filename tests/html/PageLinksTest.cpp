@@ -17,9 +17,10 @@ struct Found {
     Strings frames, links, resources;
 };
 
-Found Extract(const std::string& page, const std::string& url = "host/dir/page.html") {
+Found Extract(const std::string& page, const std::string& url = "host/dir/page.html",
+              const std::string& contentType = "") {
     Found found{{"stale"}, {"stale"}, {"stale"}};
-    ExtractPageLinks(page, url, found.frames, found.links, found.resources);
+    ExtractPageLinks(page, url, found.frames, found.links, found.resources, contentType);
     return found;
 }
 
@@ -61,6 +62,15 @@ TEST(PageLinks, EachConstructGivesAPageOrAResource) {
          {"host/dir/w.webp", "host/dir/a.ogg"}},
         {"<object data=o.svg></object><embed src=e.swf>", {}, {"host/dir/o.svg", "host/dir/e.swf"}},
         {"<input type=image src=b.png><input type=text src=no.png>", {}, {"host/dir/b.png"}},
+        // Style sheets in the page: @import and url(), in document order with the rest; data:
+        // and comments give nothing; a style of another type is no CSS.
+        {"<img src=1.png><style>@import '2.css'; a{x:url(\"3.png\") url(data:,x)}"
+         "/* url(no.png) */</style><img src=4.png style='x:url(&quot;5.png&quot;)'>"
+         "<p style=\"x:URL(6.png)\"><style type=text/less>a{x:url(no.png)}</style>"
+         "<style type=' TEXT/CSS '>a{x:url(7.png)}</style>",
+         {},
+         {"host/dir/1.png", "host/dir/2.css", "host/dir/3.png", "host/dir/4.png", "host/dir/5.png",
+          "host/dir/6.png", "host/dir/7.png"}},
     };
     for (const Row& row : rows) {
         const Found found = Extract(std::string("<html><body>") + row.html + "</body></html>");
@@ -71,6 +81,77 @@ TEST(PageLinks, EachConstructGivesAPageOrAResource) {
     const Found frames =
         Extract("<frameset><frame src=top.html><FRAME SRC='b.html'><frame></frameset>");
     EXPECT_EQ(frames.frames, (Strings{"host/dir/top.html", "host/dir/b.html"}));
+    // A long style element comes to the reader in pieces; no address is cut between two.
+    std::string style = "<style>";
+    Strings expected;
+    for (int i = 0; i < 400; ++i) {
+        style += "a{background:url(image" + std::to_string(i) + ".png)}";
+        expected.push_back("host/dir/image" + std::to_string(i) + ".png");
+    }
+    EXPECT_EQ(Extract(style + "</style>").resources, expected);
+}
+
+// The link href="café.html?q=é" as a browser requests it: the page decoded in the encoding a
+// browser picks, the path in UTF-8, the query in the page's encoding.
+TEST(PageLinks, LinksAreReadInTheEncodingABrowserPicks) {
+    const std::string utf8 = "<a href=\"caf\xC3\xA9.html?q=\xC3\xA9\">";
+    const std::string latin = "<a href=\"caf\xE9.html?q=\xE9\">";
+    const std::string pastPrescan = "<!--" + std::string(1100, '-') + "-->";
+    std::string utf16 = "\xFF\xFE";
+    for (const unsigned char c : std::string("<a href=\"caf\xE9.html?q=\xE9\">")) {
+        utf16 += {static_cast<char>(c), '\0'};
+    }
+    struct Row {
+        const char* what;
+        const char* contentType;
+        std::string page;
+        const char* link;
+    };
+    const Row rows[] = {
+        {"BOM over header", "Content-Type: text/html; charset=iso-8859-1", "\xEF\xBB\xBF" + utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"UTF-16 BOM", "", utf16, "caf%C3%A9.html?q=%C3%A9"},
+        {"header UTF-8", "Content-Type: text/html; charset=\"UTF-8\"", utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"header over meta", "Content-Type: text/html;charset=utf-8",
+         "<meta charset=windows-1252>" + utf8, "caf%C3%A9.html?q=%C3%A9"},
+        {"header latin1, UTF-8 bytes", "Content-Type: text/html; charset=latin1", utf8,
+         "caf%C3%83%C2%A9.html?q=%C3%A9"},
+        {"header latin1", "Content-Type: text/html; charset=ISO-8859-1", latin,
+         "caf%C3%A9.html?q=%E9"},
+        {"unknown header charset", "Content-Type: text/html; charset=nonsense", utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"meta charset", "Content-Type: text/html", "<meta charset='latin1'>" + latin,
+         "caf%C3%A9.html?q=%E9"},
+        {"meta http-equiv", "",
+         "<meta http-equiv=Content-Type content=\"text/html; charset=windows-1252\">" + utf8,
+         "caf%C3%83%C2%A9.html?q=%C3%A9"},
+        {"meta in an attribute", "", "<p title='<meta charset=latin1>'>" + utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"meta in a comment", "", "<!-- > <meta charset=latin1> -->" + utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"content without http-equiv", "", "<meta content='text/html; charset=latin1'>" + utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"unknown meta charset, then a known one", "",
+         "<meta charset=nonsense><meta charset=latin1>" + utf8, "caf%C3%83%C2%A9.html?q=%C3%A9"},
+        {"meta past 1024 bytes", "", pastPrescan + "<meta charset=windows-1252>" + utf8,
+         "caf%C3%A9.html?q=%C3%A9"},
+        {"nothing, UTF-8 bytes", "", utf8, "caf%C3%A9.html?q=%C3%A9"},
+        {"nothing, UTF-8 cut at the end", "", utf8 + "\xC3", "caf%C3%A9.html?q=%C3%A9"},
+        {"header UTF-8, a stray byte", "Content-Type: text/html; charset=utf-8",
+         "<a href=\"caf\xE9.html\">", "caf%EF%BF%BD.html"},
+        {"nothing, Windows-1252 bytes", "", "<a href=\"caf\xE9\x80.html?q=\xE9\x80\">",
+         "caf%C3%A9%E2%82%AC.html?q=%E9%80"},
+        {"no such character", "Content-Type: text/html; charset=windows-1252",
+         "<a href=\"x.html?q=&#x4E2D;#&#x4E2D;\">", "x.html?q=%26%2320013%3B#%E4%B8%AD"},
+        {"Shift_JIS", "Content-Type: text/html; charset=Shift_JIS",
+         "<a href=\"\x83\x65.html?q=\x83\x65\">", "%E3%83%86.html?q=%83e"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Extract(row.page, "host/dir/page.html", row.contentType).links,
+                  Strings{std::string("host/dir/") + row.link})
+            << row.what;
+    }
 }
 
 TEST(PageLinks, WhatIsNoLinkAndHowValuesAreRead) {

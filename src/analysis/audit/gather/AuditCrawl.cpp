@@ -90,7 +90,7 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     }
     if (answer.html && answer.status == 200) {
         const std::string& body = got.BodyText();
-        answer.facts = ReadPageFacts(body, DeclaredCharset(contentType, body));
+        answer.facts = ReadPageFacts(body, contentType);
         for (const std::string& content : answer.facts.robots) {
             AddMetaRobots(content, answer.directives);
         }
