@@ -1,5 +1,7 @@
 #include "html/PageCharset.h"
 
+#include "html/PageEncoding.h"
+
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -12,33 +14,6 @@ namespace sg {
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
-
-// The name after the first "charset" of the text ("charset = 'utf-8'" gives utf-8); empty when
-// there is none.
-std::string_view CharsetName(std::string_view text) {
-    const std::ptrdiff_t at = FindNoCase(text, "charset");
-    if (at < 0) {
-        return {};
-    }
-    std::size_t p = static_cast<std::size_t>(at) + 7;
-    while (p < text.size() && IsBlank(text[p])) {
-        ++p;
-    }
-    if (p >= text.size() || text[p] != '=') {
-        return {};
-    }
-    ++p;
-    while (p < text.size() && (IsBlank(text[p]) || text[p] == '"' || text[p] == '\'')) {
-        ++p;
-    }
-    const std::size_t end = text.find_first_of("\"'; \t\r\n>/", p);
-    return text.substr(p, (end == kNone ? text.size() : end) - p);
-}
-
-PageCharset CharsetNamed(std::string_view name) {
-    return EqualsNoCase(name, "utf-8") || EqualsNoCase(name, "utf8") ? PageCharset::Utf8
-                                                                     : PageCharset::Windows1252;
-}
 
 bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
@@ -101,27 +76,9 @@ int Windows1252Byte(char32_t cp) {
 
 }  // namespace
 
-PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head) {
-    const std::string_view fromHeader = CharsetName(contentTypeLine);
-    if (!fromHeader.empty()) {
-        return CharsetNamed(fromHeader);
-    }
-    std::size_t from = 0;
-    for (std::ptrdiff_t at = FindNoCase(head, "<meta", from); at >= 0;
-         at = FindNoCase(head, "<meta", from)) {
-        const std::size_t begin = static_cast<std::size_t>(at) + 5;
-        const std::size_t close = head.find('>', begin);
-        const std::size_t end = close == kNone ? head.size() : close;
-        const std::string_view name = CharsetName(head.substr(begin, end - begin));
-        if (!name.empty()) {
-            return CharsetNamed(name);
-        }
-        if (close == kNone) {
-            break;
-        }
-        from = close + 1;
-    }
-    return PageCharset::Windows1252;
+PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view page) {
+    return DecidePageEncoding(contentTypeLine, page).name == "UTF-8" ? PageCharset::Utf8
+                                                                     : PageCharset::Windows1252;
 }
 
 std::size_t Utf8PrefixLength(std::string_view text) {

@@ -1,7 +1,7 @@
 #pragma once
-// Which character set a page declares, and the measures and report text that depend on it. A
-// page declared UTF-8 is measured in characters; every other page (no declaration included) is
-// read as Windows-1252, one byte one character, as the reports always have.
+// Which character set a page is read in, and the measures and report text that depend on it. A
+// page read as UTF-8 is measured in characters; every other page is measured one byte one
+// character, as the reports always have.
 
 #include <cstddef>
 #include <string>
@@ -14,11 +14,11 @@ enum class PageCharset {
     Utf8,
 };
 
-// The charset of the response's Content-Type line ("Content-Type: text/html; charset=utf-8")
-// when it names one, else of the first "<meta" tag in `head` that names one (`charset=` or the
-// `content` of an http-equiv line), else Windows1252. "utf-8" and "utf8" in any case are UTF-8;
-// any other name is read as Windows-1252. Linear in the sizes of both texts.
-PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view head);
+// UTF-8 when a browser reads the page in UTF-8 (DecidePageEncoding: a byte-order mark, the
+// Content-Type line's charset, a <meta> charset in the first 1024 bytes, else bytes that are
+// well-formed UTF-8); Windows1252 otherwise, every other encoding measured one byte one
+// character as the reports always have. Linear in the page's size.
+PageCharset DeclaredCharset(std::string_view contentTypeLine, std::string_view page);
 
 // The length of the longest prefix of the text that is well-formed UTF-8.
 std::size_t Utf8PrefixLength(std::string_view text);

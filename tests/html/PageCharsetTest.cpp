@@ -13,32 +13,34 @@ namespace {
 constexpr PageCharset kUtf8 = PageCharset::Utf8;
 constexpr PageCharset kAnsi = PageCharset::Windows1252;
 
-TEST(PageCharset, TheHeaderDecidesBeforeTheFirstMetaThatNamesOne) {
+// A page is measured in characters when a browser reads it as UTF-8: the header's charset, else
+// a meta in the first 1024 bytes, else bytes that are well-formed UTF-8.
+TEST(PageCharset, PagesReadAsUtf8AreTheOnesABrowserReadsSo) {
+    const std::string cafe = "<p>caf\xC3\xA9</p>";
+    const std::string ansi = "<p>caf\xE9</p>";
     struct Row {
         const char* header;
-        const char* head;
+        std::string page;
         PageCharset expected;
     };
     const Row rows[] = {
-        {"Content-Type: text/html; charset=UTF-8", "", kUtf8},
-        {"content-type: text/html;charset=\"utf8\"", "", kUtf8},
-        {"Content-Type: text/html; charset=iso-8859-1", "<meta charset=utf-8>", kAnsi},
-        {"Content-Type: text/html", "<META CHARSET = 'Utf-8'>", kUtf8},
-        {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">", kUtf8},
-        // The first meta that names a charset wins; one without a charset is passed over.
-        {"", "<meta name=x content=y><meta charset=utf-8><meta charset=koi8-r>", kUtf8},
-        {"", "<meta charset=windows-1251><meta charset=utf-8>", kAnsi},
-        // Not a declaration: no "=", a name that only begins like utf-8, the word in the text.
-        {"", "<meta charset utf-8>", kAnsi},
-        {"", "<meta charset=utf-16>", kAnsi},
-        {"", "<title>charset=utf-8</title>", kAnsi},
-        // A meta tag left open at the end of the head is still read.
-        {"", "<meta charset=\"utf-8\"", kUtf8},
-        {"", "", kAnsi},
+        {"Content-Type: text/html; charset=UTF-8", ansi, kUtf8},
+        {"content-type: text/html;charset=\"utf8\"", cafe, kUtf8},
+        {"Content-Type: text/html; charset=iso-8859-1", "<meta charset=utf-8>" + cafe, kAnsi},
+        {"Content-Type: text/html", "<META CHARSET = 'Utf-8'>" + ansi, kUtf8},
+        {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">" + ansi,
+         kUtf8},
+        {"", "<meta charset=windows-1251><meta charset=utf-8>" + cafe, kAnsi},
+        // No declaration: the bytes decide.
+        {"", cafe, kUtf8},
+        {"", ansi, kAnsi},
+        // A declaration past the first 1024 bytes is no declaration.
+        {"", std::string(1100, ' ') + "<meta charset=utf-8>" + ansi, kAnsi},
+        {"", "\xEF\xBB\xBF" + ansi, kUtf8},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(DeclaredCharset(row.header, row.head), row.expected)
-            << row.header << " | " << row.head;
+        EXPECT_EQ(DeclaredCharset(row.header, row.page), row.expected)
+            << row.header << " | " << row.page;
     }
 }
 

@@ -202,7 +202,7 @@ void AnalyzePageReadiness(Fetcher& fetcher, const std::string& reportPath,
     const std::vector<std::string_view> lines = BodyPieces(body);
     const std::string_view headText = LinesThrough(body, lines, "</head");
     const std::string_view documentText = LinesThrough(body, lines, "</html");
-    const PageCharset charset = DeclaredCharset(answer.ContentTypeLine(), headText);
+    const PageCharset charset = DeclaredCharset(answer.ContentTypeLine(), body);
     // A character of UTF-8 takes up to four bytes.
     const std::size_t visibleBytes =
         charset == PageCharset::Utf8 ? 4 * kVisibleTextLimit : kVisibleTextLimit;

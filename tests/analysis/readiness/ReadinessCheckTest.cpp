@@ -214,12 +214,16 @@ TEST_F(ReadinessCheck, AUtf8PageIsMeasuredInCharactersAndShownWithReferences) {
     EXPECT_EQ(Occurrences(out, "&#1044;"), 80 * 2 + 100 + 193);
     EXPECT_FALSE(Has(out, "\xD0"));
 
-    // One character more is too long; the same page undeclared is measured in bytes.
+    // One character more is too long; the same page undeclared is read as a browser reads it:
+    // its bytes are well-formed UTF-8, so characters count; bytes that are not, one each.
     EXPECT_TRUE(Has(Analyze(Page("<meta charset=utf-8><title>" + Cyrillic(81) + "</title>", "x"),
                             nullptr, "b.html"),
                     TitleCount(81, false)));
-    EXPECT_TRUE(Has(Analyze(Page("<title>" + Cyrillic(40) + "</title>", "x"), nullptr, "c.html"),
-                    TitleCount(80, true)));
+    EXPECT_TRUE(Has(Analyze(Page("<title>" + Cyrillic(81) + "</title>", "x"), nullptr, "c.html"),
+                    TitleCount(81, false)));
+    EXPECT_TRUE(Has(
+        Analyze(Page("<title>" + std::string(70, '\xE9') + "</title>", "x"), nullptr, "c2.html"),
+        TitleCount(70, true)));
     const std::string declaredByHeader =
         "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\n\r\n<html><head><title>" +
         Cyrillic(41) + "</title></head>\r\n<body>x</body></html>\r\n";
