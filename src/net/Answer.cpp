@@ -87,6 +87,12 @@ bool Answer::HoldsLinks() const {
     return sg::HoldsLinks(HeaderLine("Content-Type"));
 }
 
+bool Answer::IsStyleSheet() const {
+    std::string_view value = HeaderLine("Content-Type");
+    value.remove_prefix(std::min(value.size(), value.find(':') + 1));
+    return StartsWithNoCase(TrimBlanksView(value), "text/css");
+}
+
 bool Answer::LeftHttps() const {
     return std::find(leftHttps.begin(), leftHttps.end(), 1) != leftHttps.end();
 }

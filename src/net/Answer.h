@@ -72,6 +72,8 @@ class Answer {
     bool HoldsLinks() const;
     // Whether any redirect left https for plain http.
     bool LeftHttps() const;
+    // Whether the answer is a style sheet (Content-Type text/css, any letter case).
+    bool IsStyleSheet() const;
 
     // The body as read, all bytes kept, NUL bytes included.
     const std::string& BodyText() const { return body_; }

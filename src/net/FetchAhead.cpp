@@ -31,6 +31,7 @@ std::optional<FetchRequest> RequestOf(FetchAhead::Kind kind, const std::string& 
         return std::nullopt;
     }
     FetchRequest request(std::move(*url), kind == FetchAhead::Kind::Head);
+    request.anyBody = kind == FetchAhead::Kind::Body;
     request.attempts = FetchAhead::kAttempts;
     return request;
 }
@@ -140,6 +141,23 @@ std::chrono::milliseconds FetchAhead::SpacingOf(const std::string& host) const {
     return found != hostSpacing_.end() ? std::max(spacing_, found->second) : spacing_;
 }
 
+void FetchAhead::DropQueued(const Request& request) {
+    auto pending = pending_.find(request);
+    if (pending == pending_.end()) {
+        return;
+    }
+    std::erase_if(pending->second, [this](const EntryPtr& entry) {
+        if (entry->started) {
+            return false;
+        }
+        std::erase(queue_, entry);
+        return true;
+    });
+    if (pending->second.empty()) {
+        pending_.erase(pending);
+    }
+}
+
 void FetchAhead::DropSpacedEntries() {
     std::deque<EntryPtr> kept;
     for (EntryPtr& entry : queue_) {
@@ -237,13 +255,14 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
     const bool missing =
         HeadNeedsGet(status) ||
         ((status < 400 || status > 599) && answer.HeaderText().find("404") != std::string::npos);
+    const bool styleSheet = status >= 200 && status <= 299 && answer.IsStyleSheet();
     entry.answer = std::move(answer);
     entry.done = true;
     held_ += entry.bytes;
     if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ && !stopping_ &&
-        missing && SpacingOf(entry.host).count() == 0) {
+        (missing || styleSheet) && SpacingOf(entry.host).count() == 0) {
         auto page = std::make_shared<Entry>();
-        page->request = Request(Kind::Page, entry.request.second);
+        page->request = Request(styleSheet ? Kind::Body : Kind::Page, entry.request.second);
         page->host = entry.host;
         pending_[page->request].push_back(page);
         seen_.insert(page->request);
@@ -265,13 +284,18 @@ Answer FetchAhead::Take(Kind kind, const std::string& address) {
 
 Answer FetchAhead::Fetch(const FetchRequest& request) {
     return TakeRequest(
-        Request(request.head ? Kind::Head : Kind::Page, std::string(request.url.FetchKey())),
+        Request(request.head ? Kind::Head : (request.anyBody ? Kind::Body : Kind::Page),
+                std::string(request.url.FetchKey())),
         request);
 }
 
 Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked) {
     std::unique_lock<std::mutex> lock(mutex_);
     seen_.insert(request);
+    if (request.first != Kind::Head) {
+        // A GET's answer judges the address: a head of it queued ahead is not asked any more.
+        DropQueued(Request(Kind::Head, request.second));
+    }
     auto pending = pending_.find(request);
     if (pending != pending_.end()) {
         EntryPtr entry = pending->second.front();

@@ -40,7 +40,9 @@ namespace sg {
 
 class FetchAhead : public Fetcher {
   public:
-    enum class Kind { Page, Head };
+    // Page: a GET whose body is kept for the types a page is read in; Head; Body: a GET whose
+    // body is kept whatever its type (a style sheet is read).
+    enum class Kind { Page, Head, Body };
     using Request = std::pair<Kind, std::string>;
 
     static constexpr int kTotalConnections = kMaxConnectionsPerHost;
@@ -53,8 +55,9 @@ class FetchAhead : public Fetcher {
     static constexpr int kRequestsPerMultiplexedHost = 64;
 
     // Fetches through `fetcher`, which must outlive it; `perHost` connections to one host; 1
-    // starts nothing ahead. With `pageAfterMissingHead`, a head fetched ahead that holds "404"
-    // has the page of its address fetched ahead too (the crawl reads the page of such a link).
+    // starts nothing ahead. With `pageAfterMissingHead`, a head fetched ahead that cannot judge
+    // its address (a "404" without a broken status, 405, 501) has the page of its address
+    // fetched ahead too, and one of a style sheet its body (the crawl reads both).
     explicit FetchAhead(Fetcher& fetcher, int perHost = ConnectionsPerHost(),
                         bool pageAfterMissingHead = false);
     ~FetchAhead() override;
@@ -112,6 +115,8 @@ class FetchAhead : public Fetcher {
     EntryPtr NextRunnable();
     int HostLimit(const std::string& host) const;
     std::chrono::milliseconds SpacingOf(const std::string& host) const;
+    // Drops the entries of `request` not started yet. Called with the mutex held.
+    void DropQueued(const Request& request);
     // Drops the queued entries of hosts that now have a spacing. Called with the mutex held.
     void DropSpacedEntries();
     // After any fetch: a host that asks to slow down gets one connection from now on; one that

@@ -11,12 +11,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <regex>
 #include <set>
 #include <string>
 
 #include "analysis/crawl/LinkCrawler.h"
 #include "html/Url.h"
+#include "net/Fetcher.h"
 #include "net/WebFetcher.h"
 #include "platform/FileSystem.h"
 #include "support/TestServers.h"
@@ -51,6 +53,36 @@ std::string Target(const std::string& page, std::string value) {
         value.starts_with("/") ? fs::path(value) : (fs::path(page).parent_path() / value);
     const std::string normal = resolved.lexically_normal().generic_string();
     return normal.starts_with("..") ? std::string() : normal;
+}
+
+// The fetcher of the run, counting what it is asked: each address in order, "HEAD" or "GET".
+class CountingFetcher : public Fetcher {
+  public:
+    void Start(const FetchRequest& request, RunControl& control, Done done) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            asked_[std::string(request.url.FetchKey())].push_back(request.head ? "HEAD" : "GET");
+        }
+        inner_.Start(request, control, std::move(done));
+    }
+    void Wake() override { inner_.Wake(); }
+    std::map<std::string, std::vector<std::string>> Asked() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return asked_;
+    }
+
+  private:
+    WebFetcher inner_;
+    mutable std::mutex mutex_;
+    std::map<std::string, std::vector<std::string>> asked_;
+};
+
+int FromStyleSheets(const LinkCrawler& crawl) {
+    int count = 0;
+    for (int n = 0; n < crawl.RecordCount(); ++n) {
+        count += crawl.RecordAt(n)->fromPage.ends_with(".css") ? 1 : 0;
+    }
+    return count;
 }
 
 struct PageRefs {
@@ -128,9 +160,19 @@ TEST(CorpusCrawlIntegration, RemovedFilesAreBrokenEachPageIsVisitedOnceAndNothin
         }
 
         const std::string base = host + "/corpus/" + name + "/";
-        WebFetcher fetcher;
+        CountingFetcher fetcher;
         LinkCrawler crawl(fetcher);
         crawl.CrawlSite(base + "index.html", true);
+        // Each address is asked once for its answer: at most a HEAD and then a GET.
+        int requests = 0, twice = 0;
+        for (const auto& [address, methods] : fetcher.Asked()) {
+            requests += static_cast<int>(methods.size());
+            twice += methods.size() == 2 ? 1 : 0;
+            EXPECT_TRUE(methods.size() == 1 ||
+                        (methods.size() == 2 && methods[0] == "HEAD" && methods[1] == "GET"))
+                << address << " asked " << methods.size() << " times: " << methods[0] << " "
+                << methods.back();
+        }
 
         // The file of an on-site record, "" for another site's.
         auto fileOf = [&](const std::string& link) {
@@ -182,14 +224,16 @@ TEST(CorpusCrawlIntegration, RemovedFilesAreBrokenEachPageIsVisitedOnceAndNothin
         std::printf(
             "[corpus] %s: %zu pages served, %zu reachable, %d visited once (%zu visits in all); "
             "removed %d pages, %d images, %d stylesheets, %d scripts; %d of %zu removed files "
-            "that pages link to found broken; %d false positives, %d missed; %d records\n",
+            "that pages link to found broken; %d false positives, %d missed; %d records; %d "
+            "requests, %d addresses asked twice; %d records found on style sheets\n",
             name.c_str(),
             static_cast<std::size_t>(
                 std::count_if(after.begin(), after.end(),
                               [](const std::string& f) { return f.ends_with(".html"); })),
             reachable.size(), htmlVisited, crawl.Visits().size(), removedByKind[".html"],
             removedByKind[".png"], removedByKind[".css"], removedByKind[".js"], found,
-            removedLinked.size(), falsePositives, missedAvailable, crawl.RecordCount());
+            removedLinked.size(), falsePositives, missedAvailable, crawl.RecordCount(), requests,
+            twice, FromStyleSheets(crawl));
         // The set-up removed files that pages link to, and the sites are whole documentations.
         EXPECT_GE(removedLinked.size(), 5u);
         EXPECT_GT(reachable.size(), 30u);

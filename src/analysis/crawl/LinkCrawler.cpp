@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "analysis/crawl/HttpsDowngradeLog.h"
+#include "html/CssReferences.h"
 #include "html/TextUtil.h"
 #include "html/Url.h"
 #include "html/UrlText.h"
@@ -185,7 +186,7 @@ void LinkCrawler::ReadRobots(const std::string& address) {
     if (delay <= 0 || ahead_ == nullptr) {
         return;
     }
-    const double kept = std::min(delay, static_cast<double>(kCrawlDelayCap.count()));
+    const double kept = std::min(delay, static_cast<double>(crawlDelayCap_.count()) / 1000);
     if (kept < delay) {
         LogProgressLine(file->Text() + " asks for " + SecondsText(delay) +
                         " s between requests: Sitegauge waits " + SecondsText(kept) + " s.");
@@ -204,8 +205,7 @@ const RobotsRead* LinkCrawler::RobotsOf(std::string_view address) const {
     return found != robots_.end() ? &found->second : nullptr;
 }
 
-Answer LinkCrawler::Take(bool head, const std::string& address) {
-    const FetchAhead::Kind kind = head ? FetchAhead::Kind::Head : FetchAhead::Kind::Page;
+Answer LinkCrawler::Take(FetchAhead::Kind kind, const std::string& address) {
     if (ahead_ != nullptr) {
         return ahead_->Take(kind, address);
     }
@@ -215,15 +215,17 @@ Answer LinkCrawler::Take(bool head, const std::string& address) {
         none.result = Answer::kBadAddress;
         return none;
     }
-    return fetcher_.Fetch(FetchRequest(*url, head));
+    FetchRequest request(*url, kind == FetchAhead::Kind::Head);
+    request.anyBody = kind == FetchAhead::Kind::Body;
+    return fetcher_.Fetch(request);
 }
 
-Answer LinkCrawler::Ask(bool head, const std::string& address) {
-    Answer answer = Take(head, address);
+Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
+    Answer answer = Take(kind, address);
     if (answer.Reached() && AsksToSlowDown(answer.StatusCode())) {
         const auto wait = RetryAfterWait(answer.headerLines, retryCap_);
         if (WaitUnlessCancelled(wait)) {
-            answer = Take(head, address);
+            answer = Take(kind, address);
         }
     }
     return answer;
@@ -261,6 +263,7 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
     // Links that differ in their fragment only ("page#a", "page#b") are one fetch: the walk
     // takes its answer once and records the others again.
     std::set<FetchAhead::Request> batch;
+    std::unordered_set<std::string> pages;
     for (const Item& item : frame.items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
@@ -270,6 +273,13 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
         }
         const FetchAhead::Kind kind = visit ? FetchAhead::Kind::Page : FetchAhead::Kind::Head;
         std::string address(Url::FetchKeyOf(item.link));
+        // A page the walk will read judges the address: no head of it besides.
+        if (!visit && (pages.count(address) != 0 || ahead->Seen(FetchAhead::Kind::Page, address))) {
+            continue;
+        }
+        if (visit) {
+            pages.insert(address);
+        }
         FetchAhead::Request request(kind, std::move(address));
         if (!ahead->Seen(request.first, request.second) && batch.insert(request).second) {
             next.push_back(std::move(request));
@@ -297,7 +307,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         return;
     }
     const std::string address(Url::FetchKeyOf(url));
-    Answer answer = Ask(false, address);
+    Answer answer = Ask(FetchAhead::Kind::Page, address);
     CountProgress(ProgressCount::PageFetched);
     if (RunCancelled()) {
         return;
@@ -389,7 +399,7 @@ void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSit
         limitReached_ = true;
     }
     if (!RecordAgain(page, item.link, item.kind)) {
-        CheckLink(item.link, page, item.kind);
+        JudgeLink(item.link, page, item.kind, &stack);
     }
 }
 
@@ -420,6 +430,11 @@ void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage,
 }
 
 void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage, LinkKind kind) {
+    JudgeLink(link, fromPage, kind, nullptr);
+}
+
+void LinkCrawler::JudgeLink(const std::string& link, const std::string& fromPage, LinkKind kind,
+                            std::vector<Frame>* stack) {
     if (RunCancelled()) {
         return;
     }
@@ -428,7 +443,7 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
         return;
     }
     const std::string address(Url::FetchKeyOf(link));
-    Answer head = Ask(true, address);
+    Answer head = Ask(FetchAhead::Kind::Head, address);
     if (RunCancelled()) {
         return;
     }
@@ -450,12 +465,17 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
         }
         AddRecord(fromPage, link,
                   StatusSaysBroken(code) ? LinkStatus::Broken : LinkStatus::Available, code, kind);
+        if (stack != nullptr && kind == LinkKind::Resource && code >= 200 && code <= 299 &&
+            head.IsStyleSheet()) {
+            head = Answer();
+            ReadStyleSheet(link, address, *stack);
+        }
         return;
     }
     // The head alone cannot tell a missing page from a header value holding "404", and a
     // server that does not do HEAD answers GET: the page decides.
     head = Answer();
-    const Answer page = Ask(false, address);
+    const Answer page = Ask(FetchAhead::Kind::Page, address);
     if (RunCancelled()) {
         return;
     }
@@ -467,6 +487,30 @@ void LinkCrawler::CheckLink(const std::string& link, const std::string& fromPage
         linkVisitor_(JudgedLink{link, fromPage, kind, page});
     }
     AddRecord(fromPage, link, JudgePage(page), page.StatusCode(), kind);
+}
+
+// The addresses a style sheet loads (its @imports and url()s) are the walk's next resources,
+// found on the sheet, as a page's are found on the page.
+void LinkCrawler::ReadStyleSheet(const std::string& link, const std::string& address,
+                                 std::vector<Frame>& stack) {
+    const Answer sheet = Ask(FetchAhead::Kind::Body, address);
+    if (RunCancelled() || sheet.result != Answer::kOk) {
+        return;
+    }
+    const UrlResolver resolver(sheet.finalUrl);
+    Frame frame;
+    frame.url = link;
+    std::unordered_set<std::string> distinct;
+    for (const CssReference& reference : ReadCssReferences(sheet.BodyText())) {
+        const std::optional<Url> url = resolver.Resolve(reference.url);
+        if (url && url->IsFollowed() && distinct.insert(url->Text()).second) {
+            frame.items.push_back({url->Text(), false, LinkKind::Resource});
+        }
+    }
+    if (!frame.items.empty()) {
+        FetchAheadFrom(frame, false);
+        stack.push_back(std::move(frame));
+    }
 }
 
 }  // namespace sg

@@ -43,10 +43,10 @@
 #include "model/LinkCounts.h"
 #include "net/Answer.h"
 #include "net/AnswerRules.h"
+#include "net/FetchAhead.h"
 
 namespace sg {
 
-class FetchAhead;
 class Fetcher;
 
 // One host's robots.txt as the crawl read it.
@@ -103,6 +103,8 @@ class LinkCrawler {
     void SetLinkVisitor(LinkVisitor visitor) { linkVisitor_ = std::move(visitor); }
     // The longest Retry-After honoured (kRetryAfterCap unless set; tests set less).
     void SetRetryAfterCap(std::chrono::milliseconds cap) { retryCap_ = cap; }
+    // The longest Crawl-delay kept (kCrawlDelayCap unless set; tests set less).
+    void SetCrawlDelayCap(std::chrono::milliseconds cap) { crawlDelayCap_ = cap; }
     // How the next CrawlSite treats the site (robots.txt kept, no rate of its own by default).
     void SetManners(const CrawlManners& manners) { manners_ = manners; }
 
@@ -179,9 +181,14 @@ class LinkCrawler {
     // requests to it as its Crawl-delay and the manners ask.
     void ReadRobots(const std::string& address);
     // The answer to one request, asked once more after a slow-down answer's wait.
-    Answer Ask(bool head, const std::string& address);
+    Answer Ask(FetchAhead::Kind kind, const std::string& address);
     // The crawl's fetches: ahead of the walk while CrawlSite runs, else straight.
-    Answer Take(bool head, const std::string& address);
+    Answer Take(FetchAhead::Kind kind, const std::string& address);
+    // CheckLink; a style sheet's references join the walk on `stack` when there is one.
+    void JudgeLink(const std::string& link, const std::string& fromPage, LinkKind kind,
+                   std::vector<Frame>* stack);
+    void ReadStyleSheet(const std::string& link, const std::string& address,
+                        std::vector<Frame>& stack);
     void FetchAheadFrom(const Frame& frame, bool followSite);
     void NotePagesKnown(const Frame& frame, bool followSite);
 
@@ -192,6 +199,7 @@ class LinkCrawler {
     LinkVisitor linkVisitor_;
     CrawlRecordList records_;
     CrawlManners manners_;
+    std::chrono::milliseconds crawlDelayCap_ = kCrawlDelayCap;
     // The robots.txt of each host the crawl read one of, by its origin.
     std::unordered_map<std::string, RobotsRead> robots_;
     bool limitReached_ = false;

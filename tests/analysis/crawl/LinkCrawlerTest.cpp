@@ -328,6 +328,43 @@ TEST_F(LinkCrawl, FetchesWithoutTheFragmentKeepsThePortAndRecordsTheUrlAsFound) 
               (Strings{"GET /robots.txt", "GET /start.html", "GET /page.html", "GET /abs.html"}));
 }
 
+// A style sheet loaded by a page (linked, @imported, in a <style> block or a style attribute) is
+// read for what it loads; each of those is a resource found on the sheet. A sheet is read once
+// however often it is imported, and what a comment or a data: address names is no request.
+TEST_F(LinkCrawl, StyleSheetsAreReadForWhatTheyLoad) {
+    const auto css = [](const std::string& text) {
+        return "HTTP/1.0 200 OK\r\nContent-Type: Text/CSS; charset=utf-8\r\n\r\n" + text;
+    };
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", HtmlPage("<html><head><link rel=stylesheet href=a.css><style>@import \"c.css\";"
+                       "p{background:url(d.png)}</style></head><body style=\"background:"
+                       "url('e.png')\">x</body></html>\r\n")},
+        {"/a.css", css("@import url(b.css); x{background:url(img.png)} /* url(no.png) */")},
+        {"/b.css", css("@import 'a.css'; y{background:url(missing.png) "
+                       "url(data:image/png;base64,AAAA)}")},
+        {"/c.css", css("")},
+        {"/d.png", "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n"},
+        {"/e.png", "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n"},
+        {"/img.png", "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\n"},
+    });
+    const std::string root = site.Url("/");
+    const auto at = [&](const std::string& path) { return site.Url(path); };
+    CrawlSite(root, false);
+    EXPECT_EQ(
+        Records(),
+        (Strings{Rec(root, root, kAvailable), Rec(root, at("/a.css"), kAvailable),
+                 Rec(at("/a.css"), at("/b.css"), kAvailable),
+                 Rec(at("/b.css"), at("/a.css"), kAvailable),
+                 Rec(at("/b.css"), at("/missing.png"), kBroken),
+                 Rec(at("/a.css"), at("/img.png"), kAvailable), Rec(root, at("/c.css"), kAvailable),
+                 Rec(root, at("/d.png"), kAvailable), Rec(root, at("/e.png"), kAvailable)}));
+    for (const std::string sheet : {"/a.css", "/b.css", "/c.css"}) {
+        EXPECT_EQ(site.CountRequests("HEAD " + sheet), 1) << sheet;
+        EXPECT_EQ(site.CountRequests("GET " + sheet), 1) << sheet;
+    }
+    EXPECT_EQ(site.CountRequests("HEAD /no.png"), 0);
+}
+
 TEST_F(LinkCrawl, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
     FixtureSite site([](const std::string& path) {
         if (path == "/") {

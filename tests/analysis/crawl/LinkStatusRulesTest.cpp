@@ -105,8 +105,8 @@ TEST_F(LinkStatusRules, TheStatusCodeDecidesAndIsKept) {
     EXPECT_EQ(site.CountRequests("HEAD /nohead.html"), 1);
     EXPECT_EQ(site.CountRequests("GET /nohead.html"), 1);
     EXPECT_EQ(site.CountRequests("GET /forbidden.html"), 0);
-    // Resources are judged by their head, never fetched whole.
-    EXPECT_EQ(site.CountRequests("GET /style.css"), 0);
+    // Resources are judged by their head; a style sheet is then read once, for what it loads.
+    EXPECT_EQ(site.CountRequests("GET /style.css"), 1);
 
     // Visited, the same pages are judged the same way by their GET.
     busy = 0;
