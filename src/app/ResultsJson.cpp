@@ -80,6 +80,9 @@ json Sites(const RunResults& results, ResultsKind kind) {
                     json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
                     record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
                     record["kind"] = r.kind;
+                    if (!r.reason.empty()) {
+                        record["reason"] = r.reason;
+                    }
                     records.push_back(record);
                 }
                 sites.push_back({{"url", site.url},

@@ -259,6 +259,16 @@ void Parse(std::string_view text, Collector& collector) {
     ParseHtmlPage(text, sax, &collector, "UTF-8");
 }
 
+// A file: address, or a drive letter and a colon before a slash or backslash ("C:\\x"): a
+// place on the author's computer, which no visitor's browser loads from the web.
+bool IsLocalReference(std::string_view value, const std::optional<Url>& url) {
+    value = Trim(value);
+    const bool drive = value.size() >= 3 &&
+                       ((value[0] >= 'a' && value[0] <= 'z') || (value[0] >= 'A' && value[0] <= 'Z')) &&
+                       value[1] == ':' && (value[2] == '\\' || value[2] == '/');
+    return drive || (url && EqualsNoCase(url->Scheme(), "file"));
+}
+
 // The distinct test keeps the texts of one list.
 class DistinctList {
   public:
@@ -279,7 +289,12 @@ class DistinctList {
 
 void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
                       std::vector<std::string>& frames, std::vector<std::string>& links,
-                      std::vector<std::string>& resources, std::string_view contentTypeLine) {
+                      std::vector<std::string>& resources, std::string_view contentTypeLine,
+                      std::vector<LocalReference>* local) {
+    if (local != nullptr) {
+        local->clear();
+    }
+    std::unordered_set<std::string> localSeen;
     DistinctList frameList(frames);
     DistinctList linkList(links);
     DistinctList resourceList(resources);
@@ -308,6 +323,12 @@ void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
     const UrlResolver& resolver = baseResolver ? *baseResolver : pageResolver;
     for (Reference& reference : collector.references) {
         std::optional<Url> url = resolver.Resolve(queries.Encode(reference.value));
+        if (local != nullptr && IsLocalReference(reference.value, url) &&
+            localSeen.insert(std::string(Trim(reference.value))).second) {
+            local->push_back(
+                {std::string(Trim(reference.value)), reference.target == Target::Resource});
+            continue;
+        }
         if (!url || !url->IsFollowed()) {
             continue;
         }

@@ -25,8 +25,18 @@ namespace sg {
 // `contentTypeLine` ("Content-Type: text/html; charset=...", or empty when there is none), each
 // in the order of first appearance and in the text form of Url (fragment kept); all three are
 // emptied first. Linear in the page's size; a page that is not HTML at all gives empty lists.
+// A link or resource of a page that no visitor can load from the web: a file: address or a path
+// on a disk ("C:\site\x.html"), as the page writes it (trimmed).
+struct LocalReference {
+    std::string value;
+    bool resource = false;
+};
+
+// `local`, when given, gets the page's local references (distinct, in order); the three lists
+// never hold them.
 void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
                       std::vector<std::string>& frames, std::vector<std::string>& links,
-                      std::vector<std::string>& resources, std::string_view contentTypeLine = {});
+                      std::vector<std::string>& resources, std::string_view contentTypeLine = {},
+                      std::vector<LocalReference>* local = nullptr);
 
 }  // namespace sg

@@ -53,6 +53,8 @@ struct LinkResult {
     // answer had no status line.
     std::optional<int> httpStatus;
     std::string kind;  // "page" or "resource"
+    // Why a broken link cannot work when no answer says so; empty otherwise.
+    std::string reason;
 };
 
 struct SiteLinks {

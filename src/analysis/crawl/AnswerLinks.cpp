@@ -8,7 +8,7 @@ FoundLinks ExtractAnswerLinks(const Answer& answer) {
     FoundLinks found;
     if (answer.result == Answer::kOk && answer.HoldsLinks()) {
         ExtractPageLinks(answer.BodyText(), answer.finalUrl, found.frames, found.links,
-                         found.resources, answer.ContentTypeLine());
+                         found.resources, answer.ContentTypeLine(), &found.local);
     }
     return found;
 }

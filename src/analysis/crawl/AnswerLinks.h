@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "html/PageLinks.h"
 #include "net/Answer.h"
 
 namespace sg {
@@ -15,8 +16,12 @@ struct FoundLinks {
     std::vector<std::string> links;
     // Images, style sheets, scripts and the like (judged, never visited).
     std::vector<std::string> resources;
+    // What no visitor can load from the web (file: addresses, disk paths), as written.
+    std::vector<LocalReference> local;
 
-    bool Empty() const { return frames.empty() && links.empty() && resources.empty(); }
+    bool Empty() const {
+        return frames.empty() && links.empty() && resources.empty() && local.empty();
+    }
 };
 
 // The links of a page read whole (kOk) that a browser renders as HTML (Answer::HoldsLinks),

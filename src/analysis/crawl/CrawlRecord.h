@@ -23,6 +23,8 @@ struct CrawlRecord {
     // answer had no status line.
     int httpStatus = 0;
     LinkKind kind = LinkKind::Page;
+    // A broken record of an address no visitor can load from the web (file:, a disk path).
+    bool local = false;
 };
 
 }  // namespace sg

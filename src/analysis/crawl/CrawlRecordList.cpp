@@ -24,14 +24,14 @@ const CrawlRecord* CrawlRecordList::Find(std::string_view link) const {
 }
 
 void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, LinkStatus status,
-                          int httpStatus, LinkKind kind) {
+                          int httpStatus, LinkKind kind, bool local) {
     Entry& entry = byKey_[Url::CompareKeyOf(link)];
     if (!entry.hasRecord) {
         entry.hasRecord = true;
         entry.first = records_.size();
     }
     records_.push_back(
-        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind});
+        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind, local});
 }
 
 bool CrawlRecordList::Visited(std::string_view link) const {

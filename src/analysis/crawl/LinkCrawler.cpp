@@ -89,6 +89,8 @@ struct LinkCrawler::Item {
     std::string link;
     bool isFrame = false;
     LinkKind kind = LinkKind::Page;
+    // No visitor can load it from the web: broken without a request.
+    bool local = false;
 };
 
 // A visited page whose links the walk is going through, in order.
@@ -243,8 +245,9 @@ bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSi
 
 void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
-        if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite) &&
-            !records_.Visited(item.link) && !Blocked(item.link) &&
+        if (item.kind == LinkKind::Page && !item.local &&
+            WillVisit(item.link, item.isFrame, followSite) && !records_.Visited(item.link) &&
+            !Blocked(item.link) &&
             knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
             ++pagesKnown_;
         }
@@ -267,7 +270,7 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
-        if (Blocked(item.link) ||
+        if (item.local || Blocked(item.link) ||
             (visit ? !NeedsVisit(item.link) : records_.FindIndex(item.link) >= 0)) {
             continue;
         }
@@ -359,6 +362,10 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     for (const std::string& link : found.resources) {
         frame.items.push_back({link, false, LinkKind::Resource});
     }
+    for (const LocalReference& reference : found.local) {
+        frame.items.push_back({reference.value, false,
+                               reference.resource ? LinkKind::Resource : LinkKind::Page, true});
+    }
     // The answer (and its body) is gone before the page's links are followed, so a deep crawl
     // holds one page's lists per level, not one response.
     answer = Answer();
@@ -380,6 +387,11 @@ bool LinkCrawler::NeedsVisit(const std::string& link) const {
 
 void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
                              std::vector<Frame>& stack) {
+    if (item.local) {
+        records_.Add(page, item.link, LinkStatus::Broken, 0, item.kind, true);
+        CountProgress(ProgressCount::LinkChecked);
+        return;
+    }
     if (Blocked(item.link)) {
         if (!RecordAgain(page, item.link, item.kind)) {
             AddRecord(page, item.link, LinkStatus::Blocked, 0, item.kind);

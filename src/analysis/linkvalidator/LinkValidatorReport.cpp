@@ -228,7 +228,9 @@ void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
                                 record.status != LinkStatus::Unreachable && record.httpStatus > 0
                                     ? std::optional<int>(record.httpStatus)
                                     : std::nullopt,
-                                record.kind == LinkKind::Resource ? "resource" : "page"});
+                                record.kind == LinkKind::Resource ? "resource" : "page",
+                                record.local ? "not on the web: a file on the author's computer"
+                                             : ""});
     }
 }
 

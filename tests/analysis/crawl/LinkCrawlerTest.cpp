@@ -365,6 +365,26 @@ TEST_F(LinkCrawl, StyleSheetsAreReadForWhatTheyLoad) {
     EXPECT_EQ(site.CountRequests("HEAD /no.png"), 0);
 }
 
+// What no visitor can load from the web (a file: address, a path on a disk) is broken without
+// a request; mail, telephone and script links are no links to judge at all.
+TEST_F(LinkCrawl, LocalAddressesAreBrokenAndOtherSchemesAreLeftAlone) {
+    FixtureSite site(std::map<std::string, std::string>{
+        {"/", HtmlPage("<a href=\"file:///C:/site/x.html\">a</a><img src=\" C:\\site\\logo.png\">"
+                       "<a href=\"mailto:me@example.com\">m</a><a href=\"tel:123\">t</a>"
+                       "<a href=\"javascript:go()\">j</a><a href=\"d:/x.html\">d</a>")},
+    });
+    const std::string root = site.Url("/");
+    CrawlSite(root, true);
+    EXPECT_EQ(Records(), (Strings{Rec(root, root, kAvailable),
+                                  Rec(root, "file:///C:/site/x.html", kBroken),
+                                  Rec(root, "C:\\site\\logo.png", kBroken),
+                                  Rec(root, "d:/x.html", kBroken)}));
+    for (int n = 1; n < RecordCount(); ++n) {
+        EXPECT_TRUE(RecordAt(n)->local) << RecordAt(n)->link;
+    }
+    EXPECT_EQ(site.Requests(), (Strings{"GET /robots.txt", "GET /"}));
+}
+
 TEST_F(LinkCrawl, AHeadAnswerWithoutHeaderLinesLeavesNoRecord) {
     FixtureSite site([](const std::string& path) {
         if (path == "/") {
