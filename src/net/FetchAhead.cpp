@@ -247,6 +247,9 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
     --inFlight_[entry.host];
     --running_;
     ++heldCount_;
+    // A spaced host's next request waits from this answer on, so that the host sees the whole
+    // gap between its requests whatever the round trip.
+    lastStart_[entry.host] = std::chrono::steady_clock::now();
     NoteAnswer(entry.host, answer);
     entry.bytes = AnswerBytes(answer);
     // The walk reads the page of a head that cannot judge it: one that holds "404" without a
@@ -333,6 +336,7 @@ Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked
     Answer answer = fetcher_.Fetch(asked);
     lock.lock();
     --inFlight_[host];
+    lastStart_[host] = std::chrono::steady_clock::now();
     NoteAnswer(host, answer);
     Pump();
     changed_.notify_all();

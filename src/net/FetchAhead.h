@@ -72,9 +72,10 @@ class FetchAhead : public Fetcher {
     bool Seen(Kind kind, const std::string& address) const;
     // Drops what is not started yet and starts nothing more ahead; Take still fetches.
     void StopPrefetching();
-    // Requests to one host start at least `spacing` apart, one at a time, none ahead of the
-    // walk: to every host (SetSpacing), or to `host` (a HostKey) besides (SetHostSpacing); the
-    // longer of the two holds. What was queued ahead for such a host is dropped.
+    // Requests to one host start at least `spacing` after the previous one's answer, one at a time,
+    // none ahead of the walk: to every host (SetSpacing), or to `host` (a HostKey) besides
+    // (SetHostSpacing); the longer of the two holds. What was queued ahead for such a host is
+    // dropped.
     void SetSpacing(std::chrono::milliseconds spacing);
     void SetHostSpacing(const std::string& host, std::chrono::milliseconds spacing);
 
@@ -143,7 +144,7 @@ class FetchAhead : public Fetcher {
     std::set<std::string> slowHosts_;
     std::chrono::milliseconds spacing_{0};
     std::map<std::string, std::chrono::milliseconds> hostSpacing_;
-    // When the last request to each host started.
+    // When the last request to each host started, or its answer came if that was later.
     std::map<std::string, std::chrono::steady_clock::time_point> lastStart_;
     std::set<std::string> multiplexedHosts_;
 };

@@ -148,8 +148,8 @@ TEST_F(EngineEmulatorTest, UnknownKeywordsRawPagesAndFailures) {
                               SearchUrl(EngineId::Google, "raw", 10, "", "fr"), page),
               0);
     EXPECT_EQ(page, "");
-    // Three attempts, each one answered.
-    EXPECT_EQ(emulator.RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 4);
+    // An answer whole but of a type that is not read (an image) is not asked again.
+    EXPECT_EQ(emulator.RequestCount(EngineId::Google, EmulatorQuery::KeywordSearch), 2);
 }
 
 TEST_F(EngineEmulatorTest, LinkCountsOfTheNineEngines) {

@@ -32,7 +32,7 @@
 namespace sg::test {
 namespace {
 
-// A two-page site whose robots.txt, which the audit asks for once the crawl is done, can be held
+// A two-page site whose sitemap.xml, which the audit asks for once the crawl is done, can be held
 // back until the test lets it go.
 class AuditedSite {
   public:
@@ -40,7 +40,7 @@ class AuditedSite {
         : server_(
               [this](LoopbackConnection& conn) {
                   const std::string head = conn.ReadUntilBlankLine();
-                  if (head.starts_with("GET /robots.txt ")) {
+                  if (head.starts_with("GET /sitemap.xml ")) {
                       arrived_ = true;
                       while (held_ && !conn.Stopping()) {
                           conn.Sleep(std::chrono::milliseconds(10));
