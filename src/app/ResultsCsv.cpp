@@ -3,20 +3,25 @@
 #include <initializer_list>
 #include <span>
 
-#include "reports/CsvText.h"
-
 namespace sg {
 namespace {
 
-void AppendRow(std::string& out, std::initializer_list<std::string_view> fields) {
-    out += CsvRecord(std::span<const std::string_view>(fields.begin(), fields.size()));
+// The table being written and how its values keep their control characters.
+struct CsvOut {
+    std::string text;
+    CsvControls controls;
+};
+
+void AppendRow(CsvOut& out, std::initializer_list<std::string_view> fields) {
+    out.text +=
+        CsvRecord(std::span<const std::string_view>(fields.begin(), fields.size()), out.controls);
 }
 
 std::string_view Bool(bool value) {
     return value ? "true" : "false";
 }
 
-void AppendPage(std::string& out, const std::string& site, const PageReadiness& page) {
+void AppendPage(CsvOut& out, const std::string& site, const PageReadiness& page) {
     AppendRow(out,
               {site, page.url, Bool(page.analyzed), page.title.text,
                std::to_string(page.title.length), Bool(page.title.ok), page.description.text,
@@ -27,8 +32,8 @@ void AppendPage(std::string& out, const std::string& site, const PageReadiness& 
 
 }  // namespace
 
-std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
-    std::string out;
+std::string ResultsCsv(const RunResults& results, ResultsKind kind, CsvControls controls) {
+    CsvOut out{{}, controls};
     switch (kind) {
         case ResultsKind::Readiness:
             AppendRow(out, {"site", "page", "analyzed", "title", "titleLength", "titleOk",
@@ -73,12 +78,11 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind) {
             AppendRow(out, {"keyword", "site", "engine", "position", "error"});
             for (const PositionResult& p : results.positions) {
                 AppendRow(out, {p.keyword, p.site, p.engine,
-                                p.position ? std::to_string(*p.position) : std::string(),
-                                p.error});
+                                p.position ? std::to_string(*p.position) : std::string(), p.error});
             }
             break;
     }
-    return out;
+    return out.text;
 }
 
 }  // namespace sg

@@ -7,6 +7,7 @@
 
 #include "app/ResultsKind.h"
 #include "model/RunResults.h"
+#include "reports/CsvText.h"
 
 namespace sg {
 
@@ -18,6 +19,8 @@ namespace sg {
 //   popularity: site,engine,count
 //   positions:  keyword,site,engine,position (empty when not found)
 //   audit:      site,check,severity,url,detail (url empty for a finding about the whole site)
-std::string ResultsCsv(const RunResults& results, ResultsKind kind);
+// `controls` as CsvRecord takes it: Kept for a file, AsQuestionMarks for a terminal.
+std::string ResultsCsv(const RunResults& results, ResultsKind kind,
+                       CsvControls controls = CsvControls::Kept);
 
 }  // namespace sg

@@ -88,6 +88,7 @@ json Sites(const RunResults& results, ResultsKind kind) {
                 sites.push_back({{"url", site.url},
                                  {"pagesVisited", site.pagesVisited},
                                  {"limitReached", site.limitReached},
+                                 {"linksNotRead", site.linksNotRead},
                                  {"records", records}});
             }
             break;
@@ -111,6 +112,30 @@ json Sites(const RunResults& results, ResultsKind kind) {
     return sites;
 }
 
+// The dumped text with DEL and the C1 controls (U+0080..U+009F) as \u escapes, as the dump
+// already writes the C0 ones: a reader gets the same strings, and a terminal shown the text gets
+// no control from it. These bytes stand only inside strings, and C2 only leads a character.
+std::string ControlsEscaped(const std::string& dumped) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(dumped.size());
+    for (std::size_t i = 0; i < dumped.size(); ++i) {
+        const auto c = static_cast<unsigned char>(dumped[i]);
+        unsigned code = c;
+        if (c == 0xC2 && i + 1 < dumped.size() &&
+            static_cast<unsigned char>(dumped[i + 1]) < 0xA0) {
+            code = static_cast<unsigned char>(dumped[++i]);
+        } else if (c != 0x7F) {
+            out += dumped[i];
+            continue;
+        }
+        out += "\\u00";
+        out += kHex[code >> 4];
+        out += kHex[code & 0x0F];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string_view project) {
@@ -132,7 +157,8 @@ std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string
     } else {
         document["sites"] = Sites(results, kind);
     }
-    return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return ControlsEscaped(document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)) +
+           "\n";
 }
 
 }  // namespace sg

@@ -43,6 +43,7 @@ void StartUp(const std::string& workDir) {
     paths.proxyFile = ConfigFilePath("proxy.txt");
     paths.connectionsFile = ConfigFilePath("connections.txt");
     paths.maxPagesFile = ConfigFilePath("max-pages.txt");
+    paths.maxLinksFile = ConfigFilePath("max-links.txt");
     paths.metasearchFile = ConfigFilePath("metasearch.txt");
     paths.ftpFile = ConfigFilePath("ftp.txt");
     paths.ftpTrustFile = ConfigFilePath("ftp-trust.txt");
@@ -74,6 +75,7 @@ void StartUp(const std::string& workDir) {
     LoadProxySettings(App().paths.proxyFile, CurrentProxySettings());
     ApplyStoredConnectionSetting(App().paths.connectionsFile);
     ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
+    ApplyStoredLinkBoundSetting(App().paths.maxLinksFile);
     ApplyStoredMetasearchSetting(App().paths.metasearchFile);
 }
 

@@ -33,6 +33,7 @@ struct AnalysisArgs {
     bool nested = false;
     // 0: the stored setting.
     int maxPages = 0;
+    int maxLinks = 0;
     bool open = false;
     bool failOnFindings = false;
     // --ignore-robots: robots.txt not kept on the own site (the first URL).
@@ -53,6 +54,22 @@ class ResultsScope {
     ResultsScope(const ResultsScope&) = delete;
     ResultsScope& operator=(const ResultsScope&) = delete;
 };
+
+// `option` with a value of 1..max into `value`; true when the option stood next (a bad value
+// fails `args`, saying it needs `what`).
+bool TakeNumber(CliArgs& args, std::string_view option, std::string_view what, int max,
+                int& value) {
+    std::string text;
+    if (!args.TakeValue(option, text)) {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > max) {
+        args.Fail(std::string(option) + " needs " + std::string(what) + " from 1 to " +
+                  std::to_string(max) + ": " + text);
+    }
+    return true;
+}
 
 bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
     while (!args.AtEnd() && !args.Failed()) {
@@ -75,30 +92,15 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
             parsed.failOnFindings = true;
         } else if (kind == AnalysisKind::LinkValidator && args.TakeFlag("--fail-on-broken")) {
             parsed.failOnFindings = true;
-        } else if (std::string pages;
-                   kind != AnalysisKind::LinkPopularity && args.TakeValue("--max-pages", pages)) {
-            int value = 0;
-            const auto [end, error] =
-                std::from_chars(pages.data(), pages.data() + pages.size(), value);
-            if (error != std::errc() || end != pages.data() + pages.size() || value < 1 ||
-                value > kMaxMaxPages) {
-                args.Fail("--max-pages needs a number from 1 to " + std::to_string(kMaxMaxPages) +
-                          ": " + pages);
-            }
-            parsed.maxPages = value;
+        } else if (kind != AnalysisKind::LinkPopularity &&
+                   (TakeNumber(args, "--max-pages", "a number", kMaxMaxPages, parsed.maxPages) ||
+                    TakeNumber(args, "--max-links-per-page", "a number", kMaxMaxLinks,
+                               parsed.maxLinks) ||
+                    TakeNumber(args, "--rate", "a number of requests per second",
+                               kMaxRequestsPerSecond, parsed.requestsPerSecond))) {
+            continue;
         } else if (kind != AnalysisKind::LinkPopularity && args.TakeFlag("--ignore-robots")) {
             parsed.ignoreRobots = true;
-        } else if (std::string rate;
-                   kind != AnalysisKind::LinkPopularity && args.TakeValue("--rate", rate)) {
-            int value = 0;
-            const auto [end, error] =
-                std::from_chars(rate.data(), rate.data() + rate.size(), value);
-            if (error != std::errc() || end != rate.data() + rate.size() || value < 1 ||
-                value > kMaxRequestsPerSecond) {
-                args.Fail("--rate needs a number of requests per second from 1 to " +
-                          std::to_string(kMaxRequestsPerSecond) + ": " + rate);
-            }
-            parsed.requestsPerSecond = value;
         } else if (TakeResultsOption(args, parsed.output)) {
             continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
@@ -165,6 +167,7 @@ void PrintLinkCounts(CliContext& context, std::string_view command, const Projec
             total.broken += counts->broken;
             total.unreachable += counts->unreachable;
             total.blocked += counts->blocked;
+            total.linksNotRead += counts->linksNotRead;
             total.limitReached = total.limitReached || counts->limitReached;
             total.pageLimit = counts->pageLimit;
         }
@@ -182,6 +185,9 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         return CliUsageError(context, command, args.Error());
     }
 
+    if (parsed.maxLinks > 0) {
+        OverrideMaxLinksPerPage(parsed.maxLinks);
+    }
     if (parsed.maxPages > 0) {
         OverrideMaxPagesPerSite(parsed.maxPages);
     }

@@ -17,7 +17,8 @@ constexpr std::string_view kUsage =
     "                 proxy settings, following redirects; print one redirect: line per\n"
     "                 redirect followed (\"(leaves https)\" after one from an https address\n"
     "                 to a plain http one), the result code, the header lines, the links, the\n"
-    "                 frames and the body size";
+    "                 frames, the references not asked for (a file: address, one over 8 KiB),\n"
+    "                 the links past the per-page limit (10000) and the body size";
 
 constexpr int kAttempts = 3;
 
@@ -61,6 +62,15 @@ int Run(CliContext& context) {
     }
     for (const std::string& frame : found.frames) {
         out << "frame: " << TerminalText(frame) << '\n';
+    }
+    for (const UnaskedReference& reference : found.unasked) {
+        out << "not-asked: " << TerminalText(reference.value) << " ("
+            << (reference.why == UnaskedReference::Why::TooLong ? "address too long"
+                                                                : "not on the web")
+            << ")\n";
+    }
+    if (found.beyondLimit > 0) {
+        out << "links-not-read: " << found.beyondLimit << '\n';
     }
     out << "body-bytes: " << client.Result().BodyBytes() << '\n';
     return result == CWebClient::kFetchOk ? kExitOk : kExitFailed;

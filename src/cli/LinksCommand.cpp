@@ -6,13 +6,15 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "links [--nested] [--max-pages N] [--ignore-robots] [--rate N] [--open] [--fail-on-broken]\n"
-    "      [--json FILE] [--csv FILE] PROJECT\n"
+    "links [--nested] [--max-pages N] [--max-links-per-page N] [--ignore-robots] [--rate N]\n"
+    "      [--open] [--fail-on-broken] [--json FILE] [--csv FILE] PROJECT\n"
     "                 judge every link, image, stylesheet and script of each site's start page\n"
     "                 (--nested: of every page of the site a crawl reaches, each page once, at\n"
     "                 most N pages a site, 10000 unless set) and list the broken, available\n"
     "                 and unreachable ones; PROJECT, progress, output, exit codes and the\n"
-    "                 connection rule as for readiness. Each site's robots.txt is read first\n"
+    "                 connection rule as for readiness. Of one page at most\n"
+    "                 --max-links-per-page links are read (10000 unless set; the rest are\n"
+    "                 counted and said). Each site's robots.txt is read first\n"
     "                 and kept: a link it disallows is not asked and is listed as blocked, and\n"
     "                 its Crawl-delay (at most 30 s) spaces the requests to the site.\n"
     "                 --ignore-robots does not keep it on the own site (the first URL; never on\n"

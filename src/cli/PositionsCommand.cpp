@@ -13,6 +13,7 @@
 #include "cli/ExitCode.h"
 #include "cli/ProjectArgument.h"
 #include "cli/ResultsOutput.h"
+#include "cli/TerminalText.h"
 #include "engines/EngineHosts.h"
 #include "engines/FixedPositionRunInput.h"
 #include "engines/LiveEngineList.h"
@@ -170,10 +171,11 @@ int CheckLiveEngines(CliContext& context, PositionsArgs& parsed) {
     std::string problem;
     if (FetchLiveEngineList(instance, offered, problem) != kLiveOk) {
         if (parsed.engines.empty()) {
-            CliError(context, "positions: " + problem);
+            CliError(context, "positions: " + TerminalUtf8Text(problem));
             return kExitFailed;
         }
-        CliError(context, "positions: " + problem + "; the live engines are left out");
+        CliError(context,
+                 "positions: " + TerminalUtf8Text(problem) + "; the live engines are left out");
         parsed.liveEngines.clear();
         return kExitOk;
     }
@@ -182,7 +184,7 @@ int CheckLiveEngines(CliContext& context, PositionsArgs& parsed) {
             CliError(context, "positions: " + name +
                                   " is not an enabled general engine of the metasearch instance "
                                   "(it offers: " +
-                                  JoinedNames(offered) + ")");
+                                  TerminalUtf8Text(JoinedNames(offered)) + ")");
             return kExitUsage;
         }
     }

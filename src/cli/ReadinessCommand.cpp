@@ -6,11 +6,12 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "readiness [--nested] [--max-pages N] [--ignore-robots] [--rate N] [--open]\n"
-    "      [--fail-on-warnings] [--json FILE] [--csv FILE] PROJECT\n"
+    "readiness [--nested] [--max-pages N] [--max-links-per-page N] [--ignore-robots]\n"
+    "      [--rate N] [--open] [--fail-on-warnings] [--json FILE] [--csv FILE] PROJECT\n"
     "                 check each site's page for search engines (--nested: also every page of\n"
     "                 the site a crawl reaches, at most N, 10000 unless set; the crawl keeps\n"
-    "                 robots.txt, --ignore-robots and --rate N as for links); PROJECT is a\n"
+    "                 robots.txt, --max-links-per-page, --ignore-robots and --rate N as for\n"
+    "                 links); PROJECT is a\n"
     "                 profile file, or\n"
     "                 --name NAME [--url URL]... [--keyword WORD]... (kept in the order\n"
     "                 given; \"http://\" is dropped from a URL). Progress goes to stderr; the\n"

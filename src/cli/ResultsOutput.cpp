@@ -40,7 +40,11 @@ bool WriteResultsOutput(CliContext& context, std::string_view command, const Res
         ok = WriteOne(context, command, output.json, ResultsJson(results, kind, name)) && ok;
     }
     if (!output.csv.empty()) {
-        ok = WriteOne(context, command, output.csv, ResultsCsv(results, kind)) && ok;
+        // stdout may be a terminal, where a page's ESC or lone CR would act; a file keeps every
+        // byte (CsvField quotes the line breaks that would break a record).
+        const CsvControls controls =
+            output.csv == "-" ? CsvControls::AsQuestionMarks : CsvControls::Kept;
+        ok = WriteOne(context, command, output.csv, ResultsCsv(results, kind, controls)) && ok;
     }
     return ok;
 }

@@ -11,4 +11,8 @@ namespace sg {
 // escape sequence from outside reaches the terminal.
 std::string TerminalText(std::string_view ansi);
 
+// The same for text that is UTF-8 already (results, a JSON answer): its control characters but
+// tab as "?", every other byte kept.
+std::string TerminalUtf8Text(std::string_view utf8);
+
 }  // namespace sg

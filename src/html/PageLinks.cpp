@@ -263,9 +263,10 @@ void Parse(std::string_view text, Collector& collector) {
 // place on the author's computer, which no visitor's browser loads from the web.
 bool IsLocalReference(std::string_view value, const std::optional<Url>& url) {
     value = Trim(value);
-    const bool drive = value.size() >= 3 &&
-                       ((value[0] >= 'a' && value[0] <= 'z') || (value[0] >= 'A' && value[0] <= 'Z')) &&
-                       value[1] == ':' && (value[2] == '\\' || value[2] == '/');
+    const bool drive =
+        value.size() >= 3 &&
+        ((value[0] >= 'a' && value[0] <= 'z') || (value[0] >= 'A' && value[0] <= 'Z')) &&
+        value[1] == ':' && (value[2] == '\\' || value[2] == '/');
     return drive || (url && EqualsNoCase(url->Scheme(), "file"));
 }
 
@@ -274,10 +275,13 @@ class DistinctList {
   public:
     explicit DistinctList(std::vector<std::string>& list) : list_(list) { list_.clear(); }
 
-    void Add(std::string value) {
-        if (seen_.insert(value).second) {
-            list_.push_back(std::move(value));
+    // Whether the value was new.
+    bool Add(std::string value) {
+        if (!seen_.insert(value).second) {
+            return false;
         }
+        list_.push_back(std::move(value));
+        return true;
     }
 
   private:
@@ -287,25 +291,17 @@ class DistinctList {
 
 }  // namespace
 
-void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
-                      std::vector<std::string>& frames, std::vector<std::string>& links,
-                      std::vector<std::string>& resources, std::string_view contentTypeLine,
-                      std::vector<LocalReference>* local) {
-    if (local != nullptr) {
-        local->clear();
-    }
-    std::unordered_set<std::string> localSeen;
-    DistinctList frameList(frames);
-    DistinctList linkList(links);
-    DistinctList resourceList(resources);
+PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
+                            std::string_view contentTypeLine, std::size_t maxLinks) {
+    PageLinkLists lists;
     if (page.empty()) {
-        return;
+        return lists;
     }
     const DecodedPage decoded(page, contentTypeLine);
     Collector collector;
     Parse(decoded.Text(), collector);
     if (collector.references.empty()) {
-        return;
+        return lists;
     }
     QueryEncoder queries(decoded.Encoding().name);
     const UrlResolver pageResolver(pageUrl);
@@ -321,29 +317,64 @@ void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
         baseResolver.emplace(base->Text());
     }
     const UrlResolver& resolver = baseResolver ? *baseResolver : pageResolver;
+    DistinctList frameList(lists.frames);
+    DistinctList linkList(lists.links);
+    DistinctList resourceList(lists.resources);
+    std::unordered_set<std::string> unaskedSeen;
+    std::size_t read = 0;
     for (Reference& reference : collector.references) {
+        if (read >= maxLinks) {
+            ++lists.beyondLimit;
+            continue;
+        }
+        const bool resource = reference.target == Target::Resource;
         std::optional<Url> url = resolver.Resolve(queries.Encode(reference.value));
-        if (local != nullptr && IsLocalReference(reference.value, url) &&
-            localSeen.insert(std::string(Trim(reference.value))).second) {
-            local->push_back(
-                {std::string(Trim(reference.value)), reference.target == Target::Resource});
+        if (IsLocalReference(reference.value, url)) {
+            std::string value(Trim(reference.value).substr(0, kMaxAddressBytes));
+            if (unaskedSeen.insert(value).second) {
+                lists.unasked.push_back(
+                    {std::move(value), resource, UnaskedReference::Why::NotOnTheWeb});
+                ++read;
+            }
             continue;
         }
         if (!url || !url->IsFollowed()) {
             continue;
         }
+        if (url->Text().size() > kMaxAddressBytes) {
+            // Enough of it to be found on the page; the whole would hold memory for nothing.
+            std::string value = url->Text().substr(0, kTooLongShown);
+            if (unaskedSeen.insert(value).second) {
+                lists.unasked.push_back(
+                    {std::move(value), resource, UnaskedReference::Why::TooLong});
+                ++read;
+            }
+            continue;
+        }
+        bool added = false;
         switch (reference.target) {
             case Target::Frame:
-                frameList.Add(url->Text());
+                added = frameList.Add(url->Text());
                 break;
             case Target::Link:
-                linkList.Add(url->Text());
+                added = linkList.Add(url->Text());
                 break;
             case Target::Resource:
-                resourceList.Add(url->Text());
+                added = resourceList.Add(url->Text());
                 break;
         }
+        read += added ? 1 : 0;
     }
+    return lists;
+}
+
+void ExtractPageLinks(std::string_view page, std::string_view pageUrl,
+                      std::vector<std::string>& frames, std::vector<std::string>& links,
+                      std::vector<std::string>& resources, std::string_view contentTypeLine) {
+    PageLinkLists lists = ReadPageLinks(page, pageUrl, contentTypeLine);
+    frames = std::move(lists.frames);
+    links = std::move(lists.links);
+    resources = std::move(lists.resources);
 }
 
 }  // namespace sg

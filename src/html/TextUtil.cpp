@@ -73,4 +73,22 @@ std::string GroupedNumber(std::size_t value) {
     return digits;
 }
 
+std::string ControlsAsQuestionMarks(std::string_view utf8, bool keepTab) {
+    std::string text;
+    text.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            // C2 is only ever followed by 80..BF; below A0 that is a C1 control.
+            text += '?';
+            ++i;
+        } else if ((c < 0x20 && !(keepTab && c == '\t')) || c == 0x7F) {
+            text += '?';
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
 }  // namespace sg

@@ -1,7 +1,7 @@
 #pragma once
 // The string helpers every scanner and report writer shares: the case-insensitive search (ANSI
-// lower-case rule, so offsets found are offsets into the unchanged text), blank trimming, and
-// numbers with their thousands grouped.
+// lower-case rule, so offsets found are offsets into the unchanged text), blank trimming,
+// numbers with their thousands grouped, and text made safe for a terminal.
 
 #include <cstddef>
 #include <string>
@@ -25,5 +25,10 @@ std::string TrimBlanks(std::string_view text);
 
 // 50000 as "50,000"; under 1000 as it is.
 std::string GroupedNumber(std::size_t value);
+
+// UTF-8 text with each control character as "?": the C0 controls (a tab only unless keepTab),
+// DEL, and the C1 controls U+0080..U+009F (bytes C2 80..C2 9F), so that no escape sequence,
+// lone CR or line break in it acts on a terminal. Every other byte is kept.
+std::string ControlsAsQuestionMarks(std::string_view utf8, bool keepTab);
 
 }  // namespace sg

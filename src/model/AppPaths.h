@@ -17,6 +17,7 @@ struct AppPaths {
     std::string proxyFile;          // $XDG_CONFIG_HOME/sitegauge/proxy.txt
     std::string connectionsFile;    // $XDG_CONFIG_HOME/sitegauge/connections.txt
     std::string maxPagesFile;       // $XDG_CONFIG_HOME/sitegauge/max-pages.txt
+    std::string maxLinksFile;       // $XDG_CONFIG_HOME/sitegauge/max-links.txt
     std::string metasearchFile;     // $XDG_CONFIG_HOME/sitegauge/metasearch.txt
     std::string ftpFile;            // $XDG_CONFIG_HOME/sitegauge/ftp.txt
     std::string ftpTrustFile;       // $XDG_CONFIG_HOME/sitegauge/ftp-trust.txt

@@ -16,6 +16,8 @@ struct LinkCounts {
     // The page bound stopped the crawl: pages were found that it would have visited.
     bool limitReached = false;
     int pageLimit = 0;
+    // Links of pages past the per-page limit, not read.
+    std::size_t linksNotRead = 0;
 };
 
 // "N pages visited, N links judged, N broken, N unreachable", then ", N blocked by robots.txt"

@@ -63,6 +63,8 @@ struct SiteLinks {
     int pagesVisited = 0;
     // The page bound stopped the crawl: pages were found that it would have visited.
     bool limitReached = false;
+    // Links of pages past the per-page limit, not read.
+    std::size_t linksNotRead = 0;
 };
 
 struct EngineCount {

@@ -52,6 +52,8 @@ class Answer {
     std::string proxy;
     // The proxy itself could not be reached: the site was never asked.
     bool proxyUnreachable = false;
+    // The body stopped before its end for a fault or a wait (not the cap): what came is kept.
+    bool cutShort = false;
 
     // An answer came from the server: kOk, or kNotText (an image, an archive).
     bool Reached() const { return result == kOk || result == kNotText; }

@@ -9,8 +9,9 @@
 
 namespace sg {
 
-// The longest wait a Retry-After line is granted.
+// The longest wait a Retry-After line is granted, and all the waits of one host together.
 inline constexpr std::chrono::milliseconds kRetryAfterCap{30000};
+inline constexpr std::chrono::milliseconds kRetryBudget{60000};
 // The wait when a slow-down answer names none (or none that can be read).
 inline constexpr std::chrono::milliseconds kRetryAfterDefault{1000};
 

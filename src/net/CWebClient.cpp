@@ -393,6 +393,13 @@ int CWebClient::HopResult(int code) {
     if (curlCode == CURLE_SEND_ERROR && answer_.headerLines.empty()) {
         return kFetchSendFailed;
     }
+    answer_.cutShort = curlCode != CURLE_OK && transfer.HeadEnded() && !transfer.EndedOnPurpose();
+    // A head past what browsers take, or no final answer after informational ones: no answer.
+    const int status = answer_.StatusCode();
+    if (transfer.HeadRefused(curlCode) || (status >= 100 && status <= 199)) {
+        answer_.ClearResponse();
+        return kFetchConnectFailed;
+    }
     if (answer_.IsRedirect()) {
         return kRedirected;
     }

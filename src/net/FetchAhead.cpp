@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "net/AnswerRules.h"
+#include "net/CWebClient.h"
+#include "net/HttpTransfer.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -34,6 +36,13 @@ std::optional<FetchRequest> RequestOf(FetchAhead::Kind kind, const std::string& 
     request.anyBody = kind == FetchAhead::Kind::Body;
     request.attempts = FetchAhead::kAttempts;
     return request;
+}
+
+// The most a fetch of `kind` (RequestOf's request) can hold before its answer arrives: its
+// head, and its body unless it is a HEAD.
+std::size_t MostHeld(FetchAhead::Kind kind) {
+    return HttpTransfer::kMaxHeadBytes +
+           (kind == FetchAhead::Kind::Head ? 0 : CWebClient::kDefaultBodyCap);
 }
 
 Answer NoAddress(const std::string& address) {
@@ -207,7 +216,12 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
         const std::string& host = (*it)->host;
         const bool multiplexed = multiplexedHosts_.count(host) != 0;
-        if (inFlight_[host] < HostLimit(host) && (multiplexed || total < kTotalConnections)) {
+        // Every fetch in flight may fill its cap at once (64 streams on one HTTP/2 connection):
+        // what they may hold together is bounded, heads being small enough to go on.
+        const bool fits =
+            running_ == 0 || reserved_ + MostHeld((*it)->request.first) <= kInFlightBytes;
+        if (fits && inFlight_[host] < HostLimit(host) &&
+            (multiplexed || total < kTotalConnections)) {
             EntryPtr entry = *it;
             queue_.erase(it);
             return entry;
@@ -234,6 +248,7 @@ void FetchAhead::StartEntry(const EntryPtr& entry) {
     }
     ++inFlight_[entry->host];
     ++running_;
+    reserved_ += MostHeld(entry->request.first);
     lastStart_[entry->host] = std::chrono::steady_clock::now();
     Entry& started = *entry;
     // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
@@ -246,6 +261,7 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
     std::lock_guard<std::mutex> lock(mutex_);
     --inFlight_[entry.host];
     --running_;
+    reserved_ -= MostHeld(entry.request.first);
     ++heldCount_;
     // A spaced host's next request waits from this answer on, so that the host sees the whole
     // gap between its requests whatever the round trip.

@@ -14,11 +14,13 @@
 // up to kRequestsPerMultiplexedHost at once over its connection. Requests to hosts of one
 // connection each are at most kTotalConnections in all, the walk's own fetches included. At
 // most kMaxAhead fetches are ahead of the walk at once (in flight, or answered and not yet
-// taken), so a walk that stops early has wasted at most that many; and no further one starts
-// while the answers not yet taken hold kHeldBytes of heads and bodies (each fetch in flight
-// holds up to its body cap on top). Every fetch has kAttempts attempts, as the walk's own
-// have. The fetches ahead are cancelled and paused with the run that made the FetchAhead (the
-// calling thread's RunControl), and cancelled when it is destroyed.
+// taken), so a walk that stops early has wasted at most that many; no further one starts
+// while the answers not yet taken hold kHeldBytes of heads and bodies, nor while the fetches in
+// flight could hold kInFlightBytes between them were each to fill its cap: a hostile server
+// cannot make the fetches ahead hold more than the two together, over HTTP/2 as over HTTP/1.1.
+// Every fetch has kAttempts attempts, as the walk's own have. The fetches ahead are cancelled and
+// paused with the run that made the FetchAhead (the calling thread's RunControl), and cancelled
+// when it is destroyed.
 
 #include <chrono>
 #include <condition_variable>
@@ -47,6 +49,9 @@ class FetchAhead : public Fetcher {
 
     static constexpr int kTotalConnections = kMaxConnectionsPerHost;
     static constexpr std::size_t kHeldBytes = 64u * 1024u * 1024u;
+    // What the fetches ahead in flight may hold at once, each counted at its most (its head
+    // bound, and its body cap unless it is a head): 15 pages with room for heads beside them.
+    static constexpr std::size_t kInFlightBytes = 128u * 1024u * 1024u;
     // A walk that goes deep first leaves answers for later on every level (a page's second and
     // third links), so the count allows a whole crawl's worth; kHeldBytes bounds their memory.
     static constexpr int kMaxAhead = 1024;
@@ -135,8 +140,9 @@ class FetchAhead : public Fetcher {
     std::size_t held_ = 0;
     // Fetched ahead and not yet taken.
     int heldCount_ = 0;
-    // Fetches ahead in flight.
+    // Fetches ahead in flight, and the most they may hold (MostHeld) together.
     int running_ = 0;
+    std::size_t reserved_ = 0;
     std::deque<EntryPtr> queue_;
     std::map<Request, std::deque<EntryPtr>> pending_;
     std::set<Request> seen_;

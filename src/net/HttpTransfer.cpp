@@ -191,6 +191,14 @@ std::string HttpTransfer::TlsFailure(CURLcode code) const {
     return reason.empty() ? curl_easy_strerror(code) : reason;
 }
 
+bool HttpTransfer::HeadRefused(CURLcode code) const {
+    // libcurl refuses a head line over 100 KiB and a head over 300 KiB itself, in these words.
+    const std::string_view error(error_);
+    return headRefused_ || (!headEnded_ && code != CURLE_OK &&
+                            (error.find("bytes header") != std::string_view::npos ||
+                             error.find("response headers") != std::string_view::npos));
+}
+
 HttpTransfer::Clock::time_point HttpTransfer::LastActivity() const {
     Clock::time_point last = lastActivity_;
     // A connection that carries other requests too (HTTP/2) may be busy while this answer
@@ -273,6 +281,12 @@ std::size_t HttpTransfer::TakeHeadLine(std::string_view line) {
         if (!StartsWithNoCase(line, "HTTP/")) {
             return all;
         }
+        // Informational answers without end are no answer.
+        if (++informational_ > kMaxInformational) {
+            headRefused_ = true;
+            endedOnPurpose_ = true;
+            return 0;
+        }
         result_.headerLines.clear();
         headBytes_ = 0;
         headEnded_ = false;
@@ -291,13 +305,16 @@ std::size_t HttpTransfer::TakeHeadLine(std::string_view line) {
     }
     for (std::size_t at = 0; at < line.size(); at += kPieceBytes) {
         const std::string_view piece = line.substr(at, kPieceBytes);
-        const std::size_t room = hop_->cap - std::min(hop_->cap, headBytes_);
-        // A head without end keeps what fits and reads no body.
+        const std::size_t cap = std::min(hop_->cap, kMaxHeadBytes);
+        const std::size_t room = cap - std::min(cap, headBytes_);
+        // A head without end keeps what fits and reads no body; one past what browsers take
+        // is refused whole.
         if (piece.size() > room) {
             if (room > 0) {
                 result_.headerLines.emplace_back(piece.substr(0, room));
             }
-            headBytes_ = hop_->cap;
+            headBytes_ = cap;
+            headRefused_ = cap == kMaxHeadBytes;
             endedOnPurpose_ = true;
             return 0;
         }

@@ -55,6 +55,10 @@ const std::string& DecodableEncodings();
 
 class HttpTransfer {
   public:
+    // The most of a head taken, and of informational heads before the answer.
+    static constexpr std::size_t kMaxHeadBytes = 256 * 1024;
+    static constexpr int kMaxInformational = 16;
+
     using Clock = std::chrono::steady_clock;
 
     // The answer goes into `result`, which must outlive the transfer.
@@ -82,6 +86,10 @@ class HttpTransfer {
     bool HeadEnded() const { return headEnded_; }
     // The transfer ended on purpose: a cap was reached, or a page not kept ended at its head.
     bool EndedOnPurpose() const { return endedOnPurpose_; }
+    // The head is no answer: longer than kMaxHeadBytes (browsers refuse such), a line longer
+    // than libcurl takes (it ended the transfer with `code`), or more than kMaxInformational
+    // informational (1xx) heads came before it.
+    bool HeadRefused(CURLcode code) const;
     // The head's status code; 0 before a status line came.
     int Status() const;
     // Why a secure connection failed, from the certificate check or from the TLS library;
@@ -111,6 +119,8 @@ class HttpTransfer {
     bool headEnded_ = false;
     bool keepBody_ = false;
     bool endedOnPurpose_ = false;
+    bool headRefused_ = false;
+    int informational_ = 0;
     std::size_t headBytes_ = 0;
     std::size_t bodyBytes_ = 0;
     std::size_t dropped_ = 0;

@@ -1,5 +1,7 @@
 #include "reports/CsvText.h"
 
+#include "html/TextUtil.h"
+
 namespace sg {
 namespace {
 
@@ -60,13 +62,15 @@ std::string CsvField(std::string_view value) {
     return quoted;
 }
 
-std::string CsvRecord(std::span<const std::string_view> fields) {
+std::string CsvRecord(std::span<const std::string_view> fields, CsvControls controls) {
     std::string record;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) {
             record += ',';
         }
-        record += CsvField(fields[i]);
+        record += controls == CsvControls::Kept
+                      ? CsvField(fields[i])
+                      : CsvField(ControlsAsQuestionMarks(fields[i], false));
     }
     record += "\r\n";
     return record;

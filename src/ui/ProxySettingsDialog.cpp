@@ -99,6 +99,15 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
                        "pages of one site; every link of those pages is still judged."));
     connectionsForm->addRow(QStringLiteral("Pages of one site at most"), maxPagesSpin_);
     connectionsForm->labelForField(maxPagesSpin_)->setToolTip(maxPagesSpin_->toolTip());
+    maxLinksSpin_ = new QSpinBox(this);
+    maxLinksSpin_->setObjectName(QStringLiteral("maxLinksSpin"));
+    maxLinksSpin_->setRange(1, kMaxMaxLinks);
+    maxLinksSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    maxLinksSpin_->setToolTip(
+        QStringLiteral("A crawl reads at most this many links of one page; the report says how "
+                       "many more a page had."));
+    connectionsForm->addRow(QStringLiteral("Links of one page at most"), maxLinksSpin_);
+    connectionsForm->labelForField(maxLinksSpin_)->setToolTip(maxLinksSpin_->toolTip());
 
     setValuesButton_ = new QPushButton(QStringLiteral("Set Values"), this);
     setValuesButton_->setObjectName(QStringLiteral("setValuesButton"));
@@ -123,8 +132,9 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     setMinimumWidth(460);
     // The group box joins the dialog after the buttons were made, which would put its fields
     // last; the order is the one on screen.
-    QWidget* const tabOrder[] = {addressEdit_,     portEdit_,     userEdit_,        passwordEdit_,
-                                 connectionsSpin_, maxPagesSpin_, setValuesButton_, cancelButton_};
+    QWidget* const tabOrder[] = {addressEdit_,  portEdit_,        userEdit_,
+                                 passwordEdit_, connectionsSpin_, maxPagesSpin_,
+                                 maxLinksSpin_, setValuesButton_, cancelButton_};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
@@ -142,6 +152,8 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     connectionsSpin_->setValue(ConnectionsPerHost());
     ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
     maxPagesSpin_->setValue(MaxPagesPerSite());
+    ApplyStoredLinkBoundSetting(App().paths.maxLinksFile);
+    maxLinksSpin_->setValue(MaxLinksPerPage());
 }
 
 void ProxySettingsDialog::SetValues() {
@@ -183,6 +195,7 @@ void ProxySettingsDialog::SetValues() {
     }
     SetConnectionsPerHost(connectionsSpin_->value());
     SetMaxPagesPerSite(maxPagesSpin_->value());
+    SetMaxLinksPerPage(maxLinksSpin_->value());
 
     // Both settings are in effect for this session whichever file could not be replaced; each
     // failure is told.
@@ -208,6 +221,14 @@ void ProxySettingsDialog::SetValues() {
                         QStringLiteral("Your pages setting could not be saved to %1. It is "
                                        "used until Sitegauge ends.")
                             .arg(PathToQt(App().paths.maxPagesFile)),
+                        PromptIcon::Warning);
+        saved = false;
+    }
+    if (!SaveLinkBoundSetting(App().paths.maxLinksFile, MaxLinksPerPage())) {
+        prompts_.Inform(this, kCaption,
+                        QStringLiteral("Your links setting could not be saved to %1. It is "
+                                       "used until Sitegauge ends.")
+                            .arg(PathToQt(App().paths.maxLinksFile)),
                         PromptIcon::Warning);
         saved = false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // "Proxy Settings": the proxy every web request goes through, saved to the proxy file, and how
-// many connections the analyses keep to one site and how many pages of one site a crawl visits,
-// each saved to its own file.
+// many connections the analyses keep to one site, how many pages of one site a crawl visits and
+// how many links of one page it reads, each saved to its own file.
 
 #include <QDialog>
 
@@ -30,6 +30,7 @@ class ProxySettingsDialog : public QDialog {
     QLineEdit* passwordEdit_;
     QSpinBox* connectionsSpin_;
     QSpinBox* maxPagesSpin_;
+    QSpinBox* maxLinksSpin_;
     QPushButton* setValuesButton_;
     QPushButton* cancelButton_;
 };

@@ -159,6 +159,9 @@ TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
         {"--connections", "4x", "links", "--name", "p", "--url", "a.com"},
         {"links", "--max-pages", "0", "--name", "p", "--url", "a.com"},
         {"readiness", "--max-pages", "x", "--name", "p", "--url", "a.com"},
+        {"audit", "--max-links-per-page", "0", "--name", "p", "--url", "a.com"},
+        {"links", "--max-links-per-page", "10000001", "--name", "p", "--url", "a.com"},
+        {"popularity", "--max-links-per-page", "5", "--name", "p", "--url", "a.com"},
     };
     for (const auto& args : cases) {
         std::vector<std::string> full = {"--workdir", dir_.path()};

@@ -106,5 +106,76 @@ TEST(FetchAhead, AHostThatAnswers503GetsOneConnectionFromThenOn) {
     EXPECT_EQ(site.MostAtOnceAfter(), 1);
 }
 
+// Answers nothing until told to, and counts what is in flight.
+class HeldFetcher : public Fetcher {
+  public:
+    void Start(const FetchRequest& request, RunControl&, Done done) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++(request.head ? heads_ : pages_);
+        held_.emplace_back(request, std::move(done));
+    }
+    void Wake() override {}
+    std::pair<int, int> PagesAndHeads() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return {pages_, heads_};
+    }
+    // Answers everything held so far (outside the lock: an answer starts the next fetches).
+    void AnswerHeld() {
+        std::vector<std::pair<FetchRequest, Done>> held;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            held.swap(held_);
+            pages_ = heads_ = 0;
+        }
+        for (auto& [request, done] : held) {
+            Answer answer;
+            answer.result = Answer::kOk;
+            answer.url = answer.finalUrl = request.url.Text();
+            done(std::move(answer));
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::pair<FetchRequest, Done>> held_;
+    int pages_ = 0;
+    int heads_ = 0;
+};
+
+// Each page in flight may fill its body cap at once: no more start than kInFlightBytes allows,
+// heads beside them go on up to the connection limit, and every answer still reaches its
+// request.
+TEST(FetchAhead, PagesInFlightAreBoundedByWhatTheyMayHoldTogether) {
+    HeldFetcher fetcher;
+    FetchAhead ahead(fetcher, FetchAhead::kTotalConnections);
+    std::vector<FetchAhead::Request> requests;
+    for (int n = 0; n < 40; ++n) {
+        requests.emplace_back(FetchAhead::Kind::Page,
+                              "127.0.0." + std::to_string(n + 1) + ":80/page");
+    }
+    ahead.Prefetch(requests);
+    EXPECT_EQ(fetcher.PagesAndHeads(), std::make_pair(15, 0));
+    std::vector<FetchAhead::Request> heads;
+    for (int n = 0; n < 40; ++n) {
+        heads.emplace_back(FetchAhead::Kind::Head, "127.0.1." + std::to_string(n + 1) + ":80/x");
+    }
+    ahead.Prefetch(heads);
+    EXPECT_EQ(fetcher.PagesAndHeads(), std::make_pair(15, FetchAhead::kTotalConnections - 15));
+    requests.insert(requests.end(), heads.begin(), heads.end());
+    std::atomic<bool> taken{false};
+    std::thread answering([&] {
+        while (!taken.load()) {
+            fetcher.AnswerHeld();
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    for (const FetchAhead::Request& request : requests) {
+        EXPECT_EQ(ahead.Take(request.first, request.second).url,
+                  Url::Parse(request.second)->Text());
+    }
+    taken = true;
+    answering.join();
+}
+
 }  // namespace
 }  // namespace sg

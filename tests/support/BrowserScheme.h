@@ -1,9 +1,8 @@
 #pragma once
 // The scheme a browser takes from an unquoted href as a report writes it, for the tests that
-// hold every report link to http and https: entities decoded (numeric ones with or without
-// ";", and the named ones that make a colon, a tab or a line end), tabs and line ends dropped,
-// leading blanks and controls trimmed. In lower case; empty for a reference without one, which a
-// file:// report resolves to a file beside itself.
+// hold every report link to http and https: entities decoded (BrowserAttributeValue), tabs and
+// line ends dropped, leading blanks and controls trimmed. In lower case; empty for a reference
+// without one, which a file:// report resolves to a file beside itself.
 
 #include <cctype>
 #include <string>
@@ -12,9 +11,13 @@
 
 namespace sg::test {
 
-inline std::string BrowserScheme(std::string_view value) {
+// The value a browser takes from an attribute as written: numeric entities decoded with or
+// without ";" (a character past ASCII as "?"), and the named ones for a colon, a tab, a line end
+// and those that HTML escaping writes.
+inline std::string BrowserAttributeValue(std::string_view value) {
     static const std::pair<std::string_view, char> kNamed[] = {
-        {"&colon;", ':'}, {"&Tab;", '\t'}, {"&NewLine;", '\n'}, {"&amp;", '&'}};
+        {"&colon;", ':'}, {"&Tab;", '\t'}, {"&NewLine;", '\n'}, {"&amp;", '&'},
+        {"&lt;", '<'},    {"&gt;", '>'},   {"&quot;", '"'}};
     std::string decoded;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] != '&') {
@@ -59,6 +62,11 @@ inline std::string BrowserScheme(std::string_view value) {
         decoded += code > 0 && code < 128 ? static_cast<char>(code) : '?';
         i = at < value.size() && value[at] == ';' ? at : at - 1;
     }
+    return decoded;
+}
+
+inline std::string BrowserScheme(std::string_view value) {
+    const std::string decoded = BrowserAttributeValue(value);
     std::string cleaned;
     for (char c : decoded) {
         const bool leading = cleaned.empty() && static_cast<unsigned char>(c) <= ' ';

@@ -23,9 +23,13 @@ struct Measured {
     double rssMiB = 0;
 };
 
+// The live heap a step may grow by before its test is ended (see PeakMemory): far above every
+// bound checked, far below what would starve the machine.
+inline constexpr std::size_t kCeilingBytes = 1024u * 1024u * 1024u;
+
 template <typename Step>
-Measured Measure(const char* name, Step step) {
-    PeakMemory memory;
+Measured Measure(const char* name, Step step, std::size_t ceilingBytes = kCeilingBytes) {
+    PeakMemory memory(ceilingBytes);
     EXPECT_TRUE(memory.Available()) << "no /proc/self/clear_refs: the resident peak is not read";
     const auto start = std::chrono::steady_clock::now();
     step();

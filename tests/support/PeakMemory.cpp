@@ -1,10 +1,13 @@
 #include "support/PeakMemory.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -57,7 +60,7 @@ bool PeakMemory::UnderAddressSanitizer() {
 #endif
 }
 
-PeakMemory::PeakMemory() {
+PeakMemory::PeakMemory(std::size_t ceilingBytes) : ceiling_(ceilingBytes) {
     {
         std::ofstream reset("/proc/self/clear_refs");
         reset << "5";
@@ -68,9 +71,27 @@ PeakMemory::PeakMemory() {
     rssAvailable_ = rssAvailable_ && startRss_ > 0 && StatusField("VmHWM") > 0;
     startHeap_ = LiveHeapBytes();
     peakHeap_ = startHeap_;
+    if (ceiling_ > 0 && !UnderAddressSanitizer()) {
+        // ASan reserves terabytes of address space for its shadow: a limit is only set without.
+        struct rlimit limit {};
+        if (getrlimit(RLIMIT_AS, &limit) == 0) {
+            oldLimit_ = limit.rlim_cur;
+            oldHardLimit_ = limit.rlim_max;
+            const rlim_t wanted = StatusField("VmSize") + 2 * ceiling_;
+            if (limit.rlim_cur == RLIM_INFINITY || wanted < limit.rlim_cur) {
+                limit.rlim_cur = std::min<rlim_t>(wanted, limit.rlim_max);
+                limited_ = setrlimit(RLIMIT_AS, &limit) == 0;
+            }
+        }
+    }
     sampler_ = std::thread([this] {
         while (!stop_.load()) {
             const std::size_t now = LiveHeapBytes();
+            if (ceiling_ > 0 && now > startHeap_ + ceiling_) {
+                std::fprintf(stderr, "live heap grew past the test's ceiling of %zu MiB\n",
+                             ceiling_ >> 20);
+                std::abort();
+            }
             std::size_t peak = peakHeap_.load();
             while (now > peak && !peakHeap_.compare_exchange_weak(peak, now)) {
             }
@@ -82,6 +103,12 @@ PeakMemory::PeakMemory() {
 PeakMemory::~PeakMemory() {
     stop_ = true;
     sampler_.join();
+    if (limited_) {
+        const struct rlimit old {
+            static_cast<rlim_t>(oldLimit_), static_cast<rlim_t>(oldHardLimit_)
+        };
+        setrlimit(RLIMIT_AS, &old);
+    }
 }
 
 std::size_t PeakMemory::HeapGrowthBytes() const {

@@ -9,6 +9,10 @@
 //   included, so under ASan it runs up to the quarantine's size (256 MiB by default) on any
 //   stretch that allocates and frees a lot.
 // Each test case runs in its own process under ctest, so other cases do not add to either.
+//
+// A ceiling ends the process when the live heap grows past it (the sampler aborts it), and
+// without ASan the address space is limited too (setrlimit, restored at the end): a regression
+// that would hold gigabytes fails its test at once instead of starving the machine.
 
 #include <atomic>
 #include <cstddef>
@@ -18,8 +22,9 @@ namespace sg::test {
 
 class PeakMemory {
   public:
-    // Resets the high-water mark and starts sampling.
-    PeakMemory();
+    // Resets the high-water mark and starts sampling; with a ceiling (bytes of growth), the
+    // process aborts once the live heap grows past it.
+    explicit PeakMemory(std::size_t ceilingBytes = 0);
     ~PeakMemory();
     PeakMemory(const PeakMemory&) = delete;
     PeakMemory& operator=(const PeakMemory&) = delete;
@@ -44,6 +49,11 @@ class PeakMemory {
     std::size_t startRss_ = 0;
     std::size_t startHeap_ = 0;
     std::atomic<std::size_t> peakHeap_{0};
+    std::size_t ceiling_ = 0;
+    // The address-space limit before ours, put back at the end (without ASan).
+    bool limited_ = false;
+    std::size_t oldLimit_ = 0;
+    std::size_t oldHardLimit_ = 0;
     std::atomic<bool> stop_{false};
     std::thread sampler_;
 };

@@ -173,8 +173,9 @@ class ProxySettingsDialogTest : public QObject {
 
         // Tab goes down the dialog as drawn: the proxy fields, the spin boxes, the buttons.
         Edit("addressEdit")->setFocus();
-        for (const char* next : {"portEdit", "userEdit", "passwordEdit", "connectionsSpin",
-                                 "maxPagesSpin", "setValuesButton", "cancelButton"}) {
+        for (const char* next :
+             {"portEdit", "userEdit", "passwordEdit", "connectionsSpin", "maxPagesSpin",
+              "maxLinksSpin", "setValuesButton", "cancelButton"}) {
             QTest::keyClick(dialog_->focusWidget(), Qt::Key_Tab);
             QCOMPARE(dialog_->focusWidget()->objectName(), QString::fromLatin1(next));
         }

@@ -4,13 +4,12 @@
 
 namespace sg {
 
-FoundLinks ExtractAnswerLinks(const Answer& answer) {
-    FoundLinks found;
+FoundLinks ExtractAnswerLinks(const Answer& answer, std::size_t maxLinks) {
     if (answer.result == Answer::kOk && answer.HoldsLinks()) {
-        ExtractPageLinks(answer.BodyText(), answer.finalUrl, found.frames, found.links,
-                         found.resources, answer.ContentTypeLine(), &found.local);
+        return ReadPageLinks(answer.BodyText(), answer.finalUrl, answer.ContentTypeLine(),
+                             maxLinks);
     }
-    return found;
+    return {};
 }
 
 }  // namespace sg

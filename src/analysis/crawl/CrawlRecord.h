@@ -13,6 +13,18 @@ namespace sg {
 // scripts, ...) are judged by their answer and never visited.
 enum class LinkKind : std::uint8_t { Page, Resource };
 
+// Why a record is broken when no answer said so.
+enum class BrokenBecause : std::uint8_t {
+    Answer,
+    // A file: address or a path on a disk: no visitor can load it from the web.
+    NotOnTheWeb,
+    // Longer than any browser or server takes (the record keeps its first part).
+    AddressTooLong,
+};
+
+// The words the data give for it; empty for Answer.
+const char* BrokenBecauseText(BrokenBecause because);
+
 struct CrawlRecord {
     // The page the link was found on; for the start page, the start URL itself.
     std::string fromPage;
@@ -23,8 +35,7 @@ struct CrawlRecord {
     // answer had no status line.
     int httpStatus = 0;
     LinkKind kind = LinkKind::Page;
-    // A broken record of an address no visitor can load from the web (file:, a disk path).
-    bool local = false;
+    BrokenBecause because = BrokenBecause::Answer;
 };
 
 }  // namespace sg

@@ -24,14 +24,26 @@ const CrawlRecord* CrawlRecordList::Find(std::string_view link) const {
 }
 
 void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, LinkStatus status,
-                          int httpStatus, LinkKind kind, bool local) {
+                          int httpStatus, LinkKind kind, BrokenBecause because) {
     Entry& entry = byKey_[Url::CompareKeyOf(link)];
     if (!entry.hasRecord) {
         entry.hasRecord = true;
         entry.first = records_.size();
     }
     records_.push_back(
-        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind, local});
+        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind, because});
+}
+
+const char* BrokenBecauseText(BrokenBecause because) {
+    switch (because) {
+        case BrokenBecause::NotOnTheWeb:
+            return "not on the web: a file on the author's computer";
+        case BrokenBecause::AddressTooLong:
+            return "address too long";
+        case BrokenBecause::Answer:
+            break;
+    }
+    return "";
 }
 
 bool CrawlRecordList::Visited(std::string_view link) const {

@@ -24,7 +24,8 @@ class CrawlRecordList {
     // The index of that record, or -1.
     int FindIndex(std::string_view link) const;
     void Add(std::string_view fromPage, std::string_view link, LinkStatus status,
-             int httpStatus = 0, LinkKind kind = LinkKind::Page, bool local = false);
+             int httpStatus = 0, LinkKind kind = LinkKind::Page,
+             BrokenBecause because = BrokenBecause::Answer);
     void Clear();
 
     // Whether the crawl visited the link as a page (fetched it and read its links, or tried

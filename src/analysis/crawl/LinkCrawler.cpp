@@ -89,8 +89,9 @@ struct LinkCrawler::Item {
     std::string link;
     bool isFrame = false;
     LinkKind kind = LinkKind::Page;
-    // No visitor can load it from the web: broken without a request.
-    bool local = false;
+    // Not asked at all (UnaskedReference): broken without a request, for this reason.
+    bool unasked = false;
+    BrokenBecause because = BrokenBecause::Answer;
 };
 
 // A visited page whose links the walk is going through, in order.
@@ -129,6 +130,7 @@ LinkCounts LinkCrawler::Counts() const {
         counts.blocked += status == LinkStatus::Blocked ? 1 : 0;
     }
     counts.limitReached = limitReached_;
+    counts.linksNotRead = linksNotRead_;
     counts.pageLimit = maxPages_;
     return counts;
 }
@@ -142,7 +144,9 @@ void LinkCrawler::CrawlSite(const std::string& startUrl, bool followSite) {
     rootPending_ = true;
     ClearRecords();
     robots_.clear();
+    waitedFor_.clear();
     limitReached_ = false;
+    linksNotRead_ = 0;
     ahead_ = std::make_unique<FetchAhead>(fetcher_, ConnectionsPerHost(), true);
     if (manners_.requestsPerSecond > 0) {
         ahead_->SetSpacing(std::chrono::milliseconds(1000 / manners_.requestsPerSecond));
@@ -173,8 +177,11 @@ void LinkCrawler::ReadRobots(const std::string& address) {
     request.anyBody = true;
     request.bodyCap = kRobotsBodyCap;
     const Answer answer = ahead_ != nullptr ? ahead_->Fetch(request) : fetcher_.Fetch(request);
-    const int status = answer.Reached() ? answer.StatusCode() : 0;
+    // A file cut short by a wait is not the whole file: no rules of it are kept.
+    const int status = answer.Reached() && !answer.cutShort ? answer.StatusCode() : 0;
     read.status = status;
+    // Redirects that loop or go too far make robots.txt unavailable, which allows all (RFC 9309).
+    read.redirectsFailed = !answer.Reached() && !answer.redirects.empty();
     // RFC 9309: a file that cannot be had for the server's fault disallows everything; none at
     // all (4xx) allows everything. No answer at all is no rule: the pages will tell.
     if (status >= 200 && status <= 299) {
@@ -226,6 +233,19 @@ Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
     Answer answer = Take(kind, address);
     if (answer.Reached() && AsksToSlowDown(answer.StatusCode())) {
         const auto wait = RetryAfterWait(answer.headerLines, retryCap_);
+        // One budget of waiting per host: past it, the answer that came judges.
+        std::chrono::milliseconds& waited = waitedFor_[FetchAhead::HostKey(address)];
+        if (waited + wait > retryBudget_) {
+            if (waited <= retryBudget_) {
+                waited = retryBudget_ + std::chrono::milliseconds(1);
+                LogProgressLine(FetchAhead::HostKey(address) +
+                                " asked to slow down past the waiting budget of " +
+                                std::to_string(retryBudget_.count() / 1000) +
+                                " s: its other links are judged by the answer they got.");
+            }
+            return answer;
+        }
+        waited += wait;
         if (WaitUnlessCancelled(wait)) {
             answer = Take(kind, address);
         }
@@ -245,10 +265,9 @@ bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSi
 
 void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
-        if (item.kind == LinkKind::Page && !item.local &&
+        if (item.kind == LinkKind::Page && !item.unasked &&
             WillVisit(item.link, item.isFrame, followSite) && !records_.Visited(item.link) &&
-            !Blocked(item.link) &&
-            knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
+            !Blocked(item.link) && knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
             ++pagesKnown_;
         }
     }
@@ -270,7 +289,7 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
-        if (item.local || Blocked(item.link) ||
+        if (item.unasked || Blocked(item.link) ||
             (visit ? !NeedsVisit(item.link) : records_.FindIndex(item.link) >= 0)) {
             continue;
         }
@@ -341,7 +360,15 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     AddRecord(fromPage, url, status, httpStatus, LinkKind::Page);
     // A page judged broken or not read as text is not scanned for links.
     const bool read = status == LinkStatus::Available && answer.result == Answer::kOk;
-    const FoundLinks found = read ? ExtractAnswerLinks(answer) : FoundLinks{};
+    const FoundLinks found =
+        read ? ExtractAnswerLinks(answer, static_cast<std::size_t>(MaxLinksPerPage()))
+             : FoundLinks{};
+    if (found.beyondLimit > 0) {
+        linksNotRead_ += found.beyondLimit;
+        LogProgressLine(url + ": " + std::to_string(found.beyondLimit) +
+                        " links past the limit of " + std::to_string(MaxLinksPerPage()) +
+                        " a page were not read.");
+    }
     if (visitor_) {
         visitor_(VisitedPage{url, fromPage, status, httpStatus, reached ? &answer : nullptr,
                              read ? &found : nullptr});
@@ -362,9 +389,11 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     for (const std::string& link : found.resources) {
         frame.items.push_back({link, false, LinkKind::Resource});
     }
-    for (const LocalReference& reference : found.local) {
-        frame.items.push_back({reference.value, false,
-                               reference.resource ? LinkKind::Resource : LinkKind::Page, true});
+    for (const UnaskedReference& reference : found.unasked) {
+        frame.items.push_back(
+            {reference.value, false, reference.resource ? LinkKind::Resource : LinkKind::Page, true,
+             reference.why == UnaskedReference::Why::TooLong ? BrokenBecause::AddressTooLong
+                                                             : BrokenBecause::NotOnTheWeb});
     }
     // The answer (and its body) is gone before the page's links are followed, so a deep crawl
     // holds one page's lists per level, not one response.
@@ -387,8 +416,8 @@ bool LinkCrawler::NeedsVisit(const std::string& link) const {
 
 void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
                              std::vector<Frame>& stack) {
-    if (item.local) {
-        records_.Add(page, item.link, LinkStatus::Broken, 0, item.kind, true);
+    if (item.unasked) {
+        records_.Add(page, item.link, LinkStatus::Broken, 0, item.kind, item.because);
         CountProgress(ProgressCount::LinkChecked);
         return;
     }

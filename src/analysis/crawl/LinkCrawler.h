@@ -56,6 +56,8 @@ struct RobotsRead {
     // The file's address, and the status code of its answer (0 when none came).
     std::string url;
     int status = 0;
+    // No answer because its redirects looped or went too far.
+    bool redirectsFailed = false;
 };
 
 // One page the crawl visited, as its answer came. The references are valid during the visitor
@@ -103,6 +105,8 @@ class LinkCrawler {
     void SetLinkVisitor(LinkVisitor visitor) { linkVisitor_ = std::move(visitor); }
     // The longest Retry-After honoured (kRetryAfterCap unless set; tests set less).
     void SetRetryAfterCap(std::chrono::milliseconds cap) { retryCap_ = cap; }
+    // The most waited for Retry-After answers of one host in a crawl (kRetryBudget unless set).
+    void SetRetryBudget(std::chrono::milliseconds budget) { retryBudget_ = budget; }
     // The longest Crawl-delay kept (kCrawlDelayCap unless set; tests set less).
     void SetCrawlDelayCap(std::chrono::milliseconds cap) { crawlDelayCap_ = cap; }
     // How the next CrawlSite treats the site (robots.txt kept, no rate of its own by default).
@@ -195,6 +199,9 @@ class LinkCrawler {
     Fetcher& fetcher_;
     const int maxPages_;
     std::chrono::milliseconds retryCap_ = kRetryAfterCap;
+    std::chrono::milliseconds retryBudget_ = kRetryBudget;
+    // Waited for each host's slow-down answers, by FetchAhead::HostKey.
+    std::unordered_map<std::string, std::chrono::milliseconds> waitedFor_;
     PageVisitor visitor_;
     LinkVisitor linkVisitor_;
     CrawlRecordList records_;
@@ -203,6 +210,8 @@ class LinkCrawler {
     // The robots.txt of each host the crawl read one of, by its origin.
     std::unordered_map<std::string, RobotsRead> robots_;
     bool limitReached_ = false;
+    // Links past the per-page limit, counted over the crawl.
+    std::size_t linksNotRead_ = 0;
     std::string root_;
     // Set by CrawlSite: the first visit's address at the end of its redirects becomes the root.
     bool rootPending_ = false;

@@ -1,11 +1,13 @@
 #include "analysis/crawl/PageBoundSetting.h"
 
+#include "html/PageLinks.h"
 #include "model/NumberSetting.h"
 
 namespace sg {
 namespace {
 
 NumberSetting setting(kDefaultMaxPages, kMaxMaxPages);
+NumberSetting links(static_cast<int>(kDefaultLinksPerPage), kMaxMaxLinks);
 
 }  // namespace
 
@@ -31,6 +33,30 @@ void ApplyStoredPageBoundSetting(const std::string& path) {
 
 void OverrideMaxPagesPerSite(int pages) {
     setting.Override(pages);
+}
+
+int MaxLinksPerPage() {
+    return links.Value();
+}
+
+void SetMaxLinksPerPage(int count) {
+    links.Set(count);
+}
+
+int LoadLinkBoundSetting(const std::string& path) {
+    return links.Load(path);
+}
+
+bool SaveLinkBoundSetting(const std::string& path, int count) {
+    return NumberSetting::Save(path, count);
+}
+
+void ApplyStoredLinkBoundSetting(const std::string& path) {
+    links.ApplyStored(path);
+}
+
+void OverrideMaxLinksPerPage(int count) {
+    links.Override(count);
 }
 
 }  // namespace sg

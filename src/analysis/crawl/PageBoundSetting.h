@@ -1,6 +1,7 @@
 #pragma once
-// How many pages a crawl visits on one site at most: 10,000 unless set. Kept in its own file
-// beside the connections setting (one number).
+// How many pages a crawl visits on one site at most (10,000 unless set), and how many links of
+// one page it reads (10,000 unless set). Each kept in a file of its own beside the connections
+// setting (one number).
 
 #include <string>
 
@@ -23,5 +24,14 @@ bool SavePageBoundSetting(const std::string& path, int pages);
 // (OverrideMaxPagesPerSite), which stays for the life of the process.
 void ApplyStoredPageBoundSetting(const std::string& path);
 void OverrideMaxPagesPerSite(int pages);
+
+inline constexpr int kMaxMaxLinks = 10000000;
+// The links read of one page (ReadPageLinks' maxLinks), as the pages above.
+int MaxLinksPerPage();
+void SetMaxLinksPerPage(int links);
+int LoadLinkBoundSetting(const std::string& path);
+bool SaveLinkBoundSetting(const std::string& path, int links);
+void ApplyStoredLinkBoundSetting(const std::string& path);
+void OverrideMaxLinksPerPage(int links);
 
 }  // namespace sg

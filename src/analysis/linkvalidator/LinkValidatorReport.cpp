@@ -218,6 +218,7 @@ void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
     site.url = Utf8Text(url, PageCharset::Utf8);
     site.pagesVisited = crawl.PagesVisited();
     site.limitReached = crawl.LimitReached();
+    site.linksNotRead = crawl.Counts().linksNotRead;
     const CrawlRecordList& records = crawl.Records();
     site.records.reserve(static_cast<std::size_t>(records.Count()));
     for (int n = 0; n < records.Count(); ++n) {
@@ -229,8 +230,7 @@ void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
                                     ? std::optional<int>(record.httpStatus)
                                     : std::nullopt,
                                 record.kind == LinkKind::Resource ? "resource" : "page",
-                                record.local ? "not on the web: a file on the author's computer"
-                                             : ""});
+                                BrokenBecauseText(record.because)});
     }
 }
 

@@ -44,7 +44,7 @@ bool WriteHeaderRow(const std::string& path, const Project& project, const UrlEn
 
 bool WriteWordRow(const std::string& path, const Project& project, const std::string& word) {
     if (!AppendLineOrStop(path, "<tr><td bgcolor = 'white'><font  size='2' color = '#1c5584'><b>" +
-                                    ReportText(word) + "</b></font></td>")) {
+                                    ReportPageText(word) + "</b></font></td>")) {
         return false;
     }
     for (int i = 0; i < project.UrlCount(); ++i) {

@@ -76,10 +76,11 @@ bool WriteSnapshot(const std::string& path, std::string_view pageUrl, std::strin
     // Page URLs are kept without a scheme; a link without one would be taken as a file beside
     // the report.
     const std::string href = ReportLinkHref(pageUrl);
-    const std::string label = ReportText(title.empty() ? pageUrl : title);
-    const std::string visible = ReportText(visibleText);
+    // The title, text and description are the page's own HTML; the address is a plain value.
+    const std::string label = title.empty() ? ReportText(pageUrl) : ReportPageText(title);
+    const std::string visible = ReportPageText(visibleText);
     const std::string closing =
-        ReportText(description) + "</font></td></tr></tbody></table><p>&nbsp;</p>";
+        ReportPageText(description) + "</font></td></tr></tbody></table><p>&nbsp;</p>";
     const std::string firstAnchor =
         "</tr><tr><td><font face=Verdana,Arial,Helvetica size=2><a href =" + href + ">" + label;
     if (!title.empty()) {
@@ -103,7 +104,8 @@ bool WriteKeywordContentBox(const std::string& path, std::string_view keywords) 
                   "Tag was found on this page.</strong></font></td></tr></table></div><p>"
                   "&nbsp;</p><div align=left><table border=1 cellpadding=3 width=500 "
                   "bgcolor=#FFFFFF bordercolor=#1C5584>")
-            : "<tr><td><font face=Verdana,Arial,Helvetica size=2><strong>" + ReportText(keywords) +
+            : "<tr><td><font face=Verdana,Arial,Helvetica size=2><strong>" +
+                  ReportPageText(keywords) +
                   "</strong></font></td></tr></table></div><p>&nbsp;</p><div align=left><table "
                   "border=1 cellpadding=3 width=500 bgcolor=#FFFFFF bordercolor=#1C5584>";
     return AppendLinesOrStop(
@@ -150,7 +152,7 @@ bool WriteKeywordDensityBox(const std::string& path, std::string_view keywords,
         }
         const KeywordDensityResult& density = known->second;
         const std::string shown = ReportCharsetText(phrase, charset);
-        if (!AppendLineOrStop(path, ReportText(shown)) ||
+        if (!AppendLineOrStop(path, ReportPageText(shown)) ||
             !AppendLineOrStop(path, " - " + ReportText(density.text) + "% <br><br>")) {
             return false;
         }

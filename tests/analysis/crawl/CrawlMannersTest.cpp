@@ -20,6 +20,7 @@
 #include "net/WebFetcher.h"
 #include "platform/FileSystem.h"
 #include "support/FixtureSite.h"
+#include "support/Gzip.h"
 #include "support/TempDir.h"
 
 namespace sg {
@@ -78,7 +79,26 @@ TEST(CrawlManners, RobotsTxtDecidesWhatIsAskedBeforeTheFirstPage) {
           "/private/a.html.png blocked", "/private/open.html.png", "/b.html.png blocked"},
          {"GET /robots.txt", "GET /", "HEAD /private/open.html", "HEAD /b.html",
           "HEAD /private/open.html.png"}},
+        // Offered compression as pages are, and decoded.
+        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Encoding: gzip\r\n\r\n" +
+             test::Gzip(robots),
+         {"/", "/private/a.html blocked", "/private/open.html", "/b.html",
+          "/private/a.html.png blocked", "/private/open.html.png", "/b.html.png blocked"},
+         {"GET /robots.txt", "GET /", "HEAD /private/open.html", "HEAD /b.html",
+          "HEAD /private/open.html.png"}},
         {"HTTP/1.0 503 Busy\r\n\r\n", {"/ blocked"}, {"GET /robots.txt"}},
+        // A file cut short is not the file, and redirects that loop make none: both allow all.
+        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 900\r\n\r\n"
+         "User-agent: *\nDisallow: /",
+         {"/", "/private/a.html", "/private/open.html", "/b.html", "/private/a.html.png",
+          "/private/open.html.png", "/b.html.png"},
+         {"GET /robots.txt", "GET /", "HEAD /private/a.html", "HEAD /private/open.html",
+          "HEAD /b.html", "HEAD /private/a.html.png", "HEAD /private/open.html.png",
+          "HEAD /b.html.png"}},
+        {"HTTP/1.0 301 Moved\r\nLocation: /robots.txt\r\n\r\n",
+         {"/", "/private/a.html", "/private/open.html", "/b.html", "/private/a.html.png",
+          "/private/open.html.png", "/b.html.png"},
+         {}},
         {"HTTP/1.0 404 Not Found\r\n\r\n",
          {"/", "/private/a.html", "/private/open.html", "/b.html", "/private/a.html.png",
           "/private/open.html.png", "/b.html.png"},
@@ -100,7 +120,9 @@ TEST(CrawlManners, RobotsTxtDecidesWhatIsAskedBeforeTheFirstPage) {
         crawl.CrawlSite(site.Url("/"), false);
         SetConnectionsPerHost(kDefaultConnectionsPerHost);
         EXPECT_EQ(Judged(crawl, site), row.judged) << row.robotsAnswer;
-        EXPECT_EQ(site.Requests(), row.requests) << row.robotsAnswer;
+        if (!row.requests.empty()) {
+            EXPECT_EQ(site.Requests(), row.requests) << row.robotsAnswer;
+        }
     }
 }
 

@@ -244,6 +244,7 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
         "<a href=y\"onclick=\"alert(1)>3</a>"
         "<a href='q\"><script>alert(1)</script>'>4</a>"
         "<a href=\"it's`back`.html\">5</a>"
+        "<a href='/&amp;lt;img'>6</a>"
         "<frame src=<script>alert(1)</script>>";
     FixtureSite site([&](const std::string&) { return HtmlPage(hostile); });
     // The project URL itself carries a quote and a blank.
@@ -272,17 +273,23 @@ TEST_F(LinkValidatorReportTest, HostileLinkTargetsAddNoMarkup) {
         EXPECT_EQ(line.find("<script"), std::string::npos) << line;
         EXPECT_EQ(line.find("<img src=x"), std::string::npos) << line;
     }
-    // Five links, read as a browser reads them (blanks, quotes, "<" and ">" percent-encoded),
+    // Six links, read as a browser reads them (blanks, quotes, "<" and ">" percent-encoded),
     // and the frame source "<script". The frame, served the same page, is visited first: its
-    // own frame is recorded again and its five links are judged; the start page then records
-    // them again. Thirteen records, two row lines each.
-    EXPECT_EQ(rows, 2 * 13);
+    // own frame is recorded again and its six links are judged; the start page then records
+    // them again. Fifteen records, two row lines each.
+    EXPECT_EQ(rows, 2 * 15);
     const std::string page = Read(ReportOf(0));
     EXPECT_NE(page.find("href =http://" + site.Url("/x%20onmouseover=alert(1)")),
               std::string::npos);
     EXPECT_NE(page.find(">" + site.Url("/%3Cimg%20src=x%20onerror=alert(1)") + "</a>"),
               std::string::npos);
     EXPECT_NE(page.find(">" + site.Url("/it&#39;s%60back%60.html") + "</a>"), std::string::npos);
+    // The address "/&lt;img" shows as written, and its href opens that address, not "/<img".
+    std::smatch entityRow;
+    ASSERT_TRUE(std::regex_search(page, entityRow,
+                                  std::regex(R"(href ?=([^ >]*)>([^<]*&amp;lt;img)</a>)")));
+    EXPECT_EQ(entityRow.str(2), site.Url("/&amp;lt;img"));
+    EXPECT_EQ(test::BrowserAttributeValue(entityRow.str(1)), "http://" + site.Url("/&lt;img"));
 }
 
 // Links that keep "http:" somewhere pass the crawl's scheme test; whatever scheme they hide

@@ -44,7 +44,8 @@ AuditJudge::AuditJudge(const AuditSiteData& data, std::time_t now)
     for (std::size_t i = 0; i < data.elsewhere.size(); ++i) {
         elsewhereByKey_.emplace(AuditKey(data.elsewhere[i].url), i);
     }
-    robotsUnreadable_ = data.robotsStatus == 0 || data.robotsStatus >= 500;
+    robotsUnreadable_ =
+        (data.robotsStatus == 0 && !data.robotsRedirectsFailed) || data.robotsStatus >= 500;
     states_.reserve(data.answers.size());
     for (const AuditAnswer& answer : data.answers) {
         states_.push_back(StateOf(answer));

@@ -314,7 +314,9 @@ class Gatherer {
         if (const RobotsRead* read = crawler_->RobotsOf(data_.root)) {
             data_.robotsUrl = read->url;
             data_.robotsStatus = read->status;
-            data_.robots = read->status == 0 ? RobotsTxt::DisallowAll() : read->rules;
+            data_.robotsRedirectsFailed = read->redirectsFailed;
+            data_.robots = read->status == 0 && !read->redirectsFailed ? RobotsTxt::DisallowAll()
+                                                                       : read->rules;
             return;
         }
         data_.robotsUrl = HostRoot(data_.root) + "/robots.txt";

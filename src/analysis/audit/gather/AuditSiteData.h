@@ -94,6 +94,9 @@ struct AuditSiteData {
     std::string robotsUrl;
     // robots.txt's status code; 0 when no answer came.
     int robotsStatus = 0;
+    // No answer came because its redirects looped or went too far: RFC 9309 takes the file as
+    // unavailable, which allows everything (not as unreachable, which closes the site).
+    bool robotsRedirectsFailed = false;
     // The rules in force: the file's, or all allowed (4xx), or none (5xx, no answer).
     RobotsTxt robots = RobotsTxt::AllowAll();
 
