@@ -94,6 +94,25 @@ bool StartsWithScheme(std::string_view href, std::string_view scheme) {
     return StartsWithNoCase(href, scheme);
 }
 
+// The first kPageTextKept characters of a text.
+std::string Kept(std::string_view text) {
+    return std::string(CharacterPrefix(text, kPageTextKept, PageCharset::Utf8));
+}
+
+// Adds a text to a list of texts within the bounds; its whole length to `sizes`.
+void Keep(std::vector<std::string>& texts, std::string_view text) {
+    if (texts.size() < kPageTextsKept) {
+        texts.push_back(Kept(text));
+    }
+}
+void Keep(std::vector<std::string>& texts, PageTextSizes& sizes, std::string_view text) {
+    ++sizes.count;
+    if (texts.size() < kPageTextsKept) {
+        sizes.characters.push_back(CharacterCount(text, PageCharset::Utf8));
+    }
+    Keep(texts, text);
+}
+
 // A structured data block is read at most this far.
 constexpr std::size_t kStructuredDataMax = 1u << 20;
 constexpr std::size_t kAnchorTextMax = 64;
@@ -134,15 +153,15 @@ class Reader {
                 return;
             }
             if (EqualsNoCase(metaName, "description")) {
-                facts_.descriptions.push_back(Collapse(content));
+                Keep(facts_.descriptions, facts_.descriptionSizes, Collapse(content));
             } else if (EqualsNoCase(metaName, "robots") || EqualsNoCase(metaName, "googlebot")) {
-                facts_.robots.emplace_back(content);
+                Keep(facts_.robots, content);
             }
         } else if (name == "link" && head_ > 0) {
             const char* rel = Attribute(atts, "rel");
             const char* href = Attribute(atts, "href");
             if (rel != nullptr && href != nullptr && HasToken(rel, "canonical")) {
-                facts_.canonicals.emplace_back(href);
+                Keep(facts_.canonicals, href);
             }
         }
     }
@@ -159,7 +178,10 @@ class Reader {
         } else if (name == "script" && structuredData_) {
             structuredData_ = false;
             if (std::string problem = StructuredDataProblem(structuredText_); !problem.empty()) {
-                facts_.structuredDataProblems.push_back(std::move(problem));
+                ++facts_.structuredDataProblemCount;
+                if (facts_.structuredDataProblems.size() < kPageTextsKept) {
+                    facts_.structuredDataProblems.push_back(std::move(problem));
+                }
             }
         }
         if (name == "head" && head_ > 0) {
@@ -176,9 +198,9 @@ class Reader {
             return;
         }
         if (name == "title" && title_ > 0 && --title_ == 0) {
-            facts_.titles.push_back(Collapse(titleText_));
+            Keep(facts_.titles, facts_.titleSizes, Collapse(titleText_));
         } else if (name == "h1" && h1_ > 0 && --h1_ == 0) {
-            facts_.h1s.push_back(Collapse(h1Text_));
+            Keep(facts_.h1s, facts_.h1Sizes, Collapse(h1Text_));
         }
     }
 
@@ -246,7 +268,7 @@ class Reader {
     void Plain(PagePlainResource::Kind kind, const char* href) {
         const std::string_view written = Trimmed(href);
         if (StartsWithScheme(written, "http:") && facts_.plainResources.size() < kPlainLinksKept) {
-            facts_.plainResources.push_back({kind, std::string(written)});
+            facts_.plainResources.push_back({kind, Kept(written)});
         }
     }
 
@@ -286,13 +308,15 @@ class Reader {
             if (written.empty() || written == "#" || StartsWithScheme(written, "javascript:")) {
                 facts_.uncrawlableAnchors.Add(written.empty() ? "(empty)" : written);
             } else if (StartsWithScheme(written, "http://") &&
-                       facts_.plainLinks.size() < kPlainLinksKept &&
-                       std::find(facts_.plainLinks.begin(), facts_.plainLinks.end(), written) ==
-                           facts_.plainLinks.end()) {
-                facts_.plainLinks.emplace_back(written);
+                       facts_.plainLinks.size() < kPlainLinksKept) {
+                std::string kept = Kept(written);
+                if (std::find(facts_.plainLinks.begin(), facts_.plainLinks.end(), kept) ==
+                    facts_.plainLinks.end()) {
+                    facts_.plainLinks.push_back(std::move(kept));
+                }
             }
             anchor_ = true;
-            anchorHref_ = std::string(written);
+            anchorHref_ = Kept(written);
             anchorText_.clear();
         } else if (name == "script") {
             if (const char* src = Attribute(atts, "src")) {
@@ -311,9 +335,9 @@ class Reader {
                 Plain(Kind::Stylesheet, href);
             }
             const char* hreflang = Attribute(atts, "hreflang");
-            if (HasToken(rel, "alternate") && hreflang != nullptr && head_ > 0) {
-                facts_.alternates.push_back(
-                    {std::string(Trimmed(hreflang)), std::string(Trimmed(href))});
+            if (HasToken(rel, "alternate") && hreflang != nullptr && head_ > 0 &&
+                ++facts_.alternateCount <= kAlternatesKept) {
+                facts_.alternates.push_back({Kept(Trimmed(hreflang)), Kept(Trimmed(href))});
             }
         } else if (name == "iframe" || name == "frame") {
             Plain(Kind::Frame, Attribute(atts, "src"));
@@ -408,9 +432,22 @@ void OnText(void* context, const xmlChar* text, int length) {
 
 void PageFactList::Add(std::string_view item) {
     ++count;
-    if (first.size() < kKept && std::find(first.begin(), first.end(), item) == first.end()) {
-        first.emplace_back(item);
+    if (first.size() < kKept) {
+        std::string kept = Kept(item);
+        if (std::find(first.begin(), first.end(), kept) == first.end()) {
+            first.push_back(std::move(kept));
+        }
     }
+}
+
+std::size_t TextCount(const std::vector<std::string>& texts, const PageTextSizes& sizes) {
+    return std::max(sizes.count, texts.size());
+}
+
+std::size_t TextCharacters(const std::vector<std::string>& texts, const PageTextSizes& sizes,
+                           std::size_t i) {
+    return i < sizes.characters.size() ? sizes.characters[i]
+                                       : CharacterCount(texts[i], PageCharset::Utf8);
 }
 
 bool IsGenericLinkText(std::string_view text) {

@@ -17,12 +17,29 @@ namespace sg {
 inline constexpr std::size_t kAltMax = 100;
 inline constexpr std::size_t kPlainLinksKept = 50;
 
-// Some of a page's items of one kind: how many there are, and the first few, each once.
+// What is kept of a page, whatever it holds, so that a site's facts grow with its pages and not
+// with their size: each text (title, description, h1, robots content, canonical and hreflang
+// href, hreflang code, image source, link href) to its first kPageTextKept characters, never
+// cut inside a UTF-8 sequence; each list of texts to its first kPageTextsKept, alternates to
+// their first kAlternatesKept. Counts, and the lengths the checks judge, are taken whole.
+inline constexpr std::size_t kPageTextKept = 1000;
+inline constexpr std::size_t kPageTextsKept = 20;
+inline constexpr std::size_t kAlternatesKept = 1000;
+
+// Some of a page's items of one kind: how many there are, and the first few, each once (as
+// kept: cut to kPageTextKept characters).
 struct PageFactList {
     static constexpr std::size_t kKept = 5;
     std::size_t count = 0;
     std::vector<std::string> first;
     void Add(std::string_view item);
+};
+
+// Of a page's texts of one kind (its titles, say): how many it has, and the whole length in
+// characters of each one kept, in order.
+struct PageTextSizes {
+    std::size_t count = 0;
+    std::vector<std::size_t> characters;
 };
 
 // A resource a page loads (image, script, stylesheet, frame, audio or video) whose address is
@@ -39,17 +56,21 @@ struct PageAlternate {
     std::string href;
 };
 
+// The lists of texts below are kept as kPageTextsKept says, the texts as kPageTextKept says.
 struct PageFacts {
     // Each <title> outside inline SVG and MathML, in page order, blanks collapsed and trimmed.
     std::vector<std::string> titles;
+    PageTextSizes titleSizes;
     // The content of each <meta name=description>, blanks collapsed and trimmed.
     std::vector<std::string> descriptions;
+    PageTextSizes descriptionSizes;
     // The content of each <meta name=robots> and <meta name=googlebot>, as written.
     std::vector<std::string> robots;
     // The href of each <link rel=canonical> in the head, as written (entity-decoded).
     std::vector<std::string> canonicals;
     // The text of each <h1>, blanks collapsed and trimmed.
     std::vector<std::string> h1s;
+    PageTextSizes h1Sizes;
     // Words of the text a reader sees (outside the head, scripts, styles, noscript and
     // templates): runs of non-blank characters holding a letter or digit.
     std::size_t words = 0;
@@ -77,12 +98,22 @@ struct PageFacts {
     std::vector<std::string> plainLinks;
     // The resources written with "http:" (the first kPlainLinksKept).
     std::vector<PagePlainResource> plainResources;
+    // The first kAlternatesKept, and how many the head names.
     std::vector<PageAlternate> alternates;
+    std::size_t alternateCount = 0;
     // Why each <script type=application/ld+json> that cannot be used cannot: it does not parse
     // as JSON, or an object in it lacks @context or @type (an object holding @graph needs no
-    // @type).
+    // @type). The first kPageTextsKept, and how many there are.
     std::vector<std::string> structuredDataProblems;
+    std::size_t structuredDataProblemCount = 0;
 };
+
+// How many texts of a kind a page has, and the whole length in characters of the kept text
+// `i` (i < texts.size()): from `sizes` as ReadPageFacts fills them, else (facts made by hand)
+// from the texts as they are.
+std::size_t TextCount(const std::vector<std::string>& texts, const PageTextSizes& sizes);
+std::size_t TextCharacters(const std::vector<std::string>& texts, const PageTextSizes& sizes,
+                           std::size_t i);
 
 // Whether a link's whole text (blanks collapsed, compared without regard to case) is one of
 // the generic phrases that tell a reader and a search engine nothing about its target.
@@ -94,7 +125,7 @@ std::string StructuredDataProblem(std::string_view json);
 // The facts of `page`, served with `contentTypeLine` ("Content-Type: text/html; charset=...",
 // or empty), read in the encoding a browser picks (PageEncoding.h) whatever the page's meta
 // tags say later. Linear in the page's size; text that is not HTML gives what a browser would
-// show of it.
+// show of it. Kept within the bounds above, whatever the page's size.
 PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine);
 
 }  // namespace sg

@@ -27,13 +27,17 @@ std::string Named(const std::vector<std::string>& items, std::size_t count) {
     return text;
 }
 
-std::string FirstH1(const PageFacts& facts) {
-    for (const std::string& h1 : facts.h1s) {
-        if (!h1.empty()) {
-            return h1;
-        }
+std::size_t FirstH1Index(const PageFacts& facts) {
+    std::size_t i = 0;
+    while (i < facts.h1s.size() && facts.h1s[i].empty()) {
+        ++i;
     }
-    return {};
+    return i;
+}
+
+std::string FirstH1(const PageFacts& facts) {
+    const std::size_t i = FirstH1Index(facts);
+    return i < facts.h1s.size() ? facts.h1s[i] : std::string();
 }
 
 AuditJudge::AuditJudge(const AuditSiteData& data, std::time_t now)
@@ -57,7 +61,11 @@ bool AuditJudge::Content(std::size_t i) const {
 }
 
 std::optional<std::size_t> AuditJudge::PageOf(std::string_view url) const {
-    const auto found = answerByKey_.find(AuditKey(url));
+    return PageOfKey(AuditKey(url));
+}
+
+std::optional<std::size_t> AuditJudge::PageOfKey(const std::string& key) const {
+    const auto found = answerByKey_.find(key);
     return found != answerByKey_.end() ? std::optional(found->second) : std::nullopt;
 }
 

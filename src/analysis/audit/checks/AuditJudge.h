@@ -54,6 +54,8 @@ class AuditJudge {
     }
     // The index in data.answers of an address of the site; nullopt when the audit has none.
     std::optional<std::size_t> PageOf(std::string_view url) const;
+    // The same for an address already in the form of AuditKey.
+    std::optional<std::size_t> PageOfKey(const std::string& key) const;
     // The answer for an address, on the site or a canonical page elsewhere; null when the
     // audit has none.
     const AuditAnswer* Find(std::string_view url) const;
@@ -98,7 +100,9 @@ std::string AuditKey(std::string_view url);
 std::string AnswerText(int status);
 // "a, b, c and 2 more": the items, and how many more `count` says there are.
 std::string Named(const std::vector<std::string>& items, std::size_t count);
-// The first non-empty h1; empty when there is none.
+// The first non-empty h1 (empty when there is none), and its index in facts.h1s (h1s.size()
+// when there is none).
 std::string FirstH1(const PageFacts& facts);
+std::size_t FirstH1Index(const PageFacts& facts);
 
 }  // namespace sg

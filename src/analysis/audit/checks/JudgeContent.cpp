@@ -3,17 +3,13 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 
 #include "analysis/audit/checks/AuditJudge.h"
 #include "analysis/audit/checks/AuditRules.h"
-#include "html/PageCharset.h"
 
 namespace sg {
 namespace {
-
-std::size_t Characters(std::string_view text) {
-    return CharacterCount(text, PageCharset::Utf8);
-}
 
 // The checks of a tag a page should have once, of a length within bounds.
 struct TagChecks {
@@ -33,22 +29,22 @@ constexpr TagChecks kDescription = {"description",        "descriptions",      k
                                     kDescriptionMax,      kDescriptionMissing, kDescriptionTooLong,
                                     kDescriptionTooShort, kDescriptionMultiple};
 
+// The lengths are the texts' whole ones, not those of the parts kept.
 void JudgeTag(AuditJudge& judge, const std::string& url, const std::vector<std::string>& texts,
-              const TagChecks& checks) {
+              const PageTextSizes& sizes, const TagChecks& checks) {
     const std::string tag(checks.tag);
     if (texts.empty() || texts.front().empty()) {
         judge.Add(checks.missing, url, texts.empty() ? "no " + tag : "empty " + tag);
     } else {
-        const std::size_t length = Characters(texts.front());
+        const std::size_t length = TextCharacters(texts, sizes, 0);
         if (length > checks.max) {
             judge.Add(checks.tooLong, url, std::to_string(length) + " characters");
         } else if (length < checks.min) {
             judge.Add(checks.tooShort, url, std::to_string(length) + " characters");
         }
     }
-    if (texts.size() > 1) {
-        judge.Add(checks.multiple, url,
-                  std::to_string(texts.size()) + " " + std::string(checks.plural));
+    if (const std::size_t count = TextCount(texts, sizes); count > 1) {
+        judge.Add(checks.multiple, url, std::to_string(count) + " " + std::string(checks.plural));
     }
 }
 
@@ -83,12 +79,17 @@ std::vector<const std::vector<std::size_t>*> Shared(
     return of;
 }
 
+// A title or description as duplicates compare it: its kept start and its whole length. Two
+// that agree in both but differ further on count as the same: past the first kPageTextKept
+// characters no search result or reader shows them, and the audit keeps no more of a page.
+using TextKey = std::pair<std::string, std::size_t>;
+
 // Titles and descriptions the same as text (letter case counts), visible text the same by hash
 // and word count, on indexable pages.
 void JudgeDuplicates(AuditJudge& judge) {
     const std::vector<AuditAnswer>& answers = judge.Data().answers;
-    std::map<std::string, std::vector<std::size_t>> titles;
-    std::map<std::string, std::vector<std::size_t>> descriptions;
+    std::map<TextKey, std::vector<std::size_t>> titles;
+    std::map<TextKey, std::vector<std::size_t>> descriptions;
     std::map<std::pair<std::uint64_t, std::size_t>, std::vector<std::size_t>> texts;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         if (!judge.Content(i) || !judge.State(i).indexable) {
@@ -96,10 +97,13 @@ void JudgeDuplicates(AuditJudge& judge) {
         }
         const PageFacts& facts = answers[i].facts;
         if (!facts.titles.empty() && !facts.titles.front().empty()) {
-            titles[facts.titles.front()].push_back(i);
+            titles[{facts.titles.front(), TextCharacters(facts.titles, facts.titleSizes, 0)}]
+                .push_back(i);
         }
         if (!facts.descriptions.empty() && !facts.descriptions.front().empty()) {
-            descriptions[facts.descriptions.front()].push_back(i);
+            descriptions[{facts.descriptions.front(),
+                          TextCharacters(facts.descriptions, facts.descriptionSizes, 0)}]
+                .push_back(i);
         }
         if (facts.words > 0) {
             texts[{facts.textHash, facts.words}].push_back(i);
@@ -129,17 +133,19 @@ void JudgeDuplicates(AuditJudge& judge) {
 void JudgeContent(AuditJudge& judge) {
     judge.ForEachContentPage([&](const AuditAnswer& answer) {
         const PageFacts& facts = answer.facts;
-        JudgeTag(judge, answer.url, facts.titles, kTitle);
-        JudgeTag(judge, answer.url, facts.descriptions, kDescription);
-        const std::string h1 = FirstH1(facts);
-        if (h1.empty()) {
+        JudgeTag(judge, answer.url, facts.titles, facts.titleSizes, kTitle);
+        JudgeTag(judge, answer.url, facts.descriptions, facts.descriptionSizes, kDescription);
+        const std::size_t h1 = FirstH1Index(facts);
+        if (h1 == facts.h1s.size()) {
             judge.Add(kH1Missing, answer.url, facts.h1s.empty() ? "no h1" : "empty h1");
         }
-        if (facts.h1s.size() > 1) {
-            judge.Add(kH1Multiple, answer.url, std::to_string(facts.h1s.size()) + " h1 headings");
+        if (const std::size_t count = TextCount(facts.h1s, facts.h1Sizes); count > 1) {
+            judge.Add(kH1Multiple, answer.url, std::to_string(count) + " h1 headings");
         }
-        if (Characters(h1) > kH1Max) {
-            judge.Add(kH1TooLong, answer.url, std::to_string(Characters(h1)) + " characters");
+        const std::size_t length =
+            h1 < facts.h1s.size() ? TextCharacters(facts.h1s, facts.h1Sizes, h1) : 0;
+        if (length > kH1Max) {
+            judge.Add(kH1TooLong, answer.url, std::to_string(length) + " characters");
         }
         if (facts.words < kThinWords) {
             judge.Add(kThinContent, answer.url, std::to_string(facts.words) + " words");

@@ -83,9 +83,16 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     answer.html = answer.redirects.empty() && IsHtml(contentType);
     answer.head = HeadOf(got, true);
     if (answer.html) {
-        answer.resources = links != nullptr ? links->resources : ExtractAnswerLinks(got).resources;
-        for (std::string& resource : answer.resources) {
-            resource = StripFragment(resource);
+        const FoundLinks read = links != nullptr ? FoundLinks() : ExtractAnswerLinks(got);
+        std::unordered_set<std::string> keys;
+        for (const std::string& resource : (links != nullptr ? *links : read).resources) {
+            if (answer.resources.size() >= kAuditResourcesKept) {
+                break;
+            }
+            std::string url = StripFragment(resource);
+            if (keys.insert(Key(url)).second) {
+                answer.resources.push_back(std::move(url));
+            }
         }
     }
     if (answer.html && answer.status == 200) {

@@ -2,7 +2,8 @@
 // Everything the Site Audit's checks read about one site: the answers of its pages (from the
 // crawl, and from the few fetches the audit makes itself), the crawl's links on the site,
 // robots.txt and the sitemaps. Gathered by AuditCrawl, judged by AuditRules; kept small per page
-// (facts, not bodies), so a site of the crawl's page bound fits in memory.
+// (facts, not bodies; texts and lists cut as PageFacts.h says, resources as kAuditResourcesKept
+// says), so a site of the crawl's page bound fits in memory whatever its pages hold.
 
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "html/PageFacts.h"
 
 namespace sg {
+
+// The resources kept per page, each address once; real pages load far fewer.
+inline constexpr std::size_t kAuditResourcesKept = 10000;
 
 // What the checks of speed and security read of an answer besides its status: the head lines
 // they judge (Content-Type, Content-Encoding, Content-Length, Cache-Control, Expires, Date,
@@ -62,7 +66,8 @@ struct AuditAnswer {
     // nothing of it is known but where it was linked.
     bool notAsked = false;
     AuditHead head;
-    // The resources the page loads, in the crawl's form (for its weight).
+    // The resources the page loads, in the crawl's form (for its weight): each once, the first
+    // kAuditResourcesKept.
     std::vector<std::string> resources;
 };
 

@@ -138,6 +138,25 @@ TEST(AuditRules, DuplicatesAreTheExactTextOnIndexablePages) {
     }
 }
 
+TEST(AuditRules, HreflangOfAThousandMutualAlternates) {
+    // Each page names every page and an x-default; the last leaves out the first, x-default too.
+    constexpr int kPages = 1000;
+    std::vector<PageAlternate> alternates = {{"x-default", "http://t.test/1"}};
+    for (int n = 1; n <= kPages; ++n) {
+        alternates.push_back({"en", "http://t.test/" + std::to_string(n)});
+    }
+    std::vector<AuditAnswer> pages;
+    for (int n = 1; n <= kPages; ++n) {
+        pages.push_back(Page(n));
+        pages.back().facts.alternates = alternates;
+    }
+    pages.back().facts.alternates.erase(pages.back().facts.alternates.begin(),
+                                        pages.back().facts.alternates.begin() + 2);
+    EXPECT_EQ(Judged(Site(std::move(pages))),
+              (Strings{"hreflang-no-return http://t.test/1 http://t.test/1000 does not link back",
+                       "hreflang-no-x-default http://t.test/1000 999 alternates, no x-default"}));
+}
+
 TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
     struct Row {
         std::string_view what;
