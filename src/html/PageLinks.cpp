@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <unordered_set>
 
@@ -289,6 +290,18 @@ class DistinctList {
     std::unordered_set<std::string> seen_;
 };
 
+// What is kept of an address too long to ask for: its beginning and its end (where links that
+// share a long base differ), kTooLongShown bytes in all.
+std::string TooLongShown(const std::string& address) {
+    constexpr std::string_view kGap = "...";
+    constexpr std::size_t kHead = (kTooLongShown - kGap.size()) / 2;
+    constexpr std::size_t kTail = kTooLongShown - kGap.size() - kHead;
+    std::string shown = address.substr(0, kHead);
+    shown += kGap;
+    shown.append(address, address.size() - kTail, kTail);
+    return shown;
+}
+
 }  // namespace
 
 PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
@@ -321,6 +334,9 @@ PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
     DistinctList linkList(lists.links);
     DistinctList resourceList(lists.resources);
     std::unordered_set<std::string> unaskedSeen;
+    // Too long to keep whole: known by a hash of the whole (a collision only drops a record of
+    // an address that is not asked anyway).
+    std::unordered_set<std::size_t> tooLongSeen;
     std::size_t read = 0;
     for (Reference& reference : collector.references) {
         if (read >= maxLinks) {
@@ -342,11 +358,9 @@ PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
             continue;
         }
         if (url->Text().size() > kMaxAddressBytes) {
-            // Enough of it to be found on the page; the whole would hold memory for nothing.
-            std::string value = url->Text().substr(0, kTooLongShown);
-            if (unaskedSeen.insert(value).second) {
+            if (tooLongSeen.insert(std::hash<std::string>{}(url->Text())).second) {
                 lists.unasked.push_back(
-                    {std::move(value), resource, UnaskedReference::Why::TooLong});
+                    {TooLongShown(url->Text()), resource, UnaskedReference::Why::TooLong});
                 ++read;
             }
             continue;

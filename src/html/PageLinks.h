@@ -27,12 +27,13 @@ namespace sg {
 // the longest address asked for: browsers and servers refuse far shorter ones.
 inline constexpr std::size_t kDefaultLinksPerPage = 10000;
 inline constexpr std::size_t kMaxAddressBytes = 8192;
-// What is kept of an address too long to ask for.
+// What is kept of an address too long to ask for: its first and last bytes around "...".
 inline constexpr std::size_t kTooLongShown = 1024;
 
 // A reference of a page that is not asked for: one no visitor can load from the web (a file:
-// address or a path on a disk, "C:\site\x.html", as the page writes it, trimmed), or an
-// address longer than kMaxAddressBytes (its first kMaxAddressBytes bytes).
+// address or a path on a disk, "C:\site\x.html", as the page writes it, trimmed, at most
+// kMaxAddressBytes of it), or an address longer than kMaxAddressBytes once resolved (kTooLongShown
+// bytes of it).
 struct UnaskedReference {
     enum class Why : std::uint8_t { NotOnTheWeb, TooLong };
     std::string value;

@@ -192,11 +192,13 @@ std::string HttpTransfer::TlsFailure(CURLcode code) const {
 }
 
 bool HttpTransfer::HeadRefused(CURLcode code) const {
-    // libcurl refuses a head line over 100 KiB and a head over 300 KiB itself, in these words.
+    // libcurl refuses a head line over 100 KiB as "out of memory", and a head over 300 KiB as
+    // "too large response headers".
     const std::string_view error(error_);
-    return headRefused_ || (!headEnded_ && code != CURLE_OK &&
-                            (error.find("bytes header") != std::string_view::npos ||
-                             error.find("response headers") != std::string_view::npos));
+    return headRefused_ ||
+           (!headEnded_ &&
+            (code == CURLE_OUT_OF_MEMORY ||
+             (code != CURLE_OK && error.find("response headers") != std::string_view::npos)));
 }
 
 HttpTransfer::Clock::time_point HttpTransfer::LastActivity() const {

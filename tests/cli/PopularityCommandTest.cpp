@@ -56,14 +56,15 @@ TEST_F(PopularityCommandTest, CountsFromTheEnginesGiveThePagePrintedLast) {
     const std::string cell =
         "<td width=117 align=center><font face=Verdana,Arial,Helvetica size=2>";
     EXPECT_NE(text.find(cell + "<a href=http://" + emulator_.Host() +
-                        "/web/results?pg=q&sc=on&q=link%3Awww.a.test&k1=XX&stype=stexta.test&"
+                        "/web/results?pg=q&amp;sc=on&amp;q=link%3Awww.a.test&amp;k1=XX&amp;"
+                        "stype=stexta.test&amp;"
                         "search=Search>1,234</a></font></td>"),
               std::string::npos);
     EXPECT_NE(text.find(cell + "<a href=http://127.0.0.1:" + std::to_string(closed) +
                         "/search?q=link%3Ab.test/x>0</a></font></td>"),
               std::string::npos);
     EXPECT_NE(text.find(cell + "<a href=http://" + emulator_.Host() +
-                        "/aolcom/search?query=link%3Ab.test/x&page=1>560</a></font></td>"),
+                        "/aolcom/search?query=link%3Ab.test/x&amp;page=1>560</a></font></td>"),
               std::string::npos);
     EXPECT_NE(result.err.find("Link Popularity in progress... b.test/x"), std::string::npos)
         << result.err;

@@ -198,10 +198,10 @@ TEST_F(PositionsCommandTest, LiveEnginesOfTheMetasearchInstanceAreFurtherColumns
     EXPECT_LT(liveGoogle, bing);
     EXPECT_LT(bing, report.find(">loop back (live)</font>"));
     EXPECT_LT(report.find(">loop back (live)</font>"), report.find(">9lives (live)</font>"));
-    const std::string page = standIn.Address() + "/search?q=red%20shoes&engines=";
-    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "google&pageno=2\"><u> 12 </u>"));
-    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "bing&pageno=1\"><u> 2 </u>"));
-    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "loop%20back&pageno=1\"><u> 2 </u>"));
+    const std::string page = standIn.Address() + "/search?q=red%20shoes&amp;engines=";
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "google&amp;pageno=2\"><u> 12 </u>"));
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "bing&amp;pageno=1\"><u> 2 </u>"));
+    EXPECT_THAT(report, HasSubstr("<a href = \"" + page + "loop%20back&amp;pageno=1\"><u> 2 </u>"));
     EXPECT_THAT(report, HasSubstr("size=1>timeout</font></td>"));
     EXPECT_THAT(result.err, HasSubstr("Connected to google"));
     EXPECT_THAT(result.err, HasSubstr("bing found beta.test on position 1"));

@@ -114,10 +114,11 @@ TEST(CliTerminalOutput, HostileTitlesOnStdoutCarryNoControls) {
         args.insert(args.end(), {"--url", site.Url(path)});
     }
     test::TempDir dir;
-    const auto run = [&](std::vector<std::string> output) {
-        output.insert(output.begin(), {"--workdir", dir.path()});
-        output.insert(output.end(), args.begin(), args.end());
-        return RunCli(dir.path(), output);
+    const auto run = [&](const std::vector<std::string>& output) {
+        std::vector<std::string> all = {"--workdir", dir.path()};
+        all.insert(all.end(), args.begin(), args.end());
+        all.insert(all.end(), output.begin(), output.end());
+        return RunCli(dir.path(), all);
     };
 
     const test::CliResult csv = run({"--csv", "-"});

@@ -272,7 +272,7 @@ TEST_F(LinkPopularityTest, SiteTextsAndCountsCannotAddMarkup) {
                         "&#39;&gt;&lt;script&gt;alert(1)&lt;/script&gt;</a>"),
               std::string::npos);
     // The address of every count cell stays one attribute value.
-    EXPECT_NE(page.find("q=link%3Ax.com/%27%3E%3Cscript%3Ealert(1)%3C/script%3E&FORM=SMCRT>"),
+    EXPECT_NE(page.find("q=link%3Ax.com/%27%3E%3Cscript%3Ealert(1)%3C/script%3E&amp;FORM=SMCRT>"),
               std::string::npos);
     // A count text from a page goes into its cell as text.
     EXPECT_NE(page.find(">&lt;b&gt;</a>"), std::string::npos);

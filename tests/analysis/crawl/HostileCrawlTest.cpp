@@ -62,6 +62,8 @@ TEST_F(HostileCrawl, ALongBaseAndManyLinksStayWithinTheLinkAndAddressBounds) {
         const CrawlRecord& record = *crawl.RecordAt(n);
         ASSERT_EQ(record.because, BrokenBecause::AddressTooLong);
         ASSERT_EQ(record.link.size(), kTooLongShown);
+        // Its end tells it from the others that share the long base.
+        ASSERT_TRUE(record.link.ends_with("/p" + std::to_string(n - 1))) << n;
     }
     EXPECT_EQ(site.Requests(), (Strings{"GET /robots.txt", "GET /"}));
     const LinkCounts counts = crawl.Counts();
