@@ -16,10 +16,9 @@ constexpr std::string_view kUsage =
     "                 each page and what they show for it; one page per site and a summary\n"
     "                 page setting the sites side by side. PROJECT, progress, output and the\n"
     "                 connection rule as for readiness; robots.txt, --max-links-per-page,\n"
-    "                 --ignore-robots and --rate N as for links. --fail-on exits 3 when a finding "
-    "of\n"
-    "                 that severity or worse exists; --json FILE and --csv FILE as for\n"
-    "                 readiness. The checks, by identifier as in the data:";
+    "                 --ignore-robots and --rate N as for links. --fail-on exits 3 when a\n"
+    "                 finding of that severity or worse exists; --json FILE and --csv FILE as\n"
+    "                 for readiness. The checks, by identifier as in the data:";
 
 // The usage with one line per check, made once from the table so that no check is left out.
 const std::string& Usage() {

@@ -64,7 +64,7 @@ int Run(CliContext& context) {
         out << "frame: " << TerminalText(frame) << '\n';
     }
     for (const UnaskedReference& reference : found.unasked) {
-        out << "not-asked: " << TerminalText(reference.value) << " ("
+        out << "not-asked: " << TerminalUtf8Text(reference.value) << " ("
             << (reference.why == UnaskedReference::Why::TooLong ? "address too long"
                                                                 : "not on the web")
             << ")\n";

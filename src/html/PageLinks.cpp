@@ -276,6 +276,7 @@ class DistinctList {
   public:
     explicit DistinctList(std::vector<std::string>& list) : list_(list) { list_.clear(); }
 
+    bool Has(const std::string& value) const { return seen_.count(value) != 0; }
     // Whether the value was new.
     bool Add(std::string value) {
         if (!seen_.insert(value).second) {
@@ -290,15 +291,38 @@ class DistinctList {
     std::unordered_set<std::string> seen_;
 };
 
+bool Continues(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// At most `bytes` of the text's start, or of its end, never cutting a UTF-8 sequence.
+std::string_view FirstBytes(std::string_view text, std::size_t bytes) {
+    if (text.size() <= bytes) {
+        return text;
+    }
+    while (bytes > 0 && Continues(text[bytes])) {
+        --bytes;
+    }
+    return text.substr(0, bytes);
+}
+
+std::string_view LastBytes(std::string_view text, std::size_t bytes) {
+    std::size_t from = text.size() - std::min(bytes, text.size());
+    while (from < text.size() && Continues(text[from])) {
+        ++from;
+    }
+    return text.substr(from);
+}
+
 // What is kept of an address too long to ask for: its beginning and its end (where links that
-// share a long base differ), kTooLongShown bytes in all.
-std::string TooLongShown(const std::string& address) {
+// share a long base differ), at most kTooLongShown bytes in all.
+std::string TooLongShown(std::string_view address) {
     constexpr std::string_view kGap = "...";
     constexpr std::size_t kHead = (kTooLongShown - kGap.size()) / 2;
     constexpr std::size_t kTail = kTooLongShown - kGap.size() - kHead;
-    std::string shown = address.substr(0, kHead);
+    std::string shown(FirstBytes(address, kHead));
     shown += kGap;
-    shown.append(address, address.size() - kTail, kTail);
+    shown += LastBytes(address, kTail);
     return shown;
 }
 
@@ -337,16 +361,32 @@ PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
     // Too long to keep whole: known by a hash of the whole (a collision only drops a record of
     // an address that is not asked anyway).
     std::unordered_set<std::size_t> tooLongSeen;
+    // Past the limit: what would have been read, once each, by a hash of its address.
+    std::unordered_set<std::size_t> beyondSeen;
+    const auto listOf = [&](Target target) -> DistinctList& {
+        return target == Target::Frame ? frameList
+                                       : (target == Target::Link ? linkList : resourceList);
+    };
     std::size_t read = 0;
     for (Reference& reference : collector.references) {
-        if (read >= maxLinks) {
-            ++lists.beyondLimit;
-            continue;
-        }
         const bool resource = reference.target == Target::Resource;
         std::optional<Url> url = resolver.Resolve(queries.Encode(reference.value));
-        if (IsLocalReference(reference.value, url)) {
-            std::string value(Trim(reference.value).substr(0, kMaxAddressBytes));
+        const bool local = IsLocalReference(reference.value, url);
+        if (read >= maxLinks) {
+            if (!local && (!url || !url->IsFollowed())) {
+                continue;
+            }
+            const std::string_view key = local ? Trim(reference.value) : url->Text();
+            const std::size_t hash = std::hash<std::string_view>{}(key);
+            const bool readAlready =
+                local ? unaskedSeen.count(std::string(FirstBytes(key, kMaxAddressBytes))) != 0
+                      : (key.size() > kMaxAddressBytes ? tooLongSeen.count(hash) != 0
+                                                       : listOf(reference.target).Has(url->Text()));
+            lists.beyondLimit += !readAlready && beyondSeen.insert(hash).second ? 1 : 0;
+            continue;
+        }
+        if (local) {
+            std::string value(FirstBytes(Trim(reference.value), kMaxAddressBytes));
             if (unaskedSeen.insert(value).second) {
                 lists.unasked.push_back(
                     {std::move(value), resource, UnaskedReference::Why::NotOnTheWeb});
@@ -358,7 +398,7 @@ PageLinkLists ReadPageLinks(std::string_view page, std::string_view pageUrl,
             continue;
         }
         if (url->Text().size() > kMaxAddressBytes) {
-            if (tooLongSeen.insert(std::hash<std::string>{}(url->Text())).second) {
+            if (tooLongSeen.insert(std::hash<std::string_view>{}(url->Text())).second) {
                 lists.unasked.push_back(
                     {TooLongShown(url->Text()), resource, UnaskedReference::Why::TooLong});
                 ++read;

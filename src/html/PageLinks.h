@@ -50,7 +50,8 @@ struct PageLinkLists {
     std::vector<std::string> resources;
     // What is not asked for (see UnaskedReference), distinct, in document order.
     std::vector<UnaskedReference> unasked;
-    // References past `maxLinks`: counted, not read.
+    // The distinct addresses past `maxLinks` that would have been read (not one read already):
+    // counted, not kept.
     std::size_t beyondLimit = 0;
 
     bool Empty() const {

@@ -21,7 +21,8 @@ struct LinkCounts {
 };
 
 // "N pages visited, N links judged, N broken, N unreachable", then ", N blocked by robots.txt"
-// when there are any and ", stopped at the page limit (N)" when the bound acted.
+// when there are any, ", stopped at the page limit (N)" when the bound acted and ", N links past
+// the per-page limit not read" when that one did.
 std::string LinkCountsText(const LinkCounts& counts);
 
 }  // namespace sg

@@ -54,6 +54,9 @@ class Answer {
     bool proxyUnreachable = false;
     // The body stopped before its end for a fault or a wait (not the cap): what came is kept.
     bool cutShort = false;
+    // No answer because the redirects looped, went past the most followed, or led where no
+    // request can go.
+    bool redirectsFailed = false;
 
     // An answer came from the server: kOk, or kNotText (an image, an archive).
     bool Reached() const { return result == kOk || result == kNotText; }

@@ -317,6 +317,7 @@ void CWebClient::EndHop(int code, bool stopped) {
         std::find(flight.asked.begin(), flight.asked.end(), SameAddressKey(next->FetchKey())) !=
             flight.asked.end()) {
         answer_.ClearResponse();
+        answer_.redirectsFailed = true;
         EndAttempt(kFetchConnectFailed);
         return;
     }
@@ -330,10 +331,10 @@ void CWebClient::EndAttempt(int result) {
     flight.lastResult = result;
     answer_.result = result;
     // A whole head of a type whose body is not read is an answer all the same, and an address
-    // that is not one will not become one: those are not tried again.
+    // that is not one, or redirects that fail, will not change: those are not tried again.
     const bool answered = result == kFetchNotText && flight.headEnded;
-    if (result == kFetchOk || answered || result == kFetchBadAddress || flight.attemptsLeft <= 0 ||
-        flight.control.CancelRequested()) {
+    if (result == kFetchOk || answered || result == kFetchBadAddress || answer_.redirectsFailed ||
+        flight.attemptsLeft <= 0 || flight.control.CancelRequested()) {
         Finish(result);
         return;
     }

@@ -92,7 +92,8 @@ class CWebClient {
     static constexpr int kFetchBadAddress = Answer::kBadAddress;
     static constexpr int kFetchSendFailed = Answer::kSendFailed;
     static constexpr int kFetchNotText = Answer::kNotText;
-    // 0 fetched; 1 connecting to the server or proxy failed; 3 no address, no host part, or
+    // 0 fetched; 1 connecting to the server or proxy failed, or no answer came (redirects that
+    // fail, a head browsers refuse, informational answers only); 3 no address, no host part, or
     // the host lookup failed; 4 sending the request failed; 5 the response is none of
     // "Content-Type: text/html", "text/plain" and "application/xhtml+xml" (the body is not
     // read).

@@ -193,10 +193,11 @@ std::string HttpTransfer::TlsFailure(CURLcode code) const {
 
 bool HttpTransfer::HeadRefused(CURLcode code) const {
     // libcurl refuses a head line over 100 KiB as "out of memory", and a head over 300 KiB as
-    // "too large response headers".
+    // "too large response headers". Bytes without a status line are no head at all (the
+    // answer without a type they always were).
     const std::string_view error(error_);
     return headRefused_ ||
-           (!headEnded_ &&
+           (!headEnded_ && !result_.headerLines.empty() &&
             (code == CURLE_OUT_OF_MEMORY ||
              (code != CURLE_OK && error.find("response headers") != std::string_view::npos)));
 }

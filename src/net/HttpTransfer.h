@@ -5,9 +5,10 @@
 // session's thread. The handle's timings (CURLINFO_STARTTRANSFER_TIME_T: the time to the first
 // byte) and the head stay readable until the transfer is destroyed.
 //
-// Bounds: head and body each keep at most `cap` bytes; beyond that the transfer ends (and its
-// connection with it). A page that will not be kept (not text, or a redirect) ends at its head,
-// unless its body is small and its connection can be kept: that body is read and dropped.
+// Bounds: head and body each keep at most `cap` bytes, the head at most kMaxHeadBytes (past that,
+// or past kMaxInformational 1xx heads, it is refused: HeadRefused); beyond that the transfer
+// ends (and its connection with it). A page that will not be kept (not text, or a redirect) ends at
+// its head, unless its body is small and its connection can be kept: that body is read and dropped.
 
 #include <curl/curl.h>
 

@@ -355,7 +355,7 @@ TEST_F(SearxngLiveTest, PositionsAreTheEnginesOwnRanks) {
         EXPECT_EQ(found->second, value) << key;
     }
     EXPECT_THAT(report, HasSubstr("loop back (live)</font>"));
-    EXPECT_THAT(report, HasSubstr("engines=loop%20back&pageno=1\"><u> 5 </u>"));
+    EXPECT_THAT(report, HasSubstr("engines=loop%20back&amp;pageno=1\"><u> 5 </u>"));
 }
 
 // An engine whose page answers 500 fails with the instance's reason, and so does the next

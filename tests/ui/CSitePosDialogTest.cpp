@@ -401,11 +401,11 @@ class CSitePosDialogTest : public QObject {
         const std::string report = FileText(Opened().front());
         QVERIFY(report.find(">google (live)</font>") != std::string::npos);
         QVERIFY(report.find("bing") == std::string::npos);
-        QVERIFY(report.find("/metasearch/search?q=socks&engines=google&pageno=1") !=
+        QVERIFY(report.find("/metasearch/search?q=socks&amp;engines=google&amp;pageno=1") !=
                 std::string::npos);
         QVERIFY(report.find(">loop back (live)</font>") != std::string::npos);
-        QVERIFY(report.find("engines=loop%20back&pageno=1\"><u> 1 </u>") != std::string::npos);
-        QVERIFY(report.find("engines=9lives&pageno=1\"><u> 1 </u>") != std::string::npos);
+        QVERIFY(report.find("engines=loop%20back&amp;pageno=1\"><u> 1 </u>") != std::string::npos);
+        QVERIFY(report.find("engines=9lives&amp;pageno=1\"><u> 1 </u>") != std::string::npos);
         SetLivePagePause(std::chrono::milliseconds(1000));
     }
 

@@ -18,7 +18,7 @@ enum class BrokenBecause : std::uint8_t {
     Answer,
     // A file: address or a path on a disk: no visitor can load it from the web.
     NotOnTheWeb,
-    // Longer than any browser or server takes (the record keeps its first part).
+    // Longer than any browser or server takes (the record keeps its beginning and end).
     AddressTooLong,
 };
 

@@ -181,7 +181,7 @@ void LinkCrawler::ReadRobots(const std::string& address) {
     const int status = answer.Reached() && !answer.cutShort ? answer.StatusCode() : 0;
     read.status = status;
     // Redirects that loop or go too far make robots.txt unavailable, which allows all (RFC 9309).
-    read.redirectsFailed = !answer.Reached() && !answer.redirects.empty();
+    read.redirectsFailed = answer.redirectsFailed;
     // RFC 9309: a file that cannot be had for the server's fault disallows everything; none at
     // all (4xx) allows everything. No answer at all is no rule: the pages will tell.
     if (status >= 200 && status <= 299) {

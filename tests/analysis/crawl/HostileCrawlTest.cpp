@@ -51,6 +51,8 @@ TEST_F(HostileCrawl, ALongBaseAndManyLinksStayWithinTheLinkAndAddressBounds) {
     for (int n = 0; n < kLinks; ++n) {
         page += "<a href=\"p" + std::to_string(n) + "\">x</a>";
     }
+    // Links read already, or past the limit already, are not counted again.
+    page += "<a href=\"p0\">x</a><a href=\"p19999\">x</a><a href=\"mailto:x@y\">x</a>";
     FixtureSite site([&](const std::string& path) {
         return path == "/" ? HtmlPage(page + "</html>") : HtmlPage("x");
     });

@@ -83,7 +83,9 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     answer.html = answer.redirects.empty() && IsHtml(contentType);
     answer.head = HeadOf(got, true);
     if (answer.html) {
-        const FoundLinks read = links != nullptr ? FoundLinks() : ExtractAnswerLinks(got);
+        const FoundLinks read =
+            links != nullptr ? FoundLinks()
+                             : ExtractAnswerLinks(got, static_cast<std::size_t>(MaxLinksPerPage()));
         std::unordered_set<std::string> keys;
         for (const std::string& resource : (links != nullptr ? *links : read).resources) {
             if (answer.resources.size() >= kAuditResourcesKept) {
@@ -328,9 +330,13 @@ class Gatherer {
         }
         data_.robotsUrl = HostRoot(data_.root) + "/robots.txt";
         const Answer robots = FetchOne(fetcher_, data_.robotsUrl, true, 0);
-        if (robots.result != Answer::kOk) {
+        // As the crawl reads it: redirects that fail make none (allow all), a file cut short is
+        // not the file (no answer).
+        data_.robotsRedirectsFailed = robots.redirectsFailed;
+        if (robots.result != Answer::kOk || robots.cutShort) {
             data_.robotsStatus = 0;
-            data_.robots = RobotsTxt::DisallowAll();
+            data_.robots =
+                robots.redirectsFailed ? RobotsTxt::AllowAll() : RobotsTxt::DisallowAll();
             return;
         }
         data_.robotsStatus = robots.StatusCode();

@@ -138,9 +138,10 @@ TEST(AuditRules, DuplicatesAreTheExactTextOnIndexablePages) {
     }
 }
 
-TEST(AuditRules, HreflangOfAThousandMutualAlternates) {
+TEST(AuditRules, HreflangOfManyMutualAlternates) {
     // Each page names every page and an x-default; the last leaves out the first, x-default too.
-    constexpr int kPages = 1000;
+    // (The scale of a large site is the benchmark's.)
+    constexpr int kPages = 250;
     std::vector<PageAlternate> alternates = {{"x-default", "http://t.test/1"}};
     for (int n = 1; n <= kPages; ++n) {
         alternates.push_back({"en", "http://t.test/" + std::to_string(n)});
@@ -153,8 +154,8 @@ TEST(AuditRules, HreflangOfAThousandMutualAlternates) {
     pages.back().facts.alternates.erase(pages.back().facts.alternates.begin(),
                                         pages.back().facts.alternates.begin() + 2);
     EXPECT_EQ(Judged(Site(std::move(pages))),
-              (Strings{"hreflang-no-return http://t.test/1 http://t.test/1000 does not link back",
-                       "hreflang-no-x-default http://t.test/1000 999 alternates, no x-default"}));
+              (Strings{"hreflang-no-return http://t.test/1 http://t.test/250 does not link back",
+                       "hreflang-no-x-default http://t.test/250 249 alternates, no x-default"}));
 }
 
 TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
