@@ -1,11 +1,13 @@
 #include "app/ResultsJson.h"
 
-#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "app/JsonPieces.h"
 
 namespace sg {
 namespace {
 
-// Keys in the order they are written, so that "format" and "project" come first.
+// Keys in the order they are written.
 using json = nlohmann::ordered_json;
 
 json Tag(const TagResult& tag) {
@@ -16,149 +18,179 @@ json Tag(const TagResult& tag) {
             {"ok", tag.ok}};
 }
 
-json Page(const PageReadiness& page, bool withPages) {
+// A page's fields before its sub-pages, which the caller writes one by one.
+void PageFields(JsonPieces& out, const PageReadiness& page) {
     json density = json::array();
     for (const DensityResult& d : page.density) {
         density.push_back({{"keyword", d.keyword}, {"percent", d.percent}});
     }
-    json out = {{"url", page.url},
-                {"analyzed", page.analyzed},
-                {"title", Tag(page.title)},
-                {"description", Tag(page.description)},
-                {"keywords", Tag(page.keywords)},
-                {"images", page.images},
-                {"imagesWithoutAlt", page.imagesWithoutAlt},
-                {"density", density}};
-    if (withPages) {
-        json pages = json::array();
-        for (const PageReadiness& sub : page.pages) {
-            pages.push_back(Page(sub, false));
-        }
-        out["pages"] = pages;
-    }
-    return out;
+    out.Member("url", page.url);
+    out.Member("analyzed", page.analyzed);
+    out.Member("title", Tag(page.title));
+    out.Member("description", Tag(page.description));
+    out.Member("keywords", Tag(page.keywords));
+    out.Member("images", page.images);
+    out.Member("imagesWithoutAlt", page.imagesWithoutAlt);
+    out.Member("density", density);
 }
 
-json AuditSiteJson(const AuditSite& site) {
-    json pages = json::array();
+void ReadinessSite(JsonPieces& out, const PageReadiness& site) {
+    out.OpenObject();
+    PageFields(out, site);
+    out.Key("pages");
+    out.OpenArray();
+    for (const PageReadiness& sub : site.pages) {
+        out.Item();
+        out.OpenObject();
+        PageFields(out, sub);
+        out.Close();
+    }
+    out.Close();
+    out.Close();
+}
+
+json LinkRecord(const LinkResult& r) {
+    json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
+    record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
+    record["kind"] = r.kind;
+    if (!r.reason.empty()) {
+        record["reason"] = r.reason;
+    }
+    return record;
+}
+
+void LinksSite(JsonPieces& out, const SiteLinks& site) {
+    out.OpenObject();
+    out.Member("url", site.url);
+    out.Member("pagesVisited", site.pagesVisited);
+    out.Member("limitReached", site.limitReached);
+    out.Member("linksNotRead", site.linksNotRead);
+    out.Key("records");
+    out.OpenArray();
+    for (const LinkResult& r : site.records) {
+        out.Element(LinkRecord(r));
+    }
+    out.Close();
+    out.Close();
+}
+
+json PopularitySite(const SitePopularity& site) {
+    json counts = json::object();
+    for (const EngineCount& c : site.counts) {
+        counts[c.engine] = c.count;
+    }
+    return {{"url", site.url}, {"counts", counts}};
+}
+
+json AuditPageRow(const AuditPage& page) {
+    json row = {{"url", page.url}};
+    row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
+    row["indexable"] = page.indexable;
+    row["notIndexableBecause"] = page.indexable ? json(nullptr) : json(page.notIndexableBecause);
+    row["title"] = page.title;
+    row["description"] = page.description;
+    row["h1"] = page.h1;
+    row["canonical"] = page.canonical.empty() ? json(nullptr) : json(page.canonical);
+    row["words"] = page.words;
+    return row;
+}
+
+json AuditFindingRow(const AuditFinding& finding) {
+    json row = {{"check", finding.check},
+                {"severity", std::string(AuditSeverityName(finding.severity))}};
+    row["url"] = finding.url ? json(*finding.url) : json(nullptr);
+    row["detail"] = finding.detail;
+    return row;
+}
+
+void AuditSiteJson(JsonPieces& out, const AuditSite& site) {
+    out.OpenObject();
+    out.Member("url", site.url);
+    out.Key("pages");
+    out.OpenArray();
     for (const AuditPage& page : site.pages) {
-        json row = {{"url", page.url}};
-        row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
-        row["indexable"] = page.indexable;
-        row["notIndexableBecause"] =
-            page.indexable ? json(nullptr) : json(page.notIndexableBecause);
-        row["title"] = page.title;
-        row["description"] = page.description;
-        row["h1"] = page.h1;
-        row["canonical"] = page.canonical.empty() ? json(nullptr) : json(page.canonical);
-        row["words"] = page.words;
-        pages.push_back(std::move(row));
+        out.Element(AuditPageRow(page));
     }
-    json findings = json::array();
+    out.Close();
+    out.Key("findings");
+    out.OpenArray();
     for (const AuditFinding& finding : site.findings) {
-        json row = {{"check", finding.check},
-                    {"severity", std::string(AuditSeverityName(finding.severity))}};
-        row["url"] = finding.url ? json(*finding.url) : json(nullptr);
-        row["detail"] = finding.detail;
-        findings.push_back(std::move(row));
+        out.Element(AuditFindingRow(finding));
     }
-    return {{"url", site.url}, {"pages", pages}, {"findings", findings}};
+    out.Close();
+    out.Close();
 }
 
-json Sites(const RunResults& results, ResultsKind kind) {
-    json sites = json::array();
+json PositionRow(const PositionResult& p) {
+    json row = {{"keyword", p.keyword}, {"site", p.site}, {"engine", p.engine}};
+    row["position"] = p.position ? json(*p.position) : nullptr;
+    if (!p.error.empty()) {
+        row["error"] = p.error;
+    }
+    return row;
+}
+
+void Sites(JsonPieces& out, const RunResults& results, ResultsKind kind) {
+    out.OpenArray();
     switch (kind) {
         case ResultsKind::Readiness:
-            for (const PageReadiness& page : results.readiness) {
-                sites.push_back(Page(page, true));
+            for (const PageReadiness& site : results.readiness) {
+                out.Item();
+                ReadinessSite(out, site);
             }
             break;
         case ResultsKind::Links:
             for (const SiteLinks& site : results.links) {
-                json records = json::array();
-                for (const LinkResult& r : site.records) {
-                    json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
-                    record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
-                    record["kind"] = r.kind;
-                    if (!r.reason.empty()) {
-                        record["reason"] = r.reason;
-                    }
-                    records.push_back(record);
-                }
-                sites.push_back({{"url", site.url},
-                                 {"pagesVisited", site.pagesVisited},
-                                 {"limitReached", site.limitReached},
-                                 {"linksNotRead", site.linksNotRead},
-                                 {"records", records}});
+                out.Item();
+                LinksSite(out, site);
             }
             break;
         case ResultsKind::Popularity:
             for (const SitePopularity& site : results.popularity) {
-                json counts = json::object();
-                for (const EngineCount& c : site.counts) {
-                    counts[c.engine] = c.count;
-                }
-                sites.push_back({{"url", site.url}, {"counts", counts}});
+                out.Element(PopularitySite(site));
             }
             break;
         case ResultsKind::Audit:
             for (const AuditSite& site : results.audit) {
-                sites.push_back(AuditSiteJson(site));
+                out.Item();
+                AuditSiteJson(out, site);
             }
             break;
         case ResultsKind::Positions:
             break;
     }
-    return sites;
-}
-
-// The dumped text with DEL and the C1 controls (U+0080..U+009F) as \u escapes, as the dump
-// already writes the C0 ones: a reader gets the same strings, and a terminal shown the text gets
-// no control from it. These bytes stand only inside strings, and C2 only leads a character.
-std::string ControlsEscaped(const std::string& dumped) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(dumped.size());
-    for (std::size_t i = 0; i < dumped.size(); ++i) {
-        const auto c = static_cast<unsigned char>(dumped[i]);
-        unsigned code = c;
-        if (c == 0xC2 && i + 1 < dumped.size() &&
-            static_cast<unsigned char>(dumped[i + 1]) < 0xA0) {
-            code = static_cast<unsigned char>(dumped[++i]);
-        } else if (c != 0x7F) {
-            out += dumped[i];
-            continue;
-        }
-        out += "\\u00";
-        out += kHex[code >> 4];
-        out += kHex[code & 0x0F];
-    }
-    return out;
+    out.Close();
 }
 
 }  // namespace
 
-std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string_view project) {
-    json document;
-    document["format"] = 1;
-    document["project"] = std::string(project);
+int WriteResultsJson(std::ostream& stream, const RunResults& results, ResultsKind kind,
+                     std::string_view project) {
+    JsonPieces out(stream);
+    out.OpenObject();
+    out.Member("format", 1);
+    out.Member("project", std::string(project));
     if (kind == ResultsKind::Positions) {
-        document["depth"] = results.depth;
-        json rows = json::array();
+        out.Member("depth", results.depth);
+        out.Key("results");
+        out.OpenArray();
         for (const PositionResult& p : results.positions) {
-            json row = {{"keyword", p.keyword}, {"site", p.site}, {"engine", p.engine}};
-            row["position"] = p.position ? json(*p.position) : nullptr;
-            if (!p.error.empty()) {
-                row["error"] = p.error;
-            }
-            rows.push_back(row);
+            out.Element(PositionRow(p));
         }
-        document["results"] = rows;
+        out.Close();
     } else {
-        document["sites"] = Sites(results, kind);
+        out.Key("sites");
+        Sites(out, results, kind);
     }
-    return ControlsEscaped(document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)) +
-           "\n";
+    out.Close();
+    stream.put('\n');
+    return stream.good() ? kJsonWritten : kJsonNotWritten;
+}
+
+std::string ResultsJson(const RunResults& results, ResultsKind kind, std::string_view project) {
+    std::ostringstream out;
+    WriteResultsJson(out, results, kind, project);
+    return std::move(out).str();
 }
 
 }  // namespace sg
