@@ -2,19 +2,21 @@
 
 #include <initializer_list>
 #include <span>
+#include <sstream>
 
 namespace sg {
 namespace {
 
-// The table being written and how its values keep their control characters.
+// Where the table goes and how its values keep their control characters.
 struct CsvOut {
-    std::string text;
+    std::ostream& stream;
     CsvControls controls;
 };
 
 void AppendRow(CsvOut& out, std::initializer_list<std::string_view> fields) {
-    out.text +=
+    const std::string record =
         CsvRecord(std::span<const std::string_view>(fields.begin(), fields.size()), out.controls);
+    out.stream.write(record.data(), static_cast<std::streamsize>(record.size()));
 }
 
 std::string_view Bool(bool value) {
@@ -32,8 +34,9 @@ void AppendPage(CsvOut& out, const std::string& site, const PageReadiness& page)
 
 }  // namespace
 
-std::string ResultsCsv(const RunResults& results, ResultsKind kind, CsvControls controls) {
-    CsvOut out{{}, controls};
+int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind kind,
+                    CsvControls controls) {
+    CsvOut out{stream, controls};
     switch (kind) {
         case ResultsKind::Readiness:
             AppendRow(out, {"site", "page", "analyzed", "title", "titleLength", "titleOk",
@@ -82,7 +85,13 @@ std::string ResultsCsv(const RunResults& results, ResultsKind kind, CsvControls 
             }
             break;
     }
-    return out.text;
+    return stream.good() ? kCsvWritten : kCsvNotWritten;
+}
+
+std::string ResultsCsv(const RunResults& results, ResultsKind kind, CsvControls controls) {
+    std::ostringstream out;
+    WriteResultsCsv(out, results, kind, controls);
+    return std::move(out).str();
 }
 
 }  // namespace sg
