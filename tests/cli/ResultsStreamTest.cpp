@@ -96,12 +96,13 @@ TEST(ResultsStream, FilesHoldTheStreamedBytesAndAFailedWriteKeepsTheOldFile) {
         ASSERT_TRUE(ReadWholeFile(csv, text));
         EXPECT_EQ(text, ResultsCsv(results, kind));
     }
-    const std::string before = ResultsJson(results, ResultsKind::Links, "P");
+    // The last kind's file is there; a failed write of another must leave it.
+    const std::string before = ResultsJson(results, ResultsKind::Audit, "P");
     {
         test::FullDisk disk(64);
         ASSERT_TRUE(disk.Active());
         EXPECT_FALSE(
-            WriteResultsOutput(context, "x", {json, ""}, results, ResultsKind::Audit, "P"));
+            WriteResultsOutput(context, "x", {json, ""}, results, ResultsKind::Links, "P"));
     }
     std::string text;
     ASSERT_TRUE(ReadWholeFile(json, text));
@@ -131,7 +132,7 @@ TEST(ResultsStream, MemoryDoesNotGrowWithTheRecords) {
     });
     std::string text;
     ASSERT_TRUE(ReadWholeFile(output.json, text));
-    ASSERT_GT(text.size(), 4u << 20);
+    ASSERT_GT(text.size(), 3u << 20);
     EXPECT_LT(m.heapMiB, 1.0);
 }
 
