@@ -12,7 +12,12 @@
 
 namespace sg {
 
-// The columns, in order:
+// The results of WriteResultsCsv.
+inline constexpr int kCsvWritten = 0;
+// The stream failed (it was bad or failed before or while the table was written).
+inline constexpr int kCsvNotWritten = 1;
+
+// Writes the table. The columns, in order:
 //   readiness:  site,page,analyzed,title,titleLength,titleOk,description,descriptionLength,
 //               descriptionOk,keywords,keywordsLength,keywordsOk,images,imagesWithoutAlt
 //               (a site's own page first, page = site, then its nested sub-pages)
@@ -22,11 +27,6 @@ namespace sg {
 //   audit:      site,check,severity,url,detail (url empty for a finding about the whole site)
 // `controls` as CsvRecord takes it: Kept for a file, AsQuestionMarks for a terminal.
 // Written one record at a time: memory stays that of one record whatever the count.
-
-// The results of WriteResultsCsv.
-inline constexpr int kCsvWritten = 0;
-// The stream failed (it was bad or failed before or while the table was written).
-inline constexpr int kCsvNotWritten = 1;
 
 int WriteResultsCsv(std::ostream& out, const RunResults& results, ResultsKind kind,
                     CsvControls controls = CsvControls::Kept);
