@@ -27,7 +27,6 @@ inline constexpr int kCsvNotWritten = 1;
 //   audit:      site,check,severity,url,detail (url empty for a finding about the whole site)
 // `controls` as CsvRecord takes it: Kept for a file, AsQuestionMarks for a terminal.
 // Written one record at a time: memory stays that of one record whatever the count.
-
 int WriteResultsCsv(std::ostream& out, const RunResults& results, ResultsKind kind,
                     CsvControls controls = CsvControls::Kept);
 
