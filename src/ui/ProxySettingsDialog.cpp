@@ -35,6 +35,20 @@ QLineEdit* Edit(const char* name, QWidget* parent) {
     return edit;
 }
 
+// A number from 1 to `max` in a row of `form`, as wide as its digits need, with its tip on the
+// label too.
+QSpinBox* AddNumberRow(QFormLayout& form, QWidget* parent, const char* name, int max,
+                       const QString& label, const QString& tip) {
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setRange(1, max);
+    spin->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    spin->setToolTip(tip);
+    form.addRow(label, spin);
+    form.labelForField(spin)->setToolTip(tip);
+    return spin;
+}
+
 }  // namespace
 
 ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
@@ -79,35 +93,23 @@ ProxySettingsDialog::ProxySettingsDialog(UserPrompts& prompts, QWidget* parent)
     credentialsForm->addRow(QStringLiteral("Username (if any)"), userEdit_);
     credentialsForm->addRow(QStringLiteral("Password"), passwordEdit_);
 
-    connectionsSpin_ = new QSpinBox(this);
-    connectionsSpin_->setObjectName(QStringLiteral("connectionsSpin"));
-    connectionsSpin_->setRange(1, kMaxConnectionsPerHost);
-    // As wide as two digits need, like the port field, not the width of the dialog.
-    connectionsSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    connectionsSpin_->setToolTip(
+    auto* connectionsForm = new QFormLayout;
+    // As wide as their digits need, like the port field, not the width of the dialog.
+    connectionsSpin_ = AddNumberRow(
+        *connectionsForm, this, "connectionsSpin", kMaxConnectionsPerHost,
+        QStringLiteral("Connections to one site at once"),
         QStringLiteral("1 asks the site for one thing at a time; more fetch pages ahead of the "
                        "analysis. The results are the same either way."));
-    auto* connectionsForm = new QFormLayout;
-    connectionsForm->addRow(QStringLiteral("Connections to one site at once"), connectionsSpin_);
-    connectionsForm->labelForField(connectionsSpin_)->setToolTip(connectionsSpin_->toolTip());
-    maxPagesSpin_ = new QSpinBox(this);
-    maxPagesSpin_->setObjectName(QStringLiteral("maxPagesSpin"));
-    maxPagesSpin_->setRange(1, kMaxMaxPages);
-    maxPagesSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    maxPagesSpin_->setToolTip(
+    maxPagesSpin_ = AddNumberRow(
+        *connectionsForm, this, "maxPagesSpin", kMaxMaxPages,
+        QStringLiteral("Pages of one site at most"),
         QStringLiteral("The Link Validator and the nested readiness visit at most this many "
                        "pages of one site; every link of those pages is still judged."));
-    connectionsForm->addRow(QStringLiteral("Pages of one site at most"), maxPagesSpin_);
-    connectionsForm->labelForField(maxPagesSpin_)->setToolTip(maxPagesSpin_->toolTip());
-    maxLinksSpin_ = new QSpinBox(this);
-    maxLinksSpin_->setObjectName(QStringLiteral("maxLinksSpin"));
-    maxLinksSpin_->setRange(1, kMaxMaxLinks);
-    maxLinksSpin_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    maxLinksSpin_->setToolTip(
+    maxLinksSpin_ = AddNumberRow(
+        *connectionsForm, this, "maxLinksSpin", kMaxMaxLinks,
+        QStringLiteral("Links of one page at most"),
         QStringLiteral("A crawl reads at most this many links of one page; the report says how "
                        "many more a page had."));
-    connectionsForm->addRow(QStringLiteral("Links of one page at most"), maxLinksSpin_);
-    connectionsForm->labelForField(maxLinksSpin_)->setToolTip(maxLinksSpin_->toolTip());
 
     setValuesButton_ = new QPushButton(QStringLiteral("Set Values"), this);
     setValuesButton_->setObjectName(QStringLiteral("setValuesButton"));
@@ -208,30 +210,23 @@ void ProxySettingsDialog::SetValues() {
                         PromptIcon::Warning);
         saved = false;
     }
-    if (!SaveConnectionSetting(App().paths.connectionsFile, ConnectionsPerHost())) {
-        prompts_.Inform(this, kCaption,
-                        QStringLiteral("Your connections setting could not be saved to %1. It is "
-                                       "used until Sitegauge ends.")
-                            .arg(PathToQt(App().paths.connectionsFile)),
-                        PromptIcon::Warning);
-        saved = false;
-    }
-    if (!SavePageBoundSetting(App().paths.maxPagesFile, MaxPagesPerSite())) {
-        prompts_.Inform(this, kCaption,
-                        QStringLiteral("Your pages setting could not be saved to %1. It is "
-                                       "used until Sitegauge ends.")
-                            .arg(PathToQt(App().paths.maxPagesFile)),
-                        PromptIcon::Warning);
-        saved = false;
-    }
-    if (!SaveLinkBoundSetting(App().paths.maxLinksFile, MaxLinksPerPage())) {
-        prompts_.Inform(this, kCaption,
-                        QStringLiteral("Your links setting could not be saved to %1. It is "
-                                       "used until Sitegauge ends.")
-                            .arg(PathToQt(App().paths.maxLinksFile)),
-                        PromptIcon::Warning);
-        saved = false;
-    }
+    // One number a file: the words differ only in its name.
+    const auto keep = [&](bool written, const char* what, const std::string& path) {
+        if (!written) {
+            prompts_.Inform(this, kCaption,
+                            QStringLiteral("Your %1 setting could not be saved to %2. It is used "
+                                           "until Sitegauge ends.")
+                                .arg(QString::fromLatin1(what), PathToQt(path)),
+                            PromptIcon::Warning);
+            saved = false;
+        }
+    };
+    keep(SaveConnectionSetting(App().paths.connectionsFile, ConnectionsPerHost()), "connections",
+         App().paths.connectionsFile);
+    keep(SavePageBoundSetting(App().paths.maxPagesFile, MaxPagesPerSite()), "pages",
+         App().paths.maxPagesFile);
+    keep(SaveLinkBoundSetting(App().paths.maxLinksFile, MaxLinksPerPage()), "links",
+         App().paths.maxLinksFile);
     if (!saved) {
         return;
     }

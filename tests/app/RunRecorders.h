@@ -1,5 +1,6 @@
 #pragma once
-// Stand-ins for the front end of a run: a progress display that records what it was told, and
+// Stand-ins for the front end of a run: a progress display that records what it was told (its
+// log lines included), and
 // scripted answers. Both are read by the test only after the run has been waited for.
 
 #include <functional>
@@ -18,8 +19,10 @@ struct RecordingProgress : ProgressSink {
     void Count(ProgressCount what) override {
         ++(what == ProgressCount::PageFetched ? pagesFetched : linksChecked);
     }
+    void LogLine(const std::string& text) override { logLines.push_back(text); }
 
     std::vector<std::string> captions;
+    std::vector<std::string> logLines;
     std::vector<int> positions;
     int pagesFetched = 0;
     int linksChecked = 0;

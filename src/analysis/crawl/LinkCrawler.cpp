@@ -233,13 +233,14 @@ Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
     Answer answer = Take(kind, address);
     if (answer.Reached() && AsksToSlowDown(answer.StatusCode())) {
         const auto wait = RetryAfterWait(answer.headerLines, retryCap_);
-        // One budget of waiting per host: past it, the answer that came judges.
-        std::chrono::milliseconds& waited = waitedFor_[FetchAhead::HostKey(address)];
+        // One budget of waiting per host: past it, the answer that came judges (and the host's
+        // count stays past it, so that no later wait fits and the log says so once).
+        const std::string host = FetchAhead::HostKey(address);
+        std::chrono::milliseconds& waited = waitedFor_[host];
         if (waited + wait > retryBudget_) {
             if (waited <= retryBudget_) {
                 waited = retryBudget_ + std::chrono::milliseconds(1);
-                LogProgressLine(FetchAhead::HostKey(address) +
-                                " asked to slow down past the waiting budget of " +
+                LogProgressLine(host + " asked to slow down past the waiting budget of " +
                                 std::to_string(retryBudget_.count() / 1000) +
                                 " s: its other links are judged by the answer they got.");
             }

@@ -13,6 +13,7 @@
 #include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/LinkCrawler.h"
 #include "analysis/linkvalidator/LinkValidatorReport.h"
+#include "app/RunRecorders.h"
 #include "app/StartUp.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
@@ -53,14 +54,6 @@ Strings Judged(const LinkCrawler& crawl, const FixtureSite& site) {
     }
     return out;
 }
-
-struct LogRecorder : ProgressSink {
-    void SetCaption(const std::string&) override {}
-    int Position() const override { return 0; }
-    void SetPosition(int) override {}
-    void LogLine(const std::string& text) override { lines.push_back(text); }
-    Strings lines;
-};
 
 // The group of Sitegauge wins over "*"; a disallowed page or resource is recorded blocked and
 // never asked; a robots.txt the server fails on closes the site, none at all opens it.
@@ -190,7 +183,7 @@ TEST(CrawlManners, CrawlDelayAndRateSpaceTheRequestsToAHost) {
             }
             return path == "/" ? Links({"a.html", "b.html"}) : HtmlPage("<p>x</p>");
         });
-        LogRecorder log;
+        test::RecordingProgress log;
         App().progressWindow = &log;
         WebFetcher fetcher;
         LinkCrawler crawl(fetcher);
@@ -207,8 +200,8 @@ TEST(CrawlManners, CrawlDelayAndRateSpaceTheRequestsToAHost) {
                 << row.robots << " request " << n;
         }
         if (!row.logged.empty()) {
-            ASSERT_EQ(log.lines.size(), 1u);
-            EXPECT_EQ(log.lines[0], site.Url(row.logged));
+            ASSERT_EQ(log.logLines.size(), 1u);
+            EXPECT_EQ(log.logLines[0], site.Url(row.logged));
         }
     }
 }

@@ -9,6 +9,7 @@
 
 #include "analysis/crawl/LinkCrawler.h"
 #include "analysis/crawl/PageBoundSetting.h"
+#include "app/RunRecorders.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
 #include "net/WebFetcher.h"
@@ -22,14 +23,6 @@ using test::FixtureSite;
 using test::HtmlPage;
 using Strings = std::vector<std::string>;
 
-struct LogRecorder : ProgressSink {
-    void SetCaption(const std::string&) override {}
-    int Position() const override { return 0; }
-    void SetPosition(int) override {}
-    void LogLine(const std::string& text) override { lines.push_back(text); }
-    Strings lines;
-};
-
 class HostileCrawl : public ::testing::Test {
   protected:
     void SetUp() override { App().progressWindow = &log_; }
@@ -37,7 +30,7 @@ class HostileCrawl : public ::testing::Test {
         App().progressWindow = nullptr;
         SetMaxLinksPerPage(static_cast<int>(kDefaultLinksPerPage));
     }
-    LogRecorder log_;
+    test::RecordingProgress log_;
     WebFetcher fetcher_;
 };
 
@@ -72,8 +65,8 @@ TEST_F(HostileCrawl, ALongBaseAndManyLinksStayWithinTheLinkAndAddressBounds) {
     EXPECT_EQ(counts.linksNotRead, static_cast<std::size_t>(kLinks - kRead));
     EXPECT_NE(LinkCountsText(counts).find("19000 links past the per-page limit not read"),
               std::string::npos);
-    ASSERT_EQ(log_.lines.size(), 1u);
-    EXPECT_EQ(log_.lines[0],
+    ASSERT_EQ(log_.logLines.size(), 1u);
+    EXPECT_EQ(log_.logLines[0],
               site.Url("/") + ": 19000 links past the limit of 1000 a page were not read.");
     test::ExpectMemoryWithin(m, 64.0);
 }
@@ -99,8 +92,9 @@ TEST_F(HostileCrawl, SlowDownAnswersShareOneBudgetOfWaitingPerHost) {
     EXPECT_EQ(site.CountRequests("HEAD /c"), 1);
     EXPECT_EQ(site.CountRequests("HEAD /d"), 1);
     EXPECT_EQ(crawl.Counts().broken, 4);
-    ASSERT_EQ(log_.lines.size(), 1u);
-    EXPECT_NE(log_.lines[0].find("asked to slow down past the waiting budget"), std::string::npos);
+    ASSERT_EQ(log_.logLines.size(), 1u);
+    EXPECT_NE(log_.logLines[0].find("asked to slow down past the waiting budget"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "analysis/crawl/CrawlRecordList.h"
 #include "analysis/crawl/LinkCrawler.h"
+#include "app/RunRecorders.h"
 #include "demo/DemoCertificate.h"
 #include "model/AppState.h"
 #include "model/ProgressSink.h"
@@ -265,13 +266,7 @@ TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
         conn.Send("HTTP/1.0 301 Moved\r\nLocation: http://" + plain.Url(path) + "\r\n\r\n");
     });
     secure = "127.0.0.1:" + std::to_string(moved.Port());
-    struct LogRecorder : ProgressSink {
-        void SetCaption(const std::string&) override {}
-        int Position() const override { return 0; }
-        void SetPosition(int) override {}
-        void LogLine(const std::string& text) override { lines.push_back(text); }
-        Strings lines;
-    } log;
+    test::RecordingProgress log;
     ASSERT_EQ(AddTrustedCertificate(pem.certificatePem), kTrustOk);
     App().progressWindow = &log;
     CrawlSite("https://" + secure + "/a.html", true);
@@ -281,7 +276,7 @@ TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
     // The host the redirect landed on has its robots.txt read before its next page.
     EXPECT_EQ(plain.Requests(),
               (Strings{"GET /robots.txt", "GET /a.html", "GET /robots.txt", "GET /f.html"}));
-    EXPECT_EQ(log.lines,
+    EXPECT_EQ(log.logLines,
               Strings{"https://" + secure + "/a.html was redirected to plain http (http://" +
                       plain.Url("/a.html") + "): the page was read unencrypted."});
 }

@@ -10,6 +10,7 @@
 #include "analysis/readiness/DensityBar.h"
 #include "analysis/readiness/MetaTagAnalyzer.h"
 #include "analysis/readiness/ReadinessAnalyzer.h"
+#include "app/RunRecorders.h"
 #include "app/StartUp.h"
 #include "html/KeywordDensity.h"
 #include "model/AppState.h"
@@ -341,13 +342,7 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
 
     // An https address whose server speaks no TLS: the same message, and the reason in the
     // run's log.
-    struct LogRecorder : ProgressSink {
-        void SetCaption(const std::string&) override {}
-        int Position() const override { return 0; }
-        void SetPosition(int) override {}
-        void LogLine(const std::string& text) override { lines.push_back(text); }
-        std::vector<std::string> lines;
-    } log;
+    test::RecordingProgress log;
     test::LoopbackServer plain(
         [](test::LoopbackConnection& conn) { conn.Send("HTTP/1.0 200 OK\r\n\r\nplain"); });
     const std::string https = "https://127.0.0.1:" + std::to_string(plain.Port()) + "/p.html";
@@ -355,13 +350,13 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
     AnalyzePageReadiness(fetcher_, dir_ / "e.html", https + "#top", nullptr);
     App().progressWindow = nullptr;
     EXPECT_EQ(Read("e.html").find("<b>The application could not connect to your site."), 0u);
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].find("Could not connect securely to " + https + ": "), 0u);
-    EXPECT_GT(log.lines[0].size(), ("Could not connect securely to " + https + ": ").size());
+    ASSERT_EQ(log.logLines.size(), 1u);
+    EXPECT_EQ(log.logLines[0].find("Could not connect securely to " + https + ": "), 0u);
+    EXPECT_GT(log.logLines[0].size(), ("Could not connect securely to " + https + ": ").size());
 
     // Through a proxy that cannot be reached: the same message in the report, and the log
     // blames the proxy, not the site it never asked.
-    log.lines.clear();
+    log.logLines.clear();
     const std::string proxyPort = std::to_string(test::LoopbackServer::ClosedPort());
     CurrentProxySettings() = {"127.0.0.1", proxyPort, "", ""};
     App().progressWindow = &log;
@@ -369,9 +364,9 @@ TEST_F(ReadinessCheck, PagesThatCannotBeAnalyzedGetTheirMessageAndNoBoxes) {
     App().progressWindow = nullptr;
     CurrentProxySettings() = {};
     EXPECT_EQ(Read("f.html").find("<b>The application could not connect to your site."), 0u);
-    ASSERT_FALSE(log.lines.empty());
-    EXPECT_EQ(log.lines[0], "Could not connect to the proxy 127.0.0.1:" + proxyPort + ", so " +
-                                flaky.Url("/p.html") + " was not asked.");
+    ASSERT_FALSE(log.logLines.empty());
+    EXPECT_EQ(log.logLines[0], "Could not connect to the proxy 127.0.0.1:" + proxyPort + ", so " +
+                                   flaky.Url("/p.html") + " was not asked.");
 }
 
 }  // namespace
