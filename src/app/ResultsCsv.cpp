@@ -4,6 +4,8 @@
 #include <span>
 #include <sstream>
 
+#include "app/LinkResult.h"
+
 namespace sg {
 namespace {
 
@@ -52,7 +54,8 @@ int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind
         case ResultsKind::Links:
             AppendRow(out, {"site", "from", "link", "status", "httpStatus", "kind"});
             for (const SiteLinks& site : results.links) {
-                for (const LinkResult& r : site.records) {
+                for (int n = 0; n < site.records.Count(); ++n) {
+                    const LinkResult r = LinkResultOf(site.records.At(n));
                     AppendRow(out, {site.url, r.from, r.link, r.status,
                                     r.httpStatus ? std::to_string(*r.httpStatus) : std::string(),
                                     r.kind});

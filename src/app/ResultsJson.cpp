@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/JsonPieces.h"
+#include "app/LinkResult.h"
 
 namespace sg {
 namespace {
@@ -67,8 +68,8 @@ void LinksSite(JsonPieces& out, const SiteLinks& site) {
     out.Member("linksNotRead", site.linksNotRead);
     out.Key("records");
     out.OpenArray();
-    for (const LinkResult& r : site.records) {
-        out.Element(LinkRecord(r));
+    for (int n = 0; n < site.records.Count(); ++n) {
+        out.Element(LinkRecord(LinkResultOf(site.records.At(n))));
     }
     out.Close();
     out.Close();

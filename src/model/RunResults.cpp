@@ -28,8 +28,9 @@ bool HasReadinessWarnings(const RunResults& results) {
 
 bool HasFailedLinks(const RunResults& results) {
     for (const SiteLinks& site : results.links) {
-        for (const LinkResult& record : site.records) {
-            if (record.status != "available") {
+        for (int n = 0; n < site.records.Count(); ++n) {
+            const LinkStatus status = site.records.At(n).status;
+            if (status == LinkStatus::Broken || status == LinkStatus::Unreachable) {
                 return true;
             }
         }

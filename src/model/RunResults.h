@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/AuditResults.h"
+#include "model/LinkRecords.h"
 
 namespace sg {
 
@@ -44,22 +45,10 @@ struct PageReadiness {
     std::vector<PageReadiness> pages;
 };
 
-// The status words are those of the Link Validator report's three lists.
-struct LinkResult {
-    std::string from;
-    std::string link;
-    std::string status;  // "broken", "unreachable", "available" or "blocked" (robots.txt)
-    // The HTTP status code of the answer that decided it; none when unreachable or when the
-    // answer had no status line.
-    std::optional<int> httpStatus;
-    std::string kind;  // "page" or "resource"
-    // Why a broken link cannot work when no answer says so; empty otherwise.
-    std::string reason;
-};
-
 struct SiteLinks {
     std::string url;
-    std::vector<LinkResult> records;
+    // As the crawl made them; the addresses as found on the pages (UTF-8 once written).
+    LinkRecords records;
     int pagesVisited = 0;
     // The page bound stopped the crawl: pages were found that it would have visited.
     bool limitReached = false;

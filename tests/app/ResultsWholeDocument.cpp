@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/LinkResult.h"
+
 namespace sg::test {
 namespace {
 
@@ -76,7 +78,8 @@ json Sites(const RunResults& results, ResultsKind kind) {
         case ResultsKind::Links:
             for (const SiteLinks& site : results.links) {
                 json records = json::array();
-                for (const LinkResult& r : site.records) {
+                for (int n = 0; n < site.records.Count(); ++n) {
+                    const LinkResult r = LinkResultOf(site.records.At(n));
                     json record = {{"from", r.from}, {"link", r.link}, {"status", r.status}};
                     record["httpStatus"] = r.httpStatus ? json(*r.httpStatus) : nullptr;
                     record["kind"] = r.kind;

@@ -36,13 +36,11 @@ RunResults Varied() {
                        {{"shoes", 12.5}, {kOdd, 0.1}, {"x", 1.0 / 3}},
                        {sub, sub}};
     r.readiness = {home, PageReadiness{"http://b.test/", true, {}, {}, {}, 0, 0, {}, {}}};
-    r.links = {{"http://a.test/",
-                {{"http://a.test/", "http://a.test/" + kOdd, "broken", 404, "page", ""},
-                 {"http://a.test/x", "mailto:q", "broken", std::nullopt, "resource", kOdd}},
-                7,
-                true,
-                3},
-               {"http://empty.test/", {}, 0, false, 0}};
+    SiteLinks& a = r.links.emplace_back(SiteLinks{"http://a.test/", {}, 7, true, 3});
+    a.records.Add("http://a.test/", "http://a.test/" + kOdd, LinkStatus::Broken, 404);
+    a.records.Add("http://a.test/x", "mailto:q", LinkStatus::Broken, 0, LinkKind::Resource,
+                  BrokenBecause::NotOnTheWeb);
+    r.links.push_back({"http://empty.test/", {}, 0, false, 0});
     r.popularity = {{"http://a.test/", {{"alpha", 5}, {kOdd, -1}, {"alpha", 9}}},
                     {"http://b.test/", {}}};
     r.depth = 50;
@@ -119,9 +117,9 @@ TEST(ResultsStream, MemoryDoesNotGrowWithTheRecords) {
     RunResults results;
     results.links.push_back({"http://a.test/", {}, 20000, false, 0});
     for (int i = 0; i < 20000; ++i) {
-        results.links[0].records.push_back({"http://a.test/page" + std::to_string(i) + ".html",
-                                            "http://a.test/link" + std::to_string(i) + ".html",
-                                            "available", 200, "page", ""});
+        results.links[0].records.Add("http://a.test/page" + std::to_string(i) + ".html",
+                                     "http://a.test/link" + std::to_string(i) + ".html",
+                                     LinkStatus::Available, 200);
     }
     test::TempDir dir;
     std::ostringstream out, err;

@@ -80,7 +80,7 @@ class CountingFetcher : public Fetcher {
 int FromStyleSheets(const LinkCrawler& crawl) {
     int count = 0;
     for (int n = 0; n < crawl.RecordCount(); ++n) {
-        count += crawl.RecordAt(n)->fromPage.ends_with(".css") ? 1 : 0;
+        count += crawl.RecordAt(n).fromPage.ends_with(".css") ? 1 : 0;
     }
     return count;
 }
@@ -175,14 +175,14 @@ TEST(CorpusCrawlIntegration, RemovedFilesAreBrokenEachPageIsVisitedOnceAndNothin
         }
 
         // The file of an on-site record, "" for another site's.
-        auto fileOf = [&](const std::string& link) {
+        auto fileOf = [&](std::string_view link) {
             const std::string key(Url::FetchKeyOf(link));
             return key.starts_with(base) ? key.substr(base.size()) : std::string();
         };
         std::set<std::string> foundBroken;
         int falsePositives = 0, missedAvailable = 0;
         for (int n = 0; n < crawl.RecordCount(); ++n) {
-            const CrawlRecord& record = *crawl.RecordAt(n);
+            const CrawlRecord record = crawl.RecordAt(n);
             const std::string file = fileOf(record.link);
             if (file.empty()) {
                 // Other sites point at a closed port.
@@ -210,7 +210,7 @@ TEST(CorpusCrawlIntegration, RemovedFilesAreBrokenEachPageIsVisitedOnceAndNothin
 
         std::map<std::string, int> visits;
         for (const LinkCrawler::Visit& visit : crawl.Visits()) {
-            ++visits[Url::CompareKeyOf(crawl.RecordAt(visit.record)->link)];
+            ++visits[Url::CompareKeyOf(crawl.RecordAt(visit.record).link)];
         }
         int htmlVisited = 0;
         for (const auto& [key, count] : visits) {

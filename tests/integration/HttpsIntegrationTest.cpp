@@ -222,16 +222,16 @@ TEST(HttpsIntegration, CrawlFollowsAbsoluteHttpsLinksToEveryPageOnce) {
     ASSERT_EQ(RecordCount(), 1 + 2 * static_cast<int>(pages.size()));
     std::map<std::string, int> linksFrom;
     for (int n = 0; n < RecordCount(); ++n) {
-        const CrawlRecord& record = *RecordAt(n);
+        const CrawlRecord record = RecordAt(n);
         EXPECT_EQ(record.status, LinkStatus::Available) << record.link;
         EXPECT_EQ(record.link.rfind(kHttps + "/", 0), 0u) << record.link;
         if (n > 0) {
-            ++linksFrom[record.fromPage];
+            ++linksFrom[std::string(record.fromPage)];
         }
     }
     for (const std::string& page : pages) {
         EXPECT_EQ(linksFrom[page], 2) << page;
-        ASSERT_NE(FindRecord(page), nullptr) << page;
+        ASSERT_TRUE(FindRecord(page)) << page;
     }
     EXPECT_EQ(linksFrom.size(), pages.size());
 }

@@ -77,30 +77,30 @@ TEST(LinkCrawlIntegration, CrawlsAGeneratedSiteServedByNginx) {
     std::set<std::string> pages, missing;
     int missingRows = 0;
     for (int n = 0; n < RecordCount(); ++n) {
-        const CrawlRecord& record = *RecordAt(n);
+        const CrawlRecord record = RecordAt(n);
         if (record.link.find("/gen/missing") != std::string::npos) {
             EXPECT_EQ(record.status, LinkStatus::Broken) << record.link;
-            missing.insert(record.link);
+            missing.emplace(record.link);
             ++missingRows;
         } else {
             EXPECT_EQ(record.status, LinkStatus::Available) << record.link;
             if (record.link.rfind(site + "/gen/p", 0) == 0) {
-                pages.insert(record.link);
+                pages.emplace(record.link);
             }
         }
     }
     EXPECT_EQ(static_cast<int>(pages.size()), kPages);
     EXPECT_EQ(static_cast<int>(missing.size()), kMissing);
     EXPECT_EQ(missingRows, kPages);
-    ASSERT_NE(FindRecord(site + "/logo.gif"), nullptr);
+    ASSERT_TRUE(FindRecord(site + "/logo.gif"));
     EXPECT_EQ(FindRecord(site + "/logo.gif")->status, LinkStatus::Available);
     // The absolute link on the index names a page the crawl knows: one link, in any case.
-    ASSERT_NE(FindRecord("HTTP://" + site + "/GEN/P5.HTML"), nullptr);
+    ASSERT_TRUE(FindRecord("HTTP://" + site + "/GEN/P5.HTML"));
     EXPECT_EQ(FindRecord("http://" + site + "/gen/p5.html"), FindRecord(site + "/gen/p5.html"));
     int absoluteRows = 0;
     for (int n = 0; n < RecordCount(); ++n) {
-        if (RecordAt(n)->link == "http://" + site + "/gen/p5.html") {
-            EXPECT_EQ(RecordAt(n)->fromPage, start);
+        if (RecordAt(n).link == "http://" + site + "/gen/p5.html") {
+            EXPECT_EQ(RecordAt(n).fromPage, start);
             ++absoluteRows;
         }
     }

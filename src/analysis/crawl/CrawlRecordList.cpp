@@ -4,60 +4,58 @@
 
 namespace sg {
 
-const CrawlRecord* CrawlRecordList::At(int n) const {
-    if (n < 0 || n >= Count()) {
-        return nullptr;
+CrawlRecordList::Entry& CrawlRecordList::EntryOf(std::string_view link) {
+    const AddressTable::Id id = keys_.Intern(Url::CompareKeyOf(link));
+    if (id >= entries_.size()) {
+        entries_.resize(id + 1);
     }
-    return &records_[static_cast<std::size_t>(n)];
+    return entries_[id];
+}
+
+const CrawlRecordList::Entry* CrawlRecordList::FindEntry(std::string_view link) const {
+    const AddressTable::Id id = keys_.Find(Url::CompareKeyOf(link));
+    return id == AddressTable::kNone ? nullptr : &entries_[id];
 }
 
 int CrawlRecordList::FindIndex(std::string_view link) const {
-    const auto found = byKey_.find(Url::CompareKeyOf(link));
-    if (found == byKey_.end() || !found->second.hasRecord) {
-        return -1;
-    }
-    return static_cast<int>(found->second.first);
+    const Entry* entry = FindEntry(link);
+    return entry == nullptr ? -1 : entry->first;
 }
 
-const CrawlRecord* CrawlRecordList::Find(std::string_view link) const {
-    return At(FindIndex(link));
+std::optional<CrawlRecord> CrawlRecordList::Find(std::string_view link) const {
+    const int n = FindIndex(link);
+    if (n < 0) {
+        return std::nullopt;
+    }
+    return records_.At(n);
 }
 
 void CrawlRecordList::Add(std::string_view fromPage, std::string_view link, LinkStatus status,
                           int httpStatus, LinkKind kind, BrokenBecause because) {
-    Entry& entry = byKey_[Url::CompareKeyOf(link)];
-    if (!entry.hasRecord) {
-        entry.hasRecord = true;
-        entry.first = records_.size();
+    Entry& entry = EntryOf(link);
+    if (entry.first < 0) {
+        entry.first = records_.Count();
     }
-    records_.push_back(
-        CrawlRecord{std::string(fromPage), std::string(link), status, httpStatus, kind, because});
-}
-
-const char* BrokenBecauseText(BrokenBecause because) {
-    switch (because) {
-        case BrokenBecause::NotOnTheWeb:
-            return "not on the web: a file on the author's computer";
-        case BrokenBecause::AddressTooLong:
-            return "address too long";
-        case BrokenBecause::Answer:
-            break;
-    }
-    return "";
+    records_.Add(fromPage, link, status, httpStatus, kind, because);
 }
 
 bool CrawlRecordList::Visited(std::string_view link) const {
-    const auto found = byKey_.find(Url::CompareKeyOf(link));
-    return found != byKey_.end() && found->second.visited;
+    const Entry* entry = FindEntry(link);
+    return entry != nullptr && entry->visited;
 }
 
-void CrawlRecordList::MarkVisited(std::string_view link) {
-    byKey_[Url::CompareKeyOf(link)].visited = true;
-}
+void CrawlRecordList::MarkVisited(std::string_view link) { EntryOf(link).visited = true; }
 
 void CrawlRecordList::Clear() {
-    records_.clear();
-    byKey_.clear();
+    records_.Clear();
+    keys_.Clear();
+    entries_.clear();
+}
+
+LinkRecords CrawlRecordList::Take() {
+    LinkRecords taken = std::move(records_);
+    Clear();
+    return taken;
 }
 
 }  // namespace sg

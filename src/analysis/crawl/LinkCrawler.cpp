@@ -124,7 +124,7 @@ LinkCounts LinkCrawler::Counts() const {
     counts.pagesVisited = PagesVisited();
     counts.linksJudged = records_.Count();
     for (int n = 0; n < records_.Count(); ++n) {
-        const LinkStatus status = records_.At(n)->status;
+        const LinkStatus status = records_.At(n).status;
         counts.broken += status == LinkStatus::Broken ? 1 : 0;
         counts.unreachable += status == LinkStatus::Unreachable ? 1 : 0;
         counts.blocked += status == LinkStatus::Blocked ? 1 : 0;
@@ -312,8 +312,8 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
 }
 
 bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, LinkKind kind) {
-    const CrawlRecord* earlier = records_.Find(url);
-    if (earlier == nullptr) {
+    const std::optional<CrawlRecord> earlier = records_.Find(url);
+    if (!earlier) {
         return false;
     }
     const LinkStatus status = earlier->status;
@@ -411,8 +411,8 @@ bool LinkCrawler::NeedsVisit(const std::string& link) const {
     }
     // A page judged only by its head so far (a <link rel=next>, say) is visited to be read,
     // unless that head said it cannot be read.
-    const CrawlRecord* earlier = records_.Find(link);
-    return earlier == nullptr || earlier->status == LinkStatus::Available;
+    const std::optional<CrawlRecord> earlier = records_.Find(link);
+    return !earlier || earlier->status == LinkStatus::Available;
 }
 
 void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,

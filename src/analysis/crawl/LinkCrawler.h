@@ -29,6 +29,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -135,9 +136,14 @@ class LinkCrawler {
 
     // The record list of the last crawl.
     const CrawlRecordList& Records() const { return records_; }
+    // The records, moved out for a reader that outlives the crawl; none are left.
+    LinkRecords TakeRecords() { return records_.Take(); }
     int RecordCount() const { return records_.Count(); }
-    const CrawlRecord* RecordAt(int n) const { return records_.At(n); }
-    const CrawlRecord* FindRecord(std::string_view link) const { return records_.Find(link); }
+    // Record n in the order made; 0 <= n < RecordCount().
+    CrawlRecord RecordAt(int n) const { return records_.At(n); }
+    std::optional<CrawlRecord> FindRecord(std::string_view link) const {
+        return records_.Find(link);
+    }
     // Adds a record and counts a link checked (ProgressSink).
     void AddRecord(std::string_view fromPage, std::string_view link, LinkStatus status,
                    int httpStatus = 0, LinkKind kind = LinkKind::Page);

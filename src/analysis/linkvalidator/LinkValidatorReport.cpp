@@ -81,14 +81,14 @@ bool WriteGroupedRows(const std::string& path, const CrawlRecordList& records,
     std::vector<int> firsts;
     std::unordered_map<int, int> pages;
     for (int n = 0; n < records.Count(); ++n) {
-        const CrawlRecord& record = *records.At(n);
+        const CrawlRecord record = records.At(n);
         if (record.status != table.status) {
             continue;
         }
         // The first record of the link may have another status (a page visited after its
         // head was judged); the first available one stands for the link here.
         int first = records.FindIndex(record.link);
-        if (records.At(first)->status != table.status) {
+        if (records.At(first).status != table.status) {
             first = n;
         }
         auto [counted, added] = pages.try_emplace(first, 0);
@@ -98,7 +98,7 @@ bool WriteGroupedRows(const std::string& path, const CrawlRecordList& records,
         ++counted->second;
     }
     for (int first : firsts) {
-        if (!AppendLineOrStop(path, Anchor(table.linkCell, records.At(first)->link)) ||
+        if (!AppendLineOrStop(path, Anchor(table.linkCell, records.At(first).link)) ||
             !AppendLineOrStop(path, PagesCell(pages[first]))) {
             return false;
         }
@@ -115,7 +115,7 @@ bool WriteTable(const std::string& path, const CrawlRecordList& records, const L
         return WriteGroupedRows(path, records, table) && AppendLineOrStop(path, "</table><br>");
     }
     for (int n = 0; n < records.Count(); ++n) {
-        const CrawlRecord& record = *records.At(n);
+        const CrawlRecord record = records.At(n);
         if (record.status != table.status) {
             continue;
         }
@@ -176,7 +176,7 @@ bool WriteFooter(const std::string& path) {
 void WriteLinkTables(const CrawlRecordList& records, const std::string& reportPath) {
     std::array<int, kTables.size()> counts{};
     for (int n = 0; n < records.Count(); ++n) {
-        const auto status = static_cast<std::size_t>(records.At(n)->status);
+        const auto status = static_cast<std::size_t>(records.At(n).status);
         if (status < counts.size()) {
             ++counts[status];
         }
@@ -194,22 +194,8 @@ void WriteLinkTables(const CrawlRecordList& records, const std::string& reportPa
 
 namespace {
 
-std::string_view StatusWord(LinkStatus status) {
-    switch (status) {
-        case LinkStatus::Broken:
-            return "broken";
-        case LinkStatus::Unreachable:
-            return "unreachable";
-        case LinkStatus::Blocked:
-            return "blocked";
-        case LinkStatus::Available:
-            break;
-    }
-    return "available";
-}
-
-// The crawl's records of the site just crawled, in their order.
-void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
+// The crawl's records of the site just crawled, moved to the run's results (not copied).
+void KeepCrawlResults(const std::string& url, LinkCrawler& crawl) {
     RunResults* results = App().results;
     if (results == nullptr) {
         return;
@@ -219,19 +205,7 @@ void KeepCrawlResults(const std::string& url, const LinkCrawler& crawl) {
     site.pagesVisited = crawl.PagesVisited();
     site.limitReached = crawl.LimitReached();
     site.linksNotRead = crawl.Counts().linksNotRead;
-    const CrawlRecordList& records = crawl.Records();
-    site.records.reserve(static_cast<std::size_t>(records.Count()));
-    for (int n = 0; n < records.Count(); ++n) {
-        const CrawlRecord& record = *records.At(n);
-        site.records.push_back({Utf8Text(record.fromPage, PageCharset::Utf8),
-                                Utf8Text(record.link, PageCharset::Utf8),
-                                std::string(StatusWord(record.status)),
-                                record.status != LinkStatus::Unreachable && record.httpStatus > 0
-                                    ? std::optional<int>(record.httpStatus)
-                                    : std::nullopt,
-                                record.kind == LinkKind::Resource ? "resource" : "page",
-                                BrokenBecauseText(record.because)});
-    }
+    site.records = crawl.TakeRecords();
 }
 
 }  // namespace
@@ -251,8 +225,8 @@ bool WriteLinkValidatorReport(Project& project, Fetcher& fetcher, bool followSit
         crawl.CrawlSite(url, followSite);
         if (!RunCancelled()) {
             WriteLinkTables(crawl.Records(), file);
-            KeepCrawlResults(url, crawl);
             entry.SetLinkCounts(crawl.Counts());
+            KeepCrawlResults(url, crawl);
         }
         return WriteFooter(file);
     });

@@ -65,14 +65,17 @@ bool FinishReports(Project& project, bool nested) {
 // ".htm", as it always has.
 bool TakesSubPage(const LinkCrawler& crawl, const LinkCrawler::Visit& visit,
                   std::string_view siteUrl) {
-    const CrawlRecord* record = crawl.RecordAt(visit.record);
-    if (record == nullptr || !visit.html || record->status != LinkStatus::Available) {
+    if (visit.record < 0 || visit.record >= crawl.RecordCount()) {
         return false;
     }
-    if (visit.record == 0 && record->link.find(".htm") == std::string::npos) {
+    const CrawlRecord record = crawl.RecordAt(visit.record);
+    if (!visit.html || record.status != LinkStatus::Available) {
         return false;
     }
-    return SameHost(record->link, siteUrl) || SameHost(record->link, crawl.CrawlRoot());
+    if (visit.record == 0 && record.link.find(".htm") == std::string::npos) {
+        return false;
+    }
+    return SameHost(record.link, siteUrl) || SameHost(record.link, crawl.CrawlRoot());
 }
 
 bool WriteSubPage(Fetcher& fetcher, const std::string& path, const std::string& siteUrl,
@@ -122,7 +125,7 @@ bool WriteFollowingPages(Fetcher& fetcher, const std::string& folder, const std:
     const std::string& siteUrl = entry.GetUrl();
     bool anyAvailable = false;
     for (int n = 0; n < crawl.RecordCount() && !anyAvailable; ++n) {
-        anyAvailable = crawl.RecordAt(n)->status == LinkStatus::Available;
+        anyAvailable = crawl.RecordAt(n).status == LinkStatus::Available;
     }
     if (anyAvailable) {
         // The blockquote stays open to the end of the page.
@@ -134,7 +137,7 @@ bool WriteFollowingPages(Fetcher& fetcher, const std::string& folder, const std:
         }
     }
     for (const int n : subPages) {
-        const std::string link = crawl.RecordAt(n)->link;
+        const std::string link(crawl.RecordAt(n).link);
         const std::string name = SubPageName(entry, n, written);
         if (!AppendLineOrStop(file, "<p><font face=Verdana,Arial,Helvetica size=2><a href='" +
                                         ReportAttr(name) + "'>" + ReportText(link) +
@@ -190,7 +193,7 @@ bool WriteNestedReadinessReport(Project& project, Fetcher& fetcher) {
             std::vector<std::string> pages{url};
             const std::vector<int> subPages = SubPageRecords(crawl, url);
             for (const int n : subPages) {
-                pages.push_back(crawl.RecordAt(n)->link);
+                pages.emplace_back(crawl.RecordAt(n).link);
             }
             FetchReadinessAhead(ahead, pages);
             const std::string file = folder + "/" + entry.GetNestedReadinessFile();

@@ -113,8 +113,8 @@ struct Sites {
 std::vector<std::string> Records(const LinkCrawler& crawl) {
     std::vector<std::string> lines;
     for (int n = 0; n < crawl.RecordCount(); ++n) {
-        const CrawlRecord& record = *crawl.RecordAt(n);
-        lines.push_back(record.fromPage + " " + record.link + " " +
+        const CrawlRecord record = crawl.RecordAt(n);
+        lines.push_back(std::string(record.fromPage) + " " + std::string(record.link) + " " +
                         std::to_string(static_cast<int>(record.status)));
     }
     return lines;

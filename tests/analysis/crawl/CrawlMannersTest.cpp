@@ -48,8 +48,8 @@ std::string Text(const std::string& body) {
 Strings Judged(const LinkCrawler& crawl, const FixtureSite& site) {
     Strings out;
     for (int n = 0; n < crawl.RecordCount(); ++n) {
-        const CrawlRecord& r = *crawl.RecordAt(n);
-        const std::string link = r.link.substr(site.Url().size());
+        const CrawlRecord r = crawl.RecordAt(n);
+        const std::string link(r.link.substr(site.Url().size()));
         out.push_back(link + (r.status == LinkStatus::Blocked ? " blocked" : ""));
     }
     return out;

@@ -54,7 +54,7 @@ TEST_F(HostileCrawl, ALongBaseAndManyLinksStayWithinTheLinkAndAddressBounds) {
         test::Measure("long base, many links", [&] { crawl.CrawlSite(site.Url("/"), true); });
     ASSERT_EQ(crawl.RecordCount(), 1 + kRead);
     for (int n = 1; n < crawl.RecordCount(); ++n) {
-        const CrawlRecord& record = *crawl.RecordAt(n);
+        const CrawlRecord record = crawl.RecordAt(n);
         ASSERT_EQ(record.because, BrokenBecause::AddressTooLong);
         ASSERT_EQ(record.link.size(), kTooLongShown);
         // Its end tells it from the others that share the long base.

@@ -36,9 +36,9 @@ using Strings = std::vector<std::string>;
 Strings RecordsOf(const LinkCrawler& crawl) {
     Strings out;
     for (int n = 0; n < crawl.RecordCount(); ++n) {
-        const CrawlRecord* r = crawl.RecordAt(n);
-        out.push_back(r->fromPage + " > " + r->link + " = " +
-                      std::to_string(static_cast<int>(r->status)));
+        const CrawlRecord r = crawl.RecordAt(n);
+        out.push_back(std::string(r.fromPage) + " > " + std::string(r.link) + " = " +
+                      std::to_string(static_cast<int>(r.status)));
     }
     return out;
 }
@@ -61,8 +61,10 @@ class LinkCrawl : public ::testing::Test {
     // The designed interface, on this test's crawl.
     void CrawlSite(const std::string& start, bool follow) { crawl_.CrawlSite(start, follow); }
     int RecordCount() const { return crawl_.RecordCount(); }
-    const CrawlRecord* RecordAt(int n) const { return crawl_.RecordAt(n); }
-    const CrawlRecord* FindRecord(const std::string& link) const { return crawl_.FindRecord(link); }
+    CrawlRecord RecordAt(int n) const { return crawl_.RecordAt(n); }
+    std::optional<CrawlRecord> FindRecord(const std::string& link) const {
+        return crawl_.FindRecord(link);
+    }
     Strings Records() const { return RecordsOf(crawl_); }
 
     WebFetcher fetcher_;
@@ -74,15 +76,14 @@ TEST(CrawlRecordList, LookupIgnoresCaseAndFindsTheFirstRecord) {
     list.Add("a", "Host/Page.html", LinkStatus::Broken);
     list.Add("b", "host/page.html", LinkStatus::Available);
     list.Add("c", "host/other.html", LinkStatus::Unreachable);
-    ASSERT_NE(list.Find("HOST/PAGE.HTML"), nullptr);
+    ASSERT_TRUE(list.Find("HOST/PAGE.HTML"));
     EXPECT_EQ(list.Find("HOST/PAGE.HTML"), list.At(0));
     EXPECT_EQ(list.Find("host/other.html"), list.At(2));
-    EXPECT_EQ(list.Find("host/page.htm"), nullptr);
-    EXPECT_EQ(list.At(-1), nullptr);
-    EXPECT_EQ(list.At(3), nullptr);
+    EXPECT_FALSE(list.Find("host/page.htm"));
+    EXPECT_EQ(list.Count(), 3);
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.Find("host/page.html"), nullptr);
+    EXPECT_FALSE(list.Find("host/page.html"));
     list.Add("d", "HOST/page.html", LinkStatus::Available);
     EXPECT_EQ(list.Find("host/PAGE.html"), list.At(0));
 }
@@ -294,7 +295,7 @@ TEST_F(LinkCrawl, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
                        Rec(root, site.Url("/gone.html"), kBroken), Rec(root, root, kAvailable)}));
     EXPECT_EQ(site.Requests(),
               (Strings{"GET /robots.txt", "GET /", "HEAD /Page.html", "HEAD /gone.html"}));
-    ASSERT_NE(FindRecord(site.Url("/PAGE.HTML")), nullptr);
+    ASSERT_TRUE(FindRecord(site.Url("/PAGE.HTML")));
     EXPECT_EQ(FindRecord(site.Url("/PAGE.HTML")), RecordAt(1));
 
     // Following: page.html is not visited again, and GONE.html takes gone.html's status.
@@ -374,7 +375,7 @@ TEST_F(LinkCrawl, LocalAddressesAreBrokenAndOtherSchemesAreLeftAlone) {
               (Strings{Rec(root, root, kAvailable), Rec(root, "file:///C:/site/x.html", kBroken),
                        Rec(root, "C:\\site\\logo.png", kBroken), Rec(root, "d:/x.html", kBroken)}));
     for (int n = 1; n < RecordCount(); ++n) {
-        EXPECT_EQ(RecordAt(n)->because, BrokenBecause::NotOnTheWeb) << RecordAt(n)->link;
+        EXPECT_EQ(RecordAt(n).because, BrokenBecause::NotOnTheWeb) << RecordAt(n).link;
     }
     EXPECT_EQ(site.Requests(), (Strings{"GET /robots.txt", "GET /"}));
 }
@@ -442,8 +443,8 @@ TEST_F(LinkCrawl, AnEndlessSiteStopsAtThePageBoundInBoundedMemory) {
     ASSERT_EQ(crawl.RecordCount(), 1 + 4 * kPages);
     int backLinks = 0;
     for (int n = 0; n < crawl.RecordCount(); ++n) {
-        EXPECT_EQ(crawl.RecordAt(n)->status, kAvailable);
-        backLinks += crawl.RecordAt(n)->link == root && n > 0 ? 1 : 0;
+        EXPECT_EQ(crawl.RecordAt(n).status, kAvailable);
+        backLinks += crawl.RecordAt(n).link == root && n > 0 ? 1 : 0;
     }
     EXPECT_EQ(backLinks, kPages);
     // Holding a page's response for each level of the walk would take over 8 MB here;

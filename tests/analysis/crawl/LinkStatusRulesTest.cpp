@@ -32,8 +32,8 @@ std::string Answer(const std::string& status, const std::string& extra = "") {
 Strings Judged(const LinkCrawler& crawl) {
     Strings out;
     for (int n = 1; n < crawl.RecordCount(); ++n) {
-        const CrawlRecord& r = *crawl.RecordAt(n);
-        const std::string path = r.link.substr(r.link.find('/'));
+        const CrawlRecord r = crawl.RecordAt(n);
+        const std::string path(r.link.substr(r.link.find('/')));
         out.push_back(path + " " + std::to_string(static_cast<int>(r.status)) + " " +
                       std::to_string(r.httpStatus) +
                       (r.kind == LinkKind::Resource ? " resource" : " page"));

@@ -238,7 +238,7 @@ class Gatherer {
         std::unordered_set<std::string> targets;
         const CrawlRecordList& records = crawler.Records();
         for (int n = 0; n < records.Count(); ++n) {
-            const CrawlRecord& record = *records.At(n);
+            const CrawlRecord record = records.At(n);
             if (!SameHost(record.link, data_.root)) {
                 continue;
             }
