@@ -68,6 +68,9 @@ class LinkRecords {
              int httpStatus = 0, LinkKind kind = LinkKind::Page,
              BrokenBecause because = BrokenBecause::Answer);
     void Clear();
+    // `text` kept in the records' table (once, as every address there): the view stays valid
+    // until Clear, and a record of it later costs no second copy.
+    std::string_view Keep(std::string_view text) { return addresses_.At(addresses_.Intern(text)); }
 
   private:
     struct Row {

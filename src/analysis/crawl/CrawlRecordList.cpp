@@ -46,6 +46,13 @@ bool CrawlRecordList::Visited(std::string_view link) const {
 
 void CrawlRecordList::MarkVisited(std::string_view link) { EntryOf(link).visited = true; }
 
+bool CrawlRecordList::MarkKnown(std::string_view link) {
+    Entry& entry = EntryOf(link);
+    const bool first = !entry.known;
+    entry.known = true;
+    return first;
+}
+
 void CrawlRecordList::Clear() {
     records_.Clear();
     keys_.Clear();

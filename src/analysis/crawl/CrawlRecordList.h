@@ -29,17 +29,22 @@ class CrawlRecordList {
     // The records, moved out for a reader that outlives the crawl; the list is left empty.
     LinkRecords Take();
     const LinkRecords& Records() const { return records_; }
+    // LinkRecords::Keep: a view of `text` that lives as long as the records.
+    std::string_view Keep(std::string_view text) { return records_.Keep(text); }
 
     // Whether the crawl visited the link as a page (fetched it and read its links, or tried
     // to); MarkVisited says it did. A link judged only by its head is not visited.
     bool Visited(std::string_view link) const;
     void MarkVisited(std::string_view link);
+    // Marks the link as a page the crawl knows of (visited or meant to be); true the first time.
+    bool MarkKnown(std::string_view link);
 
   private:
     struct Entry {
         // The first record of the key, or -1.
         int first = -1;
         bool visited = false;
+        bool known = false;
     };
     // The entry of a key, made when new.
     Entry& EntryOf(std::string_view link);

@@ -85,8 +85,10 @@ LinkStatus JudgePage(const Answer& page) {
 }  // namespace
 
 // A link of a visited page still to be handled by the walk.
+// The walk's items name their addresses in the record list's table, where their records will
+// name them too: a deep walk holds a few bytes per link waiting, not a string.
 struct LinkCrawler::Item {
-    std::string link;
+    std::string_view link;
     bool isFrame = false;
     LinkKind kind = LinkKind::Page;
     // Not asked at all (UnaskedReference): broken without a request, for this reason.
@@ -96,7 +98,7 @@ struct LinkCrawler::Item {
 
 // A visited page whose links the walk is going through, in order.
 struct LinkCrawler::Frame {
-    std::string url;
+    std::string_view url;
     std::vector<Item> items;
     std::size_t next = 0;
 };
@@ -115,7 +117,6 @@ void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, Li
 void LinkCrawler::ClearRecords() {
     records_.Clear();
     visited_.clear();
-    knownPages_.clear();
     pagesKnown_ = 0;
 }
 
@@ -254,7 +255,7 @@ Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
     return answer;
 }
 
-bool LinkCrawler::WillVisit(const std::string& link, bool isFrame, bool followSite) const {
+bool LinkCrawler::WillVisit(std::string_view link, bool isFrame, bool followSite) const {
     if (PagesVisited() >= maxPages_) {
         return false;
     }
@@ -268,7 +269,7 @@ void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
     for (const Item& item : frame.items) {
         if (item.kind == LinkKind::Page && !item.unasked &&
             WillVisit(item.link, item.isFrame, followSite) && !records_.Visited(item.link) &&
-            !Blocked(item.link) && knownPages_.insert(Url::CompareKeyOf(item.link)).second) {
+            !Blocked(item.link) && records_.MarkKnown(item.link)) {
             ++pagesKnown_;
         }
     }
@@ -351,7 +352,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         }
     }
     records_.MarkVisited(url);
-    if (knownPages_.insert(Url::CompareKeyOf(url)).second) {
+    if (records_.MarkKnown(url)) {
         ++pagesKnown_;
     }
     visited_.push_back(
@@ -379,20 +380,20 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         return;
     }
     Frame frame;
-    frame.url = url;
+    frame.url = records_.Keep(url);
     frame.items.reserve(found.frames.size() + found.links.size() + found.resources.size());
     for (const std::string& link : found.frames) {
-        frame.items.push_back({link, true, LinkKind::Page});
+        frame.items.push_back({records_.Keep(link), true, LinkKind::Page});
     }
     for (const std::string& link : found.links) {
-        frame.items.push_back({link, false, LinkKind::Page});
+        frame.items.push_back({records_.Keep(link), false, LinkKind::Page});
     }
     for (const std::string& link : found.resources) {
-        frame.items.push_back({link, false, LinkKind::Resource});
+        frame.items.push_back({records_.Keep(link), false, LinkKind::Resource});
     }
     for (const UnaskedReference& reference : found.unasked) {
         frame.items.push_back(
-            {reference.value, false, reference.resource ? LinkKind::Resource : LinkKind::Page, true,
+            {records_.Keep(reference.value), false, reference.resource ? LinkKind::Resource : LinkKind::Page, true,
              reference.why == UnaskedReference::Why::TooLong ? BrokenBecause::AddressTooLong
                                                              : BrokenBecause::NotOnTheWeb});
     }
@@ -405,7 +406,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     stack.push_back(std::move(frame));
 }
 
-bool LinkCrawler::NeedsVisit(const std::string& link) const {
+bool LinkCrawler::NeedsVisit(std::string_view link) const {
     if (records_.Visited(link)) {
         return false;
     }
@@ -415,33 +416,34 @@ bool LinkCrawler::NeedsVisit(const std::string& link) const {
     return !earlier || earlier->status == LinkStatus::Available;
 }
 
-void LinkCrawler::HandleItem(const std::string& page, Item& item, bool followSite,
+void LinkCrawler::HandleItem(const std::string& page, const Item& item, bool followSite,
                              std::vector<Frame>& stack) {
+    const std::string link(item.link);
     if (item.unasked) {
-        records_.Add(page, item.link, LinkStatus::Broken, 0, item.kind, item.because);
+        records_.Add(page, link, LinkStatus::Broken, 0, item.kind, item.because);
         CountProgress(ProgressCount::LinkChecked);
         return;
     }
-    if (Blocked(item.link)) {
-        if (!RecordAgain(page, item.link, item.kind)) {
-            AddRecord(page, item.link, LinkStatus::Blocked, 0, item.kind);
+    if (Blocked(link)) {
+        if (!RecordAgain(page, link, item.kind)) {
+            AddRecord(page, link, LinkStatus::Blocked, 0, item.kind);
         }
         return;
     }
-    const bool onSite = item.isFrame || (followSite && SameHost(item.link, root_));
-    if (item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite)) {
-        if (!NeedsVisit(item.link) && RecordAgain(page, item.link, item.kind)) {
+    const bool onSite = item.isFrame || (followSite && SameHost(link, root_));
+    if (item.kind == LinkKind::Page && WillVisit(link, item.isFrame, followSite)) {
+        if (!NeedsVisit(link) && RecordAgain(page, link, item.kind)) {
             return;
         }
-        OpenPage(item.link, page, followSite, stack);
+        OpenPage(link, page, followSite, stack);
         return;
     }
-    if (item.kind == LinkKind::Page && onSite && NeedsVisit(item.link)) {
+    if (item.kind == LinkKind::Page && onSite && NeedsVisit(link)) {
         // Only the page bound keeps it from being visited.
         limitReached_ = true;
     }
-    if (!RecordAgain(page, item.link, item.kind)) {
-        JudgeLink(item.link, page, item.kind, &stack);
+    if (!RecordAgain(page, link, item.kind)) {
+        JudgeLink(link, page, item.kind, &stack);
     }
 }
 
@@ -461,9 +463,9 @@ void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage,
             stack.pop_back();
             continue;
         }
-        Item item = std::move(top.items[top.next++]);
+        const Item item = top.items[top.next++];
         // The page's own address outlives a push onto the stack.
-        const std::string page = top.url;
+        const std::string page(top.url);
         HandleItem(page, item, followSite, stack);
     }
     if (PagesVisited() >= maxPages_ && ahead_ != nullptr) {
@@ -541,12 +543,12 @@ void LinkCrawler::ReadStyleSheet(const std::string& link, const std::string& add
     }
     const UrlResolver resolver(sheet.finalUrl);
     Frame frame;
-    frame.url = link;
+    frame.url = records_.Keep(link);
     std::unordered_set<std::string> distinct;
     for (const CssReference& reference : ReadCssReferences(sheet.BodyText())) {
         const std::optional<Url> url = resolver.Resolve(reference.url);
         if (url && url->IsFollowed() && distinct.insert(url->Text()).second) {
-            frame.items.push_back({url->Text(), false, LinkKind::Resource});
+            frame.items.push_back({records_.Keep(url->Text()), false, LinkKind::Resource});
         }
     }
     if (!frame.items.empty()) {

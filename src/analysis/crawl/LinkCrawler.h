@@ -180,13 +180,13 @@ class LinkCrawler {
     // Fetches the page, records it and, when it was read, pushes its links for the walk.
     void OpenPage(const std::string& url, const std::string& fromPage, bool followSite,
                   std::vector<Frame>& stack);
-    void HandleItem(const std::string& page, Item& item, bool followSite,
+    void HandleItem(const std::string& page, const Item& item, bool followSite,
                     std::vector<Frame>& stack);
     bool RecordAgain(const std::string& page, const std::string& url, LinkKind kind);
     // Whether a page the walk reaches is still to be visited: not visited yet, and not judged
     // unreadable by an earlier head.
-    bool NeedsVisit(const std::string& link) const;
-    bool WillVisit(const std::string& link, bool isFrame, bool followSite) const;
+    bool NeedsVisit(std::string_view link) const;
+    bool WillVisit(std::string_view link, bool isFrame, bool followSite) const;
     // Reads the robots.txt of the address's host (once per host and crawl) and spaces the
     // requests to it as its Crawl-delay and the manners ask.
     void ReadRobots(const std::string& address);
@@ -223,8 +223,6 @@ class LinkCrawler {
     bool rootPending_ = false;
     std::vector<Visit> visited_;
     int pagesKnown_ = 0;
-    // The compare keys of the pages counted in pagesKnown_.
-    std::unordered_set<std::string> knownPages_;
     // The pool of fetches ahead while CrawlSite runs.
     std::unique_ptr<FetchAhead> ahead_;
 };
