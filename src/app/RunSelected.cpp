@@ -1,7 +1,11 @@
 #include "app/RunSelected.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
+#include "model/AppState.h"
+#include "model/RunResults.h"
 #include "net/WebFetcher.h"
 #include "net/WebSession.h"
 #include "platform/RunControl.h"
@@ -71,10 +75,13 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     if (selection.siteAudit && !RunCancelled()) {
         // The sites' results live as long as this dispatch: the summary page needs them all.
         std::vector<AuditSite> sites;
-        if (!writers.siteAudit(project, fetcher, sites) || RunCancelled()) {
-            return;
+        if (writers.siteAudit(project, fetcher, sites) && !RunCancelled()) {
+            writers.siteAuditSummary(project, sites);
         }
-        writers.siteAuditSummary(project, sites);
+        // Then to the run's results, moved: a large site's verdicts are never held twice.
+        if (App().results != nullptr) {
+            std::move(sites.begin(), sites.end(), std::back_inserter(App().results->audit));
+        }
     }
 }
 

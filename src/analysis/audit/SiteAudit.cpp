@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <fstream>
 
 #include "analysis/audit/checks/AuditRules.h"
 #include "analysis/audit/gather/AuditCrawl.h"
@@ -26,6 +27,23 @@ std::string SummaryFile(const Project& project) {
     return project.GetReportName() + ".html";
 }
 
+// The site's page, written piece by piece to a new file that replaces the old one once whole.
+bool WriteSitePage(const std::string& path, const AuditSite& site, std::string_view project,
+                   std::string_view summaryFile) {
+    const std::string part = CreateFileBeside(path);
+    if (part.empty()) {
+        return false;
+    }
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    WriteAuditSitePage(out, site, project, summaryFile, std::time(nullptr));
+    out.close();
+    if (!out || !ReplaceFile(part, path)) {
+        RemoveFile(part);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string SiteAuditFile(const UrlEntry& entry) {
@@ -40,20 +58,20 @@ bool WriteSiteAudit(Project& project, Fetcher& fetcher, std::vector<AuditSite>& 
         const std::string& url = entry.GetUrl();
         AuditGatherBounds bounds;
         bounds.manners = MannersFor(project, entry);
-        AuditSiteData data = GatherSite(fetcher, url, bounds);
-        if (RunCancelled()) {
-            return false;
+        AuditSite site;
+        {
+            // What the checks read goes before the page is written: only the verdicts stay.
+            const AuditSiteData data = GatherSite(fetcher, url, bounds);
+            if (RunCancelled()) {
+                return false;
+            }
+            site = JudgeSite(data, std::time(nullptr));
         }
-        AuditSite site = JudgeSite(data, std::time(nullptr));
         site.url = Utf8Text(url, PageCharset::Utf8);
-        if (!WriteWholeFile(
-                folder + "/" + SiteAuditFile(entry),
-                AuditSitePage(site, Utf8Text(project.GetName(), PageCharset::Windows1252),
-                              SummaryFile(project), std::time(nullptr)))) {
+        if (!WriteSitePage(folder + "/" + SiteAuditFile(entry), site,
+                           Utf8Text(project.GetName(), PageCharset::Windows1252),
+                           SummaryFile(project))) {
             LogProgressLine("Site Audit: the page of " + url + " could not be written");
-        }
-        if (App().results != nullptr) {
-            App().results->audit.push_back(site);
         }
         sites.push_back(std::move(site));
         return true;

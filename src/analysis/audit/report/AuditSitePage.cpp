@@ -1,6 +1,8 @@
 #include "analysis/audit/report/AuditSitePage.h"
 
 #include <array>
+#include <ostream>
+#include <sstream>
 #include <vector>
 
 #include "analysis/audit/checks/AuditChecks.h"
@@ -41,29 +43,28 @@ std::string PageItem(const AuditFinding& finding) {
     return item;
 }
 
-std::string CheckSection(const AuditCheck& check, const std::vector<const AuditFinding*>& found,
-                         std::size_t pages) {
+void CheckSection(std::ostream& html, const AuditCheck& check,
+                  const std::vector<const AuditFinding*>& found, std::size_t pages) {
     const std::string severity(AuditSeverityName(check.severity));
-    std::string html = "<section class=\"check\" id=\"" + AuditCheckAnchor(check.id) + "\">\n";
-    html += "<h3><span class=\"badge " + severity + "\">" + severity + "</span> <code>" +
+    html << "<section class=\"check\" id=\"" + AuditCheckAnchor(check.id) + "\">\n";
+    html << "<h3><span class=\"badge " + severity + "\">" + severity + "</span> <code>" +
             ReportText(check.id) + "</code> " + ReportText(check.summary) +
             " <span class=\"count\">(" + Plural(pages, "page", "pages") + ")</span></h3>\n";
-    html += "<ul class=\"pages\">\n";
+    html << "<ul class=\"pages\">\n";
     std::size_t shown = 0;
     for (; shown < found.size() && shown < kShownPages; ++shown) {
-        html += PageItem(*found[shown]);
+        html << PageItem(*found[shown]);
     }
-    html += "</ul>\n";
+    html << "</ul>\n";
     if (shown < found.size()) {
-        html += "<details><summary>and " + std::to_string(found.size() - shown) +
+        html << "<details><summary>and " + std::to_string(found.size() - shown) +
                 " more</summary>\n<ul class=\"pages\">\n";
         for (; shown < found.size(); ++shown) {
-            html += PageItem(*found[shown]);
+            html << PageItem(*found[shown]);
         }
-        html += "</ul>\n</details>\n";
+        html << "</ul>\n</details>\n";
     }
-    html += "</section>\n";
-    return html;
+    html << "</section>\n";
 }
 
 std::string PageRow(const AuditPage& page) {
@@ -80,8 +81,8 @@ std::string PageRow(const AuditPage& page) {
 
 }  // namespace
 
-std::string AuditSitePage(const AuditSite& site, std::string_view project,
-                          std::string_view summaryFile, std::time_t when) {
+void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_view project,
+                        std::string_view summaryFile, std::time_t when) {
     const auto checks = AuditChecks();
     // Each check's findings, in the table's order.
     std::vector<std::vector<const AuditFinding*>> byCheck(checks.size());
@@ -98,12 +99,12 @@ std::string AuditSitePage(const AuditSite& site, std::string_view project,
         indexable += page.indexable ? 1 : 0;
     }
 
-    std::string html = AuditPageStart("Site Audit of " + site.url);
-    html += "<header>\n<p><a href=\"" + AuditLocalHref(summaryFile) + "\">Site Audit of " +
+    html << AuditPageStart("Site Audit of " + site.url);
+    html << "<header>\n<p><a href=\"" + AuditLocalHref(summaryFile) + "\">Site Audit of " +
             ReportText(project) + "</a></p>\n";
-    html += "<h1>Site Audit of <a href=\"" + ReportLinkHref(site.url) + "\">" +
+    html << "<h1>Site Audit of <a href=\"" + ReportLinkHref(site.url) + "\">" +
             ReportText(site.url) + "</a></h1>\n";
-    html += "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
+    html << "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
 
     std::array<std::size_t, 3> checksOf{};
     std::array<std::size_t, 3> findingsOf{};
@@ -114,50 +115,53 @@ std::string AuditSitePage(const AuditSite& site, std::string_view project,
             findingsOf[s] += byCheck[i].size();
         }
     }
-    html += "<dl class=\"totals\">\n";
-    html += "<div><dt>Pages audited</dt><dd>" + std::to_string(site.pages.size()) + "</dd></div>\n";
-    html += "<div><dt>Indexable</dt><dd>" + std::to_string(indexable) + "</dd></div>\n";
+    html << "<dl class=\"totals\">\n";
+    html << "<div><dt>Pages audited</dt><dd>" + std::to_string(site.pages.size()) + "</dd></div>\n";
+    html << "<div><dt>Indexable</dt><dd>" + std::to_string(indexable) + "</dd></div>\n";
     for (const SeverityGroup& group : kGroups) {
         const auto s = static_cast<std::size_t>(group.severity);
-        html += "<div><dt>" + std::string(group.heading) + "</dt><dd class=\"" +
+        html << "<div><dt>" + std::string(group.heading) + "</dt><dd class=\"" +
                 std::string(AuditSeverityName(group.severity)) + "\">" +
                 std::to_string(findingsOf[s]) + "</dd></div>\n";
     }
-    html += "</dl>\n";
-    html +=
-        "<nav><p><a href=\"#errors\">Errors</a> &middot; <a href=\"#warnings\">Warnings</a> "
+    html << "</dl>\n";
+    html << "<nav><p><a href=\"#errors\">Errors</a> &middot; <a href=\"#warnings\">Warnings</a> "
         "&middot; <a href=\"#notices\">Notices</a> &middot; <a href=\"#pages\">All "
         "pages</a></p></nav>\n";
 
     for (const SeverityGroup& group : kGroups) {
         const auto s = static_cast<std::size_t>(group.severity);
-        html += "<section id=\"" + std::string(group.anchor) + "\">\n<h2>" +
+        html << "<section id=\"" + std::string(group.anchor) + "\">\n<h2>" +
                 std::string(group.heading) + " <span class=\"count\">(" +
                 Plural(checksOf[s], "check", "checks") + ", " +
                 Plural(findingsOf[s], "finding", "findings") + ")</span></h2>\n";
         if (checksOf[s] == 0) {
-            html += "<p class=\"muted\">None.</p>\n";
+            html << "<p class=\"muted\">None.</p>\n";
         }
         for (std::size_t i = 0; i < checks.size(); ++i) {
             if (checks[i].severity == group.severity && !byCheck[i].empty()) {
-                html +=
-                    CheckSection(checks[i], byCheck[i], AuditPagesOf(site.findings, checks[i].id));
+                CheckSection(html, checks[i], byCheck[i], AuditPagesOf(site.findings, checks[i].id));
             }
         }
-        html += "</section>\n";
+        html << "</section>\n";
     }
 
-    html += "<section id=\"pages\">\n<h2>All pages <span class=\"count\">(" +
+    html << "<section id=\"pages\">\n<h2>All pages <span class=\"count\">(" +
             std::to_string(site.pages.size()) + ")</span></h2>\n";
-    html +=
-        "<table>\n<thead><tr><th>Address</th><th class=\"num\">Status</th><th>Indexable</th>"
+    html << "<table>\n<thead><tr><th>Address</th><th class=\"num\">Status</th><th>Indexable</th>"
         "<th>Title</th><th class=\"num\">Words</th></tr></thead>\n<tbody>\n";
     for (const AuditPage& page : site.pages) {
-        html += PageRow(page);
+        html << PageRow(page);
     }
-    html += "</tbody>\n</table>\n</section>\n";
-    html += AuditPageEnd();
-    return html;
+    html << "</tbody>\n</table>\n</section>\n";
+    html << AuditPageEnd();
+}
+
+std::string AuditSitePage(const AuditSite& site, std::string_view project,
+                          std::string_view summaryFile, std::time_t when) {
+    std::ostringstream html;
+    WriteAuditSitePage(html, site, project, summaryFile, when);
+    return std::move(html).str();
 }
 
 }  // namespace sg

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,11 @@ namespace sg {
 
 inline constexpr std::size_t kShownPages = 10;
 
-// The whole page, UTF-8. `summaryFile` is the run's summary page, in the same folder.
+// Writes the page, UTF-8, piece by piece (a site of many pages is never one string in memory).
+// `summaryFile` is the run's summary page, in the same folder.
+void WriteAuditSitePage(std::ostream& out, const AuditSite& site, std::string_view project,
+                        std::string_view summaryFile, std::time_t when);
+// The whole page as one string.
 std::string AuditSitePage(const AuditSite& site, std::string_view project,
                           std::string_view summaryFile, std::time_t when);
 
