@@ -151,9 +151,16 @@ AuditSite AuditJudge::Finish() {
         page.canonical = state.canonical;
         site.pages.push_back(std::move(page));
     }
-    for (std::vector<AuditFinding>& group : findings_) {
-        for (AuditFinding& finding : group) {
-            site.findings.push_back(std::move(finding));
+    std::size_t count = 0;
+    for (const std::deque<AuditFinding>& group : findings_) {
+        count += group.size();
+    }
+    site.findings.reserve(count);
+    for (std::deque<AuditFinding>& group : findings_) {
+        // Each moved out as it is taken, so the findings are never held twice.
+        while (!group.empty()) {
+            site.findings.push_back(std::move(group.front()));
+            group.pop_front();
         }
     }
     return site;

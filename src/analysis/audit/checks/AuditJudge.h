@@ -4,6 +4,7 @@
 // and the findings as the rules add them. AuditRules.cpp runs the categories in turn.
 
 #include <ctime>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,7 +80,8 @@ class AuditJudge {
     std::unordered_map<std::string, std::size_t> answerByKey_;
     std::unordered_map<std::string, std::size_t> elsewhereByKey_;
     // By AuditCheckId::Index().
-    std::vector<std::vector<AuditFinding>> findings_;
+    // Each check's findings; deques, so that many findings hold no spare room.
+    std::vector<std::deque<AuditFinding>> findings_;
 };
 
 // The rules of each category; AuditRules.cpp calls them in the table's order.

@@ -5,7 +5,7 @@
 namespace sg {
 
 void JudgeCanonical(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
+    const AuditAnswers& answers = judge.Data().answers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         const AuditAnswer& answer = answers[i];
         const PageState& state = judge.State(i);

@@ -50,7 +50,7 @@ void JudgeTag(AuditJudge& judge, const std::string& url, const std::vector<std::
 
 // "also on P" / "also on P and 3 more pages"
 std::string AlsoOn(const std::vector<std::size_t>& group, std::size_t self,
-                   const std::vector<AuditAnswer>& answers, std::string_view lead) {
+                   const AuditAnswers& answers, std::string_view lead) {
     std::string first;
     for (std::size_t index : group) {
         if (index != self) {
@@ -87,7 +87,7 @@ using TextKey = std::pair<std::string, std::size_t>;
 // Titles and descriptions the same as text (letter case counts), visible text the same by hash
 // and word count, on indexable pages.
 void JudgeDuplicates(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
+    const AuditAnswers& answers = judge.Data().answers;
     std::map<TextKey, std::vector<std::size_t>> titles;
     std::map<TextKey, std::vector<std::size_t>> descriptions;
     std::map<std::pair<std::uint64_t, std::size_t>, std::vector<std::size_t>> texts;

@@ -42,7 +42,7 @@ void JudgeRobotsTxt(AuditJudge& judge) {
 
 void JudgeIndexing(AuditJudge& judge) {
     JudgeRobotsTxt(judge);
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
+    const AuditAnswers& answers = judge.Data().answers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         const AuditAnswer& answer = answers[i];
         const PageState& state = judge.State(i);

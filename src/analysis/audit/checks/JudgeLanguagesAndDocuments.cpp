@@ -113,7 +113,7 @@ void JudgeAlternates(AuditJudge& judge, const SiteAlternates& site, std::size_t 
 
 void JudgeLanguagesAndDocuments(AuditJudge& judge) {
     const SiteAlternates site(judge);
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
+    const AuditAnswers& answers = judge.Data().answers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         if (!judge.Content(i)) {
             continue;

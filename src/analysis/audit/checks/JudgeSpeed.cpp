@@ -36,7 +36,7 @@ bool Uncompressed(const AuditHead& head, std::size_t size) {
 }
 
 void JudgeAnswerSpeed(AuditJudge& judge) {
-    const std::vector<AuditAnswer>& answers = judge.Data().answers;
+    const AuditAnswers& answers = judge.Data().answers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         const AuditAnswer& answer = answers[i];
         if (answer.status == 0 || !answer.redirects.empty()) {

@@ -5,6 +5,7 @@
 // (facts, not bodies; texts and lists cut as PageFacts.h says, resources as kAuditResourcesKept
 // says), so a site of the crawl's page bound fits in memory whatever its pages hold.
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,10 @@ struct AuditSitemapFile {
     std::string problem;
 };
 
+// A deque, not a vector: a large site's answers grow without a copy of them all and without
+// room held spare.
+using AuditAnswers = std::deque<AuditAnswer>;
+
 struct AuditSiteData {
     // The project's address, and where the crawl found the site (its start page's address at
     // the end of its redirects).
@@ -108,7 +113,7 @@ struct AuditSiteData {
     // The site's addresses: the crawl's visits in visit order (an address that redirected
     // within the site followed by where it ended, when that was not visited already), then
     // those the audit fetched itself. Each address once.
-    std::vector<AuditAnswer> answers;
+    AuditAnswers answers;
     // Canonical pages on other hosts, fetched to judge the canonical links naming them.
     std::vector<AuditAnswer> elsewhere;
     std::vector<AuditLink> links;

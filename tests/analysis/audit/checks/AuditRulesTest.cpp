@@ -44,7 +44,7 @@ AuditSiteData Site(std::vector<AuditAnswer> pages) {
     data.robotsUrl = "http://t.test/robots.txt";
     data.robotsStatus = 404;
     data.sitemapFound = true;
-    data.answers = std::move(pages);
+    data.answers.assign(pages.begin(), pages.end());
     return data;
 }
 
