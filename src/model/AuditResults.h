@@ -34,8 +34,9 @@ struct AuditPage {
 };
 
 struct AuditFinding {
-    // An identifier of the check table ("title-missing").
-    std::string check;
+    // An identifier of the check table ("title-missing"): the table's own text, which lives as
+    // long as the program, so a site's many findings hold no copy of it.
+    std::string_view check;
     AuditSeverity severity = AuditSeverity::Notice;
     // The page (or file) the finding is about; none for a finding about the whole site.
     std::optional<std::string> url;

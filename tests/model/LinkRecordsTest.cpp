@@ -5,6 +5,7 @@
 
 #include "model/AddressTable.h"
 #include "model/LinkRecords.h"
+#include "model/PackedTexts.h"
 #include "model/RunResults.h"
 
 namespace sg {
@@ -55,6 +56,24 @@ TEST(LinkRecords, KeepEveryFieldAndShareAddresses) {
     EXPECT_EQ(records.At(2).status, LinkStatus::Blocked);
     // One text for the page all three name.
     EXPECT_EQ(records.At(0).fromPage.data(), records.At(2).link.data());
+}
+
+// Lengths are written 7 bits a byte: the texts around each boundary must read back whole.
+TEST(PackedTexts, EveryLengthReadsBackInOrder) {
+    std::vector<std::string> texts;
+    for (const std::size_t length : {0, 1, 127, 128, 129, 16383, 16384, 70000}) {
+        texts.push_back(std::string(length, static_cast<char>('a' + texts.size())));
+    }
+    texts.push_back(std::string("\x80\0\xff", 3));
+    const PackedTexts packed(texts);
+    ASSERT_EQ(packed.size(), texts.size());
+    std::vector<std::string> read;
+    for (const std::string_view text : packed) {
+        read.emplace_back(text);
+    }
+    EXPECT_EQ(read, texts);
+    EXPECT_TRUE(PackedTexts().empty());
+    EXPECT_EQ(PackedTexts().begin(), PackedTexts().end());
 }
 
 // Blocked links are not asked, so they neither fail nor pass --fail-on-broken.

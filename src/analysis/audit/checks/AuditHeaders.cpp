@@ -54,9 +54,9 @@ std::string MediaType(std::string_view contentType) {
 
 }  // namespace
 
-std::optional<std::string_view> HeadValue(const std::vector<std::string>& lines,
+std::optional<std::string_view> HeadValue(const PackedTexts& lines,
                                           std::string_view name) {
-    for (const std::string& line : lines) {
+    for (const std::string_view line : lines) {
         const std::string_view text(line);
         if (text.size() > name.size() && text[name.size()] == ':' && StartsWithNoCase(text, name)) {
             return TrimBlanksView(text.substr(name.size() + 1));
@@ -134,10 +134,10 @@ std::optional<std::time_t> ParseHttpDate(std::string_view text) {
     return timegm(&tm);
 }
 
-CacheLifetime ReadCacheLifetime(const std::vector<std::string>& lines, std::time_t now) {
+CacheLifetime ReadCacheLifetime(const PackedTexts& lines, std::time_t now) {
     CacheLifetime lifetime;
     std::optional<std::int64_t> maxAge;
-    for (const std::string& line : lines) {
+    for (const std::string_view line : lines) {
         const std::string_view text(line);
         if (!StartsWithNoCase(text, "Cache-Control:")) {
             continue;

@@ -11,11 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "model/PackedTexts.h"
+
 namespace sg {
 
 // The value of the first head line whose field name is `name` (any case), blanks trimmed;
 // nullopt when there is none. The status line is no field.
-std::optional<std::string_view> HeadValue(const std::vector<std::string>& lines,
+std::optional<std::string_view> HeadValue(const PackedTexts& lines,
                                           std::string_view name);
 
 // Resources cached for less than this are cached too briefly.
@@ -29,7 +31,7 @@ struct CacheLifetime {
     // Seconds; nullopt when neither max-age nor Expires is given.
     std::optional<std::int64_t> seconds;
 };
-CacheLifetime ReadCacheLifetime(const std::vector<std::string>& lines, std::time_t now);
+CacheLifetime ReadCacheLifetime(const PackedTexts& lines, std::time_t now);
 // Why the lifetime is too short for a static resource ("max-age=600", "no max-age or
 // Expires"); empty when it is long enough or exempt.
 std::string ShortCacheProblem(const CacheLifetime& lifetime);

@@ -86,7 +86,7 @@ void AuditJudge::Add(AuditCheckId check, std::optional<std::string> url, std::st
     // The table lists the checks in the identifiers' order (AuditChecksTest).
     assert(row.id == check.Text());
     AuditFinding finding;
-    finding.check = std::string(check.Text());
+    finding.check = check.Text();
     finding.severity = severity.value_or(row.severity);
     finding.url = std::move(url);
     finding.detail = std::move(detail);

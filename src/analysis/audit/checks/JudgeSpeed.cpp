@@ -100,7 +100,7 @@ void JudgeSpeed(AuditJudge& judge) {
     judge.ForEachContentPage([&](const AuditAnswer& answer) {
         std::size_t weight = 0;
         std::unordered_set<std::string> counted;
-        for (const std::string& resource : answer.resources) {
+        for (const std::string_view resource : answer.resources) {
             const std::string key = AuditKey(resource);
             if (const auto found = sizes.find(key);
                 found != sizes.end() && counted.insert(key).second) {

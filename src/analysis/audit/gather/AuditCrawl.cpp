@@ -59,6 +59,7 @@ AuditHead HeadOf(const Answer& answer, bool page) {
             }
         }
     }
+    head.lines.Shrink();
     head.firstByteMs = answer.firstByte.count();
     head.offeredCompression = !answer.offeredEncodings.empty();
     if (page) {
@@ -93,9 +94,10 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
             }
             std::string url = StripFragment(resource);
             if (keys.insert(Key(url)).second) {
-                answer.resources.push_back(std::move(url));
+                answer.resources.push_back(url);
             }
         }
+        answer.resources.Shrink();
     }
     if (answer.html && answer.status == 200) {
         const std::string& body = got.BodyText();

@@ -13,6 +13,7 @@
 #include "analysis/audit/formats/Sitemap.h"
 #include "analysis/crawl/RobotsTxt.h"
 #include "html/PageFacts.h"
+#include "model/PackedTexts.h"
 
 namespace sg {
 
@@ -23,7 +24,7 @@ inline constexpr std::size_t kAuditResourcesKept = 10000;
 // they judge (Content-Type, Content-Encoding, Content-Length, Cache-Control, Expires, Date,
 // Strict-Transport-Security), the time to its first byte and its body's size.
 struct AuditHead {
-    std::vector<std::string> lines;
+    PackedTexts lines;
     long long firstByteMs = 0;
     // The request offered compressed answers.
     bool offeredCompression = false;
@@ -69,7 +70,7 @@ struct AuditAnswer {
     AuditHead head;
     // The resources the page loads, in the crawl's form (for its weight): each once, the first
     // kAuditResourcesKept.
-    std::vector<std::string> resources;
+    PackedTexts resources;
 };
 
 // A link on one of the site's pages to an address of the site, as the crawl recorded it.

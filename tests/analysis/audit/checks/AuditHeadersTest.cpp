@@ -10,7 +10,7 @@
 namespace sg {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = PackedTexts;
 
 // 2026-01-01 00:00:00 UTC.
 constexpr std::time_t kNow = 1767225600;

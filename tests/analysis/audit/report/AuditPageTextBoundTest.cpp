@@ -72,7 +72,7 @@ TEST(AuditPageTextBound, HugeTextsAreKeptToTheirStartAndJudgedWhole) {
     Texts found;
     for (const AuditFinding& finding : site.findings) {
         if (finding.url == "http://t.test/1") {
-            found.push_back(finding.check + " " + finding.detail);
+            found.push_back(std::string(finding.check) + " " + finding.detail);
         }
     }
     EXPECT_EQ(found,
