@@ -72,9 +72,16 @@ AuditHead HeadOf(const Answer& answer, bool page) {
 // Fills an answer from what a fetch got; a 200 HTML page gets its facts read, and its
 // resources are `links`' (those the crawl read from it; read here when it gives none). With
 // `atEnd` the answer is for the address the redirects ended on.
+// Where an answer came from: the end of its redirects (the answer's address when there were none
+// or `atEnd` says it is that end).
+std::string_view FinalUrl(const AuditAnswer& answer, const Answer& got, bool atEnd = false) {
+    return got.finalUrl.empty() || atEnd ? std::string_view(answer.url)
+                                         : std::string_view(got.finalUrl);
+}
+
 void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = nullptr,
           bool atEnd = false) {
-    answer.finalUrl = got.finalUrl.empty() || atEnd ? answer.url : got.finalUrl;
+    answer.endedOnHttps = StartsWithNoCase(FinalUrl(answer, got, atEnd), "https://");
     answer.status = got.StatusCode();
     if (!atEnd) {
         answer.redirects = got.redirects;
@@ -181,14 +188,14 @@ class Gatherer {
                 const FoundLinks* links, bool crawled) {
         AuditAnswer& answer = AddAnswer(url, from, crawled);
         if (got == nullptr) {
-            answer.finalUrl = url;
+            answer.endedOnHttps = StartsWithNoCase(url, "https://");
             return;
         }
         Fill(answer, *got, links);
         if (answer.redirects.empty()) {
             return;
         }
-        const std::string target = StripFragment(answer.finalUrl);
+        const std::string target = StripFragment(FinalUrl(answer, *got));
         if (!SameHost(target, data_.root) || Seen(target)) {
             return;
         }
@@ -262,7 +269,7 @@ class Gatherer {
 
     void AddNotAsked(const std::string& url, std::string from) {
         AuditAnswer& answer = AddAnswer(url, std::move(from), false);
-        answer.finalUrl = url;
+        answer.endedOnHttps = StartsWithNoCase(answer.url, "https://");
         answer.notAsked = true;
     }
 
@@ -294,7 +301,7 @@ class Gatherer {
     void ProbeHttps() {
         bool plain = false;
         for (const AuditAnswer& answer : data_.answers) {
-            if (StartsWithNoCase(answer.finalUrl, "https://")) {
+            if (answer.endedOnHttps) {
                 data_.hostAnswersHttps = true;
                 return;
             }
@@ -473,7 +480,7 @@ class Gatherer {
             } else {
                 AuditAnswer& answer = data_.elsewhere.emplace_back();
                 answer.url = url;
-                answer.finalUrl = url;
+                answer.endedOnHttps = StartsWithNoCase(url, "https://");
                 if (got.Reached()) {
                     Fill(answer, got);
                 }

@@ -49,8 +49,8 @@ struct AuditAnswer {
     // The page it was first found on (itself for the start page; empty when only a sitemap or
     // a canonical link named it).
     std::string from;
-    // Where the answer came from: the end of its redirects (`url` when there were none).
-    std::string finalUrl;
+    // The answer came from an https address (the end of its redirects, or `url` itself).
+    bool endedOnHttps = false;
     // The final answer's status code; 0 when none came.
     int status = 0;
     // The addresses redirected to, in order.

@@ -25,7 +25,7 @@ std::string Times(std::size_t count, std::string_view text) {
 // Page `n` of http://t.test/, with nothing any check finds fault with.
 AuditAnswer Page(int n) {
     AuditAnswer page;
-    page.url = page.from = page.finalUrl = "http://t.test/" + std::to_string(n);
+    page.url = page.from = "http://t.test/" + std::to_string(n);
     page.status = 200;
     page.html = page.crawled = true;
     PageFacts& facts = page.facts;

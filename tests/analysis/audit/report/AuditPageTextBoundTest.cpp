@@ -39,7 +39,7 @@ TEST(AuditPageTextBound, HugeTextsAreKeptToTheirStartAndJudgedWhole) {
             "</p></body></html>";
 
     AuditAnswer page;
-    page.url = page.from = page.finalUrl = "http://t.test/1";
+    page.url = page.from = "http://t.test/1";
     page.status = 200;
     page.html = page.crawled = true;
     page.facts = ReadPageFacts(html, "Content-Type: text/html; charset=utf-8");
@@ -54,9 +54,9 @@ TEST(AuditPageTextBound, HugeTextsAreKeptToTheirStartAndJudgedWhole) {
 
     // Two pages of the same whole title are the same; one character more at its end is not.
     AuditAnswer same = page;
-    same.url = same.from = same.finalUrl = "http://t.test/2";
+    same.url = same.from = "http://t.test/2";
     AuditAnswer longer = page;
-    longer.url = longer.from = longer.finalUrl = "http://t.test/3";
+    longer.url = longer.from = "http://t.test/3";
     longer.facts.titleSizes.characters = {300001};
     longer.facts.descriptionSizes.characters = {(2u << 20) + 1};
     longer.facts.textHash = page.facts.textHash + 1;
