@@ -13,6 +13,7 @@
 #include "html/TextUtil.h"
 #include "html/Url.h"
 #include "html/UrlText.h"
+#include "model/AddressTable.h"
 #include "model/ProgressSink.h"
 #include "net/ConnectionSetting.h"
 #include "net/FetchAhead.h"
@@ -171,10 +172,12 @@ class Gatherer {
     }
 
   private:
-    bool Seen(std::string_view url) const { return index_.count(Key(url)) > 0; }
+    bool Seen(std::string_view url) const { return keys_.Find(Key(url)) != AddressTable::kNone; }
 
     AuditAnswer& AddAnswer(std::string url, std::string from, bool crawled) {
-        index_.emplace(Key(url), data_.answers.size());
+        if (keys_.Intern(Key(url)) == answerOf_.size()) {
+            answerOf_.push_back(data_.answers.size());
+        }
         AuditAnswer& answer = data_.answers.emplace_back();
         answer.url = std::move(url);
         answer.from = std::move(from);
@@ -253,9 +256,9 @@ class Gatherer {
             }
             const std::string to = StripFragment(record.link);
             const std::string key = Key(to);
-            const auto known = index_.find(key);
+            const AddressTable::Id known = keys_.Find(key);
             const bool redirects =
-                known != index_.end() && !data_.answers[known->second].redirects.empty();
+                known != AddressTable::kNone && !data_.answers[answerOf_[known]].redirects.empty();
             if (targets.insert(key).second || redirects) {
                 data_.links.push_back({StripFragment(record.fromPage), to, record.httpStatus,
                                        record.kind == LinkKind::Page});
@@ -265,6 +268,8 @@ class Gatherer {
                 AddNotAsked(to, StripFragment(record.fromPage));
             }
         }
+        // Only its robots.txt is read from here on: the records go before the checks run.
+        crawler.ClearRecords();
     }
 
     void AddNotAsked(const std::string& url, std::string from) {
@@ -494,7 +499,9 @@ class Gatherer {
     const AuditGatherBounds bounds_;
     const int maxPages_;
     AuditSiteData data_;
-    std::unordered_map<std::string, std::size_t> index_;
+    // Each address's key once, and the answer of each key by its number.
+    AddressTable keys_;
+    std::vector<std::size_t> answerOf_;
     int visited_ = 0;
 };
 
