@@ -1,5 +1,6 @@
 #include "model/AddressTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -10,11 +11,15 @@ namespace {
 // Texts share blocks of this size; a longer one gets a block of its own.
 constexpr std::size_t kBlockBytes = 64 * 1024;
 
+std::size_t HashOf(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
+
 }  // namespace
 
 std::size_t AddressTable::SlotOf(std::string_view text) const {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = std::hash<std::string_view>{}(text) & mask;
+    std::size_t slot = HashOf(text) & mask;
     while (slots_[slot] != 0 && texts_[slots_[slot] - 1] != text) {
         slot = (slot + 1) & mask;
     }
@@ -46,7 +51,7 @@ void AddressTable::Grow() {
     slots_.assign(slots_.empty() ? 1024 : slots_.size() * 2, 0);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t n = 0; n < texts_.size(); ++n) {
-        std::size_t slot = std::hash<std::string_view>{}(texts_[n]) & mask;
+        std::size_t slot = HashOf(texts_[n]) & mask;
         while (slots_[slot] != 0) {
             slot = (slot + 1) & mask;
         }

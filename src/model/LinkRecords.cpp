@@ -17,8 +17,11 @@ const char* BrokenBecauseText(BrokenBecause because) {
 CrawlRecord LinkRecords::At(int n) const {
     const auto at = static_cast<std::size_t>(n);
     const Row& row = blocks_[at / kRowsPerBlock][at % kRowsPerBlock];
-    return CrawlRecord{addresses_.At(row.fromPage), addresses_.At(row.link),
-                       static_cast<LinkStatus>(row.status), row.httpStatus, row.kind,
+    return CrawlRecord{addresses_.At(row.fromPage),
+                       addresses_.At(row.link),
+                       static_cast<LinkStatus>(row.status),
+                       row.httpStatus,
+                       row.kind,
                        row.because};
 }
 
@@ -28,10 +31,12 @@ void LinkRecords::Add(std::string_view fromPage, std::string_view link, LinkStat
     if (count_ % kRowsPerBlock == 0) {
         blocks_.push_back(std::make_unique_for_overwrite<Row[]>(kRowsPerBlock));
     }
-    blocks_.back()[count_ % kRowsPerBlock] =
-        Row{addresses_.Intern(fromPage), addresses_.Intern(link),
-            static_cast<std::int16_t>(fits ? httpStatus : 0), static_cast<std::uint8_t>(status),
-            kind, because};
+    blocks_.back()[count_ % kRowsPerBlock] = Row{addresses_.Intern(fromPage),
+                                                 addresses_.Intern(link),
+                                                 static_cast<std::int16_t>(fits ? httpStatus : 0),
+                                                 static_cast<std::uint8_t>(status),
+                                                 kind,
+                                                 because};
     ++count_;
 }
 

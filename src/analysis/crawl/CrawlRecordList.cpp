@@ -44,7 +44,9 @@ bool CrawlRecordList::Visited(std::string_view link) const {
     return entry != nullptr && entry->visited;
 }
 
-void CrawlRecordList::MarkVisited(std::string_view link) { EntryOf(link).visited = true; }
+void CrawlRecordList::MarkVisited(std::string_view link) {
+    EntryOf(link).visited = true;
+}
 
 bool CrawlRecordList::MarkKnown(std::string_view link) {
     Entry& entry = EntryOf(link);

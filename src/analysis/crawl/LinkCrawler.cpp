@@ -392,10 +392,11 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         frame.items.push_back({records_.Keep(link), false, LinkKind::Resource});
     }
     for (const UnaskedReference& reference : found.unasked) {
-        frame.items.push_back(
-            {records_.Keep(reference.value), false, reference.resource ? LinkKind::Resource : LinkKind::Page, true,
-             reference.why == UnaskedReference::Why::TooLong ? BrokenBecause::AddressTooLong
-                                                             : BrokenBecause::NotOnTheWeb});
+        frame.items.push_back({records_.Keep(reference.value), false,
+                               reference.resource ? LinkKind::Resource : LinkKind::Page, true,
+                               reference.why == UnaskedReference::Why::TooLong
+                                   ? BrokenBecause::AddressTooLong
+                                   : BrokenBecause::NotOnTheWeb});
     }
     // The answer (and its body) is gone before the page's links are followed, so a deep crawl
     // holds one page's lists per level, not one response.

@@ -54,8 +54,7 @@ std::string MediaType(std::string_view contentType) {
 
 }  // namespace
 
-std::optional<std::string_view> HeadValue(const PackedTexts& lines,
-                                          std::string_view name) {
+std::optional<std::string_view> HeadValue(const PackedTexts& lines, std::string_view name) {
     for (const std::string_view line : lines) {
         const std::string_view text(line);
         if (text.size() > name.size() && text[name.size()] == ':' && StartsWithNoCase(text, name)) {

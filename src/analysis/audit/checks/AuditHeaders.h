@@ -17,8 +17,7 @@ namespace sg {
 
 // The value of the first head line whose field name is `name` (any case), blanks trimmed;
 // nullopt when there is none. The status line is no field.
-std::optional<std::string_view> HeadValue(const PackedTexts& lines,
-                                          std::string_view name);
+std::optional<std::string_view> HeadValue(const PackedTexts& lines, std::string_view name);
 
 // Resources cached for less than this are cached too briefly.
 inline constexpr std::int64_t kCacheLifetimeMin = 30LL * 24 * 60 * 60;

@@ -48,8 +48,8 @@ void CheckSection(std::ostream& html, const AuditCheck& check,
     const std::string severity(AuditSeverityName(check.severity));
     html << "<section class=\"check\" id=\"" + AuditCheckAnchor(check.id) + "\">\n";
     html << "<h3><span class=\"badge " + severity + "\">" + severity + "</span> <code>" +
-            ReportText(check.id) + "</code> " + ReportText(check.summary) +
-            " <span class=\"count\">(" + Plural(pages, "page", "pages") + ")</span></h3>\n";
+                ReportText(check.id) + "</code> " + ReportText(check.summary) +
+                " <span class=\"count\">(" + Plural(pages, "page", "pages") + ")</span></h3>\n";
     html << "<ul class=\"pages\">\n";
     std::size_t shown = 0;
     for (; shown < found.size() && shown < kShownPages; ++shown) {
@@ -58,7 +58,7 @@ void CheckSection(std::ostream& html, const AuditCheck& check,
     html << "</ul>\n";
     if (shown < found.size()) {
         html << "<details><summary>and " + std::to_string(found.size() - shown) +
-                " more</summary>\n<ul class=\"pages\">\n";
+                    " more</summary>\n<ul class=\"pages\">\n";
         for (; shown < found.size(); ++shown) {
             html << PageItem(*found[shown]);
         }
@@ -101,9 +101,9 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
 
     html << AuditPageStart("Site Audit of " + site.url);
     html << "<header>\n<p><a href=\"" + AuditLocalHref(summaryFile) + "\">Site Audit of " +
-            ReportText(project) + "</a></p>\n";
+                ReportText(project) + "</a></p>\n";
     html << "<h1>Site Audit of <a href=\"" + ReportLinkHref(site.url) + "\">" +
-            ReportText(site.url) + "</a></h1>\n";
+                ReportText(site.url) + "</a></h1>\n";
     html << "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
 
     std::array<std::size_t, 3> checksOf{};
@@ -121,35 +121,36 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
     for (const SeverityGroup& group : kGroups) {
         const auto s = static_cast<std::size_t>(group.severity);
         html << "<div><dt>" + std::string(group.heading) + "</dt><dd class=\"" +
-                std::string(AuditSeverityName(group.severity)) + "\">" +
-                std::to_string(findingsOf[s]) + "</dd></div>\n";
+                    std::string(AuditSeverityName(group.severity)) + "\">" +
+                    std::to_string(findingsOf[s]) + "</dd></div>\n";
     }
     html << "</dl>\n";
     html << "<nav><p><a href=\"#errors\">Errors</a> &middot; <a href=\"#warnings\">Warnings</a> "
-        "&middot; <a href=\"#notices\">Notices</a> &middot; <a href=\"#pages\">All "
-        "pages</a></p></nav>\n";
+            "&middot; <a href=\"#notices\">Notices</a> &middot; <a href=\"#pages\">All "
+            "pages</a></p></nav>\n";
 
     for (const SeverityGroup& group : kGroups) {
         const auto s = static_cast<std::size_t>(group.severity);
         html << "<section id=\"" + std::string(group.anchor) + "\">\n<h2>" +
-                std::string(group.heading) + " <span class=\"count\">(" +
-                Plural(checksOf[s], "check", "checks") + ", " +
-                Plural(findingsOf[s], "finding", "findings") + ")</span></h2>\n";
+                    std::string(group.heading) + " <span class=\"count\">(" +
+                    Plural(checksOf[s], "check", "checks") + ", " +
+                    Plural(findingsOf[s], "finding", "findings") + ")</span></h2>\n";
         if (checksOf[s] == 0) {
             html << "<p class=\"muted\">None.</p>\n";
         }
         for (std::size_t i = 0; i < checks.size(); ++i) {
             if (checks[i].severity == group.severity && !byCheck[i].empty()) {
-                CheckSection(html, checks[i], byCheck[i], AuditPagesOf(site.findings, checks[i].id));
+                CheckSection(html, checks[i], byCheck[i],
+                             AuditPagesOf(site.findings, checks[i].id));
             }
         }
         html << "</section>\n";
     }
 
     html << "<section id=\"pages\">\n<h2>All pages <span class=\"count\">(" +
-            std::to_string(site.pages.size()) + ")</span></h2>\n";
+                std::to_string(site.pages.size()) + ")</span></h2>\n";
     html << "<table>\n<thead><tr><th>Address</th><th class=\"num\">Status</th><th>Indexable</th>"
-        "<th>Title</th><th class=\"num\">Words</th></tr></thead>\n<tbody>\n";
+            "<th>Title</th><th class=\"num\">Words</th></tr></thead>\n<tbody>\n";
     for (const AuditPage& page : site.pages) {
         html << PageRow(page);
     }

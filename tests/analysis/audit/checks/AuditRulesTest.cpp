@@ -52,7 +52,8 @@ AuditSiteData Site(std::vector<AuditAnswer> pages) {
 Strings Judged(const AuditSiteData& data) {
     Strings found;
     for (const AuditFinding& finding : JudgeSite(data, kNow).findings) {
-        found.push_back(std::string(finding.check) + " " + finding.url.value_or("-") + " " + finding.detail);
+        found.push_back(std::string(finding.check) + " " + finding.url.value_or("-") + " " +
+                        finding.detail);
     }
     return found;
 }
@@ -212,9 +213,7 @@ TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
              a.head.lines = {"content-type: text/html", "content-encoding: gzip"};
          }},
         {"cached 30 days less a second",
-         [&](AuditAnswer&, AuditResource& res) {
-             res.head.lines = image(1000, "max-age=2591999");
-         },
+         [&](AuditAnswer&, AuditResource& res) { res.head.lines = image(1000, "max-age=2591999"); },
          {"short-cache-lifetime " + r + "cached for 2591999 seconds"}},
     };
     for (const Row& row : rows) {
