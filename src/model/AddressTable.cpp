@@ -76,9 +76,21 @@ std::string_view AddressTable::Store(std::string_view text) {
     return stored;
 }
 
+AddressTable& AddressTable::operator=(AddressTable&& other) noexcept {
+    if (this != &other) {
+        texts_ = std::exchange(other.texts_, {});
+        slots_ = std::exchange(other.slots_, {});
+        blocks_ = std::exchange(other.blocks_, {});
+        blockLeft_ = std::exchange(other.blockLeft_, 0);
+        blockNext_ = std::exchange(other.blockNext_, nullptr);
+    }
+    return *this;
+}
+
 void AddressTable::Clear() {
-    texts_.clear();
-    slots_.clear();
+    // Assigned, not cleared: a cleared vector keeps its room.
+    texts_ = decltype(texts_)();
+    slots_ = decltype(slots_)();
     blocks_.clear();
     blockLeft_ = 0;
     blockNext_ = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sg {
@@ -16,6 +17,11 @@ class AddressTable {
     using Id = std::uint32_t;
     // What Find answers for a text not in the table.
     static constexpr Id kNone = UINT32_MAX;
+
+    AddressTable() = default;
+    // A table moved from is left empty and usable (its block pointer must not follow the blocks).
+    AddressTable(AddressTable&& other) noexcept { *this = std::move(other); }
+    AddressTable& operator=(AddressTable&& other) noexcept;
 
     // The number of `text`, added when new.
     Id Intern(std::string_view text);

@@ -28,11 +28,14 @@ CrawlRecord LinkRecords::At(int n) const {
 void LinkRecords::Add(std::string_view fromPage, std::string_view link, LinkStatus status,
                       int httpStatus, LinkKind kind, BrokenBecause because) {
     const bool fits = httpStatus >= 0 && httpStatus <= INT16_MAX;
+    // Both interned before a block is added, so a failure leaves the rows as they were.
+    const AddressTable::Id from = addresses_.Intern(fromPage);
+    const AddressTable::Id to = addresses_.Intern(link);
     if (count_ % kRowsPerBlock == 0) {
         blocks_.push_back(std::make_unique_for_overwrite<Row[]>(kRowsPerBlock));
     }
-    blocks_.back()[count_ % kRowsPerBlock] = Row{addresses_.Intern(fromPage),
-                                                 addresses_.Intern(link),
+    blocks_.back()[count_ % kRowsPerBlock] = Row{from,
+                                                 to,
                                                  static_cast<std::int16_t>(fits ? httpStatus : 0),
                                                  static_cast<std::uint8_t>(status),
                                                  kind,
@@ -41,7 +44,7 @@ void LinkRecords::Add(std::string_view fromPage, std::string_view link, LinkStat
 }
 
 void LinkRecords::Clear() {
-    blocks_.clear();
+    blocks_ = decltype(blocks_)();
     count_ = 0;
     addresses_.Clear();
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/AddressTable.h"
@@ -61,6 +62,16 @@ struct CrawlRecord {
 
 class LinkRecords {
   public:
+    LinkRecords() = default;
+    // Records moved from are left empty.
+    LinkRecords(LinkRecords&& other) noexcept { *this = std::move(other); }
+    LinkRecords& operator=(LinkRecords&& other) noexcept {
+        addresses_ = std::move(other.addresses_);
+        blocks_ = std::exchange(other.blocks_, {});
+        count_ = std::exchange(other.count_, 0);
+        return *this;
+    }
+
     int Count() const { return static_cast<int>(count_); }
     // Record n in the order made; 0 <= n < Count().
     CrawlRecord At(int n) const;

@@ -58,7 +58,7 @@ bool CrawlRecordList::MarkKnown(std::string_view link) {
 void CrawlRecordList::Clear() {
     records_.Clear();
     keys_.Clear();
-    entries_.clear();
+    entries_ = decltype(entries_)();
 }
 
 LinkRecords CrawlRecordList::Take() {

@@ -116,7 +116,7 @@ void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, Li
 
 void LinkCrawler::ClearRecords() {
     records_.Clear();
-    visited_.clear();
+    visited_ = decltype(visited_)();
     pagesKnown_ = 0;
 }
 

@@ -136,8 +136,13 @@ class LinkCrawler {
 
     // The record list of the last crawl.
     const CrawlRecordList& Records() const { return records_; }
-    // The records, moved out for a reader that outlives the crawl; none are left.
-    LinkRecords TakeRecords() { return records_.Take(); }
+    // The records, moved out for a reader that outlives the crawl; none are left, and no visits
+    // (ClearRecords).
+    LinkRecords TakeRecords() {
+        LinkRecords taken = records_.Take();
+        ClearRecords();
+        return taken;
+    }
     int RecordCount() const { return records_.Count(); }
     // Record n in the order made; 0 <= n < RecordCount().
     CrawlRecord RecordAt(int n) const { return records_.At(n); }

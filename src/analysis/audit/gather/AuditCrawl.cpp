@@ -70,15 +70,16 @@ AuditHead HeadOf(const Answer& answer, bool page) {
     return head;
 }
 
-// Fills an answer from what a fetch got; a 200 HTML page gets its facts read, and its
-// resources are `links`' (those the crawl read from it; read here when it gives none). With
-// `atEnd` the answer is for the address the redirects ended on.
 // Where an answer came from: the end of its redirects (the answer's address when there were none
 // or `atEnd` says it is that end).
 std::string_view FinalUrl(const AuditAnswer& answer, const Answer& got, bool atEnd = false) {
     return got.finalUrl.empty() || atEnd ? std::string_view(answer.url)
                                          : std::string_view(got.finalUrl);
 }
+
+// Fills an answer from what a fetch got; a 200 HTML page gets its facts read, and its
+// resources are `links`' (those the crawl read from it; read here when it gives none). With
+// `atEnd` the answer is for the address the redirects ended on.
 
 void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = nullptr,
           bool atEnd = false) {
