@@ -107,6 +107,7 @@ void FetchAhead::Prefetch(const std::vector<Request>& requests) {
         entry->host = std::move(host);
         pending_[request].push_back(entry);
         seen_.insert(request);
+        ++queuedOf_[entry->host];
         entries.push_back(std::move(entry));
     }
     queue_.insert(queue_.begin(), entries.begin(), entries.end());
@@ -131,6 +132,8 @@ void FetchAhead::StopPrefetching() {
         }
     }
     queue_.clear();
+    queuedOf_.clear();
+    droppedInQueue_ = 0;
 }
 
 void FetchAhead::SetSpacing(std::chrono::milliseconds spacing) {
@@ -159,7 +162,7 @@ void FetchAhead::DropQueued(const Request& request) {
         if (entry->started) {
             return false;
         }
-        std::erase(queue_, entry);
+        DropEntry(entry);
         return true;
     });
     if (pending->second.empty()) {
@@ -167,13 +170,30 @@ void FetchAhead::DropQueued(const Request& request) {
     }
 }
 
+void FetchAhead::DropEntry(const EntryPtr& entry) {
+    if (entry->dropped) {
+        return;
+    }
+    entry->dropped = true;
+    --queuedOf_[entry->host];
+    ++droppedInQueue_;
+    if (droppedInQueue_ * 2 > queue_.size()) {
+        std::erase_if(queue_, [](const EntryPtr& queued) { return queued->dropped; });
+        droppedInQueue_ = 0;
+    }
+}
+
 void FetchAhead::DropSpacedEntries() {
     std::deque<EntryPtr> kept;
     for (EntryPtr& entry : queue_) {
+        if (entry->dropped) {
+            continue;
+        }
         if (SpacingOf(entry->host).count() == 0) {
             kept.push_back(std::move(entry));
             continue;
         }
+        --queuedOf_[entry->host];
         auto pending = pending_.find(entry->request);
         if (pending != pending_.end()) {
             std::erase(pending->second, entry);
@@ -183,6 +203,22 @@ void FetchAhead::DropSpacedEntries() {
         }
     }
     queue_.swap(kept);
+    droppedInQueue_ = 0;
+}
+
+bool FetchAhead::AnyHostHasRoom(int total) const {
+    for (const auto& [host, queued] : queuedOf_) {
+        if (queued <= 0) {
+            continue;
+        }
+        const auto flying = inFlight_.find(host);
+        const int inFlight = flying != inFlight_.end() ? flying->second : 0;
+        if (inFlight < HostLimit(host) &&
+            (multiplexedHosts_.count(host) != 0 || total < kTotalConnections)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int FetchAhead::HostLimit(const std::string& host) const {
@@ -213,7 +249,19 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
             total += count;
         }
     }
+    // Dropped entries at the front go at once; when no host of a queued entry has room, the
+    // queue is not walked at all (a long queue for one busy host costs nothing per answer).
+    while (!queue_.empty() && queue_.front()->dropped) {
+        queue_.pop_front();
+        --droppedInQueue_;
+    }
+    if (!AnyHostHasRoom(total)) {
+        return nullptr;
+    }
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+        if ((*it)->dropped) {
+            continue;
+        }
         const std::string& host = (*it)->host;
         const bool multiplexed = multiplexedHosts_.count(host) != 0;
         // Every fetch in flight may fill its cap at once (64 streams on one HTTP/2 connection):
@@ -224,6 +272,7 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
             (multiplexed || total < kTotalConnections)) {
             EntryPtr entry = *it;
             queue_.erase(it);
+            --queuedOf_[host];
             return entry;
         }
     }
@@ -285,6 +334,7 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
         page->host = entry.host;
         pending_[page->request].push_back(page);
         seen_.insert(page->request);
+        ++queuedOf_[page->host];
         queue_.push_front(std::move(page));
     }
     Pump();
@@ -330,7 +380,7 @@ Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked
             Pump();
             return std::move(entry->answer);
         }
-        std::erase(queue_, entry);
+        DropEntry(entry);
     }
     // Not started yet: fetched here, within the host's limit and at its time.
     const std::string host = HostKey(request.second);

@@ -105,6 +105,9 @@ class FetchAhead : public Fetcher {
         std::string host;
         bool started = false;
         bool done = false;
+        // Taken off the queue before it started (the walk fetched it itself, or no longer needs
+        // it): left in the queue and skipped, so that dropping one costs O(1).
+        bool dropped = false;
         std::size_t bytes = 0;
         Answer answer;
     };
@@ -125,6 +128,10 @@ class FetchAhead : public Fetcher {
     void DropQueued(const Request& request);
     // Drops the queued entries of hosts that now have a spacing. Called with the mutex held.
     void DropSpacedEntries();
+    // Marks a queued entry dropped; the queue is compacted when most of it is.
+    void DropEntry(const EntryPtr& entry);
+    // Whether some host with queued entries has room for one more request now.
+    bool AnyHostHasRoom(int total) const;
     // After any fetch: a host that asks to slow down gets one connection from now on; one that
     // answers over HTTP/2 may carry more requests at once.
     void NoteAnswer(const std::string& host, const Answer& answer);
@@ -144,6 +151,9 @@ class FetchAhead : public Fetcher {
     int running_ = 0;
     std::size_t reserved_ = 0;
     std::deque<EntryPtr> queue_;
+    // Entries of queue_ marked dropped, and the live ones of each host.
+    std::size_t droppedInQueue_ = 0;
+    std::map<std::string, int> queuedOf_;
     std::map<Request, std::deque<EntryPtr>> pending_;
     std::set<Request> seen_;
     std::map<std::string, int> inFlight_;
