@@ -33,6 +33,7 @@ class CountingSite {
         return "127.0.0.1:" + std::to_string(server_.Port()) + path;
     }
     int MostAtOnce() const { return most_.load(); }
+    int Served() const { return served_.load(); }
     // The most served at once among the answers after the first `after`.
     int MostAtOnceAfter() const { return mostLater_.load(); }
 
@@ -87,6 +88,8 @@ TEST(FetchAhead, KeepsToTheHostLimitAndGivesEachAnswerToItsRequest) {
     EXPECT_GE(site.MostAtOnce(), 2);
     // Taken once: a second Take fetches again, on the spot.
     EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, requests[0].second).BodyText(), "/p0");
+    // Those the walk took before they started were fetched by the walk alone, never again ahead.
+    EXPECT_EQ(site.Served(), 25);
     EXPECT_TRUE(ahead.Seen(FetchAhead::Kind::Page, requests[0].second));
     EXPECT_FALSE(ahead.Seen(FetchAhead::Kind::Head, requests[0].second));
 }
