@@ -35,11 +35,8 @@ bool WriteOne(CliContext& context, std::string_view command, const std::string& 
     bool ok = false;
     if (std::filesystem::is_other(std::filesystem::status(path, error))) {
         ok = WriteFile(path, write);
-    } else if (const std::string part = CreateFileBeside(path); !part.empty()) {
-        ok = WriteFile(part, write) && ReplaceFile(part, path);
-        if (!ok) {
-            RemoveFile(part);
-        }
+    } else {
+        ok = WriteFileReplacing(path, write);
     }
     if (!ok) {
         CliError(context, std::string(command) + ": could not write " + path);

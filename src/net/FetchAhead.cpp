@@ -206,15 +206,16 @@ void FetchAhead::DropSpacedEntries() {
     droppedInQueue_ = 0;
 }
 
+bool FetchAhead::HostHasRoom(const std::string& host, int total) const {
+    const auto flying = inFlight_.find(host);
+    const int inFlight = flying != inFlight_.end() ? flying->second : 0;
+    return inFlight < HostLimit(host) &&
+           (multiplexedHosts_.count(host) != 0 || total < kTotalConnections);
+}
+
 bool FetchAhead::AnyHostHasRoom(int total) const {
     for (const auto& [host, queued] : queuedOf_) {
-        if (queued <= 0) {
-            continue;
-        }
-        const auto flying = inFlight_.find(host);
-        const int inFlight = flying != inFlight_.end() ? flying->second : 0;
-        if (inFlight < HostLimit(host) &&
-            (multiplexedHosts_.count(host) != 0 || total < kTotalConnections)) {
+        if (queued > 0 && HostHasRoom(host, total)) {
             return true;
         }
     }
@@ -263,13 +264,11 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
             continue;
         }
         const std::string& host = (*it)->host;
-        const bool multiplexed = multiplexedHosts_.count(host) != 0;
         // Every fetch in flight may fill its cap at once (64 streams on one HTTP/2 connection):
         // what they may hold together is bounded, heads being small enough to go on.
         const bool fits =
             running_ == 0 || reserved_ + MostHeld((*it)->request.first) <= kInFlightBytes;
-        if (fits && inFlight_[host] < HostLimit(host) &&
-            (multiplexed || total < kTotalConnections)) {
+        if (fits && HostHasRoom(host, total)) {
             EntryPtr entry = *it;
             queue_.erase(it);
             --queuedOf_[host];

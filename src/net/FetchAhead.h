@@ -130,7 +130,9 @@ class FetchAhead : public Fetcher {
     void DropSpacedEntries();
     // Marks a queued entry dropped; the queue is compacted when most of it is.
     void DropEntry(const EntryPtr& entry);
-    // Whether some host with queued entries has room for one more request now.
+    // Whether `host` has room for one more request now, with `total` requests in flight on
+    // hosts of one connection each; and whether some host with queued entries has.
+    bool HostHasRoom(const std::string& host, int total) const;
     bool AnyHostHasRoom(int total) const;
     // After any fetch: a host that asks to slow down gets one connection from now on; one that
     // answers over HTTP/2 may carry more requests at once.

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace sg {
@@ -119,6 +120,21 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, mode_t 
     }
     ::unlink(temp.c_str());
     return false;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::function<bool(std::ostream&)>& write) {
+    const std::string part = CreateFileBeside(path);
+    if (part.empty()) {
+        return false;
+    }
+    std::ofstream file(part, std::ios::binary | std::ios::trunc);
+    bool ok = write(file);
+    file.close();
+    ok = ok && file && ReplaceFile(part, path);
+    if (!ok) {
+        RemoveFile(part);
+    }
+    return ok;
 }
 
 std::string CreateFileBeside(const std::string& path) {

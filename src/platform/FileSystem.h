@@ -3,6 +3,8 @@
 // the design makes silent simply ignore it.
 
 #include <sys/types.h>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, mode_t 
 // permissions of the file at `path` when there is one, else those a new file gets (0666 less
 // the umask).
 std::string CreateFileBeside(const std::string& path);
+// Streams what `write` writes into a new file beside `path` (CreateFileBeside) that replaces
+// `path` only once whole; `write` returns false when it could not make all of it. On any failure
+// the new file is removed and `path` is as it was. True when `path` holds it all.
+bool WriteFileReplacing(const std::string& path, const std::function<bool(std::ostream&)>& write);
 // Renames `from` over `to`, in one step: true when done.
 bool ReplaceFile(const std::string& from, const std::string& to);
 // Deletes the file: true when done.

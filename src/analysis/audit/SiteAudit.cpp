@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <fstream>
 
 #include "analysis/audit/checks/AuditRules.h"
 #include "analysis/audit/gather/AuditCrawl.h"
@@ -25,23 +24,6 @@ std::string RunFolder(const Project& project) {
 
 std::string SummaryFile(const Project& project) {
     return project.GetReportName() + ".html";
-}
-
-// The site's page, written piece by piece to a new file that replaces the old one once whole.
-bool WriteSitePage(const std::string& path, const AuditSite& site, std::string_view project,
-                   std::string_view summaryFile) {
-    const std::string part = CreateFileBeside(path);
-    if (part.empty()) {
-        return false;
-    }
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    WriteAuditSitePage(out, site, project, summaryFile, std::time(nullptr));
-    out.close();
-    if (!out || !ReplaceFile(part, path)) {
-        RemoveFile(part);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -68,9 +50,13 @@ bool WriteSiteAudit(Project& project, Fetcher& fetcher, std::vector<AuditSite>& 
             site = JudgeSite(data, std::time(nullptr));
         }
         site.url = Utf8Text(url, PageCharset::Utf8);
-        if (!WriteSitePage(folder + "/" + SiteAuditFile(entry), site,
-                           Utf8Text(project.GetName(), PageCharset::Windows1252),
-                           SummaryFile(project))) {
+        // Written piece by piece, replacing the old page only once whole.
+        const std::string projectName = Utf8Text(project.GetName(), PageCharset::Windows1252);
+        if (!WriteFileReplacing(folder + "/" + SiteAuditFile(entry), [&](std::ostream& out) {
+                WriteAuditSitePage(out, site, projectName, SummaryFile(project),
+                                   std::time(nullptr));
+                return true;
+            })) {
             LogProgressLine("Site Audit: the page of " + url + " could not be written");
         }
         sites.push_back(std::move(site));

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 #include "analysis/crawl/HttpsDowngradeLog.h"

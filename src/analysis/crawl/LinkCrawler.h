@@ -33,7 +33,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "analysis/crawl/AnswerLinks.h"

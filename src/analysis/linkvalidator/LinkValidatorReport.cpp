@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -195,7 +194,7 @@ void WriteLinkTables(const CrawlRecordList& records, const std::string& reportPa
 namespace {
 
 // The crawl's records of the site just crawled, moved to the run's results (not copied).
-void KeepCrawlResults(const std::string& url, LinkCrawler& crawl) {
+void KeepCrawlResults(const std::string& url, LinkCrawler& crawl, const LinkCounts& counts) {
     RunResults* results = App().results;
     if (results == nullptr) {
         return;
@@ -204,7 +203,7 @@ void KeepCrawlResults(const std::string& url, LinkCrawler& crawl) {
     site.url = Utf8Text(url, PageCharset::Utf8);
     site.pagesVisited = crawl.PagesVisited();
     site.limitReached = crawl.LimitReached();
-    site.linksNotRead = crawl.Counts().linksNotRead;
+    site.linksNotRead = counts.linksNotRead;
     site.records = crawl.TakeRecords();
 }
 
@@ -225,8 +224,10 @@ bool WriteLinkValidatorReport(Project& project, Fetcher& fetcher, bool followSit
         crawl.CrawlSite(url, followSite);
         if (!RunCancelled()) {
             WriteLinkTables(crawl.Records(), file);
-            entry.SetLinkCounts(crawl.Counts());
-            KeepCrawlResults(url, crawl);
+            // Counted once: each count walks every record.
+            const LinkCounts counts = crawl.Counts();
+            entry.SetLinkCounts(counts);
+            KeepCrawlResults(url, crawl, counts);
         }
         return WriteFooter(file);
     });
