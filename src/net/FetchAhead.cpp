@@ -65,13 +65,14 @@ FetchAhead::~FetchAhead() {
     std::unique_lock<std::mutex> lock(mutex_);
     stopping_ = true;
     queue_.clear();
+    unread_.clear();
     control_.RequestCancel();
     fetcher_.Wake();
     // Each fetch in flight ends within a slice of the cancel.
     changed_.wait(lock, [this] { return running_ == 0; });
 }
 
-std::string FetchAhead::HostKey(const std::string& address) {
+std::string FetchAhead::HostKey(std::string_view address) {
     std::string_view rest(address);
     if (EqualsNoCase(rest.substr(0, 7), "http://")) {
         rest.remove_prefix(7);
@@ -87,53 +88,109 @@ std::string FetchAhead::HostKey(const std::string& address) {
     return host;
 }
 
-void FetchAhead::Prefetch(const std::vector<Request>& requests) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (stopping_ || !prefetching_ || perHost_ <= 1) {
-        seen_.insert(requests.begin(), requests.end());
-        return;
+FetchAhead::Id FetchAhead::NoteSeen(Kind kind, std::string_view address) {
+    const Id id = addresses_.Intern(address);
+    if (id >= seenKinds_.size()) {
+        seenKinds_.resize(id + 1, 0);
     }
-    std::vector<EntryPtr> entries;
-    entries.reserve(requests.size());
-    for (const Request& request : requests) {
-        std::string host = HostKey(request.second);
-        // A spaced host's requests are the walk's own, made at their time.
-        if (SpacingOf(host).count() > 0) {
-            seen_.insert(request);
-            continue;
-        }
-        auto entry = std::make_shared<Entry>();
-        entry->request = request;
-        entry->host = std::move(host);
-        pending_[request].push_back(entry);
-        seen_.insert(request);
-        ++queuedOf_[entry->host];
-        entries.push_back(std::move(entry));
+    const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(kind));
+    if (kind == Kind::Page && (seenKinds_[id] & bit) == 0) {
+        ++pagesSeen_;
     }
-    queue_.insert(queue_.begin(), entries.begin(), entries.end());
-    Pump();
+    seenKinds_[id] |= bit;
+    return id;
 }
 
-bool FetchAhead::Seen(Kind kind, const std::string& address) const {
+int FetchAhead::HostOf(std::string_view address) {
+    auto [found, added] = hostIndex_.try_emplace(HostKey(address), static_cast<int>(hosts_.size()));
+    if (added) {
+        hosts_.emplace_back();
+    }
+    return found->second;
+}
+
+void FetchAhead::Queue(Kind kind, Id address, int host, bool later) {
+    auto entry = std::make_shared<Entry>();
+    entry->kind = kind;
+    entry->address = address;
+    entry->host = host;
+    entry->later = later;
+    pending_[KeyOf(kind, address)].push_back(entry);
+    ++hosts_[host].queued;
+    if (later) {
+        queue_.push_back(std::move(entry));
+    } else {
+        queue_.push_front(std::move(entry));
+    }
+}
+
+void FetchAhead::Prefetch(const std::vector<Request>& requests, Order order) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return seen_.count(Request(kind, address)) != 0;
+    const bool ahead = !stopping_ && prefetching_ && perHost_ > 1;
+    const bool later = order == Order::Later;
+    // Next: the first request ends up first in the queue.
+    const auto each = [&](const Request& request) {
+        const Id id = NoteSeen(request.first, request.second);
+        if (!ahead) {
+            return;
+        }
+        const int host = HostOf(request.second);
+        // A spaced host's requests are the walk's own, made at their time.
+        if (SpacingOf(hosts_[host]).count() == 0) {
+            Queue(request.first, id, host, later);
+        }
+    };
+    if (later) {
+        std::for_each(requests.begin(), requests.end(), each);
+    } else {
+        std::for_each(requests.rbegin(), requests.rend(), each);
+    }
+    if (ahead) {
+        Pump();
+    }
+}
+
+bool FetchAhead::Seen(Kind kind, std::string_view address) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Id id = addresses_.Find(address);
+    return id != AddressTable::kNone && id < seenKinds_.size() &&
+           (seenKinds_[id] & (1u << static_cast<unsigned>(kind))) != 0;
+}
+
+int FetchAhead::PagesSeen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return pagesSeen_;
+}
+
+void FetchAhead::SetReader(Reader reader) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reader_ = std::move(reader);
+}
+
+void FetchAhead::Unpend(const EntryPtr& entry) {
+    auto pending = pending_.find(KeyOf(entry->kind, entry->address));
+    if (pending != pending_.end()) {
+        std::erase(pending->second, entry);
+        if (pending->second.empty()) {
+            pending_.erase(pending);
+        }
+    }
 }
 
 void FetchAhead::StopPrefetching() {
     std::lock_guard<std::mutex> lock(mutex_);
     prefetching_ = false;
     for (const EntryPtr& entry : queue_) {
-        auto pending = pending_.find(entry->request);
-        if (pending != pending_.end()) {
-            std::erase(pending->second, entry);
-            if (pending->second.empty()) {
-                pending_.erase(pending);
-            }
+        if (!entry->dropped) {
+            Unpend(entry);
         }
     }
     queue_.clear();
-    queuedOf_.clear();
+    for (Host& host : hosts_) {
+        host.queued = 0;
+    }
     droppedInQueue_ = 0;
+    unread_.clear();
 }
 
 void FetchAhead::SetSpacing(std::chrono::milliseconds spacing) {
@@ -144,17 +201,16 @@ void FetchAhead::SetSpacing(std::chrono::milliseconds spacing) {
 
 void FetchAhead::SetHostSpacing(const std::string& host, std::chrono::milliseconds spacing) {
     std::lock_guard<std::mutex> lock(mutex_);
-    hostSpacing_[host] = spacing;
+    hosts_[HostOf(host)].spacing = spacing;
     DropSpacedEntries();
 }
 
-std::chrono::milliseconds FetchAhead::SpacingOf(const std::string& host) const {
-    const auto found = hostSpacing_.find(host);
-    return found != hostSpacing_.end() ? std::max(spacing_, found->second) : spacing_;
+std::chrono::milliseconds FetchAhead::SpacingOf(const Host& host) const {
+    return std::max(spacing_, host.spacing);
 }
 
-void FetchAhead::DropQueued(const Request& request) {
-    auto pending = pending_.find(request);
+void FetchAhead::DropQueued(Kind kind, Id address) {
+    auto pending = pending_.find(KeyOf(kind, address));
     if (pending == pending_.end()) {
         return;
     }
@@ -175,7 +231,7 @@ void FetchAhead::DropEntry(const EntryPtr& entry) {
         return;
     }
     entry->dropped = true;
-    --queuedOf_[entry->host];
+    --hosts_[entry->host].queued;
     ++droppedInQueue_;
     if (droppedInQueue_ * 2 > queue_.size()) {
         std::erase_if(queue_, [](const EntryPtr& queued) { return queued->dropped; });
@@ -189,54 +245,37 @@ void FetchAhead::DropSpacedEntries() {
         if (entry->dropped) {
             continue;
         }
-        if (SpacingOf(entry->host).count() == 0) {
+        if (SpacingOf(hosts_[entry->host]).count() == 0) {
             kept.push_back(std::move(entry));
             continue;
         }
-        --queuedOf_[entry->host];
-        auto pending = pending_.find(entry->request);
-        if (pending != pending_.end()) {
-            std::erase(pending->second, entry);
-            if (pending->second.empty()) {
-                pending_.erase(pending);
-            }
-        }
+        --hosts_[entry->host].queued;
+        Unpend(entry);
     }
     queue_.swap(kept);
     droppedInQueue_ = 0;
 }
 
-bool FetchAhead::HostHasRoom(const std::string& host, int total) const {
-    const auto flying = inFlight_.find(host);
-    const int inFlight = flying != inFlight_.end() ? flying->second : 0;
-    return inFlight < HostLimit(host) &&
-           (multiplexedHosts_.count(host) != 0 || total < kTotalConnections);
+bool FetchAhead::HostHasRoom(const Host& host, int total) const {
+    return host.inFlight < HostLimit(host) && (host.multiplexed || total < kTotalConnections);
 }
 
 bool FetchAhead::AnyHostHasRoom(int total) const {
-    for (const auto& [host, queued] : queuedOf_) {
-        if (queued > 0 && HostHasRoom(host, total)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(hosts_.begin(), hosts_.end(), [&](const Host& host) {
+        return host.queued > 0 && HostHasRoom(host, total);
+    });
 }
 
-int FetchAhead::HostLimit(const std::string& host) const {
-    if (slowHosts_.count(host) != 0 || SpacingOf(host).count() > 0) {
+int FetchAhead::HostLimit(const Host& host) const {
+    if (host.slow || SpacingOf(host).count() > 0) {
         return 1;
     }
-    return multiplexedHosts_.count(host) != 0 ? std::max(perHost_, kRequestsPerMultiplexedHost)
-                                              : perHost_;
+    return host.multiplexed ? perHost_ * kStreamsPerConnection : perHost_;
 }
 
-void FetchAhead::NoteAnswer(const std::string& host, const Answer& answer) {
-    if (AsksToSlowDown(answer)) {
-        slowHosts_.insert(host);
-    }
-    if (answer.multiplexed) {
-        multiplexedHosts_.insert(host);
-    }
+void FetchAhead::NoteAnswer(Host& host, const Answer& answer) {
+    host.slow = host.slow || AsksToSlowDown(answer);
+    host.multiplexed = host.multiplexed || answer.multiplexed;
 }
 
 FetchAhead::EntryPtr FetchAhead::NextRunnable() {
@@ -245,10 +284,8 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     }
     // Hosts of one connection per request in flight count against the total.
     int total = 0;
-    for (const auto& [host, count] : inFlight_) {
-        if (multiplexedHosts_.count(host) == 0) {
-            total += count;
-        }
+    for (const Host& host : hosts_) {
+        total += host.multiplexed ? 0 : host.inFlight;
     }
     // Dropped entries at the front go at once; when no host of a queued entry has room, the
     // queue is not walked at all (a long queue for one busy host costs nothing per answer).
@@ -259,20 +296,25 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     if (!AnyHostHasRoom(total)) {
         return nullptr;
     }
+    // Later work leaves room for the walk's next needs; it is all behind them in the queue.
+    const bool laterFits =
+        heldCount_ + running_ < kMaxAhead - kWalkReserve && held_ < kHeldBytes / 2;
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-        if ((*it)->dropped) {
+        Entry& entry = **it;
+        if (entry.dropped) {
             continue;
         }
-        const std::string& host = (*it)->host;
-        // Every fetch in flight may fill its cap at once (64 streams on one HTTP/2 connection):
+        if (entry.later && !laterFits) {
+            break;
+        }
+        // Every fetch in flight may fill its cap at once (streams on one HTTP/2 connection):
         // what they may hold together is bounded, heads being small enough to go on.
-        const bool fits =
-            running_ == 0 || reserved_ + MostHeld((*it)->request.first) <= kInFlightBytes;
-        if (fits && HostHasRoom(host, total)) {
-            EntryPtr entry = *it;
+        const bool fits = running_ == 0 || reserved_ + MostHeld(entry.kind) <= kInFlightBytes;
+        if (fits && HostHasRoom(hosts_[entry.host], total)) {
+            EntryPtr next = *it;
             queue_.erase(it);
-            --queuedOf_[host];
-            return entry;
+            --hosts_[entry.host].queued;
+            return next;
         }
     }
     return nullptr;
@@ -286,35 +328,38 @@ void FetchAhead::Pump() {
 
 void FetchAhead::StartEntry(const EntryPtr& entry) {
     entry->started = true;
-    std::optional<FetchRequest> request = RequestOf(entry->request.first, entry->request.second);
+    const std::string address(addresses_.At(entry->address));
+    std::optional<FetchRequest> request = RequestOf(entry->kind, address);
     if (!request) {
         // No address: answered at once, held as any answer ahead until it is taken.
-        entry->answer = NoAddress(entry->request.second);
+        entry->answer = NoAddress(address);
         entry->done = true;
         ++heldCount_;
         return;
     }
-    ++inFlight_[entry->host];
+    Host& host = hosts_[entry->host];
+    ++host.inFlight;
     ++running_;
-    reserved_ += MostHeld(entry->request.first);
-    lastStart_[entry->host] = std::chrono::steady_clock::now();
-    Entry& started = *entry;
-    // The entry outlives its fetch: it stays in pending_ until it is taken, and whoever takes
-    // it waits for it to be done.
+    reserved_ += MostHeld(entry->kind);
+    host.asked = true;
+    host.lastStart = std::chrono::steady_clock::now();
+    // Whoever takes the entry waits for it to be done.
     fetcher_.Start(*request, control_,
-                   [this, &started](Answer answer) { Arrived(started, std::move(answer)); });
+                   [this, entry](Answer answer) { Arrived(entry, std::move(answer)); });
 }
 
-void FetchAhead::Arrived(Entry& entry, Answer answer) {
+void FetchAhead::Arrived(const EntryPtr& arrived, Answer answer) {
     std::lock_guard<std::mutex> lock(mutex_);
-    --inFlight_[entry.host];
+    Entry& entry = *arrived;
+    Host& host = hosts_[entry.host];
+    --host.inFlight;
     --running_;
-    reserved_ -= MostHeld(entry.request.first);
+    reserved_ -= MostHeld(entry.kind);
     ++heldCount_;
     // A spaced host's next request waits from this answer on, so that the host sees the whole
     // gap between its requests whatever the round trip.
-    lastStart_[entry.host] = std::chrono::steady_clock::now();
-    NoteAnswer(entry.host, answer);
+    host.lastStart = std::chrono::steady_clock::now();
+    NoteAnswer(host, answer);
     entry.bytes = AnswerBytes(answer);
     // The walk reads the page of a head that cannot judge it: one that holds "404" without a
     // status that says broken, or a server that does not do HEAD.
@@ -326,45 +371,60 @@ void FetchAhead::Arrived(Entry& entry, Answer answer) {
     entry.answer = std::move(answer);
     entry.done = true;
     held_ += entry.bytes;
-    if (pageAfterMissingHead_ && entry.request.first == Kind::Head && prefetching_ && !stopping_ &&
-        (missing || styleSheet) && SpacingOf(entry.host).count() == 0) {
-        auto page = std::make_shared<Entry>();
-        page->request = Request(styleSheet ? Kind::Body : Kind::Page, entry.request.second);
-        page->host = entry.host;
-        pending_[page->request].push_back(page);
-        seen_.insert(page->request);
-        ++queuedOf_[page->host];
-        queue_.push_front(std::move(page));
+    if (pageAfterMissingHead_ && entry.kind == Kind::Head && prefetching_ && !stopping_ &&
+        (missing || styleSheet) && SpacingOf(host).count() == 0) {
+        const Kind kind = styleSheet ? Kind::Body : Kind::Page;
+        NoteSeen(kind, addresses_.At(entry.address));
+        Queue(kind, entry.address, entry.host, entry.later);
+    }
+    if (reader_ && entry.kind == Kind::Page && !entry.taken && prefetching_ && !stopping_) {
+        unread_.push_back(arrived);
     }
     Pump();
     changed_.notify_all();
 }
 
-Answer FetchAhead::Take(Kind kind, const std::string& address) {
+void FetchAhead::ReadArrived(std::unique_lock<std::mutex>& lock) {
+    while (reader_ && !unread_.empty()) {
+        EntryPtr entry = std::move(unread_.front());
+        unread_.pop_front();
+        if (entry->taken) {
+            continue;
+        }
+        const std::string address(addresses_.At(entry->address));
+        Reader reader = reader_;
+        // Only the walk's thread takes an answer, and it is here: the answer stays as it is.
+        lock.unlock();
+        std::any note = reader(address, entry->answer);
+        lock.lock();
+        entry->note = std::move(note);
+    }
+}
+
+Answer FetchAhead::Take(Kind kind, const std::string& address, std::any* note) {
     std::optional<FetchRequest> request = RequestOf(kind, address);
     if (!request) {
         std::lock_guard<std::mutex> lock(mutex_);
-        seen_.insert(Request(kind, address));
+        NoteSeen(kind, address);
         return NoAddress(address);
     }
-    return TakeRequest(Request(kind, address), *request);
+    return TakeRequest(kind, address, *request, note);
 }
 
 Answer FetchAhead::Fetch(const FetchRequest& request) {
-    return TakeRequest(
-        Request(request.head ? Kind::Head : (request.anyBody ? Kind::Body : Kind::Page),
-                std::string(request.url.FetchKey())),
-        request);
+    return TakeRequest(request.head ? Kind::Head : (request.anyBody ? Kind::Body : Kind::Page),
+                       request.url.FetchKey(), request, nullptr);
 }
 
-Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked) {
+Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchRequest& asked,
+                               std::any* note) {
     std::unique_lock<std::mutex> lock(mutex_);
-    seen_.insert(request);
-    if (request.first != Kind::Head) {
+    const Id id = NoteSeen(kind, address);
+    if (kind != Kind::Head) {
         // A GET's answer judges the address: a head of it queued ahead is not asked any more.
-        DropQueued(Request(Kind::Head, request.second));
+        DropQueued(Kind::Head, id);
     }
-    auto pending = pending_.find(request);
+    auto pending = pending_.find(KeyOf(kind, id));
     if (pending != pending_.end()) {
         EntryPtr entry = pending->second.front();
         pending->second.pop_front();
@@ -372,22 +432,34 @@ Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked
             pending_.erase(pending);
         }
         if (entry->started) {
-            changed_.wait(lock, [&] { return entry->done; });
+            entry->taken = true;
+            // While this answer is on its way, the pages already here are read ahead.
+            for (;;) {
+                ReadArrived(lock);
+                if (entry->done) {
+                    break;
+                }
+                changed_.wait(lock, [&] { return entry->done || !unread_.empty(); });
+            }
             held_ -= entry->bytes;
             --heldCount_;
+            if (note != nullptr) {
+                *note = std::move(entry->note);
+            }
             // Room for the next fetch ahead.
             Pump();
             return std::move(entry->answer);
         }
         DropEntry(entry);
     }
+    ReadArrived(lock);
     // Not started yet: fetched here, within the host's limit and at its time.
-    const std::string host = HostKey(request.second);
+    const int hostNumber = HostOf(address);
     for (;;) {
+        const Host& host = hosts_[hostNumber];
         const auto now = std::chrono::steady_clock::now();
-        const auto last = lastStart_.find(host);
-        const auto due = last != lastStart_.end() ? last->second + SpacingOf(host) : now;
-        if (RunCancelled() || (inFlight_[host] < HostLimit(host) && due <= now)) {
+        const auto due = host.asked ? host.lastStart + SpacingOf(host) : now;
+        if (RunCancelled() || (host.inFlight < HostLimit(host) && due <= now)) {
             break;
         }
         const auto slice = std::chrono::milliseconds(RunControl::kWaitSliceMs);
@@ -395,13 +467,15 @@ Answer FetchAhead::TakeRequest(const Request& request, const FetchRequest& asked
             lock,
             due > now ? std::min<std::chrono::steady_clock::duration>(due - now, slice) : slice);
     }
-    ++inFlight_[host];
-    lastStart_[host] = std::chrono::steady_clock::now();
+    ++hosts_[hostNumber].inFlight;
+    hosts_[hostNumber].asked = true;
+    hosts_[hostNumber].lastStart = std::chrono::steady_clock::now();
     lock.unlock();
     Answer answer = fetcher_.Fetch(asked);
     lock.lock();
-    --inFlight_[host];
-    lastStart_[host] = std::chrono::steady_clock::now();
+    Host& host = hosts_[hostNumber];
+    --host.inFlight;
+    host.lastStart = std::chrono::steady_clock::now();
     NoteAnswer(host, answer);
     Pump();
     changed_.notify_all();

@@ -9,31 +9,42 @@
 // overlaps. A FetchAhead is itself a fetcher (Fetch is Take), so a walk reads the same
 // whether it is handed one or the plain fetcher.
 //
+// A walk that reads its pages (the crawl) may also read a page fetched ahead before it comes to
+// it (SetReader): it reads it on its own thread while it waits for an answer, and may hand the
+// page's links to Prefetch as later work, so that every free connection has work while the walk
+// waits; what it read comes back with the answer (Take's note).
+//
 // Bounds: at most the given number of requests in flight to one host (1 for a host that
 // answered 429 or 503), and so of connections to it; a host that answered over HTTP/2 carries
-// up to kRequestsPerMultiplexedHost at once over its connection. Requests to hosts of one
+// kStreamsPerConnection times as many at once over its connection. Requests to hosts of one
 // connection each are at most kTotalConnections in all, the walk's own fetches included. At
 // most kMaxAhead fetches are ahead of the walk at once (in flight, or answered and not yet
-// taken), so a walk that stops early has wasted at most that many; no further one starts
-// while the answers not yet taken hold kHeldBytes of heads and bodies, nor while the fetches in
-// flight could hold kInFlightBytes between them were each to fill its cap: a hostile server
+// taken), so a walk that stops early has wasted at most that many, and later work keeps
+// kWalkReserve of them for the walk's next needs; no further one starts while the answers not
+// yet taken hold kHeldBytes of heads and bodies (later work: half of it), nor while the fetches
+// in flight could hold kInFlightBytes between them were each to fill its cap: a hostile server
 // cannot make the fetches ahead hold more than the two together, over HTTP/2 as over HTTP/1.1.
 // Every fetch has kAttempts attempts, as the walk's own have. The fetches ahead are cancelled and
 // paused with the run that made the FetchAhead (the calling thread's RunControl), and cancelled
-// when it is destroyed.
+// when it is destroyed. Bookkeeping costs O(1) per request on average: addresses are numbered
+// once (AddressTable), the queue is not searched for a request.
 
+#include <any>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "model/AddressTable.h"
 #include "net/ConnectionSetting.h"
 #include "net/Fetcher.h"
 #include "platform/RunControl.h"
@@ -46,6 +57,12 @@ class FetchAhead : public Fetcher {
     // body is kept whatever its type (a style sheet is read).
     enum class Kind { Page, Head, Body };
     using Request = std::pair<Kind, std::string>;
+    // Where Prefetch puts requests among those not started: first (the walk's next needs), or
+    // last (work further off, such as the links of a page fetched ahead).
+    enum class Order { Next, Later };
+    // Reads a page fetched ahead (its address as requested, and its answer); what it returns is
+    // Take's note for that answer.
+    using Reader = std::function<std::any(const std::string& address, const Answer& answer)>;
 
     static constexpr int kTotalConnections = kMaxConnectionsPerHost;
     static constexpr std::size_t kHeldBytes = 64u * 1024u * 1024u;
@@ -55,9 +72,11 @@ class FetchAhead : public Fetcher {
     // A walk that goes deep first leaves answers for later on every level (a page's second and
     // third links), so the count allows a whole crawl's worth; kHeldBytes bounds their memory.
     static constexpr int kMaxAhead = 1024;
+    static constexpr int kWalkReserve = 128;
     static constexpr int kAttempts = 3;
-    // Requests at once to a host whose answers come over HTTP/2 (one connection carries them).
-    static constexpr int kRequestsPerMultiplexedHost = 64;
+    // Requests at once to a host whose answers come over HTTP/2, for each connection the
+    // setting allows: a stream costs the server far less than a connection.
+    static constexpr int kStreamsPerConnection = 4;
 
     // Fetches through `fetcher`, which must outlive it; `perHost` connections to one host; 1
     // starts nothing ahead. With `pageAfterMissingHead`, a head fetched ahead that cannot judge
@@ -69,12 +88,18 @@ class FetchAhead : public Fetcher {
     FetchAhead(const FetchAhead&) = delete;
     FetchAhead& operator=(const FetchAhead&) = delete;
 
-    // One more answer of each request will be taken. They are started before any asked
-    // earlier and not yet started, in the order given: a walk that goes deep first needs the
-    // latest page's links next. Nothing is started once StopPrefetching was called.
-    void Prefetch(const std::vector<Request>& requests);
+    // One more answer of each request will be taken. With Order::Next they start before any
+    // asked earlier and not yet started, in the order given (a walk that goes deep first needs
+    // the latest page's links next); with Order::Later after all of them. Nothing is started
+    // once StopPrefetching was called.
+    void Prefetch(const std::vector<Request>& requests, Order order = Order::Next);
     // Whether the request was handed to Prefetch or Take before.
-    bool Seen(Kind kind, const std::string& address) const;
+    bool Seen(Kind kind, std::string_view address) const;
+    // How many distinct addresses were asked for as pages (Kind::Page) so far.
+    int PagesSeen() const;
+    // From now on each page answer fetched ahead is read by `reader` once, on the thread that
+    // calls Take, while Take waits or before it returns, unless the walk took it first.
+    void SetReader(Reader reader);
     // Drops what is not started yet and starts nothing more ahead; Take still fetches.
     void StopPrefetching();
     // Requests to one host start at least `spacing` after the previous one's answer, one at a time,
@@ -85,8 +110,9 @@ class FetchAhead : public Fetcher {
     void SetHostSpacing(const std::string& host, std::chrono::milliseconds spacing);
 
     // The answer to the request (the address without its fragment), as the fetcher gives it
-    // with kAttempts attempts.
-    Answer Take(Kind kind, const std::string& address);
+    // with kAttempts attempts. `note`, when given, gets what the reader made of this answer
+    // (empty when it was not read ahead).
+    Answer Take(Kind kind, const std::string& address, std::any* note = nullptr);
 
     // Take of the request's address (a HEAD when it asks for one); the request's other
     // settings apply to a fetch made on the spot.
@@ -97,46 +123,79 @@ class FetchAhead : public Fetcher {
     void Wake() override;
 
     // Host part of an address as the limits count it: no scheme, lower case, port kept.
-    static std::string HostKey(const std::string& address);
+    static std::string HostKey(std::string_view address);
 
   private:
+    using Id = AddressTable::Id;
+    // One host (a HostKey) as the limits see it.
+    struct Host {
+        int inFlight = 0;
+        // Live entries of the queue.
+        int queued = 0;
+        // Asked to slow down (429, 503); answered over HTTP/2.
+        bool slow = false;
+        bool multiplexed = false;
+        // Its own spacing (SetHostSpacing).
+        std::chrono::milliseconds spacing{0};
+        // When the last request to it started, or its answer came if that was later.
+        bool asked = false;
+        std::chrono::steady_clock::time_point lastStart;
+    };
     struct Entry {
-        Request request;
-        std::string host;
+        Kind kind = Kind::Page;
+        Id address = 0;
+        int host = 0;
+        bool later = false;
         bool started = false;
         bool done = false;
         // Taken off the queue before it started (the walk fetched it itself, or no longer needs
         // it): left in the queue and skipped, so that dropping one costs O(1).
         bool dropped = false;
+        // The walk has taken it (or waits for it): not read ahead.
+        bool taken = false;
         std::size_t bytes = 0;
         Answer answer;
+        std::any note;
     };
     using EntryPtr = std::shared_ptr<Entry>;
 
+    static std::uint64_t KeyOf(Kind kind, Id address) {
+        return (static_cast<std::uint64_t>(address) << 2) | static_cast<std::uint64_t>(kind);
+    }
+    // The number of a request's address, marked seen for its kind. Called with the mutex held.
+    Id NoteSeen(Kind kind, std::string_view address);
+    int HostOf(std::string_view address);
     // Starts every queued fetch that may start now. Called with the mutex held.
     void Pump();
     void StartEntry(const EntryPtr& entry);
     // A fetch ahead has ended (on the fetcher's thread).
-    void Arrived(Entry& entry, Answer answer);
-    // The answer of `request` (its key) fetched ahead, or fetched here as `asked`.
-    Answer TakeRequest(const Request& request, const FetchRequest& asked);
+    void Arrived(const EntryPtr& entry, Answer answer);
+    // Queues a new entry, first or last. Called with the mutex held.
+    void Queue(Kind kind, Id address, int host, bool later);
+    // The answer of the request fetched ahead, or fetched here as `asked`.
+    Answer TakeRequest(Kind kind, std::string_view address, const FetchRequest& asked,
+                       std::any* note);
+    // Hands the pages arrived ahead and not yet read to the reader, unlocking `lock` meanwhile.
+    void ReadArrived(std::unique_lock<std::mutex>& lock);
     // The first queued entry whose host has room; null when none.
     EntryPtr NextRunnable();
-    int HostLimit(const std::string& host) const;
-    std::chrono::milliseconds SpacingOf(const std::string& host) const;
-    // Drops the entries of `request` not started yet. Called with the mutex held.
-    void DropQueued(const Request& request);
+    int HostLimit(const Host& host) const;
+    std::chrono::milliseconds SpacingOf(const Host& host) const;
+    // Drops the entries of the request not started yet. Called with the mutex held.
+    void DropQueued(Kind kind, Id address);
     // Drops the queued entries of hosts that now have a spacing. Called with the mutex held.
     void DropSpacedEntries();
     // Marks a queued entry dropped; the queue is compacted when most of it is.
     void DropEntry(const EntryPtr& entry);
+    // Removes a queued entry from the pending requests. Called with the mutex held.
+    void Unpend(const EntryPtr& entry);
     // Whether `host` has room for one more request now, with `total` requests in flight on
     // hosts of one connection each; and whether some host with queued entries has.
-    bool HostHasRoom(const std::string& host, int total) const;
+    bool HostHasRoom(const Host& host, int total) const;
     bool AnyHostHasRoom(int total) const;
     // After any fetch: a host that asks to slow down gets one connection from now on; one that
     // answers over HTTP/2 may carry more requests at once.
-    void NoteAnswer(const std::string& host, const Answer& answer);
+    void NoteAnswer(Host& host, const Answer& answer);
 
     const int perHost_;
     const bool pageAfterMissingHead_;
@@ -153,18 +212,18 @@ class FetchAhead : public Fetcher {
     int running_ = 0;
     std::size_t reserved_ = 0;
     std::deque<EntryPtr> queue_;
-    // Entries of queue_ marked dropped, and the live ones of each host.
+    // Entries of queue_ marked dropped.
     std::size_t droppedInQueue_ = 0;
-    std::map<std::string, int> queuedOf_;
-    std::map<Request, std::deque<EntryPtr>> pending_;
-    std::set<Request> seen_;
-    std::map<std::string, int> inFlight_;
-    std::set<std::string> slowHosts_;
+    // Every address asked for, numbered; the kinds asked of each (a bit per Kind).
+    AddressTable addresses_;
+    std::vector<std::uint8_t> seenKinds_;
+    int pagesSeen_ = 0;
+    std::unordered_map<std::uint64_t, std::deque<EntryPtr>> pending_;
+    std::vector<Host> hosts_;
+    std::unordered_map<std::string, int> hostIndex_;
     std::chrono::milliseconds spacing_{0};
-    std::map<std::string, std::chrono::milliseconds> hostSpacing_;
-    // When the last request to each host started, or its answer came if that was later.
-    std::map<std::string, std::chrono::steady_clock::time_point> lastStart_;
-    std::set<std::string> multiplexedHosts_;
+    Reader reader_;
+    std::deque<EntryPtr> unread_;
 };
 
 }  // namespace sg

@@ -1,6 +1,7 @@
 #include "analysis/crawl/LinkCrawler.h"
 
 #include <algorithm>
+#include <any>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -150,6 +151,9 @@ void LinkCrawler::CrawlSite(const std::string& startUrl, bool followSite) {
     limitReached_ = false;
     linksNotRead_ = 0;
     ahead_ = std::make_unique<FetchAhead>(fetcher_, ConnectionsPerHost(), true);
+    ahead_->SetReader([this, followSite](const std::string&, const Answer& answer) {
+        return ReadAhead(answer, followSite);
+    });
     if (manners_.requestsPerSecond > 0) {
         ahead_->SetSpacing(std::chrono::milliseconds(1000 / manners_.requestsPerSecond));
     }
@@ -216,9 +220,9 @@ const RobotsRead* LinkCrawler::RobotsOf(std::string_view address) const {
     return found != robots_.end() ? &found->second : nullptr;
 }
 
-Answer LinkCrawler::Take(FetchAhead::Kind kind, const std::string& address) {
+Answer LinkCrawler::Take(FetchAhead::Kind kind, const std::string& address, std::any* note) {
     if (ahead_ != nullptr) {
-        return ahead_->Take(kind, address);
+        return ahead_->Take(kind, address, note);
     }
     const std::optional<Url> url = Url::Parse(address);
     if (!url) {
@@ -231,8 +235,8 @@ Answer LinkCrawler::Take(FetchAhead::Kind kind, const std::string& address) {
     return fetcher_.Fetch(request);
 }
 
-Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
-    Answer answer = Take(kind, address);
+Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address, std::any* note) {
+    Answer answer = Take(kind, address, note);
     if (answer.Reached() && AsksToSlowDown(answer.StatusCode())) {
         const auto wait = RetryAfterWait(answer.headerLines, retryCap_);
         // One budget of waiting per host: past it, the answer that came judges (and the host's
@@ -250,7 +254,7 @@ Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address) {
         }
         waited += wait;
         if (WaitUnlessCancelled(wait)) {
-            answer = Take(kind, address);
+            answer = Take(kind, address, note);
         }
     }
     return answer;
@@ -276,20 +280,52 @@ void LinkCrawler::NotePagesKnown(const Frame& frame, bool followSite) {
     }
 }
 
-// What the walk will fetch next from a page just visited, started ahead: its frames' and
-// own-site links' pages and the other links' and resources' heads, except those judged or
-// asked for already.
-void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
+// The answer's links as the walk reads them (OpenPage): a page judged broken or not read as
+// text has none to follow.
+std::optional<FoundLinks> LinkCrawler::ReadLinks(const Answer& answer) const {
+    if (!answer.Reached() || JudgePage(answer) != LinkStatus::Available ||
+        answer.result != Answer::kOk) {
+        return std::nullopt;
+    }
+    return ExtractAnswerLinks(answer, static_cast<std::size_t>(MaxLinksPerPage()));
+}
+
+std::any LinkCrawler::ReadAhead(const Answer& answer, bool followSite) {
+    std::optional<FoundLinks> found = ReadLinks(answer);
+    if (!found) {
+        return {};
+    }
+    std::vector<Item> items;
+    items.reserve(found->frames.size() + found->links.size() + found->resources.size());
+    for (const std::string& link : found->frames) {
+        items.push_back({link, true, LinkKind::Page});
+    }
+    for (const std::string& link : found->links) {
+        items.push_back({link, false, LinkKind::Page});
+    }
+    for (const std::string& link : found->resources) {
+        items.push_back({link, false, LinkKind::Resource});
+    }
+    FetchAheadFrom(items, followSite, FetchAhead::Order::Later);
+    return std::move(*found);
+}
+
+// What the walk will fetch from a page's links, started ahead: its frames' and own-site links'
+// pages and the other links' and resources' heads, except those judged or asked for already.
+// Pages asked for ahead stay within the page bound.
+void LinkCrawler::FetchAheadFrom(const std::vector<Item>& items, bool followSite,
+                                 FetchAhead::Order order) {
     FetchAhead* ahead = ahead_.get();
     if (ahead == nullptr) {
         return;
     }
+    int pagesLeft = maxPages_ - ahead->PagesSeen();
     std::vector<FetchAhead::Request> next;
     // Links that differ in their fragment only ("page#a", "page#b") are one fetch: the walk
     // takes its answer once and records the others again.
     std::set<FetchAhead::Request> batch;
     std::unordered_set<std::string> pages;
-    for (const Item& item : frame.items) {
+    for (const Item& item : items) {
         const bool visit =
             item.kind == LinkKind::Page && WillVisit(item.link, item.isFrame, followSite);
         if (item.unasked || Blocked(item.link) ||
@@ -306,11 +342,15 @@ void LinkCrawler::FetchAheadFrom(const Frame& frame, bool followSite) {
             pages.insert(address);
         }
         FetchAhead::Request request(kind, std::move(address));
-        if (!ahead->Seen(request.first, request.second) && batch.insert(request).second) {
-            next.push_back(std::move(request));
+        if (ahead->Seen(request.first, request.second) || batch.count(request) != 0 ||
+            (visit && pagesLeft <= 0)) {
+            continue;
         }
+        pagesLeft -= visit ? 1 : 0;
+        batch.insert(request);
+        next.push_back(std::move(request));
     }
-    ahead->Prefetch(next);
+    ahead->Prefetch(next, order);
 }
 
 bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, LinkKind kind) {
@@ -332,7 +372,9 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
         return;
     }
     const std::string address(Url::FetchKeyOf(url));
-    Answer answer = Ask(FetchAhead::Kind::Page, address);
+    // The links of a page fetched ahead may have been read while the walk waited.
+    std::any readAhead;
+    Answer answer = Ask(FetchAhead::Kind::Page, address, &readAhead);
     CountProgress(ProgressCount::PageFetched);
     if (RunCancelled()) {
         return;
@@ -363,9 +405,12 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     AddRecord(fromPage, url, status, httpStatus, LinkKind::Page);
     // A page judged broken or not read as text is not scanned for links.
     const bool read = status == LinkStatus::Available && answer.result == Answer::kOk;
-    const FoundLinks found =
-        read ? ExtractAnswerLinks(answer, static_cast<std::size_t>(MaxLinksPerPage()))
-             : FoundLinks{};
+    FoundLinks found;
+    if (FoundLinks* early = std::any_cast<FoundLinks>(&readAhead); read && early != nullptr) {
+        found = std::move(*early);
+    } else if (read) {
+        found = *ReadLinks(answer);
+    }
     if (found.beyondLimit > 0) {
         linksNotRead_ += found.beyondLimit;
         LogProgressLine(url + ": " + std::to_string(found.beyondLimit) +
@@ -404,7 +449,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     answer = Answer();
     NotePagesKnown(frame, followSite);
     ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
-    FetchAheadFrom(frame, followSite);
+    FetchAheadFrom(frame.items, followSite, FetchAhead::Order::Next);
     stack.push_back(std::move(frame));
 }
 
@@ -554,7 +599,7 @@ void LinkCrawler::ReadStyleSheet(const std::string& link, const std::string& add
         }
     }
     if (!frame.items.empty()) {
-        FetchAheadFrom(frame, false);
+        FetchAheadFrom(frame.items, false, FetchAhead::Order::Next);
         stack.push_back(std::move(frame));
     }
 }

@@ -26,6 +26,7 @@
 // settings applied and up to 3 attempts, on the URL without its fragment (a port in it is kept).
 // A cancelled run records nothing more.
 
+#include <any>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -194,16 +195,22 @@ class LinkCrawler {
     // Reads the robots.txt of the address's host (once per host and crawl) and spaces the
     // requests to it as its Crawl-delay and the manners ask.
     void ReadRobots(const std::string& address);
-    // The answer to one request, asked once more after a slow-down answer's wait.
-    Answer Ask(FetchAhead::Kind kind, const std::string& address);
+    // The answer to one request, asked once more after a slow-down answer's wait; `note` as
+    // FetchAhead::Take gives it.
+    Answer Ask(FetchAhead::Kind kind, const std::string& address, std::any* note = nullptr);
     // The crawl's fetches: ahead of the walk while CrawlSite runs, else straight.
-    Answer Take(FetchAhead::Kind kind, const std::string& address);
+    Answer Take(FetchAhead::Kind kind, const std::string& address, std::any* note = nullptr);
     // CheckLink; a style sheet's references join the walk on `stack` when there is one.
     void JudgeLink(const std::string& link, const std::string& fromPage, LinkKind kind,
                    std::vector<Frame>* stack);
     void ReadStyleSheet(const std::string& link, const std::string& address,
                         std::vector<Frame>& stack);
-    void FetchAheadFrom(const Frame& frame, bool followSite);
+    void FetchAheadFrom(const std::vector<Item>& items, bool followSite, FetchAhead::Order order);
+    // The links the walk reads of a page's answer; none when it reads none.
+    std::optional<FoundLinks> ReadLinks(const Answer& answer) const;
+    // A page fetched ahead, read before the walk comes to it: its links are fetched ahead as
+    // later work, and the links themselves (FoundLinks) are kept for the walk.
+    std::any ReadAhead(const Answer& answer, bool followSite);
     void NotePagesKnown(const Frame& frame, bool followSite);
 
     Fetcher& fetcher_;
