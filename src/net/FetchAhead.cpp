@@ -257,7 +257,9 @@ void FetchAhead::DropSpacedEntries() {
 }
 
 bool FetchAhead::HostHasRoom(const Host& host, int total) const {
-    return host.inFlight < HostLimit(host) && (host.multiplexed || total < kTotalConnections);
+    // The walk waiting to fetch on the spot has the next free connection.
+    return host.inFlight + host.walkWaiting < HostLimit(host) &&
+           (host.multiplexed || total < kTotalConnections);
 }
 
 bool FetchAhead::AnyHostHasRoom(int total) const {
@@ -279,7 +281,9 @@ void FetchAhead::NoteAnswer(Host& host, const Answer& answer) {
 }
 
 FetchAhead::EntryPtr FetchAhead::NextRunnable() {
-    if (stopping_ || held_ >= kHeldBytes || heldCount_ + running_ >= kMaxAhead) {
+    const bool nextFits = held_ < kHeldBytes && aheadOf_[0] < kMaxAhead;
+    const bool laterFits = held_ < kLaterHeldBytes && aheadOf_[1] < kMaxLaterAhead;
+    if (stopping_ || (!nextFits && !laterFits)) {
         return nullptr;
     }
     // Hosts of one connection per request in flight count against the total.
@@ -296,14 +300,12 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     if (!AnyHostHasRoom(total)) {
         return nullptr;
     }
-    // Later work leaves room for the walk's next needs; it is all behind them in the queue.
-    const bool laterFits =
-        heldCount_ + running_ < kMaxAhead - kWalkReserve && held_ < kHeldBytes / 2;
     for (auto it = queue_.begin(); it != queue_.end(); ++it) {
         Entry& entry = **it;
-        if (entry.dropped) {
+        if (entry.dropped || (!entry.later && !nextFits)) {
             continue;
         }
+        // Later work is all behind the walk's next needs in the queue.
         if (entry.later && !laterFits) {
             break;
         }
@@ -328,6 +330,7 @@ void FetchAhead::Pump() {
 
 void FetchAhead::StartEntry(const EntryPtr& entry) {
     entry->started = true;
+    ++aheadOf_[entry->later ? 1 : 0];
     const std::string address(addresses_.At(entry->address));
     std::optional<FetchRequest> request = RequestOf(entry->kind, address);
     if (!request) {
@@ -360,7 +363,7 @@ void FetchAhead::Arrived(const EntryPtr& arrived, Answer answer) {
     // gap between its requests whatever the round trip.
     host.lastStart = std::chrono::steady_clock::now();
     NoteAnswer(host, answer);
-    entry.bytes = AnswerBytes(answer);
+    entry.bytes = AnswerBytes(answer) + sizeof(Entry);
     // The walk reads the page of a head that cannot judge it: one that holds "404" without a
     // status that says broken, or a server that does not do HEAD.
     const int status = answer.StatusCode();
@@ -395,9 +398,12 @@ void FetchAhead::ReadArrived(std::unique_lock<std::mutex>& lock) {
         Reader reader = reader_;
         // Only the walk's thread takes an answer, and it is here: the answer stays as it is.
         lock.unlock();
-        std::any note = reader(address, entry->answer);
+        Note note = reader(address, entry->answer);
         lock.lock();
-        entry->note = std::move(note);
+        entry->note = std::move(note.value);
+        // Held with the answer until the walk takes both.
+        entry->bytes += note.bytes;
+        held_ += note.bytes;
     }
 }
 
@@ -443,6 +449,7 @@ Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchR
             }
             held_ -= entry->bytes;
             --heldCount_;
+            --aheadOf_[entry->later ? 1 : 0];
             if (note != nullptr) {
                 *note = std::move(entry->note);
             }
@@ -455,6 +462,7 @@ Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchR
     ReadArrived(lock);
     // Not started yet: fetched here, within the host's limit and at its time.
     const int hostNumber = HostOf(address);
+    ++hosts_[hostNumber].walkWaiting;
     for (;;) {
         const Host& host = hosts_[hostNumber];
         const auto now = std::chrono::steady_clock::now();
@@ -467,6 +475,7 @@ Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchR
             lock,
             due > now ? std::min<std::chrono::steady_clock::duration>(due - now, slice) : slice);
     }
+    --hosts_[hostNumber].walkWaiting;
     ++hosts_[hostNumber].inFlight;
     hosts_[hostNumber].asked = true;
     hosts_[hostNumber].lastStart = std::chrono::steady_clock::now();

@@ -18,12 +18,13 @@
 // answered 429 or 503), and so of connections to it; a host that answered over HTTP/2 carries
 // kStreamsPerConnection times as many at once over its connection. Requests to hosts of one
 // connection each are at most kTotalConnections in all, the walk's own fetches included. At
-// most kMaxAhead fetches are ahead of the walk at once (in flight, or answered and not yet
-// taken), so a walk that stops early has wasted at most that many, and later work keeps
-// kWalkReserve of them for the walk's next needs; no further one starts while the answers not
-// yet taken hold kHeldBytes of heads and bodies (later work: half of it), nor while the fetches
-// in flight could hold kInFlightBytes between them were each to fill its cap: a hostile server
-// cannot make the fetches ahead hold more than the two together, over HTTP/2 as over HTTP/1.1.
+// most kMaxAhead fetches of the walk's next needs and kMaxLaterAhead of later work are ahead
+// of the walk at once (in flight, or answered and not yet taken), so a walk that stops early
+// has wasted at most that many; no further one starts while the answers not yet taken hold
+// kHeldBytes (later work: kLaterHeldBytes) of heads, bodies and what the reader made of them,
+// nor while the fetches in flight could hold kInFlightBytes between them were each to fill its
+// cap: a hostile server cannot make the fetches ahead hold more than the two together, over
+// HTTP/2 as over HTTP/1.1.
 // Every fetch has kAttempts attempts, as the walk's own have. The fetches ahead are cancelled and
 // paused with the run that made the FetchAhead (the calling thread's RunControl), and cancelled
 // when it is destroyed. Bookkeeping costs O(1) per request on average: addresses are numbered
@@ -60,9 +61,14 @@ class FetchAhead : public Fetcher {
     // Where Prefetch puts requests among those not started: first (the walk's next needs), or
     // last (work further off, such as the links of a page fetched ahead).
     enum class Order { Next, Later };
+    // What a reader made of a page fetched ahead, and about how many bytes it holds.
+    struct Note {
+        std::any value;
+        std::size_t bytes = 0;
+    };
     // Reads a page fetched ahead (its address as requested, and its answer); what it returns is
     // Take's note for that answer.
-    using Reader = std::function<std::any(const std::string& address, const Answer& answer)>;
+    using Reader = std::function<Note(const std::string& address, const Answer& answer)>;
 
     static constexpr int kTotalConnections = kMaxConnectionsPerHost;
     static constexpr std::size_t kHeldBytes = 64u * 1024u * 1024u;
@@ -70,9 +76,11 @@ class FetchAhead : public Fetcher {
     // bound, and its body cap unless it is a head): 15 pages with room for heads beside them.
     static constexpr std::size_t kInFlightBytes = 128u * 1024u * 1024u;
     // A walk that goes deep first leaves answers for later on every level (a page's second and
-    // third links), so the count allows a whole crawl's worth; kHeldBytes bounds their memory.
+    // third links, its resources after the pages below it), so the counts allow a whole
+    // crawl's worth; the bytes bound their memory.
     static constexpr int kMaxAhead = 1024;
-    static constexpr int kWalkReserve = 128;
+    static constexpr int kMaxLaterAhead = 16384;
+    static constexpr std::size_t kLaterHeldBytes = 16u * 1024u * 1024u;
     static constexpr int kAttempts = 3;
     // Requests at once to a host whose answers come over HTTP/2, for each connection the
     // setting allows: a stream costs the server far less than a connection.
@@ -130,6 +138,8 @@ class FetchAhead : public Fetcher {
     // One host (a HostKey) as the limits see it.
     struct Host {
         int inFlight = 0;
+        // The walk waits to fetch on the spot (TakeRequest).
+        int walkWaiting = 0;
         // Live entries of the queue.
         int queued = 0;
         // Asked to slow down (429, 503); answered over HTTP/2.
@@ -210,6 +220,8 @@ class FetchAhead : public Fetcher {
     int heldCount_ = 0;
     // Fetches ahead in flight, and the most they may hold (MostHeld) together.
     int running_ = 0;
+    // Fetches ahead in flight or held, of the walk's next needs [0] and of later work [1].
+    int aheadOf_[2] = {0, 0};
     std::size_t reserved_ = 0;
     std::deque<EntryPtr> queue_;
     // Entries of queue_ marked dropped.

@@ -290,24 +290,25 @@ std::optional<FoundLinks> LinkCrawler::ReadLinks(const Answer& answer) const {
     return ExtractAnswerLinks(answer, static_cast<std::size_t>(MaxLinksPerPage()));
 }
 
-std::any LinkCrawler::ReadAhead(const Answer& answer, bool followSite) {
+FetchAhead::Note LinkCrawler::ReadAhead(const Answer& answer, bool followSite) {
     std::optional<FoundLinks> found = ReadLinks(answer);
     if (!found) {
         return {};
     }
     std::vector<Item> items;
     items.reserve(found->frames.size() + found->links.size() + found->resources.size());
-    for (const std::string& link : found->frames) {
-        items.push_back({link, true, LinkKind::Page});
-    }
-    for (const std::string& link : found->links) {
-        items.push_back({link, false, LinkKind::Page});
-    }
-    for (const std::string& link : found->resources) {
-        items.push_back({link, false, LinkKind::Resource});
-    }
+    std::size_t bytes = sizeof(FoundLinks);
+    const auto add = [&](const std::vector<std::string>& links, bool isFrame, LinkKind kind) {
+        for (const std::string& link : links) {
+            items.push_back({link, isFrame, kind});
+            bytes += sizeof(std::string) + link.capacity();
+        }
+    };
+    add(found->frames, true, LinkKind::Page);
+    add(found->links, false, LinkKind::Page);
+    add(found->resources, false, LinkKind::Resource);
     FetchAheadFrom(items, followSite, FetchAhead::Order::Later);
-    return std::move(*found);
+    return {std::move(*found), bytes};
 }
 
 // What the walk will fetch from a page's links, started ahead: its frames' and own-site links'

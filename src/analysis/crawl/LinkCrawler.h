@@ -210,7 +210,7 @@ class LinkCrawler {
     std::optional<FoundLinks> ReadLinks(const Answer& answer) const;
     // A page fetched ahead, read before the walk comes to it: its links are fetched ahead as
     // later work, and the links themselves (FoundLinks) are kept for the walk.
-    std::any ReadAhead(const Answer& answer, bool followSite);
+    FetchAhead::Note ReadAhead(const Answer& answer, bool followSite);
     void NotePagesKnown(const Frame& frame, bool followSite);
 
     Fetcher& fetcher_;
