@@ -133,10 +133,14 @@ class HeldFetcher : public Fetcher {
         for (auto& [request, done] : held) {
             Answer answer;
             answer.result = Answer::kOk;
+            answer.multiplexed = multiplexed;
             answer.url = answer.finalUrl = request.url.Text();
             done(std::move(answer));
         }
     }
+
+    // Whether the answers come over HTTP/2.
+    bool multiplexed = false;
 
   private:
     std::mutex mutex_;
@@ -175,6 +179,38 @@ TEST(FetchAhead, PagesInFlightAreBoundedByWhatTheyMayHoldTogether) {
     for (const FetchAhead::Request& request : requests) {
         EXPECT_EQ(ahead.Take(request.first, request.second).url,
                   Url::Parse(request.second)->Text());
+    }
+    taken = true;
+    answering.join();
+}
+
+// One HTTP/2 connection carries four requests at once for each connection of the setting,
+// and a host that then asks to slow down gets one at a time like any other.
+TEST(FetchAhead, AMultiplexedHostCarriesFourStreamsPerConnectionOfTheSetting) {
+    HeldFetcher fetcher;
+    fetcher.multiplexed = true;
+    FetchAhead ahead(fetcher, 2);
+    const auto heads = [](int from, int count) {
+        std::vector<FetchAhead::Request> requests;
+        for (int n = from; n < from + count; ++n) {
+            requests.emplace_back(FetchAhead::Kind::Head, "127.0.0.1:80/h" + std::to_string(n));
+        }
+        return requests;
+    };
+    ahead.Prefetch(heads(0, 1));
+    EXPECT_EQ(fetcher.PagesAndHeads().second, 1);
+    fetcher.AnswerHeld();
+    ahead.Prefetch(heads(1, 20));
+    EXPECT_EQ(fetcher.PagesAndHeads().second, 8);
+    std::atomic<bool> taken{false};
+    std::thread answering([&] {
+        while (!taken.load()) {
+            fetcher.AnswerHeld();
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    for (int n = 0; n < 21; ++n) {
+        ahead.Take(FetchAhead::Kind::Head, "127.0.0.1:80/h" + std::to_string(n));
     }
     taken = true;
     answering.join();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -216,6 +217,37 @@ TEST_F(CrawlConcurrency, LinksToOnePageWithManyFragmentsAreFetchedOnce) {
     // would ask again.
     EXPECT_EQ(site.Requests(),
               (std::vector<std::string>{"GET /robots.txt", "GET /", "GET /a.html", "HEAD /i.png"}));
+}
+
+// The walk goes down a chain of slow pages first; a page beside the chain, fetched ahead from
+// the start page, is read while the walk waits, so that its links are fetched long before the
+// walk comes back to it. The records stay those of one request at a time.
+TEST_F(CrawlConcurrency, LinksOfAPageFetchedAheadAreFetchedBeforeTheWalkReachesIt) {
+    FixtureSite site(
+        [](const std::string& path) {
+            std::string body = "<html><head></head><body>";
+            if (path == "/") {
+                body += "<a href=\"a0.html\">a</a><a href=\"b.html\">b</a>";
+            } else if (path == "/b.html") {
+                for (int k = 1; k <= 4; ++k) {
+                    body += "<a href=\"b" + std::to_string(k) + ".html\">b</a>";
+                }
+            } else if (path.starts_with("/a") && path != "/a9.html") {
+                std::this_thread::sleep_for(20ms);
+                body += "<a href=\"a" + std::to_string(std::stoi(path.substr(2)) + 1) +
+                        ".html\">next</a>";
+            }
+            return HtmlPage(body + "</body></html>\r\n");
+        },
+        Serving::Concurrently);
+    const auto many = Crawl(site.Url("/"), 8);
+    const std::vector<std::string> requests = site.Requests();
+    const auto at = [&](const std::string& line) {
+        return std::find(requests.begin(), requests.end(), line) - requests.begin();
+    };
+    EXPECT_LT(at("GET /b4.html"), at("GET /a5.html"));
+    EXPECT_EQ(crawl_->PagesVisited(), 16);
+    EXPECT_EQ(many.first, Crawl(site.Url("/"), 1).first);
 }
 
 TEST_F(CrawlConcurrency, CancelWithEveryConnectionBusyStopsWithinTheBound) {
