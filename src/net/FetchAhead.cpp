@@ -64,7 +64,9 @@ FetchAhead::FetchAhead(Fetcher& fetcher, int perHost, bool pageAfterMissingHead)
 FetchAhead::~FetchAhead() {
     std::unique_lock<std::mutex> lock(mutex_);
     stopping_ = true;
-    queue_.clear();
+    for (WorkQueue& queue : queues_) {
+        queue.entries.clear();
+    }
     unread_.clear();
     control_.RequestCancel();
     fetcher_.Wake();
@@ -118,9 +120,9 @@ void FetchAhead::Queue(Kind kind, Id address, int host, bool later) {
     pending_[KeyOf(kind, address)].push_back(entry);
     ++hosts_[host].queued;
     if (later) {
-        queue_.push_back(std::move(entry));
+        queues_[1].entries.push_back(std::move(entry));
     } else {
-        queue_.push_front(std::move(entry));
+        queues_[0].entries.push_front(std::move(entry));
     }
 }
 
@@ -180,16 +182,17 @@ void FetchAhead::Unpend(const EntryPtr& entry) {
 void FetchAhead::StopPrefetching() {
     std::lock_guard<std::mutex> lock(mutex_);
     prefetching_ = false;
-    for (const EntryPtr& entry : queue_) {
-        if (!entry->dropped) {
-            Unpend(entry);
+    for (WorkQueue& queue : queues_) {
+        for (const EntryPtr& entry : queue.entries) {
+            if (!entry->dropped && !entry->started) {
+                Unpend(entry);
+            }
         }
+        queue = WorkQueue();
     }
-    queue_.clear();
     for (Host& host : hosts_) {
         host.queued = 0;
     }
-    droppedInQueue_ = 0;
     unread_.clear();
 }
 
@@ -232,28 +235,33 @@ void FetchAhead::DropEntry(const EntryPtr& entry) {
     }
     entry->dropped = true;
     --hosts_[entry->host].queued;
-    ++droppedInQueue_;
-    if (droppedInQueue_ * 2 > queue_.size()) {
-        std::erase_if(queue_, [](const EntryPtr& queued) { return queued->dropped; });
-        droppedInQueue_ = 0;
+    LeftInPlace(queues_[entry->later ? 1 : 0]);
+}
+
+void FetchAhead::LeftInPlace(WorkQueue& queue) {
+    if (++queue.gone * 2 > queue.entries.size()) {
+        std::erase_if(queue.entries, [](const EntryPtr& entry) { return entry->Gone(); });
+        queue.gone = 0;
     }
 }
 
 void FetchAhead::DropSpacedEntries() {
-    std::deque<EntryPtr> kept;
-    for (EntryPtr& entry : queue_) {
-        if (entry->dropped) {
-            continue;
+    for (WorkQueue& queue : queues_) {
+        std::deque<EntryPtr> kept;
+        for (EntryPtr& entry : queue.entries) {
+            if (entry->Gone()) {
+                continue;
+            }
+            if (SpacingOf(hosts_[entry->host]).count() == 0) {
+                kept.push_back(std::move(entry));
+                continue;
+            }
+            --hosts_[entry->host].queued;
+            Unpend(entry);
         }
-        if (SpacingOf(hosts_[entry->host]).count() == 0) {
-            kept.push_back(std::move(entry));
-            continue;
-        }
-        --hosts_[entry->host].queued;
-        Unpend(entry);
+        queue.entries.swap(kept);
+        queue.gone = 0;
     }
-    queue_.swap(kept);
-    droppedInQueue_ = 0;
 }
 
 bool FetchAhead::HostHasRoom(const Host& host, int total) const {
@@ -291,31 +299,40 @@ FetchAhead::EntryPtr FetchAhead::NextRunnable() {
     for (const Host& host : hosts_) {
         total += host.multiplexed ? 0 : host.inFlight;
     }
-    // Dropped entries at the front go at once; when no host of a queued entry has room, the
-    // queue is not walked at all (a long queue for one busy host costs nothing per answer).
-    while (!queue_.empty() && queue_.front()->dropped) {
-        queue_.pop_front();
-        --droppedInQueue_;
-    }
+    // When no host of a queued entry has room, no queue is walked at all (a long queue for
+    // one busy host costs nothing per answer).
     if (!AnyHostHasRoom(total)) {
         return nullptr;
     }
-    for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-        Entry& entry = **it;
-        if (entry.dropped || (!entry.later && !nextFits)) {
+    // The walk's next needs first, then later work.
+    for (int n = 0; n < 2; ++n) {
+        WorkQueue& queue = queues_[n];
+        if (!(n == 0 ? nextFits : laterFits)) {
             continue;
         }
-        // Later work is all behind the walk's next needs in the queue.
-        if (entry.later && !laterFits) {
-            break;
+        // Entries gone at the front go at once.
+        while (!queue.entries.empty() && queue.entries.front()->Gone()) {
+            queue.entries.pop_front();
+            --queue.gone;
         }
-        // Every fetch in flight may fill its cap at once (streams on one HTTP/2 connection):
-        // what they may hold together is bounded, heads being small enough to go on.
-        const bool fits = running_ == 0 || reserved_ + MostHeld(entry.kind) <= kInFlightBytes;
-        if (fits && HostHasRoom(hosts_[entry.host], total)) {
+        for (auto it = queue.entries.begin(); it != queue.entries.end(); ++it) {
+            Entry& entry = **it;
+            // Every fetch in flight may fill its cap at once (streams on one HTTP/2
+            // connection): what they may hold together is bounded, heads being small enough to
+            // go on.
+            const bool fits = running_ == 0 || reserved_ + MostHeld(entry.kind) <= kInFlightBytes;
+            if (entry.Gone() || !fits || !HostHasRoom(hosts_[entry.host], total)) {
+                continue;
+            }
             EntryPtr next = *it;
-            queue_.erase(it);
             --hosts_[entry.host].queued;
+            // Started, it is left in place like a dropped one (StartEntry marks it).
+            if (it == queue.entries.begin()) {
+                queue.entries.pop_front();
+            } else {
+                next->started = true;
+                LeftInPlace(queue);
+            }
             return next;
         }
     }

@@ -166,8 +166,17 @@ class FetchAhead : public Fetcher {
         std::size_t bytes = 0;
         Answer answer;
         std::any note;
+
+        // No longer waiting in its queue.
+        bool Gone() const { return dropped || started; }
     };
     using EntryPtr = std::shared_ptr<Entry>;
+    // Entries waiting to start, first to last; those dropped or started from the middle stay
+    // in place until most of the queue is such (`gone`), so that each costs O(1).
+    struct WorkQueue {
+        std::deque<EntryPtr> entries;
+        std::size_t gone = 0;
+    };
 
     static std::uint64_t KeyOf(Kind kind, Id address) {
         return (static_cast<std::uint64_t>(address) << 2) | static_cast<std::uint64_t>(kind);
@@ -197,6 +206,8 @@ class FetchAhead : public Fetcher {
     void DropSpacedEntries();
     // Marks a queued entry dropped; the queue is compacted when most of it is.
     void DropEntry(const EntryPtr& entry);
+    // One more entry of `queue` gone in place.
+    void LeftInPlace(WorkQueue& queue);
     // Removes a queued entry from the pending requests. Called with the mutex held.
     void Unpend(const EntryPtr& entry);
     // Whether `host` has room for one more request now, with `total` requests in flight on
@@ -223,9 +234,8 @@ class FetchAhead : public Fetcher {
     // Fetches ahead in flight or held, of the walk's next needs [0] and of later work [1].
     int aheadOf_[2] = {0, 0};
     std::size_t reserved_ = 0;
-    std::deque<EntryPtr> queue_;
-    // Entries of queue_ marked dropped.
-    std::size_t droppedInQueue_ = 0;
+    // The walk's next needs [0], and later work [1].
+    WorkQueue queues_[2];
     // Every address asked for, numbered; the kinds asked of each (a bit per Kind).
     AddressTable addresses_;
     std::vector<std::uint8_t> seenKinds_;

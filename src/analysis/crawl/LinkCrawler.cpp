@@ -254,6 +254,9 @@ Answer LinkCrawler::Ask(FetchAhead::Kind kind, const std::string& address, std::
         }
         waited += wait;
         if (WaitUnlessCancelled(wait)) {
+            if (note != nullptr) {
+                note->reset();
+            }
             answer = Take(kind, address, note);
         }
     }

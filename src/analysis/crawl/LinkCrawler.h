@@ -116,7 +116,8 @@ class LinkCrawler {
     // Sets the crawl root, clears the record list and visits the start URL (found on itself);
     // Records() holds the result. The root becomes the start page's address at the end of its
     // redirects. Fetches run ahead of the walk on ConnectionsPerHost() connections, with the
-    // same records as one at a time.
+    // same records as one at a time: the links of the page the walk is on first, then those of
+    // pages fetched ahead, read while the walk waits (within the page bound).
     void CrawlSite(const std::string& startUrl, bool followSite);
 
     // The root of the last crawl: the start page's address at the end of its redirects (the
