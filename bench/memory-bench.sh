@@ -11,7 +11,8 @@
 # SIZES (default "2000 20000 100000") picks the sizes; the sites are generated once under
 # /tmp/memorybench (about 1.3 GB for 100,000 pages) and kept for later runs. FINDINGS=clean
 # gives every page what the audit asks for (viewport, image sizes, longer texts), so that the
-# audit keeps its pages and not five findings of each.
+# audit keeps its pages and not five findings of each. COMMANDS (default "links audit") picks
+# the commands.
 set -euo pipefail
 
 # Everything of this run in a network namespace with loopback alone.
@@ -91,7 +92,7 @@ trap 'kill "$(cat "$base/nginx.pid")" 2>/dev/null || true' EXIT
 sleep 0.3
 
 printf '%-22s %8s %9s %11s %12s\n' command pages "time s" "peak MB" "KB/page more"
-for command in links audit; do
+for command in ${COMMANDS:-links audit}; do
     index=0
     first_kb="" first_n=""
     for n in $sizes; do
