@@ -476,18 +476,19 @@ Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchR
         }
         DropEntry(entry);
     }
-    ReadArrived(lock);
-    // Not started yet: fetched here, within the host's limit and at its time.
+    // Not started yet: fetched here, within the host's limit and at its time. The pages that
+    // arrive ahead meanwhile are read.
     const int hostNumber = HostOf(address);
+    const auto slice = std::chrono::milliseconds(RunControl::kWaitSliceMs);
     ++hosts_[hostNumber].walkWaiting;
     for (;;) {
+        ReadArrived(lock);
         const Host& host = hosts_[hostNumber];
         const auto now = std::chrono::steady_clock::now();
         const auto due = host.asked ? host.lastStart + SpacingOf(host) : now;
         if (RunCancelled() || (host.inFlight < HostLimit(host) && due <= now)) {
             break;
         }
-        const auto slice = std::chrono::milliseconds(RunControl::kWaitSliceMs);
         changed_.wait_for(
             lock,
             due > now ? std::min<std::chrono::steady_clock::duration>(due - now, slice) : slice);
@@ -496,16 +497,36 @@ Answer FetchAhead::TakeRequest(Kind kind, std::string_view address, const FetchR
     ++hosts_[hostNumber].inFlight;
     hosts_[hostNumber].asked = true;
     hosts_[hostNumber].lastStart = std::chrono::steady_clock::now();
+    auto own = std::make_shared<Entry>();
+    RunControl& control = RunControl::Current();
     lock.unlock();
-    Answer answer = fetcher_.Fetch(asked);
+    fetcher_.Start(asked, control, [this, own](Answer answer) {
+        std::lock_guard<std::mutex> done(mutex_);
+        own->answer = std::move(answer);
+        own->done = true;
+        changed_.notify_all();
+    });
     lock.lock();
+    for (;;) {
+        ReadArrived(lock);
+        if (own->done) {
+            break;
+        }
+        changed_.wait_for(lock, slice, [&] { return own->done || !unread_.empty(); });
+        // The fetch ends within a slice of a cancel; the wake makes it at once.
+        if (!own->done && control.CancelRequested()) {
+            lock.unlock();
+            fetcher_.Wake();
+            lock.lock();
+        }
+    }
     Host& host = hosts_[hostNumber];
     --host.inFlight;
     host.lastStart = std::chrono::steady_clock::now();
-    NoteAnswer(host, answer);
+    NoteAnswer(host, own->answer);
     Pump();
     changed_.notify_all();
-    return answer;
+    return std::move(own->answer);
 }
 
 void FetchAhead::Start(const FetchRequest& request, RunControl& control, Done done) {
