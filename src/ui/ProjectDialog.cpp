@@ -165,7 +165,7 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     auto* lists = new QHBoxLayout;
     QGridLayout* urlColumn = ListColumn(QStringLiteral("New Url"), urlEdit_, urlAddButton_,
                                         QStringLiteral("Url List"), urlList_, urlRemoveButton_);
-    // Under the edit, where the eye is when "Add to list" stays grey.
+    // Under the address column, in sight while "Add to list" stays grey.
     urlColumn->addWidget(urlHintLabel_, 4, 0, 1, 2);
     lists->addLayout(urlColumn, 3);
     lists->addSpacing(16);

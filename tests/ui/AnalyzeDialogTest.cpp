@@ -421,9 +421,9 @@ class AnalyzeDialogTest : public QObject {
             }
         });
         worker.join();
-        QTRY_COMPARE(progress.CountText(), QStringLiteral("5 pages fetched, 495 links checked"));
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("5 pages visited, 495 links judged"));
         progress.Count(ProgressCount::PageFetched);
-        QTRY_COMPARE(progress.CountText(), QStringLiteral("6 pages fetched, 495 links checked"));
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("6 pages visited, 495 links judged"));
     }
 
     void theDialogIsDisabledAndCancelNoLetsTheRunFinish() {

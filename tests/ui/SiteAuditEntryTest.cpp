@@ -153,7 +153,7 @@ class SiteAuditEntryTest : public QObject {
         // dialog shows it once its queued update has run).
         QTRY_VERIFY(site.Arrived());
         QTRY_COMPARE(progress->PercentText(), QStringLiteral("100%"));
-        QTRY_VERIFY2(progress->CountText().startsWith(QStringLiteral("2 pages fetched, ")),
+        QTRY_VERIFY2(progress->CountText().startsWith(QStringLiteral("2 pages visited, ")),
                      qPrintable(progress->CountText()));
         site.Release();
         QVERIFY(ended.wait(10000));
