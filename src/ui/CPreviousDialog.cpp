@@ -14,6 +14,7 @@
 
 #include "analysis/audit/report/AuditSummaryFacts.h"
 #include "model/AppState.h"
+#include "model/AuditResults.h"
 #include "model/PositionHistoryFiles.h"
 #include "platform/FileSystem.h"
 #include "reports/PreviousReports.h"
@@ -110,12 +111,17 @@ void FillAuditColumns(QTreeWidgetItem* line, const std::string& summaryPage) {
     }
     line->setText(kSitesColumn, sites.join(QStringLiteral(", ")));
     line->setToolTip(kSitesColumn, PlainToolTip(sites.join(QLatin1Char('\n'))));
-    const auto& found = facts.findings;
-    line->setText(kFindingsColumn, found[0] + found[1] + found[2] == 0
+    const auto found = [&facts](AuditSeverity severity) {
+        return facts.findings[static_cast<std::size_t>(severity)];
+    };
+    const std::size_t errors = found(AuditSeverity::Error);
+    const std::size_t warnings = found(AuditSeverity::Warning);
+    const std::size_t notices = found(AuditSeverity::Notice);
+    line->setText(kFindingsColumn, errors + warnings + notices == 0
                                        ? QStringLiteral("none")
-                                       : QStringList({Counted(found[0], "error", "errors"),
-                                                      Counted(found[1], "warning", "warnings"),
-                                                      Counted(found[2], "notice", "notices")})
+                                       : QStringList({Counted(errors, "error", "errors"),
+                                                      Counted(warnings, "warning", "warnings"),
+                                                      Counted(notices, "notice", "notices")})
                                              .join(QStringLiteral(", ")));
 }
 
