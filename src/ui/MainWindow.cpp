@@ -374,7 +374,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
         // The texts shrink with the buttons and the strip they stand in.
         for (QPushButton* button : findChildren<QPushButton*>()) {
             QFont font = this->font();
-            font.setPointSizeF(font.pointSizeF() * scale_);
+            // A font sized in pixels has no point size to scale.
+            if (font.pointSizeF() > 0) {
+                font.setPointSizeF(font.pointSizeF() * scale_);
+            } else {
+                font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale_)));
+            }
             button->setFont(font);
         }
         StyleProjectStrip();
