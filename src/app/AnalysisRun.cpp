@@ -5,6 +5,8 @@
 
 #include "app/ProgressModel.h"
 #include "app/RunSelected.h"
+#include "engines/EngineHosts.h"
+#include "engines/LinkCountsForSite.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
 #include "platform/Connectivity.h"
@@ -45,6 +47,22 @@ void PrepareFreshRunNames(Project& project) {
 }
 
 }  // namespace
+
+std::vector<std::string> HostsOfRun(const Project& project, const AnalysisSelection& selection) {
+    std::vector<std::string> hosts;
+    if (selection.readiness || selection.linkValidator || selection.siteAudit) {
+        for (int i = 0; i < project.UrlCount(); ++i) {
+            hosts.push_back(project.GetUrl(i)->GetUrl());
+        }
+    }
+    if (selection.linkPopularity && !selection.readiness && !selection.linkValidator) {
+        const EngineHosts engines = CurrentEngineHosts();
+        for (EngineId id : kLinkCountEngines) {
+            hosts.push_back(engines.LinkHost(id));
+        }
+    }
+    return hosts;
+}
 
 void AnalysisRun::Forwarder::SetCaption(const std::string& text) {
     if (!control_.CancelRequested()) {
@@ -98,7 +116,8 @@ int AnalysisRun::AnalyzeNow(const AnalysisSelection& selection) {
     // The previous worker has ended; collect it before its state is reused.
     Wait();
 
-    if (!IsOnline()) {
+    // A site on this machine needs its loopback interface, not the internet.
+    if (!CanReach(HostsOfRun(project_, selection))) {
         frontEnd_.ShowMessage(kOfflineMessage, App().appTitle, MessageIcon::Error);
         return kRunOffline;
     }

@@ -31,6 +31,10 @@ inline constexpr const char* kNothingSelectedMessage =
     "Please check all the analyze functions that you want applied to this site.";
 inline constexpr const char* kCancelQuestion = "Are you sure you want to Cancel?";
 
+// The hosts a run of `selection` asks: the project's sites, and the engines' link-count hosts
+// when Link Popularity runs (alone, as RunSelected runs it).
+std::vector<std::string> HostsOfRun(const Project& project, const AnalysisSelection& selection);
+
 class AnalysisRun {
   public:
     // `progress` is the front end's progress display; it must outlive the run (RunFinished).
@@ -48,7 +52,8 @@ class AnalysisRun {
     // finished before Ctrl-C.
     void SetRemovesCancelledRun(bool removes) { removesCancelledRun_ = removes; }
 
-    // "Analyze Now": the connection, the project and the selection are checked (the front end
+    // "Analyze Now": the connection (CanReach the run's hosts), the project and the selection
+    // are checked (the front end
     // is told about a failed check), the report name is stamped and the worker started.
     int AnalyzeNow(const AnalysisSelection& selection);
 

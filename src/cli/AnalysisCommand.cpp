@@ -17,13 +17,10 @@
 #include "cli/ExitCode.h"
 #include "cli/ProjectArgument.h"
 #include "cli/ResultsOutput.h"
-#include "engines/EngineHosts.h"
-#include "engines/LinkCountsForSite.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
 #include "model/LinkCounts.h"
 #include "model/RunResults.h"
-#include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
@@ -110,25 +107,6 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
     return CheckProjectArgument(args, parsed.project);
 }
 
-// The sites are fetched, except by Link Popularity, which asks the engines about them.
-bool NeedsNoInternet(const Project& project, AnalysisKind kind) {
-    if (kind == AnalysisKind::LinkPopularity) {
-        const EngineHosts hosts = CurrentEngineHosts();
-        for (EngineId id : kLinkCountEngines) {
-            if (!IsLoopbackHost(hosts.LinkHost(id))) {
-                return false;
-            }
-        }
-        return true;
-    }
-    for (int i = 0; i < project.UrlCount(); ++i) {
-        if (!IsLoopbackHost(project.GetUrl(i)->GetUrl())) {
-            return false;
-        }
-    }
-    return true;
-}
-
 ResultsKind KindOfResults(AnalysisKind kind) {
     switch (kind) {
         case AnalysisKind::Readiness:
@@ -198,9 +176,6 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     if (!IsProjectReady(project)) {
         CliError(context, prefix + "project not ready: " + NotReadyReason(project));
         return kExitUsage;
-    }
-    if (NeedsNoInternet(project, kind)) {
-        SetOnlineCheck([] { return true; });
     }
 
     CliProgressBar bar(context.err, ::isatty(STDERR_FILENO) == 1);

@@ -24,6 +24,7 @@
 #include "platform/Ansi.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
+#include "platform/LoopbackHost.h"
 #include "platform/OpenDocument.h"
 
 namespace sg {

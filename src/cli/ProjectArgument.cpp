@@ -1,7 +1,5 @@
 #include "cli/ProjectArgument.h"
 
-#include <arpa/inet.h>
-
 #include "cli/TerminalText.h"
 #include "html/UrlText.h"
 #include "model/IsProjectReady.h"
@@ -91,20 +89,6 @@ std::string NotReadyReason(const Project& project) {
         default:
             return {};
     }
-}
-
-bool IsLoopbackHost(std::string_view url) {
-    if (url.size() >= 7 && EqualsNoCase(url.substr(0, 7), "http://")) {
-        url.remove_prefix(7);
-    } else if (url.size() >= 8 && EqualsNoCase(url.substr(0, 8), "https://")) {
-        url.remove_prefix(8);
-    }
-    const std::string host(url.substr(0, url.find_first_of(":/")));
-    in_addr address{};
-    if (::inet_pton(AF_INET, host.c_str(), &address) == 1) {
-        return (ntohl(address.s_addr) >> 24) == 127;
-    }
-    return EqualsNoCase(host, "localhost");
 }
 
 }  // namespace sg

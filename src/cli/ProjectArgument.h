@@ -31,7 +31,5 @@ bool LoadProjectArgument(CliContext& context, std::string_view command,
                          const ProjectArgument& argument, Project& project);
 // Why IsProjectReady fails, in one phrase; empty when it holds.
 std::string NotReadyReason(const Project& project);
-// 127.0.0.0/8 or "localhost", with or without "http://", a port and a path: needs no internet.
-bool IsLoopbackHost(std::string_view hostOrUrl);
 
 }  // namespace sg

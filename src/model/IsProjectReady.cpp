@@ -1,8 +1,14 @@
 #include "model/IsProjectReady.h"
 
 #include "model/ShortName.h"
+#include "platform/LoopbackHost.h"
 
 namespace sg {
+
+bool NamesAHost(std::string_view url) {
+    // This machine's names need no dot: "localhost:8080", "[::1]:8080".
+    return url.find('.') != std::string_view::npos || IsLoopbackHost(url);
+}
 
 int CheckProjectReady(const Project& project, int* urlIndex) {
     if (urlIndex != nullptr) {
@@ -18,7 +24,7 @@ int CheckProjectReady(const Project& project, int* urlIndex) {
             reason = kProjectEmptyUrl;
         } else if (url == "http://") {
             reason = kProjectBareScheme;
-        } else if (url.find('.') == std::string::npos) {
+        } else if (!NamesAHost(url)) {
             reason = kProjectUrlWithoutDot;
         }
         if (reason != kProjectReady) {

@@ -31,8 +31,12 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
            EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-// Ascending without regard to letter case; names equal but for case keep a fixed order.
-bool NameLess(const PreviousReport& a, const PreviousReport& b) {
+// Newest first; at the same time, ascending by name without regard to letter case, names equal
+// but for case in a fixed order.
+bool NewestFirst(const PreviousReport& a, const PreviousReport& b) {
+    if (a.when != b.when) {
+        return a.when > b.when;
+    }
     const std::size_t common = std::min(a.name.size(), b.name.size());
     for (std::size_t i = 0; i < common; ++i) {
         const auto x = static_cast<unsigned char>(LowerAnsi(a.name[i]));
@@ -60,6 +64,21 @@ bool RunFolderName(std::string_view lineName, std::string_view& folder) {
     }
     folder = lineName.substr(0, lineName.size() - kHtml.size());
     return IsPlainName(folder);
+}
+
+// "_MM_DD_YYYY[HH-MM-SS]": digits where the pattern has '9'.
+bool IsReportStamp(std::string_view text) {
+    constexpr std::string_view kPattern = "_99_99_9999[99-99-99]";
+    if (text.size() != kPattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool IsRegularOrOther(const std::string& path, struct stat& st) {
@@ -108,7 +127,7 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
             // The history page is no run's report; the dialog opens it with a button of its own.
             if (EndsWithNoCase(name, kHtml) && name != kPositionHistoryPageName &&
                 IsRegularOrOther(folder + "/" + name, st)) {
-                lines.push_back({name, ReportDateText(st.st_mtime), false});
+                lines.push_back({name, ReportDateText(st.st_mtime), false, st.st_mtime, {}});
             }
             continue;
         }
@@ -119,11 +138,17 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
         const std::string page = name + std::string(kHtml);
         const std::string path = folder + "/" + name + "/" + page;
         if (IsRegularOrOther(path, st)) {
-            lines.push_back({page, ReportDateText(st.st_mtime),
-                             tab == PreviousReportTab::EngineReadiness && SaysNested(path)});
+            lines.push_back({page,
+                             ReportDateText(st.st_mtime),
+                             tab == PreviousReportTab::EngineReadiness && SaysNested(path),
+                             st.st_mtime,
+                             {}});
         }
     }
-    std::sort(lines.begin(), lines.end(), NameLess);
+    for (PreviousReport& line : lines) {
+        line.title = PreviousReportTitle(line.name);
+    }
+    std::sort(lines.begin(), lines.end(), NewestFirst);
     return lines;
 }
 
@@ -162,6 +187,18 @@ bool DeleteFolderTree(const std::string& path) {
         }
     }
     return ::rmdir(path.c_str()) == 0;
+}
+
+std::string PreviousReportTitle(std::string_view name) {
+    std::string_view title = name;
+    if (EndsWithNoCase(title, kHtml)) {
+        title.remove_suffix(kHtml.size());
+    }
+    constexpr std::size_t kStampSize = 21;
+    if (title.size() > kStampSize && IsReportStamp(title.substr(title.size() - kStampSize))) {
+        title.remove_suffix(kStampSize);
+    }
+    return std::string(title.empty() ? name : title);
 }
 
 std::string ReportDateText(std::time_t when) {

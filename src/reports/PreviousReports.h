@@ -15,7 +15,8 @@ namespace sg {
 // The folder a tab lists.
 const std::string& PreviousReportFolder(const AppPaths& paths, PreviousReportTab tab);
 
-// The tab's lines, sorted ascending by name without regard to letter case. Position Analyzer:
+// The tab's lines, newest first (by their date; equal dates ascending by name without regard to
+// letter case). Position Analyzer:
 // every file (not folder) whose name ends in ".html" but the position history page. The analysis
 // tabs: every sub-folder D that holds a file D + ".html"; a readiness run is marked nested when
 // the first 16 KiB of that page name it so. A missing folder gives no lines.
@@ -35,5 +36,8 @@ bool DeleteFolderTree(const std::string& path);
 
 // A time as the "Date/Time" column shows it: local time through strftime's "%c".
 std::string ReportDateText(std::time_t when);
+
+// A line's title (PreviousReport::title) for the file name `name`.
+std::string PreviousReportTitle(std::string_view name);
 
 }  // namespace sg

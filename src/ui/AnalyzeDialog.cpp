@@ -52,6 +52,38 @@ QGroupBox* HiddenGroup(const QString& title, const QString& slogan, QCheckBox* b
     return group;
 }
 
+// Why "Analyze Now" is grey for this project; empty when the project is ready.
+QString NotReadyReason(const Project& project) {
+    int index = -1;
+    switch (CheckProjectReady(project, &index)) {
+        case kProjectNoUrls:
+            return QStringLiteral(
+                "Analyze Now needs the address of your site: click Edit Project to add it.");
+        case kProjectEmptyUrl:
+        case kProjectBareScheme:
+            return QStringLiteral(
+                "Analyze Now needs every address to name a site, and the "
+                "project holds an empty one: click Edit Project to remove it.");
+        case kProjectUrlWithoutDot:
+            return QStringLiteral(
+                       "Analyze Now needs every address to name a host: %1 has no "
+                       "\".\" and is not one of this computer's (localhost, "
+                       "[::1]). Click Edit Project to correct it.")
+                .arg(ToQt(project.GetUrl(index)->GetUrl()));
+        case kProjectNoShortName:
+            return project.GetName().empty()
+                       ? QStringLiteral(
+                             "Analyze Now needs a project name, which names the "
+                             "reports: click Edit Project and type one.")
+                       : QStringLiteral(
+                             "Analyze Now needs a project name that does not begin "
+                             "with \".\", as it names the reports' folders: click "
+                             "Edit Project to change it.");
+        default:
+            return QString();
+    }
+}
+
 }  // namespace
 
 AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
@@ -64,6 +96,8 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     content_ = new QWidget(this);
     urlList_ = new SortedListBox(content_);
     urlList_->setObjectName(QStringLiteral("urlList"));
+    // The own site on top, as in the Project dialog.
+    urlList_->KeepFirstLine(true);
     urlList_->setSelectionMode(QAbstractItemView::NoSelection);
     // A list without selection has no use for the focus, whose frame would mark a line.
     urlList_->setFocusPolicy(Qt::NoFocus);
@@ -128,6 +162,14 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     mannersRow_->setLayout(mannersRow);
     mannersRow->setContentsMargins(0, 0, 0, 0);
 
+    // Says why "Analyze Now" is grey, while the project is what keeps it so.
+    notReadyLabel_ = new QLabel(content_);
+    notReadyLabel_->setObjectName(QStringLiteral("notReadyLabel"));
+    notReadyLabel_->setTextFormat(Qt::PlainText);
+    notReadyLabel_->setWordWrap(true);
+    notReadyLabel_->setFrameShape(QFrame::StyledPanel);
+    notReadyLabel_->setMargin(6);
+    notReadyLabel_->hide();
     analyzeNowButton_ = Button(QStringLiteral("Analyze Now"), "analyzeNowButton", content_);
     editProjectButton_ = Button(QStringLiteral("Edit Project"), "editProjectButton", content_);
     closeButton_ = Button(QStringLiteral("Close"), "closeButton", content_);
@@ -152,6 +194,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     contentLayout->addLayout(top, 1);
+    contentLayout->addWidget(notReadyLabel_);
     contentLayout->addWidget(auditLabel);
     contentLayout->addLayout(nestedRow);
     contentLayout->addWidget(mannersRow_);
@@ -229,7 +272,10 @@ void AnalyzeDialog::FillUrls() {
 }
 
 void AnalyzeDialog::UpdateAnalyzeNow() {
-    analyzeNowButton_->setEnabled(Selection().AnyAnalysis() && IsProjectReady(App().project));
+    const QString reason = NotReadyReason(App().project);
+    analyzeNowButton_->setEnabled(Selection().AnyAnalysis() && reason.isEmpty());
+    notReadyLabel_->setText(reason);
+    notReadyLabel_->setVisible(!reason.isEmpty());
 }
 
 AnalysisSelection AnalyzeDialog::Selection() const {
@@ -248,9 +294,11 @@ AnalysisSelection AnalyzeDialog::Selection() const {
 
 void AnalyzeDialog::EditProject() {
     ProjectDialog dialog(prompts_, this);
+    dialog.ShowNote(NotReadyReason(App().project));
     dialog.exec();
     FillUrls();
     UpdateAnalyzeNow();
+    emit projectEdited();
 }
 
 void AnalyzeDialog::AnalyzeNow() {

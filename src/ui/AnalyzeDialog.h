@@ -57,6 +57,8 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
   signals:
     // The run has ended and its window is gone (window thread).
     void runEnded(bool cancelled);
+    // The Project dialog opened from here has closed: the project may have changed.
+    void projectEdited();
 
   private:
     void FillUrls();
@@ -87,6 +89,7 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QSpinBox* rateSpin_;
     QWidget* mannersRow_;
     QLabel* veryLongLabel_;
+    QLabel* notReadyLabel_;
     QPushButton* analyzeNowButton_;
     QPushButton* editProjectButton_;
     QPushButton* closeButton_;

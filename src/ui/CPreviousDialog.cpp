@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <string>
 
+#include "analysis/audit/report/AuditSummaryFacts.h"
 #include "model/AppState.h"
+#include "model/AuditResults.h"
 #include "model/PositionHistoryFiles.h"
 #include "platform/FileSystem.h"
 #include "reports/PreviousReports.h"
@@ -31,6 +33,9 @@ constexpr int kDateMinWidth = 120;
 constexpr int kColumnPadding = 24;
 // The readiness list's third column tells a nested run from a plain one.
 constexpr int kKindColumn = 2;
+// The Site Audit list's third and fourth columns: the sites audited and what was found.
+constexpr int kSitesColumn = 2;
+constexpr int kFindingsColumn = 3;
 
 constexpr std::array<const char*, kPreviousReportTabCount> kTabTitles = {
     "Position Analyzer", "Engine Readiness", "Link Popularity", "Link Validator", "Site Audit"};
@@ -38,12 +43,15 @@ constexpr std::array<const char*, kPreviousReportTabCount> kListNames = {
     "positionAnalyzerList", "engineReadinessList", "linkPopularityList", "linkValidatorList",
     "siteAuditList"};
 
-QTreeWidget* ReportList(const char* name, bool withKind) {
+QTreeWidget* ReportList(const char* name, PreviousReportTab tab) {
     auto* list = new QTreeWidget;
     list->setObjectName(QString::fromLatin1(name));
     QStringList headers = {QStringLiteral("Reports"), QStringLiteral("Date/Time")};
-    if (withKind) {
+    if (tab == PreviousReportTab::EngineReadiness) {
         headers.push_back(QStringLiteral("Kind"));
+    } else if (tab == PreviousReportTab::SiteAudit) {
+        headers.push_back(QStringLiteral("Sites"));
+        headers.push_back(QStringLiteral("Findings"));
     }
     list->setColumnCount(static_cast<int>(headers.size()));
     list->setHeaderLabels(headers);
@@ -86,6 +94,37 @@ void FitColumns(QTreeWidget* list) {
     list->setColumnWidth(0, std::max(kNameMinWidth, list->viewport()->width() - others));
 }
 
+QString Counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
+}
+
+// The audit run's sites and findings, read from its summary page.
+void FillAuditColumns(QTreeWidgetItem* line, const std::string& summaryPage) {
+    std::string page;
+    AuditSummaryFacts facts;
+    if (!ReadWholeFile(summaryPage, page) || !ReadAuditSummaryFacts(page, facts)) {
+        return;
+    }
+    QStringList sites;
+    for (const std::string& site : facts.sites) {
+        sites.push_back(QString::fromStdString(site));
+    }
+    line->setText(kSitesColumn, sites.join(QStringLiteral(", ")));
+    line->setToolTip(kSitesColumn, PlainToolTip(sites.join(QLatin1Char('\n'))));
+    const auto found = [&facts](AuditSeverity severity) {
+        return facts.findings[static_cast<std::size_t>(severity)];
+    };
+    const std::size_t errors = found(AuditSeverity::Error);
+    const std::size_t warnings = found(AuditSeverity::Warning);
+    const std::size_t notices = found(AuditSeverity::Notice);
+    line->setText(kFindingsColumn, errors + warnings + notices == 0
+                                       ? QStringLiteral("none")
+                                       : QStringList({Counted(errors, "error", "errors"),
+                                                      Counted(warnings, "warning", "warnings"),
+                                                      Counted(notices, "notice", "notices")})
+                                             .join(QStringLiteral(", ")));
+}
+
 std::string LineName(const QTreeWidgetItem* line) {
     const QByteArray bytes = line->data(0, kNameBytesRole).toByteArray();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -101,25 +140,25 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     tabs_->setObjectName(QStringLiteral("reportTabs"));
     const AppPaths& paths = App().paths;
     for (int tab = 0; tab < kPreviousReportTabCount; ++tab) {
-        const bool readiness =
-            static_cast<PreviousReportTab>(tab) == PreviousReportTab::EngineReadiness;
-        QTreeWidget* list = ReportList(kListNames[tab], readiness);
+        const auto kind = static_cast<PreviousReportTab>(tab);
+        QTreeWidget* list = ReportList(kListNames[tab], kind);
         lists_[tab] = list;
-        for (const PreviousReport& report :
-             ListPreviousReports(paths, static_cast<PreviousReportTab>(tab))) {
+        for (const PreviousReport& report : ListPreviousReports(paths, kind)) {
             auto* line = new QTreeWidgetItem(list);
-            line->setText(0, ToQt(report.name));
-            // Long project names do not fit the column's first width.
-            line->setToolTip(0, PlainToolTip(line->text(0)));
+            // The project's name; the file's whole name, stamp and all, is the tool tip.
+            line->setText(0, ToQt(report.title));
+            line->setToolTip(0, PlainToolTip(ToQt(report.name)));
             line->setText(1,
                           QString::fromLocal8Bit(report.dateText.data(),
                                                  static_cast<qsizetype>(report.dateText.size())));
             line->setData(
                 0, kNameBytesRole,
                 QByteArray(report.name.data(), static_cast<qsizetype>(report.name.size())));
-            if (readiness) {
+            if (kind == PreviousReportTab::EngineReadiness) {
                 line->setText(kKindColumn, report.nested ? QStringLiteral("Nested Check")
                                                          : QStringLiteral("One page per site"));
+            } else if (kind == PreviousReportTab::SiteAudit) {
+                FillAuditColumns(line, PreviousReportFile(paths, kind, report.name));
             }
         }
         // Refitted whenever the list changes size.
@@ -188,6 +227,8 @@ void CPreviousDialog::UpdateButtons() {
     const bool selected = !ShownList()->selectedItems().isEmpty();
     viewButton_->setEnabled(selected);
     deleteButton_->setEnabled(selected);
+    // The positions over time belong to the Position Analyzer's reports.
+    historyButton_->setVisible(ShownTab() == PreviousReportTab::PositionAnalyzer);
 }
 
 void CPreviousDialog::View() {
@@ -217,8 +258,9 @@ void CPreviousDialog::Delete() {
     }
     // There is no undo, so the question comes first and Enter answers No. A failure leaves
     // the line.
-    const QString question = QStringLiteral("Delete the report \"%1\"?\n\nThis cannot be undone.")
-                                 .arg(selected.first()->text(0));
+    const QString question =
+        QStringLiteral("Delete the report \"%1\" of %2?\n\nThis cannot be undone.")
+            .arg(selected.first()->text(0), selected.first()->text(1));
     if (prompts_.Ask(this, ToQt(App().appTitle), question, PromptButtons::YesNoDefaultNo,
                      PromptIcon::Question) != PromptAnswer::Yes) {
         return;

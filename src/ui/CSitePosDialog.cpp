@@ -345,6 +345,7 @@ void CSitePosDialog::EditProject() {
     dialog.exec();
     FillLists();
     UpdateSearchButton();
+    emit projectEdited();
 }
 
 void CSitePosDialog::StartPositionRun() {

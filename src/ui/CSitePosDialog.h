@@ -91,6 +91,8 @@ class CSitePosDialog : public QDialog, public PositionRunInput {
     void runEnded(int outcome);
     // The live engine list has been fetched, or fetching it failed (window thread).
     void liveEnginesLoaded();
+    // The Project dialog opened from here has closed: the project may have changed.
+    void projectEdited();
 
   private:
     void FillLists();

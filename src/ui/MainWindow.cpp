@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplashScreen>
 #include <QTimer>
@@ -34,6 +35,9 @@ constexpr int kSplashMilliseconds = 1000;
 // The right end of the project strip that "Try the demo" takes while it shows.
 constexpr int kDemoButtonRoom = 130;
 constexpr int kStripPadding = 12;
+// Room a window manager takes around a window: the title bar and the borders.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 48;
 
 // The first URL names something to fetch: there is one, and it is more than the bare scheme.
 bool FirstUrlUsable(const Project& project) {
@@ -41,11 +45,37 @@ bool FirstUrlUsable(const Project& project) {
     return first != nullptr && !first->GetUrl().empty() && first->GetUrl() != "http://";
 }
 
+// The area of the main window that opens the Analyze dialog in `mode`.
+int AreaOfMode(int mode) {
+    switch (mode) {
+        case kAnalyzeReadiness:
+            return 3;
+        case kAnalyzeLinkPopularity:
+            return 4;
+        case kAnalyzeLinkValidator:
+            return 5;
+        default:
+            return 7;
+    }
+}
+
+// The window's buttons stand on the picture's sky, where the style's own focus mark cannot be
+// seen: a light button, and a thick amber ring on the one with the focus.
+void StyleButton(QPushButton* button) {
+    button->setStyleSheet(QStringLiteral(
+        "QPushButton { color: #1b2733; background: #eef2f6; border: 1px solid #8a9bb0; "
+        "border-radius: 5px; padding: 2px 8px; }"
+        "QPushButton:hover { background: #ffffff; }"
+        "QPushButton:pressed { background: #d5dde6; }"
+        "QPushButton:focus { border: 3px solid #ffb300; padding: 0px 6px; }"));
+}
+
 QPushButton* Button(const QString& text, const char* name, int x, int width, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     button->setGeometry(x, kMainButtonTop, width, 32);
+    StyleButton(button);
     return button;
 }
 
@@ -67,6 +97,8 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     background_->setObjectName(QStringLiteral("background"));
     background_->setPixmap(DrawMainBackground());
     background_->setGeometry(0, 0, kMainWindowWidth, kMainWindowHeight);
+    // The pictures follow their labels' size when the window has to be smaller than they are.
+    background_->setScaledContents(true);
     // Pointer moves over the pictures reach the window.
     background_->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (int area = 1; area <= kMainAreaCount; ++area) {
@@ -78,6 +110,7 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
         label->setToolTip(MainAreaTitle(area));
         label->setPixmap(normal_[i]);
         label->setGeometry(MainAreaRect(area));
+        label->setScaledContents(true);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         // Reachable with Tab in the areas' order, before the buttons, and opened with Enter or
         // Space; Alt and the area's digit opens it from anywhere in the window.
@@ -97,12 +130,11 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     projectLabel_->setTextFormat(Qt::PlainText);
     projectLabel_->setGeometry(MainProjectStrip());
     projectLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    projectLabel_->setStyleSheet(QStringLiteral(
-        "QLabel { color: #ffffff; background: rgba(255, 255, 255, 28); border-radius: 6px; "
-        "font-size: 11pt; }"));
+    StyleProjectStrip();
     demoButton_ = new QPushButton(QStringLiteral("Try the demo"), this);
     demoButton_->setObjectName(QStringLiteral("tryDemoButton"));
     demoButton_->setAutoDefault(false);
+    StyleButton(demoButton_);
     const QRect strip = MainProjectStrip();
     demoButton_->setGeometry(strip.right() - kDemoButtonRoom + 8, strip.top() + 4,
                              kDemoButtonRoom - 14, strip.height() - 8);
@@ -117,6 +149,7 @@ MainWindow::MainWindow(UserPrompts& prompts, bool splash, QWidget* parent)
     QPushButton* about =
         Button(QStringLiteral("&About Sitegauge..."), "aboutButton", 442, 160, this);
     QPushButton* ok = Button(QStringLiteral("OK"), "okButton", 620, 80, this);
+    okButton_ = ok;
 
     connect(tutorial, &QPushButton::clicked, this, [this] {
         OpenReport(prompts_, this, App().paths.workDir + "/tutorial/index.html",
@@ -273,6 +306,7 @@ void MainWindow::OpenArea(int area) {
                     "keyword to search for. Add them here, then press Done."));
             }
             CSitePosDialog dialog(prompts_, this);
+            connect(&dialog, &CSitePosDialog::projectEdited, this, &MainWindow::ShowProject);
             dialog.exec();
             break;
         }
@@ -307,11 +341,56 @@ void MainWindow::OpenProject(const QString& reason) {
     ShowProject();
 }
 
+void MainWindow::FitTo(const QRect& available) {
+    const double room =
+        std::min(static_cast<double>(available.width() - kFrameWidth) / kMainWindowWidth,
+                 static_cast<double>(available.height() - kFrameHeight) / kMainWindowHeight);
+    const double scale = std::clamp(room, 0.25, 1.0);
+    const QSize smallest(static_cast<int>(kMainWindowWidth * scale),
+                         static_cast<int>(kMainWindowHeight * scale));
+    setMinimumSize(smallest);
+    resize(std::min(width(), std::max(smallest.width(), available.width() - kFrameWidth)),
+           std::min(height(), std::max(smallest.height(), available.height() - kFrameHeight)));
+}
+
+void MainWindow::FitToScreen() {
+    if (const QScreen* shown = screen()) {
+        FitTo(shown->availableGeometry());
+    }
+}
+
+void MainWindow::StyleProjectStrip() {
+    projectLabel_->setStyleSheet(
+        QStringLiteral("QLabel { color: #ffffff; background: rgba(255, 255, 255, 28); "
+                       "border-radius: 6px; font-size: %1pt; }")
+            .arg(11 * scale_, 0, 'f', 1));
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
-    const QPoint offset(std::max(0, (width() - kMainWindowWidth) / 2),
-                        std::max(0, (height() - kMainWindowHeight) / 2));
+    const double scale = std::min({1.0, static_cast<double>(width()) / kMainWindowWidth,
+                                   static_cast<double>(height()) / kMainWindowHeight});
+    if (scale != scale_) {
+        scale_ = scale;
+        // The texts shrink with the buttons and the strip they stand in.
+        for (QPushButton* button : findChildren<QPushButton*>()) {
+            QFont font = this->font();
+            // A font sized in pixels has no point size to scale.
+            if (font.pointSizeF() > 0) {
+                font.setPointSizeF(font.pointSizeF() * scale_);
+            } else {
+                font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * scale_)));
+            }
+            button->setFont(font);
+        }
+        StyleProjectStrip();
+        ShowProject();
+    }
+    const QPointF offset(std::max(0.0, (width() - kMainWindowWidth * scale_) / 2),
+                         std::max(0.0, (height() - kMainWindowHeight * scale_) / 2));
     for (const auto& [child, rect] : placed_) {
-        child->setGeometry(rect.translated(offset));
+        const QRectF scaled(rect.x() * scale_ + offset.x(), rect.y() * scale_ + offset.y(),
+                            rect.width() * scale_, rect.height() * scale_);
+        child->setGeometry(scaled.toRect());
     }
     QDialog::resizeEvent(event);
 }
@@ -326,12 +405,13 @@ void MainWindow::OpenAnalyze(int mode) {
     // The dialog opens after the Project dialog even if the project is still unusable; its
     // "Analyze Now" then stays disabled.
     if (!FirstUrlUsable(App().project)) {
-        const int area = mode == kAnalyzeReadiness ? 3 : mode == kAnalyzeLinkPopularity ? 4 : 5;
         OpenProject(QStringLiteral("%1 needs the address of your site first. Add it here (and "
                                    "your competitors' sites, to compare), then press Done.")
-                        .arg(MainAreaTitle(area)));
+                        .arg(MainAreaTitle(AreaOfMode(mode))));
     }
     AnalyzeDialog dialog(prompts_, mode, this);
+    // The strip keeps naming the project while the dialog is open and edits it.
+    connect(&dialog, &AnalyzeDialog::projectEdited, this, &MainWindow::ShowProject);
     dialog.exec();
 }
 
@@ -339,8 +419,15 @@ void MainWindow::TryDemo() {
     if (!ConfirmReplaceProject(prompts_, this)) {
         return;
     }
+    // The window's focus, whether or not the window is active now.
+    const bool hadFocus = focusWidget() == demoButton_;
     LoadDemoProjectOrWarn(prompts_, this);
     ShowProject();
+    // The button is gone; the focus goes back where the window starts, so the next Tab reaches
+    // area 1 again rather than the button after it.
+    if (hadFocus && !demoButton_->isVisible()) {
+        okButton_->setFocus();
+    }
 }
 
 void MainWindow::ShowProject() {
@@ -350,7 +437,8 @@ void MainWindow::ShowProject() {
         project.HasNoUrls() && project.KeywordCount() == 0 && project.GetName().empty();
     demoButton_->setVisible(empty);
     // Room for "Try the demo" at the strip's right end while it shows.
-    projectLabel_->setContentsMargins(kStripPadding, 0, empty ? kDemoButtonRoom : kStripPadding, 0);
+    projectLabel_->setContentsMargins(
+        kStripPadding, 0, empty ? static_cast<int>(kDemoButtonRoom * scale_) : kStripPadding, 0);
     if (empty) {
         projectLabel_->setText(
             QStringLiteral("No project yet: click Project to add your site and keywords, or"));
@@ -374,7 +462,7 @@ void MainWindow::ShowProject() {
     // A long name keeps its start; the whole line is the tool tip.
     projectLabel_->setToolTip(PlainToolTip(text));
     projectLabel_->ensurePolished();
-    const int room = MainProjectStrip().width() - 2 * kStripPadding;
+    const int room = static_cast<int>(MainProjectStrip().width() * scale_) - 2 * kStripPadding;
     projectLabel_->setText(projectLabel_->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
 }
 

@@ -37,6 +37,15 @@ class MainWindow : public QDialog {
     void ShowAbout();
     // "Try the demo": asks first when the project has unsaved changes, then loads the demo.
     void TryDemo();
+    // Makes the window fit `available` (a screen's room for windows, title bar included): on a
+    // screen too small for the picture (a scaled one, say), the picture and everything on it
+    // shrink to fit, and the window may be made that small. FitToScreen does it for the
+    // window's screen.
+    void FitTo(const QRect& available);
+    void FitToScreen();
+    // How much the picture is shrunk (1: not at all).
+    double PictureScale() const { return scale_; }
+
     // The strip that names the project, redrawn from it.
     void ShowProject();
     QString ProjectText() const;
@@ -51,11 +60,14 @@ class MainWindow : public QDialog {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    // A window larger than the picture keeps the picture in its middle.
+    // A window larger than the picture keeps the picture in its middle; a smaller one (only
+    // after FitTo) shrinks it.
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The strip's look, its text at the picture's scale.
+    void StyleProjectStrip();
     void Highlight(int area);
     // Each area shows its highlight while the pointer is over it or it has the focus.
     void ShowHighlights();
@@ -66,6 +78,7 @@ class MainWindow : public QDialog {
 
     UserPrompts& prompts_;
     int hovered_ = 0;
+    double scale_ = 1.0;
     QLabel* background_;
     QLabel* projectLabel_;
     // Every child and its place on the picture, moved with the picture.
@@ -73,6 +86,7 @@ class MainWindow : public QDialog {
     // The FTP Center's local folder, from one opening to the next.
     QString ftpLocalFolder_;
     QPushButton* demoButton_;
+    QPushButton* okButton_;
     std::array<QLabel*, kMainAreaCount> areas_{};
     std::array<QPixmap, kMainAreaCount> normal_;
     std::array<QPixmap, kMainAreaCount> highlighted_;

@@ -195,12 +195,13 @@ void ProgressDialog::ShowCounts() {
     }
     QStringList parts;
     if (pages > 0) {
-        parts.push_back(pages == 1 ? QStringLiteral("1 page fetched")
-                                   : QStringLiteral("%1 pages fetched").arg(pages));
+        // In the words of the summary page's counts, which they end at.
+        parts.push_back(pages == 1 ? QStringLiteral("1 page visited")
+                                   : QStringLiteral("%1 pages visited").arg(pages));
     }
     if (links > 0) {
-        parts.push_back(links == 1 ? QStringLiteral("1 link checked")
-                                   : QStringLiteral("%1 links checked").arg(links));
+        parts.push_back(links == 1 ? QStringLiteral("1 link judged")
+                                   : QStringLiteral("%1 links judged").arg(links));
     }
     countLabel_->setText(parts.join(QStringLiteral(", ")));
 }

@@ -34,7 +34,7 @@ class ProgressDialog : public QDialog, public ProgressSink {
     void LogLine(const std::string& text) override;
     // Window thread: the lines logged so far, oldest first.
     const QStringList& LogLines() const { return logLines_; }
-    // Any thread: pages fetched and links checked so far, shown beside the percentage.
+    // Any thread: pages visited and links judged so far, shown beside the percentage.
     void Count(ProgressCount what) override;
     // Any thread. With FollowSiteShares, the bar and the percentage follow them within the
     // current site's share (ProgressModel); a share without them shows a busy bar.
@@ -55,7 +55,7 @@ class ProgressDialog : public QDialog, public ProgressSink {
     int BarValue() const;
 
     QString PercentText() const;
-    // The counts as shown ("3 pages fetched, 41 links checked"); empty before the first.
+    // The counts as shown ("3 pages visited, 41 links judged"); empty before the first.
     QString CountText() const;
 
     // Escape and the close box ask to cancel, as the button does.

@@ -13,6 +13,7 @@
 #include "demo/DemoProject.h"
 #include "demo/DemoSession.h"
 #include "model/AppState.h"
+#include "model/IsProjectReady.h"
 #include "model/LastProfile.h"
 #include "model/ProfileFile.h"
 #include "platform/Ansi.h"
@@ -28,9 +29,13 @@
 namespace sg {
 namespace {
 
-// Project URLs carry no scheme: every "http://" in the typed text goes, wherever it stands.
+// Project URLs carry no "http://": the scheme at the start goes in any letter case ("HTTP://"
+// names the same site), and every other "http://" in the typed text goes too.
 std::string WithoutHttp(std::string_view text) {
     constexpr std::string_view kHttp = "http://";
+    if (StartsWithNoCase(text, kHttp)) {
+        text.remove_prefix(kHttp.size());
+    }
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -41,6 +46,13 @@ std::string WithoutHttp(std::string_view text) {
     }
     out.append(text.substr(pos));
     return out;
+}
+
+// Why "Add to list" stays off for a typed address, shown under the edit and on Enter.
+QString NoHostReason() {
+    return QStringLiteral(
+        "An address needs a \".\" in its host name (as in www.example.com), unless it is one of "
+        "this computer's own: localhost, 127.0.0.1 or [::1].");
 }
 
 QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
@@ -126,6 +138,12 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     urlAddButton_ = Button(QStringLiteral("Add to list"), "urlAddButton", this);
     urlRemoveButton_ = Button(QStringLiteral("Remove"), "urlRemoveButton", this);
     urlList_ = List("urlList", this);
+    // The own site stays on top, above its competitors in alphabetical order.
+    urlList_->KeepFirstLine(true);
+    urlHintLabel_ = new QLabel(NoHostReason(), this);
+    urlHintLabel_->setObjectName(QStringLiteral("urlHintLabel"));
+    urlHintLabel_->setWordWrap(true);
+    urlHintLabel_->hide();
     keywordEdit_ = Edit("keywordEdit", this);
     keywordAddButton_ = Button(QStringLiteral("Add to list"), "keywordAddButton", this);
     keywordRemoveButton_ = Button(QStringLiteral("Remove"), "keywordRemoveButton", this);
@@ -145,9 +163,11 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     nameRow->addWidget(nameEdit_, 1);
 
     auto* lists = new QHBoxLayout;
-    lists->addLayout(ListColumn(QStringLiteral("New Url"), urlEdit_, urlAddButton_,
-                                QStringLiteral("Url List"), urlList_, urlRemoveButton_),
-                     3);
+    QGridLayout* urlColumn = ListColumn(QStringLiteral("New Url"), urlEdit_, urlAddButton_,
+                                        QStringLiteral("Url List"), urlList_, urlRemoveButton_);
+    // Under the address column, in sight while "Add to list" stays grey.
+    urlColumn->addWidget(urlHintLabel_, 4, 0, 1, 2);
+    lists->addLayout(urlColumn, 3);
     lists->addSpacing(16);
     lists->addLayout(
         ListColumn(QStringLiteral("Keyword"), keywordEdit_, keywordAddButton_,
@@ -163,8 +183,8 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     buttons->addWidget(doneButton_);
 
     auto* ownSite =
-        new QLabel(QStringLiteral("In bold: your own site, the first you added; the others are the "
-                                  "competitors it is measured against."),
+        new QLabel(QStringLiteral("In bold, on top: your own site, the first you added; "
+                                  "below it, the competitors it is measured against."),
                    this);
     ownSite->setObjectName(QStringLiteral("ownSiteLabel"));
     ownSite->setWordWrap(true);
@@ -186,7 +206,9 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
 
     connect(nameEdit_, &QLineEdit::textEdited, this, [] { App().projectModified = true; });
     connect(urlEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        urlAddButton_->setEnabled(!text.isEmpty() && text.contains(QLatin1Char('.')));
+        const bool addable = !text.isEmpty() && NamesAHost(FromQt(text));
+        urlAddButton_->setEnabled(addable);
+        urlHintLabel_->setVisible(!text.isEmpty() && !addable);
     });
     connect(keywordEdit_, &QLineEdit::textChanged, this,
             [this](const QString& text) { keywordAddButton_->setEnabled(!text.isEmpty()); });
@@ -211,8 +233,13 @@ ProjectDialog::ProjectDialog(UserPrompts& prompts, QWidget* parent)
     OnEnter(urlEdit_, [this] {
         if (urlAddButton_->isEnabled()) {
             AddUrl();
+        } else if (!urlEdit_->text().isEmpty()) {
+            prompts_.Inform(this, ToQt(App().appTitle), NoHostReason(), PromptIcon::Information);
         }
     });
+    // Enter after the name goes on to the first address; Done would close the dialog half
+    // filled.
+    OnEnter(nameEdit_, [this] { urlEdit_->setFocus(Qt::TabFocusReason); });
     OnEnter(keywordEdit_, [this] {
         if (keywordAddButton_->isEnabled()) {
             AddKeyword();
@@ -261,11 +288,10 @@ QString ProjectDialog::Note() const {
 void ProjectDialog::FillFromProject() {
     const Project& project = App().project;
     urlList_->clear();
+    // The project's first URL goes in first and so stays on top.
     for (int i = 0; i < project.UrlCount(); ++i) {
         urlList_->InsertSorted(project.GetUrl(i)->GetUrl());
     }
-    const UrlEntry* first = project.GetUrl(0);
-    ownSite_ = first != nullptr ? first->GetUrl() : std::string();
     MarkOwnSite();
     nameEdit_->setText(ToQt(project.GetName()));
     keywordList_->clear();
@@ -277,26 +303,17 @@ void ProjectDialog::FillFromProject() {
 void ProjectDialog::SyncUrls() {
     Project& project = App().project;
     project.ClearUrls();
-    const int own = FindLine(*urlList_, ownSite_, [](std::string_view line, std::string_view own) {
-        return line == own;
-    });
-    if (own >= 0) {
-        project.AddUrl(urlList_->LineAt(own));
-    }
+    // The own site is the list's first line, so the list's order is the project's.
     for (int row = 0; row < urlList_->count(); ++row) {
-        if (row != own) {
-            project.AddUrl(urlList_->LineAt(row));
-        }
+        project.AddUrl(urlList_->LineAt(row));
     }
     project.SetName(FromQt(nameEdit_->text()));
 }
 
 void ProjectDialog::MarkOwnSite() {
-    bool marked = false;
     for (int row = 0; row < urlList_->count(); ++row) {
         QListWidgetItem* line = urlList_->item(row);
-        const bool own = !marked && urlList_->LineAt(row) == ownSite_;
-        marked = marked || own;
+        const bool own = row == 0;
         QFont font = line->font();
         font.setBold(own);
         line->setFont(font);
@@ -338,9 +355,6 @@ void ProjectDialog::AddUrl() {
         return;
     }
     urlList_->InsertSorted(url);
-    if (urlList_->count() == 1) {
-        ownSite_ = url;
-    }
     MarkOwnSite();
     urlEdit_->clear();
     SyncUrls();
@@ -350,13 +364,9 @@ void ProjectDialog::AddUrl() {
 void ProjectDialog::RemoveUrl() {
     const int row = urlList_->SelectedRow();
     if (row >= 0) {
-        const bool wasOwn = urlList_->item(row)->font().bold();
         delete urlList_->takeItem(row);
         App().projectModified = true;
-        // Without the own site, the first line of the list takes its place.
-        if (wasOwn) {
-            ownSite_ = urlList_->count() > 0 ? urlList_->LineAt(0) : std::string();
-        }
+        // Without the own site, the first of the others takes its place.
         MarkOwnSite();
     }
     // As in a platform list box, a deleted line leaves no selection behind.
@@ -417,7 +427,6 @@ void ProjectDialog::ClearAll() {
     nameEdit_->clear();
     urlEdit_->clear();
     keywordEdit_->clear();
-    ownSite_.clear();
     ShowNote(QString());
     App().projectModified = false;
 }

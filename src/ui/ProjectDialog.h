@@ -34,11 +34,10 @@ class ProjectDialog : public QDialog {
 
   private:
     void FillFromProject();
-    // The project's URLs are the own site first, then the list's other lines in their order;
-    // the list being sorted, the own site is otherwise any line.
+    // The project's URLs in the list's order: the own site on top, then the others.
     void SyncUrls();
     void SyncKeywords();
-    // Bold for the own site's line, plain for the others.
+    // Bold for the own site's line (the first), plain for the others.
     void MarkOwnSite();
     // Syncs and asks whether a changed project is to be saved before it is replaced.
     bool MayReplaceProject();
@@ -53,13 +52,13 @@ class ProjectDialog : public QDialog {
     void OpenDemo();
 
     UserPrompts& prompts_;
-    // The own site's URL: the project's first when the dialog opened, else the first added.
-    std::string ownSite_;
     QLabel* noteLabel_;
     QLineEdit* nameEdit_;
     QLineEdit* urlEdit_;
     QPushButton* urlAddButton_;
     QPushButton* urlRemoveButton_;
+    // Why the typed address cannot be added, while it cannot.
+    QLabel* urlHintLabel_;
     SortedListBox* urlList_;
     QLineEdit* keywordEdit_;
     QPushButton* keywordAddButton_;

@@ -1,9 +1,12 @@
 #include "ui/QtUserPrompts.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "ui/UiText.h"
 
 namespace sg {
 namespace {
@@ -59,6 +62,17 @@ QString Run(QFileDialog& dialog) {
     return dialog.selectedFiles().value(0);
 }
 
+// The widest an unbroken line of a message may be: within the width a message box keeps its
+// text to.
+constexpr int kUnbrokenLineWidth = 480;
+
+// A message that ends with a path (OkCopyPath) shows it whole on its own line, not broken at
+// its blanks; "Copy path" copies it whole whatever is shown.
+QString WithUnbrokenLastLine(const QString& text, const QFontMetrics& metrics) {
+    const qsizetype cut = text.lastIndexOf(QLatin1Char('\n')) + 1;
+    return text.left(cut) + UnbrokenLine(text.mid(cut), metrics, kUnbrokenLineWidth);
+}
+
 }  // namespace
 
 PromptAnswer QtUserPrompts::Ask(QWidget* parent, const QString& caption, const QString& text,
@@ -66,6 +80,9 @@ PromptAnswer QtUserPrompts::Ask(QWidget* parent, const QString& caption, const Q
     QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), parent);
     // Messages carry addresses, keywords, file names and server replies, never markup.
     box.setTextFormat(Qt::PlainText);
+    if (buttons == PromptButtons::OkCopyPath) {
+        box.setText(WithUnbrokenLastLine(text, box.fontMetrics()));
+    }
     FitCaption(box, caption);
     if (buttons == PromptButtons::YesNoDefaultNo) {
         box.setDefaultButton(QMessageBox::No);

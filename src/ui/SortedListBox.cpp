@@ -36,7 +36,7 @@ SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent) {
 
 int SortedListBox::InsertSorted(std::string_view text) {
     // Binary search for the first line that sorts after `text`.
-    int low = 0;
+    int low = keepFirst_ && count() > 0 ? 1 : 0;
     int high = count();
     while (low < high) {
         const int middle = low + (high - low) / 2;

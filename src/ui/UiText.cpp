@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFontMetrics>
 #include <QTextDocument>
 
 #include "platform/Ansi.h"
@@ -33,6 +34,23 @@ QString PlainToolTip(const QString& text) {
     }
     // Escaped inside a preformatted paragraph: the characters and blanks come out as typed.
     return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
+QString UnbrokenLine(const QString& line, const QFontMetrics& metrics, int maxWidth) {
+    const QString shown = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+    constexpr QChar kNoBreakSpace(0x00a0);
+    constexpr QChar kWordJoiner(0x2060);
+    QString out;
+    out.reserve(shown.size() * 2);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QChar c = shown[i];
+        out += c == QLatin1Char(' ') ? kNoBreakSpace : c;
+        // A line may break after a slash, a hyphen or a bracket; a joiner forbids it.
+        if (!c.isLetterOrNumber() && i + 1 < shown.size()) {
+            out += kWordJoiner;
+        }
+    }
+    return out;
 }
 
 }  // namespace sg

@@ -10,7 +10,8 @@ namespace sg {
 
 enum class PromptIcon { None, Information, Warning, Critical, Question };
 // YesNoDefaultNo: for a question whose Yes cannot be undone, so Enter answers No.
-// OkCopyPath: a message with OK and "Copy path", which answers Copy.
+// OkCopyPath: a message with OK and "Copy path", which answers Copy; its last line is the path,
+// shown on one line.
 enum class PromptButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo, OkCopyPath };
 enum class PromptAnswer { Ok, Yes, No, Cancel, Copy };
 

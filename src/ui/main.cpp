@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
     sg::ReopenLastProfile();
     sg::QtUserPrompts prompts;
     sg::MainWindow window(prompts, sg::SplashWanted(QApplication::arguments()));
+    // A scaled or small screen may have less room than the picture.
+    window.FitToScreen();
     // The main window runs modally; the process ends when it closes.
     window.exec();
     return 0;

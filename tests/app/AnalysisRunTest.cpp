@@ -88,6 +88,59 @@ TEST_F(AnalysisRunTest, AnalyzeNowRefusesWithTheDesignedAnswers) {
     EXPECT_TRUE(frontEnd_.questions.empty());
 }
 
+// Without a network beside loopback, a run that asks only this machine still starts.
+TEST_F(AnalysisRunTest, OfflineRefusesOnlyRunsThatAskBeyondThisMachine) {
+    test::FixtureSite site([](const std::string&) { return test::HtmlPage(kPage); });
+    const std::string port = std::to_string(site.Port());
+    AnalysisSelection popularity;
+    popularity.linkPopularity = true;
+    struct Case {
+        Strings urls;
+        AnalysisSelection selection;
+        int result;
+    };
+    SetOnlineCheck([] { return false; });
+    for (const Case& c : {Case{{site.Url("/")}, Links(), kRunStarted},
+                          Case{{"localhost:" + port + "/"}, Links(), kRunStarted},
+                          Case{{site.Url("/"), "www.shop.com"}, Links(), kRunOffline},
+                          // Link Popularity asks the engines, not the sites.
+                          Case{{site.Url("/")}, popularity, kRunOffline}}) {
+        SCOPED_TRACE(c.urls.back());
+        Project project;
+        project.SetName("Local");
+        for (const std::string& url : c.urls) {
+            project.AddUrl(url);
+        }
+        AnalysisRun run(project, frontEnd_, progress_);
+        EXPECT_EQ(run.AnalyzeNow(c.selection), c.result);
+        run.Wait();
+    }
+}
+
+// The counts beside the bar end where the summary page's do: pages visited, links judged.
+TEST_F(AnalysisRunTest, CountsOfANestedCrawlEndAtTheSummarysCounts) {
+    test::FixtureSite site(std::map<std::string, std::string>{
+        {"/", test::HtmlPage("<a href=a.html>a</a><a href=b.html>b</a><img src=p.png>"
+                             "<a href=gone.html>x</a><a href=http://127.0.0.1:1/>off</a>")},
+        {"/a.html", test::HtmlPage("<a href=b.html>b</a><a href=/>home</a><img src=p.png>")},
+        {"/b.html", test::HtmlPage("<a href=a.html>a</a><a href=c.html>c</a>")},
+        {"/c.html", test::HtmlPage("<a href=a.html>a</a>")},
+        {"/p.png", "HTTP/1.0 200 OK\r\nContent-Type: image/png\r\n\r\npng"}});
+    Project project;
+    project.SetName("Counts");
+    project.AddUrl(site.Url("/"));
+    test::RecordingProgress progress;
+    AnalysisRun run(project, frontEnd_, progress);
+    AnalysisSelection selection = Links();
+    selection.nested = true;
+    ASSERT_EQ(run.AnalyzeNow(selection), kRunStarted);
+    run.Wait();
+    const auto& counts = project.GetUrl(0)->GetLinkCounts();
+    ASSERT_TRUE(counts.has_value());
+    EXPECT_EQ(progress.pagesFetched, counts->pagesVisited);
+    EXPECT_EQ(progress.linksChecked, counts->linksJudged);
+}
+
 TEST_F(AnalysisRunTest, EachSiteAdvancesItsShareAndTheRunEndsAtHundred) {
     test::FixtureSite site([](const std::string&) { return test::HtmlPage(kPage); });
     struct Case {

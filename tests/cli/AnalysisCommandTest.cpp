@@ -148,7 +148,7 @@ TEST_F(AnalysisCommandTest, LinksEndsWithItsCountsAndMaxPagesBoundsTheCrawl) {
 TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {"readiness", "--name", ".x", "--url", "a.com"},
-        {"links", "--name", "p", "--url", "localhost"},
+        {"links", "--name", "p", "--url", "intranet"},
         {"links", "--name", "p"},
         {"readiness"},
         {"readiness", "p.swp", "--name", "x"},
@@ -172,9 +172,9 @@ TEST_F(AnalysisCommandTest, RefusesBadProjectsAndUsageWithOneLineAndExitTwo) {
         EXPECT_EQ(result.out, "");
     }
     test::CliResult dotless =
-        RunCli(dir_.path(), {"links", "--name", "p", "--url", "a.com", "--url", "localhost"});
+        RunCli(dir_.path(), {"links", "--name", "p", "--url", "a.com", "--url", "intranet:8080"});
     EXPECT_EQ(dotless.err,
-              "sitegauge-cli: links: project not ready: URL 2 (localhost) holds no \".\"\n");
+              "sitegauge-cli: links: project not ready: URL 2 (intranet:8080) holds no \".\"\n");
 }
 
 TEST_F(AnalysisCommandTest, CtrlCCancelsWithoutASummaryPage) {

@@ -25,8 +25,10 @@ TEST(IsProjectReady, EveryUrlNamesAHostAndTheNameGivesAShortName) {
     EXPECT_EQ(Check("p", {}), kProjectNoUrls);
     EXPECT_EQ(Check("p", {"a.com", "http://"}, &index), kProjectBareScheme);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(Check("p", {"localhost", "a.com"}, &index), kProjectUrlWithoutDot);
+    EXPECT_EQ(Check("p", {"intranet:8080", "a.com"}, &index), kProjectUrlWithoutDot);
     EXPECT_EQ(index, 0);
+    // This machine's names have no dot and still name a host.
+    EXPECT_EQ(Check("p", {"localhost:8092", "[::1]:8080/x", "https://LOCALHOST"}), kProjectReady);
     EXPECT_EQ(Check("p", {"a.com", ""}, &index), kProjectEmptyUrl);
     EXPECT_EQ(index, 1);
     // The URLs are checked before the name.

@@ -51,6 +51,8 @@ TEST_F(PreviousReportsTest, PositionAnalyzerListsHtmlFilesOnlySortedWithoutRegar
     for (const char* file :
          {"zeta.html", "Beta.html", "alpha.HTML", "notes.txt", "page.htm", "html", "x.html.bak"}) {
         ASSERT_TRUE(WriteWholeFile(paths_.positionAnalyzerDir + "/" + file, "x"));
+        // Of one time, so the names decide.
+        SetModified(paths_.positionAnalyzerDir + "/" + file, 1709647629);
     }
     ASSERT_TRUE(CreateFolder(paths_.positionAnalyzerDir + "/folder.html"));
     EXPECT_EQ(Names(ListPreviousReports(paths_, PreviousReportTab::PositionAnalyzer)),
@@ -68,6 +70,9 @@ TEST_F(PreviousReportsTest, AnalysisTabsListRunFoldersThatHoldTheirSummaryPage) 
     ASSERT_TRUE(CreateFolder(paths_.readinessDir + "/Odd"));
     ASSERT_TRUE(CreateFolder(paths_.readinessDir + "/Odd/Odd.html"));
     Run(paths_.linkValidatorDir, "Links");
+    for (const char* run : {"Shop 2024", "a.b.c", "BOOKS"}) {
+        SetModified(paths_.readinessDir + "/" + run + "/" + run + ".html", 1709647629);
+    }
 
     EXPECT_EQ(Names(ListPreviousReports(paths_, PreviousReportTab::EngineReadiness)),
               (std::vector<std::string>{"a.b.c.html", "BOOKS.html", "Shop 2024.html"}));
@@ -80,6 +85,43 @@ TEST_F(PreviousReportsTest, AnalysisTabsListRunFoldersThatHoldTheirSummaryPage) 
     for (int tab = 0; tab < kPreviousReportTabCount; ++tab) {
         EXPECT_TRUE(ListPreviousReports(paths_, static_cast<PreviousReportTab>(tab)).empty());
     }
+}
+
+// Runs of one project differ only in their stamps, whose month-first order is no time order:
+// the lines come newest first, each titled without the stamp the date column says better.
+TEST_F(PreviousReportsTest, LinesAreNewestFirstAndTitledWithoutTheirStamp) {
+    struct Case {
+        const char* run;
+        std::time_t when;
+        const char* title;
+    };
+    const std::vector<Case> cases = {
+        {"Shop_12_31_2025[23-59-59]", 1767225599, "Shop"},
+        {"Shop_01_02_2026[08-00-00]", 1767340800, "Shop"},
+        {"Shop_06_15_2024[10-30-00]", 1718447400, "Shop"},
+        // Not a whole stamp, or nothing left without it: the name stays.
+        {"Shop_1_02_2026[08-00-00]", 1600000000, "Shop_1_02_2026[08-00-00]"},
+        {"_01_02_2026[08-00-00]", 1500000000, "_01_02_2026[08-00-00]"},
+    };
+    ASSERT_TRUE(CreateFolder(paths_.siteAuditDir));
+    for (const Case& c : cases) {
+        Run(paths_.siteAuditDir, c.run);
+        SetModified(paths_.siteAuditDir + "/" + c.run + "/" + c.run + ".html", c.when);
+    }
+    const auto lines = ListPreviousReports(paths_, PreviousReportTab::SiteAudit);
+    EXPECT_EQ(Names(lines), (std::vector<std::string>{
+                                "Shop_01_02_2026[08-00-00].html", "Shop_12_31_2025[23-59-59].html",
+                                "Shop_06_15_2024[10-30-00].html", "Shop_1_02_2026[08-00-00].html",
+                                "_01_02_2026[08-00-00].html"}));
+    for (const PreviousReport& line : lines) {
+        for (const Case& c : cases) {
+            if (line.name == std::string(c.run) + ".html") {
+                EXPECT_EQ(line.title, c.title) << line.name;
+                EXPECT_EQ(line.when, c.when) << line.name;
+            }
+        }
+    }
+    EXPECT_EQ(PreviousReportTitle("AnalyzePos_03_05_2024[14-07-09].html"), "AnalyzePos");
 }
 
 TEST_F(PreviousReportsTest, DateIsTheSummaryPagesLastWriteTimeInLocalTime) {

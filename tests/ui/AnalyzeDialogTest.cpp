@@ -162,23 +162,36 @@ class AnalyzeDialogTest : public QObject {
 
     void analyzeNowNeedsAReadyProjectAndAnAnalysis() {
         Project& project = App().project;
+        // A grey "Analyze Now" says why, under the list.
         struct Case {
             const char* name;
             const char* url;
-            bool enabled;
+            const char* reason;
         };
-        for (const Case& c : {Case{"Shop", "www.shop.com", true}, Case{"", "www.shop.com", false},
-                              Case{".hidden", "www.shop.com", false},
-                              Case{"Shop", "http://", false}, Case{"Shop", "localhost", false}}) {
+        for (const Case& c :
+             {Case{"Shop", "www.shop.com", ""}, Case{"Shop", "localhost:8092", ""},
+              Case{"", "www.shop.com",
+                   "Analyze Now needs a project name, which names the "
+                   "reports: click Edit Project and type one."},
+              Case{".hidden", "www.shop.com", "does not begin with \".\""},
+              Case{"Shop", "http://", "holds an empty one"},
+              Case{"Shop", "intranet:8080", "intranet:8080 has no \".\""}, Case{"Shop", "", ""}}) {
             project.ClearUrls();
             project.SetName(c.name);
-            project.AddUrl(c.url);
+            if (*c.url != '\0') {
+                project.AddUrl(c.url);
+            }
             AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
-            QVERIFY2(AnalyzeNowOf(dialog)->isEnabled() == c.enabled, c.url);
+            QVERIFY(ShowActive(dialog));
+            QLabel* why = Control<QLabel>(dialog, "notReadyLabel");
+            const QString reason = *c.url == '\0' ? QStringLiteral(
+                                                        "Analyze Now needs the address of your "
+                                                        "site: click Edit Project to add it.")
+                                                  : QString::fromLatin1(c.reason);
+            QVERIFY2(AnalyzeNowOf(dialog)->isEnabled() == reason.isEmpty(), c.url);
+            QCOMPARE(why->isVisible(), !reason.isEmpty());
+            QVERIFY2(why->text().contains(reason), qPrintable(why->text()));
         }
-        project.ClearUrls();
-        AnalyzeDialog empty(*prompts_, kAnalyzeReadiness);
-        QVERIFY(!AnalyzeNowOf(empty)->isEnabled());
 
         // Unchecking the mode's box leaves nothing to run; checking it again allows the run.
         project.AddUrl("www.shop.com");
@@ -204,7 +217,7 @@ class AnalyzeDialogTest : public QObject {
         Click(dialog, "editProjectButton");
         QCOMPARE(closer.Titles(), QStringList({"Project"}));
         QCOMPARE(Texts(Control<QListWidget>(dialog, "urlList")),
-                 QStringList({"www.Alpha.com", "www.zeta.com"}));
+                 QStringList({"www.zeta.com", "www.Alpha.com"}));
         QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
     }
 
@@ -408,9 +421,9 @@ class AnalyzeDialogTest : public QObject {
             }
         });
         worker.join();
-        QTRY_COMPARE(progress.CountText(), QStringLiteral("5 pages fetched, 495 links checked"));
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("5 pages visited, 495 links judged"));
         progress.Count(ProgressCount::PageFetched);
-        QTRY_COMPARE(progress.CountText(), QStringLiteral("6 pages fetched, 495 links checked"));
+        QTRY_COMPARE(progress.CountText(), QStringLiteral("6 pages visited, 495 links judged"));
     }
 
     void theDialogIsDisabledAndCancelNoLetsTheRunFinish() {

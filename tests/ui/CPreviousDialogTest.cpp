@@ -2,6 +2,7 @@
 // "Delete". What is listed is the core's (PreviousReportsTest); here, what the dialog does.
 
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTabWidget>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/audit/report/AuditSummaryPage.h"
 #include "app/SummaryPage.h"
 #include "model/AppState.h"
 #include "platform/OpenDocument.h"
@@ -32,9 +34,17 @@ class CPreviousDialogTest : public QObject {
     std::optional<CPreviousDialog> dialog_;
     std::vector<std::string> opened_;
 
-    static void Run(const std::string& analysisDir, const std::string& run) {
+    // The fixture's reports are of one time, so their names order them.
+    static constexpr std::time_t kWritten = 1709647629;
+    static void Age(const std::string& path, std::time_t when = kWritten) {
+        const struct timeval times[2] = {{when, 0}, {when, 0}};
+        ::utimes(path.c_str(), times);
+    }
+    static void Run(const std::string& analysisDir, const std::string& run,
+                    const std::string& page = "<html></html>") {
         CreateFolder(analysisDir + "/" + run);
-        WriteWholeFile(analysisDir + "/" + run + "/" + run + ".html", "<html></html>");
+        WriteWholeFile(analysisDir + "/" + run + "/" + run + ".html", page);
+        Age(analysisDir + "/" + run + "/" + run + ".html");
     }
     QTabWidget* Tabs() { return Control<QTabWidget>(*dialog_, "reportTabs"); }
     QTreeWidget* List(int tab) { return qobject_cast<QTreeWidget*>(Tabs()->widget(tab)); }
@@ -62,6 +72,8 @@ class CPreviousDialogTest : public QObject {
         const AppPaths& paths = App().paths;
         WriteWholeFile(paths.positionAnalyzerDir + "/zeta 2024.html", "z");
         WriteWholeFile(paths.positionAnalyzerDir + "/Alpha 2024.html", "a");
+        Age(paths.positionAnalyzerDir + "/zeta 2024.html");
+        Age(paths.positionAnalyzerDir + "/Alpha 2024.html");
         Run(paths.readinessDir, "Shop.v2 2024");
         Run(paths.readinessDir, "Books 2024");
         CreateFolder(paths.readinessDir + "/Books 2024/nested");
@@ -106,8 +118,8 @@ class CPreviousDialogTest : public QObject {
                 QCOMPARE(List(tab)->selectedItems().front(), List(tab)->topLevelItem(0));
             }
         }
-        QCOMPARE(Names(0), QStringList({"Alpha 2024.html", "zeta 2024.html"}));
-        QCOMPARE(Names(1), QStringList({"Books 2024.html", "Shop.v2 2024.html"}));
+        QCOMPARE(Names(0), QStringList({"Alpha 2024", "zeta 2024"}));
+        QCOMPARE(Names(1), QStringList({"Books 2024", "Shop.v2 2024"}));
         QCOMPARE(Names(2), QStringList());
         QVERIFY(!List(0)->topLevelItem(0)->text(1).isEmpty());
     }
@@ -115,10 +127,10 @@ class CPreviousDialogTest : public QObject {
     // A report name that looks like markup is shown, tool tip included, as it is named.
     void aMarkupLikeNameIsShownAsNamed() {
         WriteWholeFile(App().paths.positionAnalyzerDir + "/<b>caf<i>  2024.html", "m");
+        Age(App().paths.positionAnalyzerDir + "/<b>caf<i>  2024.html");
         dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
-        QCOMPARE(Names(0),
-                 QStringList({"<b>caf<i>  2024.html", "Alpha 2024.html", "zeta 2024.html"}));
+        QCOMPARE(Names(0), QStringList({"<b>caf<i>  2024", "Alpha 2024", "zeta 2024"}));
         QTextDocument shown;
         shown.setHtml(List(0)->topLevelItem(0)->toolTip(0));
         QCOMPARE(shown.toPlainText(), QStringLiteral("<b>caf<i>  2024.html"));
@@ -141,7 +153,7 @@ class CPreviousDialogTest : public QObject {
         Click(*dialog_, "viewButton");
         Click(*dialog_, "deleteButton");
         QVERIFY(opened_.empty());
-        QCOMPARE(Names(3), QStringList({"Links 2024.html"}));
+        QCOMPARE(Names(3), QStringList({"Links 2024"}));
     }
 
     void viewAndDoubleClickOpenTheReportFile() {
@@ -207,6 +219,8 @@ class CPreviousDialogTest : public QObject {
         deep.PrepareRunNames("Deep");
         CreateFolder(App().paths.readinessDir + "/" + deep.GetReportName());
         WriteSummaryPage(deep, SummaryKind::NestedReadiness);
+        Age(App().paths.readinessDir + "/" + deep.GetReportName() + "/" + deep.GetReportName() +
+            ".html");
         dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
         Tabs()->setCurrentIndex(1);
@@ -217,10 +231,8 @@ class CPreviousDialogTest : public QObject {
             kinds.push_back(list->topLevelItem(row)->text(0) + ": " +
                             list->topLevelItem(row)->text(2));
         }
-        QCOMPARE(kinds,
-                 QStringList({"Books 2024.html: One page per site",
-                              QString::fromStdString(deep.GetReportName()) + ".html: Nested Check",
-                              "Shop.v2 2024.html: One page per site"}));
+        QCOMPARE(kinds, QStringList({"Books 2024: One page per site", "Deep: Nested Check",
+                                     "Shop.v2 2024: One page per site"}));
         QCoreApplication::processEvents();
         QCOMPARE(
             list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
@@ -234,11 +246,11 @@ class CPreviousDialogTest : public QObject {
         prompts_.Answer(PromptAnswer::No);
         Click(*dialog_, "deleteButton");
         QVERIFY(FolderExists(paths.readinessDir + "/Books 2024"));
-        QCOMPARE(Names(1), QStringList({"Books 2024.html", "Shop.v2 2024.html"}));
+        QCOMPARE(Names(1), QStringList({"Books 2024", "Shop.v2 2024"}));
         QCOMPARE(prompts_.Calls().size(), std::size_t(1));
-        QCOMPARE(
-            prompts_.Calls()[0].text,
-            QStringLiteral("Delete the report \"Books 2024.html\"?\n\nThis cannot be undone."));
+        QCOMPARE(prompts_.Calls()[0].text,
+                 QStringLiteral("Delete the report \"Books 2024\" of %1?\n\nThis cannot be undone.")
+                     .arg(List(1)->topLevelItem(0)->text(1)));
         QCOMPARE(prompts_.Calls()[0].buttons, PromptButtons::YesNoDefaultNo);
         Click(*dialog_, "deleteButton");
         QVERIFY(FolderExists(paths.readinessDir + "/Books 2024"));
@@ -248,20 +260,20 @@ class CPreviousDialogTest : public QObject {
         prompts_.Answer(PromptAnswer::Yes);
         Click(*dialog_, "deleteButton");
         QVERIFY(!FolderExists(paths.readinessDir + "/Books 2024"));
-        QCOMPARE(Names(1), QStringList({"Shop.v2 2024.html"}));
+        QCOMPARE(Names(1), QStringList({"Shop.v2 2024"}));
         QCOMPARE(Buttons(), 0);
 
         Tabs()->setCurrentIndex(0);
         ClickRow(List(0), 1);
         Click(*dialog_, "deleteButton");
         QVERIFY(!FileExists(paths.positionAnalyzerDir + "/zeta 2024.html"));
-        QCOMPARE(Names(0), QStringList({"Alpha 2024.html"}));
+        QCOMPARE(Names(0), QStringList({"Alpha 2024"}));
 
         // A report that went away meanwhile: the deletion fails and its line stays.
         std::filesystem::remove_all(paths.linkValidatorDir + "/Links 2024");
         Tabs()->setCurrentIndex(3);
         Click(*dialog_, "deleteButton");
-        QCOMPARE(Names(3), QStringList({"Links 2024.html"}));
+        QCOMPARE(Names(3), QStringList({"Links 2024"}));
         QCOMPARE(Buttons(), 1);
         QVERIFY(opened_.empty());
         QVERIFY(prompts_.ScriptUsedUp());
@@ -280,9 +292,54 @@ class CPreviousDialogTest : public QObject {
         QVERIFY(ShowActive(*dialog_));
         QCOMPARE(ButtonOf(*dialog_, "historyButton")->text(), QStringLiteral("Position history"));
         QVERIFY(ButtonOf(*dialog_, "historyButton")->isEnabled());
-        QCOMPARE(Names(0), QStringList({"Alpha 2024.html", "zeta 2024.html"}));
+        QCOMPARE(Names(0), QStringList({"Alpha 2024", "zeta 2024"}));
         Click(*dialog_, "historyButton");
         QCOMPARE(opened_, std::vector<std::string>({page}));
+        // Only where the positions are: the other tabs have no history.
+        for (int tab = 0; tab < Tabs()->count(); ++tab) {
+            Tabs()->setCurrentIndex(tab);
+            QCOMPARE(ButtonOf(*dialog_, "historyButton")->isVisible(), tab == 0);
+        }
+    }
+
+    // Runs of one project differ by their time: the newest is on top, each line named by its
+    // project, and an audit run says which sites it audited and what it found.
+    void runsAreNewestFirstAndAuditRunsShowTheirSitesAndFindings() {
+        const AppPaths& paths = App().paths;
+        AuditSite own;
+        own.url = "127.0.0.1:8091/";
+        own.findings.resize(3);
+        own.findings[0].severity = AuditSeverity::Error;
+        own.findings[1].severity = AuditSeverity::Warning;
+        own.findings[2].severity = AuditSeverity::Warning;
+        AuditSite rival;
+        rival.url = "rival.example/";
+        const std::string page =
+            AuditSummaryPage({{&own, "own.html"}, {&rival, "rival.html"}}, "Shop", 0);
+        // Made by the first audit.
+        CreateFolder(paths.siteAuditDir);
+        Run(paths.siteAuditDir, "Shop_12_31_2025[23-59-59]", page);
+        Run(paths.siteAuditDir, "Shop_01_02_2026[08-00-00]");
+        Age(paths.siteAuditDir + "/Shop_01_02_2026[08-00-00]/Shop_01_02_2026[08-00-00].html",
+            kWritten + 86400);
+        dialog_.emplace(prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        QTreeWidget* list = List(4);
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Sites"));
+        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Findings"));
+        QCOMPARE(Names(4), QStringList({"Shop", "Shop"}));
+        QCOMPARE(list->topLevelItem(0)->toolTip(0),
+                 QStringLiteral("Shop_01_02_2026[08-00-00].html"));
+        // A page that says nothing of its sites leaves the cells empty.
+        QCOMPARE(list->topLevelItem(0)->text(2), QString());
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("127.0.0.1:8091/, rival.example/"));
+        QCOMPARE(list->topLevelItem(1)->text(3), QStringLiteral("1 error, 2 warnings, 0 notices"));
+        Tabs()->setCurrentIndex(4);
+        ClickRow(list, 1);
+        Click(*dialog_, "viewButton");
+        QCOMPARE(opened_,
+                 std::vector<std::string>({paths.siteAuditDir + "/Shop_12_31_2025[23-59-59]/"
+                                                                "Shop_12_31_2025[23-59-59].html"}));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "demo/DemoSession.h"
 #include "model/AppState.h"
 #include "platform/OpenDocument.h"
+#include "ui/AnalyzeDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ModalCloser.h"
 #include "ui/ProjectDialog.h"
@@ -40,6 +41,23 @@ class MainWindowTest : public QObject {
     bool Shows(int area, bool highlighted) {
         return window_->ShownImage(area).cacheKey() ==
                window_->AreaImage(area, highlighted).cacheKey();
+    }
+    // The share of pixels whose colour differs enough to be seen at a glance.
+    static double PlainlyDifferent(const QImage& a, const QImage& b) {
+        if (a.size() != b.size() || a.isNull()) {
+            return 0;
+        }
+        int plain = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QColor p = a.pixelColor(x, y);
+                const QColor q = b.pixelColor(x, y);
+                const int distance = std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                                     std::abs(p.blue() - q.blue());
+                plain += distance > 120 ? 1 : 0;
+            }
+        }
+        return static_cast<double>(plain) / (a.width() * a.height());
     }
     // The dialogs a click on `area` opened, each closed as it came.
     QStringList Opens(int area) {
@@ -93,6 +111,44 @@ class MainWindowTest : public QObject {
         QVERIFY(prompts_->Calls().empty());
     }
 
+    // Each analysis area names itself in the note, Alt+7 (the Site Audit) included; edits made
+    // from the Analyze dialog show on the main window while that dialog is still open.
+    void eachAreaNamesItselfAndTheStripFollowsEditsFromItsDialog() {
+        for (const auto& [area, title] :
+             std::vector<std::pair<int, QString>>{{3, "Search Engine Readiness"},
+                                                  {4, "Link Popularity"},
+                                                  {5, "Link Validator"},
+                                                  {7, "Site Audit"}}) {
+            QString note;
+            ModalCloser closer([&](QDialog& dialog) {
+                if (auto* project = qobject_cast<ProjectDialog*>(&dialog)) {
+                    note = project->Note();
+                }
+            });
+            QTest::keyClick(&*window_, static_cast<Qt::Key>(Qt::Key_0 + area), Qt::AltModifier);
+            QVERIFY2(note.startsWith(title + QStringLiteral(" needs the address of your site")),
+                     qPrintable(note));
+            QVERIFY(ShowActive(*window_));
+        }
+
+        App().project.AddUrl("www.shop.com");
+        QString stripMeanwhile;
+        QStringList inner;
+        ModalCloser closer([&](QDialog& analyze) {
+            // A closer of its own: the outer one is busy in this call.
+            ModalCloser project(
+                [](QDialog& dialog) { Retype(EditOf(dialog, "nameEdit"), "Named Meanwhile"); });
+            Click(analyze, "editProjectButton");
+            inner = project.Titles();
+            stripMeanwhile = window_->ProjectText();
+        });
+        ClickArea(5);
+        QCOMPARE(closer.Titles(), QStringList({"Link Validator"}));
+        QCOMPARE(inner, QStringList({"Project"}));
+        QVERIFY2(stripMeanwhile.startsWith(QStringLiteral("Project: Named Meanwhile")),
+                 qPrintable(stripMeanwhile));
+    }
+
     void thePositionAreaAlsoNeedsAKeyword() {
         App().project.AddUrl("www.shop.com");
         QCOMPARE(Opens(2), QStringList({"Project", "Analyze position"}));
@@ -125,8 +181,15 @@ class MainWindowTest : public QObject {
             }
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), ButtonOf(*window_, "tutorialButton"));
+        QPushButton* tutorial = ButtonOf(*window_, "tutorialButton");
+        QCOMPARE(QApplication::focusWidget(), tutorial);
         QVERIFY(Shows(6, false));
+        // The button with the focus is marked plainly, as Space would press it.
+        const QImage focused = tutorial->grab().toImage();
+        QTest::keyClick(tutorial, Qt::Key_Tab);
+        const QImage unfocused = tutorial->grab().toImage();
+        QVERIFY2(PlainlyDifferent(focused, unfocused) > 0.15,
+                 qPrintable(QString::number(PlainlyDifferent(focused, unfocused))));
 
         ModalCloser closer;
         QTest::keyClick(area(3), Qt::Key_Return);
@@ -196,6 +259,36 @@ class MainWindowTest : public QObject {
         QCOMPARE(closer.Titles(), QStringList({"Proxy Settings"}));
     }
 
+    // A screen with less room than the picture (1920x1080 at scale 2 is 960x540, less a panel)
+    // gets the whole window, its buttons included, shrunk to fit; the areas still open what
+    // they open. A screen with room keeps the picture whole.
+    void theWindowFitsTheScreen() {
+        for (const QRect& screen : {QRect(0, 0, 960, 540), QRect(0, 30, 1366, 738),
+                                    QRect(0, 0, 800, 600), QRect(0, 0, 1920, 1080)}) {
+            window_.emplace(*prompts_, false);
+            window_->FitTo(screen);
+            QVERIFY(ShowActive(*window_));
+            const QString where = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
+            QVERIFY2(window_->width() <= screen.width() - 16 &&
+                         window_->height() <= screen.height() - 48,
+                     qPrintable(where));
+            QVERIFY2(window_->minimumHeight() <= screen.height() - 48, qPrintable(where));
+            const bool roomy = screen.height() >= kMainWindowHeight + 48;
+            QCOMPARE(window_->PictureScale() == 1.0, roomy);
+            for (QWidget* child :
+                 window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (child->isVisible()) {
+                    QVERIFY2(window_->rect().contains(child->geometry()),
+                             qPrintable(where + QLatin1Char(' ') + child->objectName()));
+                }
+            }
+            auto* area1 = window_->findChild<QWidget*>(QStringLiteral("area1"));
+            ModalCloser closer;
+            QTest::mouseClick(&*window_, Qt::LeftButton, {}, area1->geometry().center());
+            QCOMPARE(closer.Titles(), QStringList({"Project"}));
+        }
+    }
+
     // The window may grow (maximised, say): the picture stays whole in its middle and its
     // areas still open what they open.
     void theWindowGrowsAroundThePicture() {
@@ -243,8 +336,16 @@ class MainWindowTest : public QObject {
                  QStringLiteral("Do you want to save your projects setings ?"));
         QVERIFY(!SharedDemoSession().Running());
         prompts_->Answer(PromptAnswer::No);
-        demo->click();
+        // Pressed with the keyboard, as a keyboard user would: the button goes away with the
+        // focus on it, and the next Tab still reaches area 1.
+        QVERIFY(ShowActive(*window_));
+        demo->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(demo, Qt::Key_Space);
         QVERIFY(SharedDemoSession().Running());
+        QVERIFY(!demo->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(),
+                 window_->findChild<QWidget*>(QStringLiteral("area1")));
         QVERIFY2(window_->ProjectText().startsWith(QStringLiteral("Project: Coffee Demo")) &&
                      window_->ProjectText().endsWith(QStringLiteral("demo sites running")),
                  qPrintable(window_->ProjectText()));

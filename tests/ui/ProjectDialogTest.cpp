@@ -1,6 +1,7 @@
 // The Project dialog: its controls' enabling, the sorted lists and the project they fill, the
 // projectModified flag, and Save, Open and "Clear All".
 
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -29,9 +30,10 @@ class ProjectDialogTest : public QObject {
     std::optional<UiFixture> fixture_;
     std::optional<ScriptedPrompts> prompts_;
     std::optional<ProjectDialog> dialog_;
-    const QStringList sortedUrls_ = {"alpha.net", "Alpha.org", "www.beta.com"};
-    // The project keeps its own site (its first URL) first, the others in the list's order.
-    const QStringList projectUrls_ = {"www.beta.com", "alpha.net", "Alpha.org"};
+    // The own site (the project's first URL) on top, the others sorted below it.
+    const QStringList sortedUrls_ = {"www.beta.com", "alpha.net", "Alpha.org"};
+    // The project keeps the list's order.
+    const QStringList projectUrls_ = sortedUrls_;
     const QString question_ = QStringLiteral("Do you want to save your projects setings ?");
 
     QListWidget* UrlList() { return Control<QListWidget>(*dialog_, "urlList"); }
@@ -79,11 +81,21 @@ class ProjectDialogTest : public QObject {
 
     void buttonsFollowEditsSelectionAndFocus() {
         QPushButton* urlAdd = ButtonOf(*dialog_, "urlAddButton");
-        // "http://" alone has no "." and cannot be added.
+        // An address without "." names no host, unless it is one of this computer's; the line
+        // under the edit says why "Add to list" stays off.
+        QLabel* hint = Control<QLabel>(*dialog_, "urlHintLabel");
+        QVERIFY(!hint->isVisible());
         Type(EditOf(*dialog_, "urlEdit"), "http://shop");
         QVERIFY(!urlAdd->isEnabled());
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("localhost")));
         Type(EditOf(*dialog_, "urlEdit"), ".com");
         QVERIFY(urlAdd->isEnabled());
+        QVERIFY(!hint->isVisible());
+        for (const char* local : {"localhost:8092", "HTTP://[::1]:8093/"}) {
+            Retype(EditOf(*dialog_, "urlEdit"), QString::fromLatin1(local));
+            QVERIFY2(urlAdd->isEnabled() && !hint->isVisible(), local);
+        }
         Type(EditOf(*dialog_, "keywordEdit"), "x");
         QVERIFY(ButtonOf(*dialog_, "keywordAddButton")->isEnabled());
         QTest::keyClick(EditOf(*dialog_, "keywordEdit"), Qt::Key_Backspace);
@@ -111,11 +123,10 @@ class ProjectDialogTest : public QObject {
         AddUrl("http://Beta.COM/http://x");
         AddUrl(QString::fromUtf8("caf\u00e9.\u03a9.com"));
         QVERIFY(EditOf(*dialog_, "urlEdit")->text().isEmpty());
-        const QStringList listed = {"alpha.net", "Alpha.org", "Beta.COM/x",
-                                    QString::fromLatin1("caf\xe9.?.com"), "www.beta.com"};
+        const QStringList listed = {"www.beta.com", "alpha.net", "Alpha.org", "Beta.COM/x",
+                                    QString::fromLatin1("caf\xe9.?.com")};
         QCOMPARE(Texts(UrlList()), listed);
-        const QStringList urls = QStringList{"www.beta.com"} + listed.mid(0, 4);
-        QCOMPARE(Urls(App().project), urls);
+        QCOMPARE(Urls(App().project), listed);
         // Short names are made afresh in that order, letter case ignored.
         QCOMPARE(App().project.GetUrl(2)->GetShortName(), std::string("Alpha0"));
         QCOMPARE(App().project.GetUrl(3)->GetShortName(), std::string("Beta0"));
@@ -134,16 +145,16 @@ class ProjectDialogTest : public QObject {
         QVERIFY(!ButtonOf(*dialog_, "keywordRemoveButton")->isEnabled());
         QVERIFY(App().projectModified);
         App().projectModified = false;
-        ClickRow(UrlList(), 0);
+        ClickRow(UrlList(), 1);
         Click(*dialog_, "urlRemoveButton");
-        QCOMPARE(Urls(App().project), QStringList{"www.beta.com"} + listed.mid(1, 3));
+        QCOMPARE(Urls(App().project), QStringList{"www.beta.com"} + listed.mid(2, 3));
         QVERIFY(App().projectModified);
     }
 
-    // The same address (letter case and a closing slash aside) or keyword (letter case aside)
-    // is refused with a message. The own site, the project's first, is the bold line wherever
-    // it sorts, and stays the project's first as competitors are added; without it, the top
-    // line takes its place.
+    // The same address (letter case, the scheme's included, and a closing slash aside) or
+    // keyword (letter case aside) is refused with a message. The own site, the project's first,
+    // is the bold line on top wherever it would sort, and stays there as competitors are added;
+    // without it, the top line of the others takes its place.
     void duplicatesAreRefusedAndTheOwnSiteStaysFirstAndMarked() {
         auto bold = [this] {
             QStringList lines;
@@ -155,7 +166,8 @@ class ProjectDialogTest : public QObject {
             return lines;
         };
         QCOMPARE(bold(), QStringList({"www.beta.com"}));
-        for (const char* same : {"WWW.Beta.com", "http://www.beta.com/", "ALPHA.NET"}) {
+        for (const char* same :
+             {"WWW.Beta.com", "http://www.beta.com/", "HTTP://www.beta.com", "ALPHA.NET"}) {
             const std::size_t before = prompts_->Calls().size();
             Retype(EditOf(*dialog_, "urlEdit"), QString::fromLatin1(same));
             Click(*dialog_, "urlAddButton");
@@ -174,13 +186,18 @@ class ProjectDialogTest : public QObject {
 
         Retype(EditOf(*dialog_, "urlEdit"), "aaa.com");
         Click(*dialog_, "urlAddButton");
-        QCOMPARE(Urls(App().project),
-                 QStringList({"www.beta.com", "aaa.com", "alpha.net", "Alpha.org"}));
+        const QStringList withAaa = {"www.beta.com", "aaa.com", "alpha.net", "Alpha.org"};
+        QCOMPARE(Texts(UrlList()), withAaa);
+        QCOMPARE(Urls(App().project), withAaa);
         QCOMPARE(bold(), QStringList({"www.beta.com"}));
-        ClickRow(UrlList(), 3);
+        ClickRow(UrlList(), 0);
         Click(*dialog_, "urlRemoveButton");
         QCOMPARE(bold(), QStringList({"aaa.com"}));
-        QCOMPARE(Urls(App().project), QStringList({"aaa.com", "alpha.net", "Alpha.org"}));
+        QCOMPARE(Texts(UrlList()), withAaa.mid(1));
+        QCOMPARE(Urls(App().project), withAaa.mid(1));
+        // A site added now sorts below the new own site, even before it.
+        AddUrl("HTTP://0.example");
+        QCOMPARE(Texts(UrlList()), QStringList({"aaa.com", "0.example", "alpha.net", "Alpha.org"}));
     }
 
     // Clear All, Open and the demo replace the project: a changed one is asked about first, as
@@ -250,12 +267,22 @@ class ProjectDialogTest : public QObject {
         QVERIFY(urlEdit->text().isEmpty());
         QCOMPARE(Urls(App().project), projectUrls_ + QStringList{"www.gamma.com"});
         QVERIFY(App().projectModified);
-        // What "Add to list" would refuse stays in the edit, and the dialog stays too.
+        // What "Add to list" would refuse stays in the edit, the dialog stays too, and a
+        // message says why.
         Type(urlEdit, "nodot");
         QTest::keyClick(urlEdit, Qt::Key_Enter);
         QVERIFY(dialog_->isVisible());
         QCOMPARE(urlEdit->text(), QStringLiteral("nodot"));
         QCOMPARE(UrlList()->count(), 4);
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
+        QCOMPARE(prompts_->Calls().back().text, Control<QLabel>(*dialog_, "urlHintLabel")->text());
+
+        // Enter after the name moves on to the address; Done, the default, is not pressed.
+        QLineEdit* nameEdit = EditOf(*dialog_, "nameEdit");
+        Retype(nameEdit, "Named");
+        QTest::keyClick(nameEdit, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(QApplication::focusWidget(), urlEdit);
 
         QLineEdit* keywordEdit = EditOf(*dialog_, "keywordEdit");
         Type(keywordEdit, "laces");
@@ -266,7 +293,7 @@ class ProjectDialogTest : public QObject {
         QTest::keyClick(keywordEdit, Qt::Key_Return);
         QVERIFY(dialog_->isVisible());
         QCOMPARE(KeywordList()->count(), 3);
-        QVERIFY(prompts_->Calls().empty());
+        QCOMPARE(prompts_->Calls().size(), std::size_t(1));
     }
 
     // An address with a blank or a control character and a keyword of blanks are refused
@@ -383,9 +410,9 @@ class ProjectDialogTest : public QObject {
         QCOMPARE(prompts_->Calls().back().choice.initialFolder, PathToQt(App().paths.profilesDir));
         QVERIFY(dialog_->isVisible());
         QVERIFY(!App().projectModified);
-        QCOMPARE(Texts(UrlList()), QStringList({"Echo.com", "zulu.com"}));
+        QCOMPARE(Texts(UrlList()), QStringList({"zulu.com", "Echo.com"}));
         QCOMPARE(Urls(App().project), QStringList({"zulu.com", "Echo.com"}));
-        QVERIFY(UrlList()->item(1)->font().bold());
+        QVERIFY(UrlList()->item(0)->font().bold());
         QCOMPARE(Texts(KeywordList()), QStringList({"tea"}));
         QCOMPARE(EditOf(*dialog_, "nameEdit")->text(), QStringLiteral("From Disk"));
     }

@@ -28,6 +28,7 @@
 #include "ui/UiFixture.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/UiTestRegistry.h"
+#include "ui/UiText.h"
 
 namespace sg::test {
 namespace {
@@ -152,7 +153,7 @@ class SiteAuditEntryTest : public QObject {
         // dialog shows it once its queued update has run).
         QTRY_VERIFY(site.Arrived());
         QTRY_COMPARE(progress->PercentText(), QStringLiteral("100%"));
-        QTRY_VERIFY2(progress->CountText().startsWith(QStringLiteral("2 pages fetched, ")),
+        QTRY_VERIFY2(progress->CountText().startsWith(QStringLiteral("2 pages visited, ")),
                      qPrintable(progress->CountText()));
         site.Release();
         QVERIFY(ended.wait(10000));
@@ -174,7 +175,10 @@ class SiteAuditEntryTest : public QObject {
             tabs->setCurrentIndex(4);
             auto* list = Control<QTreeWidget>(previous, "siteAuditList");
             QCOMPARE(list->topLevelItemCount(), 1);
-            QCOMPARE(list->topLevelItem(0)->text(0), QString::fromStdString(run + ".html"));
+            // Named by its project, with the sites its summary page lists.
+            QCOMPARE(list->topLevelItem(0)->text(0), ToQt(App().project.GetName()));
+            QCOMPARE(list->topLevelItem(0)->toolTip(0), QString::fromStdString(run + ".html"));
+            QCOMPARE(list->topLevelItem(0)->text(2), ToQt(App().project.GetUrl(0)->GetUrl()));
             Click(previous, "viewButton");
             QTRY_COMPARE(Opened().size(), size_t(2));
             QCOMPARE(Opened().back(), summary);
