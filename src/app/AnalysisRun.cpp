@@ -88,9 +88,9 @@ void AnalysisRun::Forwarder::Count(ProgressCount what) {
     }
 }
 
-void AnalysisRun::Forwarder::PagesVisited(int visited, int known) {
+void AnalysisRun::Forwarder::SiteWork(int done, int known) {
     if (!control_.CancelRequested()) {
-        target_.PagesVisited(visited, known);
+        target_.SiteWork(done, known);
     }
 }
 

@@ -84,7 +84,7 @@ class AnalysisRun {
         void SetPosition(int position) override;
         void LogLine(const std::string& text) override;
         void Count(ProgressCount what) override;
-        void PagesVisited(int visited, int known) override;
+        void SiteWork(int done, int known) override;
         void RequestEnded(bool proxyUnreachable) override;
 
       private:

@@ -23,15 +23,15 @@ bool ProgressModel::ShowLabelFor(int position) {
 
 bool ProgressModel::SetPos(int position) {
     shareStart_ = position_;
-    visited_ = 0;
+    done_ = 0;
     known_ = 0;
     position_ = std::clamp(position, kLower, kUpper);
     return ShowLabelFor(position);
 }
 
-void ProgressModel::SetPagesVisited(int visited, int known) {
+void ProgressModel::SetSiteWork(int done, int known) {
     known_ = std::max(known, 0);
-    visited_ = std::clamp(visited, 0, known_);
+    done_ = std::clamp(done, 0, known_);
 }
 
 void ProgressModel::Complete() {
@@ -47,7 +47,7 @@ int ProgressModel::ShownPos() const {
         return shareStart_;
     }
     return shareStart_ +
-           static_cast<int>(static_cast<long long>(position_ - shareStart_) * visited_ / known_);
+           static_cast<int>(static_cast<long long>(position_ - shareStart_) * done_ / known_);
 }
 
 bool ProgressModel::Busy() const {

@@ -33,9 +33,9 @@ class ProgressModel {
     // A site's share of the bar runs from the position before a SetPos to the one it sets (the
     // designed per-site steps, which stay the bar's landmarks and what Pos answers). Within it
     // a front end may show how far the site's work is, instead of the share's end at once:
-    // SetPagesVisited gives the share a fraction; until then it has none (a busy bar). Complete
+    // SetSiteWork gives the share a fraction; until then it has none (a busy bar). Complete
     // ends the run's work with the bar at kUpper.
-    void SetPagesVisited(int visited, int known);
+    void SetSiteWork(int done, int known);
     void Complete();
     // The share's start plus its fraction of the share; the share's start while it has no
     // fraction; Pos() when the share is empty.
@@ -55,7 +55,7 @@ class ProgressModel {
 
     int position_ = kLower;
     int shareStart_ = kLower;
-    int visited_ = 0;
+    int done_ = 0;
     // 0: the share has no fraction yet.
     int known_ = 0;
     std::string caption_{kTitle};

@@ -33,9 +33,9 @@ void CountProgress(ProgressCount what) {
     }
 }
 
-void ReportPagesVisited(int visited, int known) {
+void ReportSiteWork(int done, int known) {
     if (ProgressSink* sink = App().progressWindow) {
-        sink->PagesVisited(visited, known);
+        sink->SiteWork(done, known);
     }
 }
 

@@ -19,10 +19,11 @@ class ProgressSink {
     virtual void LogLine(const std::string& /*text*/) {}
     // One more of `what`, where the front end shows the counts.
     virtual void Count(ProgressCount /*what*/) {}
-    // How far the current site's share of the bar is: `visited` of the `known` pages the work
-    // has found to visit so far (known grows as it finds more). Until the first call after a
-    // SetPosition, the share has no known fraction.
-    virtual void PagesVisited(int /*visited*/, int /*known*/) {}
+    // How far the current site's share of the bar is: `done` of the `known` steps of work found
+    // so far (a crawl: its pages visited and links judged, of the pages and links it found;
+    // known grows as it finds more). Until the first call after a SetPosition, the share has no
+    // known fraction.
+    virtual void SiteWork(int /*done*/, int /*known*/) {}
     // One request of the run has ended (all its attempts): `proxyUnreachable` when it failed
     // because the proxy could not be connected to, so the site was never asked. Any thread.
     virtual void RequestEnded(bool /*proxyUnreachable*/) {}
@@ -37,8 +38,8 @@ void SetProgressPos(int position);
 void LogProgressLine(const std::string& text);
 // One more page fetched or link checked, for the counts beside the percentage.
 void CountProgress(ProgressCount what);
-// The current site's pages visited of those known, for the bar within the site's share.
-void ReportPagesVisited(int visited, int known);
+// The current site's work done of the work known, for the bar within the site's share.
+void ReportSiteWork(int visited, int known);
 // A request of the run has ended; see ProgressSink::RequestEnded.
 void ReportRequestEnded(bool proxyUnreachable);
 

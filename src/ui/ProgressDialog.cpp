@@ -86,11 +86,11 @@ void ProgressDialog::SetPosition(int position) {
     Show(shown);
 }
 
-void ProgressDialog::PagesVisited(int visited, int known) {
+void ProgressDialog::SiteWork(int done, int known) {
     Shown shown;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        model_.SetPagesVisited(visited, known);
+        model_.SetSiteWork(done, known);
         if (!followShares_) {
             return;
         }

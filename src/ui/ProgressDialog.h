@@ -38,7 +38,7 @@ class ProgressDialog : public QDialog, public ProgressSink {
     void Count(ProgressCount what) override;
     // Any thread. With FollowSiteShares, the bar and the percentage follow them within the
     // current site's share (ProgressModel); a share without them shows a busy bar.
-    void PagesVisited(int visited, int known) override;
+    void SiteWork(int done, int known) override;
     // Any thread: tallies the run's requests.
     void RequestEnded(bool proxyUnreachable) override;
 

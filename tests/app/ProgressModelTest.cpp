@@ -58,7 +58,7 @@ TEST(ProgressModel, WithinASiteTheBarFollowsThePagesAndIsBusyWithoutThem) {
     };
     for (const Step& step :
          {Step{1, 8, 12}, Step{15, 40, 37}, Step{45, 90, 50}, Step{90, 90, 100}, Step{5, 3, 100}}) {
-        model.SetPagesVisited(step.visited, step.known);
+        model.SetSiteWork(step.visited, step.known);
         EXPECT_FALSE(model.Busy());
         EXPECT_EQ(model.ShownPos(), step.shown) << step.visited << "/" << step.known;
     }
@@ -66,7 +66,7 @@ TEST(ProgressModel, WithinASiteTheBarFollowsThePagesAndIsBusyWithoutThem) {
     ProgressModel three;
     three.SetPos(0);
     three.SetPos(33);
-    three.SetPagesVisited(1, 2);
+    three.SetSiteWork(1, 2);
     EXPECT_EQ(three.ShownPos(), 16);
     three.SetPos(66);
     EXPECT_EQ(three.Pos(), 66);

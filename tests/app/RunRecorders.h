@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AnalysisFrontEnd.h"
@@ -20,10 +21,12 @@ struct RecordingProgress : ProgressSink {
         ++(what == ProgressCount::PageFetched ? pagesFetched : linksChecked);
     }
     void LogLine(const std::string& text) override { logLines.push_back(text); }
+    void SiteWork(int done, int known) override { siteWork.emplace_back(done, known); }
 
     std::vector<std::string> captions;
     std::vector<std::string> logLines;
     std::vector<int> positions;
+    std::vector<std::pair<int, int>> siteWork;
     int pagesFetched = 0;
     int linksChecked = 0;
 };

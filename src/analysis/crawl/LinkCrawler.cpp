@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <any>
 #include <chrono>
+#include <climits>
 #include <optional>
 #include <set>
 #include <unordered_set>
@@ -67,14 +68,6 @@ std::string SecondsText(double seconds) {
     return text;
 }
 
-// The site's pages visited of those known, for the bar within the site's share; a crawl of the
-// start page alone (and its frames) has no such fraction.
-void ShowPagesOnBar(bool followSite, int visited, int known) {
-    if (followSite) {
-        ReportPagesVisited(visited, known);
-    }
-}
-
 // The status of a page's answer: its code, or its head's "404" with the page's words.
 LinkStatus JudgePage(const Answer& page) {
     if (StatusSaysBroken(page.StatusCode()) ||
@@ -114,12 +107,30 @@ void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, Li
                             int httpStatus, LinkKind kind) {
     records_.Add(fromPage, link, status, httpStatus, kind);
     CountProgress(ProgressCount::LinkChecked);
+    ShowWorkOnBar();
+}
+
+void LinkCrawler::ShowWorkOnBar() {
+    // A crawl of the start page alone (and its frames) has no such fraction.
+    if (!followingSite_) {
+        return;
+    }
+    const int done = records_.Count();
+    const long long known = std::max<long long>(done, static_cast<long long>(linksFound_) + 1);
+    // Told when it moves by a thousandth, not for every record.
+    const int perMille = static_cast<int>(1000LL * done / known);
+    if (perMille != shownPerMille_) {
+        shownPerMille_ = perMille;
+        ReportSiteWork(done, static_cast<int>(std::min<long long>(known, INT_MAX)));
+    }
 }
 
 void LinkCrawler::ClearRecords() {
     records_.Clear();
     visited_ = decltype(visited_)();
     pagesKnown_ = 0;
+    linksFound_ = 0;
+    shownPerMille_ = -1;
 }
 
 LinkCounts LinkCrawler::Counts() const {
@@ -426,7 +437,6 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
                              read ? &found : nullptr});
     }
     if (found.Empty()) {
-        ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
         return;
     }
     Frame frame;
@@ -452,7 +462,8 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
     // holds one page's lists per level, not one response.
     answer = Answer();
     NotePagesKnown(frame, followSite);
-    ShowPagesOnBar(followSite, PagesVisited(), PagesKnown());
+    linksFound_ += frame.items.size();
+    ShowWorkOnBar();
     FetchAheadFrom(frame.items, followSite, FetchAhead::Order::Next);
     stack.push_back(std::move(frame));
 }
@@ -502,6 +513,7 @@ void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage,
     if (RunCancelled()) {
         return;
     }
+    followingSite_ = followSite;
     // The walk is depth first, as a recursion would go, with the levels on this stack.
     std::vector<Frame> stack;
     OpenPage(url, fromPage, followSite, stack);
@@ -603,6 +615,7 @@ void LinkCrawler::ReadStyleSheet(const std::string& link, const std::string& add
         }
     }
     if (!frame.items.empty()) {
+        linksFound_ += frame.items.size();
         FetchAheadFrom(frame.items, false, FetchAhead::Order::Next);
         stack.push_back(std::move(frame));
     }

@@ -213,6 +213,8 @@ class LinkCrawler {
     // later work, and the links themselves (FoundLinks) are kept for the walk.
     FetchAhead::Note ReadAhead(const Answer& answer, bool followSite);
     void NotePagesKnown(const Frame& frame, bool followSite);
+    // The site's share of the bar: records made of the links found (and the start page).
+    void ShowWorkOnBar();
 
     Fetcher& fetcher_;
     const int maxPages_;
@@ -235,6 +237,11 @@ class LinkCrawler {
     bool rootPending_ = false;
     std::vector<Visit> visited_;
     int pagesKnown_ = 0;
+    // Links found on the pages and sheets read, each to be recorded once; whether the walk
+    // follows the site (the bar has a fraction), and the fraction last shown, in thousandths.
+    std::size_t linksFound_ = 0;
+    bool followingSite_ = false;
+    int shownPerMille_ = -1;
     // The pool of fetches ahead while CrawlSite runs.
     std::unique_ptr<FetchAhead> ahead_;
 };

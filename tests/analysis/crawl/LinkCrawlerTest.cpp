@@ -282,6 +282,27 @@ TEST_F(LinkCrawl, LeavingHttpsIsFollowedAndLoggedOncePerSite) {
                       plain.Url("/a.html") + "): the page was read unencrypted."});
 }
 
+// The bar follows the links judged as well as the pages: a page whose many links are judged
+// after its last page was read does not leave the bar standing still.
+TEST_F(LinkCrawl, TheBarMovesWithEveryLinkJudgedAndEndsFull) {
+    Strings links = {"a.html"};
+    for (int k = 0; k < 40; ++k) {
+        links.push_back("gone" + std::to_string(k) + ".html");
+    }
+    FixtureSite site(
+        std::map<std::string, std::string>{{"/", Links(links)}, {"/a.html", Links({"/"})}});
+    test::RecordingProgress log;
+    App().progressWindow = &log;
+    CrawlSite(site.Url("/"), true);
+    App().progressWindow = nullptr;
+    ASSERT_GE(log.siteWork.size(), 40u);
+    // Every record made of every link found: the start page, a.html and its link, the 40.
+    EXPECT_EQ(log.siteWork.back(), std::make_pair(43, 43));
+    for (std::size_t n = 1; n < log.siteWork.size(); ++n) {
+        EXPECT_GE(log.siteWork[n].first, log.siteWork[n - 1].first);
+    }
+}
+
 TEST_F(LinkCrawl, KnownLinksAreRecordedAgainWithoutAFetchIgnoringCase) {
     FixtureSite site(std::map<std::string, std::string>{
         {"/", Links({"Page.html", "page.html", "gone.html", "/"})},
