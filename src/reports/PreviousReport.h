@@ -14,6 +14,8 @@ struct PreviousReport {
     std::string dateText;
     // A Search Engine Readiness run made with the Nested Check (its summary page says so).
     bool nested = false;
+    // A Site Audit run in which no site answered (its summary page says so).
+    bool failed = false;
 };
 
 }  // namespace sg

@@ -108,7 +108,10 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
         for (const PreviousReport& report :
              ListPreviousReports(paths, static_cast<PreviousReportTab>(tab))) {
             auto* line = new QTreeWidgetItem(list);
-            line->setText(0, ToQt(report.name));
+            // A run in which no site answered holds no audit; the line says so.
+            line->setText(
+                0, ToQt(report.name) +
+                       (report.failed ? QStringLiteral(" (failed: no site answered)") : QString()));
             // Long project names do not fit the column's first width.
             line->setToolTip(0, PlainToolTip(line->text(0)));
             line->setText(1,
@@ -141,6 +144,8 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     historyButton_->setObjectName(QStringLiteral("historyButton"));
     // Read once, like the lists.
     historyButton_->setEnabled(FileExists(PositionHistoryPagePath(App().paths)));
+    exportButton_ = new QPushButton(QStringLiteral("Export..."), this);
+    exportButton_->setObjectName(QStringLiteral("exportButton"));
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setDefault(true);
@@ -149,6 +154,7 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     buttons->addWidget(viewButton_);
     buttons->addWidget(deleteButton_);
     buttons->addWidget(historyButton_);
+    buttons->addWidget(exportButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
@@ -161,6 +167,7 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);
     connect(deleteButton_, &QPushButton::clicked, this, &CPreviousDialog::Delete);
     connect(historyButton_, &QPushButton::clicked, this, &CPreviousDialog::OpenHistory);
+    connect(exportButton_, &QPushButton::clicked, this, &CPreviousDialog::Export);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
     UpdateButtons();
 }
@@ -188,6 +195,43 @@ void CPreviousDialog::UpdateButtons() {
     const bool selected = !ShownList()->selectedItems().isEmpty();
     viewButton_->setEnabled(selected);
     deleteButton_->setEnabled(selected);
+    exportButton_->setEnabled(selected && ShownTab() == PreviousReportTab::SiteAudit);
+}
+
+void CPreviousDialog::Export() {
+    const QList<QTreeWidgetItem*> selected = ShownList()->selectedItems();
+    if (selected.isEmpty() || ShownTab() != PreviousReportTab::SiteAudit) {
+        return;
+    }
+    const std::string line = LineName(selected.first());
+    FileChoice choice;
+    choice.caption = QStringLiteral("Export the Site Audit");
+    choice.filter = QStringLiteral("Audit data (*.json *.csv)");
+    choice.proposedName = ToQt(line.substr(0, line.size() - 5)) + QStringLiteral(".json");
+    choice.defaultSuffix = QStringLiteral("json");
+    const QString target = prompts_.ChooseFileToSave(this, choice);
+    if (target.isEmpty()) {
+        return;
+    }
+    // The name's suffix picks the form; anything but .csv gets the JSON document.
+    const bool csv = target.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const std::string source =
+        PreviousReportRunFile(App().paths, ShownTab(), line, csv ? kAuditDataCsv : kAuditDataJson);
+    std::string data;
+    if (source.empty() || !ReadWholeFile(source, data)) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("This run holds no data to export: it was made by an "
+                                       "older version. Run the audit again to export it."),
+                        PromptIcon::Warning);
+        return;
+    }
+    const QByteArray path = target.toLocal8Bit();
+    if (!WriteWholeFile(std::string(path.constData(), static_cast<std::size_t>(path.size())),
+                        data)) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The file could not be written:\n%1").arg(target),
+                        PromptIcon::Warning);
+    }
 }
 
 void CPreviousDialog::View() {

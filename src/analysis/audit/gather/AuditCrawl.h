@@ -27,6 +27,11 @@ struct AuditGatherBounds {
     std::size_t listed = 200000;
     // Pages without an answer looked at again for a redirect loop.
     std::size_t loopProbes = 50;
+    // A page whose first byte came later than this (ms) is asked once more, at most
+    // slowProbes of them, so that one busy moment of the server or of this computer is not
+    // taken for a slow site.
+    long long slowFirstByteMs = 600;
+    std::size_t slowProbes = 50;
     SitemapLimits sitemap;
     // robots.txt and the rate, as for the crawl; the pages robots.txt keeps it from are listed
     // as not asked, and the audit asks nothing else of them either.
