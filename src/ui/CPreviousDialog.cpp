@@ -195,7 +195,10 @@ void CPreviousDialog::UpdateButtons() {
     const bool selected = !ShownList()->selectedItems().isEmpty();
     viewButton_->setEnabled(selected);
     deleteButton_->setEnabled(selected);
-    exportButton_->setEnabled(selected && ShownTab() == PreviousReportTab::SiteAudit);
+    // Only the audit's runs keep their data; the button shows on their tab alone.
+    const bool audit = ShownTab() == PreviousReportTab::SiteAudit;
+    exportButton_->setVisible(audit);
+    exportButton_->setEnabled(selected && audit);
 }
 
 void CPreviousDialog::Export() {

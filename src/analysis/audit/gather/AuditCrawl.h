@@ -5,7 +5,10 @@
 // robots.txt (at the root of the host the start page ended on, redirects followed), the
 // sitemaps, and the pages that a sitemap lists or a canonical link names but the crawl did not
 // visit (these count against the page bound), plus a second look at a page that got no answer
-// after redirects, to tell a redirect loop. Progress and cancel as the crawl's.
+// after redirects (to tell a redirect loop) or whose first byte came late, and one request of
+// the root in the other scheme (https for an http site, http for an https one). A site whose
+// start page gives no answer, asked twice, is asked nothing more. Progress and cancel as the
+// crawl's.
 
 #include <cstddef>
 #include <string>

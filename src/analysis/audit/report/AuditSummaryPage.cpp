@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "analysis/audit/checks/AuditCheckIds.h"
 #include "analysis/audit/checks/AuditChecks.h"
 #include "analysis/audit/report/AuditHtml.h"
 #include "reports/ChartScript.h"
@@ -107,15 +108,15 @@ constexpr const char* kNotJudgedCell = "<td class=\"num zero\">&ndash;</td>";
 // Whether a check says anything about a site: nothing does of a site that gave no answer but
 // site-unreachable, and the https checks say nothing of a site with no https at all.
 bool Judged(const AuditSite& site, const AuditCheck& check) {
-    if (check.id == "site-unreachable") {
+    if (check.id == kSiteUnreachable) {
         return true;
     }
     if (site.unreachable) {
         return false;
     }
-    if (check.category == "HTTPS" && check.id != "https-missing") {
+    if (check.category == "HTTPS" && check.id != kHttpsMissing) {
         return std::none_of(site.findings.begin(), site.findings.end(),
-                            [](const AuditFinding& f) { return f.check == "https-missing"; });
+                            [](const AuditFinding& f) { return f.check == kHttpsMissing; });
     }
     return true;
 }
