@@ -34,7 +34,7 @@ constexpr const char* kDrawScript = R"JS(<script>
                  }}}},
         plugins: {legend: {display: false},
           tooltip: {callbacks: {label: function (item) {
-            if (item.raw === null) { return 'not audited'; }
+            if (item.raw === null) { return 'not judged'; }
             return item.raw + '% (' + chart.pages[item.dataIndex] + ' of ' +
               chart.audited[item.dataIndex] + ' pages)';
           }}}}}
@@ -121,6 +121,14 @@ bool Judged(const AuditSite& site, const AuditCheck& check) {
     return true;
 }
 
+// A site without https has no share of pages with https findings: its chart bar and cell say
+// so rather than 0%.
+bool WithoutHttps(const AuditSite& site, std::string_view group) {
+    return group == "HTTPS" &&
+           std::any_of(site.findings.begin(), site.findings.end(),
+                       [](const AuditFinding& f) { return f.check == kHttpsMissing; });
+}
+
 std::string NumberCell(std::size_t count, const std::string& href) {
     if (count == 0) {
         return "<td class=\"num zero\">0</td>";
@@ -171,7 +179,7 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
             const std::size_t audited = sites[s].site->pages.size();
             const bool unreachable = sites[s].site->unreachable;
             chart["sites"].push_back(sites[s].site->url + (unreachable ? " (not audited)" : ""));
-            chart["shares"].push_back(unreachable
+            chart["shares"].push_back(unreachable || WithoutHttps(*sites[s].site, groups[g])
                                           ? nlohmann::json(nullptr)
                                           : nlohmann::json(Percent(withFindings[g][s], audited)));
             chart["pages"].push_back(withFindings[g][s]);
@@ -251,6 +259,10 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
             const std::size_t pages = withFindings[g][s];
             if (sites[s].site->unreachable) {
                 html += kNotAuditedCell;
+                continue;
+            }
+            if (WithoutHttps(*sites[s].site, groups[g])) {
+                html += "<td class=\"num\">no https</td>";
                 continue;
             }
             html += std::string("<td class=\"num") + (pages == 0 ? " zero" : "") + "\">" +

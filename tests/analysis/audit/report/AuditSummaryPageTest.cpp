@@ -136,6 +136,9 @@ TEST(AuditSummaryPage, WhatWasNotJudgedIsNeverAPass) {
     }
     EXPECT_EQ(shareRows, 7u);
     EXPECT_NE(html.find("\"shares\":[0,null]"), std::string::npos);
+    // Nor does the site without https get a share of https findings.
+    EXPECT_NE(html.find("\"shares\":[null,null]"), std::string::npos);
+    EXPECT_NE(html.find("HTTPS</th><td></td><td class=\"num\">no https</td>"), std::string::npos);
     // The https checks say nothing of a site without https: neither passed nor counted.
     const std::size_t passed = html.find("<p>Passed on every site: ");
     ASSERT_NE(passed, std::string::npos);
