@@ -4,6 +4,7 @@
 #include <ostream>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/audit/checks/AuditChecks.h"
@@ -44,13 +45,40 @@ std::string PageItem(const AuditFinding& finding) {
     return item;
 }
 
+// What a check's findings are about, as they are: "3 pages", "85 files", "2 pages, 1 file",
+// "the whole site" (each address once).
+std::string CountText(const std::vector<const AuditFinding*>& found,
+                      const std::unordered_set<std::string_view>& pages) {
+    std::unordered_set<std::string_view> onPages;
+    std::unordered_set<std::string_view> onFiles;
+    bool whole = false;
+    for (const AuditFinding* finding : found) {
+        if (!finding->url) {
+            whole = true;
+        } else {
+            (pages.count(*finding->url) > 0 ? onPages : onFiles).insert(*finding->url);
+        }
+    }
+    std::string text;
+    if (!onPages.empty()) {
+        text = Plural(onPages.size(), "page", "pages");
+    }
+    if (!onFiles.empty()) {
+        text += (text.empty() ? "" : ", ") + Plural(onFiles.size(), "file", "files");
+    }
+    if (whole) {
+        text += (text.empty() ? "" : ", ") + std::string("the whole site");
+    }
+    return text;
+}
+
 void CheckSection(std::ostream& html, const AuditCheck& check,
-                  const std::vector<const AuditFinding*>& found, std::size_t pages) {
+                  const std::vector<const AuditFinding*>& found, const std::string& count) {
     const std::string severity(AuditSeverityName(check.severity));
     html << "<section class=\"check\" id=\"" + AuditCheckAnchor(check.id) + "\">\n";
     html << "<h3><span class=\"badge " + severity + "\">" + severity + "</span> <code>" +
                 ReportText(check.id) + "</code> " + ReportText(check.summary) +
-                " <span class=\"count\">(" + Plural(pages, "page", "pages") + ")</span></h3>\n";
+                " <span class=\"count\">(" + count + ")</span></h3>\n";
     html << "<p class=\"fix\"><strong>How to fix:</strong> " + ReportText(check.fix) + ".</p>\n";
     html << "<ul class=\"pages\">\n";
     std::size_t shown = 0;
@@ -123,8 +151,10 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
         }
     }
     std::size_t indexable = 0;
+    std::unordered_set<std::string_view> pageUrls;
     for (const AuditPage& page : site.pages) {
         indexable += page.indexable ? 1 : 0;
+        pageUrls.insert(page.url);
     }
 
     html << AuditPageStart("Site Audit of " + site.url);
@@ -172,8 +202,7 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
         }
         for (std::size_t i = 0; i < checks.size(); ++i) {
             if (checks[i].severity == group.severity && !byCheck[i].empty()) {
-                CheckSection(html, checks[i], byCheck[i],
-                             AuditPagesOf(site.findings, checks[i].id));
+                CheckSection(html, checks[i], byCheck[i], CountText(byCheck[i], pageUrls));
             }
         }
         html << "</section>\n";

@@ -157,6 +157,14 @@ TEST(AuditSummaryPage, WhatWasNotJudgedIsNeverAPass) {
             << row;
     }
     EXPECT_EQ(html.find(">Findings</th>"), std::string::npos);
+    // The site's page counts a check's files as files and a finding about the site as such,
+    // and says how to fix each check.
+    const std::string page = AuditSitePage(own, "Shop", "s.html", 0);
+    EXPECT_NE(page.find("(1 file)</span>"), std::string::npos);
+    EXPECT_NE(page.find("(the whole site)</span>"), std::string::npos);
+    EXPECT_EQ(page.find("(1 page)</span>"), std::string::npos);
+    EXPECT_NE(page.find("<p class=\"fix\"><strong>How to fix:</strong> get a certificate"),
+              std::string::npos);
 }
 
 // The DOM headless Chromium builds of `file`; empty when it did not run.
