@@ -220,7 +220,9 @@ class PlantedSite {
         hugeAnswer_ = Ok(huge.Html());
         Add(huge);
         const std::map<std::string, std::string> bodies = {
-            {"heavy", "<script src=\"/heavy.js\"></script>"},
+            {"heavy",
+             "<script src=\"/heavy.js\"></script>"
+             "<img src=\"/missing.png\" alt=\"gone\" width=\"9\" height=\"9\">"},
             {"big-image",
              "<img src=\"/big.png\" alt=\"big\" width=\"9\" height=\"9\">"
              "<link rel=\"stylesheet\" href=\"/short.css\">"},
@@ -785,7 +787,9 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
             EXPECT_EQ(finding.at("detail"), noindex.at(url.substr(url.find('/')))) << url;
         }
         // A file's finding says which page loads it and how many do.
-        if (finding.at("check") == "short-cache-lifetime") {
+        if (finding.at("check") == "short-cache-lifetime" ||
+            (finding.at("check") == "status-4xx" &&
+             finding.at("url").get<std::string>().ends_with("/missing.png"))) {
             const std::string detail = finding.at("detail").get<std::string>();
             EXPECT_NE(detail.find(", loaded by "), std::string::npos) << detail;
             EXPECT_TRUE(detail.ends_with(" and 1 other page")) << detail;
