@@ -757,6 +757,9 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
                                                        {"mixed-content", "/mixed-image.html"},
                                                        {"http-link-internal", "/"},
                                                        {"hsts-missing", "/no-hsts.html"}}));
+    // A robots.txt that answers 503 forbids every page, and none is asked to tell whether the
+    // site is there: its answer says so.
+    EXPECT_EQ(other.CountRequests("GET /"), 0) << testing::PrintToString(other.Requests());
     // The silent site has one finding and is marked; the others are not.
     const Json& fourth = json.at("sites")[3];
     EXPECT_EQ(FindingsOf(fourth, silent), (Found{{"site-unreachable", "/"}}));

@@ -205,7 +205,8 @@ class Gatherer {
     AuditSiteData Run() {
         Crawl();
         if (!RunCancelled() && !Answered()) {
-            // Asked once more, to say why; a site that gives no answer is asked nothing else.
+            // Asked once more (robots.txt gave no answer, so it forbids nothing), to say why; a
+            // site that gives no answer is asked nothing else.
             const Answer again = FetchOne(fetcher_, data_.siteUrl, false, 0);
             data_.startFailure = FailureText(again);
             if (!data_.startFailure.empty()) {
@@ -234,8 +235,13 @@ class Gatherer {
     }
 
   private:
-    // Some address of the site gave an answer (a redirect counts).
+    // Some address of the site gave an answer (a redirect counts), robots.txt included: a site
+    // whose robots.txt answered keeps the pages it forbids unasked, and is there.
     bool Answered() const {
+        if (const RobotsRead* read = crawler_->RobotsOf(data_.root);
+            read != nullptr && (read->status != 0 || read->redirectsFailed)) {
+            return true;
+        }
         return std::any_of(data_.answers.begin(), data_.answers.end(), [](const AuditAnswer& a) {
             return a.status != 0 || !a.redirects.empty();
         });
