@@ -86,6 +86,7 @@ json PopularitySite(const SitePopularity& site) {
 json AuditPageRow(const AuditPage& page) {
     json row = {{"url", page.url}};
     row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
+    row["redirectsTo"] = page.redirectsTo.empty() ? json(nullptr) : json(page.redirectsTo);
     row["indexable"] = page.indexable;
     row["notIndexableBecause"] = page.indexable ? json(nullptr) : json(page.notIndexableBecause);
     row["title"] = page.title;
@@ -107,6 +108,9 @@ json AuditFindingRow(const AuditFinding& finding) {
 void AuditSiteJson(JsonPieces& out, const AuditSite& site) {
     out.OpenObject();
     out.Member("url", site.url);
+    out.Member("unreachable", site.unreachable);
+    out.Member("medianFirstByteMs",
+               site.medianFirstByteMs < 0 ? json(nullptr) : json(site.medianFirstByteMs));
     out.Key("pages");
     out.OpenArray();
     for (const AuditPage& page : site.pages) {

@@ -4,13 +4,35 @@
 #include <iterator>
 #include <memory>
 
+#include "app/ResultsCsv.h"
+#include "app/ResultsJson.h"
 #include "model/AppState.h"
 #include "model/RunResults.h"
 #include "net/WebFetcher.h"
 #include "net/WebSession.h"
+#include "platform/FileSystem.h"
 #include "platform/RunControl.h"
+#include "reports/PreviousReports.h"
 
 namespace sg {
+namespace {
+
+// The run's findings as data beside its summary page, for Previous Reports' Export. The sites
+// are lent to the results and given back, never copied.
+void WriteAuditData(const Project& project, std::vector<AuditSite>& sites) {
+    const std::string folder = App().paths.siteAuditDir + "/" + project.GetReportName() + "/";
+    RunResults data;
+    data.audit = std::move(sites);
+    WriteFileReplacing(folder + std::string(kAuditDataJson), [&](std::ostream& out) {
+        return WriteResultsJson(out, data, ResultsKind::Audit, project.GetName()) == kJsonWritten;
+    });
+    WriteFileReplacing(folder + std::string(kAuditDataCsv), [&](std::ostream& out) {
+        return WriteResultsCsv(out, data, ResultsKind::Audit) == kCsvWritten;
+    });
+    sites = std::move(data.audit);
+}
+
+}  // namespace
 
 void RunSelected(Project& project, bool readiness, bool linkValidator, bool linkPopularity,
                  bool nested) {
@@ -77,6 +99,7 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
         std::vector<AuditSite> sites;
         if (writers.siteAudit(project, fetcher, sites) && !RunCancelled()) {
             writers.siteAuditSummary(project, sites);
+            WriteAuditData(project, sites);
         }
         // Then to the run's results, moved: a large site's verdicts are never held twice.
         if (App().results != nullptr) {

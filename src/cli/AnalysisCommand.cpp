@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <string>
@@ -222,6 +223,13 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     PrintReportPath(context, parsed.output, page);
     if (kind == AnalysisKind::LinkValidator) {
         PrintLinkCounts(context, command, project);
+    }
+    if (kind == AnalysisKind::SiteAudit && !results.audit.empty() &&
+        std::all_of(results.audit.begin(), results.audit.end(),
+                    [](const AuditSite& site) { return site.unreachable; })) {
+        // Nothing was audited: no finding of the command may read as a clean site.
+        CliError(context, prefix + "no site answered; nothing was audited");
+        return kExitFailed;
     }
     return parsed.failOnFindings && HasFindings(results, parsed, kind) ? kExitFindings : kExitOk;
 }

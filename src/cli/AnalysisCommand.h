@@ -29,8 +29,9 @@ inline constexpr std::string_view kReadinessExitCodes =
 // The exit codes of audit, whose --fail-on adds 3.
 inline constexpr std::string_view kAuditExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
-    "1    no internet connection (a site not on this machine), or the summary page or a\n"
-    "     --json/--csv file could not be written\n"
+    "1    no internet connection (a site not on this machine), the summary page or a\n"
+    "     --json/--csv file could not be written, or no site answered at all (the\n"
+    "     summary page and the files are written, each site with site-unreachable)\n"
     "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
     "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
     "3    --fail-on and a finding of that severity or worse (the summary page is written)\n"

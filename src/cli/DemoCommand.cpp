@@ -8,6 +8,7 @@
 
 #include "app/StartUp.h"
 #include "cli/AnalysisCommand.h"
+#include "cli/AuditCommand.h"
 #include "cli/ExitCode.h"
 #include "cli/LinksCommand.h"
 #include "cli/PopularityCommand.h"
@@ -29,7 +30,8 @@ constexpr std::string_view kUsage =
     "                 this machine (no internet connection is needed), save the demo project\n"
     "                 as the profile \"Profiles/Coffee Demo.swp\", run every analysis on it\n"
     "                 (readiness, nested readiness, links, popularity, positions, the latter\n"
-    "                 also on two live engines of a stand-in metasearch instance) and print\n"
+    "                 also on two live engines of a stand-in metasearch instance, and the\n"
+    "                 site audit) and print\n"
     "                 \"Profile: PATH\", then each report's path as \"ANALYSIS: PATH\"; one\n"
     "                 progress line per analysis goes to stderr. The own site has moved to\n"
     "                 https: its address answers with a redirect to a second port, whose\n"
@@ -105,12 +107,13 @@ int Run(CliContext& context) {
                 << session.MetasearchAddress() << '\n';
 
     // Each analysis exactly as its own command runs it on the saved profile.
-    const std::array<DemoStep, 5> steps = {{
+    const std::array<DemoStep, 6> steps = {{
         {"Search Engine Readiness", &ReadinessCommand, {}, "readiness"},
         {"Nested Search Engine Readiness", &ReadinessCommand, {"--nested"}, "readiness-nested"},
         {"Link Validator", &LinksCommand, {}, "links"},
         {"Link Popularity", &PopularityCommand, {}, "popularity"},
         {"Position Analyzer", &PositionsCommand, {"--engines", DemoEngineList()}, "positions"},
+        {"Site Audit", &AuditCommand, {}, "audit"},
     }};
     // The results as data, so that a user sees both formats on the demo.
     const std::string resultsDir = App().paths.workDir + "/Results";

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "html/CharsetPrescan.h"
 #include "html/DecodedPage.h"
 #include "html/HtmlPushParse.h"
 #include "html/HtmlTokens.h"
@@ -75,6 +76,38 @@ bool IsHidden(std::string_view name) {
     return name == "script" || name == "style" || name == "noscript" || name == "template";
 }
 
+// Elements that hold code, a key or a name as written: a link's text inside them is a name.
+bool IsCode(std::string_view name) {
+    return name == "code" || name == "kbd" || name == "samp" || name == "var" || name == "tt";
+}
+
+// The page begins with a doctype once a byte-order mark, blanks, comments and an XML
+// declaration are passed over; read no further than needed.
+bool StartsWithDoctype(std::string_view page) {
+    if (page.starts_with("\xEF\xBB\xBF")) {
+        page.remove_prefix(3);
+    }
+    for (;;) {
+        while (!page.empty() && IsHtmlBlank(page.front())) {
+            page.remove_prefix(1);
+        }
+        std::string_view end;
+        if (page.starts_with("<!--")) {
+            end = "-->";
+        } else if (page.starts_with("<?")) {
+            end = ">";
+        } else {
+            break;
+        }
+        const std::size_t close = page.find(end, 2);
+        if (close == std::string_view::npos) {
+            return false;
+        }
+        page.remove_prefix(close + end.size());
+    }
+    return StartsWithNoCase(page, "<!doctype");
+}
+
 bool IsForeign(std::string_view name) {
     return name == "svg" || name == "math";
 }
@@ -134,6 +167,9 @@ class Reader {
         if (name == "head") {
             ++head_;
         }
+        if (IsCode(name)) {
+            ++code_;
+        }
         if (foreign_ > 0) {
             return;
         }
@@ -155,6 +191,9 @@ class Reader {
             if (EqualsNoCase(metaName, "description")) {
                 Keep(facts_.descriptions, facts_.descriptionSizes, Collapse(content));
             } else if (EqualsNoCase(metaName, "robots") || EqualsNoCase(metaName, "googlebot")) {
+                if (facts_.robots.size() < kPageTextsKept) {
+                    facts_.robotsNames.push_back(ToLowerAnsi(metaName));
+                }
                 Keep(facts_.robots, content);
             }
         } else if (name == "link" && head_ > 0) {
@@ -170,9 +209,12 @@ class Reader {
         if (!IsInline(name)) {
             Boundary();
         }
+        if (IsCode(name) && code_ > 0) {
+            --code_;
+        }
         if (name == "a" && anchor_) {
             anchor_ = false;
-            if (IsGenericLinkText(anchorText_)) {
+            if (!anchorInCode_ && IsGenericLinkText(anchorText_)) {
                 facts_.genericLinks.Add(anchorHref_);
             }
         } else if (name == "script" && structuredData_) {
@@ -205,6 +247,9 @@ class Reader {
     }
 
     void Text(std::string_view text) {
+        if (anchor_ && code_ > 0) {
+            anchorInCode_ = true;
+        }
         if (anchor_) {
             // The generic phrases are short; a longer text is not one of them.
             anchorText_.append(
@@ -277,10 +322,15 @@ class Reader {
     void OtherFacts(std::string_view name, const xmlChar** atts) {
         using Kind = PagePlainResource::Kind;
         if (name == "html") {
-            facts_.lang = facts_.lang || !Trimmed(Attribute(atts, "lang")).empty();
+            const std::string_view lang = Trimmed(Attribute(atts, "lang"));
+            if (!facts_.lang && !lang.empty()) {
+                facts_.lang = true;
+                facts_.langValue = Kept(lang);
+            }
         } else if (name == "meta") {
-            if (EqualsNoCase(Trimmed(Attribute(atts, "name")), "viewport")) {
+            if (EqualsNoCase(Trimmed(Attribute(atts, "name")), "viewport") && !facts_.viewport) {
                 facts_.viewport = true;
+                facts_.viewportContent = Kept(Trimmed(Attribute(atts, "content")));
             }
             if (Attribute(atts, "charset") != nullptr ||
                 (EqualsNoCase(Trimmed(Attribute(atts, "http-equiv")), "content-type") &&
@@ -302,11 +352,16 @@ class Reader {
         } else if (name == "a") {
             const char* href = Attribute(atts, "href");
             if (href == nullptr) {
+                // Crawlers follow only an href; a script's click is no link to them.
+                if (Attribute(atts, "onclick") != nullptr) {
+                    facts_.uncrawlableAnchors.Add("(onclick, no href)");
+                }
                 return;
             }
             const std::string_view written = Trimmed(href);
-            if (written.empty() || written == "#" || StartsWithScheme(written, "javascript:")) {
-                facts_.uncrawlableAnchors.Add(written.empty() ? "(empty)" : written);
+            // An empty href and "#" name the page itself, which crawlers need not follow.
+            if (StartsWithScheme(written, "javascript:")) {
+                facts_.uncrawlableAnchors.Add(written);
             } else if (StartsWithScheme(written, "http://") &&
                        facts_.plainLinks.size() < kPlainLinksKept) {
                 std::string kept = Kept(written);
@@ -316,6 +371,7 @@ class Reader {
                 }
             }
             anchor_ = true;
+            anchorInCode_ = code_ > 0;
             anchorHref_ = Kept(written);
             anchorText_.clear();
         } else if (name == "script") {
@@ -393,6 +449,9 @@ class Reader {
 
     PageFacts& facts_;
     bool anchor_ = false;
+    // The link's text, or the link itself, lies in code.
+    bool anchorInCode_ = false;
+    int code_ = 0;
     std::string anchorHref_;
     std::string anchorText_;
     bool structuredData_ = false;
@@ -500,6 +559,7 @@ std::string StructuredDataProblem(std::string_view text) {
 
 PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine) {
     PageFacts facts;
+    facts.doctype = StartsWithDoctype(page);
     Reader reader(facts);
     htmlSAXHandler sax{};
     sax.startElement = OnStart;
@@ -511,6 +571,8 @@ PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine)
         return facts;
     }
     reader.Finish();
+    facts.charsetLate = facts.metaCharset && FindNoCase(contentTypeLine, "charset=") < 0 &&
+                        PrescanMetaCharset(page).empty();
     return facts;
 }
 

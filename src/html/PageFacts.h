@@ -64,8 +64,10 @@ struct PageFacts {
     // The content of each <meta name=description>, blanks collapsed and trimmed.
     std::vector<std::string> descriptions;
     PageTextSizes descriptionSizes;
-    // The content of each <meta name=robots> and <meta name=googlebot>, as written.
+    // The content of each <meta name=robots> and <meta name=googlebot>, as written, and its
+    // name ("robots" or "googlebot", lower case) at the same place.
     std::vector<std::string> robots;
+    std::vector<std::string> robotsNames;
     // The href of each <link rel=canonical> in the head, as written (entity-decoded).
     std::vector<std::string> canonicals;
     // The text of each <h1>, blanks collapsed and trimmed.
@@ -78,10 +80,18 @@ struct PageFacts {
     // compared without keeping them.
     std::uint64_t textHash = 0;
 
-    // <html> has a lang attribute that is not blank.
+    // <html> has a lang attribute that is not blank; its value, trimmed and kept.
     bool lang = false;
-    // A <meta name=viewport>.
+    std::string langValue;
+    // A <meta name=viewport>; the content of the first one, as kept.
     bool viewport = false;
+    std::string viewportContent;
+    // The page begins with a <!DOCTYPE> (after a byte-order mark, blanks and comments); facts
+    // made by hand have one unless they say otherwise.
+    bool doctype = true;
+    // A <meta> declares the charset, but not within the first kCharsetPrescanBytes bytes,
+    // where browsers look for it.
+    bool charsetLate = false;
     // A <meta charset> or a <meta http-equiv=content-type> whose content names a charset.
     bool metaCharset = false;
     // Images (by src) without an alt attribute; with an alt over kAltMax characters; without
@@ -89,8 +99,10 @@ struct PageFacts {
     PageFactList imagesWithoutAlt;
     PageFactList imagesWithLongAlt;
     PageFactList imagesWithoutSize;
-    // Links (by href) whose whole text is a generic phrase ("click here", "more", ...), and
-    // <a> elements whose href is empty, "#" or a javascript: address.
+    // Links (by href) whose whole text is a generic phrase ("click here", "more", ...) outside
+    // <code>, <kbd>, <samp> and <var> (a name in code is no phrase), and <a> elements a
+    // crawler cannot follow: a javascript: href, or none at all but an onclick (an empty href
+    // or "#" is the page itself, which is fine).
     PageFactList genericLinks;
     PageFactList uncrawlableAnchors;
     // The hrefs of <a> elements written as absolute "http://" addresses (the first

@@ -19,7 +19,8 @@ std::string_view AuditSeverityName(AuditSeverity severity);
 
 struct AuditPage {
     std::string url;
-    // The HTTP status of the answer at the end of its redirects; 0 when none came.
+    // The HTTP status of the address's own answer (301, 302, ... for one that redirects); 0
+    // when none came.
     int status = 0;
     bool indexable = false;
     // Why a page is not indexable ("noindex", "blocked by robots.txt", ...); empty when it is.
@@ -31,6 +32,8 @@ struct AuditPage {
     // The canonical address as resolved; empty when the page names none.
     std::string canonical;
     std::size_t words = 0;
+    // Where its redirects ended; empty when it did not redirect (or redirects in a loop).
+    std::string redirectsTo;
 };
 
 struct AuditFinding {
@@ -51,6 +54,10 @@ struct AuditSite {
     std::vector<AuditPage> pages;
     // Grouped by check in the table's order, each check's findings in page order.
     std::vector<AuditFinding> findings;
+    // The start page gave no answer (site-unreachable): nothing of the site was audited.
+    bool unreachable = false;
+    // The median time to the first byte of its pages' answers, in ms; -1 when none came.
+    long long medianFirstByteMs = -1;
 };
 
 }  // namespace sg

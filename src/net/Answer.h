@@ -34,6 +34,8 @@ class Answer {
     // plain http.
     std::vector<std::string> redirects;
     std::vector<char> leftHttps;
+    // The status code of each redirecting answer (301, 302, ...), in the order of `redirects`.
+    std::vector<int> redirectStatuses;
     // Every line of the final head in arrival order, the status line first, line ends removed;
     // a line longer than a read buffer is kept as several entries.
     std::vector<std::string> headerLines;

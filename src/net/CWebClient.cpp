@@ -147,6 +147,7 @@ Answer CWebClient::TakeAnswer() {
 void CWebClient::RecordHop(std::string_view from, const std::string& to) {
     answer_.redirects.push_back(to);
     answer_.leftHttps.push_back(LeavesHttps(from, to) ? 1 : 0);
+    answer_.redirectStatuses.push_back(answer_.StatusCode());
 }
 
 bool CWebClient::LeavesHttps(std::string_view from, std::string_view to) {

@@ -21,6 +21,8 @@ struct PreviousReport {
     // ("_MM_DD_YYYY[HH-MM-SS]") at its end, which the date column says better; the name itself
     // where nothing would be left.
     std::string title;
+    // A Site Audit run in which no site answered (its summary page says so).
+    bool failed = false;
 };
 
 }  // namespace sg

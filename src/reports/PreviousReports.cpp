@@ -18,12 +18,13 @@ constexpr std::string_view kHtml = ".html";
 constexpr std::string_view kNestedBanner = "Search Engine Readiness (Nested)";
 constexpr std::size_t kBannerBytes = 16 * 1024;
 
-bool SaysNested(const std::string& summaryPage) {
+// Whether the first kBannerBytes of a summary page hold `banner`.
+bool Says(const std::string& summaryPage, std::string_view banner) {
     std::ifstream in(summaryPage, std::ios::binary);
     std::string head(kBannerBytes, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
-    return head.find(kNestedBanner) != std::string::npos;
+    return head.find(banner) != std::string::npos;
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
@@ -138,11 +139,13 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
         const std::string page = name + std::string(kHtml);
         const std::string path = folder + "/" + name + "/" + page;
         if (IsRegularOrOther(path, st)) {
-            lines.push_back({page,
-                             ReportDateText(st.st_mtime),
-                             tab == PreviousReportTab::EngineReadiness && SaysNested(path),
-                             st.st_mtime,
-                             {}});
+            lines.push_back(
+                {page,
+                 ReportDateText(st.st_mtime),
+                 tab == PreviousReportTab::EngineReadiness && Says(path, kNestedBanner),
+                 st.st_mtime,
+                 {},
+                 tab == PreviousReportTab::SiteAudit && Says(path, kNoSiteAnsweredBanner)});
         }
     }
     for (PreviousReport& line : lines) {
@@ -163,6 +166,15 @@ std::string PreviousReportFile(const AppPaths& paths, PreviousReportTab tab,
         return std::string();
     }
     return folder + "/" + std::string(run) + "/" + std::string(lineName);
+}
+
+std::string PreviousReportRunFile(const AppPaths& paths, PreviousReportTab tab,
+                                  std::string_view lineName, std::string_view file) {
+    std::string_view run;
+    if (tab == PreviousReportTab::PositionAnalyzer || !RunFolderName(lineName, run)) {
+        return std::string();
+    }
+    return PreviousReportFolder(paths, tab) + "/" + std::string(run) + "/" + std::string(file);
 }
 
 bool DeletePreviousReport(const AppPaths& paths, PreviousReportTab tab, std::string_view lineName) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "analysis/crawl/CrawlManners.h"
+#include "analysis/crawl/PageBoundSetting.h"
 #include "app/AnalysisRun.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
@@ -127,13 +128,30 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     siteAuditBox_->hide();
     auto* auditLabel = new QLabel(
         QStringLiteral("Crawls each site whole, each page once, and checks whether today's "
-                       "search engines can index each page and what they show for it: "
-                       "noindex, robots.txt, canonical links, redirects, titles, descriptions, "
-                       "headings, sitemaps and duplicates. The sites are set side by side."),
+                       "search engines can index each page and what they show for it: answers "
+                       "and redirects; indexing (noindex, robots.txt for Googlebot and Bingbot); "
+                       "canonical links; titles, descriptions, headings and content; sitemaps; "
+                       "HTTPS; speed; images and links; languages and documents. Each finding "
+                       "says how to fix it, and the sites are set side by side."),
         content_);
     auditLabel->setObjectName(QStringLiteral("auditLabel"));
     auditLabel->setWordWrap(true);
     auditLabel->hide();
+    auditPagesSpin_ = new QSpinBox(content_);
+    auditPagesSpin_->setObjectName(QStringLiteral("auditPagesSpin"));
+    auditPagesSpin_->setRange(1, kMaxMaxPages);
+    ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
+    auditPagesSpin_->setValue(MaxPagesPerSite());
+    auto* auditPagesLabel = new QLabel(QStringLiteral("Pages of one site at most:"), content_);
+    auditPagesLabel->setBuddy(auditPagesSpin_);
+    auto* auditPagesRow = new QHBoxLayout;
+    auditPagesRow->setContentsMargins(0, 0, 0, 0);
+    auditPagesRow->addWidget(auditPagesLabel);
+    auditPagesRow->addWidget(auditPagesSpin_);
+    auditPagesRow->addStretch(1);
+    auditPagesRow_ = new QWidget(content_);
+    auditPagesRow_->setLayout(auditPagesRow);
+    auditPagesRow_->hide();
 
     nestedBox_ = Box(QStringLiteral("Click here to do a \"Nested Check\" on your site. This "
                                     "takes a "),
@@ -196,6 +214,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     contentLayout->addLayout(top, 1);
     contentLayout->addWidget(notReadyLabel_);
     contentLayout->addWidget(auditLabel);
+    contentLayout->addWidget(auditPagesRow_);
     contentLayout->addLayout(nestedRow);
     contentLayout->addWidget(mannersRow_);
     for (QWidget* hidden :
@@ -237,6 +256,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
             nestedBox_->hide();
             veryLongLabel_->hide();
             auditLabel->show();
+            auditPagesRow_->show();
             break;
         default:
             break;
@@ -307,6 +327,12 @@ void AnalyzeDialog::AnalyzeNow() {
     }
     // The previous run has ended; collect its worker before its window's successor exists.
     run_.reset();
+    if (Selection().siteAudit) {
+        // Kept for later runs as Proxy Settings keeps it; a failed save leaves it for this
+        // session, as there.
+        SetMaxPagesPerSite(auditPagesSpin_->value());
+        SavePageBoundSetting(App().paths.maxPagesFile, MaxPagesPerSite());
+    }
     auto* progress = new ProgressDialog(this);
     progress->FollowSiteShares(true);
     progress_ = progress;

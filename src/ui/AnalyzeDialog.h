@@ -87,6 +87,9 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QCheckBox* nestedBox_;
     QCheckBox* ignoreRobotsBox_;
     QSpinBox* rateSpin_;
+    // The audit's page bound, the same setting as Proxy Settings' (shown in audit mode only).
+    QWidget* auditPagesRow_;
+    QSpinBox* auditPagesSpin_;
     QWidget* mannersRow_;
     QLabel* veryLongLabel_;
     QLabel* notReadyLabel_;

@@ -145,8 +145,11 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
         lists_[tab] = list;
         for (const PreviousReport& report : ListPreviousReports(paths, kind)) {
             auto* line = new QTreeWidgetItem(list);
-            // The project's name; the file's whole name, stamp and all, is the tool tip.
-            line->setText(0, ToQt(report.title));
+            // The project's name, and a run in which no site answered (it holds no audit) says
+            // so; the file's whole name, stamp and all, is the tool tip.
+            line->setText(
+                0, ToQt(report.title) +
+                       (report.failed ? QStringLiteral(" (failed: no site answered)") : QString()));
             line->setToolTip(0, PlainToolTip(ToQt(report.name)));
             line->setText(1,
                           QString::fromLocal8Bit(report.dateText.data(),
@@ -180,6 +183,8 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     historyButton_->setObjectName(QStringLiteral("historyButton"));
     // Read once, like the lists.
     historyButton_->setEnabled(FileExists(PositionHistoryPagePath(App().paths)));
+    exportButton_ = new QPushButton(QStringLiteral("Export..."), this);
+    exportButton_->setObjectName(QStringLiteral("exportButton"));
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setDefault(true);
@@ -188,6 +193,7 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     buttons->addWidget(viewButton_);
     buttons->addWidget(deleteButton_);
     buttons->addWidget(historyButton_);
+    buttons->addWidget(exportButton_);
     buttons->addStretch(1);
     buttons->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
@@ -200,6 +206,7 @@ CPreviousDialog::CPreviousDialog(UserPrompts& prompts, QWidget* parent)
     connect(viewButton_, &QPushButton::clicked, this, &CPreviousDialog::View);
     connect(deleteButton_, &QPushButton::clicked, this, &CPreviousDialog::Delete);
     connect(historyButton_, &QPushButton::clicked, this, &CPreviousDialog::OpenHistory);
+    connect(exportButton_, &QPushButton::clicked, this, &CPreviousDialog::Export);
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
     UpdateButtons();
 }
@@ -229,6 +236,46 @@ void CPreviousDialog::UpdateButtons() {
     deleteButton_->setEnabled(selected);
     // The positions over time belong to the Position Analyzer's reports.
     historyButton_->setVisible(ShownTab() == PreviousReportTab::PositionAnalyzer);
+    // Only the audit's runs keep their data; the button shows on their tab alone.
+    const bool audit = ShownTab() == PreviousReportTab::SiteAudit;
+    exportButton_->setVisible(audit);
+    exportButton_->setEnabled(selected && audit);
+}
+
+void CPreviousDialog::Export() {
+    const QList<QTreeWidgetItem*> selected = ShownList()->selectedItems();
+    if (selected.isEmpty() || ShownTab() != PreviousReportTab::SiteAudit) {
+        return;
+    }
+    const std::string line = LineName(selected.first());
+    FileChoice choice;
+    choice.caption = QStringLiteral("Export the Site Audit");
+    choice.filter = QStringLiteral("Audit data (*.json *.csv)");
+    choice.proposedName = ToQt(line.substr(0, line.size() - 5)) + QStringLiteral(".json");
+    choice.defaultSuffix = QStringLiteral("json");
+    const QString target = prompts_.ChooseFileToSave(this, choice);
+    if (target.isEmpty()) {
+        return;
+    }
+    // The name's suffix picks the form; anything but .csv gets the JSON document.
+    const bool csv = target.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const std::string source =
+        PreviousReportRunFile(App().paths, ShownTab(), line, csv ? kAuditDataCsv : kAuditDataJson);
+    std::string data;
+    if (source.empty() || !ReadWholeFile(source, data)) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("This run holds no data to export: it was made by an "
+                                       "older version. Run the audit again to export it."),
+                        PromptIcon::Warning);
+        return;
+    }
+    const QByteArray path = target.toLocal8Bit();
+    if (!WriteWholeFile(std::string(path.constData(), static_cast<std::size_t>(path.size())),
+                        data)) {
+        prompts_.Inform(this, ToQt(App().appTitle),
+                        QStringLiteral("The file could not be written:\n%1").arg(target),
+                        PromptIcon::Warning);
+    }
 }
 
 void CPreviousDialog::View() {

@@ -34,6 +34,8 @@ class CPreviousDialog : public QDialog {
     void View();
     void Delete();
     void OpenHistory();
+    // A Site Audit run's findings, saved as JSON or CSV where the user says.
+    void Export();
 
     UserPrompts& prompts_;
     QTabWidget* tabs_;
@@ -41,6 +43,7 @@ class CPreviousDialog : public QDialog {
     QPushButton* viewButton_;
     QPushButton* deleteButton_;
     QPushButton* historyButton_;
+    QPushButton* exportButton_;
     QPushButton* closeButton_;
 };
 

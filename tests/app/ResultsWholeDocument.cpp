@@ -46,6 +46,7 @@ json AuditSiteJson(const AuditSite& site) {
     for (const AuditPage& page : site.pages) {
         json row = {{"url", page.url}};
         row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
+        row["redirectsTo"] = page.redirectsTo.empty() ? json(nullptr) : json(page.redirectsTo);
         row["indexable"] = page.indexable;
         row["notIndexableBecause"] =
             page.indexable ? json(nullptr) : json(page.notIndexableBecause);
@@ -64,7 +65,12 @@ json AuditSiteJson(const AuditSite& site) {
         row["detail"] = finding.detail;
         findings.push_back(std::move(row));
     }
-    return {{"url", site.url}, {"pages", pages}, {"findings", findings}};
+    return {{"url", site.url},
+            {"unreachable", site.unreachable},
+            {"medianFirstByteMs",
+             site.medianFirstByteMs < 0 ? json(nullptr) : json(site.medianFirstByteMs)},
+            {"pages", pages},
+            {"findings", findings}};
 }
 
 json Sites(const RunResults& results, ResultsKind kind) {

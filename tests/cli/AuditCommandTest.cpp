@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -22,6 +23,7 @@
 #include "net/TlsServerContext.h"
 #include "platform/FileSystem.h"
 #include "reports/CsvText.h"
+#include "reports/PreviousReports.h"
 #include "support/FixtureSite.h"
 #include "support/Gzip.h"
 #include "support/TempDir.h"
@@ -45,9 +47,13 @@ struct Page {
     std::string head;
     std::string body;
     std::size_t words = 210;
-    bool lang = true;
-    bool viewport = true;
+    std::string lang = "en";
+    // At the bound: a maximum-scale of 5 lets readers zoom enough.
+    std::string viewport = "width=device-width, maximum-scale=5";
     bool metaCharset = true;
+    // The charset's meta tag after a comment that takes it past the first 1024 bytes.
+    bool lateCharset = false;
+    bool doctype = true;
 
     explicit Page(std::string pageName, std::string textName = "")
         : name(std::move(pageName)), text(textName.empty() ? name : std::move(textName)) {
@@ -59,9 +65,11 @@ struct Page {
 
     std::string Html() const {
         std::string html =
-            std::string("<!DOCTYPE html><html") + (lang ? " lang=\"en\"" : "") + "><head>" +
+            std::string(doctype ? "<!DOCTYPE html>" : "") + "<html" +
+            (lang.empty() ? "" : " lang=\"" + lang + "\"") + "><head>" +
+            (lateCharset ? "<!-- " + std::string(1100, 'x') + " -->" : "") +
             (metaCharset ? "<meta charset=\"utf-8\">" : "") +
-            (viewport ? "<meta name=\"viewport\" content=\"width=device-width\">" : "");
+            (viewport.empty() ? "" : "<meta name=\"viewport\" content=\"" + viewport + "\">");
         for (const std::string& title : titles) {
             html += "<title>" + title + "</title>";
         }
@@ -117,14 +125,24 @@ class PlantedSite {
         : site_([this](const std::string& path) { return Answer(path); },
                 test::LoopbackServer::Serving::Concurrently) {
         Add(Page("home"));
-        // A structured data block that is fine, as the clean page is in every respect.
-        Add(Page("clean"), "<link rel=\"canonical\" href=\"" + Absolute("/clean.html") +
-                               "\"><script type=\"application/ld+json\">[{\"@context\": "
-                               "\"https://schema.org\", \"@type\": \"WebPage\"}]</script>");
+        // A structured data block that is fine, as the clean page is in every respect: links to
+        // itself by "#" and "", a name in code that reads like a generic phrase, a language
+        // with a region of three digits.
+        Page clean("clean");
+        clean.lang = "es-419";
+        clean.body =
+            "<a href=\"#\">top</a> <a href=\"\">this page</a> "
+            "<a href=\"/clean.html\"><code>continue</code></a>";
+        Add(clean, "<link rel=\"canonical\" href=\"" + Absolute("/clean.html") +
+                       "\"><script type=\"application/ld+json\">[{\"@context\": "
+                       "\"https://schema.org\", \"@type\": \"WebPage\"}]</script>");
         Add(Page("chained"));
         Add(Page("unlisted"));
         Add(Page("orphan"));
         Add(Page("private"));
+        for (const char* name : {"typo", "docs", "bing-only", "star-bot"}) {
+            Add(Page(name));
+        }
         Page noindex("noindex");
         noindex.head = "<meta name=\"ROBOTS\" content=\"noindex, nofollow\">";
         Add(noindex);
@@ -133,6 +151,7 @@ class PlantedSite {
         expired.head = "<meta name=\"googlebot\" content=\"unavailable_after: 2001-01-01\">";
         Add(expired);
         Add(Page("canon-relative"), "<link rel=\"canonical\" href=\"/clean.html\">");
+        Add(Page("canon-file"), "<link rel=\"canonical\" href=\"file:///srv/www/clean.html\">");
         Add(Page("canon-two"), "<link rel=\"canonical\" href=\"" + Absolute("/clean.html") +
                                    "\"><link rel=\"canonical\" href=\"" +
                                    Absolute("/chained.html") + "\">");
@@ -193,7 +212,7 @@ class PlantedSite {
         Add(Page("copy-b", "copy"));
 
         // The checks of speed, images, links, languages and documents.
-        for (const char* name : {"slow", "uncompressed", "no-return", "hreflang-fr"}) {
+        for (const char* name : {"slow", "slow-once", "uncompressed", "no-return", "hreflang-fr"}) {
             Add(Page(name));
         }
         Page huge("huge");
@@ -201,8 +220,12 @@ class PlantedSite {
         hugeAnswer_ = Ok(huge.Html());
         Add(huge);
         const std::map<std::string, std::string> bodies = {
-            {"heavy", "<script src=\"/heavy.js\"></script>"},
-            {"big-image", "<img src=\"/big.png\" alt=\"big\" width=\"9\" height=\"9\">"},
+            {"heavy",
+             "<script src=\"/heavy.js\"></script>"
+             "<img src=\"/missing.png\" alt=\"gone\" width=\"9\" height=\"9\">"},
+            {"big-image",
+             "<img src=\"/big.png\" alt=\"big\" width=\"9\" height=\"9\">"
+             "<link rel=\"stylesheet\" href=\"/short.css\">"},
             {"short-cache", "<link rel=\"stylesheet\" href=\"/short.css\">"},
             {"no-alt", "<img src=\"/logo.png\" width=\"9\" height=\"9\">"},
             {"long-alt", "<img src=\"/logo.png\" alt=\"" + std::string(101, 'a') +
@@ -210,6 +233,7 @@ class PlantedSite {
             {"no-size", "<img src=\"/logo.png\" alt=\"logo\" width=\"9\">"},
             {"generic", "<a href=\"/clean.html\"> Read  More </a>"},
             {"js-link", "<a href=\"javascript:void(0)\">menu</a>"},
+            {"onclick-link", "<a onclick=\"open()\">menu</a>"},
             {"bad-json",
              "<script type=\"application/ld+json\">{\"@context\": "
              "\"https://schema.org\", \"name\": \"no type\"}</script>"},
@@ -220,11 +244,26 @@ class PlantedSite {
             Add(page);
         }
         Page noLang("no-lang");
-        noLang.lang = false;
+        noLang.lang.clear();
         Add(noLang);
+        Page badLang("bad-lang");
+        badLang.lang = "english";
+        Add(badLang);
         Page noViewport("no-viewport");
-        noViewport.viewport = false;
+        noViewport.viewport.clear();
         Add(noViewport);
+        Page noZoom("no-zoom");
+        noZoom.viewport = "width=device-width, user-scalable=no";
+        Add(noZoom);
+        Page smallZoom("small-zoom");
+        smallZoom.viewport = "width=device-width; maximum-scale=4.9";
+        Add(smallZoom);
+        Page lateCharset("late-charset");
+        lateCharset.lateCharset = true;
+        Add(lateCharset);
+        Page noDoctype("no-doctype");
+        noDoctype.doctype = false;
+        Add(noDoctype);
         Page noCharset("no-charset");
         noCharset.metaCharset = false;
         Add(noCharset);
@@ -293,7 +332,19 @@ class PlantedSite {
                 "/hreflang.html",
                 "/hreflang-de.html",
                 "/hreflang-fr.html",
-                "/no-return.html"};
+                "/no-return.html",
+                "/canon-file.html",
+                "/slow-once.html",
+                "/onclick-link.html",
+                "/bad-lang.html",
+                "/no-zoom.html",
+                "/small-zoom.html",
+                "/late-charset.html",
+                "/no-doctype.html",
+                "/typo/page.html",
+                "/docs/",
+                "/bing-only/page.html",
+                "/star-bot/page.html"};
     }
 
   private:
@@ -327,7 +378,10 @@ class PlantedSite {
         }
         if (path == "/robots.txt") {
             return Typed("text/plain",
-                         "User-agent: *\nDisallow: /private/\n\n"
+                         "User-agent: *\nDisallow: /private/\nDisalow: /typo/\nDisallow: /docs/\n"
+                         "Allow: /docs/index.html\n\n"
+                         "User-agent: Bingbot\nDisallow: /private/\nDisallow: /docs/\n"
+                         "Disallow: /bing-only/\n\nUser-agent: *bot\nDisallow: /star-bot/\n\n"
                          "User-agent: GPTBot\nDisallow: /\n\nUser-agent: CCBot\nDisallow: /\n\n"
                          "Crawl-delay: 5\nNoindex: /x\nSitemap: " +
                              Absolute("/sitemap-index.xml") + "\n");
@@ -389,9 +443,22 @@ class PlantedSite {
                                        "/hreflang.html",
                                        "/hreflang-de.html",
                                        "/hreflang-fr.html",
-                                       "/no-return.html"}) {
+                                       "/no-return.html",
+                                       "/canon-file.html",
+                                       "/slow-once.html",
+                                       "/onclick-link.html",
+                                       "/bad-lang.html",
+                                       "/no-zoom.html",
+                                       "/small-zoom.html",
+                                       "/late-charset.html",
+                                       "/no-doctype.html",
+                                       "/star-bot/page.html"}) {
                 xml += "<url><loc>" + Absolute(listed) + "</loc></url>";
             }
+            // The same page by another name of the host: engines take no address of another
+            // host from this sitemap.
+            xml += "<url><loc>http://localhost:" + std::to_string(site_.Port()) +
+                   "/clean.html</loc></url>";
             return Typed("application/gzip", Gzip(xml + "</urlset>"));
         }
         if (path == "/chain1") {
@@ -412,15 +479,33 @@ class PlantedSite {
         if (path == "/private/page.html") {
             return Ok(Html("private"));
         }
+        // Pages robots.txt keeps from one engine only, or from none.
+        for (const char* folder : {"typo", "docs", "bing-only", "star-bot"}) {
+            if (path == "/" + std::string(folder) + "/page.html" ||
+                path == "/" + std::string(folder) + "/") {
+                return Ok(Html(folder));
+            }
+        }
         if (path == "/slow.html") {
             std::this_thread::sleep_for(std::chrono::milliseconds(700));
             return Ok(Html("slow"));
+        }
+        // Slow at the first request only, as under a moment's load.
+        if (path == "/slow-once.html") {
+            if (slowOnceAsked_++ == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            }
+            return Ok(Html("slow-once"));
         }
         if (path == "/uncompressed.html") {
             return Ok(Html("uncompressed"), "", false);
         }
         if (path == "/huge.html") {
             return hugeAnswer_;
+        }
+        if (path == "/late-charset.html") {
+            return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n\r\n" +
+                   Gzip(Html("late-charset"));
         }
         if (path == "/no-charset.html") {
             return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\n\r\n" +
@@ -452,6 +537,7 @@ class PlantedSite {
     }
 
     std::map<std::string, Page> pages_;
+    mutable std::atomic<int> slowOnceAsked_{0};
     // Made once: compressing 2 MB at each request would slow its first byte.
     std::string hugeAnswer_;
     test::FixtureSite site_;
@@ -535,6 +621,14 @@ class SecureSite {
     test::LoopbackServer server_;
 };
 
+// The last line of a program's output (the summary page's path), without its line end.
+std::string LastLine(std::string out) {
+    while (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out.substr(out.rfind('\n') + 1);
+}
+
 using Found = std::set<std::pair<std::string, std::string>>;
 
 // (check, address without "http://" and host) of each finding of a site.
@@ -565,16 +659,18 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     const std::string trusted = dir.path() + "/trusted.pem";
     ASSERT_TRUE(WriteWholeFile(trusted, secure.CertificatePem()));
     setenv("SSL_CERT_FILE", trusted.c_str(), 1);
-    const test::CliResult run =
-        test::RunCli(dir.path(), {"--workdir", dir.path(), "audit", "--json", "audit.json", "--csv",
-                                  "audit.csv", "--name", "Planted", "--url", planted.Url(), "--url",
-                                  other.Url("/"), "--url", "https://" + secure.Host() + "/"});
+    // A competitor that never answers.
+    const std::string silent = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
+    const test::CliResult run = test::RunCli(
+        dir.path(), {"--workdir", dir.path(), "audit", "--json", "audit.json", "--csv", "audit.csv",
+                     "--name", "Planted", "--url", planted.Url(), "--url", other.Url("/"), "--url",
+                     "https://" + secure.Host() + "/", "--url", silent + "/"});
     unsetenv("SSL_CERT_FILE");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string text;
     ASSERT_TRUE(ReadWholeFile(dir.path() + "/audit.json", text));
     const Json json = Json::parse(text);
-    ASSERT_EQ(json.at("sites").size(), 3u);
+    ASSERT_EQ(json.at("sites").size(), 4u);
 
     const Found expected = {
         {"status-4xx", "/gone.html"},
@@ -587,11 +683,15 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
         {"noindex", "/xrobots.html"},
         {"noindex", "/expired.html"},
         {"blocked-by-robots", "/private/page.html"},
+        {"blocked-by-robots", "/typo/page.html"},
+        {"blocked-by-robots", "/docs/"},
+        {"blocked-by-robots", "/bing-only/page.html"},
         {"nofollow", "/noindex.html"},
         {"robots-txt-invalid", "/robots.txt"},
         {"ai-crawlers-blocked", "/robots.txt"},
         {"canonical-invalid", "/canon-relative.html"},
         {"canonical-invalid", "/canon-two.html"},
+        {"canonical-invalid", "/canon-file.html"},
         {"canonical-elsewhere", "/canon-elsewhere.html"},
         {"canonical-elsewhere", "/canon-bad.html"},
         {"canonical-target-bad", "/canon-bad.html"},
@@ -614,6 +714,8 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
         {"sitemap-url-bad", "/noindex.html"},
         {"not-in-sitemap", "/unlisted.html"},
         {"sitemap-orphan", "/orphan.html"},
+        {"sitemap-other-host", "/sitemap-pages.xml.gz"},
+        {"https-missing", "-"},
         {"duplicate-content", "/copy-a.html"},
         {"duplicate-content", "/copy-b.html"},
         {"thin-content", "/thin.html"},
@@ -628,8 +730,14 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
         {"img-size-missing", "/no-size.html"},
         {"link-text-generic", "/generic.html"},
         {"anchor-not-crawlable", "/js-link.html"},
+        {"anchor-not-crawlable", "/onclick-link.html"},
         {"lang-missing", "/no-lang.html"},
+        {"lang-invalid", "/bad-lang.html"},
         {"viewport-missing", "/no-viewport.html"},
+        {"viewport-no-zoom", "/no-zoom.html"},
+        {"viewport-no-zoom", "/small-zoom.html"},
+        {"charset-late", "/late-charset.html"},
+        {"doctype-missing", "/no-doctype.html"},
         {"structured-data-invalid", "/bad-json.html"},
         {"charset-missing", "/no-charset.html"},
         {"hreflang-invalid", "/hreflang.html"},
@@ -643,11 +751,75 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
               (Found{{"robots-txt-unreachable", "/robots.txt"}, {"sitemap-missing", "-"}}));
     const Json& third = json.at("sites")[2];
     EXPECT_EQ(FindingsOf(third, secure.Host()), (Found{{"sitemap-missing", "-"},
+                                                       {"http-not-redirected", "/"},
                                                        {"http-page", "/plain.html"},
                                                        {"mixed-content", "/mixed-script.html"},
                                                        {"mixed-content", "/mixed-image.html"},
                                                        {"http-link-internal", "/"},
                                                        {"hsts-missing", "/no-hsts.html"}}));
+    // A robots.txt that answers 503 forbids every page, and none is asked to tell whether the
+    // site is there: its answer says so.
+    EXPECT_EQ(other.CountRequests("GET /"), 0) << testing::PrintToString(other.Requests());
+    // The silent site has one finding and is marked; the others are not.
+    const Json& fourth = json.at("sites")[3];
+    EXPECT_EQ(FindingsOf(fourth, silent), (Found{{"site-unreachable", "/"}}));
+    EXPECT_EQ(fourth.at("unreachable"), true);
+    EXPECT_TRUE(fourth.at("medianFirstByteMs").is_null());
+    EXPECT_EQ(first.at("unreachable"), false);
+    EXPECT_TRUE(first.at("medianFirstByteMs").is_number());
+    // A slow page is asked again before it counts, and says both times.
+    for (const Json& finding : first.at("findings")) {
+        if (finding.at("check") == "slow-response") {
+            EXPECT_NE(finding.at("detail").get<std::string>().find("when asked again"),
+                      std::string::npos)
+                << finding.dump();
+        }
+        // Each engine as it reads robots.txt: the crawlers shut out, and how they differ.
+        const std::map<std::string, std::string> blocked = {
+            {"/private/page.html", "disallowed for Googlebot, Bingbot"},
+            {"/typo/page.html", "disallowed for Googlebot"},
+            {"/docs/", "disallowed for Bingbot"},
+            {"/bing-only/page.html", "disallowed for Bingbot"}};
+        const std::map<std::string, std::string> noindex = {
+            {"/noindex.html", "noindex in a robots meta tag, for every crawler"},
+            {"/xrobots.html", "noindex in an X-Robots-Tag header, for Googlebot"},
+            {"/expired.html", "unavailable_after date passed"}};
+        if (finding.at("check") == "noindex") {
+            std::string url = finding.at("url").get<std::string>();
+            url.erase(0, url.starts_with("http://") ? 7 : 0);
+            EXPECT_EQ(finding.at("detail"), noindex.at(url.substr(url.find('/')))) << url;
+        }
+        // A file's finding says which page loads it and how many do.
+        if (finding.at("check") == "short-cache-lifetime" ||
+            (finding.at("check") == "status-4xx" &&
+             finding.at("url").get<std::string>().ends_with("/missing.png"))) {
+            const std::string detail = finding.at("detail").get<std::string>();
+            EXPECT_NE(detail.find(", loaded by "), std::string::npos) << detail;
+            EXPECT_TRUE(detail.ends_with(" and 1 other page")) << detail;
+        }
+        if (finding.at("check") == "blocked-by-robots") {
+            std::string url = finding.at("url").get<std::string>();
+            url.erase(0, url.starts_with("http://") ? 7 : 0);
+            EXPECT_EQ(finding.at("detail"), blocked.at(url.substr(url.find('/')))) << url;
+        }
+        if (finding.at("check") == "robots-txt-invalid") {
+            EXPECT_NE(finding.at("detail").get<std::string>().find(
+                          "unknown directive \"disalow\" (Googlebot reads it as \"disallow: "
+                          "/typo/\"; Bingbot skips it)"),
+                      std::string::npos)
+                << finding.dump();
+        }
+        if (finding.at("check") == "canonical-invalid" &&
+            finding.at("url").get<std::string>().ends_with("/canon-file.html")) {
+            EXPECT_EQ(finding.at("detail"), "not a web address: file:///srv/www/clean.html");
+        }
+    }
+    // The summary says "not audited" for the silent site, never 0%, and marks the own site.
+    std::string summary;
+    ASSERT_TRUE(ReadWholeFile(LastLine(run.out), summary));
+    EXPECT_NE(summary.find("not audited"), std::string::npos);
+    EXPECT_NE(summary.find("own site"), std::string::npos);
+    EXPECT_EQ(summary.find(kNoSiteAnsweredBanner), std::string::npos);
     // A script loaded over http is an error, an image a warning.
     for (const Json& finding : third.at("findings")) {
         if (finding.at("check") == "mixed-content") {
@@ -667,22 +839,50 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
     EXPECT_TRUE(clean.at("notIndexableBecause").is_null());
     EXPECT_EQ(clean.at("title"), "The clean page of the audit test site");
     EXPECT_EQ(clean.at("canonical"), "http://" + planted.Url("/clean.html"));
-    EXPECT_EQ(clean.at("words"), 212);
+    EXPECT_EQ(clean.at("words"), 216);
     EXPECT_EQ(pages.at(planted.Url("/private/page.html")).at("notIndexableBecause"),
               "blocked by robots.txt");
     EXPECT_EQ(pages.at(planted.Url("/gone.html")).at("status"), 404);
     EXPECT_EQ(pages.at(planted.Url("/canon-elsewhere.html")).at("notIndexableBecause"),
               "canonical names http://" + planted.Url("/clean.html"));
-    EXPECT_TRUE(pages.at(planted.Url("/loop1")).at("status").is_null());
+    // A redirect shows its own status and where it led; a loop leads nowhere.
+    const Json& chain = pages.at(planted.Url("/chain1"));
+    EXPECT_EQ(chain.at("status"), 301);
+    EXPECT_TRUE(chain.at("redirectsTo").get<std::string>().ends_with("/chained.html"))
+        << chain.dump();
+    EXPECT_EQ(pages.at(planted.Url("/loop1")).at("status"), 301);
+    EXPECT_TRUE(pages.at(planted.Url("/loop1")).at("redirectsTo").is_null());
 
     // The CSV holds the same findings, a row each.
     std::string csv;
     ASSERT_TRUE(ReadWholeFile(dir.path() + "/audit.csv", csv));
     const auto rows = ParseCsv(csv);
-    ASSERT_EQ(rows.size(), 1 + expected.size() + 2 + 6);
+    ASSERT_EQ(rows.size(), 1 + expected.size() + 2 + 7 + 1);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"site", "check", "severity", "url", "detail"}));
-    EXPECT_EQ(rows[1 + expected.size() + 1][1], "sitemap-missing");
-    EXPECT_EQ(rows[1 + expected.size() + 1][3], "");
+    std::size_t wholeSite = 0;
+    for (const auto& row : rows) {
+        wholeSite += row[1] == "sitemap-missing" && row[3].empty() ? 1 : 0;
+    }
+    EXPECT_EQ(wholeSite, 2u);
+}
+
+TEST(AuditCommand, NoSiteAnsweredFailsTheCommandAndMarksTheRun) {
+    test::TempDir dir;
+    const std::string silent = "127.0.0.1:" + std::to_string(test::LoopbackServer::ClosedPort());
+    const test::CliResult run = test::RunCli(
+        dir.path(), {"--workdir", dir.path(), "audit", "--name", "Silent", "--url", silent + "/"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("no site answered"), std::string::npos) << run.err;
+    std::string summary;
+    ASSERT_TRUE(ReadWholeFile(LastLine(run.out), summary));
+    EXPECT_NE(summary.find(kNoSiteAnsweredBanner), std::string::npos);
+    EXPECT_EQ(summary.find(">0%"), std::string::npos);
+    AppPaths paths;
+    paths.siteAuditDir = dir.path() + "/Reports/Site Audit";
+    const std::vector<PreviousReport> runs =
+        ListPreviousReports(paths, PreviousReportTab::SiteAudit);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_TRUE(runs[0].failed);
 }
 
 TEST(AuditCommand, FailOnExitsThreeForThatSeverityOrWorse) {

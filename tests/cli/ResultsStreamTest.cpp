@@ -46,8 +46,8 @@ RunResults Varied() {
     r.depth = 50;
     r.positions = {{"shoes", "http://a.test/", "alpha", 3, ""},
                    {kOdd, "http://a.test/", "beta", std::nullopt, kOdd}};
-    AuditPage page{"http://a.test/" + kOdd, 200, false, kOdd, kOdd, "", kOdd, "", 42};
-    AuditPage bare{"http://a.test/b", 0, true, "", "", "", "", "http://a.test/", 0};
+    AuditPage page{"http://a.test/" + kOdd, 301, false, kOdd, kOdd, "", kOdd, "", 42, kOdd};
+    AuditPage bare{"http://a.test/b", 0, true, "", "", "", "", "http://a.test/", 0, ""};
     r.audit = {{"http://a.test/",
                 {page, bare},
                 {{"title-missing", AuditSeverity::Error, std::nullopt, kOdd},

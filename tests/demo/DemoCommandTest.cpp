@@ -150,6 +150,7 @@ TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
         {"Link Validator", "/Reports/Link Validator/Coffee Demo_"},
         {"Link Popularity", "/Reports/Link Popularity/Coffee Demo_"},
         {"Position Analyzer", "/Reports/Position Analyzer/Coffee Demo_"},
+        {"Site Audit", "/Reports/Site Audit/Coffee Demo_"},
     };
     for (const auto& [label, folder] : folders) {
         EXPECT_EQ(Report(label).rfind(*folder_ + folder, 0), 0u) << label << result_->out;
@@ -157,7 +158,7 @@ TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
     }
     // Each analysis's results as data too, both sites in each.
     for (const std::string name :
-         {"readiness", "readiness-nested", "links", "popularity", "positions"}) {
+         {"readiness", "readiness-nested", "links", "popularity", "positions", "audit"}) {
         std::string json;
         std::string csv;
         ASSERT_TRUE(ReadWholeFile(*folder_ + "/Results/" + name + ".json", json)) << name;
@@ -167,8 +168,8 @@ TEST_F(DemoCommandTest, PrintsTheProfileAndEveryReportWhichAllExist) {
         EXPECT_NE(csv.find(own_), std::string::npos) << name;
     }
     EXPECT_NE(Report("Search Engine Readiness"), Report("Nested Search Engine Readiness"));
-    // Six lines: the profile and the five reports.
-    EXPECT_EQ(std::count(result_->out.begin(), result_->out.end(), '\n'), 6) << result_->out;
+    // Seven lines: the profile and the six reports.
+    EXPECT_EQ(std::count(result_->out.begin(), result_->out.end(), '\n'), 7) << result_->out;
 }
 
 TEST_F(DemoCommandTest, LinkValidatorListsTheBrokenAndTheUnreachableLinks) {

@@ -30,6 +30,7 @@ TEST(PageFacts, TagsAsSearchEnginesReadThem) {
     EXPECT_EQ(facts.titles, (Texts{"Tom & Jerry", "second"}));
     EXPECT_EQ(facts.descriptions, (Texts{"A short description", ""}));
     EXPECT_EQ(facts.robots, (Texts{"noindex, nofollow", "none"}));
+    EXPECT_EQ(facts.robotsNames, (Texts{"robots", "googlebot"}));
     EXPECT_EQ(facts.canonicals, (Texts{" /a?x=1&y=2 "}));
     EXPECT_EQ(facts.h1s, (Texts{"One two", ""}));
 }
@@ -65,6 +66,40 @@ TEST(PageFacts, TextIsReadInTheDeclaredCharsetAndComesOutAsUtf8) {
     const PageFacts none = ReadPageFacts("", kUtf8);
     EXPECT_TRUE(none.titles.empty());
     EXPECT_EQ(none.words, 0u);
+}
+
+// Where a page begins, and the links a crawler cannot follow or a reader would not call generic.
+TEST(PageFacts, DoctypeAndLinksAsBrowsersAndCrawlersReadThem) {
+    struct Row {
+        const char* page;
+        bool doctype;
+    };
+    const Row rows[] = {
+        {"<!doctype html><p>x", true},
+        {"\xEF\xBB\xBF \n<!DOCTYPE html><p>x", true},
+        {"<!-- a -- b --><!-- c -->\n<!DocType html><p>x", true},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0//EN\"><p>x", true},
+        {"<html><!DOCTYPE html><p>x", false},
+        {"x<!DOCTYPE html>", false},
+        {"<!-- unclosed <!DOCTYPE html>", false},
+        {"", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ReadPageFacts(row.page, kUtf8).doctype, row.doctype) << row.page;
+    }
+    const PageFacts facts = ReadPageFacts(
+        "<!DOCTYPE html><html lang=' english '><head>"
+        "<meta name=viewport content='width=device-width, user-scalable=no'>"
+        "<meta name=viewport content='initial-scale=1'></head><body>"
+        "<a href='#'>here</a><a href=''>more</a><a href=' javascript:go() '>menu</a>"
+        "<a onclick='go()'>menu</a><a name=top>anchor</a>"
+        "<a href=/c><code>continue</code></a><code><a href=/s>start</a></code>"
+        "<a href=/m><b>Read</b> more</a></body></html>",
+        kUtf8);
+    EXPECT_EQ(facts.langValue, "english");
+    EXPECT_EQ(facts.viewportContent, "width=device-width, user-scalable=no");
+    EXPECT_EQ(facts.uncrawlableAnchors.first, (Texts{"javascript:go()", "(onclick, no href)"}));
+    EXPECT_EQ(facts.genericLinks.first, (Texts{"#", "", "/m"}));
 }
 
 }  // namespace

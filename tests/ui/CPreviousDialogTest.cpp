@@ -5,6 +5,7 @@
 #include <sys/time.h>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextDocument>
@@ -16,7 +17,9 @@
 #include "analysis/audit/report/AuditSummaryPage.h"
 #include "app/SummaryPage.h"
 #include "model/AppState.h"
+#include "platform/FileSystem.h"
 #include "platform/OpenDocument.h"
+#include "reports/PreviousReports.h"
 #include "ui/CPreviousDialog.h"
 #include "ui/ScriptedPrompts.h"
 #include "ui/UiFixture.h"
@@ -237,6 +240,40 @@ class CPreviousDialogTest : public QObject {
         QCOMPARE(
             list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
             std::max(list->viewport()->width(), 250 + list->columnWidth(1) + list->columnWidth(2)));
+    }
+
+    // Export writes a Site Audit run's data where the user says, in the form its suffix names;
+    // a run in which no site answered says so in its line.
+    void exportSavesAnAuditRunsDataAndAFailedRunIsMarked() {
+        const std::string audits = App().paths.siteAuditDir;
+        CreateFolder(audits);
+        Run(audits, "Shop 2024");
+        WriteWholeFile(audits + "/Shop 2024/results.json", "{\"json\": 1}");
+        WriteWholeFile(audits + "/Shop 2024/results.csv", "site,check\r\n");
+        CreateFolder(audits + "/Silent 2024");
+        WriteWholeFile(audits + "/Silent 2024/Silent 2024.html",
+                       "<p>" + std::string(kNoSiteAnsweredBanner) + "</p>");
+        dialog_.emplace(prompts_);
+        QVERIFY(ShowActive(*dialog_));
+        Tabs()->setCurrentIndex(4);
+        QCOMPARE(Names(4),
+                 QStringList({"Shop 2024.html", "Silent 2024.html (failed: no site answered)"}));
+        QPushButton* exportButton = ButtonOf(*dialog_, "exportButton");
+        QVERIFY(exportButton->isEnabled());
+        const std::string target = App().paths.workDir + "/out";
+        for (const char* suffix : {".csv", ".json"}) {
+            prompts_.ChooseFile(QString::fromStdString(target + suffix));
+            exportButton->click();
+        }
+        std::string csv;
+        std::string json;
+        QVERIFY(ReadWholeFile(target + ".csv", csv));
+        QVERIFY(ReadWholeFile(target + ".json", json));
+        QCOMPARE(csv, std::string("site,check\r\n"));
+        QCOMPARE(json, std::string("{\"json\": 1}"));
+        // Only the audit's runs have data to export.
+        Tabs()->setCurrentIndex(3);
+        QVERIFY(!exportButton->isVisible());
     }
 
     // Each deletion asks first, No as the default; No (or closing the box) keeps the report.

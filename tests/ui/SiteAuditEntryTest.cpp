@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/crawl/PageBoundSetting.h"
 #include "model/AppState.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
@@ -126,6 +128,12 @@ class SiteAuditEntryTest : public QObject {
             QVERIFY(!Control<QCheckBox>(dialog, "readinessBox")->isChecked());
             QVERIFY(!Control<QCheckBox>(dialog, "nestedBox")->isVisible());
             QVERIFY(Control<QLabel>(dialog, "auditLabel")->isVisible());
+            // It names every kind of check, and holds the page bound the crawl keeps to.
+            for (const char* kind : {"HTTPS", "speed", "images and links", "languages"}) {
+                QVERIFY2(Control<QLabel>(dialog, "auditLabel")->text().contains(kind), kind);
+            }
+            QVERIFY(Control<QSpinBox>(dialog, "auditPagesSpin")->isVisible());
+            QCOMPARE(Control<QSpinBox>(dialog, "auditPagesSpin")->value(), MaxPagesPerSite());
             QVERIFY(ButtonOf(dialog, "analyzeNowButton")->isEnabled());
         });
         // A shortcut needs its window active, as it is again once a dialog closes.

@@ -40,6 +40,7 @@ bool WriteSiteAudit(Project& project, Fetcher& fetcher, std::vector<AuditSite>& 
         const std::string& url = entry.GetUrl();
         AuditGatherBounds bounds;
         bounds.manners = MannersFor(project, entry);
+        bounds.slowFirstByteMs = kSlowFirstByteMs;
         AuditSite site;
         {
             // What the checks read goes before the page is written: only the verdicts stay.

@@ -102,6 +102,28 @@ bool IsAbsoluteUrl(std::string_view value) {
     return StartsWithNoCase(value, "http://") || StartsWithNoCase(value, "https://");
 }
 
+// The key a line names as Google's parser reads it: its typos of the standard keys taken for
+// them.
+std::string GoogleKey(std::string key) {
+    if (key == "useragent" || key == "user agent") {
+        return "user-agent";
+    }
+    if (key == "disalow" || key == "dissallow" || key == "dissalow" || key == "diasllow" ||
+        key == "disallaw") {
+        return "disallow";
+    }
+    if (key == "site-map") {
+        return "sitemap";
+    }
+    return key;
+}
+
+// A user-agent value that names every crawler: "*" alone, or followed by a blank.
+bool IsAnyAgent(std::string_view value) {
+    return !value.empty() && value[0] == '*' &&
+           (value.size() == 1 || value[1] == ' ' || value[1] == '\t');
+}
+
 // Extensions other crawlers read; not wrong, just not rules for the engines this checks for.
 bool IsKnownExtension(std::string_view key) {
     return key == "host" || key == "clean-param";
@@ -131,6 +153,24 @@ RobotsTxt RobotsTxt::DisallowAll() {
 }
 
 RobotsTxt RobotsTxt::Parse(std::string_view text) {
+    RobotsTxt robots = ParseAs(text, RobotsReading::Rfc9309);
+    RobotsTxt google = ParseAs(text, RobotsReading::Google);
+    robots.googleGroups_ = std::move(google.groups_);
+    // Lines Google reads though RFC 9309 does not: its reading kept in their problems.
+    std::size_t g = 0;
+    for (RobotsProblem& problem : robots.problems_) {
+        while (g < google.problems_.size() && google.problems_[g].line < problem.line) {
+            ++g;
+        }
+        if (g < google.problems_.size() && google.problems_[g].line == problem.line) {
+            problem.googleReads = google.problems_[g].googleReads;
+        }
+    }
+    return robots;
+}
+
+RobotsTxt RobotsTxt::ParseAs(std::string_view text, RobotsReading reading) {
+    const bool google = reading == RobotsReading::Google;
     RobotsTxt robots;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
@@ -159,23 +199,39 @@ RobotsTxt RobotsTxt::Parse(std::string_view text) {
         if (line.empty()) {
             continue;
         }
-        const std::size_t colon = line.find(':');
+        std::size_t colon = line.find(':');
+        // Google reads "key value" as "key: value" when the line holds just those two words.
+        bool blankForColon = false;
+        if (colon == std::string_view::npos && google) {
+            const std::size_t blank = line.find_first_of(" \t");
+            if (blank != std::string_view::npos &&
+                TrimBlanksView(line.substr(blank)).find_first_of(" \t") == std::string_view::npos) {
+                colon = blank;
+                blankForColon = true;
+            }
+        }
         if (colon == std::string_view::npos) {
-            robots.problems_.push_back({lineNumber, "no colon"});
+            robots.problems_.push_back({lineNumber, "no colon", {}});
             continue;
         }
-        const std::string key = ToLowerAnsi(TrimBlanksView(line.substr(0, colon)));
+        const std::string written = ToLowerAnsi(TrimBlanksView(line.substr(0, colon)));
+        const std::string key = google ? GoogleKey(written) : written;
         const std::string_view value = TrimBlanksView(line.substr(colon + 1));
+        if (google && (blankForColon || key != written)) {
+            // In Google's pass a problem stands for a line read leniently: how it reads it.
+            robots.problems_.push_back({lineNumber, {}, key + ": " + std::string(value)});
+        }
         if (key == "user-agent") {
             if (!inAgentLines) {
                 robots.groups_.emplace_back();
                 inAgentLines = true;
             }
-            robots.groups_.back().agents.push_back(
-                !value.empty() && value[0] == '*' ? std::string("*") : ProductToken(value));
+            // "*bot" names no crawler: only "*" (and what follows a blank) is every crawler.
+            robots.groups_.back().agents.push_back(IsAnyAgent(value) ? std::string("*")
+                                                                     : ProductToken(value));
         } else if (key == "allow" || key == "disallow") {
             if (robots.groups_.empty()) {
-                robots.problems_.push_back({lineNumber, "a rule before any user-agent line"});
+                robots.problems_.push_back({lineNumber, "a rule before any user-agent line", {}});
                 continue;
             }
             inAgentLines = false;
@@ -185,7 +241,7 @@ RobotsTxt RobotsTxt::Parse(std::string_view text) {
             }
             if (value[0] != '/' && value[0] != '*') {
                 robots.problems_.push_back(
-                    {lineNumber, "a pattern not starting with / or *: " + std::string(value)});
+                    {lineNumber, "a pattern not starting with / or *: " + std::string(value), {}});
                 continue;
             }
             Rule rule;
@@ -196,17 +252,24 @@ RobotsTxt RobotsTxt::Parse(std::string_view text) {
                 pattern.remove_suffix(1);
             }
             if (pattern.find('$') != std::string_view::npos) {
-                robots.problems_.push_back({lineNumber, "a $ not at the end of the pattern"});
+                robots.problems_.push_back({lineNumber, "a $ not at the end of the pattern", {}});
             }
             rule.pattern = NormalPath(pattern);
+            // Google takes an allowed ".../index.htm[l]" to allow its folder too, exactly.
+            const std::size_t slash = rule.pattern.rfind('/');
+            if (google && rule.allow && slash != std::string::npos &&
+                std::string_view(rule.pattern).substr(slash).starts_with("/index.htm")) {
+                robots.groups_.back().rules.push_back(
+                    {true, true, rule.pattern.substr(0, slash + 1)});
+            }
             robots.groups_.back().rules.push_back(std::move(rule));
         } else if (key == "crawl-delay") {
             const std::optional<double> seconds = DelaySeconds(value);
             if (!seconds) {
                 robots.problems_.push_back(
-                    {lineNumber, "a crawl-delay that is no number: " + std::string(value)});
+                    {lineNumber, "a crawl-delay that is no number: " + std::string(value), {}});
             } else if (robots.groups_.empty()) {
-                robots.problems_.push_back({lineNumber, "a rule before any user-agent line"});
+                robots.problems_.push_back({lineNumber, "a rule before any user-agent line", {}});
             } else if (robots.groups_.back().crawlDelay < 0) {
                 robots.groups_.back().crawlDelay = *seconds;
             }
@@ -215,16 +278,17 @@ RobotsTxt RobotsTxt::Parse(std::string_view text) {
                 robots.sitemaps_.emplace_back(value);
             } else {
                 robots.problems_.push_back(
-                    {lineNumber, "a relative sitemap address: " + std::string(value)});
+                    {lineNumber, "a relative sitemap address: " + std::string(value), {}});
             }
         } else if (!IsKnownExtension(key)) {
-            robots.problems_.push_back({lineNumber, "unknown directive \"" + key + "\""});
+            robots.problems_.push_back({lineNumber, "unknown directive \"" + key + "\"", {}});
         }
     }
     return robots;
 }
 
-bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) const {
+bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery,
+                        RobotsReading reading) const {
     const std::string path =
         NormalPath(pathAndQuery.empty() ? std::string_view("/") : pathAndQuery);
     if (path == "/robots.txt") {
@@ -233,7 +297,7 @@ bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) c
     if (disallowAll_) {
         return false;
     }
-    const std::vector<const Group*> groups = GroupsOf(agent);
+    const std::vector<const Group*> groups = GroupsOf(agent, reading);
     std::size_t best = 0;
     bool matched = false;
     bool allowed = true;
@@ -258,11 +322,13 @@ bool RobotsTxt::Allowed(std::string_view agent, std::string_view pathAndQuery) c
     return allowed;
 }
 
-std::vector<const RobotsTxt::Group*> RobotsTxt::GroupsOf(std::string_view agent) const {
+std::vector<const RobotsTxt::Group*> RobotsTxt::GroupsOf(std::string_view agent,
+                                                         RobotsReading reading) const {
     const std::string token = ToLowerAnsi(agent);
+    const std::vector<Group>& groups = reading == RobotsReading::Google ? googleGroups_ : groups_;
     auto matching = [&](std::string_view name) {
         std::vector<const Group*> found;
-        for (const Group& group : groups_) {
+        for (const Group& group : groups) {
             for (const std::string& groupAgent : group.agents) {
                 if (groupAgent == name) {
                     found.push_back(&group);
@@ -272,8 +338,8 @@ std::vector<const RobotsTxt::Group*> RobotsTxt::GroupsOf(std::string_view agent)
         }
         return found;
     };
-    std::vector<const Group*> groups = matching(token);
-    return groups.empty() ? matching("*") : groups;
+    std::vector<const Group*> found = matching(token);
+    return found.empty() ? matching("*") : found;
 }
 
 double RobotsTxt::CrawlDelay(std::string_view agent) const {

@@ -19,7 +19,17 @@ struct RobotsProblem {
     std::size_t line = 0;
     // What is wrong, for a report: "no colon", "unknown directive \"crawl\"", ...
     std::string what;
+    // How Google's parser reads the line instead ("disallow: /x"); empty when it skips it too.
+    std::string googleReads;
 };
+
+// Who reads the file: a crawler as RFC 9309 says (Bingbot, Sitegauge), or Googlebot as Google's
+// published parser does, with its documented leniencies: the typos "disalow", "dissallow",
+// "dissalow", "diasllow" and "disallaw" for disallow, "useragent" and "user agent" for
+// user-agent, "site-map" for sitemap; a blank in place of a missing colon when the line holds
+// just two words; and an allow of ".../index.htm" or ".../index.html" also allowing its folder
+// ".../" exactly.
+enum class RobotsReading { Rfc9309, Google };
 
 class RobotsTxt {
   public:
@@ -33,7 +43,8 @@ class RobotsTxt {
     // URL's path and query as sent, "/a/b?c"; empty means "/"). Letter case of the path counts;
     // percent-encoding is compared in its normal form, so "/%62" and "/b" are the same path.
     // "/robots.txt" itself is always allowed.
-    bool Allowed(std::string_view agent, std::string_view pathAndQuery) const;
+    bool Allowed(std::string_view agent, std::string_view pathAndQuery,
+                 RobotsReading reading = RobotsReading::Rfc9309) const;
 
     // The seconds the group of `agent` asks between requests (its first Crawl-delay line with
     // a number, "0.5" allowed); 0 when it names none.
@@ -59,10 +70,15 @@ class RobotsTxt {
     };
 
     // The groups naming `agent` (merged, in file order), else those of "*".
-    std::vector<const Group*> GroupsOf(std::string_view agent) const;
+    std::vector<const Group*> GroupsOf(std::string_view agent,
+                                       RobotsReading reading = RobotsReading::Rfc9309) const;
+    // The groups as `reading` reads the file; problems and sitemaps are kept for RFC 9309's.
+    static RobotsTxt ParseAs(std::string_view text, RobotsReading reading);
 
     bool disallowAll_ = false;
     std::vector<Group> groups_;
+    // The groups as Google's parser reads the file.
+    std::vector<Group> googleGroups_;
     std::vector<std::string> sitemaps_;
     std::vector<RobotsProblem> problems_;
 };

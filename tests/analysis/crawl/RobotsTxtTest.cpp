@@ -185,5 +185,50 @@ TEST(RobotsTxt, ProblemsAreListedWithTheirLines) {
                          {"bot", "/ab", true}});
 }
 
+// Googlebot as Google's parser reads a file and a crawler of RFC 9309 as the RFC does: each row
+// a file, a path, and whether each may fetch it.
+TEST(RobotsTxt, GoogleAndRfcReadingsOfLinesTheyDisagreeOn) {
+    struct Row {
+        const char* file;
+        const char* path;
+        bool google;
+        bool rfc;
+    };
+    const Row rows[] = {
+        // Google's typos of disallow and user-agent, in any case; the RFC skips such lines.
+        {"User-agent: *\nDisalow: /x/\n", "/x/a", false, true},
+        {"User-agent: *\nDISSALLOW: /x/\n", "/x/a", false, true},
+        {"User-agent: *\ndiasllow: /x/\n", "/x/a", false, true},
+        {"User agent: *\nDisallow: /x/\n", "/x/a", false, true},
+        {"Useragent: *\nDisallow: /x/\n", "/x/a", false, true},
+        // A blank for the colon, when the line holds just two words.
+        {"User-agent: *\nDisallow /x/\n", "/x/a", false, true},
+        {"User-agent: *\nDisallow /x/ now\n", "/x/a", true, true},
+        // An allowed index.html allows its folder exactly, for Google only.
+        {"User-agent: *\nDisallow: /d/\nAllow: /d/index.html\n", "/d/", true, false},
+        {"User-agent: *\nDisallow: /d/\nAllow: /d/index.htm\n", "/d/", true, false},
+        {"User-agent: *\nDisallow: /d/\nAllow: /d/index.html\n", "/d/x", false, false},
+        {"User-agent: *\nDisallow: /d/\nAllow: /d/index.html\n", "/d/index.html", true, true},
+        // "*bot" names no crawler for either; "*" with words after a blank is every crawler.
+        {"User-agent: *bot\nDisallow: /\n", "/a", true, true},
+        {"User-agent: * any\nDisallow: /\n", "/a", false, false},
+        // Lines both read alike.
+        {"User-agent: *\nDisallow: /x/\n", "/x/a", false, false},
+        {"User-agent: Googlebot\nDisallow: /\n", "/a", false, true},
+    };
+    for (const Row& row : rows) {
+        const RobotsTxt robots = RobotsTxt::Parse(row.file);
+        EXPECT_EQ(robots.Allowed("Googlebot", row.path, RobotsReading::Google), row.google)
+            << row.file << row.path;
+        EXPECT_EQ(robots.Allowed("Bingbot", row.path, RobotsReading::Rfc9309), row.rfc)
+            << row.file << row.path;
+    }
+    // The problem says how Google reads the line it skips.
+    const RobotsTxt typo = RobotsTxt::Parse("User-agent: *\nDisalow: /x/\nNoindex: /y\n");
+    ASSERT_EQ(typo.Problems().size(), 2u);
+    EXPECT_EQ(typo.Problems()[0].googleReads, "disallow: /x/");
+    EXPECT_EQ(typo.Problems()[1].googleReads, "");
+}
+
 }  // namespace
 }  // namespace sg

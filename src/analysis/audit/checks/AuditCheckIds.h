@@ -11,6 +11,7 @@
 namespace sg {
 
 // Answers
+inline constexpr std::string_view kSiteUnreachable = "site-unreachable";
 inline constexpr std::string_view kStatus4xx = "status-4xx";
 inline constexpr std::string_view kStatus5xx = "status-5xx";
 inline constexpr std::string_view kRedirectChain = "redirect-chain";
@@ -47,12 +48,15 @@ inline constexpr std::string_view kH1TooLong = "h1-too-long";
 inline constexpr std::string_view kSitemapMissing = "sitemap-missing";
 inline constexpr std::string_view kSitemapInvalid = "sitemap-invalid";
 inline constexpr std::string_view kSitemapUrlBad = "sitemap-url-bad";
+inline constexpr std::string_view kSitemapOtherHost = "sitemap-other-host";
 inline constexpr std::string_view kNotInSitemap = "not-in-sitemap";
 inline constexpr std::string_view kSitemapOrphan = "sitemap-orphan";
 // Content
 inline constexpr std::string_view kDuplicateContent = "duplicate-content";
 inline constexpr std::string_view kThinContent = "thin-content";
 // HTTPS
+inline constexpr std::string_view kHttpsMissing = "https-missing";
+inline constexpr std::string_view kHttpNotRedirected = "http-not-redirected";
 inline constexpr std::string_view kHttpPage = "http-page";
 inline constexpr std::string_view kMixedContent = "mixed-content";
 inline constexpr std::string_view kHttpLinkInternal = "http-link-internal";
@@ -73,19 +77,24 @@ inline constexpr std::string_view kLinkTextGeneric = "link-text-generic";
 inline constexpr std::string_view kAnchorNotCrawlable = "anchor-not-crawlable";
 // Languages
 inline constexpr std::string_view kLangMissing = "lang-missing";
+inline constexpr std::string_view kLangInvalid = "lang-invalid";
 inline constexpr std::string_view kHreflangInvalid = "hreflang-invalid";
 inline constexpr std::string_view kHreflangRelative = "hreflang-relative";
 inline constexpr std::string_view kHreflangNoReturn = "hreflang-no-return";
 inline constexpr std::string_view kHreflangNoXDefault = "hreflang-no-x-default";
 // Documents
 inline constexpr std::string_view kViewportMissing = "viewport-missing";
+inline constexpr std::string_view kViewportNoZoom = "viewport-no-zoom";
 inline constexpr std::string_view kStructuredDataInvalid = "structured-data-invalid";
 inline constexpr std::string_view kCharsetMissing = "charset-missing";
+inline constexpr std::string_view kCharsetLate = "charset-late";
+inline constexpr std::string_view kDoctypeMissing = "doctype-missing";
 
 // Every identifier, in the order of the check table, a line per category.
 // clang-format off
 inline constexpr std::array kAuditCheckIds = {
-    kStatus4xx, kStatus5xx, kRedirectChain, kRedirectLoop, kInternalLinkToRedirect,
+    kSiteUnreachable, kStatus4xx, kStatus5xx, kRedirectChain, kRedirectLoop,
+    kInternalLinkToRedirect,
     kNoindex, kBlockedByRobots, kNofollow, kRobotsTxtUnreachable, kRobotsTxtInvalid,
     kAiCrawlersBlocked,
     kCanonicalInvalid, kCanonicalElsewhere, kCanonicalTargetBad,
@@ -93,15 +102,17 @@ inline constexpr std::array kAuditCheckIds = {
     kDescriptionMissing, kDescriptionMultiple, kDescriptionDuplicate, kDescriptionTooLong,
     kDescriptionTooShort,
     kH1Missing, kH1Multiple, kH1TooLong,
-    kSitemapMissing, kSitemapInvalid, kSitemapUrlBad, kNotInSitemap, kSitemapOrphan,
+    kSitemapMissing, kSitemapInvalid, kSitemapUrlBad, kSitemapOtherHost, kNotInSitemap,
+    kSitemapOrphan,
     kDuplicateContent, kThinContent,
-    kHttpPage, kMixedContent, kHttpLinkInternal, kHstsMissing,
+    kHttpsMissing, kHttpNotRedirected, kHttpPage, kMixedContent, kHttpLinkInternal, kHstsMissing,
     kSlowResponse, kNotCompressed, kShortCacheLifetime, kHtmlTooLarge, kImageTooLarge,
     kPageTooHeavy,
     kImgAltMissing, kImgAltTooLong, kImgSizeMissing,
     kLinkTextGeneric, kAnchorNotCrawlable,
-    kLangMissing, kHreflangInvalid, kHreflangRelative, kHreflangNoReturn, kHreflangNoXDefault,
-    kViewportMissing, kStructuredDataInvalid, kCharsetMissing,
+    kLangMissing, kLangInvalid, kHreflangInvalid, kHreflangRelative, kHreflangNoReturn, kHreflangNoXDefault,
+    kViewportMissing, kViewportNoZoom, kStructuredDataInvalid, kCharsetMissing, kCharsetLate,
+    kDoctypeMissing,
 };
 // clang-format on
 

@@ -19,6 +19,8 @@ struct AuditCheck {
     std::string_view category;
     // One line for a person: what fails the check.
     std::string_view summary;
+    // What a site owner does to pass it.
+    std::string_view fix;
 };
 
 // Every check, grouped by category; made on first use and never changed.

@@ -1,5 +1,6 @@
 #include "analysis/audit/checks/AuditJudge.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "analysis/audit/checks/AuditChecks.h"
@@ -96,8 +97,18 @@ void AuditJudge::Add(AuditCheckId check, std::optional<std::string> url, std::st
 PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
     PageState state;
     state.content = answer.status == 200 && answer.redirects.empty() && !answer.redirectLoop;
-    state.blocked =
-        !robotsUnreadable_ && !data_.robots.Allowed(kIndexingCrawler, RobotsPathOf(answer.url));
+    if (!robotsUnreadable_) {
+        // Googlebot as Google's parser reads the file, Bingbot as RFC 9309 does.
+        const std::string path = RobotsPathOf(answer.url);
+        const bool google = !data_.robots.Allowed(kIndexingCrawler, path, RobotsReading::Google);
+        const bool bing = !data_.robots.Allowed(kBingCrawler, path, RobotsReading::Rfc9309);
+        state.blockedFor = google && bing
+                               ? std::string(kIndexingCrawler) + ", " + std::string(kBingCrawler)
+                           : google ? std::string(kIndexingCrawler)
+                           : bing   ? std::string(kBingCrawler)
+                                    : std::string();
+        state.blocked = google || bing;
+    }
     state.noindex = state.content && answer.directives.KeepsOutOfIndex(now_);
     if (state.content && answer.html) {
         const AuditCanonical canonical = ReadAuditCanonical(answer.facts.canonicals);
@@ -118,7 +129,9 @@ PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
     } else if (robotsUnreadable_) {
         state.reason = "robots.txt cannot be read";
     } else if (state.blocked) {
-        state.reason = "blocked by robots.txt";
+        state.reason = "blocked by robots.txt" + (state.blockedFor.find(',') == std::string::npos
+                                                      ? " for " + state.blockedFor
+                                                      : std::string());
     } else if (state.noindex) {
         state.reason = "noindex";
     } else if (state.canonicalElsewhere) {
@@ -137,7 +150,11 @@ AuditSite AuditJudge::Finish() {
         const PageState& state = states_[i];
         AuditPage page;
         page.url = answer.url;
-        page.status = answer.status;
+        // A redirect's own answer, and where it led.
+        page.status = answer.redirects.empty() ? answer.status : answer.redirectStatus;
+        if (!answer.redirects.empty() && !answer.redirectLoop) {
+            page.redirectsTo = answer.redirects.back();
+        }
         page.indexable = state.indexable;
         page.notIndexableBecause = state.reason;
         if (Content(i)) {
@@ -150,6 +167,21 @@ AuditSite AuditJudge::Finish() {
         }
         page.canonical = state.canonical;
         site.pages.push_back(std::move(page));
+    }
+    // The median first byte of the pages' own answers, the lesser of two looks.
+    std::vector<long long> firstBytes;
+    for (std::size_t i = 0; i < data_.answers.size(); ++i) {
+        const AuditAnswer& answer = data_.answers[i];
+        if (Content(i)) {
+            firstBytes.push_back(answer.firstByteAgainMs < 0
+                                     ? answer.head.firstByteMs
+                                     : std::min(answer.head.firstByteMs, answer.firstByteAgainMs));
+        }
+    }
+    if (!firstBytes.empty()) {
+        const auto middle = firstBytes.begin() + static_cast<std::ptrdiff_t>(firstBytes.size() / 2);
+        std::nth_element(firstBytes.begin(), middle, firstBytes.end());
+        site.medianFirstByteMs = *middle;
     }
     std::size_t count = 0;
     for (const std::deque<AuditFinding>& group : findings_) {

@@ -22,6 +22,8 @@ struct PageState {
     // Answered 200 at its own address.
     bool content = false;
     bool blocked = false;
+    // The crawlers robots.txt shuts out ("Googlebot, Bingbot"); empty when none.
+    std::string blockedFor;
     bool noindex = false;
     // Set when exactly one valid canonical address is named (several equal ones count once).
     std::string canonical;

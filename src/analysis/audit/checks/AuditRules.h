@@ -33,6 +33,8 @@ inline constexpr long long kSlowFirstByteMs = 600;
 inline constexpr std::size_t kHtmlMaxBytes = 2000000;
 inline constexpr std::size_t kImageMaxBytes = 100000;
 inline constexpr std::size_t kPageMaxBytes = 4000u * 1024u;
+// A viewport's maximum-scale under this forbids the zoom readers need.
+inline constexpr int kViewportMinMaxScale = 5;
 // Fewer visible words than this is thin content.
 inline constexpr std::size_t kThinWords = 200;
 

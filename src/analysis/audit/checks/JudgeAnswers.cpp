@@ -1,5 +1,7 @@
 // Answers: the status of internal pages and links, redirect chains and loops.
 
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "analysis/audit/checks/AuditJudge.h"
@@ -48,7 +50,19 @@ void JudgeCrawledAnswers(AuditJudge& judge) {
     }
 }
 
+// How many of the site's pages load each resource; made only when a broken one is found.
+std::unordered_map<std::string, std::size_t> Loaders(const AuditJudge& judge) {
+    std::unordered_map<std::string, std::size_t> loaders;
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
+        for (const std::string_view resource : answer.resources) {
+            ++loaders[AuditKey(resource)];
+        }
+    });
+    return loaders;
+}
+
 void JudgeLinks(AuditJudge& judge) {
+    std::optional<std::unordered_map<std::string, std::size_t>> loaders;
     std::unordered_set<std::string> reported;
     std::unordered_set<std::string> linkToRedirect;
     for (const AuditLink& link : judge.Data().links) {
@@ -56,9 +70,24 @@ void JudgeLinks(AuditJudge& judge) {
         const AuditAnswer* target = judge.Find(link.to);
         if (target == nullptr && link.status >= 400 && link.status <= 599 &&
             reported.insert(key).second) {
-            // Judged by the crawl without a visit: a resource, or a page past the bound.
+            // Judged by the crawl without a visit: a resource, or a page past the bound. A
+            // resource says how many pages load it besides the first.
+            std::string others;
+            if (!link.page) {
+                if (!loaders) {
+                    loaders = Loaders(judge);
+                }
+                const auto found = loaders->find(key);
+                const std::size_t count = found == loaders->end() ? 0 : found->second;
+                if (count > 1) {
+                    others = " and " + std::to_string(count - 1) +
+                             (count == 2 ? " other page" : " other pages");
+                }
+            }
             judge.Add(link.status < 500 ? AuditCheckId(kStatus4xx) : AuditCheckId(kStatus5xx),
-                      link.to, AnswerText(link.status) + ", linked from " + link.from);
+                      link.to,
+                      AnswerText(link.status) + (link.page ? ", linked from " : ", loaded by ") +
+                          link.from + others);
         }
         if (target != nullptr && link.page && !target->redirects.empty() && !target->redirectLoop &&
             AuditKey(link.from) != key &&

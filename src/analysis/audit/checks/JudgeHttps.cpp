@@ -33,6 +33,14 @@ void JudgeMixedContent(AuditJudge& judge, const AuditAnswer& answer) {
 
 void JudgeHttps(AuditJudge& judge) {
     const AuditSiteData& data = judge.Data();
+    if (!data.httpsProbeUrl.empty() && !data.hostAnswersHttps) {
+        judge.Add(kHttpsMissing, std::nullopt,
+                  "served over http; " + data.httpsProbeUrl + " gives no answer");
+    }
+    if (!data.httpProbeUrl.empty() && data.httpProbeStatus != 0 && !data.httpProbeEndedOnHttps) {
+        judge.Add(kHttpNotRedirected, data.httpProbeUrl,
+                  AnswerText(data.httpProbeStatus) + " over http, with no redirect to https");
+    }
     judge.ForEachContentPage([&](const AuditAnswer& answer) {
         if (!StartsWithNoCase(answer.url, "https://")) {
             if (data.hostAnswersHttps) {

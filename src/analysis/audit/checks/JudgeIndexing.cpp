@@ -21,6 +21,11 @@ void JudgeRobotsTxt(AuditJudge& judge) {
         for (std::size_t i = 0; i < problems.size() && i < kProblemsNamed; ++i) {
             detail += (i > 0 ? "; line " : "line ") + std::to_string(problems[i].line) + ": " +
                       problems[i].what;
+            if (!problems[i].googleReads.empty()) {
+                // The engines disagree on such a line: say how each reads it.
+                detail += " (Googlebot reads it as \"" + problems[i].googleReads +
+                          "\"; Bingbot skips it)";
+            }
         }
         if (problems.size() > kProblemsNamed) {
             detail += "; and " + std::to_string(problems.size() - kProblemsNamed) + " more lines";
@@ -48,12 +53,15 @@ void JudgeIndexing(AuditJudge& judge) {
         const PageState& state = judge.State(i);
         if (state.noindex) {
             judge.Add(kNoindex, answer.url,
-                      answer.directives.noindex ? "noindex" : "unavailable_after date passed");
+                      !answer.directives.noindex ? "unavailable_after date passed"
+                      : answer.directives.noindexFrom.empty()
+                          ? std::string("noindex")
+                          : "noindex in " + answer.directives.noindexFrom);
         }
         // A page the audit did not ask (robots.txt keeps Sitegauge out too) is judged by the
         // rules alone: whatever it holds, Googlebot may not read it.
         if (state.blocked && (state.content || answer.notAsked)) {
-            judge.Add(kBlockedByRobots, answer.url, "disallowed for Googlebot");
+            judge.Add(kBlockedByRobots, answer.url, "disallowed for " + state.blockedFor);
         }
         if (state.content && answer.directives.nofollow) {
             judge.Add(kNofollow, answer.url, "nofollow");

@@ -1,10 +1,15 @@
-// Languages and documents: lang, hreflang alternates, viewport, structured data and charset.
+// Languages and documents: lang, hreflang alternates, viewport, structured data, charset and
+// doctype.
 
 #include <algorithm>
+#include <charconv>
 
 #include "analysis/audit/checks/AuditHeaders.h"
 #include "analysis/audit/checks/AuditJudge.h"
+#include "analysis/audit/checks/AuditRules.h"
 #include "analysis/audit/formats/Hreflang.h"
+#include "html/CharsetPrescan.h"
+#include "html/TextUtil.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -109,6 +114,39 @@ void JudgeAlternates(AuditJudge& judge, const SiteAlternates& site, std::size_t 
     }
 }
 
+// Why a viewport's content forbids zooming ("user-scalable=no", "maximum-scale=1"); empty
+// when it lets readers zoom. Its keys and values are read as browsers read them: separated by
+// commas or semicolons, blanks around them ignored, in any case.
+std::string ZoomProblem(std::string_view content) {
+    std::string problem;
+    while (!content.empty()) {
+        const std::size_t end = content.find_first_of(",;");
+        const std::string_view item = content.substr(0, end);
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = TrimBlanksView(item.substr(0, equals));
+        const std::string_view value = TrimBlanksView(item.substr(equals + 1));
+        if (EqualsNoCase(key, "user-scalable") && (EqualsNoCase(value, "no") || value == "0")) {
+            problem = std::string(item.substr(0, equals)) + "=" + std::string(value);
+        } else if (EqualsNoCase(key, "maximum-scale")) {
+            // A value that is no number is ignored, as browsers do; read without the locale.
+            double scale = 0;
+            const auto read = std::from_chars(value.data(), value.data() + value.size(), scale);
+            if (read.ec == std::errc() && read.ptr != value.data() &&
+                scale < kViewportMinMaxScale) {
+                problem = "maximum-scale=" + std::string(value);
+            }
+        }
+        if (!problem.empty()) {
+            return TrimBlanks(problem);
+        }
+    }
+    return problem;
+}
+
 }  // namespace
 
 void JudgeLanguagesAndDocuments(AuditJudge& judge) {
@@ -122,12 +160,16 @@ void JudgeLanguagesAndDocuments(AuditJudge& judge) {
         const PageFacts& facts = answer.facts;
         if (!facts.lang) {
             judge.Add(kLangMissing, answer.url, "no lang on <html>");
+        } else if (!facts.langValue.empty() && !IsValidLanguageTag(facts.langValue)) {
+            judge.Add(kLangInvalid, answer.url, "lang=\"" + facts.langValue + "\"");
         }
         if (!facts.alternates.empty()) {
             JudgeAlternates(judge, site, i);
         }
         if (!facts.viewport) {
             judge.Add(kViewportMissing, answer.url, "no <meta name=viewport>");
+        } else if (const std::string zoom = ZoomProblem(facts.viewportContent); !zoom.empty()) {
+            judge.Add(kViewportNoZoom, answer.url, "the viewport says " + zoom);
         }
         if (!facts.structuredDataProblems.empty()) {
             judge.Add(
@@ -139,6 +181,13 @@ void JudgeLanguagesAndDocuments(AuditJudge& judge) {
             HeadValue(answer.head.lines, "Content-Type").value_or("");
         if (!facts.metaCharset && !DeclaresCharset(contentType)) {
             judge.Add(kCharsetMissing, answer.url, "no charset in Content-Type or a meta tag");
+        } else if (facts.charsetLate && !DeclaresCharset(contentType)) {
+            judge.Add(kCharsetLate, answer.url,
+                      "the meta tag comes after the first " + std::to_string(kCharsetPrescanBytes) +
+                          " bytes");
+        }
+        if (!facts.doctype) {
+            judge.Add(kDoctypeMissing, answer.url, "no <!DOCTYPE> before the first element");
         }
     }
 }

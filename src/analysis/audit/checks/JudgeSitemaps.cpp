@@ -60,6 +60,13 @@ void JudgeSitemaps(AuditJudge& judge) {
     }
     bool read = false;
     for (const AuditSitemapFile& file : data.sitemaps) {
+        if (file.otherHost > 0) {
+            judge.Add(
+                kSitemapOtherHost, file.url,
+                "lists " + std::to_string(file.otherHost) +
+                    (file.otherHost == 1 ? " address" : " addresses") +
+                    " of another host or scheme: " + Named(file.otherHostFirst, file.otherHost));
+        }
         if (!file.problem.empty()) {
             judge.Add(kSitemapInvalid, file.url, file.problem);
         } else if (file.content.kind == SitemapContent::Kind::UrlSet) {

@@ -43,9 +43,15 @@ void JudgeAnswerSpeed(AuditJudge& judge) {
             continue;
         }
         const AuditHead& head = answer.head;
-        if (head.firstByteMs > kSlowFirstByteMs) {
+        // Asked again when slow: slow only when the second answer is slow too (or none came).
+        if (head.firstByteMs > kSlowFirstByteMs &&
+            (answer.firstByteAgainMs < 0 || answer.firstByteAgainMs > kSlowFirstByteMs)) {
             judge.Add(kSlowResponse, answer.url,
-                      "first byte after " + std::to_string(head.firstByteMs) + " ms");
+                      "first byte after " + std::to_string(head.firstByteMs) + " ms" +
+                          (answer.firstByteAgainMs < 0
+                               ? std::string()
+                               : ", and after " + std::to_string(answer.firstByteAgainMs) +
+                                     " ms when asked again"));
         }
         if (answer.status == 200 && Uncompressed(head, head.bytesReceived)) {
             judge.Add(kNotCompressed, answer.url,
@@ -62,6 +68,21 @@ void JudgeAnswerSpeed(AuditJudge& judge) {
 // weight.
 std::unordered_map<std::string, std::size_t> JudgeResources(AuditJudge& judge) {
     const AuditSiteData& data = judge.Data();
+    // How many of the site's pages load each resource, so that a finding says where it is.
+    std::unordered_map<std::string, std::size_t> loaders;
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
+        for (const std::string_view resource : answer.resources) {
+            ++loaders[AuditKey(resource)];
+        }
+    });
+    const auto where = [&](const AuditResource& resource) {
+        const auto found = loaders.find(AuditKey(resource.url));
+        const std::size_t count = found == loaders.end() ? 0 : found->second;
+        return ", loaded by " + resource.from +
+               (count > 1 ? " and " + std::to_string(count - 1) +
+                                (count == 2 ? " other page" : " other pages")
+                          : std::string());
+    };
     std::unordered_map<std::string, std::size_t> sizes;
     for (const AuditResource& resource : data.resources) {
         if (resource.status < 200 || resource.status > 299) {
@@ -76,17 +97,19 @@ std::unordered_map<std::string, std::size_t> JudgeResources(AuditJudge& judge) {
         const std::string type = ContentTypeOf(resource.head);
         if (length && Uncompressed(resource.head, *length)) {
             judge.Add(kNotCompressed, resource.url,
-                      std::to_string(*length) + " bytes of " + type + " sent uncompressed");
+                      std::to_string(*length) + " bytes of " + type + " sent uncompressed" +
+                          where(resource));
         }
         if (IsStaticResourceType(type)) {
             const std::string problem =
                 ShortCacheProblem(ReadCacheLifetime(resource.head.lines, judge.Now()));
             if (!problem.empty()) {
-                judge.Add(kShortCacheLifetime, resource.url, problem);
+                judge.Add(kShortCacheLifetime, resource.url, problem + where(resource));
             }
         }
         if (length && StartsWithNoCase(type, "image/") && *length > kImageMaxBytes) {
-            judge.Add(kImageTooLarge, resource.url, std::to_string(*length) + " bytes");
+            judge.Add(kImageTooLarge, resource.url,
+                      std::to_string(*length) + " bytes" + where(resource));
         }
     }
     return sizes;

@@ -1,5 +1,6 @@
 #include "analysis/audit/formats/Canonical.h"
 
+#include <cctype>
 #include <optional>
 #include <string_view>
 
@@ -8,6 +9,25 @@
 #include "platform/Ansi.h"
 
 namespace sg {
+namespace {
+
+// An address that begins with a scheme (RFC 3986: a letter, then letters, digits, "+", "-" or
+// ".", then ":") before any "/", "?" or "#".
+bool HasScheme(std::string_view href) {
+    const std::size_t colon = href.find(':');
+    if (colon == 0 || colon == std::string_view::npos || href.find_first_of("/?#") < colon ||
+        !std::isalpha(static_cast<unsigned char>(href[0]))) {
+        return false;
+    }
+    for (char c : href.substr(0, colon)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 AuditCanonical ReadAuditCanonical(const std::vector<std::string>& hrefs) {
     AuditCanonical canonical;
@@ -15,7 +35,9 @@ AuditCanonical ReadAuditCanonical(const std::vector<std::string>& hrefs) {
     for (const std::string& raw : hrefs) {
         const std::string_view href = TrimBlanksView(raw);
         if (!StartsWithNoCase(href, "http://") && !StartsWithNoCase(href, "https://")) {
-            canonical.problem = "relative address: " + std::string(href);
+            // "file:", "ftp:", ... name no web page; anything else is relative.
+            canonical.problem = (HasScheme(href) ? "not a web address: " : "relative address: ") +
+                                std::string(href);
             break;
         }
         const std::optional<Url> url = Url::Parse(href);

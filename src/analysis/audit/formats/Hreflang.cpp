@@ -19,13 +19,14 @@ bool InTable(std::string_view code, const char* const* begin, const char* const*
     return std::any_of(begin, end, [code](const char* entry) { return EqualsNoCase(code, entry); });
 }
 
-}  // namespace
+bool IsDigits(std::string_view text, std::size_t size) {
+    return text.size() == size &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
-bool IsValidHreflang(std::string_view code) {
-    if (EqualsNoCase(code, "x-default")) {
-        return true;
-    }
-    // language[-Script][-REGION]: at most three parts.
+// language[-Script][-REGION], the language and region as `wide` allows.
+bool IsLanguageRegion(std::string_view code, bool wide) {
+    // At most three parts.
     std::string_view parts[3];
     std::size_t count = 0;
     for (;;) {
@@ -39,8 +40,11 @@ bool IsValidHreflang(std::string_view code) {
         }
         code.remove_prefix(dash + 1);
     }
-    if (!IsLetters(parts[0], 2) ||
-        !InTable(parts[0], std::begin(kIsoLanguages), std::end(kIsoLanguages))) {
+    const bool two = IsLetters(parts[0], 2) &&
+                     InTable(parts[0], std::begin(kIsoLanguages), std::end(kIsoLanguages));
+    const bool three = wide && IsLetters(parts[0], 3) &&
+                       InTable(parts[0], std::begin(kIsoLanguages3), std::end(kIsoLanguages3));
+    if (!two && !three) {
         return false;
     }
     std::size_t next = 1;
@@ -48,13 +52,24 @@ bool IsValidHreflang(std::string_view code) {
         ++next;
     }
     if (next < count) {
-        if (!IsLetters(parts[next], 2) ||
-            !InTable(parts[next], std::begin(kIsoRegions), std::end(kIsoRegions))) {
+        const bool region = IsLetters(parts[next], 2) &&
+                            InTable(parts[next], std::begin(kIsoRegions), std::end(kIsoRegions));
+        if (!region && !(wide && IsDigits(parts[next], 3))) {
             return false;
         }
         ++next;
     }
     return next == count;
+}
+
+}  // namespace
+
+bool IsValidHreflang(std::string_view code) {
+    return EqualsNoCase(code, "x-default") || IsLanguageRegion(code, false);
+}
+
+bool IsValidLanguageTag(std::string_view code) {
+    return IsLanguageRegion(code, true);
 }
 
 }  // namespace sg

@@ -38,8 +38,12 @@ std::vector<std::string_view> SplitCommas(std::string_view text) {
 // Applies directive parts from `i` on; an unavailable_after date that holds a comma (RFC 850's
 // weekday) takes the next part too. Returns the index of the last part used.
 std::size_t ApplyDirective(const std::vector<std::string_view>& parts, std::size_t i,
-                           std::string_view part, RobotsDirectives& directives) {
+                           std::string_view part, RobotsDirectives& directives,
+                           std::string_view from) {
     const std::string lower = ToLowerAnsi(part);
+    if ((lower == "noindex" || lower == "none") && directives.noindexFrom.empty()) {
+        directives.noindexFrom = std::string(from);
+    }
     if (lower == "noindex") {
         directives.noindex = true;
     } else if (lower == "nofollow") {
@@ -107,10 +111,13 @@ int Number(std::string_view digits) {
 
 }  // namespace
 
-void AddMetaRobots(std::string_view content, RobotsDirectives& directives) {
+void AddMetaRobots(std::string_view content, RobotsDirectives& directives, std::string_view name) {
+    const bool google = EqualsNoCase(TrimBlanksView(name), kIndexingCrawler);
+    const std::string from =
+        google ? "a googlebot meta tag, for Googlebot" : "a robots meta tag, for every crawler";
     const std::vector<std::string_view> parts = SplitCommas(content);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        i = ApplyDirective(parts, i, TrimBlanksView(parts[i]), directives);
+        i = ApplyDirective(parts, i, TrimBlanksView(parts[i]), directives, from);
     }
 }
 
@@ -118,6 +125,7 @@ void AddXRobotsTag(std::string_view value, RobotsDirectives& directives) {
     const std::vector<std::string_view> parts = SplitCommas(value);
     // A crawler named before a colon holds for the directives after it.
     bool forGooglebot = true;
+    bool named = false;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         std::string_view part = TrimBlanksView(parts[i]);
         const std::size_t colon = part.find(':');
@@ -129,11 +137,14 @@ void AddXRobotsTag(std::string_view value, RobotsDirectives& directives) {
             }
             if (token && !TakesValue(ToLowerAnsi(name))) {
                 forGooglebot = EqualsNoCase(name, kIndexingCrawler);
+                named = true;
                 part = TrimBlanksView(part.substr(colon + 1));
             }
         }
         if (forGooglebot) {
-            i = ApplyDirective(parts, i, part, directives);
+            i = ApplyDirective(parts, i, part, directives,
+                               named ? "an X-Robots-Tag header, for Googlebot"
+                                     : "an X-Robots-Tag header, for every crawler");
         }
     }
 }

@@ -12,10 +12,15 @@ namespace sg {
 
 // The product token the indexing checks are made for.
 inline constexpr std::string_view kIndexingCrawler = "Googlebot";
+// The other engine's crawler whose robots.txt verdict the audit gives.
+inline constexpr std::string_view kBingCrawler = "Bingbot";
 
 struct RobotsDirectives {
     bool noindex = false;
     bool nofollow = false;
+    // Where the first noindex (or none) was said and to whom: "a robots meta tag, for every
+    // crawler", "an X-Robots-Tag header, for Googlebot"; empty when none was.
+    std::string noindexFrom;
     // The earliest unavailable_after date that could be read (seconds since the epoch, UTC).
     std::optional<std::time_t> unavailableAfter;
 
@@ -27,7 +32,9 @@ struct RobotsDirectives {
 
 // Adds the directives of one robots or googlebot meta tag's content: comma-separated, any
 // letter case. Unknown directives are ignored.
-void AddMetaRobots(std::string_view content, RobotsDirectives& directives);
+// `name` is the meta tag's name as written ("robots", "googlebot"; empty reads as "robots").
+void AddMetaRobots(std::string_view content, RobotsDirectives& directives,
+                   std::string_view name = "robots");
 
 // Adds what one X-Robots-Tag header value says to Googlebot: directives without a crawler name,
 // and those after "googlebot:" ("otherbot: noindex" says nothing to it).

@@ -87,6 +87,7 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     answer.status = got.StatusCode();
     if (!atEnd) {
         answer.redirects = got.redirects;
+        answer.redirectStatus = got.redirectStatuses.empty() ? 0 : got.redirectStatuses.front();
     }
     AddXRobotsTagLines(got.headerLines, answer.directives);
     const std::string contentType = got.ContentTypeLine();
@@ -111,11 +112,60 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     if (answer.html && answer.status == 200) {
         const std::string& body = got.BodyText();
         answer.facts = ReadPageFacts(body, contentType);
-        for (const std::string& content : answer.facts.robots) {
-            AddMetaRobots(content, answer.directives);
+        const PageFacts& facts = answer.facts;
+        for (std::size_t i = 0; i < facts.robots.size(); ++i) {
+            AddMetaRobots(facts.robots[i], answer.directives,
+                          i < facts.robotsNames.size() ? facts.robotsNames[i] : "robots");
         }
     }
 }
+
+// Why a fetch got no answer, for a person; empty when it got one.
+std::string FailureText(const Answer& got) {
+    if (got.Reached()) {
+        return {};
+    }
+    if (got.proxyUnreachable) {
+        return "the proxy " + got.proxy + " could not be reached";
+    }
+    if (!got.tlsError.empty()) {
+        return "the secure connection failed: " + got.tlsError;
+    }
+    if (got.result == Answer::kBadAddress) {
+        return "not a usable address or host";
+    }
+    if (got.redirectsFailed) {
+        return "its redirects loop or go too far";
+    }
+    if (!got.proxy.empty()) {
+        return "no answer through the proxy " + got.proxy;
+    }
+    return "no connection, or no answer in time";
+}
+
+// "host:port" of an address, without scheme or path.
+std::string HostPort(std::string_view url) {
+    std::string host = HostRoot(url);
+    if (StartsWithNoCase(host, "http://")) {
+        host.erase(0, 7);
+    } else if (StartsWithNoCase(host, "https://")) {
+        host.erase(0, 8);
+    }
+    return host;
+}
+
+// The scheme of an address in the crawl's form: one written without a scheme is http.
+bool IsHttps(std::string_view url) {
+    return StartsWithNoCase(url, "https://");
+}
+
+// Both on one host and port, and by one scheme.
+bool SameHostAndScheme(std::string_view a, std::string_view b) {
+    return IsHttps(a) == IsHttps(b) && SameHost(a, b);
+}
+
+// Addresses of other hosts a sitemap finding names.
+constexpr std::size_t kOtherHostNamed = 5;
 
 // One fetch the crawl does not make, with the usual attempts.
 Answer FetchOne(Fetcher& fetcher, const std::string& address, bool anyBody, std::size_t bodyCap) {
@@ -154,8 +204,20 @@ class Gatherer {
 
     AuditSiteData Run() {
         Crawl();
+        if (!RunCancelled() && !Answered()) {
+            // Asked once more (robots.txt gave no answer, so it forbids nothing), to say why; a
+            // site that gives no answer is asked nothing else.
+            const Answer again = FetchOne(fetcher_, data_.siteUrl, false, 0);
+            data_.startFailure = FailureText(again);
+            if (!data_.startFailure.empty()) {
+                return std::move(data_);
+            }
+        }
         if (!RunCancelled()) {
             ProbeLoops();
+        }
+        if (!RunCancelled()) {
+            AskSlowAgain();
         }
         if (!RunCancelled()) {
             ProbeHttps();
@@ -173,6 +235,38 @@ class Gatherer {
     }
 
   private:
+    // Some address of the site gave an answer (a redirect counts), robots.txt included: a site
+    // whose robots.txt answered keeps the pages it forbids unasked, and is there.
+    bool Answered() const {
+        if (const RobotsRead* read = crawler_->RobotsOf(data_.root);
+            read != nullptr && (read->status != 0 || read->redirectsFailed)) {
+            return true;
+        }
+        return std::any_of(data_.answers.begin(), data_.answers.end(), [](const AuditAnswer& a) {
+            return a.status != 0 || !a.redirects.empty();
+        });
+    }
+
+    // A page whose first byte came late is asked once more: a moment's load of the server or
+    // of this computer is not the site's speed.
+    void AskSlowAgain() {
+        std::size_t asked = 0;
+        for (AuditAnswer& answer : data_.answers) {
+            if (RunCancelled() || asked >= bounds_.slowProbes) {
+                return;
+            }
+            if (!answer.html || answer.status != 200 || !answer.redirects.empty() ||
+                answer.head.firstByteMs <= bounds_.slowFirstByteMs) {
+                continue;
+            }
+            ++asked;
+            const Answer again = FetchOne(fetcher_, answer.url, false, 0);
+            if (again.Reached()) {
+                answer.firstByteAgainMs = again.firstByte.count();
+            }
+        }
+    }
+
     bool Seen(std::string_view url) const { return keys_.Find(Key(url)) != AddressTable::kNone; }
 
     AuditAnswer& AddAnswer(std::string url, std::string from, bool crawled) {
@@ -298,39 +392,58 @@ class Gatherer {
             if (again.result != Answer::kOk && !again.redirects.empty()) {
                 answer.redirectLoop = true;
                 answer.redirects = first.redirects;
+                answer.redirectStatus =
+                    first.redirectStatuses.empty() ? 0 : first.redirectStatuses.front();
             }
         }
     }
 
     // Whether the host of the site's plain http pages answers https: an https page of it came
-    // in the crawl, or (for a host on the default port) its root answers over https.
+    // in the crawl, or its root answers over https (at the site's own port when it has one,
+    // else at https's). For a site met over https, whether its root over http (at the same
+    // port, else at http's) redirects to https.
     void ProbeHttps() {
         bool plain = false;
         for (const AuditAnswer& answer : data_.answers) {
             if (answer.endedOnHttps) {
                 data_.hostAnswersHttps = true;
-                return;
             }
-            plain = plain || answer.status != 0;
+            plain = plain || (answer.status != 0 && !answer.endedOnHttps);
         }
-        std::string host = HostRoot(data_.root);
-        if (StartsWithNoCase(host, "http://")) {
-            host.erase(0, 7);
-        }
-        if (!plain || host.empty() || host.find(':') != std::string::npos) {
-            // A port of its own says nothing of where https would be.
+        const std::string host = HostPort(data_.root);
+        if (host.empty()) {
             return;
         }
-        const std::optional<Url> secure = Url::Parse("https://" + host + "/");
-        if (!secure) {
+        if (StartsWithNoCase(data_.root, "https://")) {
+            data_.httpProbeUrl = "http://" + host + "/";
+            const Answer answer = Probe(data_.httpProbeUrl);
+            if (answer.Reached()) {
+                data_.httpProbeStatus = answer.redirectStatuses.empty()
+                                            ? answer.StatusCode()
+                                            : answer.redirectStatuses.front();
+                data_.httpProbeEndedOnHttps = StartsWithNoCase(answer.finalUrl, "https://");
+            }
             return;
         }
-        FetchRequest request(*secure, true);
+        if (!plain || data_.hostAnswersHttps) {
+            return;
+        }
+        data_.httpsProbeUrl = "https://" + host + "/";
+        const Answer answer = Probe(data_.httpsProbeUrl);
+        data_.hostAnswersHttps = answer.Reached() && answer.StatusCode() != 0;
+    }
+
+    // One quick look: a single attempt with short waits, the head only.
+    Answer Probe(const std::string& address) {
+        const std::optional<Url> url = Url::Parse(address);
+        if (!url) {
+            return Answer();
+        }
+        FetchRequest request(*url, true);
         request.attempts = 1;
         request.connectTimeout = std::chrono::milliseconds(3000);
         request.attemptDeadline = std::chrono::milliseconds(5000);
-        const Answer answer = fetcher_.Fetch(request);
-        data_.hostAnswersHttps = answer.result == Answer::kOk && answer.StatusCode() != 0;
+        return fetcher_.Fetch(request);
     }
 
     void ReadRobots() {
@@ -413,6 +526,12 @@ class Gatherer {
                         break;
                     }
                     const std::optional<Url> parsed = Url::Parse(address);
+                    if (parsed && !SameHostAndScheme(parsed->Text(), url)) {
+                        if (file.otherHostFirst.size() < kOtherHostNamed) {
+                            file.otherHostFirst.push_back(parsed->Text());
+                        }
+                        ++file.otherHost;
+                    }
                     if (parsed && listed.insert(Key(parsed->Text())).second) {
                         data_.listed.push_back(SameHost(parsed->Text(), data_.root)
                                                    ? SiteForm(parsed->Text(), data_.root)

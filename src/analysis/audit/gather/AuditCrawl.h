@@ -5,7 +5,10 @@
 // robots.txt (at the root of the host the start page ended on, redirects followed), the
 // sitemaps, and the pages that a sitemap lists or a canonical link names but the crawl did not
 // visit (these count against the page bound), plus a second look at a page that got no answer
-// after redirects, to tell a redirect loop. Progress and cancel as the crawl's.
+// after redirects (to tell a redirect loop) or whose first byte came late, and one request of
+// the root in the other scheme (https for an http site, http for an https one). A site whose
+// start page gives no answer, asked twice, is asked nothing more. Progress and cancel as the
+// crawl's.
 
 #include <cstddef>
 #include <string>
@@ -27,6 +30,11 @@ struct AuditGatherBounds {
     std::size_t listed = 200000;
     // Pages without an answer looked at again for a redirect loop.
     std::size_t loopProbes = 50;
+    // A page whose first byte came later than this (ms) is asked once more, at most
+    // slowProbes of them, so that one busy moment of the server or of this computer is not
+    // taken for a slow site.
+    long long slowFirstByteMs = 600;
+    std::size_t slowProbes = 50;
     SitemapLimits sitemap;
     // robots.txt and the rate, as for the crawl; the pages robots.txt keeps it from are listed
     // as not asked, and the audit asks nothing else of them either.

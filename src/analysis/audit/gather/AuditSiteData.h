@@ -53,8 +53,9 @@ struct AuditAnswer {
     bool endedOnHttps = false;
     // The final answer's status code; 0 when none came.
     int status = 0;
-    // The addresses redirected to, in order.
+    // The addresses redirected to, in order, and the status of the first redirecting answer.
     std::vector<std::string> redirects;
+    int redirectStatus = 0;
     // The redirects went in a circle or past the client's bound, so no answer came.
     bool redirectLoop = false;
     // Read as an HTML page (its facts and directives are known).
@@ -68,6 +69,9 @@ struct AuditAnswer {
     // nothing of it is known but where it was linked.
     bool notAsked = false;
     AuditHead head;
+    // A first byte later than the audit's bound was asked once more: the time of that second
+    // answer (-1 when it was not asked again or got none).
+    long long firstByteAgainMs = -1;
     // The resources the page loads, in the crawl's form (for its weight): each once, the first
     // kAuditResourcesKept.
     PackedTexts resources;
@@ -90,6 +94,10 @@ struct AuditSitemapFile {
     SitemapContent content;
     // Why it cannot be used ("answers 404", "not XML", ...); empty when it was read.
     std::string problem;
+    // The addresses it lists on another host or scheme than its own, which the sitemaps
+    // protocol forbids: how many, and the first few.
+    std::size_t otherHost = 0;
+    std::vector<std::string> otherHostFirst;
 };
 
 // A deque, not a vector: a large site's answers grow without a copy of them all and without
@@ -123,6 +131,16 @@ struct AuditSiteData {
     // Whether the host of the site's plain http pages answers https (the crawl got an https
     // answer from it, or the audit's probe of its root did).
     bool hostAnswersHttps = false;
+    // The https address asked for a site met only over http (empty when none was asked).
+    std::string httpsProbeUrl;
+    // For a site met over https: its plain http root as asked, that answer's status (0 for
+    // none), and whether its redirects ended on https. Empty when it was not asked.
+    std::string httpProbeUrl;
+    int httpProbeStatus = 0;
+    bool httpProbeEndedOnHttps = false;
+    // Why the start page got no answer ("connection refused", "the proxy could not be
+    // reached"); empty when it got one.
+    std::string startFailure;
 
     // The sitemaps read: those robots.txt names, else /sitemap.xml (when it answered), then the
     // sitemaps their indexes list.

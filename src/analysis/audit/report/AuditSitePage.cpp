@@ -3,6 +3,8 @@
 #include <array>
 #include <ostream>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/audit/checks/AuditChecks.h"
@@ -43,13 +45,41 @@ std::string PageItem(const AuditFinding& finding) {
     return item;
 }
 
+// What a check's findings are about, as they are: "3 pages", "85 files", "2 pages, 1 file",
+// "the whole site" (each address once).
+std::string CountText(const std::vector<const AuditFinding*>& found,
+                      const std::unordered_set<std::string_view>& pages) {
+    std::unordered_set<std::string_view> onPages;
+    std::unordered_set<std::string_view> onFiles;
+    bool whole = false;
+    for (const AuditFinding* finding : found) {
+        if (!finding->url) {
+            whole = true;
+        } else {
+            (pages.count(*finding->url) > 0 ? onPages : onFiles).insert(*finding->url);
+        }
+    }
+    std::string text;
+    if (!onPages.empty()) {
+        text = Plural(onPages.size(), "page", "pages");
+    }
+    if (!onFiles.empty()) {
+        text += (text.empty() ? "" : ", ") + Plural(onFiles.size(), "file", "files");
+    }
+    if (whole) {
+        text += (text.empty() ? "" : ", ") + std::string("the whole site");
+    }
+    return text;
+}
+
 void CheckSection(std::ostream& html, const AuditCheck& check,
-                  const std::vector<const AuditFinding*>& found, std::size_t pages) {
+                  const std::vector<const AuditFinding*>& found, const std::string& count) {
     const std::string severity(AuditSeverityName(check.severity));
     html << "<section class=\"check\" id=\"" + AuditCheckAnchor(check.id) + "\">\n";
     html << "<h3><span class=\"badge " + severity + "\">" + severity + "</span> <code>" +
                 ReportText(check.id) + "</code> " + ReportText(check.summary) +
-                " <span class=\"count\">(" + Plural(pages, "page", "pages") + ")</span></h3>\n";
+                " <span class=\"count\">(" + count + ")</span></h3>\n";
+    html << "<p class=\"fix\"><strong>How to fix:</strong> " + ReportText(check.fix) + ".</p>\n";
     html << "<ul class=\"pages\">\n";
     std::size_t shown = 0;
     for (; shown < found.size() && shown < kShownPages; ++shown) {
@@ -67,16 +97,34 @@ void CheckSection(std::ostream& html, const AuditCheck& check,
     html << "</section>\n";
 }
 
-std::string PageRow(const AuditPage& page) {
+// The checks that found something on a page, each linked to its section.
+std::string FindingsCell(const std::vector<std::size_t>* checks) {
+    std::string cell = "<td>";
+    if (checks != nullptr) {
+        const auto all = AuditChecks();
+        for (std::size_t i = 0; i < checks->size(); ++i) {
+            const std::string_view id = all[(*checks)[i]].id;
+            cell += (i > 0 ? ", " : "") + std::string("<a href=\"#") + AuditCheckAnchor(id) +
+                    "\">" + ReportText(id) + "</a>";
+        }
+    }
+    return cell + "</td>";
+}
+
+std::string PageRow(const AuditPage& page, const std::vector<std::size_t>* checks) {
     std::string row = "<tr><td><a href=\"" + ReportLinkHref(page.url) + "\">" +
                       ReportText(page.url) + "</a></td>";
     row += "<td class=\"num\">" +
-           (page.status == 0 ? std::string("&ndash;") : std::to_string(page.status)) + "</td>";
+           (page.status == 0 ? std::string("&ndash;") : std::to_string(page.status)) +
+           (page.redirectsTo.empty() ? std::string()
+                                     : " &rarr; <a href=\"" + ReportLinkHref(page.redirectsTo) +
+                                           "\">" + ReportText(page.redirectsTo) + "</a>") +
+           "</td>";
     row += page.indexable ? "<td>yes</td>"
                           : "<td>no: " + ReportText(page.notIndexableBecause) + "</td>";
     row += "<td>" + ReportText(page.title) + "</td>";
-    row += "<td class=\"num\">" + std::to_string(page.words) + "</td></tr>\n";
-    return row;
+    row += "<td class=\"num\">" + std::to_string(page.words) + "</td>";
+    return row + FindingsCell(checks) + "</tr>\n";
 }
 
 }  // namespace
@@ -86,17 +134,27 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
     const auto checks = AuditChecks();
     // Each check's findings, in the table's order.
     std::vector<std::vector<const AuditFinding*>> byCheck(checks.size());
+    // Each page's checks with findings, in the table's order, each once.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> checksOfPage;
     for (const AuditFinding& finding : site.findings) {
         for (std::size_t i = 0; i < checks.size(); ++i) {
             if (checks[i].id == finding.check) {
                 byCheck[i].push_back(&finding);
+                if (finding.url) {
+                    std::vector<std::size_t>& found = checksOfPage[*finding.url];
+                    if (found.empty() || found.back() != i) {
+                        found.push_back(i);
+                    }
+                }
                 break;
             }
         }
     }
     std::size_t indexable = 0;
+    std::unordered_set<std::string_view> pageUrls;
     for (const AuditPage& page : site.pages) {
         indexable += page.indexable ? 1 : 0;
+        pageUrls.insert(page.url);
     }
 
     html << AuditPageStart("Site Audit of " + site.url);
@@ -105,6 +163,10 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
     html << "<h1>Site Audit of <a href=\"" + ReportLinkHref(site.url) + "\">" +
                 ReportText(site.url) + "</a></h1>\n";
     html << "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
+    if (site.unreachable) {
+        html << "<p class=\"error\"><strong>The site gave no answer: nothing of it was "
+                "audited.</strong> The error below says why.</p>\n";
+    }
 
     std::array<std::size_t, 3> checksOf{};
     std::array<std::size_t, 3> findingsOf{};
@@ -140,8 +202,7 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
         }
         for (std::size_t i = 0; i < checks.size(); ++i) {
             if (checks[i].severity == group.severity && !byCheck[i].empty()) {
-                CheckSection(html, checks[i], byCheck[i],
-                             AuditPagesOf(site.findings, checks[i].id));
+                CheckSection(html, checks[i], byCheck[i], CountText(byCheck[i], pageUrls));
             }
         }
         html << "</section>\n";
@@ -150,11 +211,16 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
     html << "<section id=\"pages\">\n<h2>All pages <span class=\"count\">(" +
                 std::to_string(site.pages.size()) + ")</span></h2>\n";
     html << "<table>\n<thead><tr><th>Address</th><th class=\"num\">Status</th><th>Indexable</th>"
-            "<th>Title</th><th class=\"num\">Words</th></tr></thead>\n<tbody>\n";
+            "<th>Title</th><th class=\"num\">Words</th><th>Findings</th></tr></thead>\n<tbody>\n";
     for (const AuditPage& page : site.pages) {
-        html << PageRow(page);
+        const auto found = checksOfPage.find(page.url);
+        html << PageRow(page, found == checksOfPage.end() ? nullptr : &found->second);
     }
     html << "</tbody>\n</table>\n</section>\n";
+    // Printed, every finding shows, also those folded under "and N more".
+    html << "<script>addEventListener('beforeprint', function () {\n"
+            "  document.querySelectorAll('details').forEach(function (d) { d.open = true; });\n"
+            "});</script>\n";
     html << AuditPageEnd();
 }
 

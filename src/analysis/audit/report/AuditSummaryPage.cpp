@@ -2,11 +2,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "analysis/audit/checks/AuditCheckIds.h"
 #include "analysis/audit/checks/AuditChecks.h"
 #include "analysis/audit/report/AuditHtml.h"
 #include "reports/ChartScript.h"
+#include "reports/PreviousReports.h"
 #include "reports/ReportEscape.h"
 
 namespace sg {
@@ -31,6 +34,7 @@ constexpr const char* kDrawScript = R"JS(<script>
                  }}}},
         plugins: {legend: {display: false},
           tooltip: {callbacks: {label: function (item) {
+            if (item.raw === null) { return 'not judged'; }
             return item.raw + '% (' + chart.pages[item.dataIndex] + ' of ' +
               chart.audited[item.dataIndex] + ' pages)';
           }}}}}
@@ -76,6 +80,55 @@ long Percent(std::size_t part, std::size_t whole) {
     return whole == 0 ? 0 : static_cast<long>((part * 100 + whole / 2) / whole);
 }
 
+// What a check's counts count, where they are not pages: " (files)" when its findings are all
+// about files (robots.txt, sitemaps, images, scripts), " (pages and files)" when both.
+std::string UnitOf(const std::vector<AuditSummarySite>& sites, std::string_view check) {
+    bool pages = false;
+    bool files = false;
+    for (const AuditSummarySite& entry : sites) {
+        std::unordered_set<std::string_view> known;
+        for (const AuditPage& page : entry.site->pages) {
+            known.insert(page.url);
+        }
+        for (const AuditFinding& finding : entry.site->findings) {
+            if (finding.check == check && finding.url) {
+                (known.count(*finding.url) > 0 ? pages : files) = true;
+            }
+        }
+    }
+    return !files  ? std::string()
+           : pages ? " <span class=\"count\">(pages and files)</span>"
+                   : " <span class=\"count\">(files)</span>";
+}
+
+constexpr const char* kNotAuditedCell = "<td class=\"num zero\">not audited</td>";
+// A check that cannot be judged on a site (the https checks of a site without https).
+constexpr const char* kNotJudgedCell = "<td class=\"num zero\">&ndash;</td>";
+
+// Whether a check says anything about a site: nothing does of a site that gave no answer but
+// site-unreachable, and the https checks say nothing of a site with no https at all.
+bool Judged(const AuditSite& site, const AuditCheck& check) {
+    if (check.id == kSiteUnreachable) {
+        return true;
+    }
+    if (site.unreachable) {
+        return false;
+    }
+    if (check.category == "HTTPS" && check.id != kHttpsMissing) {
+        return std::none_of(site.findings.begin(), site.findings.end(),
+                            [](const AuditFinding& f) { return f.check == kHttpsMissing; });
+    }
+    return true;
+}
+
+// A site without https has no share of pages with https findings: its chart bar and cell say
+// so rather than 0%.
+bool WithoutHttps(const AuditSite& site, std::string_view group) {
+    return group == "HTTPS" &&
+           std::any_of(site.findings.begin(), site.findings.end(),
+                       [](const AuditFinding& f) { return f.check == kHttpsMissing; });
+}
+
 std::string NumberCell(std::size_t count, const std::string& href) {
     if (count == 0) {
         return "<td class=\"num zero\">0</td>";
@@ -104,6 +157,14 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     std::string html = AuditPageStart("Site Audit of " + std::string(project));
     html += "<header>\n<h1>Site Audit of " + ReportText(project) + "</h1>\n";
     html += "<p class=\"when\">" + ReportText(AuditDateText(when)) + "</p>\n</header>\n";
+    const bool noneAnswered =
+        std::all_of(sites.begin(), sites.end(),
+                    [](const AuditSummarySite& entry) { return entry.site->unreachable; });
+    if (noneAnswered) {
+        html += "<p class=\"error\"><strong>" + std::string(kNoSiteAnsweredBanner) +
+                "</strong> Check the addresses, the proxy settings and this computer's "
+                "connection, then run the audit again.</p>\n";
+    }
     const std::vector<std::string_view> groups = AuditChartGroups();
     const std::vector<std::vector<std::size_t>> withFindings = PagesWithFindings(sites);
     nlohmann::json charts = nlohmann::json::array();
@@ -116,8 +177,11 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
         chart["title"] = std::string(groups[g]);
         for (std::size_t s = 0; s < sites.size(); ++s) {
             const std::size_t audited = sites[s].site->pages.size();
-            chart["sites"].push_back(sites[s].site->url);
-            chart["shares"].push_back(Percent(withFindings[g][s], audited));
+            const bool unreachable = sites[s].site->unreachable;
+            chart["sites"].push_back(sites[s].site->url + (unreachable ? " (not audited)" : ""));
+            chart["shares"].push_back(unreachable || WithoutHttps(*sites[s].site, groups[g])
+                                          ? nlohmann::json(nullptr)
+                                          : nlohmann::json(Percent(withFindings[g][s], audited)));
             chart["pages"].push_back(withFindings[g][s]);
             chart["audited"].push_back(audited);
         }
@@ -131,32 +195,52 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     }
     html += "</div>\n</section>\n";
     html += "<section id=\"sites\">\n<h2>The sites side by side</h2>\n";
-    html += "<p class=\"muted\">Each cell: how many of the site's pages fail the check.</p>\n";
+    html +=
+        "<p class=\"muted\">Each cell: how many of the site's pages fail the check, or how many "
+        "files where the check says so.</p>\n";
     html += "<table class=\"sites\">\n<thead><tr><th>Check</th><th>Severity</th>";
-    for (const AuditSummarySite& entry : sites) {
-        html += "<th class=\"num\"><a href=\"" + AuditLocalHref(entry.file) + "\">" +
-                ReportText(entry.site->url) + "</a></th>";
+    for (std::size_t s = 0; s < sites.size(); ++s) {
+        // The project's first site is the user's own.
+        html += "<th class=\"num\"><a href=\"" + AuditLocalHref(sites[s].file) + "\">" +
+                ReportText(sites[s].site->url) + "</a>" +
+                (s == 0 ? "<br><span class=\"muted\">own site</span>" : "") + "</th>";
     }
     html += "</tr></thead>\n<tbody>\n";
 
     html += "<tr><th scope=\"row\">Pages audited</th><td></td>";
     for (const AuditSummarySite& entry : sites) {
-        html += NumberCell(entry.site->pages.size(), entry.file + "#pages");
+        html += entry.site->unreachable
+                    ? kNotAuditedCell
+                    : NumberCell(entry.site->pages.size(), entry.file + "#pages");
     }
     html += "</tr>\n<tr><th scope=\"row\">Indexable pages</th><td></td>";
     for (const AuditSummarySite& entry : sites) {
+        if (entry.site->unreachable) {
+            html += kNotAuditedCell;
+            continue;
+        }
         std::size_t indexable = 0;
         for (const AuditPage& page : entry.site->pages) {
             indexable += page.indexable ? 1 : 0;
         }
         html += NumberCell(indexable, "");
     }
+    html += "</tr>\n<tr><th scope=\"row\">Median time to first byte</th><td></td>";
+    for (const AuditSummarySite& entry : sites) {
+        const long long ms = entry.site->medianFirstByteMs;
+        html += entry.site->unreachable ? std::string(kNotAuditedCell)
+                : ms < 0                ? std::string(kNotJudgedCell)
+                                        : "<td class=\"num\">" + std::to_string(ms) + " ms</td>";
+    }
     html += "</tr>\n";
     for (AuditSeverity severity :
          {AuditSeverity::Error, AuditSeverity::Warning, AuditSeverity::Notice}) {
         const std::string name(AuditSeverityName(severity));
-        html += "<tr><th scope=\"row\">Findings</th><td><span class=\"badge " + name + "\">" +
-                name + "</span></td>";
+        const char* heading = severity == AuditSeverity::Error     ? "Errors"
+                              : severity == AuditSeverity::Warning ? "Warnings"
+                                                                   : "Notices";
+        html += "<tr><th scope=\"row\">" + std::string(heading) + "</th><td><span class=\"badge " +
+                name + "\">" + name + "</span></td>";
         for (const AuditSummarySite& entry : sites) {
             std::size_t count = 0;
             for (const AuditFinding& finding : entry.site->findings) {
@@ -173,6 +257,14 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
             "</th><td></td>";
         for (std::size_t s = 0; s < sites.size(); ++s) {
             const std::size_t pages = withFindings[g][s];
+            if (sites[s].site->unreachable) {
+                html += kNotAuditedCell;
+                continue;
+            }
+            if (WithoutHttps(*sites[s].site, groups[g])) {
+                html += "<td class=\"num\">no https</td>";
+                continue;
+            }
             html += std::string("<td class=\"num") + (pages == 0 ? " zero" : "") + "\">" +
                     std::to_string(Percent(pages, sites[s].site->pages.size())) + "% <span " +
                     "class=\"muted\">(" + std::to_string(pages) + ")</span></td>";
@@ -181,10 +273,18 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     }
 
     std::string passed;
+    std::string notJudged;
     for (std::size_t c = 0; c < checks.size(); ++c) {
         std::size_t any = 0;
-        for (std::size_t count : failing[c]) {
-            any += count;
+        bool judged = false;
+        for (std::size_t s = 0; s < sites.size(); ++s) {
+            any += failing[c][s];
+            judged = judged || Judged(*sites[s].site, checks[c]);
+        }
+        if (any == 0 && !judged) {
+            notJudged += (notJudged.empty() ? "" : ", ") + std::string("<code>") +
+                         ReportText(checks[c].id) + "</code>";
+            continue;
         }
         if (any == 0) {
             passed += (passed.empty() ? "" : ", ") + std::string("<code>") +
@@ -193,9 +293,13 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
         }
         const std::string severity(AuditSeverityName(checks[c].severity));
         html += "<tr><td><code>" + ReportText(checks[c].id) + "</code> <span class=\"muted\">" +
-                ReportText(checks[c].summary) + "</span></td><td><span class=\"badge " + severity +
-                "\">" + severity + "</span></td>";
+                ReportText(checks[c].summary) + "</span>" + UnitOf(sites, checks[c].id) +
+                "</td><td><span class=\"badge " + severity + "\">" + severity + "</span></td>";
         for (std::size_t s = 0; s < sites.size(); ++s) {
+            if (!Judged(*sites[s].site, checks[c])) {
+                html += sites[s].site->unreachable ? kNotAuditedCell : kNotJudgedCell;
+                continue;
+            }
             html += NumberCell(failing[c][s], sites[s].file + "#" + AuditCheckAnchor(checks[c].id));
         }
         html += "</tr>\n";
@@ -203,6 +307,9 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     html += "</tbody>\n</table>\n";
     if (!passed.empty()) {
         html += "<p>Passed on every site: " + passed + ".</p>\n";
+    }
+    if (!notJudged.empty()) {
+        html += "<p>Not judged on any site: " + notJudged + ".</p>\n";
     }
     html += "</section>\n";
     html +=

@@ -187,7 +187,7 @@ TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
         {"100 KB image", [&](AuditAnswer&, AuditResource& res) { res.head.lines = image(100000); }},
         {"100 KB + 1",
          [&](AuditAnswer&, AuditResource& res) { res.head.lines = image(100001); },
-         {"image-too-large " + r + "100001 bytes"}},
+         {"image-too-large " + r + "100001 bytes, loaded by http://t.test/1"}},
         {"4,000 KiB with the image",
          [&](AuditAnswer& a, AuditResource&) { a.head.bytesReceived = 4096000 - 1000; }},
         {"4,000 KiB + 1",
@@ -214,7 +214,7 @@ TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
          }},
         {"cached 30 days less a second",
          [&](AuditAnswer&, AuditResource& res) { res.head.lines = image(1000, "max-age=2591999"); },
-         {"short-cache-lifetime " + r + "cached for 2591999 seconds"}},
+         {"short-cache-lifetime " + r + "cached for 2591999 seconds, loaded by http://t.test/1"}},
     };
     for (const Row& row : rows) {
         AuditAnswer page = Page(1);

@@ -28,7 +28,7 @@ TEST(AuditPageTextBound, HugeTextsAreKeptToTheirStartAndJudgedWhole) {
     const std::string title = Times(100000, "a\xC3\xA9\xE2\x82\xAC");
     const std::string description(2u << 20, 'd');
     std::string html =
-        "<html lang=en><head><meta charset=utf-8><meta name=viewport "
+        "<!DOCTYPE html><html lang=en><head><meta charset=utf-8><meta name=viewport "
         "content=width=device-width><title>" +
         title + "</title><meta name=description content=" + description + ">";
     for (std::size_t i = 0; i < kAlternatesKept + 500; ++i) {

@@ -102,6 +102,71 @@ TEST(AuditSummaryPage, SitesSideBySideCountPagesPerCheck) {
     EXPECT_NE(page.find("<span class=\"muted\">the whole site</span>"), std::string::npos);
 }
 
+// A site that gave no answer reads "not audited", never 0%; a site without https is not said to
+// pass the https checks; the own site is marked; the totals rows name their severity.
+TEST(AuditSummaryPage, WhatWasNotJudgedIsNeverAPass) {
+    AuditSite own;
+    own.url = "own.example/";
+    own.pages.resize(2);
+    own.medianFirstByteMs = 120;
+    own.findings = {Finding("https-missing", AuditSeverity::Warning, nullptr),
+                    Finding("image-too-large", AuditSeverity::Notice, "own.example/big.png")};
+    AuditSite silent;
+    silent.url = "silent.example/";
+    silent.unreachable = true;
+    silent.pages.resize(1);
+    silent.findings = {Finding("site-unreachable", AuditSeverity::Error, "silent.example/")};
+    const std::string html =
+        AuditSummaryPage({{&own, "own.html"}, {&silent, "silent.html"}}, "Shop", 0);
+    EXPECT_EQ(RowCounts(html, "site-unreachable"),
+              (std::vector<std::string>{"0", "1 silent.html#check-site-unreachable"}));
+    EXPECT_NE(html.find("<th scope=\"row\">Pages audited</th><td></td><td class=\"num\"><a "
+                        "href=\"./own.html#pages\">2</a></td><td class=\"num zero\">not "
+                        "audited</td>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<td class=\"num\">120 ms</td><td class=\"num zero\">not audited</td>"),
+              std::string::npos);
+    // The silent site's share of every chart is none, not 0.
+    std::size_t shareRows = 0;
+    for (std::size_t at = html.find("<tr class=\"share\">"); at != std::string::npos;
+         at = html.find("<tr class=\"share\">", at + 1)) {
+        const std::string row = html.substr(at, html.find("</tr>", at) - at);
+        EXPECT_TRUE(row.ends_with("<td class=\"num zero\">not audited</td>")) << row;
+        ++shareRows;
+    }
+    EXPECT_EQ(shareRows, 7u);
+    EXPECT_NE(html.find("\"shares\":[0,null]"), std::string::npos);
+    // Nor does the site without https get a share of https findings.
+    EXPECT_NE(html.find("\"shares\":[null,null]"), std::string::npos);
+    EXPECT_NE(html.find("HTTPS</th><td></td><td class=\"num\">no https</td>"), std::string::npos);
+    // The https checks say nothing of a site without https: neither passed nor counted.
+    const std::size_t passed = html.find("<p>Passed on every site: ");
+    ASSERT_NE(passed, std::string::npos);
+    const std::string passedList = html.substr(passed, html.find("</p>", passed) - passed);
+    EXPECT_EQ(passedList.find("<code>http-page</code>"), std::string::npos);
+    EXPECT_EQ(passedList.find("<code>hsts-missing</code>"), std::string::npos);
+    EXPECT_NE(passedList.find("<code>title-missing</code>"), std::string::npos);
+    EXPECT_NE(html.find("Not judged on any site: <code>http-not-redirected</code>"),
+              std::string::npos);
+    // Files are counted as files.
+    EXPECT_NE(html.find("(files)</span></td>"), std::string::npos);
+    EXPECT_NE(html.find("own.example/</a><br><span class=\"muted\">own site</span>"),
+              std::string::npos);
+    for (const char* row : {"Errors", "Warnings", "Notices"}) {
+        EXPECT_NE(html.find("<th scope=\"row\">" + std::string(row) + "</th>"), std::string::npos)
+            << row;
+    }
+    EXPECT_EQ(html.find(">Findings</th>"), std::string::npos);
+    // The site's page counts a check's files as files and a finding about the site as such,
+    // and says how to fix each check.
+    const std::string page = AuditSitePage(own, "Shop", "s.html", 0);
+    EXPECT_NE(page.find("(1 file)</span>"), std::string::npos);
+    EXPECT_NE(page.find("(the whole site)</span>"), std::string::npos);
+    EXPECT_EQ(page.find("(1 page)</span>"), std::string::npos);
+    EXPECT_NE(page.find("<p class=\"fix\"><strong>How to fix:</strong> get a certificate"),
+              std::string::npos);
+}
+
 // The DOM headless Chromium builds of `file`; empty when it did not run.
 std::string ChromiumDom(const std::string& file, const std::string& profile) {
     const std::string command =
