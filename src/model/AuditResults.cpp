@@ -14,4 +14,16 @@ std::string_view AuditSeverityName(AuditSeverity severity) {
     return "notice";
 }
 
+std::string_view AuditSeverityHeading(AuditSeverity severity) {
+    switch (severity) {
+        case AuditSeverity::Error:
+            return "Errors";
+        case AuditSeverity::Warning:
+            return "Warnings";
+        case AuditSeverity::Notice:
+            break;
+    }
+    return "Notices";
+}
+
 }  // namespace sg

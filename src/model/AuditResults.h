@@ -16,6 +16,8 @@ enum class AuditSeverity { Error = 0, Warning = 1, Notice = 2 };
 
 // "error", "warning", "notice".
 std::string_view AuditSeverityName(AuditSeverity severity);
+// "Errors", "Warnings", "Notices": a count's heading in the reports.
+std::string_view AuditSeverityHeading(AuditSeverity severity);
 
 struct AuditPage {
     std::string url;

@@ -256,8 +256,9 @@ class CPreviousDialogTest : public QObject {
         dialog_.emplace(prompts_);
         QVERIFY(ShowActive(*dialog_));
         Tabs()->setCurrentIndex(4);
-        QCOMPARE(Names(4),
-                 QStringList({"Shop 2024.html", "Silent 2024.html (failed: no site answered)"}));
+        // Newest first: the failed run was made last.
+        QCOMPARE(Names(4), QStringList({"Silent 2024 (failed: no site answered)", "Shop 2024"}));
+        List(4)->setCurrentItem(List(4)->topLevelItem(1));
         QPushButton* exportButton = ButtonOf(*dialog_, "exportButton");
         QVERIFY(exportButton->isEnabled());
         const std::string target = App().paths.workDir + "/out";

@@ -107,7 +107,6 @@ void LinkCrawler::AddRecord(std::string_view fromPage, std::string_view link, Li
                             int httpStatus, LinkKind kind) {
     records_.Add(fromPage, link, status, httpStatus, kind);
     CountProgress(ProgressCount::LinkChecked);
-    ShowWorkOnBar();
 }
 
 void LinkCrawler::ShowWorkOnBar() {
@@ -437,6 +436,7 @@ void LinkCrawler::OpenPage(const std::string& url, const std::string& fromPage, 
                              read ? &found : nullptr});
     }
     if (found.Empty()) {
+        ShowWorkOnBar();
         return;
     }
     Frame frame;
@@ -530,6 +530,7 @@ void LinkCrawler::VisitPage(const std::string& url, const std::string& fromPage,
         // The page's own address outlives a push onto the stack.
         const std::string page(top.url);
         HandleItem(page, item, followSite, stack);
+        ShowWorkOnBar();
     }
     if (PagesVisited() >= maxPages_ && ahead_ != nullptr) {
         ahead_->StopPrefetching();

@@ -213,7 +213,8 @@ class LinkCrawler {
     // later work, and the links themselves (FoundLinks) are kept for the walk.
     FetchAhead::Note ReadAhead(const Answer& answer, bool followSite);
     void NotePagesKnown(const Frame& frame, bool followSite);
-    // The site's share of the bar: records made of the links found (and the start page).
+    // The site's share of the bar: records made of the links found (and the start page), told
+    // once a page's links are counted and after each link the walk handles.
     void ShowWorkOnBar();
 
     Fetcher& fetcher_;

@@ -37,11 +37,11 @@ std::vector<std::string> ChartSites(std::string_view page) {
     return sites;
 }
 
-// The sum of the number cells of the "Findings" row of `severity`.
+// The sum of the number cells of the row of `severity` ("Errors", ...).
 std::size_t FindingsOf(std::string_view page, AuditSeverity severity) {
     const std::string name(AuditSeverityName(severity));
-    const std::string row = "<tr><th scope=\"row\">Findings</th><td><span class=\"badge " + name +
-                            "\">" + name + "</span></td>";
+    const std::string row = "<tr><th scope=\"row\">" + std::string(AuditSeverityHeading(severity)) +
+                            "</th><td><span class=\"badge " + name + "\">" + name + "</span></td>";
     const std::size_t start = page.find(row);
     if (start == std::string_view::npos) {
         return 0;

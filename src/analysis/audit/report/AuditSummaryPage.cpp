@@ -236,11 +236,8 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
     for (AuditSeverity severity :
          {AuditSeverity::Error, AuditSeverity::Warning, AuditSeverity::Notice}) {
         const std::string name(AuditSeverityName(severity));
-        const char* heading = severity == AuditSeverity::Error     ? "Errors"
-                              : severity == AuditSeverity::Warning ? "Warnings"
-                                                                   : "Notices";
-        html += "<tr><th scope=\"row\">" + std::string(heading) + "</th><td><span class=\"badge " +
-                name + "\">" + name + "</span></td>";
+        html += "<tr><th scope=\"row\">" + std::string(AuditSeverityHeading(severity)) +
+                "</th><td><span class=\"badge " + name + "\">" + name + "</span></td>";
         for (const AuditSummarySite& entry : sites) {
             std::size_t count = 0;
             for (const AuditFinding& finding : entry.site->findings) {
