@@ -6,8 +6,10 @@
 namespace sg {
 
 bool NamesAHost(std::string_view url) {
-    // This machine's names need no dot: "localhost:8080", "[::1]:8080".
-    return url.find('.') != std::string_view::npos || IsLoopbackHost(url);
+    // This machine's names need no dot ("localhost:8080"). The crawl connects over IPv4 only,
+    // so an IPv6 address ("[::1]:8080") is none it could fetch.
+    return url.find('.') != std::string_view::npos ||
+           (IsLoopbackHost(url) && url.find('[') == std::string_view::npos);
 }
 
 int CheckProjectReady(const Project& project, int* urlIndex) {

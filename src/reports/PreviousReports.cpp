@@ -139,13 +139,16 @@ std::vector<PreviousReport> ListPreviousReports(const AppPaths& paths, PreviousR
         const std::string page = name + std::string(kHtml);
         const std::string path = folder + "/" + name + "/" + page;
         if (IsRegularOrOther(path, st)) {
+            // Only a plain file is opened: a pipe named like a page would wait forever.
+            const bool regular = S_ISREG(st.st_mode);
             lines.push_back(
                 {page,
                  ReportDateText(st.st_mtime),
-                 tab == PreviousReportTab::EngineReadiness && Says(path, kNestedBanner),
+                 regular && tab == PreviousReportTab::EngineReadiness && Says(path, kNestedBanner),
                  st.st_mtime,
                  {},
-                 tab == PreviousReportTab::SiteAudit && Says(path, kNoSiteAnsweredBanner)});
+                 regular && tab == PreviousReportTab::SiteAudit &&
+                     Says(path, kNoSiteAnsweredBanner)});
         }
     }
     for (PreviousReport& line : lines) {

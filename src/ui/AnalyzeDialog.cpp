@@ -68,8 +68,8 @@ QString NotReadyReason(const Project& project) {
         case kProjectUrlWithoutDot:
             return QStringLiteral(
                        "Analyze Now needs every address to name a host: %1 has no "
-                       "\".\" and is not one of this computer's (localhost, "
-                       "[::1]). Click Edit Project to correct it.")
+                       "\".\" and is not this computer's own (localhost). Click Edit "
+                       "Project to correct it.")
                 .arg(ToQt(project.GetUrl(index)->GetUrl()));
         case kProjectNoShortName:
             return project.GetName().empty()

@@ -10,7 +10,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "analysis/audit/report/AuditSummaryFacts.h"
 #include "model/AppState.h"
@@ -100,6 +103,13 @@ QString Counted(std::size_t count, const char* one, const char* many) {
 
 // The audit run's sites and findings, read from its summary page.
 void FillAuditColumns(QTreeWidgetItem* line, const std::string& summaryPage) {
+    // A plain file of a summary page's size: a pipe or a huge file is not waited for.
+    constexpr std::uintmax_t kMostRead = 32u * 1024u * 1024u;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(summaryPage, error) ||
+        std::filesystem::file_size(summaryPage, error) > kMostRead || error) {
+        return;
+    }
     std::string page;
     AuditSummaryFacts facts;
     if (!ReadWholeFile(summaryPage, page) || !ReadAuditSummaryFacts(page, facts)) {

@@ -373,6 +373,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
         scale_ = scale;
         // The texts shrink with the buttons and the strip they stand in.
         for (QPushButton* button : findChildren<QPushButton*>()) {
+            // A dialog or message box open over the window keeps its own size.
+            if (button->window() != this) {
+                continue;
+            }
             QFont font = this->font();
             // A font sized in pixels has no point size to scale.
             if (font.pointSizeF() > 0) {

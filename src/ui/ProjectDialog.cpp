@@ -52,7 +52,7 @@ std::string WithoutHttp(std::string_view text) {
 QString NoHostReason() {
     return QStringLiteral(
         "An address needs a \".\" in its host name (as in www.example.com), unless it is one of "
-        "this computer's own: localhost, 127.0.0.1 or [::1].");
+        "this computer's own: localhost or 127.0.0.1.");
 }
 
 QPushButton* Button(const QString& text, const char* name, QWidget* parent) {

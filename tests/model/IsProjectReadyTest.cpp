@@ -27,8 +27,10 @@ TEST(IsProjectReady, EveryUrlNamesAHostAndTheNameGivesAShortName) {
     EXPECT_EQ(index, 1);
     EXPECT_EQ(Check("p", {"intranet:8080", "a.com"}, &index), kProjectUrlWithoutDot);
     EXPECT_EQ(index, 0);
-    // This machine's names have no dot and still name a host.
-    EXPECT_EQ(Check("p", {"localhost:8092", "[::1]:8080/x", "https://LOCALHOST"}), kProjectReady);
+    // This machine's names have no dot and still name a host; an IPv6 address is none the
+    // crawl could fetch.
+    EXPECT_EQ(Check("p", {"localhost:8092", "https://LOCALHOST"}), kProjectReady);
+    EXPECT_EQ(Check("p", {"[::1]:8080/x"}), kProjectUrlWithoutDot);
     EXPECT_EQ(Check("p", {"a.com", ""}, &index), kProjectEmptyUrl);
     EXPECT_EQ(index, 1);
     // The URLs are checked before the name.

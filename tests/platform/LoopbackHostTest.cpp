@@ -42,7 +42,7 @@ TEST(LoopbackHost, NamesOfThisMachineInEveryFormAProjectOrAnEngineHostTakes) {
     }
 }
 
-// The designed check asks whether the machine is online; hosts of this machine need only the
+// The usual check asks whether the machine is online; hosts of this machine need only the
 // loopback interface, which is up wherever the tests run.
 TEST(LoopbackHost, ReachingHostsOfThisMachineNeedsNoInternet) {
     SetOnlineCheck([] { return false; });

@@ -92,7 +92,7 @@ class ProjectDialogTest : public QObject {
         Type(EditOf(*dialog_, "urlEdit"), ".com");
         QVERIFY(urlAdd->isEnabled());
         QVERIFY(!hint->isVisible());
-        for (const char* local : {"localhost:8092", "HTTP://[::1]:8093/"}) {
+        for (const char* local : {"localhost:8092", "HTTP://LOCALHOST:8093/"}) {
             Retype(EditOf(*dialog_, "urlEdit"), QString::fromLatin1(local));
             QVERIFY2(urlAdd->isEnabled() && !hint->isVisible(), local);
         }

@@ -1,5 +1,7 @@
 #include "analysis/audit/report/AuditSummaryFacts.h"
 
+#include <optional>
+
 #include <nlohmann/json.hpp>
 
 #include "model/AuditResults.h"
@@ -38,13 +40,13 @@ std::vector<std::string> ChartSites(std::string_view page) {
 }
 
 // The sum of the number cells of the row of `severity` ("Errors", ...).
-std::size_t FindingsOf(std::string_view page, AuditSeverity severity) {
+std::optional<std::size_t> FindingsOf(std::string_view page, AuditSeverity severity) {
     const std::string name(AuditSeverityName(severity));
     const std::string row = "<tr><th scope=\"row\">" + std::string(AuditSeverityHeading(severity)) +
                             "</th><td><span class=\"badge " + name + "\">" + name + "</span></td>";
     const std::size_t start = page.find(row);
     if (start == std::string_view::npos) {
-        return 0;
+        return std::nullopt;
     }
     const std::size_t end = page.find("</tr>", start);
     const std::string_view cells = page.substr(
@@ -77,7 +79,13 @@ bool ReadAuditSummaryFacts(std::string_view page, AuditSummaryFacts& facts) {
     }
     for (AuditSeverity severity :
          {AuditSeverity::Error, AuditSeverity::Warning, AuditSeverity::Notice}) {
-        facts.findings[static_cast<std::size_t>(severity)] = FindingsOf(page, severity);
+        std::optional<std::size_t> found = FindingsOf(page, severity);
+        // A page of another making has no such counts: nothing read, rather than none found.
+        if (!found) {
+            facts = AuditSummaryFacts();
+            return false;
+        }
+        facts.findings[static_cast<std::size_t>(severity)] = *found;
     }
     return true;
 }
