@@ -279,9 +279,7 @@ void CPreviousDialog::Export() {
                         PromptIcon::Warning);
         return;
     }
-    const QByteArray path = target.toLocal8Bit();
-    if (!WriteWholeFile(std::string(path.constData(), static_cast<std::size_t>(path.size())),
-                        data)) {
+    if (!WriteWholeFile(PathFromQt(target), data)) {
         prompts_.Inform(this, ToQt(App().appTitle),
                         QStringLiteral("The file could not be written:\n%1").arg(target),
                         PromptIcon::Warning);

@@ -713,6 +713,8 @@ TEST(AuditCommand, EveryCheckFiresWherePlantedAndNowhereElse) {
         {"sitemap-invalid", "/sitemap-broken.xml"},
         {"sitemap-url-bad", "/noindex.html"},
         {"not-in-sitemap", "/unlisted.html"},
+        // Shut out for Bingbot alone, Google indexes it: unlisted like any other page.
+        {"not-in-sitemap", "/bing-only/page.html"},
         {"sitemap-orphan", "/orphan.html"},
         {"sitemap-other-host", "/sitemap-pages.xml.gz"},
         {"https-missing", "-"},

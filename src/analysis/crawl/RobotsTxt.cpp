@@ -217,7 +217,10 @@ RobotsTxt RobotsTxt::ParseAs(std::string_view text, RobotsReading reading) {
         const std::string written = ToLowerAnsi(TrimBlanksView(line.substr(0, colon)));
         const std::string key = google ? GoogleKey(written) : written;
         const std::string_view value = TrimBlanksView(line.substr(colon + 1));
-        if (google && (blankForColon || key != written)) {
+        // Only a line Google then obeys reads differently; one whose key it ignores too does not.
+        const bool obeyed =
+            key == "user-agent" || key == "allow" || key == "disallow" || key == "sitemap";
+        if (google && obeyed && (blankForColon || key != written)) {
             // In Google's pass a problem stands for a line read leniently: how it reads it.
             robots.problems_.push_back({lineNumber, {}, key + ": " + std::string(value)});
         }

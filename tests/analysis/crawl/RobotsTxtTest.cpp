@@ -224,10 +224,13 @@ TEST(RobotsTxt, GoogleAndRfcReadingsOfLinesTheyDisagreeOn) {
             << row.file << row.path;
     }
     // The problem says how Google reads the line it skips.
-    const RobotsTxt typo = RobotsTxt::Parse("User-agent: *\nDisalow: /x/\nNoindex: /y\n");
-    ASSERT_EQ(typo.Problems().size(), 2u);
+    // A line whose key Google ignores too, a missing colon or not, reads alike for both.
+    const RobotsTxt typo =
+        RobotsTxt::Parse("User-agent: *\nDisalow: /x/\nNoindex: /y\nCrawl-delay 10\n");
+    ASSERT_EQ(typo.Problems().size(), 3u);
     EXPECT_EQ(typo.Problems()[0].googleReads, "disallow: /x/");
     EXPECT_EQ(typo.Problems()[1].googleReads, "");
+    EXPECT_EQ(typo.Problems()[2].googleReads, "");
 }
 
 }  // namespace

@@ -107,7 +107,9 @@ PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
                            : google ? std::string(kIndexingCrawler)
                            : bing   ? std::string(kBingCrawler)
                                     : std::string();
-        state.blocked = google || bing;
+        // Indexing is Google's to judge (the other checks read it); a crawler shut out alone
+        // is a finding of its own (blockedFor).
+        state.blocked = google;
     }
     state.noindex = state.content && answer.directives.KeepsOutOfIndex(now_);
     if (state.content && answer.html) {

@@ -37,7 +37,10 @@ void JudgeHttps(AuditJudge& judge) {
         judge.Add(kHttpsMissing, std::nullopt,
                   "served over http; " + data.httpsProbeUrl + " gives no answer");
     }
-    if (!data.httpProbeUrl.empty() && data.httpProbeStatus != 0 && !data.httpProbeEndedOnHttps) {
+    // A 400 is a port that speaks only TLS refusing a plain request (nginx's "plain HTTP
+    // request was sent to HTTPS port"): no http site there to redirect.
+    if (!data.httpProbeUrl.empty() && data.httpProbeStatus != 0 && data.httpProbeStatus != 400 &&
+        !data.httpProbeEndedOnHttps) {
         judge.Add(kHttpNotRedirected, data.httpProbeUrl,
                   AnswerText(data.httpProbeStatus) + " over http, with no redirect to https");
     }

@@ -60,7 +60,7 @@ void JudgeIndexing(AuditJudge& judge) {
         }
         // A page the audit did not ask (robots.txt keeps Sitegauge out too) is judged by the
         // rules alone: whatever it holds, Googlebot may not read it.
-        if (state.blocked && (state.content || answer.notAsked)) {
+        if (!state.blockedFor.empty() && (state.content || answer.notAsked)) {
             judge.Add(kBlockedByRobots, answer.url, "disallowed for " + state.blockedFor);
         }
         if (state.content && answer.directives.nofollow) {

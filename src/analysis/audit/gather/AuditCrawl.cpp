@@ -526,7 +526,8 @@ class Gatherer {
                         break;
                     }
                     const std::optional<Url> parsed = Url::Parse(address);
-                    if (parsed && !SameHostAndScheme(parsed->Text(), url)) {
+                    // Where the sitemap's redirects ended is where it stands.
+                    if (parsed && !SameHostAndScheme(parsed->Text(), sitemap.finalUrl)) {
                         if (file.otherHostFirst.size() < kOtherHostNamed) {
                             file.otherHostFirst.push_back(parsed->Text());
                         }
