@@ -571,8 +571,13 @@ PageFacts ReadPageFacts(std::string_view page, std::string_view contentTypeLine)
         return facts;
     }
     reader.Finish();
-    facts.charsetLate = facts.metaCharset && FindNoCase(contentTypeLine, "charset=") < 0 &&
-                        PrescanMetaCharset(page).empty();
+    // Late: no declaration in the first 1024 bytes at all (one there whose label is unknown is
+    // another fault), and no byte order mark to decide before it.
+    const bool bom = page.starts_with("\xEF\xBB\xBF") || page.starts_with("\xFE\xFF") ||
+                     page.starts_with("\xFF\xFE");
+    facts.charsetLate = facts.metaCharset && !bom && FindNoCase(contentTypeLine, "charset=") < 0 &&
+                        PrescanMetaCharset(page).empty() &&
+                        FindNoCase(page.substr(0, 1024), "charset") < 0;
     return facts;
 }
 

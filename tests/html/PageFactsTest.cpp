@@ -69,6 +69,25 @@ TEST(PageFacts, TextIsReadInTheDeclaredCharsetAndComesOutAsUtf8) {
 }
 
 // Where a page begins, and the links a crawler cannot follow or a reader would not call generic.
+// A charset is late only when nothing in the first 1024 bytes declares one and no byte order
+// mark decides first; an early tag with a label no browser knows is another fault.
+TEST(PageFacts, ACharsetIsLateOnlyPastTheFirst1024BytesWithoutAByteOrderMark) {
+    const std::string filler = "<p>" + std::string(1100, 'x') + "</p>";
+    const struct {
+        std::string page;
+        bool late;
+    } cases[] = {
+        {"<html><head>" + filler + "<meta charset=\"utf-8\"></head></html>", true},
+        {"\xEF\xBB\xBF<html><head>" + filler + "<meta charset=\"utf-8\"></head></html>", false},
+        {"<html><head><meta charset=\"klingon\">" + filler + "</head></html>", false},
+        {"<html><head><meta charset=\"utf-8\">" + filler + "</head></html>", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadPageFacts(c.page, "Content-Type: text/html").charsetLate, c.late)
+            << c.page.substr(0, 40);
+    }
+}
+
 TEST(PageFacts, DoctypeAndLinksAsBrowsersAndCrawlersReadThem) {
     struct Row {
         const char* page;
