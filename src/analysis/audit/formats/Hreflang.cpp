@@ -24,14 +24,16 @@ bool IsDigits(std::string_view text, std::size_t size) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// language[-Script][-REGION], the language and region as `wide` allows.
+// language[-Script][-REGION], the language and region as `wide` allows; `wide` (a page's lang)
+// also takes a three-letter language (ISO 639-2 and 639-3) and the further subtags of BCP 47
+// (variants, extensions, private use: 1 to 8 letters or digits each).
 bool IsLanguageRegion(std::string_view code, bool wide) {
-    // At most three parts.
-    std::string_view parts[3];
+    constexpr std::size_t kMostParts = 8;
+    std::string_view parts[kMostParts];
     std::size_t count = 0;
     for (;;) {
         const std::size_t dash = code.find('-');
-        if (count == 3) {
+        if (count == (wide ? kMostParts : 3)) {
             return false;
         }
         parts[count++] = code.substr(0, dash);
@@ -51,13 +53,21 @@ bool IsLanguageRegion(std::string_view code, bool wide) {
     if (next < count && IsLetters(parts[next], 4)) {
         ++next;
     }
-    if (next < count) {
+    if (next < count && (IsLetters(parts[next], 2) || IsDigits(parts[next], 3))) {
         const bool region = IsLetters(parts[next], 2) &&
                             InTable(parts[next], std::begin(kIsoRegions), std::end(kIsoRegions));
         if (!region && !(wide && IsDigits(parts[next], 3))) {
             return false;
         }
         ++next;
+    }
+    for (; wide && next < count; ++next) {
+        const std::string_view part = parts[next];
+        if (part.empty() || part.size() > 8 || !std::all_of(part.begin(), part.end(), [](char c) {
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            })) {
+            return false;
+        }
     }
     return next == count;
 }
