@@ -70,6 +70,22 @@ std::optional<std::size_t> AuditJudge::PageOfKey(const std::string& key) const {
     return found != answerByKey_.end() ? std::optional(found->second) : std::nullopt;
 }
 
+std::string AuditJudge::OtherLoaders(std::string_view resource) const {
+    if (!loaders_) {
+        loaders_.emplace();
+        ForEachContentPage([&](const AuditAnswer& answer) {
+            for (const std::string_view loaded : answer.resources) {
+                ++(*loaders_)[AuditKey(loaded)];
+            }
+        });
+    }
+    const auto found = loaders_->find(AuditKey(resource));
+    const std::size_t count = found == loaders_->end() ? 0 : found->second;
+    return count > 1
+               ? " and " + std::to_string(count - 1) + (count == 2 ? " other page" : " other pages")
+               : std::string();
+}
+
 const AuditAnswer* AuditJudge::Find(std::string_view url) const {
     const std::string key = AuditKey(url);
     if (const auto found = answerByKey_.find(key); found != answerByKey_.end()) {

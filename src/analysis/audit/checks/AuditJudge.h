@@ -62,6 +62,9 @@ class AuditJudge {
     // The answer for an address, on the site or a canonical page elsewhere; null when the
     // audit has none.
     const AuditAnswer* Find(std::string_view url) const;
+    // " and N other pages" (" other page" for one) when content pages besides the first load
+    // the resource; empty otherwise. The counts are made once, at the first call.
+    std::string OtherLoaders(std::string_view resource) const;
 
     // A finding of `check`, with the check's severity unless `severity` says otherwise (a check
     // whose findings differ in weight). Each check's findings keep the order they are added in.
@@ -74,6 +77,9 @@ class AuditJudge {
 
   private:
     PageState StateOf(const AuditAnswer& answer) const;
+
+    // How many content pages load each resource, by AuditKey (OtherLoaders).
+    mutable std::optional<std::unordered_map<std::string, std::size_t>> loaders_;
 
     const AuditSiteData& data_;
     const std::time_t now_;

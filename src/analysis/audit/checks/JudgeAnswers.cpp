@@ -50,19 +50,7 @@ void JudgeCrawledAnswers(AuditJudge& judge) {
     }
 }
 
-// How many of the site's pages load each resource; made only when a broken one is found.
-std::unordered_map<std::string, std::size_t> Loaders(const AuditJudge& judge) {
-    std::unordered_map<std::string, std::size_t> loaders;
-    judge.ForEachContentPage([&](const AuditAnswer& answer) {
-        for (const std::string_view resource : answer.resources) {
-            ++loaders[AuditKey(resource)];
-        }
-    });
-    return loaders;
-}
-
 void JudgeLinks(AuditJudge& judge) {
-    std::optional<std::unordered_map<std::string, std::size_t>> loaders;
     std::unordered_set<std::string> reported;
     std::unordered_set<std::string> linkToRedirect;
     for (const AuditLink& link : judge.Data().links) {
@@ -72,18 +60,7 @@ void JudgeLinks(AuditJudge& judge) {
             reported.insert(key).second) {
             // Judged by the crawl without a visit: a resource, or a page past the bound. A
             // resource says how many pages load it besides the first.
-            std::string others;
-            if (!link.page) {
-                if (!loaders) {
-                    loaders = Loaders(judge);
-                }
-                const auto found = loaders->find(key);
-                const std::size_t count = found == loaders->end() ? 0 : found->second;
-                if (count > 1) {
-                    others = " and " + std::to_string(count - 1) +
-                             (count == 2 ? " other page" : " other pages");
-                }
-            }
+            const std::string others = link.page ? std::string() : judge.OtherLoaders(link.to);
             judge.Add(link.status < 500 ? AuditCheckId(kStatus4xx) : AuditCheckId(kStatus5xx),
                       link.to,
                       AnswerText(link.status) + (link.page ? ", linked from " : ", loaded by ") +

@@ -68,20 +68,9 @@ void JudgeAnswerSpeed(AuditJudge& judge) {
 // weight.
 std::unordered_map<std::string, std::size_t> JudgeResources(AuditJudge& judge) {
     const AuditSiteData& data = judge.Data();
-    // How many of the site's pages load each resource, so that a finding says where it is.
-    std::unordered_map<std::string, std::size_t> loaders;
-    judge.ForEachContentPage([&](const AuditAnswer& answer) {
-        for (const std::string_view resource : answer.resources) {
-            ++loaders[AuditKey(resource)];
-        }
-    });
+    // A finding says where the resource is loaded.
     const auto where = [&](const AuditResource& resource) {
-        const auto found = loaders.find(AuditKey(resource.url));
-        const std::size_t count = found == loaders.end() ? 0 : found->second;
-        return ", loaded by " + resource.from +
-               (count > 1 ? " and " + std::to_string(count - 1) +
-                                (count == 2 ? " other page" : " other pages")
-                          : std::string());
+        return ", loaded by " + resource.from + judge.OtherLoaders(resource.url);
     };
     std::unordered_map<std::string, std::size_t> sizes;
     for (const AuditResource& resource : data.resources) {
