@@ -250,8 +250,8 @@ std::vector<Row> Rows() {
         {kViewportNoZoom, kWarning, "Documents",
          "the viewport forbids zooming (user-scalable=no, or a maximum-scale under " +
              Number(kViewportMinMaxScale) + ")",
-         "remove user-scalable=no and any maximum-scale under " + Number(kViewportMinMaxScale) +
-             " from the viewport, so that readers can zoom"},
+         "remove user-scalable=no and any maximum-scale under 5 from the viewport, so that readers "
+         "can zoom"},
         {kStructuredDataInvalid, kWarning, "Documents",
          "an application/ld+json script does not parse or lacks @context or @type",
          "correct the JSON and give each object its @context (such as https://schema.org) and "
