@@ -7,11 +7,14 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sg {
+
+struct RenderFacts;
 
 class Answer {
   public:
@@ -59,6 +62,9 @@ class Answer {
     // No answer because the redirects looped, went past the most followed, or led where no
     // request can go.
     bool redirectsFailed = false;
+    // What a browser made of the page when it was rendered (the body is then the document after
+    // its scripts); empty for a fetched answer.
+    std::shared_ptr<const RenderFacts> rendered;
 
     // An answer came from the server: kOk, or kNotText (an image, an archive).
     bool Reached() const { return result == kOk || result == kNotText; }
