@@ -1,5 +1,6 @@
 #include "app/ResultsCsv.h"
 
+#include <charconv>
 #include <initializer_list>
 #include <span>
 #include <sstream>
@@ -34,6 +35,17 @@ void AppendPage(CsvOut& out, const std::string& site, const PageReadiness& page)
                std::to_string(page.images), std::to_string(page.imagesWithoutAlt)});
 }
 
+std::string Figure(const std::optional<std::int64_t>& value) {
+    return value ? std::to_string(*value) : std::string();
+}
+
+// The score as JSON writes it (shortest form that reads back the same).
+std::string ScoreText(double score) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, score);
+    return error == std::errc() ? std::string(text, end) : std::string();
+}
+
 }  // namespace
 
 int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind kind,
@@ -63,10 +75,19 @@ int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind
             }
             break;
         case ResultsKind::Popularity:
-            AppendRow(out, {"site", "engine", "count"});
+            AppendRow(out, {"site", "engine", "count", "ccHarmonicRank", "ccPageRankRank",
+                            "oprScore", "oprRank", "error"});
             for (const SitePopularity& site : results.popularity) {
+                // The site's authority stands on each of its rows, empty where it has none.
+                const SiteAuthority none;
+                const SiteAuthority& a = site.authority ? *site.authority : none;
+                const std::string harmonic = Figure(a.ccHarmonicRank);
+                const std::string pageRank = Figure(a.ccPageRankRank);
+                const std::string score = a.oprScore ? ScoreText(*a.oprScore) : std::string();
+                const std::string rank = Figure(a.oprRank);
                 for (const EngineCount& c : site.counts) {
-                    AppendRow(out, {site.url, c.engine, std::to_string(c.count)});
+                    AppendRow(out, {site.url, c.engine, std::to_string(c.count), harmonic,
+                                    pageRank, score, rank, a.error});
                 }
             }
             break;

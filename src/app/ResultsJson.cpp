@@ -80,7 +80,19 @@ json PopularitySite(const SitePopularity& site) {
     for (const EngineCount& c : site.counts) {
         counts[c.engine] = c.count;
     }
-    return {{"url", site.url}, {"counts", counts}};
+    json row = {{"url", site.url}, {"counts", counts}};
+    if (const std::optional<SiteAuthority>& a = site.authority) {
+        auto value = [](const auto& figure) { return figure ? json(*figure) : json(nullptr); };
+        row["domain"] = a->domain;
+        row["ccHarmonicRank"] = value(a->ccHarmonicRank);
+        row["ccPageRankRank"] = value(a->ccPageRankRank);
+        row["oprScore"] = value(a->oprScore);
+        row["oprRank"] = value(a->oprRank);
+        if (!a->error.empty()) {
+            row["error"] = a->error;
+        }
+    }
+    return row;
 }
 
 json AuditPageRow(const AuditPage& page) {

@@ -48,6 +48,9 @@ void StartUp(const std::string& workDir) {
     paths.ftpFile = ConfigFilePath("ftp.txt");
     paths.ftpTrustFile = ConfigFilePath("ftp-trust.txt");
     paths.lastProfileFile = ConfigFilePath("last-profile.txt");
+    paths.linkAuthorityFile = ConfigFilePath("link-authority.txt");
+    paths.configDir = ConfigFilePath("");
+    paths.configDir.pop_back();
 
     // A folder that exists or cannot be created is not an error: later writes fail silently.
     CreateFolder(paths.profilesDir);
@@ -77,6 +80,8 @@ void StartUp(const std::string& workDir) {
     ApplyStoredPageBoundSetting(App().paths.maxPagesFile);
     ApplyStoredLinkBoundSetting(App().paths.maxLinksFile);
     ApplyStoredMetasearchSetting(App().paths.metasearchFile);
+    App().authority = LinkAuthoritySettings();
+    ApplyStoredLinkAuthoritySettings(App().paths.linkAuthorityFile, App().authority);
 }
 
 }  // namespace sg

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "analysis/readiness/KeywordTable.h"
+#include "engines/LinkAuthoritySection.h"
 #include "engines/LinkPopularitySection.h"
 #include "model/AppState.h"
 #include "platform/FileSystem.h"
@@ -165,7 +166,9 @@ void WriteSummaryPage(Project& project, SummaryKind kind, std::time_t when) {
     }
     WriteBanner(page, project, kind, when);
     if (kind == SummaryKind::LinkPopularity) {
-        LinkPopularitySection(project);
+        if (LinkPopularitySection(project)) {
+            LinkAuthoritySection(project);
+        }
     } else {
         WriteSiteTable(page, project, kind);
         if (kind == SummaryKind::NestedReadiness || kind == SummaryKind::Readiness) {

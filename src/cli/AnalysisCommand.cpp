@@ -11,6 +11,7 @@
 #include "analysis/crawl/CrawlManners.h"
 #include "analysis/crawl/PageBoundSetting.h"
 #include "app/AnalysisRun.h"
+#include "cli/AuthorityOptions.h"
 #include "cli/CliArgs.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliProgressBar.h"
@@ -42,6 +43,7 @@ struct AnalysisArgs {
     AuditSeverity failOn = AuditSeverity::Error;
     ResultsOutput output;
     ProjectArgument project;
+    AuthorityArgs authority;
 };
 
 // App().results for the time of one command.
@@ -99,6 +101,9 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
             continue;
         } else if (kind != AnalysisKind::LinkPopularity && args.TakeFlag("--ignore-robots")) {
             parsed.ignoreRobots = true;
+        } else if (kind == AnalysisKind::LinkPopularity &&
+                   TakeAuthorityOption(args, parsed.authority)) {
+            continue;
         } else if (TakeResultsOption(args, parsed.output)) {
             continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
@@ -164,6 +169,9 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         return CliUsageError(context, command, args.Error());
     }
 
+    if (!ApplyAuthorityOptions(context, command, parsed.authority)) {
+        return kExitUsage;
+    }
     if (parsed.maxLinks > 0) {
         OverrideMaxLinksPerPage(parsed.maxLinks);
     }

@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 
+#include "demo/DemoAuthority.h"
 #include "demo/DemoCertificate.h"
 #include "demo/DemoSiteServer.h"
 #include "demo/EngineEmulator.h"
 #include "engines/EngineHosts.h"
+#include "model/AppState.h"
 #include "net/MetasearchSetting.h"
 #include "net/TlsServerContext.h"
 #include "net/TrustedCertificates.h"
@@ -73,6 +75,9 @@ int DemoSession::Start() {
     engines_->PointEngineHostsHere();
     previousMetasearch_ = MetasearchInstance();
     SetMetasearchInstance(engines_->MetasearchAddress());
+    previousAuthority_ = App().authority;
+    ConfigureDemoAuthority(*engines_, urls, App().paths.workDir + "/demo-cc-ranks.txt.gz",
+                           App().authority);
     SetOnlineCheck([] { return true; });
     return kDemoStarted;
 }
@@ -92,6 +97,7 @@ void DemoSession::Stop() {
     if (wasRunning) {
         SetOnlineCheck(nullptr);
         SetMetasearchInstance(previousMetasearch_);
+        App().authority = previousAuthority_;
     }
 }
 

@@ -9,7 +9,8 @@
 // at this start (DemoCertificate). The process trusts that certificate while the session runs
 // and no longer (TrustedCertificates.h); the rival stays plain HTTP. The engines list both
 // sites by their project addresses, the plain ones, as the Position Analyzer and Link
-// Popularity match them. The emulator is the metasearch instance in force too, offering two
+// Popularity match them. The demo's link authority sources (DemoAuthority) are in force while
+// it runs. The emulator is the metasearch instance in force too, offering two
 // live engines, until Stop puts the one before it back.
 
 #include <array>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "demo/DemoEngines.h"
+#include "model/LinkAuthoritySettings.h"
 
 namespace sg {
 
@@ -70,6 +72,8 @@ class DemoSession {
     std::string certificatePem_;
     // The metasearch instance in force before Start.
     std::string previousMetasearch_;
+    // The link authority sources in force before Start.
+    LinkAuthoritySettings previousAuthority_;
 };
 
 // The one session of the process, for a front end that keeps the demo up for as long as the

@@ -487,6 +487,10 @@ std::string EngineEmulator::LinkCountPageLocked(EngineId id, const std::string& 
            std::string(kPageTail);
 }
 
+std::string EngineEmulator::OpenPageRankAddress() const {
+    return "http://" + Host() + std::string(kOprPath);
+}
+
 std::string EngineEmulator::Answer(const std::string& target,
                                    const std::vector<std::string>& headers,
                                    const std::string& host) {
@@ -498,6 +502,9 @@ std::string EngineEmulator::Answer(const std::string& target,
                                type)) {
             return OkResponse(type, body);
         }
+    }
+    if (StartsWith(target, kOprPath)) {
+        return openPageRank_.Respond(target, headers);
     }
     Classified asked = Classify(target);
     std::lock_guard lock(mutex_);

@@ -25,6 +25,7 @@
 
 #include "demo/LoopbackHttpServer.h"
 #include "demo/MetasearchEmulator.h"
+#include "demo/OpenPageRankEmulator.h"
 #include "engines/EngineId.h"
 
 namespace sg {
@@ -84,6 +85,9 @@ class EngineEmulator {
     static constexpr std::string_view kMetasearchPath = "/metasearch";
     std::string MetasearchAddress() const;
     MetasearchEmulator& Metasearch() { return metasearch_; }
+    // The Open PageRank stand-in under kOprPath, and its getPageRank address.
+    OpenPageRankEmulator& OpenPageRank() { return openPageRank_; }
+    std::string OpenPageRankAddress() const;
 
     // --- Keyword searches --------------------------------------------------------------------
     // The result addresses of `keyword` (the keyword as typed, before encoding) on the engine,
@@ -157,6 +161,7 @@ class EngineEmulator {
 
     bool pointedHosts_ = false;
     MetasearchEmulator metasearch_;
+    OpenPageRankEmulator openPageRank_;
     LoopbackHttpServer server_;
 };
 

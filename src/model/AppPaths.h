@@ -22,6 +22,8 @@ struct AppPaths {
     std::string ftpFile;            // $XDG_CONFIG_HOME/sitegauge/ftp.txt
     std::string ftpTrustFile;       // $XDG_CONFIG_HOME/sitegauge/ftp-trust.txt
     std::string lastProfileFile;    // $XDG_CONFIG_HOME/sitegauge/last-profile.txt
+    std::string linkAuthorityFile;  // $XDG_CONFIG_HOME/sitegauge/link-authority.txt (0600)
+    std::string configDir;          // $XDG_CONFIG_HOME/sitegauge (the ranks index too)
 };
 
 }  // namespace sg

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/AppPaths.h"
+#include "model/LinkAuthoritySettings.h"
 #include "model/ProgressSink.h"
 #include "model/Project.h"
 #include "model/RunResults.h"
@@ -23,6 +24,8 @@ struct AppState {
     ProgressSink* progressWindow = nullptr;
     // Where the run in progress puts its findings as data; none unless a front end asks.
     RunResults* results = nullptr;
+    // Link Popularity's sources of today's link authority, as in force for the next run.
+    LinkAuthoritySettings authority;
 };
 
 // The one instance of the process.

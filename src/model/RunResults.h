@@ -61,9 +61,23 @@ struct EngineCount {
     std::int64_t count = 0;
 };
 
+// Today's link authority of one site. A value is none when it was not looked up, failed, or
+// the source does not rank the domain; `error` then says which and why.
+struct SiteAuthority {
+    // The registrable domain looked up.
+    std::string domain;
+    std::optional<std::int64_t> ccHarmonicRank;
+    std::optional<std::int64_t> ccPageRankRank;
+    std::optional<double> oprScore;
+    std::optional<std::int64_t> oprRank;
+    std::string error;
+};
+
 struct SitePopularity {
     std::string url;
     std::vector<EngineCount> counts;
+    // Filled by the authority lookup after the counts; none when it did not run.
+    std::optional<SiteAuthority> authority;
 };
 
 struct PositionResult {

@@ -19,6 +19,7 @@
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
 #include "net/ProxySettings.h"
+#include "ui/LinkAuthorityFields.h"
 #include "ui/ProgressDialog.h"
 #include "ui/ProjectDialog.h"
 #include "ui/ReportLocation.h"
@@ -180,6 +181,9 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     mannersRow_->setLayout(mannersRow);
     mannersRow->setContentsMargins(0, 0, 0, 0);
 
+    authorityFields_ = new LinkAuthorityFields(prompts_, content_);
+    authorityFields_->hide();
+
     // Says why "Analyze Now" is grey, while the project is what keeps it so.
     notReadyLabel_ = new QLabel(content_);
     notReadyLabel_->setObjectName(QStringLiteral("notReadyLabel"));
@@ -217,6 +221,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     contentLayout->addWidget(auditPagesRow_);
     contentLayout->addLayout(nestedRow);
     contentLayout->addWidget(mannersRow_);
+    contentLayout->addWidget(authorityFields_);
     for (QWidget* hidden :
          {static_cast<QWidget*>(readinessGroup), static_cast<QWidget*>(validatorGroup),
           static_cast<QWidget*>(popularityGroup), static_cast<QWidget*>(timeLabel)}) {
@@ -242,6 +247,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
             nestedBox_->hide();
             veryLongLabel_->hide();
             mannersRow_->hide();
+            authorityFields_->show();
             break;
         case kAnalyzeLinkValidator:
             linkValidatorBox_->setChecked(true);
@@ -332,6 +338,9 @@ void AnalyzeDialog::AnalyzeNow() {
         // session, as there.
         SetMaxPagesPerSite(auditPagesSpin_->value());
         SavePageBoundSetting(App().paths.maxPagesFile, MaxPagesPerSite());
+    }
+    if (Selection().linkPopularity) {
+        authorityFields_->Apply();
     }
     auto* progress = new ProgressDialog(this);
     progress->FollowSiteShares(true);

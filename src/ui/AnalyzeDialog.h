@@ -20,6 +20,7 @@ class QPushButton;
 namespace sg {
 
 class AnalysisRun;
+class LinkAuthorityFields;
 class ProgressDialog;
 class SortedListBox;
 class UserPrompts;
@@ -91,6 +92,8 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QWidget* auditPagesRow_;
     QSpinBox* auditPagesSpin_;
     QWidget* mannersRow_;
+    // Link Popularity only.
+    LinkAuthorityFields* authorityFields_;
     QLabel* veryLongLabel_;
     QLabel* notReadyLabel_;
     QPushButton* analyzeNowButton_;
