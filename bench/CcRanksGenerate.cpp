@@ -4,20 +4,20 @@
 // benchmark can look them up. Usage: sitegauge_ccranks_generate FILE MEGABYTES
 #include <zlib.h>
 
+#include <sys/stat.h>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
 constexpr std::array<const char*, 24> kSyllables = {
-    "an", "ber", "co", "da", "el", "fo", "gra", "hu", "in", "jo", "ka", "lu",
+    "an",  "ber", "co", "da", "el",  "fo", "gra", "hu",  "in",  "jo", "ka",  "lu",
     "mar", "net", "or", "pi", "qua", "ro", "sun", "tec", "uni", "vi", "web", "zo"};
-constexpr std::array<const char*, 10> kSuffixes = {"com", "org", "net", "de", "uk.co",
-                                                   "fr", "io", "nl", "jp.co", "info"};
+constexpr std::array<const char*, 10> kSuffixes = {"com", "org", "net", "de",    "uk.co",
+                                                   "fr",  "io",  "nl",  "jp.co", "info"};
 
 std::uint64_t state = 0x9e3779b97f4a7c15ull;
 std::uint64_t Next() {

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     sg::CcRanksIndex index;
     bool scanned = false;
-    const int result = index.Open(argv[1], sg::CcRanksIndex::IndexPathFor(argv[2], argv[1]),
-                                  &scanned);
+    const int result =
+        index.Open(argv[1], sg::CcRanksIndex::IndexPathFor(argv[2], argv[1]), &scanned);
     if (result != sg::CcRanksIndex::kOk) {
         std::fprintf(stderr, "open failed: %d\n", result);
         return 1;

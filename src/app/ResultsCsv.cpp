@@ -86,8 +86,8 @@ int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind
                 const std::string score = a.oprScore ? ScoreText(*a.oprScore) : std::string();
                 const std::string rank = Figure(a.oprRank);
                 for (const EngineCount& c : site.counts) {
-                    AppendRow(out, {site.url, c.engine, std::to_string(c.count), harmonic,
-                                    pageRank, score, rank, a.error});
+                    AppendRow(out, {site.url, c.engine, std::to_string(c.count), harmonic, pageRank,
+                                    score, rank, a.error});
                 }
             }
             break;

@@ -48,8 +48,8 @@ bool ApplyAuthorityOptions(CliContext& context, std::string_view command,
         App().authority.oprKey = parsed.oprKey;
     }
     if (!SaveLinkAuthoritySettings(App().paths.linkAuthorityFile, stored)) {
-        CliError(context, prefix + "the settings could not be kept in " +
-                              App().paths.linkAuthorityFile);
+        CliError(context,
+                 prefix + "the settings could not be kept in " + App().paths.linkAuthorityFile);
         return false;
     }
     return true;

@@ -21,8 +21,9 @@ bool WriteRanksFile(const std::string& path) {
     if (file == nullptr) {
         return false;
     }
-    const bool written = gzwrite(file, kRanksText.data(), static_cast<unsigned>(kRanksText.size())) ==
-                         static_cast<int>(kRanksText.size());
+    const bool written =
+        gzwrite(file, kRanksText.data(), static_cast<unsigned>(kRanksText.size())) ==
+        static_cast<int>(kRanksText.size());
     return gzclose(file) == Z_OK && written;
 }
 
@@ -41,7 +42,7 @@ bool ConfigureDemoAuthority(EngineEmulator& emulator,
     for (int site = 0; site < kDemoSiteCount; ++site) {
         settings.domainOf[siteUrls[site]] = std::string(kDemoDomains[site]);
     }
-    const bool written = WriteRanksFile(ranksPath);
+    const bool written = !ranksPath.empty() && WriteRanksFile(ranksPath);
     settings.ranksFile = written ? ranksPath : std::string();
     return written;
 }

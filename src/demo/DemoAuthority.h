@@ -22,7 +22,7 @@ inline constexpr const char* kDemoOprKey = "demo-key";
 
 // Writes the ranks file at `ranksPath`, gives the emulator's stand-in the demo key and scores,
 // and fills `settings` to use both for the sites at `siteUrls`. False when the file could not
-// be written (the settings then name no ranks file).
+// be written or `ranksPath` is empty (the settings then name no ranks file).
 bool ConfigureDemoAuthority(EngineEmulator& emulator,
                             const std::array<std::string, kDemoSiteCount>& siteUrls,
                             const std::string& ranksPath, LinkAuthoritySettings& settings);

@@ -76,7 +76,10 @@ int DemoSession::Start() {
     previousMetasearch_ = MetasearchInstance();
     SetMetasearchInstance(engines_->MetasearchAddress());
     previousAuthority_ = App().authority;
-    ConfigureDemoAuthority(*engines_, urls, App().paths.workDir + "/demo-cc-ranks.txt.gz",
+    // The ranks file goes to the working folder, where a user finds it; none without one.
+    const std::string& workDir = App().paths.workDir;
+    ConfigureDemoAuthority(*engines_, urls,
+                           workDir.empty() ? std::string() : workDir + "/demo-cc-ranks.txt.gz",
                            App().authority);
     SetOnlineCheck([] { return true; });
     return kDemoStarted;

@@ -10,8 +10,8 @@ namespace {
 
 std::string Response(int status, std::string_view reason, const std::string& body) {
     return "HTTP/1.1 " + std::to_string(status) + " " + std::string(reason) +
-           "\r\nContent-Type: application/json\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+           "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 int HexValue(char c) {

@@ -78,7 +78,7 @@ int AppendAuthorityHistory(const std::string& path, std::span<const AuthorityHis
         return kAuthorityHistoryAppended;
     }
     return AppendInOneWrite(path, kAuthorityHistoryHeader, records) ? kAuthorityHistoryAppended
-                                                                     : kAuthorityHistoryNotWritten;
+                                                                    : kAuthorityHistoryNotWritten;
 }
 
 std::vector<AuthorityHistoryRow> ParseAuthorityHistory(std::string_view text) {

@@ -259,7 +259,8 @@ int Scan(const std::string& ranksPath, const std::string& indexPath, Header head
             }
             continue;
         }
-        std::size_t start = static_cast<std::size_t>(static_cast<const char*>(first) - block.data());
+        std::size_t start =
+            static_cast<std::size_t>(static_cast<const char*>(first) - block.data());
         carried.append(block.substr(0, start));
         if (!reader.Line(carried)) {
             return CcRanksIndex::kNotRanksFile;
@@ -335,10 +336,11 @@ int CcRanksIndex::Map(const std::string& indexPath, const std::string& ranksPath
     }
     struct stat st {};
     Header header{};
-    bool ok = ::fstat(fd, &st) == 0 &&
-              ::pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
-              SameFile(header, expected) &&
-              static_cast<std::uint64_t>(st.st_size) == sizeof header + header.count * sizeof(Entry);
+    bool ok =
+        ::fstat(fd, &st) == 0 &&
+        ::pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
+        SameFile(header, expected) &&
+        static_cast<std::uint64_t>(st.st_size) == sizeof header + header.count * sizeof(Entry);
     void* map = MAP_FAILED;
     if (ok) {
         map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);

@@ -54,8 +54,8 @@ void GzipBlocks::Read(void* opened) {
         }
         std::size_t size = 0;
         while (size < blockSize_) {
-            const int n = gzread(file, slot.bytes.data() + size,
-                                 static_cast<unsigned>(blockSize_ - size));
+            const int n =
+                gzread(file, slot.bytes.data() + size, static_cast<unsigned>(blockSize_ - size));
             if (n < 0) {
                 result = kReadFailed;
                 break;

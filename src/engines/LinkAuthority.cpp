@@ -29,11 +29,18 @@ void LookUpRanks(const LinkAuthoritySettings& settings, const std::string& index
     CcRanksIndex index;
     if (settings.ranksFile.empty()) {
         problem = "no ranks file chosen";
+    } else if (indexFolder.empty()) {
+        problem = RanksFileProblem(CcRanksIndex::kIndexNotWritten);
     } else {
         const std::string indexPath = CcRanksIndex::IndexPathFor(indexFolder, settings.ranksFile);
         bool scanned = false;
-        LogProgressLine("Reading the Common Crawl ranks file...");
+        // The first lookup in a file reads it whole (a minute for the published one).
+        SetProgressCaption("Link Popularity in progress... Common Crawl domain ranks");
         const int result = index.Open(settings.ranksFile, indexPath, &scanned);
+        if (scanned && result == CcRanksIndex::kOk) {
+            LogProgressLine("Indexed " + std::to_string(index.Domains()) +
+                            " domains of the Common Crawl ranks file " + settings.ranksFile);
+        }
         if (result != CcRanksIndex::kOk) {
             problem = RanksFileProblem(result);
         }

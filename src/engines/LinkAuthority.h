@@ -22,8 +22,8 @@ struct AuthorityLookup {
 };
 
 // One lookup per site, in order. The ranks file's index lives in `indexFolder`; the first
-// lookup after the file changed scans it (progress line "Reading the Common Crawl ranks
-// file..."). A failed source fails only its own cells.
+// lookup after the file changed scans it (a progress line says how many domains it indexed).
+// A failed source fails only its own cells.
 std::vector<AuthorityLookup> LookUpLinkAuthority(const LinkAuthoritySettings& settings,
                                                  const std::string& indexFolder,
                                                  std::span<const std::string> sites);

@@ -22,8 +22,10 @@ namespace {
 
 constexpr std::string_view kCaption = "Link Popularity in progress... link authority";
 constexpr std::string_view kFont = "<font face=Verdana,Arial,Helvetica size=2>";
-constexpr std::string_view kHeadCell = "<td bgColor=#bac7d1 width=165><font face=Verdana,Arial,Helvetica size=2>";
-constexpr std::string_view kCell = "<td width=117 align=center><font face=Verdana,Arial,Helvetica size=2>";
+constexpr std::string_view kHeadCell =
+    "<td bgColor=#bac7d1 width=165><font face=Verdana,Arial,Helvetica size=2>";
+constexpr std::string_view kCell =
+    "<td width=117 align=center><font face=Verdana,Arial,Helvetica size=2>";
 constexpr std::string_view kCellEnd = "</font></td>";
 
 std::string Rank(std::int64_t rank) {
@@ -47,10 +49,12 @@ void WriteTable(const std::string& page, const Project& project,
                 const std::vector<AuthorityLookup>& lookups) {
     AppendReportLine(page, "<br><strong><font face=Verdana,Arial,Helvetica size=3>" +
                                std::string(kAuthorityHeading) + "<br><br></font></strong>");
-    AppendReportLine(page, "<table border=1 borderColor=#bac7d1 cellPadding=2 cellSpacing=3><TBODY>");
+    AppendReportLine(page,
+                     "<table border=1 borderColor=#bac7d1 cellPadding=2 cellSpacing=3><TBODY>");
     std::string head = "<tr>" + std::string(kHeadCell) + "Site" + std::string(kCellEnd);
-    for (const char* column : {"Common Crawl harmonic-centrality rank", "Common Crawl PageRank rank",
-                               "Open PageRank score", "Open PageRank rank"}) {
+    for (const char* column :
+         {"Common Crawl harmonic-centrality rank", "Common Crawl PageRank rank",
+          "Open PageRank score", "Open PageRank rank"}) {
         head += "<td bgColor=#bac7d1 width=117 align=center>" + std::string(kFont) + column +
                 std::string(kCellEnd);
     }
@@ -65,8 +69,8 @@ void WriteTable(const std::string& page, const Project& project,
         row += "<br>" + ReportText(a.domain) + std::string(kCellEnd);
         const std::string& cc = lookups[i].ccWhy;
         const std::string& opr = lookups[i].oprWhy;
-        row += Cell(a.ccHarmonicRank, cc) + Cell(a.ccPageRankRank, cc) + ScoreCell(a.oprScore, opr) +
-               Cell(a.oprRank, opr);
+        row += Cell(a.ccHarmonicRank, cc) + Cell(a.ccPageRankRank, cc) +
+               ScoreCell(a.oprScore, opr) + Cell(a.oprRank, opr);
         AppendReportLine(page, row + "</tr>");
     }
     AppendReportLine(page, "</TBODY></table>");

@@ -70,9 +70,9 @@ void ReadScores(const std::string& body, std::span<const std::string> domains,
             }
             OprScore& score = out[first + i];
             const int status = item.value("status_code", 0);
-            const std::string error =
-                item.contains("error") && item["error"].is_string() ? item["error"].get<std::string>()
-                                                                    : std::string();
+            const std::string error = item.contains("error") && item["error"].is_string()
+                                          ? item["error"].get<std::string>()
+                                          : std::string();
             if (status == 200 && item.contains("page_rank_decimal") &&
                 item["page_rank_decimal"].is_number()) {
                 score.result = kOprOk;
@@ -82,9 +82,9 @@ void ReadScores(const std::string& body, std::span<const std::string> domains,
             } else if (status == 404) {
                 score = Failure(kOprNotRanked, "not ranked");
             } else {
-                score = Failure(kOprFailed, "failed: " + (error.empty() ? "status " +
-                                                                             std::to_string(status)
-                                                                        : error));
+                score = Failure(
+                    kOprFailed,
+                    "failed: " + (error.empty() ? "status " + std::to_string(status) : error));
             }
         }
     }

@@ -24,8 +24,9 @@ std::string HostOf(std::string_view site) {
         site.remove_suffix(1);
     }
     std::string host(site);
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     return host;
 }
 

@@ -108,8 +108,8 @@ TEST_F(PopularityCommandTest, AuthorityOfBothSourcesOverTimeAndTheKeyOnlyInTheSe
     gzwrite(gz, text.data(), static_cast<unsigned>(text.size()));
     ASSERT_EQ(gzclose(gz), Z_OK);
     test::ScopedEnv url(kOprUrlEnv, emulator_.OpenPageRankAddress().c_str());
-    const std::vector<std::string> project = {"--name", "Demo", "--url", "www.example.com",
-                                              "--url", "shop.rival.co.uk/"};
+    const std::vector<std::string> project = {"--name",          "Demo",  "--url",
+                                              "www.example.com", "--url", "shop.rival.co.uk/"};
     auto run = [&](std::vector<std::string> options) {
         std::vector<std::string> args = {"--workdir", dir_.path(), "popularity", "--json",
                                          dir_ / "r.json"};

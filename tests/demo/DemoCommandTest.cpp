@@ -248,6 +248,13 @@ TEST_F(DemoCommandTest, LinkPopularityHasTheCountsOfBothSites) {
     EXPECT_THAT(text, HasSubstr(">2,310</a>"));  // Google, own site
     EXPECT_THAT(text, HasSubstr(">1,975</a>"));  // Google, rival
     EXPECT_THAT(text, HasSubstr(">990</a>"));    // AOL, rival, counted in pages of ten
+    // Link authority from the demo's ranks file and Open PageRank stand-in, offline.
+    const std::string authority = Between(text, "Link authority today", "</table>");
+    EXPECT_THAT(authority, HasSubstr("(own site)</strong><br>roastery-demo.com"));
+    for (const char* figure : {">182,604<", ">240,155<", ">3.62<", ">1,893,420<", ">48,213<",
+                               ">61,877<", ">4.17<", ">702,311<"}) {
+        EXPECT_THAT(authority, HasSubstr(figure));
+    }
 }
 
 TEST_F(DemoCommandTest, PositionAnalyzerRanksTheSitesWhereTheEnginesListThem) {

@@ -19,8 +19,8 @@ TEST(AuthorityHistory, RunsReadBackAndDrawnWithGapsAndEscapedTexts) {
     test::TempDir dir;
     const std::string csv = dir / "history.csv";
     SiteAuthority full{"example.com", 17, 2, 4.5, 321, ""};
-    SiteAuthority rival{"rival.co.uk", 4200, 9876, std::nullopt, std::nullopt,
-                        "Open PageRank: key refused (HTTP 401)"};
+    SiteAuthority rival{"rival.co.uk", 4200,         9876,
+                        std::nullopt,  std::nullopt, "Open PageRank: key refused (HTTP 401)"};
     const std::vector<AuthorityHistoryRow> first = {
         {"2026-12-01T10:00:00", "www.example.com", true, full},
         {"2026-12-01T10:00:00", "<b>rival</b>", false, rival}};
@@ -47,8 +47,8 @@ TEST(AuthorityHistory, RunsReadBackAndDrawnWithGapsAndEscapedTexts) {
     const std::string page = AuthorityHistoryPageText(rows);
     EXPECT_EQ(page.find("<b>rival"), std::string::npos);
     EXPECT_NE(page.find("&lt;b&gt;rival&lt;/b&gt;"), std::string::npos);
-    const std::string open = "<script type='application/json' id='" +
-                             std::string(kAuthorityDataId) + "'>";
+    const std::string open =
+        "<script type='application/json' id='" + std::string(kAuthorityDataId) + "'>";
     const std::size_t at = page.find(open);
     ASSERT_NE(at, std::string::npos);
     const std::size_t end = page.find("</script>", at);

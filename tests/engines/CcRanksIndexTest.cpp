@@ -23,7 +23,8 @@ void WriteGz(const std::string& path, const std::string& text) {
     ASSERT_EQ(gzclose(file), Z_OK);
 }
 
-const std::string kHeader = "#harmonicc_pos\t#harmonicc_val\t#pr_pos\t#pr_val\t#host_rev\t#n_hosts\n";
+const std::string kHeader =
+    "#harmonicc_pos\t#harmonicc_val\t#pr_pos\t#pr_val\t#host_rev\t#n_hosts\n";
 
 // As published: the header, then tab-separated lines sorted by rank; here with a comment, two
 // malformed lines and a last line without its line feed.

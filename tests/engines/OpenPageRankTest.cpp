@@ -78,8 +78,8 @@ TEST(OpenPageRank, AHundredDomainsARequest) {
             emulator.OpenPageRank().SetScore(domains.back(), 1.0, static_cast<std::int64_t>(i + 1));
         }
         const std::size_t before = emulator.OpenPageRank().Targets().size();
-        const std::vector<OprScore> scores = AskOpenPageRank(emulator.OpenPageRankAddress(), kKey,
-                                                             domains);
+        const std::vector<OprScore> scores =
+            AskOpenPageRank(emulator.OpenPageRankAddress(), kKey, domains);
         EXPECT_EQ(emulator.OpenPageRank().Targets().size() - before, count == 100 ? 1u : 2u);
         ASSERT_EQ(scores.size(), count);
         EXPECT_EQ(scores.back().result, kOprOk);
