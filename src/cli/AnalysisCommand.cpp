@@ -169,8 +169,9 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         return CliUsageError(context, command, args.Error());
     }
 
-    if (!ApplyAuthorityOptions(context, command, parsed.authority)) {
-        return kExitUsage;
+    if (const int kept = ApplyAuthorityOptions(context, command, parsed.authority);
+        kept != kExitOk) {
+        return kept;
     }
     if (parsed.maxLinks > 0) {
         OverrideMaxLinksPerPage(parsed.maxLinks);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/ExitCode.h"
 #include "model/AppState.h"
 #include "model/LinkAuthoritySettings.h"
 #include "platform/FileSystem.h"
@@ -25,10 +26,10 @@ bool TakeAuthorityOption(CliArgs& args, AuthorityArgs& parsed) {
     return false;
 }
 
-bool ApplyAuthorityOptions(CliContext& context, std::string_view command,
-                           const AuthorityArgs& parsed) {
+int ApplyAuthorityOptions(CliContext& context, std::string_view command,
+                          const AuthorityArgs& parsed) {
     if (parsed.ranksFile.empty() && parsed.oprKey.empty()) {
-        return true;
+        return kExitOk;
     }
     const std::string prefix = std::string(command) + ": ";
     LinkAuthoritySettings stored;
@@ -38,7 +39,7 @@ bool ApplyAuthorityOptions(CliContext& context, std::string_view command,
         const std::string path = std::filesystem::absolute(parsed.ranksFile, error).string();
         if (error || !FileExists(path)) {
             CliError(context, prefix + "the ranks file " + parsed.ranksFile + " is not there");
-            return false;
+            return kExitUsage;
         }
         stored.ranksFile = path;
         App().authority.ranksFile = path;
@@ -50,9 +51,9 @@ bool ApplyAuthorityOptions(CliContext& context, std::string_view command,
     if (!SaveLinkAuthoritySettings(App().paths.linkAuthorityFile, stored)) {
         CliError(context,
                  prefix + "the settings could not be kept in " + App().paths.linkAuthorityFile);
-        return false;
+        return kExitFailed;
     }
-    return true;
+    return kExitOk;
 }
 
 }  // namespace sg

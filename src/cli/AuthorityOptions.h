@@ -17,10 +17,10 @@ struct AuthorityArgs {
 
 // True when the current argument was one of the two options (a missing value fails `args`).
 bool TakeAuthorityOption(CliArgs& args, AuthorityArgs& parsed);
-// Puts the given ones in force and stores them beside what the settings file held. False, with
-// the reason on stderr (never the key), when the ranks file is missing or the settings file
-// could not be written.
-bool ApplyAuthorityOptions(CliContext& context, std::string_view command,
-                           const AuthorityArgs& parsed);
+// Puts the given ones in force and stores them beside what the settings file held: kExitOk;
+// kExitUsage when the ranks file is missing, kExitFailed when the settings file could not be
+// written, the reason on stderr (never the key).
+int ApplyAuthorityOptions(CliContext& context, std::string_view command,
+                          const AuthorityArgs& parsed);
 
 }  // namespace sg

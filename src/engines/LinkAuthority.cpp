@@ -1,5 +1,8 @@
 #include "engines/LinkAuthority.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engines/CcRanksIndex.h"
 #include "engines/OpenPageRank.h"
 #include "engines/RegistrableDomain.h"
@@ -32,6 +35,9 @@ void LookUpRanks(const LinkAuthoritySettings& settings, const std::string& index
     } else if (indexFolder.empty()) {
         problem = RanksFileProblem(CcRanksIndex::kIndexNotWritten);
     } else {
+        // The settings folder is made by the first setting saved; a demo may come first.
+        std::error_code ignored;
+        std::filesystem::create_directories(indexFolder, ignored);
         const std::string indexPath = CcRanksIndex::IndexPathFor(indexFolder, settings.ranksFile);
         bool scanned = false;
         // The first lookup in a file reads it whole (a minute for the published one).

@@ -20,7 +20,6 @@
 namespace sg {
 namespace {
 
-constexpr std::string_view kCaption = "Link Popularity in progress... link authority";
 constexpr std::string_view kFont = "<font face=Verdana,Arial,Helvetica size=2>";
 constexpr std::string_view kHeadCell =
     "<td bgColor=#bac7d1 width=165><font face=Verdana,Arial,Helvetica size=2>";
@@ -84,7 +83,6 @@ void WriteTable(const std::string& page, const Project& project,
 }  // namespace
 
 bool LinkAuthoritySection(Project& project) {
-    SetProgressCaption(std::string(kCaption));
     std::vector<std::string> sites;
     for (int i = 0; i < project.UrlCount(); ++i) {
         sites.push_back(project.GetUrl(i)->GetUrl());

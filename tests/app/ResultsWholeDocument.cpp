@@ -107,7 +107,19 @@ json Sites(const RunResults& results, ResultsKind kind) {
                 for (const EngineCount& c : site.counts) {
                     counts[c.engine] = c.count;
                 }
-                sites.push_back({{"url", site.url}, {"counts", counts}});
+                json row = {{"url", site.url}, {"counts", counts}};
+                if (const auto& a = site.authority) {
+                    auto figure = [](const auto& v) { return v ? json(*v) : json(nullptr); };
+                    row["domain"] = a->domain;
+                    row["ccHarmonicRank"] = figure(a->ccHarmonicRank);
+                    row["ccPageRankRank"] = figure(a->ccPageRankRank);
+                    row["oprScore"] = figure(a->oprScore);
+                    row["oprRank"] = figure(a->oprRank);
+                    if (!a->error.empty()) {
+                        row["error"] = a->error;
+                    }
+                }
+                sites.push_back(row);
             }
             break;
         case ResultsKind::Audit:

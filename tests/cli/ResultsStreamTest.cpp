@@ -41,8 +41,10 @@ RunResults Varied() {
     a.records.Add("http://a.test/x", "mailto:q", LinkStatus::Broken, 0, LinkKind::Resource,
                   BrokenBecause::NotOnTheWeb);
     r.links.push_back({"http://empty.test/", {}, 0, false, 0});
-    r.popularity = {{"http://a.test/", {{"alpha", 5}, {kOdd, -1}, {"alpha", 9}}},
-                    {"http://b.test/", {}}};
+    r.popularity = {{"http://a.test/",
+                     {{"alpha", 5}, {kOdd, -1}, {"alpha", 9}},
+                     SiteAuthority{"a.test", 17, std::nullopt, 4.25, std::nullopt, kOdd}},
+                    {"http://b.test/", {}, std::nullopt}};
     r.depth = 50;
     r.positions = {{"shoes", "http://a.test/", "alpha", 3, ""},
                    {kOdd, "http://a.test/", "beta", std::nullopt, kOdd}};

@@ -1,6 +1,7 @@
 // The Common Crawl domain ranks file and its index: the published format read gzip-compressed,
 // sites looked up by their registrable domain, and the index rebuilt only when the file changes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zlib.h>
