@@ -102,6 +102,7 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     project.nestedSelected = nested;
     project.ignoreOwnRobots = selection.ignoreOwnRobots;
     project.requestsPerSecond = selection.requestsPerSecond;
+    project.renderPages = !selection.renderBrowser.empty();
     project.selectedCount = (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) +
                             (readiness ? 1 : 0) + (selection.siteAudit ? 1 : 0);
 

@@ -32,6 +32,34 @@ const std::string kHome =
     " const a = document.createElement('a'); a.href = to; a.textContent = to;"
     " document.body.appendChild(a); }</script></body></html>";
 
+// A documentation package whose menus a script writes (Doxygen's menudata.js): its class and
+// file lists are linked from those menus only.
+constexpr const char* kScriptMenuDocs = "/usr/share/doc/libjsoncpp-doc";
+
+// The files of `root` over HTTP, each with the type its name says; 404 for anything else.
+std::string ServeFile(const std::string& root, std::string path) {
+    path = path.substr(0, path.find_first_of("?#"));
+    if (path == "/") {
+        path = "/index.html";
+    }
+    std::ifstream in(root + path, std::ios::binary);
+    if (path.find("..") != std::string::npos || !in) {
+        return test::MissingPage("<html><h1>404 Not Found</h1></html>");
+    }
+    std::stringstream body;
+    body << in.rdbuf();
+    const std::string extension = path.substr(path.rfind('.') + 1);
+    const std::map<std::string, std::string> types = {{"html", "text/html"},
+                                                      {"css", "text/css"},
+                                                      {"js", "application/javascript"},
+                                                      {"png", "image/png"},
+                                                      {"svg", "image/svg+xml"}};
+    const auto type = types.find(extension);
+    return "HTTP/1.0 200 OK\r\nContent-Type: " +
+           (type != types.end() ? type->second : std::string("application/octet-stream")) +
+           "\r\n\r\n" + body.str();
+}
+
 // Each record's link and status, from the links command's JSON.
 std::map<std::string, std::string> Records(const std::string& path) {
     std::ifstream in(path);
@@ -88,6 +116,43 @@ TEST(RenderCommand, ARenderedCrawlFollowsTheLinksScriptsMade) {
     EXPECT_EQ(found["fetched"].count(site.Url("/missing.html")), 0u);
     EXPECT_EQ(found["rendered"][site.Url("/missing.html")], "broken");
     EXPECT_EQ(found["rendered"][site.Url("/about.html")], "available");
+}
+
+}  // namespace
+}  // namespace sg
+
+namespace sg {
+namespace {
+
+TEST(RenderCommand, AScriptMenuDocumentationSiteIsReachedFurtherWhenRendered) {
+    std::string why;
+    ASSERT_TRUE(test::EnterIsolatedNetwork(why)) << why;
+    ASSERT_FALSE(FindRenderBrowser().empty()) << kNoRenderBrowserText;
+    ASSERT_TRUE(std::ifstream(std::string(kScriptMenuDocs) + "/menudata.js").good())
+        << "scripts/install-deps --test installs libjsoncpp-doc";
+    test::TempDir dir;
+    test::FixtureSite site([](const std::string& path) { return ServeFile(kScriptMenuDocs, path); },
+                           test::LoopbackServer::Serving::Concurrently);
+    // The whole site fetched, and its first pages rendered.
+    std::map<std::string, std::map<std::string, std::string>> found;
+    for (const char* mode : {"fetched", "rendered"}) {
+        std::vector<std::string> args = {"--workdir", dir.path(),
+                                         "links",     "--nested",
+                                         "--json",    dir / (std::string(mode) + ".json"),
+                                         "--name",    "D",
+                                         "--url",     site.Url("/index.html")};
+        if (std::string(mode) == "rendered") {
+            args.insert(args.begin() + 3, {"--render", "--max-pages", "25"});
+        }
+        const test::CliResult run = test::RunCli(dir.path(), args);
+        ASSERT_EQ(run.exitCode, 0) << mode << ": " << run.err;
+        found[mode] = Records(dir / (std::string(mode) + ".json"));
+    }
+    for (const char* menuOnly : {"/annotated.html", "/files.html", "/functions.html"}) {
+        EXPECT_EQ(found["fetched"].count(site.Url(menuOnly)), 0u) << menuOnly;
+        EXPECT_EQ(found["rendered"][site.Url(menuOnly)], "available") << menuOnly;
+    }
+    EXPECT_EQ(found["rendered"][site.Url("/namespace_json.html")], "available");
 }
 
 }  // namespace
