@@ -1,6 +1,7 @@
 #include "net/DevToolsPipe.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -149,7 +150,8 @@ bool DevToolsPipe::Send(const std::string& text, Clock::time_point until) {
         if (Closed() || Clock::now() >= until) {
             return false;
         }
-        const ssize_t wrote = ::write(writeFd_, text.data() + sent, text.size() - sent);
+        const ssize_t wrote =
+            ::send(writeFd_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
         if (wrote > 0) {
             sent += static_cast<std::size_t>(wrote);
             continue;

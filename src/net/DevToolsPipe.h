@@ -41,8 +41,8 @@ class DevToolsPipe {
     // Events kept per session before the oldest are dropped.
     static constexpr std::size_t kMaxQueuedEvents = 20000;
 
-    // Reads `readFd` and writes `writeFd` (non-blocking descriptors the caller keeps open for
-    // the life of this object).
+    // Reads `readFd` and writes `writeFd` (non-blocking stream sockets the caller keeps open
+    // for the life of this object; PipedChild's).
     DevToolsPipe(int readFd, int writeFd);
     // Stops the reader within a slice.
     ~DevToolsPipe();

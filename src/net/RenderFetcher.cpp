@@ -75,10 +75,16 @@ void RenderFetcher::Start(const FetchRequest& request, RunControl& control, Done
                          return;
                      }
                      {
-                         std::lock_guard<std::mutex> lock(mutex_);
-                         jobs_.push_back(Job{std::move(answer), &control, done});
+                         std::unique_lock<std::mutex> lock(mutex_);
+                         if (!stopping_) {
+                             jobs_.push_back(Job{std::move(answer), &control, done});
+                             lock.unlock();
+                             changed_.notify_one();
+                             return;
+                         }
                      }
-                     changed_.notify_one();
+                     // Past the workers' end: the page keeps its fetched body.
+                     done(std::move(answer));
                  });
 }
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,12 +78,14 @@ int PipedChild::Start(const std::string& program, const std::vector<std::string>
     if (pid_ >= 0) {
         return kSpawnFailed;
     }
-    int down[2];  // we write, the child reads on 3
-    int up[2];    // the child writes on 4, we read
-    if (::pipe2(down, O_CLOEXEC) != 0) {
+    // Stream sockets rather than pipes, so that a write to a child that has gone fails with an
+    // error instead of a SIGPIPE (send with MSG_NOSIGNAL).
+    int down[2];  // we write on [1], the child reads [0] as 3
+    int up[2];    // the child writes [1] as 4, we read [0]
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, down) != 0) {
         return kPipeFailed;
     }
-    if (::pipe2(up, O_CLOEXEC) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, up) != 0) {
         ::close(down[0]);
         ::close(down[1]);
         return kPipeFailed;
@@ -124,6 +127,9 @@ int PipedChild::Start(const std::string& program, const std::vector<std::string>
     posix_spawnattr_destroy(&attributes);
     ::close(down[0]);
     ::close(up[1]);
+    // Each direction is one way only.
+    ::shutdown(down[1], SHUT_RD);
+    ::shutdown(up[0], SHUT_WR);
     if (spawned != 0) {
         ::close(down[1]);
         ::close(up[0]);

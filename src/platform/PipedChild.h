@@ -1,8 +1,10 @@
 #pragma once
-// A program started with two pipes beside its standard streams: it reads what we write on its
-// descriptor 3 and writes what we read on its descriptor 4 (the shape of a browser's debugging
-// pipe). Its standard streams go to /dev/null, it gets no other descriptor of ours, and it leads
-// a process group of its own, so that Stop ends it with every process it started.
+// A program started with two one-way channels beside its standard streams: it reads what we
+// write on its descriptor 3 and writes what we read on its descriptor 4 (the shape of a
+// browser's debugging pipe). The channels are stream sockets, so that our writes can refuse to
+// raise SIGPIPE (send with MSG_NOSIGNAL) when the child has gone. Its standard streams go to
+// /dev/null, it gets no other descriptor of ours, and it leads a process group of its own, so that
+// Stop ends it with every process it started.
 
 #include <sys/types.h>
 
@@ -31,8 +33,8 @@ class PipedChild {
     // could not be started. Only once per object.
     int Start(const std::string& program, const std::vector<std::string>& args);
 
-    // Our ends: write to the child's descriptor 3, read from its descriptor 4; -1 before a
-    // start. Non-blocking, closed on exec.
+    // Our ends (sockets): write to the child's descriptor 3, read from its descriptor 4; -1
+    // before a start. Non-blocking, closed on exec.
     int WriteFd() const { return toChild_; }
     int ReadFd() const { return fromChild_; }
     pid_t Pid() const { return pid_; }
