@@ -303,6 +303,10 @@ PageRenderer::Outcome PageRenderer::Load(Browser& browser, Tab& tab, const std::
             facts.notes.push_back("the browser ended while it loaded the page");
             return Outcome::BrowserFault;
         }
+        if (code == DevToolsPipe::kRefused) {
+            facts.notes.push_back(std::string("the browser refused ") + what);
+            return Outcome::Failed;
+        }
         facts.notes.push_back(std::string("the tab did not answer ") + what + " in time");
         return Outcome::TabFault;
     };

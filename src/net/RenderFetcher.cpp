@@ -15,6 +15,16 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// The address with its scheme, as the browser needs it ("site/x" is "http://site/x").
+std::string BrowserAddress(const std::string& address) {
+    const std::optional<Url> url = Url::Parse(address);
+    const std::optional<UrlTarget> target = url ? url->Target() : std::nullopt;
+    if (!target) {
+        return address;
+    }
+    return (target->secure ? "https://" : "http://") + target->hostAndPort + target->target;
+}
+
 std::string HostOf(const std::string& address) {
     const std::optional<Url> url = Url::Parse(address);
     if (!url) {
@@ -59,7 +69,11 @@ RenderFetcher::~RenderFetcher() {
 }
 
 bool RenderFetcher::Renders(const FetchRequest& request, const Answer& answer) const {
-    if (request.head || answer.result != Answer::kOk || !answer.HoldsLinks()) {
+    // A page that answered: not a HEAD, not a file read whatever its type (robots.txt), not an
+    // error page.
+    const int status = answer.StatusCode();
+    if (request.head || request.anyBody || answer.result != Answer::kOk || !answer.HoldsLinks() ||
+        status < 200 || status > 299) {
         return false;
     }
     const std::string host = HostOf(answer.finalUrl.empty() ? answer.url : answer.finalUrl);
@@ -120,7 +134,7 @@ void RenderFetcher::Finish(Job& job) {
     auto facts = std::make_shared<RenderFacts>();
     std::string html;
     const std::string& address = job.answer.finalUrl.empty() ? job.answer.url : job.answer.finalUrl;
-    const int code = renderer_.Render(address, *job.control, html, *facts);
+    const int code = renderer_.Render(BrowserAddress(address), *job.control, html, *facts);
     facts->sourceBody = job.answer.BodyText();
     if (code == PageRenderer::kRendered) {
         // The fetch's head stays; only the body is the browser's.

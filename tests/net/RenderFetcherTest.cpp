@@ -127,7 +127,8 @@ TEST_F(RenderTest, ScriptsShapeTheAnswerOfTheSitesPagesAndOthersPassAsFetched) {
     EXPECT_TRUE(facts.notes.empty()) << facts.notes.front();
     // The image the script asked for, answered 404; the page itself is not a request of its own.
     ASSERT_EQ(facts.requests.size(), 1u);
-    EXPECT_EQ(facts.requests[0].url, Page("/gone.png").Text());
+    EXPECT_EQ(facts.requests[0].url,
+              "http://127.0.0.1:" + std::to_string(site_->Port()) + "/gone.png");
     EXPECT_EQ(facts.requests[0].type, "Image");
     EXPECT_EQ(facts.requests[0].status, 404);
     EXPECT_GT(facts.cls, 0.05);
