@@ -494,12 +494,16 @@ int PageRenderer::Render(const std::string& url, RunControl& control, std::strin
             if (control.CancelRequested()) {
                 return kCancelled;
             }
-            if (browser->pipe->Closed()) {
-                facts.notes.push_back("the browser ended; it was started again");
-            } else {
-                facts.notes.push_back(
-                    "the browser did not open a tab in time; it was started again");
+            // A busy machine can be slow to open a tab: the browser is replaced only when it no
+            // longer answers at all.
+            if (browser->pipe->Call("", "Browser.getVersion", Json::object(), options_.commandBound,
+                                    control) == DevToolsPipe::kAnswered) {
+                facts.notes.push_back("the browser did not open a tab in time");
+                continue;
             }
+            facts.notes.push_back(browser->pipe->Closed()
+                                      ? "the browser ended; it was started again"
+                                      : "the browser stopped answering; it was started again");
             Retire(browser);
             continue;
         }

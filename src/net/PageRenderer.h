@@ -36,7 +36,7 @@ struct RendererOptions {
     std::chrono::milliseconds quiet{500};
     // The longest wait for the browser's answer to one command; a tab silent for longer is
     // stuck.
-    std::chrono::milliseconds commandBound{5000};
+    std::chrono::milliseconds commandBound{10000};
     // The longest wait for a started browser's first answer.
     std::chrono::milliseconds startBound{20000};
     // The memory of the browser's processes (proportional set sizes) past which it is replaced.
