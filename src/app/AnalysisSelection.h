@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace sg {
 
 // The check boxes of the Analyze dialog at the moment a run starts. The nested option is not an
@@ -14,6 +16,9 @@ struct AnalysisSelection {
     // robots.txt ignored on the own site; requests per second per host (0: no limit).
     bool ignoreOwnRobots = false;
     int requestsPerSecond = 0;
+    // The browser that renders the sites' pages (FindRenderBrowser); empty: pages are read as
+    // fetched.
+    std::string renderBrowser;
 
     bool AnyAnalysis() const { return readiness || linkValidator || linkPopularity || siteAudit; }
 };

@@ -8,6 +8,10 @@
 #include "app/ResultsJson.h"
 #include "model/AppState.h"
 #include "model/RunResults.h"
+#include "net/ConnectionSetting.h"
+#include "net/PageRenderer.h"
+#include "net/ProxySettings.h"
+#include "net/RenderFetcher.h"
 #include "net/WebFetcher.h"
 #include "net/WebSession.h"
 #include "platform/FileSystem.h"
@@ -30,6 +34,26 @@ void WriteAuditData(const Project& project, std::vector<AuditSite>& sites) {
         return WriteResultsCsv(out, data, ResultsKind::Audit) == kCsvWritten;
     });
     sites = std::move(data.audit);
+}
+
+// The renderer's options for this run: the run's connections as tabs, its proxy.
+RendererOptions RenderOptions(const std::string& browser) {
+    RendererOptions options;
+    options.program = browser;
+    options.tabs = ConnectionsPerHost();
+    const ProxySettings& proxy = CurrentProxySettings();
+    if (!proxy.address.empty()) {
+        options.proxy = proxy.address + ":" + (proxy.port.empty() ? "80" : proxy.port);
+    }
+    return options;
+}
+
+std::vector<std::string> SiteAddresses(const Project& project) {
+    std::vector<std::string> addresses;
+    for (int i = 0; i < project.UrlCount(); ++i) {
+        addresses.push_back(project.GetUrl(i)->GetUrl());
+    }
+    return addresses;
 }
 
 }  // namespace
@@ -60,13 +84,25 @@ void RunSelected(Project& project, const AnalysisSelection& selection,
     // to once. Every analysis fetches through the run's fetcher.
     auto session = std::make_shared<WebSession>();
     const WebSession::Scope connections(session);
-    WebFetcher fetcher(session);
+    WebFetcher webFetcher(session);
+    // Rendering: the sites' pages go through one browser for the whole run.
+    std::unique_ptr<PageRenderer> renderer;
+    std::unique_ptr<RenderFetcher> renderFetcher;
+    if (!selection.renderBrowser.empty()) {
+        const RendererOptions options = RenderOptions(selection.renderBrowser);
+        renderer = std::make_unique<PageRenderer>(options);
+        renderFetcher = std::make_unique<RenderFetcher>(
+            webFetcher, *renderer, HostsOf(SiteAddresses(project)), options.tabs);
+    }
+    Fetcher& fetcher = renderFetcher != nullptr ? static_cast<Fetcher&>(*renderFetcher)
+                                                : static_cast<Fetcher&>(webFetcher);
     project.readinessSelected = readiness;
     project.linkValidatorSelected = linkValidator;
     project.linkPopularitySelected = linkPopularity;
     project.nestedSelected = nested;
     project.ignoreOwnRobots = selection.ignoreOwnRobots;
     project.requestsPerSecond = selection.requestsPerSecond;
+    project.renderPages = !selection.renderBrowser.empty();
     project.selectedCount = (linkPopularity ? 1 : 0) + (linkValidator ? 1 : 0) +
                             (readiness ? 1 : 0) + (selection.siteAudit ? 1 : 0);
 

@@ -23,6 +23,7 @@
 #include "model/IsProjectReady.h"
 #include "model/LinkCounts.h"
 #include "model/RunResults.h"
+#include "net/PageRenderer.h"
 #include "platform/FileSystem.h"
 
 namespace sg {
@@ -39,6 +40,8 @@ struct AnalysisArgs {
     bool ignoreRobots = false;
     // --rate N: requests per second to one host; 0: no limit.
     int requestsPerSecond = 0;
+    // --render: the site's pages loaded in a browser.
+    bool render = false;
     // The audit's --fail-on: the least severe finding that fails the command.
     AuditSeverity failOn = AuditSeverity::Error;
     ResultsOutput output;
@@ -104,11 +107,16 @@ bool ParseArgs(CliArgs& args, AnalysisKind kind, AnalysisArgs& parsed) {
         } else if (kind == AnalysisKind::LinkPopularity &&
                    TakeAuthorityOption(args, parsed.authority)) {
             continue;
+        } else if (kind != AnalysisKind::LinkPopularity && args.TakeFlag("--render")) {
+            parsed.render = true;
         } else if (TakeResultsOption(args, parsed.output)) {
             continue;
         } else if (!TakeProjectArgument(args, parsed.project)) {
             args.Fail("unknown option " + args.Current());
         }
+    }
+    if (parsed.render && kind == AnalysisKind::Readiness && !parsed.nested && !args.Failed()) {
+        args.Fail("--render needs --nested");
     }
     return CheckProjectArgument(args, parsed.project);
 }
@@ -173,6 +181,14 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
         kept != kExitOk) {
         return kept;
     }
+    std::string browser;
+    if (parsed.render) {
+        browser = FindRenderBrowser();
+        if (browser.empty()) {
+            CliError(context, prefix + std::string(kNoRenderBrowserText));
+            return kExitUsage;
+        }
+    }
     if (parsed.maxLinks > 0) {
         OverrideMaxLinksPerPage(parsed.maxLinks);
     }
@@ -200,6 +216,7 @@ int RunAnalysisCommand(CliContext& context, std::string_view command, AnalysisKi
     selection.siteAudit = kind == AnalysisKind::SiteAudit;
     selection.ignoreOwnRobots = parsed.ignoreRobots;
     selection.requestsPerSecond = parsed.requestsPerSecond;
+    selection.renderBrowser = browser;
 
     RunResults results;
     ResultsScope resultsScope(results);

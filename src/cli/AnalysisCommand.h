@@ -20,8 +20,9 @@ inline constexpr std::string_view kReadinessExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
     "1    no internet connection (a site not on this machine), or the summary page or a\n"
     "     --json/--csv file could not be written\n"
-    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
-    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "2    bad usage, a profile that cannot be read, a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name), or --render\n"
+    "     without chromium\n"
     "3    --fail-on-warnings and a page has a title, description or keywords tag missing or\n"
     "     over its limit, or an image without alt text (the summary page is written)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
@@ -32,8 +33,9 @@ inline constexpr std::string_view kAuditExitCodes =
     "1    no internet connection (a site not on this machine), the summary page or a\n"
     "     --json/--csv file could not be written, or no site answered at all (the\n"
     "     summary page and the files are written, each site with site-unreachable)\n"
-    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
-    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "2    bad usage, a profile that cannot be read, a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name), or --render\n"
+    "     without chromium\n"
     "3    --fail-on and a finding of that severity or worse (the summary page is written)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
 
@@ -42,8 +44,9 @@ inline constexpr std::string_view kLinksExitCodes =
     "0    the summary page was written (its path is the last line of stdout)\n"
     "1    no internet connection (a site not on this machine), or the summary page or a\n"
     "     --json/--csv file could not be written\n"
-    "2    bad usage, a profile that cannot be read, or a project that cannot be analysed\n"
-    "     (no URLs, an empty URL, a URL without \".\", an empty project name)\n"
+    "2    bad usage, a profile that cannot be read, a project that cannot be analysed\n"
+    "     (no URLs, an empty URL, a URL without \".\", an empty project name), or --render\n"
+    "     without chromium\n"
     "3    --fail-on-broken and a link is broken or unreachable (the summary page is written)\n"
     "130  cancelled with Ctrl-C; no summary page is left";
 

@@ -9,14 +9,15 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "audit [--max-pages N] [--max-links-per-page N] [--ignore-robots] [--rate N] [--open]\n"
-    "      [--fail-on error|warning] [--json FILE] [--csv FILE] PROJECT\n"
+    "audit [--max-pages N] [--max-links-per-page N] [--ignore-robots] [--rate N] [--render]\n"
+    "      [--open] [--fail-on error|warning] [--json FILE] [--csv FILE] PROJECT\n"
     "                 crawl each site whole (each page once, at most N pages; the stored\n"
     "                 setting, 10,000 unless set) and check whether search engines can index\n"
     "                 each page and what they show for it; one page per site and a summary\n"
     "                 page setting the sites side by side. PROJECT, progress, output and the\n"
     "                 connection rule as for readiness; robots.txt, --max-links-per-page,\n"
-    "                 --ignore-robots and --rate N as for links. --fail-on exits 3 when a\n"
+    "                 --ignore-robots, --rate N and --render as for links. --fail-on exits 3 when "
+    "a\n"
     "                 finding of that severity or worse exists; --json FILE and --csv FILE as\n"
     "                 for readiness. The checks, by identifier as in the data:";
 

@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "links [--nested] [--max-pages N] [--max-links-per-page N] [--ignore-robots] [--rate N]\n"
-    "      [--open] [--fail-on-broken] [--json FILE] [--csv FILE] PROJECT\n"
+    "      [--render] [--open] [--fail-on-broken] [--json FILE] [--csv FILE] PROJECT\n"
     "                 judge every link, image, stylesheet and script of each site's start page\n"
     "                 (--nested: of every page of the site a crawl reaches, each page once, at\n"
     "                 most N pages a site, 10000 unless set) and list the broken, available\n"
@@ -22,7 +22,9 @@ constexpr std::string_view kUsage =
     "                 last line on stderr counts the pages visited, links judged, broken and\n"
     "                 unreachable (and blocked, and the page limit when it stopped a crawl).\n"
     "                 --fail-on-broken exits 3 when a link is broken or unreachable; --json FILE\n"
-    "                 and --csv FILE as for readiness";
+    "                 and --csv FILE as for readiness. --render loads each page of the sites\n"
+    "                 in a headless chromium (slower) and reads the document after its\n"
+    "                 scripts, with the requests the browser made; without chromium it exits 2";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "links", AnalysisKind::LinkValidator);

@@ -6,7 +6,7 @@ namespace sg {
 namespace {
 
 constexpr std::string_view kUsage =
-    "readiness [--nested] [--max-pages N] [--max-links-per-page N] [--ignore-robots]\n"
+    "readiness [--nested [--render]] [--max-pages N] [--max-links-per-page N] [--ignore-robots]\n"
     "      [--rate N] [--open] [--fail-on-warnings] [--json FILE] [--csv FILE] PROJECT\n"
     "                 check each site's page for search engines (--nested: also every page of\n"
     "                 the site a crawl reaches, at most N, 10000 unless set; the crawl keeps\n"
@@ -21,7 +21,7 @@ constexpr std::string_view kUsage =
     "                 (exit 1 without). --fail-on-warnings exits 3 when a page has a tag\n"
     "                 missing or over its limit or an image without alt text; --json FILE\n"
     "                 and --csv FILE also write the results as data (\"-\": stdout, and the\n"
-    "                 summary page's path goes to stderr instead)";
+    "                 summary page's path goes to stderr instead); --render as for links";
 
 int Run(CliContext& context) {
     return RunAnalysisCommand(context, "readiness", AnalysisKind::Readiness);

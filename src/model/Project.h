@@ -74,6 +74,8 @@ class Project {
     // many as the connections allow).
     bool ignoreOwnRobots = false;
     std::int32_t requestsPerSecond = 0;
+    // The run's pages were loaded in a browser (after their scripts).
+    bool renderPages = false;
 
   private:
     int Load(ProfileArchive& archive);

@@ -18,6 +18,7 @@
 #include "app/AnalysisRun.h"
 #include "model/AppState.h"
 #include "model/IsProjectReady.h"
+#include "net/PageRenderer.h"
 #include "net/ProxySettings.h"
 #include "ui/LinkAuthorityFields.h"
 #include "ui/ProgressDialog.h"
@@ -177,8 +178,26 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     mannersRow->addStretch(1);
     mannersRow->addWidget(rateLabel);
     mannersRow->addWidget(rateSpin_);
+    renderBox_ = Box(QStringLiteral("Render pages with a browser (slower)"), "renderBox", content_);
+    renderBrowser_ = FindRenderBrowser();
+    // Why the box is grey, on the box and on a line below it.
+    noBrowserLabel_ = new QLabel(QString::fromUtf8(kNoRenderBrowserText.data(),
+                                                   static_cast<int>(kNoRenderBrowserText.size())),
+                                 content_);
+    noBrowserLabel_->setObjectName(QStringLiteral("noBrowserLabel"));
+    noBrowserLabel_->setTextFormat(Qt::PlainText);
+    noBrowserLabel_->setWordWrap(true);
+    noBrowserLabel_->setVisible(renderBrowser_.empty());
+    if (renderBrowser_.empty()) {
+        renderBox_->setToolTip(noBrowserLabel_->text());
+    }
+    auto* mannersColumn = new QVBoxLayout;
+    mannersColumn->addLayout(mannersRow);
+    mannersColumn->addWidget(renderBox_);
+    mannersColumn->addWidget(noBrowserLabel_);
+    mannersColumn->setContentsMargins(0, 0, 0, 0);
     mannersRow_ = new QWidget(content_);
-    mannersRow_->setLayout(mannersRow);
+    mannersRow_->setLayout(mannersColumn);
     mannersRow->setContentsMargins(0, 0, 0, 0);
 
     authorityFields_ = new LinkAuthorityFields(prompts_, content_);
@@ -269,7 +288,7 @@ AnalyzeDialog::AnalyzeDialog(UserPrompts& prompts, int mode, QWidget* parent)
     }
     UpdateAnalyzeNow();
 
-    for (QCheckBox* box : {readinessBox_, linkValidatorBox_, linkPopularityBox_}) {
+    for (QCheckBox* box : {readinessBox_, linkValidatorBox_, linkPopularityBox_, nestedBox_}) {
         connect(box, &QCheckBox::clicked, this, &AnalyzeDialog::UpdateAnalyzeNow);
     }
     connect(analyzeNowButton_, &QPushButton::clicked, this, &AnalyzeDialog::AnalyzeNow);
@@ -300,6 +319,9 @@ void AnalyzeDialog::FillUrls() {
 void AnalyzeDialog::UpdateAnalyzeNow() {
     const QString reason = NotReadyReason(App().project);
     analyzeNowButton_->setEnabled(Selection().AnyAnalysis() && reason.isEmpty());
+    // The readiness renders only the pages of a nested check.
+    renderBox_->setEnabled(!renderBrowser_.empty() &&
+                           (mode_ != kAnalyzeReadiness || nestedBox_->isChecked()));
     notReadyLabel_->setText(reason);
     notReadyLabel_->setVisible(!reason.isEmpty());
 }
@@ -315,6 +337,10 @@ AnalysisSelection AnalyzeDialog::Selection() const {
     selection.siteAudit = on(siteAuditBox_);
     selection.ignoreOwnRobots = on(ignoreRobotsBox_);
     selection.requestsPerSecond = rateSpin_->value();
+    if (!renderBrowser_.empty() && renderBox_->isChecked() &&
+        (mode_ != kAnalyzeReadiness || selection.nested)) {
+        selection.renderBrowser = renderBrowser_;
+    }
     return selection;
 }
 

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <memory>
+#include <string>
 
 #include "app/AnalysisFrontEnd.h"
 #include "app/AnalysisSelection.h"
@@ -88,6 +89,11 @@ class AnalyzeDialog : public QDialog, public AnalysisFrontEnd {
     QCheckBox* nestedBox_;
     QCheckBox* ignoreRobotsBox_;
     QSpinBox* rateSpin_;
+    // Pages loaded in a browser: enabled only when one was found (renderBrowser_), and for the
+    // readiness only with the nested check.
+    QCheckBox* renderBox_;
+    QLabel* noBrowserLabel_;
+    std::string renderBrowser_;
     // The audit's page bound, the same setting as Proxy Settings' (shown in audit mode only).
     QWidget* auditPagesRow_;
     QSpinBox* auditPagesSpin_;

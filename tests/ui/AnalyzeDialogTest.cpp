@@ -16,6 +16,7 @@
 
 #include "app/SummaryPage.h"
 #include "model/AppState.h"
+#include "net/PageRenderer.h"
 #include "net/ProxySettings.h"
 #include "platform/Connectivity.h"
 #include "platform/FileSystem.h"
@@ -139,6 +140,45 @@ class AnalyzeDialogTest : public QObject {
             QCOMPARE(veryLong->font().weight(), QFont::Weight(800));
             QVERIFY(AnalyzeNowOf(dialog)->isEnabled());
         }
+    }
+
+    // The render box: grey with its reason without a browser; with one, open in the Link
+    // Validator and in the readiness only with the nested check.
+    void theRenderBoxNeedsABrowserAndInTheReadinessTheNestedCheck() {
+        ReadyProject("www.shop.com");
+        const QString reason = QString::fromUtf8(kNoRenderBrowserText.data(),
+                                                 static_cast<int>(kNoRenderBrowserText.size()));
+        qputenv("SITEGAUGE_CHROMIUM", "/nonexistent/chromium");
+        {
+            AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+            QVERIFY(ShowActive(dialog));
+            QCheckBox* render = Control<QCheckBox>(dialog, "renderBox");
+            QCOMPARE(render->text(), QStringLiteral("Render pages with a browser (slower)"));
+            QVERIFY(render->isVisible());
+            QVERIFY(!render->isEnabled());
+            QCOMPARE(render->toolTip(), reason);
+            QLabel* line = Control<QLabel>(dialog, "noBrowserLabel");
+            QVERIFY(line->isVisible());
+            QCOMPARE(line->text(), reason);
+        }
+        // Any executable stands in for the browser: the dialog only looks for it.
+        qputenv("SITEGAUGE_CHROMIUM", "/bin/true");
+        {
+            AnalyzeDialog dialog(*prompts_, kAnalyzeLinkValidator);
+            QVERIFY(ShowActive(dialog));
+            QVERIFY(Control<QCheckBox>(dialog, "renderBox")->isEnabled());
+            QVERIFY(!Control<QLabel>(dialog, "noBrowserLabel")->isVisible());
+        }
+        {
+            AnalyzeDialog dialog(*prompts_, kAnalyzeReadiness);
+            QVERIFY(ShowActive(dialog));
+            QCheckBox* render = Control<QCheckBox>(dialog, "renderBox");
+            QVERIFY(!render->isEnabled());
+            QTest::mouseClick(Control<QCheckBox>(dialog, "nestedBox"), Qt::LeftButton, {},
+                              QPoint(4, 4));
+            QVERIFY(render->isEnabled());
+        }
+        qunsetenv("SITEGAUGE_CHROMIUM");
     }
 
     // Enter in Readiness and Link Validator is "Analyze Now", whatever has the focus.
