@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <span>
 #include <sstream>
+#include <unordered_map>
 
 #include "app/LinkResult.h"
 
@@ -32,6 +33,11 @@ void AppendPage(CsvOut& out, const std::string& site, const PageReadiness& page)
                std::to_string(page.description.length), Bool(page.description.ok),
                page.keywords.text, std::to_string(page.keywords.length), Bool(page.keywords.ok),
                std::to_string(page.images), std::to_string(page.imagesWithoutAlt)});
+}
+
+// A lab figure of a rendered page; empty for none.
+std::string Figure(const AuditPage* page, double AuditPage::*figure) {
+    return page == nullptr || page->*figure < 0 ? std::string() : AuditFigureText(page->*figure);
 }
 
 }  // namespace
@@ -71,12 +77,22 @@ int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind
             }
             break;
         case ResultsKind::Audit:
-            AppendRow(out, {"site", "check", "severity", "url", "detail"});
+            AppendRow(out, {"site", "check", "severity", "url", "detail", "lcpMs", "cls", "tbtMs"});
             for (const AuditSite& site : results.audit) {
+                // The lab figures of the page a finding is about, when it was rendered.
+                std::unordered_map<std::string_view, const AuditPage*> rendered;
+                for (const AuditPage& page : site.pages) {
+                    if (page.rendered) {
+                        rendered.emplace(page.url, &page);
+                    }
+                }
                 for (const AuditFinding& f : site.findings) {
-                    AppendRow(out,
-                              {site.url, f.check, AuditSeverityName(f.severity),
-                               f.url ? std::string_view(*f.url) : std::string_view(), f.detail});
+                    const auto found = f.url ? rendered.find(*f.url) : rendered.end();
+                    const AuditPage* page = found == rendered.end() ? nullptr : found->second;
+                    AppendRow(out, {site.url, f.check, AuditSeverityName(f.severity),
+                                    f.url ? std::string_view(*f.url) : std::string_view(), f.detail,
+                                    Figure(page, &AuditPage::lcpMs), Figure(page, &AuditPage::cls),
+                                    Figure(page, &AuditPage::tbtMs)});
                 }
             }
             break;
