@@ -219,8 +219,7 @@ TEST(AuditSummaryPage, LabFigureMediansOnlyWhereABrowserLoadedPages) {
     const std::string line = fetched.substr(notJudged, fetched.find("</p>", notJudged) - notJudged);
     for (const char* check :
          {"content-needs-js", "links-need-js", "js-errors", "lcp-slow", "cls-high", "tbt-high"}) {
-        EXPECT_NE(line.find("<code>" + std::string(check) + "</code>"), std::string::npos)
-            << check;
+        EXPECT_NE(line.find("<code>" + std::string(check) + "</code>"), std::string::npos) << check;
     }
 }
 
