@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <span>
 #include <sstream>
+#include <unordered_map>
 
 #include "app/LinkResult.h"
 
@@ -44,6 +45,11 @@ std::string ScoreText(double score) {
     char text[32];
     const auto [end, error] = std::to_chars(text, text + sizeof text, score);
     return error == std::errc() ? std::string(text, end) : std::string();
+}
+
+// A lab figure of a rendered page; empty for none.
+std::string Figure(const AuditPage* page, double AuditPage::*figure) {
+    return page == nullptr || page->*figure < 0 ? std::string() : AuditFigureText(page->*figure);
 }
 
 }  // namespace
@@ -92,12 +98,22 @@ int WriteResultsCsv(std::ostream& stream, const RunResults& results, ResultsKind
             }
             break;
         case ResultsKind::Audit:
-            AppendRow(out, {"site", "check", "severity", "url", "detail"});
+            AppendRow(out, {"site", "check", "severity", "url", "detail", "lcpMs", "cls", "tbtMs"});
             for (const AuditSite& site : results.audit) {
+                // The lab figures of the page a finding is about, when it was rendered.
+                std::unordered_map<std::string_view, const AuditPage*> rendered;
+                for (const AuditPage& page : site.pages) {
+                    if (page.rendered) {
+                        rendered.emplace(page.url, &page);
+                    }
+                }
                 for (const AuditFinding& f : site.findings) {
-                    AppendRow(out,
-                              {site.url, f.check, AuditSeverityName(f.severity),
-                               f.url ? std::string_view(*f.url) : std::string_view(), f.detail});
+                    const auto found = f.url ? rendered.find(*f.url) : rendered.end();
+                    const AuditPage* page = found == rendered.end() ? nullptr : found->second;
+                    AppendRow(out, {site.url, f.check, AuditSeverityName(f.severity),
+                                    f.url ? std::string_view(*f.url) : std::string_view(), f.detail,
+                                    Figure(page, &AuditPage::lcpMs), Figure(page, &AuditPage::cls),
+                                    Figure(page, &AuditPage::tbtMs)});
                 }
             }
             break;

@@ -95,6 +95,10 @@ json PopularitySite(const SitePopularity& site) {
     return row;
 }
 
+json Figure(double figure) {
+    return figure < 0 ? json(nullptr) : json(figure);
+}
+
 json AuditPageRow(const AuditPage& page) {
     json row = {{"url", page.url}};
     row["status"] = page.status != 0 ? json(page.status) : json(nullptr);
@@ -106,6 +110,10 @@ json AuditPageRow(const AuditPage& page) {
     row["h1"] = page.h1;
     row["canonical"] = page.canonical.empty() ? json(nullptr) : json(page.canonical);
     row["words"] = page.words;
+    // A figure the browser did not give (or a page not rendered) has none, not 0.
+    row["lcpMs"] = Figure(page.lcpMs);
+    row["cls"] = Figure(page.cls);
+    row["tbtMs"] = Figure(page.tbtMs);
     return row;
 }
 
@@ -123,6 +131,9 @@ void AuditSiteJson(JsonPieces& out, const AuditSite& site) {
     out.Member("unreachable", site.unreachable);
     out.Member("medianFirstByteMs",
                site.medianFirstByteMs < 0 ? json(nullptr) : json(site.medianFirstByteMs));
+    out.Member("medianLcpMs", Figure(site.medianLcpMs));
+    out.Member("medianCls", Figure(site.medianCls));
+    out.Member("medianTbtMs", Figure(site.medianTbtMs));
     out.Key("pages");
     out.OpenArray();
     for (const AuditPage& page : site.pages) {

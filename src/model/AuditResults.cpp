@@ -1,5 +1,7 @@
 #include "model/AuditResults.h"
 
+#include <cstdio>
+
 namespace sg {
 
 std::string_view AuditSeverityName(AuditSeverity severity) {
@@ -24,6 +26,12 @@ std::string_view AuditSeverityHeading(AuditSeverity severity) {
             break;
     }
     return "Notices";
+}
+
+std::string AuditFigureText(double figure) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", figure);
+    return text;
 }
 
 }  // namespace sg

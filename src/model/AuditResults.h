@@ -36,6 +36,17 @@ struct AuditPage {
     std::size_t words = 0;
     // Where its redirects ended; empty when it did not redirect (or redirects in a loop).
     std::string redirectsTo;
+    // Loaded in a browser (the audit was run with rendering and the page answered 200 as HTML).
+    bool rendered = false;
+    // Its lab figures: largest contentful paint and total blocking time in ms, cumulative
+    // layout shift; negative when the page was not rendered or the browser gave none.
+    double lcpMs = -1;
+    double cls = -1;
+    double tbtMs = -1;
+    // What went wrong as the browser loaded it: console errors, and its requests that failed
+    // ("ADDRESS answers 404"), each list the first few (as js-errors says how many).
+    std::vector<std::string> consoleErrors;
+    std::vector<std::string> failedRequests;
 };
 
 struct AuditFinding {
@@ -60,6 +71,16 @@ struct AuditSite {
     bool unreachable = false;
     // The median time to the first byte of its pages' answers, in ms; -1 when none came.
     long long medianFirstByteMs = -1;
+    // The pages loaded in a browser, and the median of each lab figure over those that have it
+    // (as AuditPage); -1 when none has.
+    std::size_t pagesRendered = 0;
+    double medianLcpMs = -1;
+    double medianCls = -1;
+    double medianTbtMs = -1;
 };
+
+// A lab figure for a person, to six significant digits without trailing zeros: "2501",
+// "0.1001", "183.5".
+std::string AuditFigureText(double figure);
 
 }  // namespace sg

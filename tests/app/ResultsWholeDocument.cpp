@@ -55,6 +55,10 @@ json AuditSiteJson(const AuditSite& site) {
         row["h1"] = page.h1;
         row["canonical"] = page.canonical.empty() ? json(nullptr) : json(page.canonical);
         row["words"] = page.words;
+        for (const auto& [name, figure] :
+             {std::pair{"lcpMs", page.lcpMs}, {"cls", page.cls}, {"tbtMs", page.tbtMs}}) {
+            row[name] = figure < 0 ? json(nullptr) : json(figure);
+        }
         pages.push_back(std::move(row));
     }
     json findings = json::array();
@@ -69,6 +73,9 @@ json AuditSiteJson(const AuditSite& site) {
             {"unreachable", site.unreachable},
             {"medianFirstByteMs",
              site.medianFirstByteMs < 0 ? json(nullptr) : json(site.medianFirstByteMs)},
+            {"medianLcpMs", site.medianLcpMs < 0 ? json(nullptr) : json(site.medianLcpMs)},
+            {"medianCls", site.medianCls < 0 ? json(nullptr) : json(site.medianCls)},
+            {"medianTbtMs", site.medianTbtMs < 0 ? json(nullptr) : json(site.medianTbtMs)},
             {"pages", pages},
             {"findings", findings}};
 }

@@ -54,6 +54,10 @@ inline constexpr std::string_view kSitemapOrphan = "sitemap-orphan";
 // Content
 inline constexpr std::string_view kDuplicateContent = "duplicate-content";
 inline constexpr std::string_view kThinContent = "thin-content";
+// Scripts
+inline constexpr std::string_view kContentNeedsJs = "content-needs-js";
+inline constexpr std::string_view kLinksNeedJs = "links-need-js";
+inline constexpr std::string_view kJsErrors = "js-errors";
 // HTTPS
 inline constexpr std::string_view kHttpsMissing = "https-missing";
 inline constexpr std::string_view kHttpNotRedirected = "http-not-redirected";
@@ -68,6 +72,9 @@ inline constexpr std::string_view kShortCacheLifetime = "short-cache-lifetime";
 inline constexpr std::string_view kHtmlTooLarge = "html-too-large";
 inline constexpr std::string_view kImageTooLarge = "image-too-large";
 inline constexpr std::string_view kPageTooHeavy = "page-too-heavy";
+inline constexpr std::string_view kLcpSlow = "lcp-slow";
+inline constexpr std::string_view kClsHigh = "cls-high";
+inline constexpr std::string_view kTbtHigh = "tbt-high";
 // Images
 inline constexpr std::string_view kImgAltMissing = "img-alt-missing";
 inline constexpr std::string_view kImgAltTooLong = "img-alt-too-long";
@@ -105,9 +112,10 @@ inline constexpr std::array kAuditCheckIds = {
     kSitemapMissing, kSitemapInvalid, kSitemapUrlBad, kSitemapOtherHost, kNotInSitemap,
     kSitemapOrphan,
     kDuplicateContent, kThinContent,
+    kContentNeedsJs, kLinksNeedJs, kJsErrors,
     kHttpsMissing, kHttpNotRedirected, kHttpPage, kMixedContent, kHttpLinkInternal, kHstsMissing,
     kSlowResponse, kNotCompressed, kShortCacheLifetime, kHtmlTooLarge, kImageTooLarge,
-    kPageTooHeavy,
+    kPageTooHeavy, kLcpSlow, kClsHigh, kTbtHigh,
     kImgAltMissing, kImgAltTooLong, kImgSizeMissing,
     kLinkTextGeneric, kAnchorNotCrawlable,
     kLangMissing, kLangInvalid, kHreflangInvalid, kHreflangRelative, kHreflangNoReturn, kHreflangNoXDefault,

@@ -26,6 +26,8 @@ constexpr std::size_t kKilobyte = 1000;
 constexpr std::size_t kMegabyte = 1000 * 1000;
 constexpr std::size_t kKibibyte = 1024;
 constexpr std::int64_t kDay = 24 * 60 * 60;
+static_assert(kLcpSlowAboveMs == static_cast<long long>(kLcpSlowAboveMs) &&
+              kTbtHighAboveMs == static_cast<long long>(kTbtHighAboveMs));
 static_assert(kImageMaxBytes % kKilobyte == 0 && kHtmlMaxBytes % kMegabyte == 0 &&
               kPageMaxBytes % kKibibyte == 0 && kCacheLifetimeMin % kDay == 0);
 constexpr SitemapLimits kSitemap;
@@ -167,6 +169,21 @@ std::vector<Row> Rows() {
          "canonical link"},
         {kThinContent, kNotice, "Content", "the page has under " + Number(kThinWords) + " words",
          "add useful text, or merge the page with a related one, or mark it noindex"},
+        {kContentNeedsJs, kWarning, "Scripts",
+         "a title, description, h1, canonical link or robots meta tag is absent or different "
+         "before the page's scripts run",
+         "put the title, description, main heading, canonical link and robots meta tag in the "
+         "HTML the server sends, with the values the scripts would give them (render the page on "
+         "the server or prerender it), and let scripts leave them alone: crawlers that run no "
+         "scripts see only that HTML, and the others may index it before they render"},
+        {kLinksNeedJs, kWarning, "Scripts", "the page has links that only its scripts add",
+         "write the links as <a href> elements in the HTML the server sends (render the page on "
+         "the server or prerender it), so that crawlers that run no scripts find the pages they "
+         "lead to"},
+        {kJsErrors, kNotice, "Scripts",
+         "the page's scripts report errors in the console, or requests made for the page fail",
+         "open the page with the browser's developer tools, correct the scripts that fail and the "
+         "addresses that answer nothing or an error"},
         {kHttpsMissing, kWarning, "HTTPS",
          "the site is served over plain http and its host gives no answer over https",
          "get a certificate for the host (Let's Encrypt gives them free), serve the site over "
@@ -213,6 +230,20 @@ std::vector<Row> Rows() {
         {kPageTooHeavy, kNotice, "Speed",
          "the page and its resources are over " + GroupedNumber(kPageMaxBytes / kKibibyte) + " KiB",
          "trim images, scripts and fonts, and load what is below the fold later"},
+        {kLcpSlow, kWarning, "Speed",
+         "a rendered page's largest contentful paint comes after more than " +
+             Number(static_cast<long long>(kLcpSlowAboveMs)) + " ms",
+         "answer the page quickly, preload its largest image and give it the right size and "
+         "compression, and keep scripts and style sheets from holding up the first paint"},
+        {kClsHigh, kWarning, "Speed",
+         "a rendered page's cumulative layout shift is over " + AuditFigureText(kClsHighAbove),
+         "give images, videos, ads and embeds their width and height (or an aspect-ratio), and "
+         "insert nothing above what is already shown"},
+        {kTbtHigh, kWarning, "Speed",
+         "a rendered page's total blocking time is over " +
+             Number(static_cast<long long>(kTbtHighAboveMs)) + " ms",
+         "split long scripts, defer those not needed at first, and drop unused third-party "
+         "scripts"},
         {kImgAltMissing, kWarning, "Images", "an image has no alt attribute",
          "add an alt that says what the image shows, or alt=\"\" for a decorative one"},
         {kImgAltTooLong, kNotice, "Images",
@@ -299,7 +330,8 @@ struct ChartGroup {
     std::array<std::string_view, 4> categories;
 };
 constexpr std::array kChartGroups = {
-    ChartGroup{"Indexing", {"Indexing", "Canonical", "Sitemaps", ""}},
+    // Content only scripts give is content crawlers that run none never index.
+    ChartGroup{"Indexing", {"Indexing", "Canonical", "Sitemaps", "Scripts"}},
     ChartGroup{"Answers", {"Answers", "", "", ""}},
     ChartGroup{"Content", {"Titles", "Descriptions", "Headings", "Content"}},
     ChartGroup{"HTTPS", {"HTTPS", "", "", ""}},
@@ -331,6 +363,16 @@ std::size_t AuditChartGroupOf(const AuditCheck& check) {
         }
     }
     return kChartGroups.size();
+}
+
+bool AuditCheckNeedsBrowser(std::string_view id) {
+    for (std::string_view browser :
+         {kContentNeedsJs, kLinksNeedJs, kJsErrors, kLcpSlow, kClsHigh, kTbtHigh}) {
+        if (id == browser) {
+            return true;
+        }
+    }
+    return false;
 }
 
 const AuditCheck* FindAuditCheck(std::string_view id) {

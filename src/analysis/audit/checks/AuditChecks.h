@@ -32,6 +32,10 @@ std::span<const AuditCheck> AuditChecks();
 std::vector<std::string_view> AuditChartGroups();
 std::size_t AuditChartGroupOf(const AuditCheck& check);
 
+// Whether a check judges what only a browser shows (a rendered page's scripts, lab figures and
+// errors): a site audited without one is not judged by it.
+bool AuditCheckNeedsBrowser(std::string_view id);
+
 // The row of `id`, or nullptr.
 const AuditCheck* FindAuditCheck(std::string_view id);
 

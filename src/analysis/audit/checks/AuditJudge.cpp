@@ -159,6 +159,36 @@ PageState AuditJudge::StateOf(const AuditAnswer& answer) const {
     return state;
 }
 
+namespace {
+
+// The middle of the figures the browser gave (negative ones are none), the upper one of an even
+// count; -1 when it gave none.
+double MedianOf(const std::vector<AuditPage>& pages, double AuditPage::*figure) {
+    std::vector<double> figures;
+    for (const AuditPage& page : pages) {
+        if (page.rendered && page.*figure >= 0) {
+            figures.push_back(page.*figure);
+        }
+    }
+    if (figures.empty()) {
+        return -1;
+    }
+    const auto middle = figures.begin() + static_cast<std::ptrdiff_t>(figures.size() / 2);
+    std::nth_element(figures.begin(), middle, figures.end());
+    return *middle;
+}
+
+void SetLabMedians(AuditSite& site) {
+    for (const AuditPage& page : site.pages) {
+        site.pagesRendered += page.rendered ? 1 : 0;
+    }
+    site.medianLcpMs = MedianOf(site.pages, &AuditPage::lcpMs);
+    site.medianCls = MedianOf(site.pages, &AuditPage::cls);
+    site.medianTbtMs = MedianOf(site.pages, &AuditPage::tbtMs);
+}
+
+}  // namespace
+
 AuditSite AuditJudge::Finish() {
     AuditSite site;
     site.url = data_.siteUrl;
@@ -182,6 +212,14 @@ AuditSite AuditJudge::Finish() {
                 facts.descriptions.empty() ? std::string() : facts.descriptions.front();
             page.h1 = FirstH1(facts);
             page.words = facts.words;
+            if (const AuditRender* render = answer.rendered.get()) {
+                page.rendered = true;
+                page.lcpMs = render->lcpMs;
+                page.cls = render->cls;
+                page.tbtMs = render->tbtMs;
+                page.consoleErrors = render->consoleErrors;
+                page.failedRequests = render->failedRequests;
+            }
         }
         page.canonical = state.canonical;
         site.pages.push_back(std::move(page));
@@ -201,6 +239,7 @@ AuditSite AuditJudge::Finish() {
         std::nth_element(firstBytes.begin(), middle, firstBytes.end());
         site.medianFirstByteMs = *middle;
     }
+    SetLabMedians(site);
     std::size_t count = 0;
     for (const std::deque<AuditFinding>& group : findings_) {
         count += group.size();

@@ -97,6 +97,7 @@ void JudgeAnswers(AuditJudge& judge);
 void JudgeIndexing(AuditJudge& judge);
 void JudgeCanonical(AuditJudge& judge);
 void JudgeContent(AuditJudge& judge);
+void JudgeScripts(AuditJudge& judge);
 void JudgeSitemaps(AuditJudge& judge);
 void JudgeHttps(AuditJudge& judge);
 void JudgeSpeed(AuditJudge& judge);

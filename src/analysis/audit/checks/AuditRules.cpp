@@ -19,6 +19,7 @@ AuditSite JudgeSite(const AuditSiteData& data, std::time_t now) {
     JudgeIndexing(judge);
     JudgeCanonical(judge);
     JudgeContent(judge);
+    JudgeScripts(judge);
     JudgeSitemaps(judge);
     JudgeHttps(judge);
     JudgeSpeed(judge);

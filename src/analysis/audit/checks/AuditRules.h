@@ -33,6 +33,11 @@ inline constexpr long long kSlowFirstByteMs = 600;
 inline constexpr std::size_t kHtmlMaxBytes = 2000000;
 inline constexpr std::size_t kImageMaxBytes = 100000;
 inline constexpr std::size_t kPageMaxBytes = 4000u * 1024u;
+// Lab figures of a rendered page over these are poor, as web.dev rates them: the largest
+// contentful paint (ms), the cumulative layout shift, the total blocking time (ms).
+inline constexpr double kLcpSlowAboveMs = 2500;
+inline constexpr double kClsHighAbove = 0.1;
+inline constexpr double kTbtHighAboveMs = 200;
 // A viewport's maximum-scale under this forbids the zoom readers need.
 inline constexpr int kViewportMinMaxScale = 5;
 // Fewer visible words than this is thin content.

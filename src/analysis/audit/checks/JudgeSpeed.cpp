@@ -1,4 +1,5 @@
-// Speed: slow first bytes, uncompressed text, short cache lifetimes, and large or heavy pages.
+// Speed: slow first bytes, uncompressed text, short cache lifetimes, large or heavy pages, and
+// the lab figures of rendered pages.
 
 #include <charconv>
 #include <unordered_map>
@@ -104,6 +105,29 @@ std::unordered_map<std::string, std::size_t> JudgeResources(AuditJudge& judge) {
     return sizes;
 }
 
+// A rendered page's lab figures over their bounds; a figure the browser did not give is not
+// judged.
+void JudgeLabFigures(AuditJudge& judge) {
+    judge.ForEachContentPage([&](const AuditAnswer& answer) {
+        const AuditRender* render = answer.rendered.get();
+        if (render == nullptr) {
+            return;
+        }
+        if (render->lcpMs > kLcpSlowAboveMs) {
+            judge.Add(kLcpSlow, answer.url,
+                      "largest contentful paint after " + AuditFigureText(render->lcpMs) + " ms");
+        }
+        if (render->cls > kClsHighAbove) {
+            judge.Add(kClsHigh, answer.url,
+                      "cumulative layout shift " + AuditFigureText(render->cls));
+        }
+        if (render->tbtMs > kTbtHighAboveMs) {
+            judge.Add(kTbtHigh, answer.url,
+                      "total blocking time " + AuditFigureText(render->tbtMs) + " ms");
+        }
+    });
+}
+
 }  // namespace
 
 void JudgeSpeed(AuditJudge& judge) {
@@ -126,6 +150,7 @@ void JudgeSpeed(AuditJudge& judge) {
                           " resources");
         }
     });
+    JudgeLabFigures(judge);
 }
 
 }  // namespace sg

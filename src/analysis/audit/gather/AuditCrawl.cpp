@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "analysis/audit/formats/Canonical.h"
+#include "analysis/audit/gather/AuditRenderRead.h"
 #include "analysis/crawl/LinkCrawler.h"
 #include "html/PageCharset.h"
 #include "html/TextUtil.h"
@@ -18,6 +19,7 @@
 #include "net/ConnectionSetting.h"
 #include "net/FetchAhead.h"
 #include "net/Fetcher.h"
+#include "net/RenderFacts.h"
 #include "platform/Ansi.h"
 #include "platform/RunControl.h"
 
@@ -64,7 +66,9 @@ AuditHead HeadOf(const Answer& answer, bool page) {
     head.firstByteMs = answer.firstByte.count();
     head.offeredCompression = !answer.offeredEncodings.empty();
     if (page) {
-        head.bodyBytes = answer.BodyBytes();
+        // The server's HTML is what engines read first, not the document a browser made of it.
+        head.bodyBytes =
+            answer.rendered != nullptr ? answer.rendered->sourceBody.size() : answer.BodyBytes();
         head.bytesReceived = answer.bytesReceived;
     }
     return head;
@@ -93,12 +97,16 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
     const std::string contentType = got.ContentTypeLine();
     answer.html = answer.redirects.empty() && IsHtml(contentType);
     answer.head = HeadOf(got, true);
-    if (answer.html) {
-        const FoundLinks read =
-            links != nullptr ? FoundLinks()
-                             : ExtractAnswerLinks(got, static_cast<std::size_t>(MaxLinksPerPage()));
+    if (!answer.html) {
+        return;
+    }
+    const FoundLinks read =
+        links != nullptr ? FoundLinks()
+                         : ExtractAnswerLinks(got, static_cast<std::size_t>(MaxLinksPerPage()));
+    const FoundLinks& found = links != nullptr ? *links : read;
+    {
         std::unordered_set<std::string> keys;
-        for (const std::string& resource : (links != nullptr ? *links : read).resources) {
+        for (const std::string& resource : found.resources) {
             if (answer.resources.size() >= kAuditResourcesKept) {
                 break;
             }
@@ -109,13 +117,16 @@ void Fill(AuditAnswer& answer, const Answer& got, const FoundLinks* links = null
         }
         answer.resources.Shrink();
     }
-    if (answer.html && answer.status == 200) {
+    if (answer.status == 200) {
         const std::string& body = got.BodyText();
         answer.facts = ReadPageFacts(body, contentType);
         const PageFacts& facts = answer.facts;
         for (std::size_t i = 0; i < facts.robots.size(); ++i) {
             AddMetaRobots(facts.robots[i], answer.directives,
                           i < facts.robotsNames.size() ? facts.robotsNames[i] : "robots");
+        }
+        if (got.rendered != nullptr) {
+            answer.rendered = ReadAuditRender(got, found);
         }
     }
 }

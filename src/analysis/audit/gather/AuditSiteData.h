@@ -6,6 +6,7 @@
 // says), so a site of the crawl's page bound fits in memory whatever its pages hold.
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,46 @@ namespace sg {
 
 // The resources kept per page, each address once; real pages load far fewer.
 inline constexpr std::size_t kAuditResourcesKept = 10000;
+
+// What is kept of a rendered page's texts and lists, whatever the page holds: each text (a title
+// before scripts, a console error, a failed request) to its first kRenderTextKept characters,
+// each list to its first kRenderListKept (their counts taken whole).
+inline constexpr std::size_t kRenderTextKept = 300;
+inline constexpr std::size_t kRenderListKept = 10;
+
+// The texts of a page that scripts can add or change, as search engines read them: the first
+// title, meta description and non-empty h1, the first canonical href as written, and the robots
+// and googlebot meta tags ("noindex", "googlebot: noindex", joined by "; "); each as
+// kRenderTextKept says, empty when the page has none.
+struct AuditScriptTexts {
+    std::string title;
+    std::string description;
+    std::string h1;
+    std::string canonical;
+    std::string robots;
+};
+
+// What a browser made of a page it rendered, as the checks of scripts and lab figures read it
+// (the page's facts are those of the document after its scripts).
+struct AuditRender {
+    // The texts of the page as the server sent it, before any script ran.
+    AuditScriptTexts before;
+    // The pages (links and frames) the document links to after its scripts ran but not before:
+    // how many (each address once), and the first kRenderListKept.
+    std::size_t linksAfterOnly = 0;
+    std::vector<std::string> linksAfterOnlyFirst;
+    // Largest contentful paint and total blocking time in ms, cumulative layout shift; negative
+    // when the browser gave none.
+    double lcpMs = -1;
+    double cls = -1;
+    double tbtMs = -1;
+    // Console errors, and the browser's requests that failed ("ADDRESS answers 404", "ADDRESS:
+    // net::ERR_CONNECTION_REFUSED"): how many, and the first kRenderListKept.
+    std::size_t consoleErrorCount = 0;
+    std::vector<std::string> consoleErrors;
+    std::size_t failedRequestCount = 0;
+    std::vector<std::string> failedRequests;
+};
 
 // What the checks of speed and security read of an answer besides its status: the head lines
 // they judge (Content-Type, Content-Encoding, Content-Length, Cache-Control, Expires, Date,
@@ -75,6 +116,9 @@ struct AuditAnswer {
     // The resources the page loads, in the crawl's form (for its weight): each once, the first
     // kAuditResourcesKept.
     PackedTexts resources;
+    // What the browser made of it, for a page rendered that answered 200 as HTML; null for
+    // one fetched.
+    std::shared_ptr<const AuditRender> rendered;
 };
 
 // A link on one of the site's pages to an address of the site, as the crawl recorded it.

@@ -111,7 +111,34 @@ std::string FindingsCell(const std::vector<std::size_t>* checks) {
     return cell + "</td>";
 }
 
-std::string PageRow(const AuditPage& page, const std::vector<std::size_t>* checks) {
+// A rendered page's lab figures (those the browser gave) and what went wrong as it loaded.
+std::string RenderCell(const AuditPage& page) {
+    std::string cell = "<td>";
+    std::string figures;
+    const auto figure = [&](std::string_view name, double value, std::string_view unit) {
+        if (value >= 0) {
+            figures += (figures.empty() ? "" : " &middot; ") + std::string(name) + " " +
+                       AuditFigureText(value) + std::string(unit);
+        }
+    };
+    figure("LCP", page.lcpMs, " ms");
+    figure("CLS", page.cls, "");
+    figure("TBT", page.tbtMs, " ms");
+    cell += figures;
+    if (!page.consoleErrors.empty() || !page.failedRequests.empty()) {
+        cell += "<ul class=\"pages\">";
+        for (const std::string& error : page.consoleErrors) {
+            cell += "<li>console error: " + ReportText(error) + "</li>";
+        }
+        for (const std::string& request : page.failedRequests) {
+            cell += "<li>failed request: " + ReportText(request) + "</li>";
+        }
+        cell += "</ul>";
+    }
+    return cell + "</td>";
+}
+
+std::string PageRow(const AuditPage& page, const std::vector<std::size_t>* checks, bool rendering) {
     std::string row = "<tr><td><a href=\"" + ReportLinkHref(page.url) + "\">" +
                       ReportText(page.url) + "</a></td>";
     row += "<td class=\"num\">" +
@@ -124,7 +151,7 @@ std::string PageRow(const AuditPage& page, const std::vector<std::size_t>* check
                           : "<td>no: " + ReportText(page.notIndexableBecause) + "</td>";
     row += "<td>" + ReportText(page.title) + "</td>";
     row += "<td class=\"num\">" + std::to_string(page.words) + "</td>";
-    return row + FindingsCell(checks) + "</tr>\n";
+    return row + FindingsCell(checks) + (rendering ? RenderCell(page) : std::string()) + "</tr>\n";
 }
 
 }  // namespace
@@ -210,11 +237,14 @@ void WriteAuditSitePage(std::ostream& html, const AuditSite& site, std::string_v
 
     html << "<section id=\"pages\">\n<h2>All pages <span class=\"count\">(" +
                 std::to_string(site.pages.size()) + ")</span></h2>\n";
+    // A site audited without a browser keeps the page table it always had.
+    const bool rendering = site.pagesRendered > 0;
     html << "<table>\n<thead><tr><th>Address</th><th class=\"num\">Status</th><th>Indexable</th>"
-            "<th>Title</th><th class=\"num\">Words</th><th>Findings</th></tr></thead>\n<tbody>\n";
+            "<th>Title</th><th class=\"num\">Words</th><th>Findings</th>"
+         << (rendering ? "<th>In the browser</th>" : "") << "</tr></thead>\n<tbody>\n";
     for (const AuditPage& page : site.pages) {
         const auto found = checksOfPage.find(page.url);
-        html << PageRow(page, found == checksOfPage.end() ? nullptr : &found->second);
+        html << PageRow(page, found == checksOfPage.end() ? nullptr : &found->second, rendering);
     }
     html << "</tbody>\n</table>\n</section>\n";
     // Printed, every finding shows, also those folded under "and N more".

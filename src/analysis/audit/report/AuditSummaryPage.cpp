@@ -23,6 +23,10 @@ constexpr const char* kDrawScript = R"JS(<script>
   var charts = JSON.parse(document.getElementById('audit-chart-data').textContent);
   var colours = ['#1c5584', '#b42318', '#9a6700', '#175cd3', '#2f855a', '#6b46c1', '#c05621'];
   charts.forEach(function (chart, n) {
+    if (chart.unit !== undefined) {
+      figureChart(chart, n);
+      return;
+    }
     new Chart(document.getElementById('audit-chart-' + n), {
       type: 'bar',
       data: {labels: chart.sites, datasets: [{label: 'Pages with findings (%)', data: chart.shares,
@@ -40,9 +44,45 @@ constexpr const char* kDrawScript = R"JS(<script>
           }}}}}
     });
   });
+  // A lab figure's chart: each site's median, in the figure's unit.
+  function figureChart(chart, n) {
+    new Chart(document.getElementById('audit-chart-' + n), {
+      type: 'bar',
+      data: {labels: chart.sites, datasets: [{label: chart.title, data: chart.medians,
+        backgroundColor: chart.sites.map(function (s, i) { return colours[i % colours.length]; })}]},
+      options: {responsive: false, animation: false,
+        scales: {y: {min: 0, ticks: {callback: function (v) { return v + chart.unit; }}},
+                 x: {ticks: {callback: function (v) {
+                   var t = this.getLabelForValue(v); return t.length > 24 ? t.slice(0, 23) + '…' : t;
+                 }}}},
+        plugins: {legend: {display: false},
+          tooltip: {callbacks: {label: function (item) {
+            return item.raw === null ? 'not rendered' : item.raw + chart.unit;
+          }}}}}
+    });
+  }
 })();
 </script>
 )JS";
+
+// The lab figures the summary sets side by side: the row's and chart's caption, the unit after
+// a value, and the site's median.
+struct LabFigure {
+    std::string_view caption;
+    std::string_view unit;
+    double AuditSite::*median;
+};
+constexpr LabFigure kLabFigures[] = {
+    {"Median largest contentful paint", " ms", &AuditSite::medianLcpMs},
+    {"Median cumulative layout shift", "", &AuditSite::medianCls},
+    {"Median total blocking time", " ms", &AuditSite::medianTbtMs},
+};
+
+// Whether any site has a page loaded in a browser: only then has the summary lab figures.
+bool AnyRendered(const std::vector<AuditSummarySite>& sites) {
+    return std::any_of(sites.begin(), sites.end(),
+                       [](const AuditSummarySite& entry) { return entry.site->pagesRendered > 0; });
+}
 
 // Per chart group, per site: how many of the site's pages have a finding of the group.
 std::vector<std::vector<std::size_t>> PagesWithFindings(
@@ -113,6 +153,9 @@ bool Judged(const AuditSite& site, const AuditCheck& check) {
     }
     if (site.unreachable) {
         return false;
+    }
+    if (AuditCheckNeedsBrowser(check.id)) {
+        return site.pagesRendered > 0;
     }
     if (check.category == "HTTPS" && check.id != kHttpsMissing) {
         return std::none_of(site.findings.begin(), site.findings.end(),
@@ -193,6 +236,26 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
             "\">The chart needs scripts; the table below holds its figures.</canvas><figcaption>" +
             ReportText(groups[g]) + "</figcaption></figure>\n";
     }
+    if (AnyRendered(sites)) {
+        for (const LabFigure& figure : kLabFigures) {
+            nlohmann::json chart;
+            chart["title"] = std::string(figure.caption);
+            chart["unit"] = std::string(figure.unit);
+            for (const AuditSummarySite& entry : sites) {
+                const double median = entry.site->*figure.median;
+                chart["sites"].push_back(entry.site->url);
+                chart["medians"].push_back(median < 0 ? nlohmann::json(nullptr)
+                                                      : nlohmann::json(median));
+            }
+            html += "<figure><canvas id=\"audit-chart-" + std::to_string(charts.size()) +
+                    "\" width=\"264\" height=\"190\" role=\"img\" aria-label=\"" +
+                    ReportAttr(figure.caption) +
+                    "\">The chart needs scripts; the table below holds its figures.</canvas>"
+                    "<figcaption>" +
+                    ReportText(figure.caption) + "</figcaption></figure>\n";
+            charts.push_back(std::move(chart));
+        }
+    }
     html += "</div>\n</section>\n";
     html += "<section id=\"sites\">\n<h2>The sites side by side</h2>\n";
     html +=
@@ -233,6 +296,19 @@ std::string AuditSummaryPage(const std::vector<AuditSummarySite>& sites, std::st
                                         : "<td class=\"num\">" + std::to_string(ms) + " ms</td>";
     }
     html += "</tr>\n";
+    if (AnyRendered(sites)) {
+        for (const LabFigure& figure : kLabFigures) {
+            html += "<tr><th scope=\"row\">" + std::string(figure.caption) + "</th><td></td>";
+            for (const AuditSummarySite& entry : sites) {
+                const double median = entry.site->*figure.median;
+                html += entry.site->unreachable ? std::string(kNotAuditedCell)
+                        : median < 0            ? std::string(kNotJudgedCell)
+                                                : "<td class=\"num\">" + AuditFigureText(median) +
+                                           std::string(figure.unit) + "</td>";
+            }
+            html += "</tr>\n";
+        }
+    }
     for (AuditSeverity severity :
          {AuditSeverity::Error, AuditSeverity::Warning, AuditSeverity::Notice}) {
         const std::string name(AuditSeverityName(severity));

@@ -228,6 +228,39 @@ TEST(AuditRules, SpeedAndSizesAtTheirBounds) {
     }
 }
 
+TEST(AuditRules, LabFiguresOverTheirBoundsOnRenderedPagesOnly) {
+    struct Row {
+        double lcpMs;
+        double cls;
+        double tbtMs;
+        Strings found = {};
+    };
+    const std::string p = "http://t.test/1 ";
+    const Row rows[] = {
+        {2500, 0.1, 200},
+        {2501,
+         0.1001,
+         201,
+         {"lcp-slow " + p + "largest contentful paint after 2501 ms",
+          "cls-high " + p + "cumulative layout shift 0.1001",
+          "tbt-high " + p + "total blocking time 201 ms"}},
+        {2500.5, 0, 0, {"lcp-slow " + p + "largest contentful paint after 2500.5 ms"}},
+        // None given: nothing is judged, and no 0 stands for it.
+        {-1, -1, -1},
+    };
+    for (const Row& row : rows) {
+        const Strings found = JudgedPage([&](AuditAnswer& page) {
+            auto render = std::make_shared<AuditRender>();
+            render->before = {page.facts.titles[0], page.facts.descriptions[0], "Heading", "", ""};
+            render->lcpMs = row.lcpMs;
+            render->cls = row.cls;
+            render->tbtMs = row.tbtMs;
+            page.rendered = render;
+        });
+        EXPECT_EQ(found, row.found) << row.lcpMs << " " << row.cls << " " << row.tbtMs;
+    }
+}
+
 TEST(AuditRules, HeaderNamesInAnyLetterCase) {
     struct Row {
         Strings lines;

@@ -167,6 +167,62 @@ TEST(AuditSummaryPage, WhatWasNotJudgedIsNeverAPass) {
               std::string::npos);
 }
 
+// The lab figures exist only where a browser loaded pages: each site's medians side by side,
+// "&ndash;" for a site without one, a chart of each; with no browser at all, neither rows nor
+// charts, and the checks of rendered pages are not judged rather than passed.
+TEST(AuditSummaryPage, LabFigureMediansOnlyWhereABrowserLoadedPages) {
+    AuditSite own;
+    own.url = "own.example/";
+    own.pages.resize(2);
+    own.pagesRendered = 2;
+    own.medianLcpMs = 2501;
+    own.medianCls = 0.05;
+    own.medianTbtMs = -1;
+    AuditSite rival;
+    rival.url = "rival.example/";
+    rival.pages.resize(1);
+    const auto row = [](const std::string& html, const std::string& caption) {
+        const std::size_t at = html.find("<tr><th scope=\"row\">" + caption + "</th><td></td>");
+        return at == std::string::npos ? std::string()
+                                       : html.substr(at, html.find("</tr>", at) - at);
+    };
+    const auto chartData = [](const std::string& html) {
+        const std::string open = "id=\"audit-chart-data\">";
+        const std::size_t at = html.find(open) + open.size();
+        return nlohmann::json::parse(html.substr(at, html.find("</script>", at) - at));
+    };
+    const std::string html =
+        AuditSummaryPage({{&own, "own.html"}, {&rival, "rival.html"}}, "Shop", 0);
+    const std::string dash = "<td class=\"num zero\">&ndash;</td>";
+    EXPECT_TRUE(row(html, "Median largest contentful paint")
+                    .ends_with("<td class=\"num\">2501 ms</td>" + dash));
+    EXPECT_TRUE(row(html, "Median cumulative layout shift")
+                    .ends_with("<td class=\"num\">0.05</td>" + dash));
+    EXPECT_TRUE(row(html, "Median total blocking time").ends_with(dash + dash));
+    const nlohmann::json charts = chartData(html);
+    ASSERT_EQ(charts.size(), 10u);
+    EXPECT_EQ(charts[7]["title"], "Median largest contentful paint");
+    EXPECT_EQ(charts[7]["medians"], nlohmann::json::parse("[2501.0, null]"));
+    EXPECT_EQ(charts[8]["medians"], nlohmann::json::parse("[0.05, null]"));
+    EXPECT_NE(html.find("<canvas id=\"audit-chart-9\""), std::string::npos);
+    EXPECT_EQ(html.find("Not judged on any site"), std::string::npos);
+    EXPECT_NE(html.find("<code>lcp-slow</code>"), std::string::npos);
+
+    own.pagesRendered = 0;
+    own.medianLcpMs = own.medianCls = -1;
+    const std::string fetched =
+        AuditSummaryPage({{&own, "own.html"}, {&rival, "rival.html"}}, "Shop", 0);
+    EXPECT_EQ(fetched.find("Median largest contentful paint"), std::string::npos);
+    EXPECT_EQ(chartData(fetched).size(), 7u);
+    const std::size_t notJudged = fetched.find("<p>Not judged on any site: ");
+    ASSERT_NE(notJudged, std::string::npos);
+    const std::string line = fetched.substr(notJudged, fetched.find("</p>", notJudged) - notJudged);
+    for (const char* check :
+         {"content-needs-js", "links-need-js", "js-errors", "lcp-slow", "cls-high", "tbt-high"}) {
+        EXPECT_NE(line.find("<code>" + std::string(check) + "</code>"), std::string::npos) << check;
+    }
+}
+
 // The DOM headless Chromium builds of `file`; empty when it did not run.
 std::string ChromiumDom(const std::string& file, const std::string& profile) {
     const std::string command =
