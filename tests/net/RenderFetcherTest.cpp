@@ -154,9 +154,10 @@ TEST_F(RenderTest, AHungTabAKilledBrowserAndTheMemoryBudgetLeaveTheRendererGoing
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(renderer.Render(Page("/hang.html").Text(), control, html, hung),
                   PageRenderer::kRendered);
-        // Taken as it was at the load bound, well within a tab's replacement.
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 9s);
-        EXPECT_TRUE(HasNote(hung, "taken at the load bound, before the load event"));
+        // Taken as it was at the load bound, in the tab it hung, within a bounded time.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+        EXPECT_EQ(hung.notes,
+                  std::vector<std::string>{"taken at the load bound, before the load event"});
         EXPECT_THAT(html, HasSubstr("before the loop"));
 
         // The browser dies while a page waits for its image: started again, the page again.
