@@ -48,13 +48,45 @@ RunResults Varied() {
     r.depth = 50;
     r.positions = {{"shoes", "http://a.test/", "alpha", 3, ""},
                    {kOdd, "http://a.test/", "beta", std::nullopt, kOdd}};
-    AuditPage page{"http://a.test/" + kOdd, 301, false, kOdd, kOdd, "", kOdd, "", 42, kOdd};
-    AuditPage bare{"http://a.test/b", 0, true, "", "", "", "", "http://a.test/", 0, ""};
+    AuditPage page{"http://a.test/" + kOdd,
+                   301,
+                   false,
+                   kOdd,
+                   kOdd,
+                   "",
+                   kOdd,
+                   "",
+                   42,
+                   kOdd,
+                   true,
+                   2500.5,
+                   0.25,
+                   -1,
+                   {kOdd},
+                   {kOdd}};
+    AuditPage bare{"http://a.test/b",
+                   0,
+                   true,
+                   "",
+                   "",
+                   "",
+                   "",
+                   "http://a.test/",
+                   0,
+                   "",
+                   false,
+                   -1,
+                   -1,
+                   -1,
+                   {},
+                   {}};
     r.audit = {{"http://a.test/",
                 {page, bare},
                 {{"title-missing", AuditSeverity::Error, std::nullopt, kOdd},
                  {"slow", AuditSeverity::Notice, "http://a.test/" + kOdd, ""}}},
                {"http://empty.test/", {}, {}}};
+    r.audit[0].medianLcpMs = 2500.5;
+    r.audit[0].medianCls = 0.25;
     return r;
 }
 
