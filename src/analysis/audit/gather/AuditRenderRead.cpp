@@ -43,7 +43,10 @@ AuditScriptTexts ScriptTextsOf(const PageFacts& facts) {
     texts.canonical = FirstOf(facts.canonicals);
     std::string robots;
     for (std::size_t i = 0; i < facts.robots.size(); ++i) {
-        const std::string_view name = i < facts.robotsNames.size() ? facts.robotsNames[i] : "";
+        // Both arms views: a string and a literal would make a temporary string to view.
+        const std::string_view name = i < facts.robotsNames.size()
+                                          ? std::string_view(facts.robotsNames[i])
+                                          : std::string_view();
         robots += (robots.empty() ? "" : "; ") +
                   (name.empty() || name == "robots" ? std::string() : std::string(name) + ": ") +
                   facts.robots[i];
