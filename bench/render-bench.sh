@@ -31,6 +31,8 @@ port=18230
 command -v chromium >/dev/null || { echo "no chromium (apt-get install chromium)" >&2; exit 1; }
 
 work=$(mktemp -d)
+# nginx's workers run as another user: the served sites must be readable to them.
+chmod 755 "$work"
 nginx_pid=
 cleanup() {
     [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null

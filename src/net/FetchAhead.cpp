@@ -7,6 +7,7 @@
 #include "net/AnswerRules.h"
 #include "net/CWebClient.h"
 #include "net/HttpTransfer.h"
+#include "net/RenderFacts.h"
 #include "platform/Ansi.h"
 
 namespace sg {
@@ -16,6 +17,13 @@ std::size_t AnswerBytes(const Answer& answer) {
     std::size_t bytes = answer.BodyBytes();
     for (const std::string& line : answer.headerLines) {
         bytes += line.size();
+    }
+    // A rendered page also holds what the server sent and the browser's requests.
+    if (answer.rendered != nullptr) {
+        bytes += answer.rendered->sourceBody.size();
+        for (const RenderedRequest& request : answer.rendered->requests) {
+            bytes += sizeof(RenderedRequest) + request.url.size();
+        }
     }
     return bytes;
 }
@@ -148,6 +156,44 @@ void FetchAhead::Prefetch(const std::vector<Request>& requests, Order order) {
         std::for_each(requests.rbegin(), requests.rend(), each);
     }
     if (ahead) {
+        Pump();
+    }
+}
+
+void FetchAhead::Hurry(const std::vector<Request>& requests) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_ || !prefetching_) {
+        return;
+    }
+    bool moved = false;
+    // Each goes to the front: the first request ends up first.
+    for (auto request = requests.rbegin(); request != requests.rend(); ++request) {
+        const Id id = addresses_.Find(request->second);
+        const auto pending =
+            id == AddressTable::kNone ? pending_.end() : pending_.find(KeyOf(request->first, id));
+        if (pending == pending_.end()) {
+            continue;
+        }
+        for (EntryPtr& entry : pending->second) {
+            if (!entry->later || entry->Gone()) {
+                continue;
+            }
+            // The later entry is left in its queue, dropped; a new one takes its place in the
+            // pending takes and at the front of the next needs.
+            const int host = entry->host;
+            DropEntry(entry);
+            auto hurried = std::make_shared<Entry>();
+            hurried->kind = request->first;
+            hurried->address = id;
+            hurried->host = host;
+            ++hosts_[host].queued;
+            queues_[0].entries.push_front(hurried);
+            entry = std::move(hurried);
+            moved = true;
+            break;
+        }
+    }
+    if (moved) {
         Pump();
     }
 }

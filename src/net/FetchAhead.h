@@ -77,8 +77,9 @@ class FetchAhead : public Fetcher {
     static constexpr std::size_t kInFlightBytes = 128u * 1024u * 1024u;
     // A walk that goes deep first leaves answers for later on every level (a page's second and
     // third links, its resources after the pages below it), so the counts allow a whole
-    // crawl's worth; the bytes bound their memory.
-    static constexpr int kMaxAhead = 1024;
+    // crawl's worth, even of pages of hundreds of links each (1,024 held a rendered crawl of
+    // such pages to one page at a time); the bytes bound their memory.
+    static constexpr int kMaxAhead = 16384;
     static constexpr int kMaxLaterAhead = 16384;
     static constexpr std::size_t kLaterHeldBytes = 16u * 1024u * 1024u;
     static constexpr int kAttempts = 3;
@@ -101,6 +102,9 @@ class FetchAhead : public Fetcher {
     // the latest page's links next); with Order::Later after all of them. Nothing is started
     // once StopPrefetching was called.
     void Prefetch(const std::vector<Request>& requests, Order order = Order::Next);
+    // Requests handed to Prefetch as later work and not started yet become the walk's next
+    // needs, the first first: the walk has come to them sooner than the frontier did.
+    void Hurry(const std::vector<Request>& requests);
     // Whether the request was handed to Prefetch or Take before.
     bool Seen(Kind kind, std::string_view address) const;
     // How many distinct addresses were asked for as pages (Kind::Page) so far.

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 #include <unordered_map>
 
 #include "net/DevToolsPipe.h"
@@ -206,6 +208,12 @@ std::shared_ptr<PageRenderer::Browser> PageRenderer::CurrentBrowser(RunControl& 
     if (::geteuid() == 0) {
         args.push_back("--no-sandbox");
     }
+    // The tabs share a renderer process per core rather than one each: the pages are of one
+    // site, and eight renderers on two cores mostly cost memory (the whole tree measured
+    // 1.6 GB against 1.3 GB, at the same speed).
+    args.push_back("--renderer-process-limit=" +
+                   std::to_string(std::clamp(static_cast<int>(std::thread::hardware_concurrency()),
+                                             1, std::max(1, options_.tabs))));
     if (!options_.proxy.empty()) {
         args.push_back("--proxy-server=" + options_.proxy);
     }

@@ -115,12 +115,17 @@ class HeldFetcher : public Fetcher {
     void Start(const FetchRequest& request, RunControl&, Done done) override {
         std::lock_guard<std::mutex> lock(mutex_);
         ++(request.head ? heads_ : pages_);
+        started_.push_back(request.url.Text());
         held_.emplace_back(request, std::move(done));
     }
     void Wake() override {}
     std::pair<int, int> PagesAndHeads() {
         std::lock_guard<std::mutex> lock(mutex_);
         return {pages_, heads_};
+    }
+    std::vector<std::string> Started() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return started_;
     }
     // Answers everything held so far (outside the lock: an answer starts the next fetches).
     void AnswerHeld() {
@@ -145,6 +150,7 @@ class HeldFetcher : public Fetcher {
   private:
     std::mutex mutex_;
     std::vector<std::pair<FetchRequest, Done>> held_;
+    std::vector<std::string> started_;
     int pages_ = 0;
     int heads_ = 0;
 };
@@ -182,6 +188,41 @@ TEST(FetchAhead, PagesInFlightAreBoundedByWhatTheyMayHoldTogether) {
     }
     taken = true;
     answering.join();
+}
+
+// A page queued as later work that the walk comes to first starts before the rest of the
+// frontier, and is still fetched once; what was never queued, or already started, stays.
+TEST(FetchAhead, LaterWorkTheWalkNeedsNowStartsFirst) {
+    HeldFetcher fetcher;
+    FetchAhead ahead(fetcher, 2);
+    const auto page = [](int n) { return "127.0.0.1:80/p" + std::to_string(n); };
+    std::vector<FetchAhead::Request> frontier;
+    for (int n = 0; n < 6; ++n) {
+        frontier.emplace_back(FetchAhead::Kind::Page, page(n));
+    }
+    ahead.Prefetch(frontier, FetchAhead::Order::Later);
+    ahead.Hurry({{FetchAhead::Kind::Page, page(0)},
+                 {FetchAhead::Kind::Page, page(4)},
+                 {FetchAhead::Kind::Head, page(3)},
+                 {FetchAhead::Kind::Page, "127.0.0.1:80/never"}});
+    fetcher.AnswerHeld();
+    const std::vector<std::string> started = fetcher.Started();
+    ASSERT_EQ(started.size(), 4u);
+    EXPECT_EQ(started[2], Url::Parse(page(4))->Text());
+    EXPECT_EQ(started[3], Url::Parse(page(2))->Text());
+    std::atomic<bool> taken{false};
+    std::thread answering([&] {
+        while (!taken.load()) {
+            fetcher.AnswerHeld();
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    for (int n = 0; n < 6; ++n) {
+        EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, page(n)).url, Url::Parse(page(n))->Text());
+    }
+    taken = true;
+    answering.join();
+    EXPECT_EQ(fetcher.Started().size(), 6u);
 }
 
 // One HTTP/2 connection carries four requests at once for each connection of the setting,

@@ -335,6 +335,8 @@ void LinkCrawler::FetchAheadFrom(const std::vector<Item>& items, bool followSite
     }
     int pagesLeft = maxPages_ - ahead->PagesSeen();
     std::vector<FetchAhead::Request> next;
+    // Pages already queued as later work that the walk now needs next.
+    std::vector<FetchAhead::Request> sooner;
     // Links that differ in their fragment only ("page#a", "page#b") are one fetch: the walk
     // takes its answer once and records the others again.
     std::set<FetchAhead::Request> batch;
@@ -356,8 +358,17 @@ void LinkCrawler::FetchAheadFrom(const std::vector<Item>& items, bool followSite
             pages.insert(address);
         }
         FetchAhead::Request request(kind, std::move(address));
-        if (ahead->Seen(request.first, request.second) || batch.count(request) != 0 ||
-            (visit && pagesLeft <= 0)) {
+        if (batch.count(request) != 0) {
+            continue;
+        }
+        if (ahead->Seen(request.first, request.second)) {
+            if (visit && order == FetchAhead::Order::Next) {
+                batch.insert(request);
+                sooner.push_back(std::move(request));
+            }
+            continue;
+        }
+        if (visit && pagesLeft <= 0) {
             continue;
         }
         pagesLeft -= visit ? 1 : 0;
@@ -365,6 +376,7 @@ void LinkCrawler::FetchAheadFrom(const std::vector<Item>& items, bool followSite
         next.push_back(std::move(request));
     }
     ahead->Prefetch(next, order);
+    ahead->Hurry(sooner);
 }
 
 bool LinkCrawler::RecordAgain(const std::string& page, const std::string& url, LinkKind kind) {
