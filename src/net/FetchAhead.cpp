@@ -119,19 +119,23 @@ int FetchAhead::HostOf(std::string_view address) {
     return found->second;
 }
 
-void FetchAhead::Queue(Kind kind, Id address, int host, bool later) {
+FetchAhead::EntryPtr FetchAhead::Enqueue(Kind kind, Id address, int host, bool later) {
     auto entry = std::make_shared<Entry>();
     entry->kind = kind;
     entry->address = address;
     entry->host = host;
     entry->later = later;
-    pending_[KeyOf(kind, address)].push_back(entry);
     ++hosts_[host].queued;
     if (later) {
-        queues_[1].entries.push_back(std::move(entry));
+        queues_[1].entries.push_back(entry);
     } else {
-        queues_[0].entries.push_front(std::move(entry));
+        queues_[0].entries.push_front(entry);
     }
+    return entry;
+}
+
+void FetchAhead::Queue(Kind kind, Id address, int host, bool later) {
+    pending_[KeyOf(kind, address)].push_back(Enqueue(kind, address, host, later));
 }
 
 void FetchAhead::Prefetch(const std::vector<Request>& requests, Order order) {
@@ -180,15 +184,8 @@ void FetchAhead::Hurry(const std::vector<Request>& requests) {
             }
             // The later entry is left in its queue, dropped; a new one takes its place in the
             // pending takes and at the front of the next needs.
-            const int host = entry->host;
             DropEntry(entry);
-            auto hurried = std::make_shared<Entry>();
-            hurried->kind = request->first;
-            hurried->address = id;
-            hurried->host = host;
-            ++hosts_[host].queued;
-            queues_[0].entries.push_front(hurried);
-            entry = std::move(hurried);
+            entry = Enqueue(request->first, id, entry->host, false);
             moved = true;
             break;
         }

@@ -193,8 +193,10 @@ class FetchAhead : public Fetcher {
     void StartEntry(const EntryPtr& entry);
     // A fetch ahead has ended (on the fetcher's thread).
     void Arrived(const EntryPtr& entry, Answer answer);
-    // Queues a new entry, first or last. Called with the mutex held.
+    // Queues a new entry, first or last, and counts it pending. Called with the mutex held.
     void Queue(Kind kind, Id address, int host, bool later);
+    // The new entry put in its queue (later work last, next needs first), not yet pending.
+    EntryPtr Enqueue(Kind kind, Id address, int host, bool later);
     // The answer of the request fetched ahead, or fetched here as `asked`.
     Answer TakeRequest(Kind kind, std::string_view address, const FetchRequest& asked,
                        std::any* note);

@@ -155,6 +155,27 @@ class HeldFetcher : public Fetcher {
     int heads_ = 0;
 };
 
+// While it lives, answers everything the fetcher holds, every millisecond, on a thread of its
+// own: the walk's takes wait for their answers.
+class AnsweringAll {
+  public:
+    explicit AnsweringAll(HeldFetcher& fetcher)
+        : thread_([this, &fetcher] {
+              while (!done_.load()) {
+                  fetcher.AnswerHeld();
+                  std::this_thread::sleep_for(1ms);
+              }
+          }) {}
+    ~AnsweringAll() {
+        done_ = true;
+        thread_.join();
+    }
+
+  private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
 // Each page in flight may fill its body cap at once: no more start than kInFlightBytes allows,
 // heads beside them go on up to the connection limit, and every answer still reaches its
 // request.
@@ -175,19 +196,11 @@ TEST(FetchAhead, PagesInFlightAreBoundedByWhatTheyMayHoldTogether) {
     ahead.Prefetch(heads);
     EXPECT_EQ(fetcher.PagesAndHeads(), std::make_pair(15, FetchAhead::kTotalConnections - 15));
     requests.insert(requests.end(), heads.begin(), heads.end());
-    std::atomic<bool> taken{false};
-    std::thread answering([&] {
-        while (!taken.load()) {
-            fetcher.AnswerHeld();
-            std::this_thread::sleep_for(1ms);
-        }
-    });
+    const AnsweringAll answering(fetcher);
     for (const FetchAhead::Request& request : requests) {
         EXPECT_EQ(ahead.Take(request.first, request.second).url,
                   Url::Parse(request.second)->Text());
     }
-    taken = true;
-    answering.join();
 }
 
 // A page queued as later work that the walk comes to first starts before the rest of the
@@ -210,18 +223,12 @@ TEST(FetchAhead, LaterWorkTheWalkNeedsNowStartsFirst) {
     ASSERT_EQ(started.size(), 4u);
     EXPECT_EQ(started[2], Url::Parse(page(4))->Text());
     EXPECT_EQ(started[3], Url::Parse(page(2))->Text());
-    std::atomic<bool> taken{false};
-    std::thread answering([&] {
-        while (!taken.load()) {
-            fetcher.AnswerHeld();
-            std::this_thread::sleep_for(1ms);
+    {
+        const AnsweringAll answering(fetcher);
+        for (int n = 0; n < 6; ++n) {
+            EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, page(n)).url, Url::Parse(page(n))->Text());
         }
-    });
-    for (int n = 0; n < 6; ++n) {
-        EXPECT_EQ(ahead.Take(FetchAhead::Kind::Page, page(n)).url, Url::Parse(page(n))->Text());
     }
-    taken = true;
-    answering.join();
     EXPECT_EQ(fetcher.Started().size(), 6u);
 }
 
@@ -243,18 +250,10 @@ TEST(FetchAhead, AMultiplexedHostCarriesFourStreamsPerConnectionOfTheSetting) {
     fetcher.AnswerHeld();
     ahead.Prefetch(heads(1, 20));
     EXPECT_EQ(fetcher.PagesAndHeads().second, 8);
-    std::atomic<bool> taken{false};
-    std::thread answering([&] {
-        while (!taken.load()) {
-            fetcher.AnswerHeld();
-            std::this_thread::sleep_for(1ms);
-        }
-    });
+    const AnsweringAll answering(fetcher);
     for (int n = 0; n < 21; ++n) {
         ahead.Take(FetchAhead::Kind::Head, "127.0.0.1:80/h" + std::to_string(n));
     }
-    taken = true;
-    answering.join();
 }
 
 }  // namespace
